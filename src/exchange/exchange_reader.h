@@ -1,0 +1,20 @@
+// The input side of JWC_TEMP.TXT: header and attribute lines, designated points, entity lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "exchange/drawing_state.h"
+#include "util/file_system.h"
+
+namespace gara {
+
+// Reads the whole file into `state` (which the caller has reset). False when the file is
+// missing, not a regular file, or unreadable; then `state` is unchanged.
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state);
+// Every line of `bytes`, in order.
+void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
+// One line without its line end.
+void ParseExchangeLine(std::string_view line, DrawingState& state);
+
+}  // namespace gara

@@ -1,0 +1,106 @@
+// The output side of JWC_TEMP.TXT: the OutputBuffer, the command cache and one emitter per
+// command Jw_cad understands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exchange/drawing_state.h"
+#include "util/file_system.h"
+
+namespace gara {
+
+// Output records in file order, stored in one byte arena; each record is cut at 255 bytes.
+// A record that ends with a double quote is joined with the record after it on one line.
+class OutputBuffer {
+ public:
+  static constexpr size_t kMaxRecord = 255;
+
+  void AppendLine(std::string_view text);
+  size_t size() const { return ends_.size(); }
+  bool empty() const { return ends_.empty(); }
+  std::string_view operator[](size_t i) const;
+  void Clear();
+  // Streams the file image: joined lines, CR LF, "hq" when there is no record.
+  bool WriteTo(OutputFile& file) const;
+  std::string FileImage() const;  // the same bytes in memory (for tests)
+
+ private:
+  std::string arena_;
+  std::vector<uint32_t> ends_;  // end offset of each record in arena_
+};
+
+// Emitters with the command cache. Reads the writing text size, font and line width of the
+// drawing state for its corrections.
+class CommandWriter {
+ public:
+  CommandWriter(OutputBuffer& buffer, const DrawingState& state);
+
+  void ResetCommandCache();
+  void AppendLine(std::string_view text) { buffer_.AppendLine(text); }
+
+  // Attribute commands.
+  void EmitLayerGroup(int32_t group);
+  void EmitLayer(int32_t layer);
+  void EmitLineColour(int32_t colour);
+  void EmitLineType(int32_t lineType);
+  void EmitLineWidth(int32_t width);
+  void EmitTextSize(int32_t kind, int32_t colour, double width, double height, double spacing);
+  void EmitTextAnchor(int32_t anchor);
+  void EmitFont(std::string_view font);
+  void EmitPointColour(int32_t colour);
+  void EmitRgbColour(int32_t rgb);
+
+  void EmitEntityMarks(int32_t bits);
+
+  // Entity commands.
+  void EmitLine(double x1, double y1, double x2, double y2);
+  void EmitPoint(double x, double y);
+  void EmitRotatedPoint(int32_t kind, double x, double y, double size, double angleDeg);
+  void EmitCircle(double x, double y, double r);
+  void EmitArc(double x, double y, double r, double startDeg, double endDeg, double flatness,
+               double tiltDeg);
+  void EmitText(int32_t type, std::string_view text, double x, double y, double dx, double dy);
+  void EmitDimension(std::string_view text, double x1, double y1, double x2, double y2, double tx,
+                     double ty, double dx, double dy);
+  void EmitSolidLine(double x1, double y1, double x2, double y2);
+  void EmitSolidTriangle(double ax, double ay, double bx, double by, double cx, double cy);
+  void EmitSolidQuad(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                     double dy);
+  void EmitSolidSc(int32_t kind, double x, double y, double r, double flatness, double tilt,
+                   double start, double sweep);
+  void EmitSolidSe(int32_t kind, double x, double y, double r, double flatness, double tilt,
+                   double start, double sweep);
+  void EmitSolidSo(double x, double y, double r, double flatness, double tilt, double start,
+                   double sweep, double r2);
+  void EmitSolidSg(double x, double y, double r, double flatness, double tilt, double start,
+                   double sweep, double r2);
+
+  OutputBuffer& buffer() { return buffer_; }
+
+ private:
+  struct Cache {
+    int32_t layerGroup = 0, layer = 0, lineColour = 1, lineType = 1, lineWidth = 0;
+    int32_t textKind = 1, textColour = 1;
+    double textWidth = 2.0, textHeight = 2.0, textSpacing = 0.0;
+    int32_t textAnchor = 0;
+    std::string font = "<ＭＳ ゴシック>";
+    int32_t pointColour = 1, rgb = 0;
+  };
+  struct Force {
+    bool lg = true, ly = true, lc = true, lt = true, lw = true, cn = true, cc = true, font = true,
+         pn = true, lc10 = true;
+  };
+
+  OutputBuffer& buffer_;
+  const DrawingState& state_;
+  Cache cache_;
+  Force force_;
+};
+
+// Replaces the exchange file with the buffer's image; on failure no file remains at `path`.
+bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer);
+
+}  // namespace gara

@@ -1,0 +1,57 @@
+// The figure file (sel.txt, jws.txt): comma-separated records of a figure in its own
+// coordinates. Writers and readers share these pieces so that one rule lives in one place.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gara {
+
+namespace figure {
+inline constexpr std::string_view kSelectedFile = "sel.txt";
+inline constexpr std::string_view kJwsFile = "jws.txt";
+inline constexpr std::string_view kCountPrefix = "N,";
+inline constexpr std::string_view kTrailer = "BD,0";
+
+inline constexpr char kLine = 'L';
+inline constexpr char kCurve = 'E';
+inline constexpr char kPoint = 'T';
+inline constexpr char kText = 'M';
+inline constexpr char kDimension = 'D';
+inline constexpr char kDimensionX = 'X';
+inline constexpr char kSolid = 'S';
+
+inline constexpr int32_t kSolidPolygon = 1;
+inline constexpr int32_t kSolidSc = 101;
+inline constexpr int32_t kSolidSe = 111;
+inline constexpr int32_t kSolidSo = 105;
+inline constexpr int32_t kSolidSg = 106;
+inline constexpr int32_t kRotatedPointCode = 100;
+
+inline constexpr int32_t kItalicOffset = 10000;  // font style "/"
+inline constexpr int32_t kBoldOffset = 20000;    // font style "!"
+inline constexpr int32_t kBothStylesOffset = 30000;
+
+// Decimals of the reals: coordinates and lengths, angles and flatness, layer-group scales.
+inline constexpr int kLengthDecimals = 10;
+inline constexpr int kAngleDecimals = 12;
+inline constexpr int kScaleDecimals = 8;
+}  // namespace figure
+
+// Which column of the attribute-flag table an entity's marks are read in.
+enum class FlagClass { kLine, kCurveOrPoint, kText, kDimensionLine, kSolid };
+
+// The attribute-flag code of `zFlags` (bits 1, 2, 4, 8, 16 for "z1" ... "z5") in `cls`.
+int32_t AttributeFlagCode(FlagClass cls, int32_t zFlags);
+// The flag value of a text kind ("ch" 0, "cv" 1, ... "c2" 9); 0 for any other kind.
+int32_t TextKindFlags(int32_t textKind);
+
+// The comma-text rule: fields counted from 0, quoted fields unquoted ("" stands for ").
+std::vector<std::string> SplitFields(std::string_view line);
+void SplitFields(std::string_view line, std::vector<std::string>& fields);
+// Every double quote doubled; the caller adds the enclosing quotes.
+std::string DoubleQuotes(std::string_view text);
+
+}  // namespace gara

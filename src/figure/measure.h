@@ -1,0 +1,18 @@
+// The width and height of a figure, from the extents line of its figure file.
+#pragma once
+
+#include <string>
+
+#include "util/file_system.h"
+
+namespace gara {
+
+struct FigureSize {
+  double width = 0.0;
+  double height = 0.0;
+};
+
+// (0, 0) when the file is missing or unreadable, or its first line has fewer than four fields.
+FigureSize MeasureFigureFile(FileSystem& fs, const std::string& path);
+
+}  // namespace gara

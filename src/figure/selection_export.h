@@ -1,0 +1,16 @@
+// Register mode: the selected entities of the exchange file become the figure file sel.txt.
+#pragma once
+
+#include <string>
+
+#include "exchange/drawing_state.h"
+#include "util/file_system.h"
+
+namespace gara {
+
+// The figure file image of the selection (every record but blocks, centred on its extents).
+std::string SelectionFigureText(const DrawingState& state);
+// Writes it to `path`; on failure no file (and no partial file) remains there.
+bool ExportSelection(FileSystem& fs, const std::string& path, const DrawingState& state);
+
+}  // namespace gara

@@ -1,0 +1,47 @@
+// The program's only door to files. The core sees this interface; the platform layer supplies
+// the real one, and tests supply one that makes any step of a write fail.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace gara {
+
+// One file being written.
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  virtual bool Write(std::string_view bytes) = 0;
+  // Flushes and closes; false when any byte may not have reached the disk.
+  virtual bool Close() = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  // The whole file; nullopt when it is missing, not a regular file, or cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  virtual bool IsFile(const std::string& path) = 0;
+  virtual bool Remove(const std::string& path) = 0;
+  // Creates or truncates; nullptr on failure.
+  virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
+  // Moves `from` over `to`, replacing it.
+  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+};
+
+enum class OnWriteFailure {
+  kKeepOld,    // the previous file stays as it was (the settings file)
+  kRemoveOld,  // no file remains at the path (the exchange and figure files)
+};
+
+// Writes `path` through a temporary file beside it that is renamed over the old file once
+// `produce` has written everything. No temporary file survives, success or not.
+bool ReplaceFile(FileSystem& fs, const std::string& path,
+                 const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure);
+bool ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes,
+                 OnWriteFailure onFailure);
+
+}  // namespace gara

@@ -1,0 +1,45 @@
+// Small pure functions on 64-bit coordinates. Angles are radians unless the name ends in Deg.
+#pragma once
+
+#include <string_view>
+
+namespace gara {
+
+inline constexpr double kEpsilon = 1e-8;        // coordinates and lengths
+inline constexpr double kAngleEpsilon = 1e-10;  // angle clean-up
+inline constexpr double kPi = 3.14159265358979323846;
+
+struct Point {
+  double x = 0.0;
+  double y = 0.0;
+};
+
+void SwapValues(double& a, double& b);
+double RoundE10(double x);
+double Distance(double x1, double y1, double x2, double y2);
+double LineAngle(double dx, double dy);     // [0, 2pi)
+double LineAngleDeg(double dx, double dy);  // [0, 360]
+double NormalizeDeg(double a);              // [0, 360)
+Point RotatePoint(double x, double y, double cx, double cy, double angle);
+Point RotatePointDeg(double x, double y, double cx, double cy, double angleDeg);
+Point EllipsePoint(double cx, double cy, double r, double ratio, double rot, double t);
+Point EllipsePointDeg(double cx, double cy, double r, double ratio, double rotDeg, double tDeg);
+bool NearlyEqual(double a, double b);
+bool NearlySamePoint(double x1, double y1, double x2, double y2);
+
+// Anchor kinds 0..8 of a text box: lower left, lower centre, ... upper right; others act as 0.
+Point TextOrigin(int anchor, double x0, double y0, double w, double h, double angleDeg);
+Point ConvertTextAnchor(int fromAnchor, int toAnchor, double x0, double y0, double w, double h,
+                        double angleDeg);
+
+struct Intersection {
+  int result = 0;  // 0 parallel (point unset), 1 inside both pieces, 2 outside
+  Point point;
+};
+Intersection IntersectLines(double xa1, double ya1, double xa2, double ya2, double xb1, double yb1,
+                            double xb2, double yb2);
+
+double TextRunWidth(std::string_view text, double w, double s);
+double TextRunWidthFixed(std::string_view text, double w, double s);
+
+}  // namespace gara
