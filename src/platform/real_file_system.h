@@ -1,0 +1,17 @@
+// The operating system's files behind the FileSystem interface.
+#pragma once
+
+#include "util/file_system.h"
+
+namespace gara {
+
+class RealFileSystem final : public FileSystem {
+ public:
+  std::optional<std::string> ReadFile(const std::string& path) override;
+  bool IsFile(const std::string& path) override;
+  bool Remove(const std::string& path) override;
+  std::unique_ptr<OutputFile> Create(const std::string& path) override;
+  bool Rename(const std::string& from, const std::string& to) override;
+};
+
+}  // namespace gara

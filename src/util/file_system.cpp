@@ -1,0 +1,28 @@
+#include "util/file_system.h"
+
+namespace gara {
+
+bool ReplaceFile(FileSystem& fs, const std::string& path,
+                 const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure) {
+  // The temporary file stands beside the target so that the rename never crosses a volume.
+  const std::string temp = path + ".tmp";
+  bool ok = false;
+  if (auto file = fs.Create(temp)) {
+    const bool written = produce(*file);
+    const bool closed = file->Close();
+    ok = written && closed && fs.Rename(temp, path);
+  }
+  if (!ok) {
+    fs.Remove(temp);
+    if (onFailure == OnWriteFailure::kRemoveOld) fs.Remove(path);
+  }
+  return ok;
+}
+
+bool ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes,
+                 OnWriteFailure onFailure) {
+  return ReplaceFile(
+      fs, path, [bytes](OutputFile& file) { return file.Write(bytes); }, onFailure);
+}
+
+}  // namespace gara
