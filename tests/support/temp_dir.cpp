@@ -1,7 +1,7 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
-#include <chrono>
+#include <random>
 #include <stdexcept>
 
 namespace gara::testing {
@@ -9,8 +9,7 @@ namespace gara::testing {
 std::string TempDir::MakeTemp(std::string pattern) {
   // Portable replacement for mkdtemp (the tests also run as Windows programs).
   static std::atomic<unsigned> counter{0};
-  const auto seed = static_cast<unsigned>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  const unsigned seed = std::random_device{}();
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::string name = pattern.substr(0, pattern.size() - 6) +
                        std::to_string((seed + counter++ * 7919u) % 1000000u);
