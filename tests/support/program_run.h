@@ -1,0 +1,24 @@
+// End-to-end runs: the built program is copied into a temporary program directory and started
+// there with a mode argument, exactly as Jw_cad starts it through its batch file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace gara::testing {
+
+struct ProgramResult {
+  int exitCode = -1;
+  std::string output;  // standard output
+};
+
+// Path of the built program under test.
+std::string ProgramUnderTest();
+// Copies `program` (default: the program under test) into `dir` once and runs it there with
+// `args`, the working directory being `dir`.
+ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& args,
+                           const std::string& program = ProgramUnderTest());
+
+}  // namespace gara::testing
