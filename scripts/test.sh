@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer.
+# and UndefinedBehaviorSanitizer, then the 32-bit Windows build with its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -9,3 +9,11 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j 2
   ctest --preset "$preset"
 done
+
+./scripts/install-windows-deps.sh
+wine_prefix="$PWD/build/windows/wineprefix"
+# No Wine process may outlive the tests, whatever their outcome.
+trap 'WINEPREFIX="$wine_prefix" wineserver -k 2>/dev/null || true' EXIT
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j 2
+ctest --preset windows

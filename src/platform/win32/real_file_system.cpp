@@ -1,0 +1,109 @@
+// Windows files through the ANSI functions: paths are Shift-JIS bytes (code page 932), as the
+// exchange file, the settings file and the dialog hand them over.
+#include "platform/real_file_system.h"
+
+#include <windows.h>
+
+#include <limits>
+
+namespace gara {
+
+namespace {
+
+class Win32OutputFile final : public OutputFile {
+ public:
+  explicit Win32OutputFile(HANDLE file) : file_(file) {}
+  ~Win32OutputFile() override {
+    if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  }
+  bool Write(std::string_view bytes) override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    while (!bytes.empty()) {
+      const DWORD chunk = static_cast<DWORD>(
+          bytes.size() < (1u << 30) ? bytes.size() : static_cast<size_t>(1u << 30));
+      DWORD written = 0;
+      if (!WriteFile(file_, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+      bytes.remove_prefix(written);
+    }
+    return true;
+  }
+  bool Close() override {
+    if (file_ == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file_) != 0;
+    const bool closed = CloseHandle(file_) != 0;
+    file_ = INVALID_HANDLE_VALUE;
+    return flushed && closed;
+  }
+
+ private:
+  HANDLE file_;
+};
+
+bool IsRegularFile(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_DEVICE);
+}
+
+}  // namespace
+
+std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
+  // Jw_cad may still hold the exchange file open for writing: share everything.
+  const HANDLE file = CreateFileA(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  LARGE_INTEGER size{};
+  // Directories, devices and pipes are not files (opening a directory fails anyway without
+  // FILE_FLAG_BACKUP_SEMANTICS; a device such as NUL or CON must be refused here).
+  if (!GetFileInformationByHandle(file, &info) || !IsRegularFile(info.dwFileAttributes) ||
+      GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
+      static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<size_t>::max() / 2) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
+  std::string bytes;
+  try {
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+  } catch (const std::bad_alloc&) {
+    CloseHandle(file);
+    return std::nullopt;
+  }
+  size_t got = 0;
+  while (true) {
+    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file may have grown
+    const size_t want = bytes.size() - got;
+    DWORD n = 0;
+    if (!::ReadFile(file, bytes.data() + got,
+                    static_cast<DWORD>(want < (1u << 30) ? want : (1u << 30)), &n, nullptr)) {
+      CloseHandle(file);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  CloseHandle(file);
+  bytes.resize(got);
+  return bytes;
+}
+
+bool RealFileSystem::IsFile(const std::string& path) {
+  return IsRegularFile(GetFileAttributesA(path.c_str()));
+}
+
+bool RealFileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32OutputFile>(file);
+}
+
+bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
+  // Unlike rename() of the C library, this replaces an existing target.
+  return MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+}  // namespace gara
