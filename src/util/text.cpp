@@ -1,0 +1,194 @@
+#include "util/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace gara {
+
+namespace {
+
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+constexpr bool IsHexDigit(char c) {
+  return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Bytes a character occupies at `i`: 2 for a lead byte with its trail byte, else 1. A lead byte
+// in the last position counts as a one-byte character.
+size_t CharLength(std::string_view text, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+bool IsFullWidthSpace(std::string_view text, size_t i) {
+  return static_cast<unsigned char>(text[i]) == 0x81 &&
+         static_cast<unsigned char>(text[i + 1]) == 0x40;
+}
+
+// A one-byte character that RemoveSpaces drops.
+constexpr bool IsSpaceOrControl(unsigned char c) { return c <= 0x20; }
+
+std::string_view SkipLeadingSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return text;
+}
+
+bool AllOf(std::string_view text, bool (*pred)(char)) {
+  for (char c : text) {
+    if (!pred(c)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TextToBool(std::string_view text) {
+  std::string word = RemoveSpaces(text);
+  // Upper-casing in code page 932: ASCII letters only; a two-byte character is stepped over
+  // whole, so a trail byte in the a..z range stays as it is.
+  for (size_t i = 0; i < word.size(); i += CharLength(word, i)) {
+    if (word[i] >= 'a' && word[i] <= 'z') word[i] = static_cast<char>(word[i] - 'a' + 'A');
+  }
+  static constexpr std::string_view kTrueWords[] = {"T",  "TR", "TRU", "TRUE", "1",
+                                                    "１", "○",  "ON",  "真",   "正"};
+  for (std::string_view t : kTrueWords) {
+    if (word == t) return true;
+  }
+  return false;
+}
+
+std::string_view BoolToText(bool flag) { return flag ? "1" : "0"; }
+
+int32_t TextToInt(std::string_view text) {
+  text = SkipLeadingSpaces(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    base = 16;
+    text.remove_prefix(2);
+  } else if (text.starts_with("$") || text.starts_with("x") || text.starts_with("X")) {
+    base = 16;
+    text.remove_prefix(1);
+  }
+  if (text.empty() || !AllOf(text, base == 16 ? IsHexDigit : IsDigit)) return 0;
+  // The magnitude is parsed unsigned so that -2147483648 (and -$80000000) still convert.
+  uint64_t magnitude = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+  if (ec != std::errc() || end != text.data() + text.size()) return 0;
+  constexpr uint64_t kMaxPositive = std::numeric_limits<int32_t>::max();
+  if (magnitude > kMaxPositive + (negative ? 1 : 0)) return 0;
+  return negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                  : static_cast<int32_t>(magnitude);
+}
+
+double TextToReal(std::string_view text) {
+  text = SkipLeadingSpaces(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  // Shape check first: from_chars alone would also take "inf", "nan" and hex floats.
+  size_t i = 0;
+  size_t digits = 0;
+  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return 0.0;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const size_t expStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == expStart) return 0.0;
+  }
+  if (i != text.size()) return 0.0;
+
+  double value = 0.0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const auto [end, ec] = std::from_chars(first, last, value, std::chars_format::general);
+  if (ec != std::errc() || end != last || !std::isfinite(value) || value == 0.0) return 0.0;
+  return negative ? -value : value;
+}
+
+std::string FormatFixed(int decimals, double value) {
+  if (decimals < 0) decimals = 0;
+  if (!std::isfinite(value)) value = 0.0;
+  // 309 integer digits of the largest double, a sign, a point and the fraction.
+  std::string out(static_cast<size_t>(decimals) + 320, '\0');
+  const auto result =
+      std::to_chars(out.data(), out.data() + out.size(), value, std::chars_format::fixed, decimals);
+  out.resize(result.ec == std::errc() ? static_cast<size_t>(result.ptr - out.data()) : 0);
+  return out;
+}
+
+std::string TrimZeros(std::string_view text) {
+  const size_t e = text.find('E');
+  std::string_view mantissa = text.substr(0, e);
+  const std::string_view exponent = e == std::string_view::npos ? "" : text.substr(e);
+  if (mantissa.find('.') != std::string_view::npos) {
+    while (mantissa.back() == '0') mantissa.remove_suffix(1);
+    if (mantissa.back() == '.') mantissa.remove_suffix(1);
+  }
+  std::string out;
+  out.reserve(mantissa.size() + exponent.size());
+  out.append(mantissa).append(exponent);
+  return out;
+}
+
+std::string FixedText(int decimals, double value) {
+  return TrimZeros(FormatFixed(decimals, value));
+}
+
+bool IsBlankText(std::string_view text) {
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharLength(text, i);
+    if (n == 2 ? !IsFullWidthSpace(text, i)
+               : !IsSpaceOrControl(static_cast<unsigned char>(text[i]))) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+std::string RemoveSpaces(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharLength(text, i);
+    if (n == 2) {
+      if (!IsFullWidthSpace(text, i)) out.append(text.substr(i, 2));
+    } else if (!IsSpaceOrControl(static_cast<unsigned char>(text[i]))) {
+      out.push_back(text[i]);
+    }
+    i += n;
+  }
+  return out;
+}
+
+std::string RemoveControlChars(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = CharLength(text, i);
+    if (n == 2 || static_cast<unsigned char>(text[i]) >= 0x20) out.append(text.substr(i, n));
+    i += n;
+  }
+  return out;
+}
+
+int CharCount(std::string_view text) {
+  int count = 0;
+  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) ++count;
+  return count;
+}
+
+}  // namespace gara

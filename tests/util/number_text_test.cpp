@@ -1,0 +1,129 @@
+// The number text that the exchange and settings files carry.
+#include "util/number_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "util/text.h"
+
+namespace gara {
+namespace {
+
+struct NumberCase {
+  double value;
+  std::string_view text;
+};
+
+class NumberTextTest : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberTextTest, Writes) {
+  const NumberCase& c = GetParam();
+  EXPECT_EQ(NumberText(c.value), c.text);
+  char buffer[kNumberTextMax];
+  EXPECT_EQ(std::string_view(buffer, WriteNumberText(buffer, c.value)), c.text);
+  std::string appended = "x";
+  AppendNumberText(appended, c.value);
+  EXPECT_EQ(std::string_view(appended).substr(1), c.text);
+  EXPECT_EQ(appended.front(), 'x');
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, NumberTextTest,
+    ::testing::Values(NumberCase{0.0, "0"}, NumberCase{-0.0, "0"}, NumberCase{10, "10"},
+                      NumberCase{2.5, "2.5"}, NumberCase{-0.125, "-0.125"},
+                      NumberCase{0.0001, "0.0001"}, NumberCase{0.00001, "1E-5"},
+                      NumberCase{6.12323399573677e-17, "6.12323399573677E-17"},
+                      NumberCase{1.5e20, "1.5E20"}, NumberCase{-3, "-3"}, NumberCase{101, "101"},
+                      NumberCase{100, "100"}, NumberCase{0.1 + 0.2, "0.3"},
+                      NumberCase{1.0 / 3, "0.333333333333333"},
+                      NumberCase{2.0 / 3, "0.666666666666667"},
+                      NumberCase{123456.789, "123456.789"}, NumberCase{-1e100, "-1E100"},
+                      NumberCase{0.00012, "0.00012"}, NumberCase{-0.00001234, "-1.234E-5"},
+                      NumberCase{1e-300, "1E-300"}, NumberCase{12.0000000000000001, "12"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Boundaries, NumberTextTest,
+    ::testing::Values(
+        // Fixed up to just below 1e15, judged after rounding to 15 digits.
+        NumberCase{1e14, "100000000000000"}, NumberCase{999999999999999, "999999999999999"},
+        NumberCase{999999999999999.4, "999999999999999"}, NumberCase{999999999999999.5, "1E15"},
+        NumberCase{1e15, "1E15"}, NumberCase{-1e15, "-1E15"},
+        NumberCase{1234567890123456, "1.23456789012346E15"},
+        NumberCase{123456789012345.6, "123456789012346"},
+        NumberCase{12345678901234.56, "12345678901234.6"},
+        // Fixed down to 0.0001, also judged after rounding.
+        NumberCase{0.0001, "0.0001"}, NumberCase{0.00009999999999999999, "0.0001"},
+        NumberCase{0.0000999999999999, "9.99999999999E-5"},
+        NumberCase{-0.00009999999999999999, "-0.0001"},
+        NumberCase{0.000123456789012345678, "0.000123456789012346"},
+        NumberCase{0.99999999999999999, "1"}, NumberCase{0.9999999999999999, "1"},
+        NumberCase{-9.9999999999999999, "-10"}, NumberCase{0.999999999999999, "0.999999999999999"},
+        // Extremes of the double range.
+        NumberCase{std::numeric_limits<double>::max(), "1.79769313486232E308"},
+        NumberCase{-std::numeric_limits<double>::max(), "-1.79769313486232E308"},
+        NumberCase{std::numeric_limits<double>::min(), "2.2250738585072E-308"},
+        NumberCase{std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
+        NumberCase{-1.23456789012345e-308, "-1.23456789012345E-308"}));
+
+INSTANTIATE_TEST_SUITE_P(NotFinite, NumberTextTest,
+                         ::testing::Values(NumberCase{kNaN, "0"}, NumberCase{-kNaN, "0"},
+                                           NumberCase{kInf, "0"}, NumberCase{-kInf, "0"}));
+
+// printf's %.15g rounds to 15 significant digits and chooses fixed notation by the same rule
+// (-4 <= exponent < 15 after rounding), so it is an independent reference once its exponent is
+// laid out the exchange-file way.
+std::string Reference(double v) {
+  char printed[64];
+  std::snprintf(printed, sizeof printed, "%.15g", v);
+  std::string text(printed);
+  const size_t e = text.find('e');
+  if (e == std::string::npos) return text;
+  std::string mantissa = text.substr(0, e);
+  const bool negative = text[e + 1] == '-';
+  std::string digits = text.substr(e + 2);
+  digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size() - 1));
+  return mantissa + "E" + (negative ? "-" : "") + digits;
+}
+
+TEST(NumberText, MatchesPrintfOnRandomValues) {
+  std::mt19937_64 random(20261207);
+  std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
+  std::uniform_int_distribution<int> exponent(-30, 30);
+  for (int i = 0; i < 200000; ++i) {
+    double v;
+    if (i % 2 == 0) {
+      v = mantissa(random) * std::pow(10.0, exponent(random));
+    } else {
+      const uint64_t bits = random();
+      std::memcpy(&v, &bits, sizeof v);
+      if (!std::isfinite(v)) continue;
+    }
+    const std::string text = NumberText(v);
+    ASSERT_LE(text.size(), static_cast<size_t>(kNumberTextMax));
+    ASSERT_EQ(text, v == 0 ? "0" : Reference(v)) << v;
+  }
+}
+
+TEST(NumberText, RoundTripsThroughTextToRealWithin15Digits) {
+  std::mt19937_64 random(7);
+  std::uniform_real_distribution<double> mantissa(-1000.0, 1000.0);
+  for (int i = 0; i < 20000; ++i) {
+    const double v = mantissa(random);
+    const double back = TextToReal(NumberText(v));
+    ASSERT_LE(std::fabs(back - v), std::fabs(v) * 1e-14) << v;
+  }
+}
+
+}  // namespace
+}  // namespace gara
