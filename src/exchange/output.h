@@ -29,7 +29,7 @@ class OutputBuffer {
 
  private:
   std::string arena_;
-  std::vector<uint32_t> ends_;  // end offset of each record in arena_
+  std::vector<size_t> ends_;  // end offset of each record in arena_
 };
 
 // Emitters with the command cache. Reads the writing text size, font and line width of the

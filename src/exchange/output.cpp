@@ -1,0 +1,440 @@
+#include "exchange/output.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+
+#include "util/geometry.h"
+#include "util/number_text.h"
+#include "util/text.h"
+
+namespace gara {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The longest prefix of `bytes` that fits a record without splitting a two-byte character: a
+// lone lead byte before the line end would swallow the next character when Jw_cad reads it.
+size_t RecordLength(std::string_view bytes) {
+  if (bytes.size() <= OutputBuffer::kMaxRecord) return bytes.size();
+  size_t i = 0;
+  while (i < OutputBuffer::kMaxRecord) {
+    const size_t n = IsLeadByte(static_cast<unsigned char>(bytes[i])) ? 2 : 1;
+    if (i + n > OutputBuffer::kMaxRecord) break;
+    i += n;
+  }
+  return i;
+}
+
+// Calls put() with the pieces of the file image in order: records and line ends.
+template <typename Put>
+void VisitFileImage(const OutputBuffer& buffer, Put&& put) {
+  if (buffer.empty()) {
+    put("hq");
+    put(kLineEnd);
+    return;
+  }
+  for (size_t i = 0; i < buffer.size(); ++i) {
+    const std::string_view record = buffer[i];
+    put(record);
+    if (!record.empty() && record.back() == '"') {
+      // A text command and the text behind it share one line; a trailing one has no line end.
+      if (i + 1 == buffer.size()) break;
+      put(buffer[++i]);
+    }
+    put(kLineEnd);
+  }
+}
+
+// Collects the file image in large blocks so that the file sees few writes.
+class BlockWriter {
+ public:
+  explicit BlockWriter(OutputFile& file) : file_(file) {}
+  void Put(std::string_view bytes) {
+    if (!ok_) return;
+    if (bytes.size() > sizeof block_ - used_) {
+      Flush();
+      if (bytes.size() > sizeof block_) {
+        ok_ = file_.Write(bytes);
+        return;
+      }
+    }
+    std::memcpy(block_ + used_, bytes.data(), bytes.size());
+    used_ += bytes.size();
+  }
+  bool Finish() {
+    Flush();
+    return ok_;
+  }
+
+ private:
+  void Flush() {
+    if (ok_ && used_ > 0) ok_ = file_.Write(std::string_view(block_, used_));
+    used_ = 0;
+  }
+
+  OutputFile& file_;
+  char block_[64 * 1024];
+  size_t used_ = 0;
+  bool ok_ = true;
+};
+
+// One output line built on the stack. Numbers are written as number texts; a line holding a
+// number that is not finite is marked so that entity commands can drop it whole.
+class Line {
+ public:
+  Line& Text(std::string_view s) {
+    const size_t n = std::min(s.size(), kCapacity - used_);
+    std::memcpy(buffer_ + used_, s.data(), n);
+    used_ += n;
+    return *this;
+  }
+  Line& Number(double v) {
+    finite_ = finite_ && std::isfinite(v);
+    if (kCapacity - used_ >= static_cast<size_t>(kNumberTextMax)) {
+      used_ = static_cast<size_t>(WriteNumberText(buffer_ + used_, v) - buffer_);
+    }
+    return *this;
+  }
+  // The numbers separated by single blanks.
+  Line& Numbers(std::initializer_list<double> values) {
+    bool first = true;
+    for (double v : values) {
+      if (!first) Text(" ");
+      first = false;
+      Number(v);
+    }
+    return *this;
+  }
+  Line& Int(int32_t v) { return Digits(v, 10); }
+  // Upper-case hexadecimal without leading zeros; a negative value as its 32-bit pattern.
+  Line& Hex(int32_t v) {
+    const size_t start = used_;
+    Digits(static_cast<uint32_t>(v), 16);
+    for (size_t i = start; i < used_; ++i) {
+      if (buffer_[i] >= 'a' && buffer_[i] <= 'f') buffer_[i] = static_cast<char>(buffer_[i] - 32);
+    }
+    return *this;
+  }
+  bool finite() const { return finite_; }
+  std::string_view view() const { return {buffer_, used_}; }
+
+ private:
+  // Room for a whole record plus the longest numeric line.
+  static constexpr size_t kCapacity = 512;
+
+  template <typename T>
+  Line& Digits(T v, int base) {
+    const auto result = std::to_chars(buffer_ + used_, buffer_ + kCapacity, v, base);
+    if (result.ec == std::errc()) used_ = static_cast<size_t>(result.ptr - buffer_);
+    return *this;
+  }
+
+  char buffer_[kCapacity];
+  size_t used_ = 0;
+  bool finite_ = true;
+};
+
+bool SamePoint(double x1, double y1, double x2, double y2) {
+  return std::fabs(x2 - x1) < kEpsilon && std::fabs(y2 - y1) < kEpsilon;
+}
+
+void AppendIfFinite(OutputBuffer& buffer, const Line& line) {
+  if (line.finite()) buffer.AppendLine(line.view());
+}
+
+// The command cache's rule: true when the command must be written, and then the value is cached
+// and the force flag cleared.
+template <typename Cached, typename Value>
+bool TakeIfChanged(bool& force, Cached& cached, const Value& value) {
+  if (!force && value == cached) return false;
+  cached = value;
+  force = false;
+  return true;
+}
+
+const char* TextKeyword(int32_t type) {
+  static constexpr const char* kKeywords[] = {"ch", "cv", "cs", "cr", "co",
+                                              "cp", "ct", "ck", "cz", "c2"};
+  return type >= 0 && type <= 9 ? kKeywords[type] : "ch";
+}
+
+}  // namespace
+
+void OutputBuffer::AppendLine(std::string_view text) {
+  // A CR or LF byte inside a record would break it into two lines of the file, and the second
+  // would be read as a command of its own; no trail byte of a two-byte character is CR or LF.
+  char record[kMaxRecord + 1];
+  size_t n = 0;
+  for (size_t i = 0; i < text.size() && n <= kMaxRecord; ++i) {
+    if (text[i] != '\r' && text[i] != '\n') record[n++] = text[i];
+  }
+  arena_.append(record, RecordLength(std::string_view(record, n)));
+  ends_.push_back(arena_.size());
+}
+
+std::string_view OutputBuffer::operator[](size_t i) const {
+  const size_t begin = i == 0 ? 0 : ends_[i - 1];
+  return std::string_view(arena_).substr(begin, ends_[i] - begin);
+}
+
+void OutputBuffer::Clear() {
+  arena_.clear();
+  ends_.clear();
+}
+
+bool OutputBuffer::WriteTo(OutputFile& file) const {
+  BlockWriter writer(file);
+  VisitFileImage(*this, [&writer](std::string_view bytes) { writer.Put(bytes); });
+  return writer.Finish();
+}
+
+std::string OutputBuffer::FileImage() const {
+  std::string image;
+  image.reserve(arena_.size() + 2 * ends_.size() + 4);
+  VisitFileImage(*this, [&image](std::string_view bytes) { image.append(bytes); });
+  return image;
+}
+
+CommandWriter::CommandWriter(OutputBuffer& buffer, const DrawingState& state)
+    : buffer_(buffer), state_(state) {}
+
+void CommandWriter::ResetCommandCache() {
+  cache_ = Cache{};
+  force_ = Force{};
+}
+
+void CommandWriter::EmitLayerGroup(int32_t group) {
+  if (!TakeIfChanged(force_.lg, cache_.layerGroup, group)) return;
+  AppendLine(Line().Text("lg").Hex(group).view());
+  // A layer belongs to its layer group: after a group command the layer is written again.
+  force_.ly = true;
+}
+
+void CommandWriter::EmitLayer(int32_t layer) {
+  if (!TakeIfChanged(force_.ly, cache_.layer, layer)) return;
+  AppendLine(Line().Text("ly").Hex(layer).view());
+}
+
+void CommandWriter::EmitLineColour(int32_t colour) {
+  if (!TakeIfChanged(force_.lc, cache_.lineColour, colour)) return;
+  AppendLine(Line().Text("lc").Int(colour).view());
+  force_.lc10 = false;
+}
+
+void CommandWriter::EmitLineType(int32_t lineType) {
+  if (!TakeIfChanged(force_.lt, cache_.lineType, lineType)) return;
+  AppendLine(Line().Text("lt").Int(lineType).view());
+}
+
+void CommandWriter::EmitLineWidth(int32_t width) {
+  if (!state_.lineWidthPresent) return;
+  if (width == -1) width = state_.writingLineWidth;
+  if (width < 0 || width > 30000) width = 0;
+  if (!TakeIfChanged(force_.lw, cache_.lineWidth, width)) return;
+  AppendLine(Line().Text("lw").Int(width).view());
+}
+
+void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, double height,
+                                 double spacing) {
+  if (kind < 0 || kind > 10) {
+    kind = state_.writingTextSizeKind;
+    // The writing kind comes from the input file unchecked; "cn" with a kind Jw_cad does not
+    // have would be a broken command.
+    if (kind < 0 || kind > 10) kind = 1;
+    if (kind == 0) {
+      width = state_.writingTextWidth;
+      height = state_.writingTextHeight;
+      spacing = state_.writingTextSpacing;
+      colour = state_.writingTextColour;
+    }
+  }
+  const bool freeSizeChanged =
+      kind == 0 && (width != cache_.textWidth || height != cache_.textHeight ||
+                    spacing != cache_.textSpacing || colour != cache_.textColour);
+  if (!force_.cn && kind == cache_.textKind && !freeSizeChanged) return;
+  Line line;
+  line.Text("cn").Int(kind);
+  if (kind == 0) {
+    line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
+    cache_.textWidth = width;
+    cache_.textHeight = height;
+    cache_.textSpacing = spacing;
+    cache_.textColour = colour;
+  }
+  AppendLine(line.view());
+  cache_.textKind = kind;
+  force_.cn = false;
+}
+
+void CommandWriter::EmitTextAnchor(int32_t anchor) {
+  if (anchor < 0 || anchor > 8) anchor = 0;
+  if (!TakeIfChanged(force_.cc, cache_.textAnchor, anchor)) return;
+  AppendLine(Line().Text("cc").Int(anchor).view());
+}
+
+void CommandWriter::EmitFont(std::string_view font) {
+  if (font.empty() || font == "<>") font = state_.writingFontName;
+  if (!TakeIfChanged(force_.font, cache_.font, font)) return;
+  AppendLine(Line().Text("cn\"$").Text(font).view());
+}
+
+void CommandWriter::EmitPointColour(int32_t colour) {
+  if (!TakeIfChanged(force_.pn, cache_.pointColour, colour)) return;
+  AppendLine(Line().Text("pn").Int(colour).view());
+}
+
+void CommandWriter::EmitRgbColour(int32_t rgb) {
+  if (rgb < 0 || rgb > 0xFFFFFF) rgb = 0;
+  if (!force_.lc && cache_.lineColour == 10 && !force_.lc10 && rgb == cache_.rgb) return;
+  AppendLine(Line().Text("lc10 ").Int(rgb).view());
+  cache_.rgb = rgb;
+  cache_.lineColour = 10;
+  force_.lc10 = false;
+  force_.lc = false;
+}
+
+void CommandWriter::EmitEntityMarks(int32_t bits) {
+  if (bits & 1) AppendLine("z1");
+  if (bits & 2) AppendLine("z2");
+  if (bits & 4) AppendLine("z3");
+  if ((bits & 8) && !(bits & 16)) AppendLine("z4");
+  if (bits & 16) AppendLine("z5");
+}
+
+// Entity commands: a line holding a number that is not finite is dropped whole, since Jw_cad
+// would draw it at a position the figure never had.
+
+void CommandWriter::EmitLine(double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  AppendIfFinite(buffer_, Line().Numbers({x1, y1, x2, y2}));
+}
+
+void CommandWriter::EmitPoint(double x, double y) {
+  AppendIfFinite(buffer_, Line().Text("pt ").Numbers({x, y}));
+}
+
+void CommandWriter::EmitRotatedPoint(int32_t kind, double x, double y, double size,
+                                     double angleDeg) {
+  if (kind < -7 || kind > 11) kind = -3;
+  if (std::fabs(size) <= kEpsilon) size = 1;
+  AppendIfFinite(buffer_, Line().Text("pt ").Numbers({x, y, size, angleDeg}).Text(" ").Int(kind));
+}
+
+void CommandWriter::EmitCircle(double x, double y, double r) {
+  if (r <= kEpsilon) return;
+  AppendIfFinite(buffer_, Line().Text("ci ").Numbers({x, y, r}));
+}
+
+void CommandWriter::EmitArc(double x, double y, double r, double startDeg, double endDeg,
+                            double flatness, double tiltDeg) {
+  if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
+  AppendIfFinite(buffer_,
+                 Line().Text("ci ").Numbers({x, y, r, startDeg, endDeg, flatness, tiltDeg}));
+}
+
+void CommandWriter::EmitText(int32_t type, std::string_view text, double x, double y, double dx,
+                             double dy) {
+  if ((std::fabs(dx) <= kEpsilon && std::fabs(dy) <= kEpsilon) || IsBlankText(text)) return;
+  Line line;
+  line.Text(TextKeyword(type)).Text(" ").Numbers({x, y, dx, dy}).Text(" \"");
+  if (!line.finite()) return;
+  AppendLine(line.view());
+  AppendLine(text);
+}
+
+void CommandWriter::EmitDimension(std::string_view text, double x1, double y1, double x2, double y2,
+                                  double tx, double ty, double dx, double dy) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  if (std::fabs(dx) <= kEpsilon && std::fabs(dy) <= kEpsilon) return;
+  Line measured;
+  measured.Numbers({x1, y1, x2, y2});
+  Line value;
+  value.Text("cs ").Numbers({tx, ty, dx, dy}).Text(" \"");
+  if (!measured.finite() || !value.finite()) return;
+  Line distance;
+  if (IsBlankText(text)) {
+    // The measured length rounded half up to 8 decimals.
+    const double d = std::trunc(Distance(x1, y1, x2, y2) / 1e-8 + 0.5) * 1e-8;
+    distance.Number(d);
+    if (!distance.finite()) return;
+    text = distance.view();
+  }
+  AppendLine("msg");
+  AppendLine(measured.view());
+  AppendLine(value.view());
+  AppendLine(text);
+}
+
+void CommandWriter::EmitSolidLine(double x1, double y1, double x2, double y2) {
+  if (SamePoint(x1, y1, x2, y2)) return;
+  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({x1, y1, x2, y2}));
+}
+
+void CommandWriter::EmitSolidTriangle(double ax, double ay, double bx, double by, double cx,
+                                      double cy) {
+  if (SamePoint(ax, ay, bx, by) || SamePoint(ax, ay, cx, cy) || SamePoint(bx, by, cx, cy)) return;
+  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({ax, ay, bx, by, cx, cy}));
+}
+
+void CommandWriter::EmitSolidQuad(double ax, double ay, double bx, double by, double cx, double cy,
+                                  double dx, double dy) {
+  // A quadrilateral with coinciding corners is drawn as the triangle that remains, or not at
+  // all when it has collapsed to a line; the tests run in this order and the first one decides.
+  if (SamePoint(ax, ay, bx, by)) return EmitSolidTriangle(ax, ay, cx, cy, dx, dy);
+  if (SamePoint(cx, cy, ax, ay)) return;
+  if (SamePoint(dx, dy, ax, ay)) return EmitSolidTriangle(ax, ay, bx, by, cx, cy);
+  if (SamePoint(cx, cy, bx, by)) return EmitSolidTriangle(ax, ay, bx, by, dx, dy);
+  if (SamePoint(dx, dy, bx, by)) return;
+  if (SamePoint(dx, dy, cx, cy)) return EmitSolidTriangle(ax, ay, bx, by, cx, cy);
+  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({ax, ay, bx, by, cx, cy, dx, dy}));
+}
+
+void CommandWriter::EmitSolidSc(int32_t kind, double x, double y, double r, double flatness,
+                                double tilt, double start, double sweep) {
+  if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
+  if (kind != 0 && kind != 5 && kind != 100 && kind != -1) return;
+  AppendIfFinite(
+      buffer_,
+      Line().Text("sc ").Numbers({x, y, r, flatness, tilt, start, sweep}).Text(" ").Int(kind));
+}
+
+void CommandWriter::EmitSolidSe(int32_t kind, double x, double y, double r, double flatness,
+                                double tilt, double start, double sweep) {
+  if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
+  if (kind != 0 && kind != 100) return;
+  AppendIfFinite(
+      buffer_,
+      Line().Text("se ").Numbers({x, y, r, flatness, tilt, start, sweep}).Text(" ").Int(kind));
+}
+
+namespace {
+
+bool IsDrawableRing(double r, double flatness, double r2) {
+  return r > kEpsilon && r2 > kEpsilon && r2 < r - kEpsilon && std::fabs(flatness) > kEpsilon;
+}
+
+}  // namespace
+
+void CommandWriter::EmitSolidSo(double x, double y, double r, double flatness, double tilt,
+                                double start, double sweep, double r2) {
+  if (!IsDrawableRing(r, flatness, r2)) return;
+  AppendIfFinite(buffer_, Line().Text("so ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}));
+}
+
+void CommandWriter::EmitSolidSg(double x, double y, double r, double flatness, double tilt,
+                                double start, double sweep, double r2) {
+  if (!IsDrawableRing(r, flatness, r2)) return;
+  AppendIfFinite(buffer_, Line().Text("sg ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}));
+}
+
+bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer) {
+  return ReplaceFile(
+      fs, path, [&buffer](OutputFile& file) { return buffer.WriteTo(file); },
+      OnWriteFailure::kRemoveOld);
+}
+
+}  // namespace gara
