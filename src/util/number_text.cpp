@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace gara {
 
@@ -30,34 +31,74 @@ char* WriteExponent(char* out, int exponent) {
   return out;
 }
 
+// Reads "d[.ddd]e[+-]x..." into its significant digits and decimal exponent; returns the count
+// of digits.
+int SplitScientific(const char* p, const char* end, char* digits, int& exponent) {
+  int count = 0;
+  for (; p < end && *p != 'e'; ++p) {
+    if (*p != '.') digits[count++] = *p;
+  }
+  ++p;  // 'e'
+  const bool negative = *p == '-';
+  exponent = 0;
+  for (++p; p < end; ++p) exponent = exponent * 10 + (*p - '0');
+  if (negative) exponent = -exponent;
+  return count;
+}
+
+// The value's decimal digits rounded to 15 significant ones (trailing zeros dropped) and the
+// decimal exponent of the first, both after rounding. Returns the digit count, 1..15.
+int RoundedDigits(double v, char* digits, int& exponent) {
+  // The shortest digits that read back as v come first: they are fast, and they round to the
+  // same 15 digits as v itself unless they lie exactly on a rounding midpoint. No midpoint can
+  // lie between v and them: it would be a representation at least as short and nearer to v.
+  // Subnormal values carry fewer than 15 digits of precision, so their shortest digits are not
+  // their 15-digit rounding.
+  char text[32];
+  char shortest[20];
+  int count = 0;
+  std::to_chars_result result{};
+  if (v >= std::numeric_limits<double>::min()) {
+    result = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific);
+    count = SplitScientific(text, result.ptr, shortest, exponent);
+    if (count <= kDigits) {
+      std::memcpy(digits, shortest, count);
+      return count;
+    }
+  }
+  if (count == 0 || (count == kDigits + 1 && shortest[kDigits] == '5')) {
+    // On a midpoint: only the exact value decides (14 decimals round it to 15 digits).
+    result = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, kDigits - 1);
+    count = SplitScientific(text, result.ptr, digits, exponent);
+  } else {
+    std::memcpy(digits, shortest, kDigits);
+    count = kDigits;
+    if (shortest[kDigits] >= '5') {
+      int i = kDigits - 1;
+      while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+      if (i >= 0) {
+        ++digits[i];
+      } else {
+        digits[0] = '1';  // 999...9 rounds up to 1000...0
+        ++exponent;
+      }
+    }
+  }
+  while (count > 1 && digits[count - 1] == '0') --count;
+  return count;
+}
+
 }  // namespace
 
 char* WriteNumberText(char* out, double v) {
   if (!std::isfinite(v) || v == 0.0) return WriteZero(out);
-
-  // Scientific with 14 decimals gives the value rounded to 15 significant digits, and its
-  // exponent is the one after rounding (9.999999999999999e14 comes out as 1.00000000000000e+15).
-  char sci[32];
-  const auto result =
-      std::to_chars(sci, sci + sizeof sci, v, std::chars_format::scientific, kDigits - 1);
-  if (result.ec != std::errc()) return WriteZero(out);
-  const char* p = sci;
-  if (*p == '-') {
+  if (v < 0) {
     *out++ = '-';
-    ++p;
+    v = -v;
   }
-  // p: d.dddddddddddddde[+-]xx
   char digits[kDigits];
-  digits[0] = p[0];
-  std::memcpy(digits + 1, p + 2, kDigits - 1);
-  const char* e = p + 2 + (kDigits - 1);  // at 'e'
   int exponent = 0;
-  const bool negativeExponent = e[1] == '-';
-  for (const char* q = e + 2; q < result.ptr; ++q) exponent = exponent * 10 + (*q - '0');
-  if (negativeExponent) exponent = -exponent;
-
-  int count = kDigits;  // significant digits without trailing zeros
-  while (count > 1 && digits[count - 1] == '0') --count;
+  const int count = RoundedDigits(v, digits, exponent);
 
   if (exponent >= 15 || exponent < -4) {
     *out++ = digits[0];

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -112,6 +113,25 @@ TEST(NumberText, MatchesPrintfOnRandomValues) {
     const std::string text = NumberText(v);
     ASSERT_LE(text.size(), static_cast<size_t>(kNumberTextMax));
     ASSERT_EQ(text, v == 0 ? "0" : Reference(v)) << v;
+  }
+}
+
+// Values next to the midpoints between two 15-digit numbers, where rounding the shortest digits
+// of a double and rounding the double itself could part.
+TEST(NumberText, MatchesPrintfNextToRoundingMidpoints) {
+  std::mt19937_64 random(5);
+  std::uniform_int_distribution<uint64_t> mantissa(100000000000000, 999999999999999);
+  std::uniform_int_distribution<int> exponent(-25, 25);
+  for (int i = 0; i < 100000; ++i) {
+    char literal[64];
+    std::snprintf(literal, sizeof literal, "%llu5e%d",
+                  static_cast<unsigned long long>(mantissa(random)), exponent(random));
+    double v = std::strtod(literal, nullptr);
+    for (int step = 0; step < 3; ++step) {
+      ASSERT_EQ(NumberText(v), Reference(v)) << literal;
+      v = std::nextafter(v, step == 0 ? 0.0 : 1e300);
+      if (step == 0) v = std::nextafter(std::nextafter(v, 1e300), 1e300);
+    }
   }
 }
 
