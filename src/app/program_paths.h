@@ -1,0 +1,36 @@
+// Where a run finds its files: everything lives beside the program's own file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace gara {
+
+// The characters that end a folder name in a path of this platform.
+#ifdef _WIN32
+inline constexpr std::string_view kPathSeparators = "\\/:";
+#else
+inline constexpr std::string_view kPathSeparators = "/";
+#endif
+
+struct ProgramPaths {
+  std::string programDir;    // with its trailing separator; empty means the current folder
+  std::string settingsPath;  // the program's own path with the extension ".dat"
+
+  // From the program's own file path (its real path, links resolved).
+  static ProgramPaths FromProgramFile(std::string_view programFile,
+                                      std::string_view separators = kPathSeparators);
+
+  std::string ExchangeFile() const { return programDir + "JWC_TEMP.TXT"; }
+  std::string SelectionFigureFile() const { return programDir + "sel.txt"; }
+};
+
+// The folder part of `path` including its last separator; empty when there is none.
+std::string_view DirectoryPart(std::string_view path, std::string_view separators);
+// `path` with the extension of its file name replaced by `extension` (which starts with "."),
+// or with `extension` appended when the file name has none. A dot that starts the file name
+// (".profile") does not begin an extension.
+std::string ReplaceExtension(std::string_view path, std::string_view extension,
+                             std::string_view separators);
+
+}  // namespace gara
