@@ -8,8 +8,8 @@ namespace {
 
 TEST(Charset, SourceLiteralsBecomeShiftJis) {
   EXPECT_EQ(std::string_view("柄並べ９"), std::string_view("\x95\xbf\x95\xc0\x82\xd7\x82X"));
-  EXPECT_EQ(std::string_view("ＭＳ ゴシック"), std::string_view("\x82l\x82r \x83S\x83V\x83"
-                                                                "b\x83N"));
+  EXPECT_EQ(std::string_view("ＭＳ ゴシック"),
+            std::string_view("\x82l\x82r \x83S\x83V\x83" "b\x83N"));
 }
 
 TEST(Charset, TrailByte5CSurvivesEscapes) {
