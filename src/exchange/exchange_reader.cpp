@@ -1,0 +1,338 @@
+#include "exchange/exchange_reader.h"
+
+#include <cstring>
+
+#include "exchange/entity_records.h"
+#include "exchange/exchange_fields.h"
+#include "util/lines.h"
+#include "util/text.h"
+
+namespace gara {
+
+void ExchangeFields::Split(std::string_view line) {
+  // Every stored byte comes from the line, so its length bounds the fields' bytes.
+  if (capacity_ < line.size()) {
+    capacity_ = line.size() < 256 ? 256 : line.size();
+    buffer_ = std::make_unique<char[]>(capacity_);
+  }
+  const auto* in = reinterpret_cast<const unsigned char*>(line.data());
+  const size_t n = line.size();
+  char* const base = buffer_.get();
+  char* out = base;
+  char* fieldStart = base;
+  int current = 1;
+  bool splitting = true;
+  keywordRunsOn_ = false;
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char b = in[i];
+    if (IsLeadByte(b)) {
+      if (i + 1 == n) break;  // a lone lead byte at the end is dropped
+      out[0] = static_cast<char>(b);
+      out[1] = static_cast<char>(in[i + 1]);
+      out += 2;
+      i += 2;
+      continue;
+    }
+    ++i;
+    if (splitting) {
+      if (b == ' ' || b == '\t') {
+        if (out != fieldStart) {
+          if (current == kMaxExchangeFields) break;
+          fields_[current - 1] = std::string_view(fieldStart, out - fieldStart);
+          ++current;
+          fieldStart = out;
+        }
+        continue;
+      }
+      if (b == '"' || b == '=') {
+        splitting = false;
+        keywordRunsOn_ = current == 1;
+        if (b == '"') continue;
+      }
+    }
+    if (b >= 0x20 && b <= 0xFD) *out++ = static_cast<char>(b);
+  }
+  fields_[current - 1] = std::string_view(fieldStart, out - fieldStart);
+  count_ = current;
+}
+
+namespace {
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
+}
+
+// K from its n-th character (1-based) to its end; empty when K is shorter.
+std::string_view From(std::string_view k, size_t n) {
+  return k.size() >= n ? k.substr(n - 1) : std::string_view();
+}
+
+int HexDigit(std::string_view k, size_t n) {
+  if (k.size() < n) return 0;
+  const char c = k[n - 1];
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+// The rest of the keyword from its n-th character, then every further field after one blank.
+void JoinName(const ExchangeFields& f, size_t n, std::string& name) {
+  name.assign(From(f[1], n));
+  for (int i = 2; i <= f.count(); ++i) {
+    name.push_back(' ');
+    name.append(f[i]);
+  }
+}
+
+template <typename Table, typename Member>
+void ReadRealRow(const ExchangeFields& f, Table& table, Member member) {
+  for (int i = 1; i <= 10; ++i) table[i].*member = TextToReal(f[i + 1]);
+}
+
+// Rules 1 to 11: header lines that stand alone. True when the line was one of them.
+bool HeaderLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+  const int c = f.count();
+  if (k == "hk") {
+    if (c < 2) return false;
+    s.hkValue = TextToReal(f[2]);
+  } else if (k == "hs") {
+    if (c < 17) return false;
+    for (int g = 0; g < 16; ++g) s.layerGroupScales[g] = TextToReal(f[g + 2]);
+  } else if (k == "hzs") {
+    if (c < 3) return false;
+    s.paperWidth = TextToReal(f[2]);
+    s.paperHeight = TextToReal(f[3]);
+  } else if (k == "hcw" || k == "hch" || k == "hcd" || k == "hcc") {
+    if (c < 11) return false;
+    switch (k[2]) {
+      case 'w':
+        ReadRealRow(f, s.textSizeTable, &TextSize::width);
+        break;
+      case 'h':
+        ReadRealRow(f, s.textSizeTable, &TextSize::height);
+        break;
+      case 'd':
+        ReadRealRow(f, s.textSizeTable, &TextSize::spacing);
+        break;
+      default:
+        for (int i = 1; i <= 10; ++i) s.textSizeTable[i].colour = TextToInt(f[i + 1]);
+    }
+  } else if (k == "hn") {
+    if (c < 5) return false;
+    for (int i = 0; i < 4; ++i) s.hnValues[i] = TextToReal(f[i + 2]);
+  } else if (k == "hrgb") {
+    if (c < 9) return false;
+    s.rgbTable.resize(c - 1);
+    for (int i = 2; i <= c; ++i) s.rgbTable[i - 2] = TextToInt(f[i]);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Rules 14 and 15: the group or layer is the third character read as one hex digit.
+void LayerLine(std::string_view k, bool& firstSeen, int32_t& writing, int32_t& current) {
+  const int v = HexDigit(k, 3);  // 0..15 by construction
+  if (firstSeen) {
+    writing = v;
+    firstSeen = false;
+  }
+  current = v;
+}
+
+// Rules 16 to 18.
+void NumberedAttribute(std::string_view k, bool& firstSeen, int32_t& writing, int32_t& current) {
+  const int32_t v = TextToInt(From(k, 3));
+  if (firstSeen) {
+    writing = v;
+    firstSeen = false;
+  }
+  current = v;
+}
+
+void TextSizeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+  const int32_t v = TextToInt(From(k, 3));
+  const bool sizes = v == 0 && f.count() >= 5;
+  if (s.firstSeen.cn) {
+    s.writingTextSizeKind = v;
+    if (sizes) {
+      s.writingTextWidth = TextToReal(f[2]);
+      s.writingTextHeight = TextToReal(f[3]);
+      s.writingTextSpacing = TextToReal(f[4]);
+      s.writingTextColour = TextToInt(f[5]);
+    }
+    s.firstSeen.cn = false;
+  }
+  s.currentTextSizeKind = v;
+  if (sizes) {
+    s.currentTextWidth = TextToReal(f[2]);
+    s.currentTextHeight = TextToReal(f[3]);
+    s.currentTextSpacing = TextToReal(f[4]);
+    s.currentTextColour = TextToInt(f[5]);
+  }
+}
+
+// Rules 12 to 23: attribute lines. True when the line was one of them.
+bool AttributeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+  const int c = f.count();
+  if (StartsWith(k, "lgn")) {
+    JoinName(f, 4, s.layerGroupNames[s.currentLayerGroup]);
+    return true;
+  }
+  if (StartsWith(k, "lyn")) {
+    JoinName(f, 4, s.layerNames[s.currentLayerGroup * 16 + s.currentLayer]);
+    return true;
+  }
+  if (StartsWith(k, "lg")) {
+    LayerLine(k, s.firstSeen.lg, s.writingLayerGroup, s.currentLayerGroup);
+    if (c >= 2) s.layerGroupValues[s.currentLayerGroup] = TextToInt(f[2]);
+  } else if (StartsWith(k, "ly")) {
+    LayerLine(k, s.firstSeen.ly, s.writingLayer, s.currentLayer);
+    if (c >= 2) s.layerValues[s.currentLayerGroup * 16 + s.currentLayer] = TextToInt(f[2]);
+  } else if (StartsWith(k, "lc")) {
+    NumberedAttribute(k, s.firstSeen.lc, s.writingColour, s.currentColour);
+    if (s.currentColour == 10 && c >= 2) s.currentRgb = TextToInt(f[2]);
+  } else if (StartsWith(k, "lt")) {
+    NumberedAttribute(k, s.firstSeen.lt, s.writingLineType, s.currentLineType);
+  } else if (StartsWith(k, "lw")) {
+    NumberedAttribute(k, s.firstSeen.lw, s.writingLineWidth, s.currentLineWidth);
+    s.lineWidthPresent = true;
+  } else if (StartsWith(k, "cn$")) {
+    // A font name holds blanks ("<ＭＳ ゴシック>"), which split the line: the fields are joined
+    // again, as for layer names, so that the name is not cut at its first blank.
+    JoinName(f, 4, s.currentFontName);
+    if (s.writingFontName.empty()) s.writingFontName = s.currentFontName;
+  } else if (StartsWith(k, "cn")) {
+    TextSizeLine(f, k, s);
+  } else if (StartsWith(k, "cc")) {
+    const int32_t v = TextToInt(k.substr(2, 1));
+    s.currentTextAnchor = v >= 0 && v <= 8 ? v : 0;
+  } else if (k.size() == 2 && k[0] == 'z' && k[1] >= '1' && k[1] <= '5') {
+    s.zFlags |= 1 << (k[1] - '1');
+    return true;  // marks do not end a polyline run
+  } else if (StartsWith(k, "pn")) {
+    s.currentPointColour = TextToInt(From(k, 3));
+  } else {
+    return false;
+  }
+  s.inPolyline = false;
+  return true;
+}
+
+// Rule 27.
+void DesignatedPointLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+  int kind = 0;
+  std::string_view number = From(k, 3);
+  static constexpr std::string_view kSuffixes[] = {"-", "ln", "ci", "ch"};
+  for (int i = 0; i < 4; ++i) {
+    const size_t at = k.find(kSuffixes[i]);
+    if (at != std::string_view::npos) {
+      kind = i + 1;
+      number = k.substr(2, at - 2);
+    }
+  }
+  const int32_t n = TextToInt(number);
+  if (n < 1 || n > 99) return;
+  DesignatedPoint& p = s.designatedPoints[n];
+  p.used = true;
+  p.x = TextToReal(f[2]);
+  p.y = TextToReal(f[3]);
+  p.kind = kind;
+}
+
+// Rule 28.
+void DesignationNumberLine(std::string_view k, DrawingState& s) {
+  size_t m = k.size();
+  for (std::string_view suffix : {"ln", "ci", "ch"}) {
+    const size_t at = k.find(suffix);
+    if (at != std::string_view::npos && at > 3) m = at - 3;
+  }
+  s.hhpNumber = TextToInt(From(k, 4).substr(0, m));
+}
+
+void Dispatch(const ExchangeFields& f, DrawingState& s) {
+  const int c = f.count();
+  const std::string_view k = f[1];
+  if (c == 1 && k.empty()) return;
+  if (f.keywordRunsOn()) {
+    if (k.find("file=") != std::string_view::npos) {
+      s.fileText.assign(From(k, 6));
+      return;
+    }
+  }
+  // Keywords of different first letters never compete, so the rules are grouped by it; inside a
+  // group they keep their order.
+  switch (k.empty() ? '\0' : k[0]) {
+    case 'h':
+      if (HeaderLine(f, k, s)) return;
+      if (StartsWith(k, "hp") && c >= 3) return DesignatedPointLine(f, k, s);
+      if (StartsWith(k, "hhp")) return DesignationNumberLine(k, s);
+      break;
+    case 'b':
+      if (k == "bz") {
+        s.paperScaleFlag = true;
+        return;
+      }
+      break;
+    case 'l':
+    case 'c':
+    case 'z':
+    case 'p':
+      if (AttributeLine(f, k, s)) return;
+      if (k == "pl") {
+        ++s.polylineCounter;
+        s.inPolyline = true;
+        s.dimensionPending = false;
+        return;
+      }
+      break;
+    case 'm':
+      if (k == "msg") {
+        s.dimensionPending = true;
+        s.inPolyline = false;
+        return;
+      }
+      break;
+    case '#':
+      if (k == "#") {
+        s.inPolyline = false;
+        s.dimensionPending = false;
+        return;
+      }
+      break;
+    default:
+      break;
+  }
+  if (AddKeywordEntity(f.all(), s)) return;
+  if (c == 4) AddLineOrDimensionLine(f.all(), s);
+}
+
+}  // namespace
+
+void ParseExchangeLine(std::string_view line, DrawingState& state) {
+  ExchangeFields fields;
+  fields.Split(line);
+  Dispatch(fields, state);
+}
+
+void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
+  auto fields = std::make_unique<ExchangeFields>();
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(line)) {
+    fields->Split(line);
+    Dispatch(*fields, state);
+  }
+}
+
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state) {
+  const auto bytes = fs.ReadFile(path);
+  if (!bytes) return false;
+  ReadExchangeBytes(*bytes, state);
+  return true;
+}
+
+}  // namespace gara
