@@ -1,0 +1,169 @@
+// The box around a figure: the same for every figure source.
+#include "figure/extents.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "figure/figure_writer.h"
+#include "util/text.h"
+
+namespace gara {
+namespace {
+
+TEST(Extents, EmptyBoxIsAtTheOrigin) {
+  const Extents box;
+  EXPECT_TRUE(box.empty());
+  EXPECT_EQ(box.Centre().x, 0);
+  EXPECT_EQ(box.maxY(), 0);
+}
+
+TEST(Extents, FirstPointSetsTheBox) {
+  Extents box;
+  box.Add(5, 7);
+  EXPECT_EQ(box.minX(), 5);
+  EXPECT_EQ(box.maxX(), 5);
+  EXPECT_EQ(box.minY(), 7);
+  box.Add(-1, 9);
+  EXPECT_EQ(box.minX(), -1);
+  EXPECT_EQ(box.maxY(), 9);
+  EXPECT_EQ(box.Centre().x, 2);
+  EXPECT_EQ(box.Centre().y, 8);
+}
+
+TEST(Extents, NonFinitePointsAreLeftOut) {
+  Extents box;
+  box.Add(std::nan(""), 1);
+  box.Add(1, std::numeric_limits<double>::infinity());
+  EXPECT_TRUE(box.empty());
+  box.Add(2, 3);
+  box.Add(std::nan(""), std::nan(""));
+  EXPECT_EQ(box.minX(), 2);
+  EXPECT_EQ(box.maxY(), 3);
+}
+
+TEST(Extents, CentreOfAHugeBoxIsFinite) {
+  Extents box;
+  box.Add(1.7e308, 1.7e308);
+  box.Add(1.6e308, 1.6e308);
+  EXPECT_TRUE(std::isfinite(box.Centre().x));
+  EXPECT_DOUBLE_EQ(box.Centre().y, 1.65e308);
+}
+
+TEST(Extents, CircleBox) {
+  Extents box;
+  AddCircleBox(box, 20, 25, 5);
+  EXPECT_EQ(box.minX(), 15);
+  EXPECT_EQ(box.minY(), 20);
+  EXPECT_EQ(box.maxX(), 25);
+  EXPECT_EQ(box.maxY(), 30);
+}
+
+struct SweepCase {
+  double start, end, sweep;
+  bool closed;
+};
+
+class SweepTest : public ::testing::TestWithParam<SweepCase> {};
+
+TEST_P(SweepTest, Normalises) {
+  const ArcSweep s = NormalizeArcSweepDeg(GetParam().start, GetParam().end);
+  EXPECT_NEAR(s.sweepDeg, GetParam().sweep, 1e-9);
+  EXPECT_EQ(s.closed, GetParam().closed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arcs, SweepTest,
+    ::testing::Values(SweepCase{0, 90, 90, false}, SweepCase{350, 10, 20, false},
+                      SweepCase{30, 30, 360, true}, SweepCase{0, 360, 360, true},
+                      SweepCase{10, 10 + 5e-9, 360, true}, SweepCase{10, 10 - 5e-9, 360, true},
+                      SweepCase{0, 359.99, 359.99, false}, SweepCase{90, -90, 180, false}));
+
+TEST(Extents, WholeCircleSamplesReachTheQuadrants) {
+  Extents box;
+  AddArcSamplesDeg(box, 0, 0, 5, 1, 0, 0, 360);
+  EXPECT_NEAR(box.minX(), -5, 1e-12);
+  EXPECT_NEAR(box.minY(), -5, 1e-12);
+  EXPECT_NEAR(box.maxX(), 5, 1e-12);
+  EXPECT_NEAR(box.maxY(), 5, 1e-12);
+}
+
+TEST(Extents, TiltedEllipseArcInDegreesAndRadiansAgree) {
+  Extents degrees, radians;
+  AddArcSamplesDeg(degrees, 1, 2, 10, 0.5, 30, 10, 200);
+  AddArcSamples(radians, 1, 2, 10, 0.5, 30 * kPi / 180, 10 * kPi / 180, 200 * kPi / 180);
+  EXPECT_NEAR(degrees.minX(), radians.minX(), 1e-9);
+  EXPECT_NEAR(degrees.maxY(), radians.maxY(), 1e-9);
+  // A quarter arc: from (11, 2) to (1, 12) and nothing beyond.
+  Extents quarter;
+  AddArcSamplesDeg(quarter, 1, 2, 10, 1, 0, 0, 90);
+  EXPECT_NEAR(quarter.minX(), 1, 1e-12);
+  EXPECT_NEAR(quarter.maxX(), 11, 1e-12);
+  EXPECT_NEAR(quarter.minY(), 2, 1e-12);
+  EXPECT_NEAR(quarter.maxY(), 12, 1e-12);
+}
+
+TEST(Extents, TextBoxes) {
+  // "ab": two half-width characters of width 4 with spacing 1.
+  const TextBox plain = MeasureTextBox(0, "ab", 4, 5, 1, 0, 1);
+  EXPECT_EQ(plain.length, 4.5);
+  EXPECT_EQ(plain.height, 5);
+  EXPECT_EQ(plain.angleDeg, 90);
+  // A vertical text runs its characters at fixed pitch along the height.
+  const TextBox vertical = MeasureTextBox(1, "ab", 4, 5, 1, 1, 0);
+  EXPECT_EQ(vertical.length, 11);
+  EXPECT_EQ(vertical.height, 4);
+  Extents box;
+  AddTextBox(box, vertical, 4, 10, 10);  // anchored on its centre
+  EXPECT_EQ(box.minX(), 4.5);
+  EXPECT_EQ(box.maxX(), 15.5);
+  EXPECT_EQ(box.minY(), 8);
+  EXPECT_EQ(box.maxY(), 12);
+}
+
+TEST(FigureWriter, FixedTextMatchesTheTextHelper) {
+  const double values[] = {0,
+                           -0.0,
+                           1,
+                           -1,
+                           0.5,
+                           2.5000000000,
+                           1e-11,
+                           -1e-11,
+                           5e-11,
+                           1234.5678,
+                           -98765.4321,
+                           1e15,
+                           1e300,
+                           -1e300,
+                           1.7e308,
+                           kPi,
+                           2 * kPi,
+                           0.1 + 0.2,
+                           123456789.123456789,
+                           4.99999999995,
+                           std::nan(""),
+                           std::numeric_limits<double>::infinity()};
+  for (int decimals : {0, 8, 10, 12}) {
+    for (double v : values) {
+      std::string out = "x";
+      AppendFixedText(out, decimals, v);
+      std::string expected = "x";
+      expected += FixedText(decimals, v);
+      EXPECT_EQ(out, expected) << decimals << " " << v;
+    }
+  }
+}
+
+TEST(FigureWriter, QuotedText) {
+  std::string out;
+  AppendQuotedText(out, "a\"b\tc");
+  EXPECT_EQ(out, "\"a\"\"bc\"");
+  out.clear();
+  AppendInteger(out, -2147483648LL);
+  EXPECT_EQ(out, "-2147483648");
+}
+
+}  // namespace
+}  // namespace gara
