@@ -7,15 +7,12 @@
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_reader.h"
+#include "exchange/read_exchange.h"
 
 namespace gara {
 namespace {
 
-DrawingState Read(std::string_view bytes) {
-  DrawingState state;
-  ReadExchangeBytes(bytes, state);
-  return state;
-}
+DrawingState Read(std::string_view bytes) { return testing::ReadExchangeText(bytes); }
 
 std::vector<EntityType> Order(const DrawingState& s) {
   std::vector<EntityType> types;
@@ -142,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {0, 0, 1, 0, 1, 1, 0, 1}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(Records, PolylineRuns) {
+TEST(EntityRecords, PolylineRuns) {
   const DrawingState s =
       Read("1 2 3 4\npl\n1 2 3 4\n5 6 7 8\nlc2\n1 1 2 2\npl\n0 0 1 1\npl\n3 3 4 4\n");
   ASSERT_EQ(s.entities.lines.size(), 6u);
@@ -150,7 +147,7 @@ TEST(Records, PolylineRuns) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(s.entities.lines[i].polylineNumber, expected[i]) << i;
 }
 
-TEST(Records, PolylineRunEndsAtOtherEntitiesAndMarks) {
+TEST(EntityRecords, PolylineRunEndsAtOtherEntitiesAndMarks) {
   const DrawingState s = Read(
       "pl\n0 0 1 1\nz1\n1 1 2 2\nci 0 0 1\n2 2 3 3\npl\n0 0 1 1\n#\n1 1 2 2\npl\ncc1\n0 0 1 1");
   ASSERT_EQ(s.entities.lines.size(), 6u);
@@ -158,7 +155,7 @@ TEST(Records, PolylineRunEndsAtOtherEntitiesAndMarks) {
   for (int i = 0; i < 6; ++i) EXPECT_EQ(s.entities.lines[i].polylineNumber, expected[i]) << i;
 }
 
-TEST(Records, Dimension) {
+TEST(EntityRecords, Dimension) {
   const DrawingState s = Read("msg\n0 0 10 0\ncs 5 1 1 0 \"10\n");
   ASSERT_EQ(s.entities.dimensions.size(), 1u);
   EXPECT_EQ(s.entities.lines.size(), 0u);
@@ -178,21 +175,21 @@ TEST(Records, Dimension) {
   EXPECT_FALSE(s.dimensionPending);
 }
 
-TEST(Records, DimensionAbandonedByAnotherText) {
+TEST(EntityRecords, DimensionAbandonedByAnotherText) {
   const DrawingState s = Read("msg\n0 0 10 0\nch 5 1 1 0 \"10\ncs 1 1 1 0 \"x\n");
   EXPECT_EQ(Order(s), (std::vector<ET>{ET::kText, ET::kText}));
   EXPECT_EQ(s.entities.texts[0].textKind, 0);
   EXPECT_EQ(s.entities.texts[1].textKind, 2);
 }
 
-TEST(Records, DimensionInsidePolylineKeepsTheRunNumberOffTheDimensionLine) {
+TEST(EntityRecords, DimensionInsidePolylineKeepsTheRunNumberOffTheDimensionLine) {
   const DrawingState s = Read("pl\nmsg\n0 0 10 0\n0 0 20 0\ncs 5 1 1 0 \"20\n");
   ASSERT_EQ(s.entities.dimensions.size(), 1u);
   EXPECT_EQ(s.entities.dimensions[0].line.x2, 20);  // a later line replaces the pending one
   EXPECT_EQ(s.entities.lines.size(), 0u);
 }
 
-TEST(Records, DimensionWithoutItsLineTakesTheResetLine) {
+TEST(EntityRecords, DimensionWithoutItsLineTakesTheResetLine) {
   const DrawingState s = Read("lg3\nly4\nlc5\nmsg\ncs 5 1 1 0 \"x\n");
   ASSERT_EQ(s.entities.dimensions.size(), 1u);
   const LineEntity& l = s.entities.dimensions[0].line;
@@ -204,7 +201,7 @@ TEST(Records, DimensionWithoutItsLineTakesTheResetLine) {
   EXPECT_EQ(s.entities.dimensions[0].header.layerGroup, 3);
 }
 
-TEST(Records, PendingDimensionLineTakesMarksAndNumber) {
+TEST(EntityRecords, PendingDimensionLineTakesMarksAndNumber) {
   const DrawingState s = Read("msg\nz3\nhhp4\n0 0 10 0\ncs 5 1 1 0 \"10\n");
   const DimensionEntity& d = s.entities.dimensions[0];
   EXPECT_EQ(d.line.header.zFlags, 4);
@@ -213,7 +210,7 @@ TEST(Records, PendingDimensionLineTakesMarksAndNumber) {
   EXPECT_EQ(d.text.header.zFlags, 0);
 }
 
-TEST(Records, HeaderStampedAndMarksResetAfterEachEntity) {
+TEST(EntityRecords, HeaderStampedAndMarksResetAfterEachEntity) {
   const DrawingState s = Read("lg2\nly3\nlc4\nlt5\nlw6\nz1\nz3\nhhp2ln\nci 0 0 5\n0 0 1 1\n");
   const CircleEntity& c = s.entities.circles[0];
   EXPECT_EQ(c.header.layerGroup, 2);
@@ -227,7 +224,7 @@ TEST(Records, HeaderStampedAndMarksResetAfterEachEntity) {
   EXPECT_EQ(s.entities.lines[0].header.hhpNumber, 0);
 }
 
-TEST(Records, PointsTakeThePointColour) {
+TEST(EntityRecords, PointsTakeThePointColour) {
   const DrawingState s = Read("lc3\npn6\npt 1 2\npt 1 2 3 45 2\n");
   EXPECT_EQ(s.entities.points[0].header.colour, 6);
   const RotatedPointEntity& r = s.entities.rotatedPoints[0];
@@ -237,7 +234,7 @@ TEST(Records, PointsTakeThePointColour) {
   EXPECT_EQ(r.kind, 2);
 }
 
-TEST(Records, TextTakesSizeKindTableOrFreeSizes) {
+TEST(EntityRecords, TextTakesSizeKindTableOrFreeSizes) {
   const DrawingState s = Read(
       "hcw 1 2 3.5 4 5 6 7 8 9 10\nhch 1 2 4.5 4 5 6 7 8 9 10\nhcd 0 0 0.25 0 0 0 0 0 0 0\n"
       "hcc 1 1 7 1 1 1 1 1 1 1\ncn0 2.5 3.5 0.5 9\ncn3\ncc4\ncn$<ＭＳ 明朝>\n"
@@ -266,7 +263,7 @@ TEST(Records, TextTakesSizeKindTableOrFreeSizes) {
   EXPECT_EQ(s.entities.texts[2].sizeKind, 11);
 }
 
-TEST(Records, LongTextsAreCutWithoutSplittingACharacter) {
+TEST(EntityRecords, LongTextsAreCutWithoutSplittingACharacter) {
   std::string text(254, 'a');
   text += "\x82\xa0";  // a two-byte character over the 255th byte
   text += std::string(100 << 10, 'b');
@@ -279,13 +276,13 @@ TEST(Records, LongTextsAreCutWithoutSplittingACharacter) {
   EXPECT_EQ(CutStoredText("short"), "short");
 }
 
-TEST(Records, BlockKeepsItsName) {
+TEST(EntityRecords, BlockKeepsItsName) {
   const DrawingState s = Read("BL 1 2 door\n");
   EXPECT_EQ(s.entities.blocks[0].name, "door");
   EXPECT_EQ(s.entities.blocks[0].x, 1);
 }
 
-TEST(Records, SolidsTakeTheRgbColour) {
+TEST(EntityRecords, SolidsTakeTheRgbColour) {
   const DrawingState s =
       Read("lc10 255\nsl 0 0 1 1\nsc 1 2 3 0.5 0.1 0.2 0.3 7\nso 1 2 3 0.5 0.1 0.2 0.3 4\n");
   EXPECT_EQ(s.entities.solidLines[0].rgb, 255);
@@ -300,7 +297,7 @@ TEST(Records, SolidsTakeTheRgbColour) {
   EXPECT_EQ(s.entities.solidSo[0].r2, 4);
 }
 
-TEST(Records, ManyEntitiesKeepTheFileOrder) {
+TEST(EntityRecords, ManyEntitiesKeepTheFileOrder) {
   std::string file;
   for (int i = 0; i < 30000; ++i) {
     file += i % 3 == 0   ? "ci 0 0 1\n"

@@ -1,5 +1,6 @@
 // The input side of JWC_TEMP.TXT: splitting lines, header and attribute lines, designated points.
 #include "exchange/exchange_reader.h"
+#include "exchange/read_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +15,7 @@
 namespace gara {
 namespace {
 
-DrawingState Read(std::string_view bytes) {
-  DrawingState state;
-  ReadExchangeBytes(bytes, state);
-  return state;
-}
+DrawingState Read(std::string_view bytes) { return testing::ReadExchangeText(bytes); }
 
 std::vector<std::string> SplitLine(std::string_view line) {
   ExchangeFields fields;
@@ -34,12 +31,14 @@ struct SplitCase {
   std::vector<std::string> fields;
 };
 
-class SplitTest : public ::testing::TestWithParam<SplitCase> {};
+class ExchangeSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitTest, GivesTheFields) { EXPECT_EQ(SplitLine(GetParam().line), GetParam().fields); }
+TEST_P(ExchangeSplitTest, GivesTheFields) {
+  EXPECT_EQ(SplitLine(GetParam().line), GetParam().fields);
+}
 
 INSTANTIATE_TEST_SUITE_P(
-    Lines, SplitTest,
+    Lines, ExchangeSplitTest,
     ::testing::Values(
         SplitCase{"Empty", "", {""}}, SplitCase{"BlanksOnly", "   \t ", {""}},
         SplitCase{"RunsOfBlanksSeparate", "a  \t b", {"a", "b"}},
@@ -79,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"HalfWidthKanaIsOneByte", "\xb1\xb2 c", {"\xb1\xb2", "c"}}),
     [](const auto& info) { return info.param.name; });
 
-TEST(Split, KeepsAtMost400FieldsAndDropsTheRest) {
+TEST(ExchangeSplit, KeepsAtMost400FieldsAndDropsTheRest) {
   std::string line = "hrgb";
   for (int i = 1; i <= 450; ++i) {
     line += ' ';
@@ -91,7 +90,7 @@ TEST(Split, KeepsAtMost400FieldsAndDropsTheRest) {
   EXPECT_EQ(fields[400], "399");
 }
 
-TEST(Split, ExactlyFourHundredFieldsWithATrailingBlank) {
+TEST(ExchangeSplit, ExactlyFourHundredFieldsWithATrailingBlank) {
   std::string line = "k";
   for (int i = 2; i <= 400; ++i) line += " 1";
   line += " ";
@@ -101,7 +100,7 @@ TEST(Split, ExactlyFourHundredFieldsWithATrailingBlank) {
   EXPECT_EQ(fields[400], "1");
 }
 
-TEST(Split, LineOfMegabytesIsReadWhole) {
+TEST(ExchangeSplit, LineOfMegabytesIsReadWhole) {
   const std::string text(3 << 20, 'x');
   ExchangeFields fields;
   std::string line = "ch 1 2 3 4 \"";
@@ -113,14 +112,14 @@ TEST(Split, LineOfMegabytesIsReadWhole) {
   EXPECT_EQ(fields[2], "b");
 }
 
-TEST(Reader, EmptyAndBlankLinesChangeNothing) {
+TEST(ExchangeReader, EmptyAndBlankLinesChangeNothing) {
   const DrawingState s = Read("\n   \r\n\t\n");
   EXPECT_EQ(s.entities.order.size(), 0u);
   EXPECT_FALSE(s.paperScaleFlag);
   EXPECT_EQ(s.writingColour, 1);
 }
 
-TEST(Reader, HeaderTables) {
+TEST(ExchangeReader, HeaderTables) {
   const DrawingState s = Read(
       "hk 2.5\n"
       "hs 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16\n"
@@ -145,7 +144,7 @@ TEST(Reader, HeaderTables) {
   EXPECT_EQ(s.rgbTable, (std::vector<int32_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
 }
 
-TEST(Reader, HeaderLinesWithTooFewFieldsGoOnDownTheTable) {
+TEST(ExchangeReader, HeaderLinesWithTooFewFieldsGoOnDownTheTable) {
   // "hs" with three values is a four-field line: a line segment, "hs" reading as 0.
   const DrawingState s = Read("hs 1 2 3\nhcw 1 2\nhrgb 1 2 3\n");
   EXPECT_EQ(s.layerGroupScales[0], 1.0);
@@ -156,7 +155,7 @@ TEST(Reader, HeaderLinesWithTooFewFieldsGoOnDownTheTable) {
   EXPECT_TRUE(s.rgbTable.empty());
 }
 
-TEST(Reader, NumbersThatAreNotLiteralsReadAsZero) {
+TEST(ExchangeReader, NumbersThatAreNotLiteralsReadAsZero) {
   for (const char* value :
        {"1e999", "-1e999", "nan", "inf", "1,5", "0x10", "1e-999", "--1", "1e", "."}) {
     const DrawingState s = Read(std::string("hzs ") + value + " " + value + "\n");
@@ -167,12 +166,12 @@ TEST(Reader, NumbersThatAreNotLiteralsReadAsZero) {
   EXPECT_FALSE(std::signbit(negativeZero.hkValue));
 }
 
-TEST(Reader, PaperScaleFlagAnywhere) {
+TEST(ExchangeReader, PaperScaleFlagAnywhere) {
   EXPECT_TRUE(Read("ci 0 0 5\n0 0 1 1\nbz\n").paperScaleFlag);
   EXPECT_TRUE(Read("bz 1 2 3\n").paperScaleFlag);
 }
 
-TEST(Reader, FileTextKeepsBlanks) {
+TEST(ExchangeReader, FileTextKeepsBlanks) {
   EXPECT_EQ(Read("file=C:\\jww\\my drawing  1.jww\n").fileText, "C:\\jww\\my drawing  1.jww");
   // The text is taken from the keyword's sixth character.
   EXPECT_EQ(Read("file=\n").fileText, "");
@@ -214,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PointCase{"hp1 5", -1, 0, 0, 0}, PointCase{"hpx 1 1", -1, 0, 0, 0},
                       PointCase{"hp-1 1 1", -1, 0, 0, 0}));
 
-TEST(Reader, RepeatedDesignatedPointOverwrites) {
+TEST(ExchangeReader, RepeatedDesignatedPointOverwrites) {
   const DrawingState s = Read("hp1 1 1\nhp1ln 2 3\n");
   EXPECT_EQ(s.designatedPoints[1].x, 2);
   EXPECT_EQ(s.designatedPoints[1].kind, 2);
@@ -237,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Keywords, DesignationNumberTest,
                                            HhpCase{"hhp", 0}, HhpCase{"hhpln", 0},
                                            HhpCase{"hhp7 1 2", 7}));
 
-TEST(Reader, LayerGroupAndLayerWithFirstSeen) {
+TEST(ExchangeReader, LayerGroupAndLayerWithFirstSeen) {
   const DrawingState s = Read("lgA 3\nlyF 9\nlg2\nly1 4\nlgZ\n");
   EXPECT_EQ(s.writingLayerGroup, 10);
   EXPECT_EQ(s.writingLayer, 15);
@@ -250,15 +249,15 @@ TEST(Reader, LayerGroupAndLayerWithFirstSeen) {
   EXPECT_FALSE(s.firstSeen.ly);
 }
 
-TEST(Reader, LowerCaseHexLayerGroup) { EXPECT_EQ(Read("lgb\n").writingLayerGroup, 11); }
+TEST(ExchangeReader, LowerCaseHexLayerGroup) { EXPECT_EQ(Read("lgb\n").writingLayerGroup, 11); }
 
-TEST(Reader, LayerNamesJoinTheirFields) {
+TEST(ExchangeReader, LayerNamesJoinTheirFields) {
   const DrawingState s = Read("lg3\nlgnA  B\nly4\nlyn\x95\\\x8e\xa6 X\n");
   EXPECT_EQ(s.layerGroupNames[3], "A B");
   EXPECT_EQ(s.layerNames[3 * 16 + 4], "\x95\\\x8e\xa6 X");
 }
 
-TEST(Reader, LineColourTypeWidth) {
+TEST(ExchangeReader, LineColourTypeWidth) {
   const DrawingState s = Read("lc3\nlt2\nlw5\nlc10 255\nlt4\nlw\n");
   EXPECT_EQ(s.writingColour, 3);
   EXPECT_EQ(s.writingLineType, 2);
@@ -270,7 +269,7 @@ TEST(Reader, LineColourTypeWidth) {
   EXPECT_TRUE(s.lineWidthPresent);
 }
 
-TEST(Reader, RgbColourNeedsItsValue) {
+TEST(ExchangeReader, RgbColourNeedsItsValue) {
   EXPECT_EQ(Read("lc10 255\nlc10\n").currentRgb, 255);
   EXPECT_EQ(Read("lc9 255\n").currentRgb, 0);
   EXPECT_FALSE(Read("lc1\n").lineWidthPresent);
@@ -281,19 +280,19 @@ struct AnchorCase {
   int32_t anchor;
 };
 
-class TextAnchorTest : public ::testing::TestWithParam<AnchorCase> {};
+class AnchorKeywordTest : public ::testing::TestWithParam<AnchorCase> {};
 
-TEST_P(TextAnchorTest, OnlyTheThirdCharacterCounts) {
+TEST_P(AnchorKeywordTest, OnlyTheThirdCharacterCounts) {
   EXPECT_EQ(Read(GetParam().keyword).currentTextAnchor, GetParam().anchor);
 }
 
-INSTANTIATE_TEST_SUITE_P(Keywords, TextAnchorTest,
+INSTANTIATE_TEST_SUITE_P(Keywords, AnchorKeywordTest,
                          ::testing::Values(AnchorCase{"cc0", 0}, AnchorCase{"cc8", 8},
                                            AnchorCase{"cc9", 0}, AnchorCase{"cc-", 0},
                                            AnchorCase{"cc45", 4}, AnchorCase{"cc", 0},
                                            AnchorCase{"cc\x82\xa0", 0}));
 
-TEST(Reader, TextSizeFirstLineWithFreeSizes) {
+TEST(ExchangeReader, TextSizeFirstLineWithFreeSizes) {
   const DrawingState s = Read("cn0 2.5 2.5 0 1\ncn3\n");
   EXPECT_EQ(s.writingTextSizeKind, 0);
   EXPECT_EQ(s.writingTextWidth, 2.5);
@@ -304,7 +303,7 @@ TEST(Reader, TextSizeFirstLineWithFreeSizes) {
   EXPECT_EQ(s.currentTextWidth, 2.5);
 }
 
-TEST(Reader, TextSizeKindZeroWithoutSizesKeepsThem) {
+TEST(ExchangeReader, TextSizeKindZeroWithoutSizesKeepsThem) {
   const DrawingState s = Read("cn0 2.5\ncn0 4 5 6 7\n");
   EXPECT_EQ(s.writingTextSizeKind, 0);
   EXPECT_EQ(s.writingTextWidth, 2.0);
@@ -314,21 +313,21 @@ TEST(Reader, TextSizeKindZeroWithoutSizesKeepsThem) {
   EXPECT_EQ(s.currentTextColour, 7);
 }
 
-TEST(Reader, FontNameKeepsItsBlank) {
+TEST(ExchangeReader, FontNameKeepsItsBlank) {
   const DrawingState s = Read("cn$<ＭＳ ゴシック>\ncn$<ＭＳ 明朝>\n");
   EXPECT_EQ(s.writingFontName, "<ＭＳ ゴシック>");
   EXPECT_EQ(s.currentFontName, "<ＭＳ 明朝>");
 }
 
-TEST(Reader, MarksAccumulateOnce) {
+TEST(ExchangeReader, MarksAccumulateOnce) {
   EXPECT_EQ(Read("z2\nz2\n").zFlags, 2);
   EXPECT_EQ(Read("z1\nz3\nz5\n").zFlags, 1 | 4 | 16);
   EXPECT_EQ(Read("z6\nz0\nz12\n").zFlags, 0);
 }
 
-TEST(Reader, PointColour) { EXPECT_EQ(Read("pn7\n").currentPointColour, 7); }
+TEST(ExchangeReader, PointColour) { EXPECT_EQ(Read("pn7\n").currentPointColour, 7); }
 
-TEST(Reader, UnknownKeywordsAreIgnoredUnlessFourFields) {
+TEST(ExchangeReader, UnknownKeywordsAreIgnoredUnlessFourFields) {
   const DrawingState s = Read("hq\nxyz 1 2\nch 1 2 3\nhq 1 2 3 4\n");
   ASSERT_EQ(s.entities.lines.size(), 1u);
   const LineEntity& l = s.entities.lines[0];
@@ -338,7 +337,7 @@ TEST(Reader, UnknownKeywordsAreIgnoredUnlessFourFields) {
   EXPECT_EQ(l.y2, 3.0);
 }
 
-TEST(Reader, LineEndsAndLastLineWithoutEnd) {
+TEST(ExchangeReader, LineEndsAndLastLineWithoutEnd) {
   const DrawingState s = Read("hp1 1 2\r\nhp2 3 4\nhp3 5 6");
   EXPECT_TRUE(s.designatedPoints[1].used);
   EXPECT_EQ(s.designatedPoints[1].y, 2.0);  // the CR is not part of the last field
@@ -346,13 +345,13 @@ TEST(Reader, LineEndsAndLastLineWithoutEnd) {
   EXPECT_TRUE(s.designatedPoints[3].used);
 }
 
-TEST(Reader, ParseOneLine) {
+TEST(ExchangeReader, ParseOneLine) {
   DrawingState s;
   ParseExchangeLine("hp7 1 2", s);
   EXPECT_TRUE(s.designatedPoints[7].used);
 }
 
-TEST(ReadFile, MissingFileOrDirectoryLeavesTheStateAlone) {
+TEST(ExchangeFile, MissingFileOrDirectoryLeavesTheStateAlone) {
   testing::TempDir dir;
   RealFileSystem fs;
   DrawingState s;
@@ -362,7 +361,7 @@ TEST(ReadFile, MissingFileOrDirectoryLeavesTheStateAlone) {
   EXPECT_EQ(s.hkValue, 42);
 }
 
-TEST(ReadFile, EmptyFileIsRead) {
+TEST(ExchangeFile, EmptyFileIsRead) {
   testing::TempDir dir;
   dir.Write("JWC_TEMP.TXT", "");
   RealFileSystem fs;
@@ -371,7 +370,7 @@ TEST(ReadFile, EmptyFileIsRead) {
   EXPECT_TRUE(s.entities.order.empty());
 }
 
-TEST(ReadFile, ReadsEveryLine) {
+TEST(ExchangeFile, ReadsEveryLine) {
   testing::TempDir dir;
   dir.Write("JWC_TEMP.TXT", "lg2\r\nhp1 1 2\r\nhp2 3 4\r\n0 0 10 0\r\n");
   RealFileSystem fs;

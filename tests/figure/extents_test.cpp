@@ -65,16 +65,16 @@ struct SweepCase {
   bool closed;
 };
 
-class SweepTest : public ::testing::TestWithParam<SweepCase> {};
+class ArcSweepTest : public ::testing::TestWithParam<SweepCase> {};
 
-TEST_P(SweepTest, Normalises) {
+TEST_P(ArcSweepTest, Normalises) {
   const ArcSweep s = NormalizeArcSweepDeg(GetParam().start, GetParam().end);
   EXPECT_NEAR(s.sweepDeg, GetParam().sweep, 1e-9);
   EXPECT_EQ(s.closed, GetParam().closed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Arcs, SweepTest,
+    Arcs, ArcSweepTest,
     ::testing::Values(SweepCase{0, 90, 90, false}, SweepCase{350, 10, 20, false},
                       SweepCase{30, 30, 360, true}, SweepCase{0, 360, 360, true},
                       SweepCase{10, 10 + 5e-9, 360, true}, SweepCase{10, 10 - 5e-9, 360, true},

@@ -17,9 +17,9 @@ struct MeasureCase {
   double width, height;
 };
 
-class MeasureTest : public ::testing::TestWithParam<MeasureCase> {};
+class FigureMeasureTest : public ::testing::TestWithParam<MeasureCase> {};
 
-TEST_P(MeasureTest, Measures) {
+TEST_P(FigureMeasureTest, Measures) {
   testing::TempDir dir;
   dir.Write("sel.txt", GetParam().file);
   RealFileSystem fs;
@@ -29,7 +29,7 @@ TEST_P(MeasureTest, Measures) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, MeasureTest,
+    Files, FigureMeasureTest,
     ::testing::Values(MeasureCase{"Centred", "-10,-5,10,5\r\n1,1\r\nN,0\r\n", 20, 10},
                       MeasureCase{"CornersInEitherOrder", "10,5,-10,-5\r\n", 20, 10},
                       MeasureCase{"NotCentred", "1,2,4,8", 3, 6},
@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MeasureCase{"NulByteEndsNoField", std::string("0,0\0,3,4\n", 9), 3, 4}),
     [](const auto& info) { return info.param.name; });
 
-TEST(Measure, MissingFileOrDirectoryIsZero) {
+TEST(FigureMeasure, MissingFileOrDirectoryIsZero) {
   testing::TempDir dir;
   RealFileSystem fs;
   const FigureSize missing = MeasureFigureFile(fs, dir.File("sel.txt"));

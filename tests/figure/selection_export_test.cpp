@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exchange/exchange_reader.h"
+#include "exchange/read_exchange.h"
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/measure.h"
@@ -20,9 +21,7 @@ namespace gara {
 namespace {
 
 std::string Export(std::string_view exchange) {
-  DrawingState state;
-  ReadExchangeBytes(exchange, state);
-  return SelectionFigureText(state);
+  return SelectionFigureText(testing::ReadExchangeText(exchange));
 }
 
 std::vector<std::string> Lines(std::string_view text) {
@@ -52,14 +51,14 @@ struct FigureCase {
   std::vector<std::string> figure;
 };
 
-class FigureTest : public ::testing::TestWithParam<FigureCase> {};
+class SelectionFigureTest : public ::testing::TestWithParam<FigureCase> {};
 
-TEST_P(FigureTest, WritesTheFigure) {
+TEST_P(SelectionFigureTest, WritesTheFigure) {
   EXPECT_EQ(Export(GetParam().exchange), Joined(GetParam().figure));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Examples, FigureTest,
+    Examples, SelectionFigureTest,
     ::testing::Values(
         FigureCase{"LineAndCircle",
                    "ly2\nlc1\n10 20 30 20\nlc2\nci 20 25 5\n",
