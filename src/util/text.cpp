@@ -1,5 +1,6 @@
 #include "util/text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -119,7 +120,9 @@ double TextToReal(std::string_view text) {
 }
 
 std::string FormatFixed(int decimals, double value) {
-  if (decimals < 0) decimals = 0;
+  // Past 1074 decimals every digit of a double is 0; the bound keeps a wild precision from
+  // asking for gigabytes.
+  decimals = std::clamp(decimals, 0, kMaxFixedDecimals);
   if (!std::isfinite(value)) value = 0.0;
   // 309 integer digits of the largest double, a sign, a point and the fraction.
   std::string out(static_cast<size_t>(decimals) + 320, '\0');

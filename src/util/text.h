@@ -9,7 +9,9 @@
 namespace gara {
 
 // 0x80..0x9F and 0xE0..0xFD start a two-byte character.
-constexpr bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD); }
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x80 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFD);
+}
 
 // True for "1" and the other true-words, after space removal and ANSI upper-casing.
 bool TextToBool(std::string_view text);
@@ -33,7 +35,8 @@ int32_t TextToInt(std::string_view text);
 double TextToReal(std::string_view text);
 
 // printf("%.*f", decimals, value); non-finite values are written as 0 (with `decimals` zeros
-// after the point), and a negative precision acts as 0.
+// after the point), and `decimals` is taken within 0 .. kMaxFixedDecimals.
+inline constexpr int kMaxFixedDecimals = 1100;
 std::string FormatFixed(int decimals, double value);
 std::string TrimZeros(std::string_view text);
 // TrimZeros(FormatFixed(decimals, value)): the figure-file and dialog form of a real.

@@ -152,6 +152,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FixedCase{3, std::numeric_limits<double>::infinity(), "0.000", "0"},
                       FixedCase{1, -std::numeric_limits<double>::infinity(), "0.0", "0"}));
 
+TEST(FormatFixed, PrecisionIsBounded) {
+  const std::string tiny = FormatFixed(1074, std::numeric_limits<double>::denorm_min());
+  EXPECT_EQ(tiny.size(), 2u + 1074u);
+  EXPECT_EQ(tiny.back(), '5');  // 2^-1074 ends in ...625
+  const std::string wild = FormatFixed(std::numeric_limits<int>::max(), 1.5);
+  EXPECT_EQ(wild.size(), 2u + static_cast<size_t>(kMaxFixedDecimals));
+  EXPECT_EQ(wild.substr(0, 4), "1.50");
+  EXPECT_EQ(FixedText(std::numeric_limits<int>::max(), 1.5), "1.5");
+}
+
 TEST(FormatFixed, LargestDouble) {
   const std::string text = FormatFixed(2, std::numeric_limits<double>::max());
   EXPECT_EQ(text.size(), 309u + 3u);
