@@ -1,0 +1,217 @@
+#include "settings/dialog_model.h"
+
+#include <utility>
+
+#include "util/number_text.h"
+#include "util/text.h"
+
+namespace gara {
+
+namespace {
+
+// Sizes and intervals at or below this count as not given.
+constexpr double kTolerance = 1e-8;
+// Decimals of a size measured by a figure-kind change.
+constexpr int kMeasuredDecimals = 10;
+
+bool ValidRow(int number) { return number >= 1 && number <= kPatternRows; }
+
+bool Measured(const FigureSize& size) {
+  return size.width > kTolerance && size.height > kTolerance;
+}
+
+double SizeFromText(std::string_view text) {
+  const double value = TextToReal(text);
+  return value <= kTolerance ? 1.0 : value;
+}
+
+double IntervalFromText(std::string_view text) {
+  const double value = TextToReal(text);
+  return value > 0.0 ? value : 0.0;
+}
+
+}  // namespace
+
+int32_t ListSelection(int32_t value, std::span<const std::string_view> items) {
+  return value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
+}
+
+std::string_view WindowsDirectoryPart(std::string_view path) {
+  size_t end = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const auto c = static_cast<unsigned char>(path[i]);
+    if (IsLeadByte(c)) {
+      ++i;  // the second byte may be "\" and is no separator
+    } else if (c == '\\' || c == '/' || c == ':') {
+      end = i + 1;
+    }
+  }
+  return path.substr(0, end);
+}
+
+bool HasJwsExtension(std::string_view path) {
+  const std::string_view name = path.substr(WindowsDirectoryPart(path).size());
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view extension = name.substr(dot);
+  constexpr std::string_view kJws = ".jws";
+  if (extension.size() != kJws.size()) return false;
+  for (size_t i = 0; i < kJws.size(); ++i) {
+    char c = extension[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kJws[i]) return false;
+  }
+  return true;
+}
+
+DialogModel::DialogModel(Settings loaded, FileSystem& fs, std::string settingsPath,
+                         std::string programDir, FigureMeasurer measure)
+    : settings_(std::move(loaded)),
+      fs_(fs),
+      settingsPath_(std::move(settingsPath)),
+      programDir_(std::move(programDir)),
+      measure_(std::move(measure)) {}
+
+FigureSize DialogModel::Measure(int kind) {
+  BusyScope busy(*this);
+  return measure_ ? measure_(kind, settings_.jwsFile) : FigureSize{};
+}
+
+void DialogModel::Show(bool paperScale) {
+  const FigureSize selected = Measure(0);
+  const FigureSize jws = Measure(1);
+  unitLabel_ = std::string(paperScale ? kUnitPaperSize : kUnitRealSize);
+  for (int n = 1; n <= kPatternRows; ++n) {
+    PatternRow& stored = settings_.rows[n - 1];
+    RowView& view = row(n);
+    view.selected = n == settings_.selectedRow;
+    view.figureKind = ListSelection(stored.figureKind, kFigureKindItems);
+    // The shown size of a row follows its figure source as it is now; other kinds keep theirs.
+    if (stored.figureKind == 0) {
+      stored.width = selected.width;
+      stored.height = selected.height;
+    } else if (stored.figureKind == 1) {
+      stored.width = jws.width;
+      stored.height = jws.height;
+    }
+    view.width = NumberText(stored.width);
+    view.height = NumberText(stored.height);
+    view.interval = NumberText(stored.interval);
+    view.arrangement = ListSelection(stored.arrangement, kArrangementItems);
+    view.referencePoint = ListSelection(stored.referencePoint, kReferencePointItems);
+    view.topLine = ListSelection(stored.topLine, kLineModeItems);
+    view.middleLine = ListSelection(stored.middleLine, kLineModeItems);
+    view.bottomLine = ListSelection(stored.bottomLine, kLineModeItems);
+  }
+}
+
+int DialogModel::FocusRow() const {
+  for (int n = 1; n <= kPatternRows; ++n) {
+    if (rows_[n - 1].selected) return n;
+  }
+  return 0;
+}
+
+void DialogModel::SelectRow(int number) {
+  if (!ValidRow(number)) return;
+  for (int n = 1; n <= kPatternRows; ++n) row(n).selected = n == number;
+}
+
+void DialogModel::SetSwitch(Switch which, bool on) {
+  switch (which) {
+    case Switch::kLayerGroup:
+      settings_.SetUseWritingLayerGroup(on);
+      break;
+    case Switch::kLayer:
+      settings_.SetUseWritingLayer(on);
+      break;
+    case Switch::kColour:
+      settings_.useWritingColour = on;
+      break;
+    case Switch::kLineType:
+      settings_.useWritingLineType = on;
+      break;
+  }
+}
+
+void DialogModel::ClearSwitches() {
+  for (Switch which : {Switch::kLayerGroup, Switch::kLayer, Switch::kColour, Switch::kLineType}) {
+    SetSwitch(which, false);
+  }
+}
+
+DialogModel::KindChange DialogModel::ChangeFigureKind(int number, int32_t index) {
+  if (!ValidRow(number)) return KindChange::kUnchanged;
+  // A second converter on top of a running one would race for jws.txt.
+  if (Busy()) return KindChange::kRefused;
+  row(number).figureKind = index;
+  if (index != 0 && index != 1) return KindChange::kUnchanged;
+  const FigureSize size = Measure(index);
+  if (!Measured(size)) return KindChange::kUnchanged;
+  row(number).width = FixedText(kMeasuredDecimals, size.width);
+  row(number).height = FixedText(kMeasuredDecimals, size.height);
+  return KindChange::kResized;
+}
+
+BrowseStart DialogModel::StartBrowse() const {
+  const std::string& path = settings_.jwsFile.empty() ? programDir_ : settings_.jwsFile;
+  const std::string_view directory = WindowsDirectoryPart(path);
+  return {std::string(directory), path.substr(directory.size())};
+}
+
+DialogModel::BrowseResult DialogModel::Browse(const std::string& chosenPath) {
+  if (Busy()) return BrowseResult::kRefused;
+  if (!HasJwsExtension(chosenPath)) return BrowseResult::kIgnored;
+  settings_.jwsFile = chosenPath;
+  const FigureSize size = Measure(1);
+  // A converter that failed leaves no figure to measure; the sizes shown so far stay.
+  if (!Measured(size)) return BrowseResult::kAccepted;
+  for (int n = 1; n <= kPatternRows; ++n) {
+    PatternRow& stored = settings_.rows[n - 1];
+    if (stored.figureKind != 1) continue;  // the kind loaded at show, not the one chosen since
+    stored.width = size.width;
+    stored.height = size.height;
+    row(n).width = NumberText(size.width);
+    row(n).height = NumberText(size.height);
+  }
+  return BrowseResult::kAccepted;
+}
+
+Settings DialogModel::Collect(int32_t windowLeft, int32_t windowTop) const {
+  Settings out = settings_;
+  out.windowLeft = windowLeft;
+  out.windowTop = windowTop;
+  for (int n = 1; n <= kPatternRows; ++n) {
+    const RowView& view = rows_[n - 1];
+    PatternRow& stored = out.rows[n - 1];
+    // With no radio button on, the loaded selection stays.
+    if (view.selected) out.selectedRow = n;
+    stored.figureKind = view.figureKind;
+    stored.width = SizeFromText(view.width);
+    stored.height = SizeFromText(view.height);
+    stored.arrangement = view.arrangement;
+    stored.interval = IntervalFromText(view.interval);
+    stored.referencePoint = view.referencePoint;
+    stored.topLine = view.topLine;
+    stored.middleLine = view.middleLine;
+    stored.bottomLine = view.bottomLine;
+  }
+  return out;
+}
+
+DialogModel::OkResult DialogModel::Ok(int32_t windowLeft, int32_t windowTop) {
+  // Rows half way through a measurement are not saved, nor anything after the close was asked.
+  if (Busy() || closing_) return OkResult::kRefused;
+  closing_ = true;
+  return SaveSettings(fs_, settingsPath_, Collect(windowLeft, windowTop)) ? OkResult::kSaved
+                                                                          : OkResult::kSaveFailed;
+}
+
+DialogModel::CloseResult DialogModel::RequestClose() {
+  closing_ = true;
+  if (!Busy()) return CloseResult::kNow;
+  closePending_ = true;
+  return CloseResult::kDeferred;
+}
+
+}  // namespace gara

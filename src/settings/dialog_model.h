@@ -1,0 +1,162 @@
+// What the settings dialog does, apart from drawing it: the values its controls show, and what
+// happens on show, on OK, on Cancel and on each handler. The Windows form only moves values
+// between this model and its controls, so the behaviour is tested without any window.
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "figure/measure.h"
+#include "settings/settings.h"
+#include "util/file_system.h"
+
+namespace gara {
+
+// The items of the drop-down lists, index = stored value.
+inline constexpr std::array<std::string_view, 2> kFigureKindItems{"選択図形", "JWS 図形"};
+inline constexpr std::array<std::string_view, 2> kArrangementItems{"間隔指定", "均等配置"};
+inline constexpr std::array<std::string_view, 3> kReferencePointItems{"上", "中", "下"};
+inline constexpr std::array<std::string_view, 3> kLineModeItems{"なし", "間隔", "全長"};
+
+inline constexpr std::string_view kUnitRealSize = "[実寸mm]";
+inline constexpr std::string_view kUnitPaperSize = "[図寸mm]";
+
+// A list selection as the drop-down shows it: the value when it names an item, else -1 (the box
+// shows nothing).
+int32_t ListSelection(int32_t value, std::span<const std::string_view> items);
+
+// What the ten controls of one pattern row show. Selections are item indexes, -1 for none.
+struct RowView {
+  bool selected = false;        // RadioButton
+  int32_t figureKind = -1;      // ComboBoxZ
+  std::string width;            // EditW (read-only)
+  std::string height;           // EditH (read-only)
+  int32_t arrangement = -1;     // ComboBoxA
+  std::string interval;         // EditD
+  int32_t referencePoint = -1;  // ComboBoxB
+  int32_t topLine = -1;         // ComboBoxU
+  int32_t middleLine = -1;      // ComboBoxC
+  int32_t bottomLine = -1;      // ComboBoxD
+};
+
+// The four drawing-attribute switches, CheckBox1..CheckBox4.
+enum class Switch { kLayerGroup = 0, kLayer = 1, kColour = 2, kLineType = 3 };
+inline constexpr int kSwitchCount = 4;
+
+// Measures figure kind 0 (sel.txt) or 1 (jws.txt, re-converted from `jwsPath` first). The
+// program passes MeasureFigure with its converter; it may keep the window's messages flowing
+// while the converter runs, so any handler can be called again during the call.
+using FigureMeasurer = std::function<FigureSize(int kind, const std::string& jwsPath)>;
+
+// Where the open-file dialog starts: the folder and the file name of the current .jws path, or
+// the program directory when there is none.
+struct BrowseStart {
+  std::string directory;  // with its trailing separator
+  std::string fileName;
+};
+
+// The folder part of a Windows path (up to and including the last "\", "/" or ":"), aware of
+// Shift-JIS characters whose second byte is "\" (表, ソ).
+std::string_view WindowsDirectoryPart(std::string_view path);
+// True when the file name's extension is ".jws" in any letter case.
+bool HasJwsExtension(std::string_view path);
+
+class DialogModel {
+ public:
+  DialogModel(Settings loaded, FileSystem& fs, std::string settingsPath, std::string programDir,
+              FigureMeasurer measure);
+  DialogModel(const DialogModel&) = delete;
+  DialogModel& operator=(const DialogModel&) = delete;
+
+  // Fills every row as the dialog opens: both figure sources are measured, rows of kind 0 and 1
+  // take the measured size, the sizes and intervals are shown as number texts.
+  void Show(bool paperScale);
+
+  std::array<RowView, kPatternRows>& rows() { return rows_; }
+  const std::array<RowView, kPatternRows>& rows() const { return rows_; }
+  RowView& row(int number) { return rows_[number - 1]; }
+  const std::string& unitLabel() const { return unitLabel_; }
+  // The window position, the .jws path (Edit1) and the switches, as the controls show them.
+  const Settings& settings() const { return settings_; }
+  // The row whose radio button is on after Show, 0 when none is.
+  int FocusRow() const;
+
+  // Radio button of row `number` clicked: it alone is on.
+  void SelectRow(int number);
+
+  // CheckBox1..4 changed to `on`; the two layer switches exclude each other.
+  void SetSwitch(Switch which, bool on);
+  // Button4: the figure keeps its own layer group, layer, colour and line type.
+  void ClearSwitches();
+
+  enum class KindChange {
+    kRefused,    // another measurement is running: the box must show row(number).figureKind again
+    kUnchanged,  // nothing measurable: the size texts stay
+    kResized,    // EditW and EditH of the row show the new size
+  };
+  // ComboBoxZ of row `number` changed to item `index`.
+  KindChange ChangeFigureKind(int number, int32_t index);
+
+  BrowseStart StartBrowse() const;
+  enum class BrowseResult {
+    kRefused,   // another measurement is running
+    kIgnored,   // not a .jws file: nothing changes
+    kAccepted,  // Edit1 and the size texts of the rows of stored kind 1 may have changed
+  };
+  // The file chosen in the open-file dialog.
+  BrowseResult Browse(const std::string& chosenPath);
+
+  enum class OkResult {
+    kRefused,     // a measurement is running or the dialog is closing: nothing is saved
+    kSaved,       // the settings file holds the dialog's values; close
+    kSaveFailed,  // the old settings file stays; close all the same
+  };
+  // OK: the rows as they stand in rows() (the form reads its controls into them first) become
+  // the settings, with empty or non-positive sizes replaced by 1 and intervals by 0.
+  OkResult Ok(int32_t windowLeft, int32_t windowTop);
+  // The settings that OK stores, without saving them.
+  Settings Collect(int32_t windowLeft, int32_t windowTop) const;
+
+  enum class CloseResult { kNow, kDeferred };
+  // Cancel or the close box. During a measurement the close waits until it has ended; the
+  // form closes once ClosePending() is seen after the call that measured.
+  CloseResult RequestClose();
+  bool ClosePending() const { return closePending_; }
+
+  // True while a figure is being measured (the converter may be running) or the open-file
+  // dialog is up: every handler that measures, saves or closes refuses or waits.
+  bool Busy() const { return busy_ > 0; }
+
+  // Marks the model busy for its lifetime; used around every measurement and the file dialog.
+  class BusyScope {
+   public:
+    explicit BusyScope(DialogModel& model) : model_(model) { ++model_.busy_; }
+    ~BusyScope() { --model_.busy_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    DialogModel& model_;
+  };
+
+ private:
+  FigureSize Measure(int kind);
+
+  Settings settings_;
+  FileSystem& fs_;
+  std::string settingsPath_;
+  std::string programDir_;
+  FigureMeasurer measure_;
+  std::array<RowView, kPatternRows> rows_{};
+  std::string unitLabel_;
+  int busy_ = 0;
+  bool closePending_ = false;
+  bool closing_ = false;  // OK or a close has been accepted: no second save
+};
+
+}  // namespace gara
