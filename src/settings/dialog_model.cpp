@@ -64,6 +64,23 @@ bool HasJwsExtension(std::string_view path) {
   return true;
 }
 
+std::string FileDialogFilter(std::string_view filter) {
+  std::string out;
+  out.reserve(filter.size() + 2);
+  for (size_t i = 0; i < filter.size(); ++i) {
+    const char c = filter[i];
+    if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < filter.size()) {
+      out += c;
+      out += filter[++i];
+    } else {
+      out += c == '|' ? '\0' : c;
+    }
+  }
+  out += '\0';
+  out += '\0';
+  return out;
+}
+
 DialogModel::DialogModel(Settings loaded, FileSystem& fs, std::string settingsPath,
                          std::string programDir, FigureMeasurer measure)
     : settings_(std::move(loaded)),

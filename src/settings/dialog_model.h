@@ -66,6 +66,14 @@ std::string_view WindowsDirectoryPart(std::string_view path);
 // True when the file name's extension is ".jws" in any letter case.
 bool HasJwsExtension(std::string_view path);
 
+// The open-file dialog's filter: one entry, the description, "|", the pattern.
+inline constexpr std::string_view kJwsFilter = "Jw_cad 図形ファイル(*.jws)|*.jws";
+inline constexpr std::string_view kJwsDefaultExtension = "jws";
+// A "description|pattern|..." filter in the form the Windows file dialog takes: every "|"
+// becomes a NUL and the list ends with two. A "|" that is the second byte of a Shift-JIS
+// character (ポ is 0x83 0x7C) stays.
+std::string FileDialogFilter(std::string_view filter);
+
 class DialogModel {
  public:
   DialogModel(Settings loaded, FileSystem& fs, std::string settingsPath, std::string programDir,

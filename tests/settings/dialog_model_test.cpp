@@ -425,6 +425,16 @@ TEST(WindowsPaths, JwsExtensionInAnyLetterCase) {
   }
 }
 
+TEST(FileDialogFilter, BarsBecomeNulsAndTheListEndsWithTwo) {
+  using namespace std::string_literals;
+  EXPECT_EQ(FileDialogFilter(kJwsFilter), "Jw_cad 図形ファイル(*.jws)\0*.jws\0\0"s);
+  EXPECT_EQ(FileDialogFilter("a|*.a|b|*.b"), "a\0*.a\0b\0*.b\0\0"s);
+  // ポ ends in the byte "|": it is no separator.
+  EXPECT_EQ(std::string_view("ポ"), "\x83|");
+  EXPECT_EQ(FileDialogFilter("ポ|*.p"), "ポ\0*.p\0\0"s);
+  EXPECT_EQ(FileDialogFilter(""), "\0\0"s);
+}
+
 TEST_F(DialogModelTest, BrowseStartsAtTheChosenFileOrTheProgramDirectory) {
   struct Case {
     std::string jwsFile;

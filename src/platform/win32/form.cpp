@@ -1,0 +1,526 @@
+// The settings dialog in raw Win32 (ANSI functions, Shift-JIS texts). The controls come from
+// the layout table; values move between them and the DialogModel, which holds all behaviour.
+#include "platform/win32/form.h"
+
+#include <commdlg.h>
+#include <imm.h>
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "settings/dialog_layout.h"
+#include "settings/dialog_model.h"
+#include "settings/help_text.h"
+
+namespace gara {
+
+namespace {
+
+constexpr char kWindowClass[] = "GaranarabeSettingsForm";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kMemoColour = RGB(kMemoRed, kMemoGreen, kMemoBlue);
+// Posted by a figure-kind box so that the measurement runs after the box has finished its own
+// handling of the click or key (wParam: the row number).
+constexpr UINT kMeasureRowMessage = WM_APP + 1;
+constexpr int kFirstControlId = 1000;
+constexpr int kGridControls = kPatternRows * kRowColumns;
+constexpr int kDropDownListHeight = 160;   // the open list below a drop-down box
+constexpr int kComboSelectionHeight = 15;  // closed box 21 pixels high, as the edit fields
+constexpr int kCheckMarkWidth = 20;        // the box and the gap before the caption
+constexpr int kMaxPathBytes = 1024;
+
+int GridIndex(int row, RowColumn column) {
+  return (row - 1) * kRowColumns + static_cast<int>(column);
+}
+int OtherIndex(OtherControl which) { return kGridControls + static_cast<int>(which); }
+
+// OK and Cancel carry the ids the dialog keys (Enter, Esc) send.
+int ControlId(int index) {
+  if (index == OtherIndex(OtherControl::kButton1)) return IDOK;
+  if (index == OtherIndex(OtherControl::kButton2)) return IDCANCEL;
+  return kFirstControlId + index;
+}
+int ControlIndex(int id) {
+  if (id == IDOK) return OtherIndex(OtherControl::kButton1);
+  if (id == IDCANCEL) return OtherIndex(OtherControl::kButton2);
+  return id - kFirstControlId;
+}
+
+struct Win32Control {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+Win32Control Win32Kind(const ControlLayout& c) {
+  const DWORD tab = c.tabStop ? WS_TABSTOP : 0;
+  switch (c.kind) {
+    case ControlKind::kRadioButton:
+      return {"BUTTON", BS_RADIOBUTTON | tab, 0};
+    case ControlKind::kDropDownList:
+      return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0};
+    case ControlKind::kEdit:
+      return {"EDIT", ES_AUTOHSCROLL | (c.readOnly ? ES_READONLY : 0) | tab, WS_EX_CLIENTEDGE};
+    case ControlKind::kMemo:
+      return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | ES_READONLY,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kLabel:
+      return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::kButton:
+      return {"BUTTON", (c.role == ButtonRole::kDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab,
+              0};
+    case ControlKind::kCheckBox:
+      return {"BUTTON", BS_AUTOCHECKBOX | tab, 0};
+    case ControlKind::kGroupBox:
+      return {"BUTTON", BS_GROUPBOX, 0};
+  }
+  return {"STATIC", 0, 0};
+}
+
+class SettingsForm {
+ public:
+  explicit SettingsForm(SettingsDialogInput& input)
+      : input_(input),
+        model_(input.settings, input.fs, input.settingsPath, input.programDir,
+               [this](int kind, const std::string& jwsPath) {
+                 return MeasureFigure(kind, input_.fs, &input_.runner, input_.programDir, jwsPath);
+               }) {}
+  ~SettingsForm();
+  SettingsForm(const SettingsForm&) = delete;
+  SettingsForm& operator=(const SettingsForm&) = delete;
+
+  bool Create(HINSTANCE instance);
+  // Measures, fills the controls, moves the window to its stored place and shows it.
+  void Show();
+  int RunMessageLoop();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnCommand(int id, int code);
+
+  HWND CreateControl(const ControlLayout& layout, int index);
+  SIZE TextSize(std::string_view text) const;
+  HWND RowControl(int row, RowColumn column) const { return controls_[GridIndex(row, column)]; }
+  HWND Other(OtherControl which) const { return controls_[OtherIndex(which)]; }
+
+  // Model -> controls.
+  void WriteRow(int row);
+  void WriteRowSizes(int row);
+  void WriteRadios();
+  void WriteSwitches();
+  // Controls -> model.
+  void ReadRows();
+
+  void OnFigureKindChange(int row);
+  void OnBrowse();
+  void OnOk();
+  void OnClose();
+  template <typename Work>
+  auto WhileWaiting(Work work);
+  void CloseIfPending();
+  void MoveToStoredPlace();
+
+  SettingsDialogInput& input_;
+  DialogModel model_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  HBRUSH whiteBrush_ = nullptr;
+  HBRUSH memoBrush_ = nullptr;
+  std::vector<HWND> controls_;  // in creation order: the grid row by row, then the others
+};
+
+SettingsForm::~SettingsForm() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+  if (font_ != nullptr) DeleteObject(font_);
+  if (whiteBrush_ != nullptr) DeleteObject(whiteBrush_);
+  if (memoBrush_ != nullptr) DeleteObject(memoBrush_);
+}
+
+bool SettingsForm::Create(HINSTANCE instance) {
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &SettingsForm::WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  windowClass.lpszClassName = kWindowClass;
+  RegisterClassExA(&windowClass);
+
+  const std::string fontName(kFontName);
+  font_ = CreateFontA(-kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      FIXED_PITCH | FF_MODERN, fontName.c_str());
+  whiteBrush_ = CreateSolidBrush(kWhite);
+  memoBrush_ = CreateSolidBrush(kMemoColour);
+
+  RECT frame{0, 0, kClientWidth, kClientHeight};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  const std::string caption(kFormCaption);
+  window_ = CreateWindowExA(0, kWindowClass, caption.c_str(), kWindowStyle, kResourceLeft,
+                            kResourceTop, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, instance, this);
+  if (window_ == nullptr) return false;
+
+  // Creation order is tab order.
+  const std::vector<ControlLayout> layout = AllControls();
+  controls_.resize(layout.size());
+  for (size_t i = 0; i < layout.size(); ++i) {
+    controls_[i] = CreateControl(layout[i], static_cast<int>(i));
+  }
+  SetWindowTextA(Other(OtherControl::kMemo1), HelpText().c_str());
+  return true;
+}
+
+SIZE SettingsForm::TextSize(std::string_view text) const {
+  SIZE size{0, 0};
+  HDC dc = GetDC(window_);
+  HGDIOBJ old = SelectObject(dc, font_);
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(window_, dc);
+  return size;
+}
+
+HWND SettingsForm::CreateControl(const ControlLayout& c, int index) {
+  const Win32Control kind = Win32Kind(c);
+  int width = c.width;
+  int height = c.height;
+  if (width == 0) {
+    // Labels and check boxes are as wide as their caption.
+    const SIZE text = TextSize(c.caption);
+    width = text.cx + (c.kind == ControlKind::kCheckBox ? kCheckMarkWidth : 0);
+    if (height == 0) height = text.cy;
+  }
+  if (c.kind == ControlKind::kDropDownList) height += kDropDownListHeight;
+  const std::string caption(c.caption);
+  HWND control = CreateWindowExA(kind.exStyle, kind.className, caption.c_str(),
+                                 WS_CHILD | WS_VISIBLE | kind.style | (c.enabled ? 0 : WS_DISABLED),
+                                 c.left, c.top, width, height, window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(index))),
+                                 GetModuleHandleA(nullptr), nullptr);
+  if (control == nullptr) return nullptr;
+  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (c.textLimit > 0) SendMessageA(control, EM_SETLIMITTEXT, c.textLimit, 0);
+  if (c.imeOff) ImmAssociateContext(control, nullptr);
+  if (c.kind == ControlKind::kDropDownList) {
+    for (std::string_view item : c.items) {
+      const std::string text(item);
+      SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kComboSelectionHeight);
+  }
+  return control;
+}
+
+void SettingsForm::WriteRowSizes(int row) {
+  const RowView& view = model_.row(row);
+  SetWindowTextA(RowControl(row, RowColumn::kWidth), view.width.c_str());
+  SetWindowTextA(RowControl(row, RowColumn::kHeight), view.height.c_str());
+}
+
+void SettingsForm::WriteRow(int row) {
+  const RowView& view = model_.row(row);
+  for (int column = 0; column < kRowColumns; ++column) {
+    const RowBinding binding = RowColumnBinding(static_cast<RowColumn>(column));
+    HWND control = RowControl(row, static_cast<RowColumn>(column));
+    if (control == nullptr) continue;  // a control that could not be made is skipped
+    if (binding.selection != nullptr) {
+      SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(view.*binding.selection), 0);
+    } else if (binding.text != nullptr) {
+      SetWindowTextA(control, (view.*binding.text).c_str());
+    }
+  }
+}
+
+void SettingsForm::WriteRadios() {
+  for (int row = 1; row <= kPatternRows; ++row) {
+    SendMessageA(RowControl(row, RowColumn::kRadio), BM_SETCHECK,
+                 model_.row(row).selected ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void SettingsForm::ReadRows() {
+  std::array<char, kMaxPathBytes> buffer{};
+  for (int row = 1; row <= kPatternRows; ++row) {
+    RowView& view = model_.row(row);
+    for (int column = 0; column < kRowColumns; ++column) {
+      const RowBinding binding = RowColumnBinding(static_cast<RowColumn>(column));
+      HWND control = RowControl(row, static_cast<RowColumn>(column));
+      if (control == nullptr) continue;
+      if (binding.selection != nullptr) {
+        view.*binding.selection = static_cast<int32_t>(SendMessageA(control, CB_GETCURSEL, 0, 0));
+      } else if (binding.text != nullptr) {
+        buffer[0] = '\0';
+        GetWindowTextA(control, buffer.data(), static_cast<int>(buffer.size()));
+        view.*binding.text = buffer.data();
+      }
+    }
+  }
+}
+
+void SettingsForm::WriteSwitches() {
+  const Settings& s = model_.settings();
+  const std::array<bool, kSwitchCount> on{s.useWritingLayerGroup, s.useWritingLayer,
+                                          s.useWritingColour, s.useWritingLineType};
+  for (int i = 0; i < kSwitchCount; ++i) {
+    SendMessageA(Other(SwitchControl(static_cast<Switch>(i))), BM_SETCHECK,
+                 on[i] ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+}
+
+void SettingsForm::Show() {
+  model_.Show(input_.paperScale);
+  SetWindowTextA(Other(OtherControl::kLabelU), model_.unitLabel().c_str());
+  SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
+  // The unit label was created as wide as "[]".
+  const SIZE unit = TextSize(model_.unitLabel());
+  SetWindowPos(Other(OtherControl::kLabelU), nullptr, 0, 0, unit.cx, unit.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  WriteSwitches();
+  WriteRadios();
+  for (int row = 1; row <= kPatternRows; ++row) {
+    WriteRow(row);
+    EnableWindow(RowControl(row, RowColumn::kFigureKind), TRUE);
+  }
+  MoveToStoredPlace();
+  ShowWindow(window_, SW_SHOWNORMAL);
+  UpdateWindow(window_);
+  if (const int focus = model_.FocusRow(); focus != 0) {
+    SetFocus(RowControl(focus, RowColumn::kRadio));
+  }
+  CloseIfPending();
+}
+
+// The stored place, unless it lies off every monitor (a screen since removed): then the nearest
+// monitor's corner, so that the dialog can always be reached.
+void SettingsForm::MoveToStoredPlace() {
+  const Settings& s = model_.settings();
+  RECT bounds;
+  GetWindowRect(window_, &bounds);
+  const RECT wanted{s.windowLeft, s.windowTop, s.windowLeft + (bounds.right - bounds.left),
+                    s.windowTop + (bounds.bottom - bounds.top)};
+  int left = s.windowLeft;
+  int top = s.windowTop;
+  if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) == nullptr) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &monitor)) {
+      left = monitor.rcWork.left;
+      top = monitor.rcWork.top;
+    }
+  }
+  SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Runs `work`, which may wait for the converter while the messages keep flowing, with the
+// window disabled so that no click or key reaches it meanwhile. A nested call (a message
+// handled during the wait) leaves the window disabled.
+template <typename Work>
+auto SettingsForm::WhileWaiting(Work work) {
+  const bool outermost = IsWindowEnabled(window_) != 0;
+  HWND focus = GetFocus();
+  if (outermost) EnableWindow(window_, FALSE);
+  auto result = work();
+  if (outermost) {
+    EnableWindow(window_, TRUE);
+    if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
+  }
+  return result;
+}
+
+// A close asked for during a wait is carried out once nothing waits any more.
+void SettingsForm::CloseIfPending() {
+  if (model_.ClosePending() && !model_.Busy() && IsWindow(window_)) DestroyWindow(window_);
+}
+
+void SettingsForm::OnFigureKindChange(int row) {
+  HWND box = RowControl(row, RowColumn::kFigureKind);
+  if (box == nullptr) return;
+  const auto index = static_cast<int32_t>(SendMessageA(box, CB_GETCURSEL, 0, 0));
+  const DialogModel::KindChange change =
+      WhileWaiting([&] { return model_.ChangeFigureKind(row, index); });
+  switch (change) {
+    case DialogModel::KindChange::kRefused:
+      // Another figure is being measured: the box goes back to what the row holds.
+      SendMessageA(box, CB_SETCURSEL, static_cast<WPARAM>(model_.row(row).figureKind), 0);
+      break;
+    case DialogModel::KindChange::kResized:
+      WriteRowSizes(row);
+      break;
+    case DialogModel::KindChange::kUnchanged:
+      break;
+  }
+  CloseIfPending();
+}
+
+void SettingsForm::OnBrowse() {
+  if (model_.Busy()) return;
+  const BrowseStart start = model_.StartBrowse();
+  std::array<char, kMaxPathBytes> file{};
+  start.fileName.copy(file.data(), file.size() - 1);
+  const std::string filter = FileDialogFilter(kJwsFilter);
+  const std::string extension(kJwsDefaultExtension);
+
+  OPENFILENAMEA dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
+  dialog.lpstrDefExt = extension.c_str();
+  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
+                 OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+  BOOL chosen;
+  {
+    // The file dialog runs its own message loop: a close arriving meanwhile waits for it.
+    DialogModel::BusyScope busy(model_);
+    chosen = GetOpenFileNameA(&dialog);
+  }
+  if (chosen) {
+    const std::string path = file.data();
+    if (WhileWaiting([&] { return model_.Browse(path); }) == DialogModel::BrowseResult::kAccepted) {
+      SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
+      for (int row = 1; row <= kPatternRows; ++row) WriteRowSizes(row);
+    }
+  }
+  CloseIfPending();
+}
+
+void SettingsForm::OnOk() {
+  if (model_.Busy()) return;
+  ReadRows();
+  RECT bounds;
+  GetWindowRect(window_, &bounds);
+  if (model_.Ok(bounds.left, bounds.top) != DialogModel::OkResult::kRefused) {
+    DestroyWindow(window_);
+  }
+}
+
+void SettingsForm::OnClose() {
+  if (model_.RequestClose() == DialogModel::CloseResult::kNow) DestroyWindow(window_);
+}
+
+void SettingsForm::OnCommand(int id, int code) {
+  const int index = ControlIndex(id);
+  if (index >= 0 && index < kGridControls) {
+    const int row = index / kRowColumns + 1;
+    const auto column = static_cast<RowColumn>(index % kRowColumns);
+    if (column == RowColumn::kRadio && code == BN_CLICKED) {
+      model_.SelectRow(row);
+      WriteRadios();
+    } else if (column == RowColumn::kFigureKind && code == CBN_SELCHANGE) {
+      PostMessageA(window_, kMeasureRowMessage, static_cast<WPARAM>(row), 0);
+    }
+    return;
+  }
+  if (code != BN_CLICKED || index < kGridControls || index >= kGridControls + kOtherControls) {
+    return;
+  }
+  switch (const auto which = static_cast<OtherControl>(index - kGridControls)) {
+    case OtherControl::kButton1:
+      OnOk();
+      break;
+    case OtherControl::kButton2:
+      OnClose();
+      break;
+    case OtherControl::kButton3:
+      OnBrowse();
+      break;
+    case OtherControl::kButton4:
+      model_.ClearSwitches();
+      WriteSwitches();
+      break;
+    case OtherControl::kCheckBox1:
+    case OtherControl::kCheckBox2:
+    case OtherControl::kCheckBox3:
+    case OtherControl::kCheckBox4:
+      for (int i = 0; i < kSwitchCount; ++i) {
+        const auto sw = static_cast<Switch>(i);
+        if (SwitchControl(sw) == which) {
+          model_.SetSwitch(sw, SendMessageA(Other(which), BM_GETCHECK, 0, 0) == BST_CHECKED);
+        }
+      }
+      WriteSwitches();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK SettingsForm::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<SettingsForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (form == nullptr || form->window_ != window) {
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+  return form->Handle(message, wParam, lParam);
+}
+
+LRESULT SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case kMeasureRowMessage:
+      OnFigureKindChange(static_cast<int>(wParam));
+      return 0;
+    case DM_GETDEFID: {
+      // Enter presses the focused push button, otherwise OK.
+      HWND focus = GetFocus();
+      for (OtherControl button :
+           {OtherControl::kButton2, OtherControl::kButton3, OtherControl::kButton4}) {
+        if (focus != nullptr && focus == Other(button)) {
+          return MAKELRESULT(ControlId(OtherIndex(button)), DC_HASDEFID);
+        }
+      }
+      return MAKELRESULT(IDOK, DC_HASDEFID);
+    }
+    case WM_CTLCOLORSTATIC: {
+      auto dc = reinterpret_cast<HDC>(wParam);
+      if (reinterpret_cast<HWND>(lParam) == Other(OtherControl::kMemo1)) {
+        SetBkColor(dc, kMemoColour);
+        return reinterpret_cast<LRESULT>(memoBrush_);
+      }
+      SetBkColor(dc, kWhite);
+      return reinterpret_cast<LRESULT>(whiteBrush_);
+    }
+    case WM_CLOSE:
+      OnClose();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window_, message, wParam, lParam);
+  }
+}
+
+int SettingsForm::RunMessageLoop() {
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    if (IsWindow(window_) && IsDialogMessageA(window_, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunSettingsDialog(HINSTANCE instance, SettingsDialogInput input) {
+  SettingsForm form(input);
+  if (!form.Create(instance)) return 1;
+  form.Show();
+  return form.RunMessageLoop();
+}
+
+}  // namespace gara

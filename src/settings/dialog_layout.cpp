@@ -1,0 +1,234 @@
+#include "settings/dialog_layout.h"
+
+#include <utility>
+
+namespace gara {
+
+namespace {
+
+constexpr int kGridTop = 16;
+constexpr int kRowPitch = 24;
+constexpr int kRowHeight = 21;
+constexpr int kRadioDrop = 4;  // the radio button sits a little lower than the boxes
+constexpr int kRadioHeight = 17;
+constexpr int kSizeTextLimit = 8;
+constexpr int kCheckBoxHeight = 17;
+
+struct ColumnSpec {
+  std::string_view prefix;
+  int left;
+  int width;
+  ControlKind kind;
+  std::span<const std::string_view> items;
+  bool readOnly;
+  bool imeOff;
+  int textLimit;
+  RowBinding binding;
+};
+
+// Column prefixes, positions and bindings; a row's controls differ only in their top.
+const std::array<ColumnSpec, kRowColumns> kColumns{{
+    {"RadioButton", 8, 25, ControlKind::kRadioButton, {}, false, false, 0, {}},
+    {"ComboBoxZ",
+     32,
+     81,
+     ControlKind::kDropDownList,
+     kFigureKindItems,
+     false,
+     true,
+     0,
+     {&RowView::figureKind, nullptr}},
+    {"EditW",
+     112,
+     57,
+     ControlKind::kEdit,
+     {},
+     true,
+     true,
+     kSizeTextLimit,
+     {nullptr, &RowView::width}},
+    {"EditH",
+     168,
+     57,
+     ControlKind::kEdit,
+     {},
+     true,
+     true,
+     kSizeTextLimit,
+     {nullptr, &RowView::height}},
+    {"ComboBoxA",
+     224,
+     81,
+     ControlKind::kDropDownList,
+     kArrangementItems,
+     false,
+     false,
+     0,
+     {&RowView::arrangement, nullptr}},
+    {"EditD",
+     304,
+     57,
+     ControlKind::kEdit,
+     {},
+     false,
+     true,
+     kSizeTextLimit,
+     {nullptr, &RowView::interval}},
+    {"ComboBoxB",
+     360,
+     49,
+     ControlKind::kDropDownList,
+     kReferencePointItems,
+     false,
+     false,
+     0,
+     {&RowView::referencePoint, nullptr}},
+    {"ComboBoxU",
+     408,
+     57,
+     ControlKind::kDropDownList,
+     kLineModeItems,
+     false,
+     false,
+     0,
+     {&RowView::topLine, nullptr}},
+    {"ComboBoxC",
+     464,
+     57,
+     ControlKind::kDropDownList,
+     kLineModeItems,
+     false,
+     false,
+     0,
+     {&RowView::middleLine, nullptr}},
+    {"ComboBoxD",
+     520,
+     57,
+     ControlKind::kDropDownList,
+     kLineModeItems,
+     false,
+     false,
+     0,
+     {&RowView::bottomLine, nullptr}},
+}};
+
+constexpr int kFrameLeft = 584;
+constexpr int kFrameTop = 160;
+
+ControlLayout Make(std::string name, ControlKind kind, int left, int top, int width, int height,
+                   std::string_view caption) {
+  ControlLayout c;
+  c.name = std::move(name);
+  c.kind = kind;
+  c.left = left;
+  c.top = top;
+  c.width = width;
+  c.height = height;
+  c.caption = caption;
+  c.tabStop =
+      kind != ControlKind::kLabel && kind != ControlKind::kGroupBox && kind != ControlKind::kMemo;
+  return c;
+}
+
+}  // namespace
+
+RowBinding RowColumnBinding(RowColumn column) { return kColumns[static_cast<int>(column)].binding; }
+
+ControlLayout RowControlLayout(int row, RowColumn column) {
+  const ColumnSpec& spec = kColumns[static_cast<int>(column)];
+  const int top = kGridTop + kRowPitch * (row - 1);
+  const bool radio = spec.kind == ControlKind::kRadioButton;
+  ControlLayout c = Make(std::string(spec.prefix) + std::to_string(row), spec.kind, spec.left,
+                         radio ? top + kRadioDrop : top, spec.width,
+                         radio ? kRadioHeight : kRowHeight, radio ? "　" : "");
+  c.items = spec.items;
+  c.readOnly = spec.readOnly;
+  c.imeOff = spec.imeOff;
+  c.textLimit = spec.textLimit;
+  // The figure kind is chosen only once the dialog has measured both figures.
+  c.enabled = column != RowColumn::kFigureKind;
+  return c;
+}
+
+ControlLayout OtherControlLayout(OtherControl which) {
+  switch (which) {
+    case OtherControl::kLabel1:
+      return Make("Label1", ControlKind::kLabel, 56, 1, 0, 0,
+                  "図形　　　 幅　　 高さ　　 配置　　　間隔　 基準点　上線　　中線　　下線");
+    case OtherControl::kLabelU:
+      return Make("LabelU", ControlKind::kLabel, 592, 0, 0, 0, "[]");
+    case OtherControl::kLabel2:
+      return Make("Label2", ControlKind::kLabel, 8, 304, 0, 0, "JWS図形ファイル選択");
+    case OtherControl::kEdit1: {
+      ControlLayout c = Make("Edit1", ControlKind::kEdit, 32, 320, 489, kRowHeight, "");
+      c.readOnly = true;
+      return c;
+    }
+    case OtherControl::kButton3:
+      return Make("Button3", ControlKind::kButton, 520, 320, 57, 25, "参照");
+    case OtherControl::kMemo1: {
+      ControlLayout c = Make("Memo1", ControlKind::kMemo, 584, 16, 265, 137, "");
+      c.readOnly = true;
+      return c;
+    }
+    case OtherControl::kButton1: {
+      ControlLayout c = Make("Button1", ControlKind::kButton, 584, 320, 121, 25, "ＯＫ(&Y)");
+      c.role = ButtonRole::kDefault;
+      return c;
+    }
+    case OtherControl::kButton2: {
+      ControlLayout c = Make("Button2", ControlKind::kButton, 720, 320, 121, 25, "キャンセル(&N)");
+      c.role = ButtonRole::kCancel;
+      return c;
+    }
+    case OtherControl::kGroupBox1:
+      return Make("GroupBox1", ControlKind::kGroupBox, kFrameLeft, kFrameTop, 265, 153,
+                  "作図属性設定");
+    case OtherControl::kCheckBox1:
+      return Make("CheckBox1", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 24, 0,
+                  kCheckBoxHeight, "●書込みレイヤグループに作図");
+    case OtherControl::kCheckBox2:
+      return Make("CheckBox2", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 48, 0,
+                  kCheckBoxHeight, "●書込み【レイヤ】に作図");
+    case OtherControl::kButton4:
+      return Make("Button4", ControlKind::kButton, kFrameLeft + 16, kFrameTop + 72, 233, 25,
+                  "◇元レイヤ・元線色・元線種");
+    case OtherControl::kCheckBox3:
+      return Make("CheckBox3", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 104, 0,
+                  kCheckBoxHeight, "●書込み【線色】で作図");
+    case OtherControl::kCheckBox4:
+      return Make("CheckBox4", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 128, 0,
+                  kCheckBoxHeight, "●書込み　線種　で作図");
+  }
+  return {};
+}
+
+OtherControl SwitchControl(Switch which) {
+  switch (which) {
+    case Switch::kLayerGroup:
+      return OtherControl::kCheckBox1;
+    case Switch::kLayer:
+      return OtherControl::kCheckBox2;
+    case Switch::kColour:
+      return OtherControl::kCheckBox3;
+    case Switch::kLineType:
+      return OtherControl::kCheckBox4;
+  }
+  return OtherControl::kCheckBox1;
+}
+
+std::vector<ControlLayout> AllControls() {
+  std::vector<ControlLayout> all;
+  all.reserve(kPatternRows * kRowColumns + kOtherControls);
+  for (int row = 1; row <= kPatternRows; ++row) {
+    for (int column = 0; column < kRowColumns; ++column) {
+      all.push_back(RowControlLayout(row, static_cast<RowColumn>(column)));
+    }
+  }
+  for (int i = 0; i < kOtherControls; ++i) {
+    all.push_back(OtherControlLayout(static_cast<OtherControl>(i)));
+  }
+  return all;
+}
+
+}  // namespace gara

@@ -1,0 +1,110 @@
+// Where the settings dialog's controls stand, what they say and in which order the Tab key
+// visits them: plain data, so the window code only translates kinds into its own styles.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/dialog_model.h"
+
+namespace gara {
+
+inline constexpr std::string_view kFormCaption = "柄並べ９　設定";
+inline constexpr int kClientWidth = 857;
+inline constexpr int kClientHeight = 354;
+// The place in the resource, replaced at show by the stored window position.
+inline constexpr int kResourceLeft = 193;
+inline constexpr int kResourceTop = 125;
+inline constexpr std::string_view kFontName = "ＭＳ ゴシック";
+inline constexpr int kFontHeight = 13;  // pixels, character height
+// The help memo's background: red 187, green 235, blue 244 (the colour value 16051131).
+inline constexpr uint8_t kMemoRed = 187, kMemoGreen = 235, kMemoBlue = 244;
+
+enum class ControlKind {
+  kRadioButton,
+  kDropDownList,
+  kEdit,
+  kMemo,
+  kLabel,
+  kButton,
+  kCheckBox,
+  kGroupBox,
+};
+
+enum class ButtonRole { kNone, kDefault, kCancel };
+
+struct ControlLayout {
+  std::string name;  // "RadioButton3", "Edit1", ...
+  ControlKind kind = ControlKind::kLabel;
+  int left = 0;  // client coordinates of the form
+  int top = 0;
+  int width = 0;  // 0: as wide as the caption (labels, check boxes)
+  int height = 0;
+  std::string_view caption;
+  std::span<const std::string_view> items;  // drop-down lists
+  bool readOnly = false;
+  bool tabStop = false;
+  bool enabled = true;  // as created, before the dialog is filled
+  bool imeOff = false;
+  int textLimit = 0;  // typed characters, 0 for no limit
+  ButtonRole role = ButtonRole::kNone;
+};
+
+// The ten columns of a pattern row, in tab order.
+enum class RowColumn {
+  kRadio = 0,
+  kFigureKind,
+  kWidth,
+  kHeight,
+  kArrangement,
+  kInterval,
+  kReferencePoint,
+  kTopLine,
+  kMiddleLine,
+  kBottomLine,
+};
+inline constexpr int kRowColumns = 10;
+
+// Which value of a RowView a row control shows: a list selection, a text or (the radio
+// button) neither.
+struct RowBinding {
+  int32_t RowView::*selection = nullptr;
+  std::string RowView::*text = nullptr;
+};
+
+RowBinding RowColumnBinding(RowColumn column);
+// Row 1..12, column: its name is the column prefix followed by the row number.
+ControlLayout RowControlLayout(int row, RowColumn column);
+
+// The controls outside the grid, in creation order: tab order for those that are tab stops,
+// the check boxes and Button4 after the frame that holds them.
+enum class OtherControl {
+  kLabel1 = 0,
+  kLabelU,
+  kLabel2,
+  kEdit1,
+  kButton3,
+  kMemo1,
+  kButton1,
+  kButton2,
+  kGroupBox1,
+  kCheckBox1,
+  kCheckBox2,
+  kButton4,
+  kCheckBox3,
+  kCheckBox4,
+};
+inline constexpr int kOtherControls = 14;
+
+ControlLayout OtherControlLayout(OtherControl which);
+// CheckBox1..CheckBox4 for the switches 0..3.
+OtherControl SwitchControl(Switch which);
+
+// Every control, grid first: the order of creation.
+std::vector<ControlLayout> AllControls();
+
+}  // namespace gara

@@ -1,0 +1,216 @@
+// The settings dialog's layout: the row grid, the captions, the item lists and the Tab order.
+#include "settings/dialog_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace gara {
+namespace {
+
+TEST(DialogLayout, RowControlsStandOnTheirRowsAndColumns) {
+  struct Case {
+    RowColumn column;
+    std::string prefix;
+    int left, width;
+  } cases[] = {
+      {RowColumn::kRadio, "RadioButton", 8, 25},
+      {RowColumn::kFigureKind, "ComboBoxZ", 32, 81},
+      {RowColumn::kWidth, "EditW", 112, 57},
+      {RowColumn::kHeight, "EditH", 168, 57},
+      {RowColumn::kArrangement, "ComboBoxA", 224, 81},
+      {RowColumn::kInterval, "EditD", 304, 57},
+      {RowColumn::kReferencePoint, "ComboBoxB", 360, 49},
+      {RowColumn::kTopLine, "ComboBoxU", 408, 57},
+      {RowColumn::kMiddleLine, "ComboBoxC", 464, 57},
+      {RowColumn::kBottomLine, "ComboBoxD", 520, 57},
+  };
+  for (int row : {1, 2, 7, 12}) {
+    for (const Case& c : cases) {
+      const ControlLayout control = RowControlLayout(row, c.column);
+      SCOPED_TRACE(control.name);
+      EXPECT_EQ(control.name, c.prefix + std::to_string(row));
+      EXPECT_EQ(control.left, c.left);
+      EXPECT_EQ(control.width, c.width);
+      const bool radio = c.column == RowColumn::kRadio;
+      EXPECT_EQ(control.top, 16 + 24 * (row - 1) + (radio ? 4 : 0));
+      EXPECT_EQ(control.height, radio ? 17 : 21);
+      EXPECT_TRUE(control.tabStop);
+    }
+  }
+}
+
+TEST(DialogLayout, RowControlKindsAndProperties) {
+  const ControlLayout radio = RowControlLayout(3, RowColumn::kRadio);
+  EXPECT_EQ(radio.kind, ControlKind::kRadioButton);
+  EXPECT_EQ(radio.caption, "　");
+
+  const ControlLayout kind = RowControlLayout(3, RowColumn::kFigureKind);
+  EXPECT_EQ(kind.kind, ControlKind::kDropDownList);
+  EXPECT_FALSE(kind.enabled);  // until the dialog is filled
+  EXPECT_TRUE(kind.imeOff);
+  ASSERT_EQ(kind.items.size(), 2u);
+  EXPECT_EQ(kind.items[0], "選択図形");
+  EXPECT_EQ(kind.items[1], "JWS 図形");
+
+  for (RowColumn column : {RowColumn::kWidth, RowColumn::kHeight, RowColumn::kInterval}) {
+    const ControlLayout edit = RowControlLayout(3, column);
+    SCOPED_TRACE(edit.name);
+    EXPECT_EQ(edit.kind, ControlKind::kEdit);
+    EXPECT_EQ(edit.textLimit, 8);
+    EXPECT_TRUE(edit.imeOff);
+    EXPECT_EQ(edit.readOnly, column != RowColumn::kInterval);
+    EXPECT_TRUE(edit.enabled);
+  }
+
+  struct ListCase {
+    RowColumn column;
+    std::vector<std::string_view> items;
+  } lists[] = {
+      {RowColumn::kArrangement, {"間隔指定", "均等配置"}},
+      {RowColumn::kReferencePoint, {"上", "中", "下"}},
+      {RowColumn::kTopLine, {"なし", "間隔", "全長"}},
+      {RowColumn::kMiddleLine, {"なし", "間隔", "全長"}},
+      {RowColumn::kBottomLine, {"なし", "間隔", "全長"}},
+  };
+  for (const ListCase& c : lists) {
+    const ControlLayout list = RowControlLayout(3, c.column);
+    SCOPED_TRACE(list.name);
+    EXPECT_EQ(list.kind, ControlKind::kDropDownList);
+    EXPECT_TRUE(list.enabled);
+    EXPECT_EQ(std::vector<std::string_view>(list.items.begin(), list.items.end()), c.items);
+  }
+}
+
+TEST(DialogLayout, RowColumnsBindTheirRowValues) {
+  RowView view;
+  view.figureKind = 1;
+  view.width = "w";
+  view.height = "h";
+  view.arrangement = 2;
+  view.interval = "d";
+  view.referencePoint = 3;
+  view.topLine = 4;
+  view.middleLine = 5;
+  view.bottomLine = 6;
+  struct Case {
+    RowColumn column;
+    int32_t selection;
+    std::string text;
+  } cases[] = {
+      {RowColumn::kFigureKind, 1, ""}, {RowColumn::kWidth, -1, "w"},
+      {RowColumn::kHeight, -1, "h"},   {RowColumn::kArrangement, 2, ""},
+      {RowColumn::kInterval, -1, "d"}, {RowColumn::kReferencePoint, 3, ""},
+      {RowColumn::kTopLine, 4, ""},    {RowColumn::kMiddleLine, 5, ""},
+      {RowColumn::kBottomLine, 6, ""},
+  };
+  for (const Case& c : cases) {
+    const RowBinding binding = RowColumnBinding(c.column);
+    SCOPED_TRACE(static_cast<int>(c.column));
+    ASSERT_NE(binding.selection == nullptr, binding.text == nullptr);
+    if (binding.selection != nullptr) {
+      EXPECT_EQ(view.*binding.selection, c.selection);
+    } else {
+      EXPECT_EQ(view.*binding.text, c.text);
+    }
+  }
+  const RowBinding radio = RowColumnBinding(RowColumn::kRadio);
+  EXPECT_EQ(radio.selection, nullptr);
+  EXPECT_EQ(radio.text, nullptr);
+}
+
+TEST(DialogLayout, OtherControlsCaptionsAndPlaces) {
+  struct Case {
+    OtherControl which;
+    std::string name;
+    ControlKind kind;
+    int left, top, width, height;
+    std::string_view caption;
+  } cases[] = {
+      {OtherControl::kLabel1, "Label1", ControlKind::kLabel, 56, 1, 0, 0,
+       "図形　　　 幅　　 高さ　　 配置　　　間隔　 基準点　上線　　中線　　下線"},
+      {OtherControl::kLabelU, "LabelU", ControlKind::kLabel, 592, 0, 0, 0, "[]"},
+      {OtherControl::kLabel2, "Label2", ControlKind::kLabel, 8, 304, 0, 0, "JWS図形ファイル選択"},
+      {OtherControl::kEdit1, "Edit1", ControlKind::kEdit, 32, 320, 489, 21, ""},
+      {OtherControl::kButton3, "Button3", ControlKind::kButton, 520, 320, 57, 25, "参照"},
+      {OtherControl::kMemo1, "Memo1", ControlKind::kMemo, 584, 16, 265, 137, ""},
+      {OtherControl::kButton1, "Button1", ControlKind::kButton, 584, 320, 121, 25, "ＯＫ(&Y)"},
+      {OtherControl::kButton2, "Button2", ControlKind::kButton, 720, 320, 121, 25,
+       "キャンセル(&N)"},
+      {OtherControl::kGroupBox1, "GroupBox1", ControlKind::kGroupBox, 584, 160, 265, 153,
+       "作図属性設定"},
+      {OtherControl::kCheckBox1, "CheckBox1", ControlKind::kCheckBox, 600, 184, 0, 17,
+       "●書込みレイヤグループに作図"},
+      {OtherControl::kCheckBox2, "CheckBox2", ControlKind::kCheckBox, 600, 208, 0, 17,
+       "●書込み【レイヤ】に作図"},
+      {OtherControl::kButton4, "Button4", ControlKind::kButton, 600, 232, 233, 25,
+       "◇元レイヤ・元線色・元線種"},
+      {OtherControl::kCheckBox3, "CheckBox3", ControlKind::kCheckBox, 600, 264, 0, 17,
+       "●書込み【線色】で作図"},
+      {OtherControl::kCheckBox4, "CheckBox4", ControlKind::kCheckBox, 600, 288, 0, 17,
+       "●書込み　線種　で作図"},
+  };
+  static_assert(std::size(cases) == kOtherControls);
+  for (const Case& c : cases) {
+    const ControlLayout control = OtherControlLayout(c.which);
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(control.name, c.name);
+    EXPECT_EQ(control.kind, c.kind);
+    EXPECT_EQ(control.left, c.left);
+    EXPECT_EQ(control.top, c.top);
+    EXPECT_EQ(control.width, c.width);
+    EXPECT_EQ(control.height, c.height);
+    EXPECT_EQ(control.caption, c.caption);
+  }
+  EXPECT_TRUE(OtherControlLayout(OtherControl::kEdit1).readOnly);
+  EXPECT_TRUE(OtherControlLayout(OtherControl::kMemo1).readOnly);
+  EXPECT_FALSE(OtherControlLayout(OtherControl::kMemo1).tabStop);
+  EXPECT_EQ(OtherControlLayout(OtherControl::kButton1).role, ButtonRole::kDefault);
+  EXPECT_EQ(OtherControlLayout(OtherControl::kButton2).role, ButtonRole::kCancel);
+  EXPECT_EQ(OtherControlLayout(OtherControl::kButton3).role, ButtonRole::kNone);
+}
+
+TEST(DialogLayout, SwitchesAreTheFourCheckBoxes) {
+  EXPECT_EQ(SwitchControl(Switch::kLayerGroup), OtherControl::kCheckBox1);
+  EXPECT_EQ(SwitchControl(Switch::kLayer), OtherControl::kCheckBox2);
+  EXPECT_EQ(SwitchControl(Switch::kColour), OtherControl::kCheckBox3);
+  EXPECT_EQ(SwitchControl(Switch::kLineType), OtherControl::kCheckBox4);
+}
+
+// Creation order is Tab order: the grid row by row, then below and beside it.
+TEST(DialogLayout, TabOrder) {
+  std::vector<std::string> expected;
+  for (int row = 1; row <= kPatternRows; ++row) {
+    for (const char* prefix : {"RadioButton", "ComboBoxZ", "EditW", "EditH", "ComboBoxA", "EditD",
+                               "ComboBoxB", "ComboBoxU", "ComboBoxC", "ComboBoxD"}) {
+      expected.push_back(prefix + std::to_string(row));
+    }
+  }
+  for (const char* name : {"Edit1", "Button3", "Button1", "Button2", "CheckBox1", "CheckBox2",
+                           "Button4", "CheckBox3", "CheckBox4"}) {
+    expected.push_back(name);
+  }
+  std::vector<std::string> tabOrder;
+  std::set<std::string> names;
+  for (const ControlLayout& control : AllControls()) {
+    EXPECT_TRUE(names.insert(control.name).second) << control.name << " twice";
+    if (control.tabStop) tabOrder.push_back(control.name);
+  }
+  EXPECT_EQ(tabOrder, expected);
+  EXPECT_EQ(names.size(), static_cast<size_t>(kPatternRows * kRowColumns + kOtherControls));
+}
+
+TEST(DialogLayout, EveryControlLiesInsideTheClientArea) {
+  for (const ControlLayout& control : AllControls()) {
+    SCOPED_TRACE(control.name);
+    EXPECT_GE(control.left, 0);
+    EXPECT_GE(control.top, 0);
+    EXPECT_LE(control.left + control.width, kClientWidth);
+    EXPECT_LE(control.top + control.height, kClientHeight);
+  }
+}
+
+}  // namespace
+}  // namespace gara
