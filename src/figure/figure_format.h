@@ -48,9 +48,33 @@ int32_t AttributeFlagCode(FlagClass cls, int32_t zFlags);
 // The flag value of a text kind ("ch" 0, "cv" 1, ... "c2" 9); 0 for any other kind.
 int32_t TextKindFlags(int32_t textKind);
 
+// The marks ("z1" 1 ... "z5" 16, the bits of EmitEntityMarks) that an attribute-flag code
+// carries in `cls`: a mark is set when any bit of its table value is set in `flags`.
+int32_t EntityMarksFromFlags(FlagClass cls, int32_t flags);
+// The text command type (0 "ch" ... 9 "c2") that the attribute-flag code of a text names; the
+// later tests override the earlier ones, so a code with several kind bits takes the last.
+int32_t TextTypeFromFlags(int32_t flags);
+
+// The record kind named by field 0 of a record's first line.
+enum class RecordKind { kLine, kCurve, kPoint, kText, kDimension, kDimensionX, kSolid, kUnknown };
+RecordKind RecordKindOf(std::string_view field0);
+
+// How a solid code draws: up to 100 a polygon, above it one of the curved solids.
+enum class SolidShape { kPolygon, kSc, kSe, kSo, kSg };
+SolidShape SolidShapeOf(int32_t code);
+
+// The style suffix of a text code (field 12 of a text line): "/!" from 30000 on, "!" from
+// 20000, "/" from 10000, else nothing.
+std::string_view FontStyleSuffix(int32_t textCode);
+// The text size kind of a text code: its remainder by 100 (sign of the code).
+inline int32_t TextSizeKindOf(int32_t textCode) { return textCode % 100; }
+
 // The comma-text rule: fields counted from 0, quoted fields unquoted ("" stands for ").
 std::vector<std::string> SplitFields(std::string_view line);
 void SplitFields(std::string_view line, std::vector<std::string>& fields);
+// The first `maxFields` fields only: a reader that uses the leading fields need not hold the
+// rest of a line that may be megabytes long. `fields` keeps its storage between calls.
+void SplitFields(std::string_view line, std::vector<std::string>& fields, size_t maxFields);
 // Every double quote doubled; the caller adds the enclosing quotes.
 std::string DoubleQuotes(std::string_view text);
 

@@ -14,6 +14,11 @@ namespace gara {
 
 // Far above any real drawing; a run that would place more figures draws nothing at all.
 inline constexpr int64_t kMaxFiguresPerRun = 1'000'000;
+// Likewise for the entities of all copies together (copies times the figure's entities): the
+// output of a larger run would not fit in the memory of the 32-bit program.
+inline constexpr int64_t kMaxFigureEntitiesPerRun = 20'000'000;
+// Designated points are numbered 1..99.
+inline constexpr int kMaxDesignatedPoints = 99;
 
 struct DrawInputs {
   const DrawingState& state;
@@ -25,7 +30,8 @@ struct DrawInputs {
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
-// Returns false, having emitted nothing, when the run would exceed kMaxFiguresPerRun.
+// Returns false, having emitted nothing, when the run would exceed kMaxFiguresPerRun or
+// kMaxFigureEntitiesPerRun; the caller then writes no drawing at all.
 bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount, bool skipCoincident);
 
 }  // namespace gara

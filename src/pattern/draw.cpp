@@ -1,0 +1,85 @@
+#include "pattern/draw.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <span>
+
+#include "pattern/layout.h"
+#include "pattern/place_figure.h"
+#include "util/geometry.h"
+
+namespace gara {
+
+namespace {
+
+// Writes the layout through the emitters; the lines and copies go in the writing attributes.
+class EmittingSink final : public LayoutSink {
+ public:
+  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
+      : out_(out), run_(run), placer_(placer) {}
+
+  void Attributes() override {
+    out_.EmitLayerGroup(run_.writingLayerGroup);
+    out_.EmitLayer(run_.writingLayer);
+    out_.EmitLineColour(run_.writingColour);
+    out_.EmitLineType(run_.writingLineType);
+    out_.EmitLineWidth(run_.writingLineWidth);
+  }
+  void Figure(int32_t kind, double x, double y, double angle) override {
+    placer_.PlaceFigure(kind, x, y, angle, out_);
+  }
+  void Line(double x1, double y1, double x2, double y2) override {
+    // Designated points near the limits of a double can push a line beyond them.
+    if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)) {
+      out_.EmitLine(x1, y1, x2, y2);
+    }
+  }
+
+ private:
+  CommandWriter& out_;
+  const RunContext& run_;
+  FigurePlacer& placer_;
+};
+
+}  // namespace
+
+bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
+                 bool skipCoincident) {
+  const LayoutRow row = ResolveRow(inputs.settings);
+  const int c = std::clamp(pointCount, 0, kMaxDesignatedPoints);
+  std::array<Point, kMaxDesignatedPoints> store{};
+  for (int i = 0; i < c; ++i) {
+    const DesignatedPoint& dp = inputs.state.designatedPoints[i + 1];
+    store[i] = {dp.x, dp.y};
+  }
+  const std::span<const Point> points(store.data(), static_cast<size_t>(c));
+  auto laidOut = [&](int j) {
+    const Point a = points[j - 1];
+    const Point b = points[j];
+    return !(skipCoincident && NearlySamePoint(a.x, a.y, b.x, b.y));
+  };
+
+  // Count first, so that a run over the limits draws nothing rather than part of itself.
+  const double maxFigures = static_cast<double>(kMaxFiguresPerRun);
+  double figures = 0;
+  for (int j = 1; j < c; ++j) {
+    if (!laidOut(j)) continue;
+    figures += SegmentFigureCount(row, points[j - 1], points[j]);
+    if (!(figures <= maxFigures)) return false;
+  }
+  FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
+  if (figures > 0) {
+    const FigureModel* model = placer.Model(row.figureKind);
+    const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
+    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return false;
+  }
+
+  EmittingSink sink(out, inputs.run, placer);
+  for (int j = 1; j < c; ++j) {
+    if (laidOut(j)) LayoutSegment(row, points, j, sink, maxFigures);
+  }
+  return true;
+}
+
+}  // namespace gara
