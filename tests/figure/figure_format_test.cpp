@@ -85,7 +85,8 @@ TEST(DoubleQuotesTest, DoublesEveryQuoteAndNothingElse) {
 
 TEST(DoubleQuotesTest, QuotedTextSplitsBackToItself) {
   for (const std::string text : {"a\"b", "\"", "a,b c", "ＭＳ ゴシック", ""}) {
-    const std::string field = "\"" + DoubleQuotes(text) + "\"";
+    std::string field = "\"";
+    field.append(DoubleQuotes(text)).append("\"");
     EXPECT_EQ(SplitFields(field + ",1"), (Fields{text, "1"})) << field;
   }
 }

@@ -677,8 +677,9 @@ TEST(EquivalenceTest, EveryLineCutShort) {
     for (size_t keep = 0; keep < fields.size(); ++keep) {
       Lines records = kTrickyRecords;
       std::string cut;
-      for (size_t k = 0; k < keep; ++k)
-        cut += (k ? "," : "") + std::string("\"") + DoubleQuotes(fields[k]) + "\"";
+      for (size_t k = 0; k < keep; ++k) {
+        cut.append(k ? ",\"" : "\"").append(DoubleQuotes(fields[k])).append("\"");
+      }
       records[line] = cut;
       const std::string file = TrickyFile(records);
       for (const RunContext& run : runs) {
