@@ -1,8 +1,12 @@
 // The selected entities of the exchange file as typed records, kept in file order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gara {
@@ -110,24 +114,79 @@ struct EntityRef {
   uint32_t index;  // position in the list of its type
 };
 
-// A list that grows in blocks of 1000 records, so large selections reallocate rarely.
+// A list that grows in blocks of 1000 records. The blocks never move: a selection of many
+// thousand entities is read without copying what was read before, and without the slack of
+// a doubling vector (memory stays proportional to the records).
 template <typename T>
 class EntityList {
  public:
-  void push_back(T value) {
-    if (items_.size() == items_.capacity()) items_.reserve(items_.size() + 1000);
-    items_.push_back(std::move(value));
+  static constexpr size_t kBlock = 1000;
+
+  EntityList() = default;
+  EntityList(const EntityList& other) {
+    for (const T& item : other) push_back(item);
   }
-  size_t size() const { return items_.size(); }
-  bool empty() const { return items_.empty(); }
-  const T& operator[](size_t i) const { return items_[i]; }
-  T& operator[](size_t i) { return items_[i]; }
-  auto begin() const { return items_.begin(); }
-  auto end() const { return items_.end(); }
-  void clear() { items_ = {}; }
+  EntityList(EntityList&& other) noexcept
+      : blocks_(std::move(other.blocks_)), size_(std::exchange(other.size_, 0)) {}
+  EntityList& operator=(EntityList other) noexcept {
+    std::swap(blocks_, other.blocks_);
+    std::swap(size_, other.size_);
+    return *this;
+  }
+  ~EntityList() { clear(); }
+
+  void push_back(T value) {
+    if (size_ == blocks_.size() * kBlock) {
+      blocks_.push_back(std::allocator<T>().allocate(kBlock));
+    }
+    new (blocks_[size_ / kBlock] + size_ % kBlock) T(std::move(value));
+    ++size_;
+  }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  const T& operator[](size_t i) const { return blocks_[i / kBlock][i % kBlock]; }
+  T& operator[](size_t i) { return blocks_[i / kBlock][i % kBlock]; }
+  const T& back() const { return (*this)[size_ - 1]; }
+
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const T*;
+    using reference = const T&;
+    const_iterator(const EntityList* list, size_t i) : list_(list), i_(i) {}
+    const T& operator*() const { return (*list_)[i_]; }
+    const T* operator->() const { return &(*list_)[i_]; }
+    const_iterator& operator++() {
+      ++i_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const_iterator old = *this;
+      ++i_;
+      return old;
+    }
+    bool operator==(const const_iterator& other) const { return i_ == other.i_; }
+
+   private:
+    const EntityList* list_;
+    size_t i_;
+  };
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, size_}; }
+
+  void clear() {
+    for (size_t i = 0; i < size_; ++i) (*this)[i].~T();
+    for (T* block : blocks_) std::allocator<T>().deallocate(block, kBlock);
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    size_ = 0;
+  }
 
  private:
-  std::vector<T> items_;
+  std::vector<T*> blocks_;
+  size_t size_ = 0;
 };
 
 struct SelectedEntities {

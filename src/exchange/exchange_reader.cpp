@@ -1,5 +1,6 @@
 #include "exchange/exchange_reader.h"
 
+#include <array>
 #include <cstring>
 
 #include "exchange/entity_records.h"
@@ -9,6 +10,34 @@
 
 namespace gara {
 
+namespace {
+
+// What the splitting switch does with each byte.
+enum ByteClass : unsigned char { kKeep, kBlank, kQuote, kEquals, kLead, kDrop };
+
+constexpr std::array<ByteClass, 256> MakeByteClasses() {
+  std::array<ByteClass, 256> classes{};
+  for (int b = 0; b < 256; ++b) {
+    if (IsLeadByte(static_cast<unsigned char>(b))) {
+      classes[b] = kLead;
+    } else if (b == ' ' || b == '\t') {
+      classes[b] = kBlank;
+    } else if (b == '"') {
+      classes[b] = kQuote;
+    } else if (b == '=') {
+      classes[b] = kEquals;
+    } else if (b < 0x20 || b > 0xFD) {
+      classes[b] = kDrop;
+    } else {
+      classes[b] = kKeep;
+    }
+  }
+  return classes;
+}
+constexpr std::array<ByteClass, 256> kByteClasses = MakeByteClasses();
+
+}  // namespace
+
 void ExchangeFields::Split(std::string_view line) {
   // Every stored byte comes from the line, so its length bounds the fields' bytes.
   if (capacity_ < line.size()) {
@@ -17,41 +46,73 @@ void ExchangeFields::Split(std::string_view line) {
   }
   const auto* in = reinterpret_cast<const unsigned char*>(line.data());
   const size_t n = line.size();
-  char* const base = buffer_.get();
-  char* out = base;
-  char* fieldStart = base;
+  char* out = buffer_.get();
+  char* fieldStart = out;
   int current = 1;
-  bool splitting = true;
   keywordRunsOn_ = false;
   size_t i = 0;
+  // With the switch on: blanks separate, a quote or an equals sign turns it off.
+  while (i < n) {
+    // Runs of ordinary bytes are the bulk of every line.
+    while (kByteClasses[in[i]] == kKeep) {
+      *out++ = static_cast<char>(in[i]);
+      if (++i == n) break;
+    }
+    if (i == n) break;
+    const unsigned char b = in[i];
+    switch (kByteClasses[b]) {
+      case kKeep:
+        continue;
+      case kBlank:
+        ++i;
+        if (out != fieldStart) {
+          if (current == kMaxExchangeFields) {
+            i = n;  // the rest of the line would be field 401 and beyond
+            break;
+          }
+          fields_[current - 1] = std::string_view(fieldStart, out - fieldStart);
+          ++current;
+          fieldStart = out;
+        }
+        continue;
+      case kLead:
+        if (i + 1 == n) {
+          i = n;  // a lone lead byte at the end is dropped
+          break;
+        }
+        out[0] = static_cast<char>(b);
+        out[1] = static_cast<char>(in[i + 1]);
+        out += 2;
+        i += 2;
+        continue;
+      case kDrop:
+        ++i;
+        continue;
+      case kEquals:
+        *out++ = '=';
+        [[fallthrough]];
+      case kQuote:
+        ++i;
+        keywordRunsOn_ = current == 1;
+        break;
+    }
+    break;
+  }
+  // With the switch off: the rest of the line is one field; only control bytes are dropped and
+  // two-byte characters kept whole.
   while (i < n) {
     const unsigned char b = in[i];
-    if (IsLeadByte(b)) {
-      if (i + 1 == n) break;  // a lone lead byte at the end is dropped
+    const ByteClass c = kByteClasses[b];
+    if (c == kLead) {
+      if (i + 1 == n) break;
       out[0] = static_cast<char>(b);
       out[1] = static_cast<char>(in[i + 1]);
       out += 2;
       i += 2;
       continue;
     }
+    if (b >= 0x20 && c != kDrop) *out++ = static_cast<char>(b);  // a tab is dropped here
     ++i;
-    if (splitting) {
-      if (b == ' ' || b == '\t') {
-        if (out != fieldStart) {
-          if (current == kMaxExchangeFields) break;
-          fields_[current - 1] = std::string_view(fieldStart, out - fieldStart);
-          ++current;
-          fieldStart = out;
-        }
-        continue;
-      }
-      if (b == '"' || b == '=') {
-        splitting = false;
-        keywordRunsOn_ = current == 1;
-        if (b == '"') continue;
-      }
-    }
-    if (b >= 0x20 && b <= 0xFD) *out++ = static_cast<char>(b);
   }
   fields_[current - 1] = std::string_view(fieldStart, out - fieldStart);
   count_ = current;
