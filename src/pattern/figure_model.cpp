@@ -18,8 +18,6 @@ constexpr size_t kFieldsUsed = 18;
 constexpr size_t kRecordBytes = OutputBuffer::kMaxRecord;
 constexpr size_t kFontCommandPrefix = 4;  // the command letters before the font text
 
-bool IsBlankByte(unsigned char b) { return b <= 0x20; }
-
 bool AllFinite(std::initializer_list<double> values) {
   for (double v : values) {
     if (!std::isfinite(v)) return false;
@@ -27,32 +25,41 @@ bool AllFinite(std::initializer_list<double> values) {
   return true;
 }
 
-// The part of a text that can make a difference in the output: the emitters cut the record
-// at 255 bytes and otherwise only ask whether anything but blanks is left. A text of
-// megabytes is therefore kept as its first 255 bytes (to the end of the character that holds
-// byte 255) plus, when all of those are blanks, the first character that is not.
-std::string OutputText(std::string_view text) {
-  if (text.size() <= kRecordBytes) return std::string(text);
+size_t CharLength(std::string_view text, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+// The end of the shortest whole-character prefix of `text` that puts more than `shown` bytes
+// into an output record, which drops CR and LF and keeps at most 255 bytes; the text's size
+// when it is shorter. Also tells whether that prefix is blank.
+size_t ShownPrefix(std::string_view text, size_t shown, bool& blank) {
   size_t i = 0;
-  size_t firstKept = std::string_view::npos;  // start of the first character that is no blank
-  size_t firstKeptEnd = 0;
-  size_t cut = text.size();
-  while (i < text.size()) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const size_t len = IsLeadByte(b) && i + 1 < text.size() ? 2 : 1;
-    const bool blank =
-        len == 2 ? (b == 0x81 && static_cast<unsigned char>(text[i + 1]) == 0x40) : IsBlankByte(b);
-    if (!blank && firstKept == std::string_view::npos) {
-      firstKept = i;
-      firstKeptEnd = i + len;
+  size_t kept = 0;
+  blank = true;
+  while (i < text.size() && kept <= shown) {
+    const size_t len = CharLength(text, i);
+    for (size_t k = i; k < i + len; ++k) kept += text[k] != '\r' && text[k] != '\n';
+    blank = blank && IsBlankText(text.substr(i, len));
+    i += len;
+  }
+  return i;
+}
+
+// The part of a text that can make a difference in the output: the writer shows its first
+// 255 bytes and otherwise only asks whether anything but blanks is left. A text of megabytes
+// is kept as the prefix that fills a record, plus, when that prefix is blank, the first
+// character that is not.
+std::string OutputText(std::string_view text) {
+  bool blank = true;
+  const size_t end = ShownPrefix(text, kRecordBytes, blank);
+  std::string kept(text.substr(0, end));
+  for (size_t i = end; blank && i < text.size();) {
+    const size_t len = CharLength(text, i);
+    if (!IsBlankText(text.substr(i, len))) {
+      kept.append(text.substr(i, len));
+      break;
     }
     i += len;
-    if (i >= kRecordBytes && cut == text.size()) cut = i;
-    if (cut != text.size() && firstKept != std::string_view::npos) break;
-  }
-  std::string kept(text.substr(0, cut));
-  if (firstKept != std::string_view::npos && firstKept >= cut) {
-    kept.append(text.substr(firstKept, firstKeptEnd - firstKept));
   }
   return kept;
 }
@@ -251,11 +258,13 @@ class Parser {
     font.append(FontStyleSuffix(Int(12)));
     // Only the first bytes of a long font reach the output; the rest is replaced by its
     // number among the long fonts, which keeps equal fonts equal and different ones
-    // different. A line end never occurs inside a field, so no real font looks alike.
-    const size_t shown = kRecordBytes - kFontCommandPrefix;
-    if (font.size() > shown) {
+    // different for the command cache. The number stands behind a line end, which never
+    // occurs inside a field (so no real font looks alike) and never reaches the output.
+    bool blank = true;
+    const size_t end = ShownPrefix(font, kRecordBytes - kFontCommandPrefix, blank);
+    if (end < font.size()) {
       const size_t index = longFonts_.IndexOf(font);
-      font.resize(shown);
+      font.resize(end);
       font += '\n';
       font += std::to_string(index);
     }
@@ -299,7 +308,7 @@ class Parser {
     FigureOp& op = PushShape(FigureOpCode::kDimension, {x1, y1, x2, y2, tx, ty, angle});
     const std::string text = OutputText(fields_[17]);
     // A blank value text is replaced by the measured length, which must then be finite.
-    op.i = RemoveSpaces(text).empty() ? 1 : 0;
+    op.i = IsBlankText(text) ? 1 : 0;
     SetText(op, text);
     return true;
   }

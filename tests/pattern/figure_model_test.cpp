@@ -704,6 +704,39 @@ TEST(EquivalenceTest, FileEndingAfterEveryLine) {
   }
 }
 
+std::string TextRecord(const std::string& font, const std::string& text) {
+  std::string line = "M,0,0,2,1,1,0,0,0,0,20,0,3,5,5,0,\"";
+  line.append(DoubleQuotes(font)).append("\",\"").append(DoubleQuotes(text)).append("\"");
+  return line;
+}
+
+// Texts and fonts around the record limit: two-byte characters across byte 255, line-end
+// bytes inside quotes (dropped by the writer before it counts), blanks far into the text.
+TEST(EquivalenceTest, TextsAndFontsAroundTheRecordLimit) {
+  const std::string wide = "\x82\xa0";
+  const std::string longFont = std::string(250, 'f') + wide + "g";
+  const std::string dimension = "D,0,0,2,1,1,0,0,\r\nL,0,0,2,1,1,0,0,-5,0,5,0\r\n";
+  const Lines records = {
+      TextRecord(longFont, std::string(254, 'a') + wide + "b"),
+      TextRecord(longFont, std::string(253, 'a') + wide + "b"),
+      TextRecord(longFont + "h", std::string(300, ' ') + "\r" + "x"),
+      TextRecord(std::string(100, '\r') + std::string(300, 'f'), "a\rb" + std::string(300, 'c')),
+      TextRecord(std::string(100, '\r') + std::string(300, 'f') + "z",
+                 std::string(256, ' ') + wide),
+      TextRecord(std::string(251, 'f'), std::string(255, 'a')),
+      TextRecord(std::string(252, 'f'), std::string(256, 'a')),
+      TextRecord(std::string(251, 'f'), std::string(600, '\t') + wide + "q"),
+      dimension + "M,0,0,2,1,1,0,16400,-1,1,1,1,3,3,3,0.5,\"G\",\"" + std::string(400, ' ') + wide +
+          "\"",
+      dimension + "M,0,0,2,1,1,0,16400,-1,1,1,1,3,3,3,0.5,\"G\",\"" + std::string(400, ' ') + "9\"",
+  };
+  const std::string file = Figure("-10,-10,10,10", records);
+  for (int bits : {0, 4}) {
+    const RunContext run = Switches(false, false, bits & 4, false);
+    EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run)) << bits;
+  }
+}
+
 TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
   const std::string file = TrickyFile(kTrickyRecords, "1e5,-3.5e-3,1.00001e5,7");
   const RunContext run = Switches(false, false, false, false);
