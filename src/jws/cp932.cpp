@@ -1,0 +1,71 @@
+#include "jws/cp932.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace gara::jws {
+
+namespace {
+
+struct Cp932Run {
+  uint16_t first;  // first UTF-16 unit of the run
+  uint16_t count;  // units in the run
+  uint16_t index;  // index of the run's first code in kCp932Codes (four hex digits each)
+};
+
+#include "jws/cp932_table.inc"
+
+constexpr int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
+
+constexpr int32_t CodeAt(size_t index) {
+  const char* p = kCp932Codes + index * 4;
+  return (HexValue(p[0]) << 12) | (HexValue(p[1]) << 8) | (HexValue(p[2]) << 4) | HexValue(p[3]);
+}
+
+void AppendCode(int32_t code, std::string& out) {
+  if (code < 0) {
+    out.push_back(kReplacementChar);
+  } else if (code > 0xFF) {
+    out.push_back(static_cast<char>(code >> 8));
+    out.push_back(static_cast<char>(code & 0xFF));
+  } else {
+    out.push_back(static_cast<char>(code));
+  }
+}
+
+}  // namespace
+
+int32_t Cp932Code(char16_t unit) {
+  if (unit < 0x80) return unit;
+  const auto* end = std::end(kCp932Runs);
+  // The last run that starts at or before `unit`.
+  const auto* run = std::upper_bound(std::begin(kCp932Runs), end, unit,
+                                     [](char16_t u, const Cp932Run& r) { return u < r.first; });
+  if (run == std::begin(kCp932Runs)) return -1;
+  --run;
+  const unsigned offset = unit - run->first;
+  if (offset >= run->count) return -1;
+  const int32_t code = CodeAt(run->index + offset);
+  return code == 0 ? -1 : code;
+}
+
+void AppendUtf16AsCp932(std::string_view utf16le, std::string& out) {
+  const size_t units = utf16le.size() / 2;
+  for (size_t i = 0; i < units; ++i) {
+    const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(utf16le[2 * i]) |
+                                                (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8));
+    if (unit < 0x80) {
+      out.push_back(static_cast<char>(unit));
+      continue;
+    }
+    // A surrogate pair is one character beyond the BMP: one replacement for both units.
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units) {
+      const unsigned next = static_cast<unsigned char>(utf16le[2 * i + 2]) |
+                            (static_cast<unsigned char>(utf16le[2 * i + 3]) << 8);
+      if (next >= 0xDC00 && next <= 0xDFFF) ++i;
+    }
+    AppendCode(Cp932Code(unit), out);
+  }
+}
+
+}  // namespace gara::jws

@@ -1,0 +1,24 @@
+// UTF-16 text of Unicode archives turned into code page 932 bytes, with a table generated from
+// glibc iconv (tools/gen_cp932_table.py), so that no platform call is needed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace gara::jws {
+
+// What a character without a CP932 form becomes: "?", as Windows' own conversion writes it.
+// Unpaired surrogates and characters beyond the Basic Multilingual Plane (no CP932 character
+// lies there) become it too.
+inline constexpr char kReplacementChar = '?';
+
+// The CP932 code of one UTF-16 unit: 0x00..0xFF for one byte, 0x8140.. for two bytes; -1 when
+// CP932 has no such character (and for every surrogate).
+int32_t Cp932Code(char16_t unit);
+
+// Appends the CP932 form of `utf16le`, a sequence of little-endian UTF-16 code units (an odd
+// last byte is ignored).
+void AppendUtf16AsCp932(std::string_view utf16le, std::string& out);
+
+}  // namespace gara::jws
