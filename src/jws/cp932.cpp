@@ -52,8 +52,9 @@ int32_t Cp932Code(char16_t unit) {
 void AppendUtf16AsCp932(std::string_view utf16le, std::string& out) {
   const size_t units = utf16le.size() / 2;
   for (size_t i = 0; i < units; ++i) {
-    const char16_t unit = static_cast<char16_t>(static_cast<unsigned char>(utf16le[2 * i]) |
-                                                (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8));
+    const char16_t unit =
+        static_cast<char16_t>(static_cast<unsigned char>(utf16le[2 * i]) |
+                              (static_cast<unsigned char>(utf16le[2 * i + 1]) << 8));
     if (unit < 0x80) {
       out.push_back(static_cast<char>(unit));
       continue;

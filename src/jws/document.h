@@ -14,9 +14,9 @@ namespace gara::jws {
 enum class FileKind { kDrawing, kFigure };  // .jww, .jws
 
 // Data versions at which the layout changes.
-inline constexpr uint32_t kVersionPenWidth = 351;   // common part gains the pen width
-inline constexpr uint32_t kVersionSxf = 420;        // dimensions gain SXF members
-inline constexpr uint32_t kVersionImages = 700;     // .jww: image trailer after the blocks
+inline constexpr uint32_t kVersionPenWidth = 351;  // common part gains the pen width
+inline constexpr uint32_t kVersionSxf = 420;       // dimensions gain SXF members
+inline constexpr uint32_t kVersionImages = 700;    // .jww: image trailer after the blocks
 inline constexpr int kLayerGroups = 16;
 
 // A string of the pool: bytes [offset, offset + size).
@@ -147,7 +147,9 @@ struct Document {
 
   std::string strings;  // the string pool
 
-  std::string_view Str(TextRef r) const { return std::string_view(strings).substr(r.offset, r.size); }
+  std::string_view Str(TextRef r) const {
+    return std::string_view(strings).substr(r.offset, r.size);
+  }
 };
 
 }  // namespace gara::jws

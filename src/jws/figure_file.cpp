@@ -120,7 +120,8 @@ class FigureMaker {
       case EntityKind::kText: {
         const Text& t = doc_.texts[e.index];
         if (!Carried(t)) return true;
-        return WithScale(t.c, [&] { TextRecord(t, t.c.penStyle >= 1 && t.c.penStyle <= 9 ? t.c.penStyle : 1); });
+        return WithScale(
+            t.c, [&] { TextRecord(t, t.c.penStyle >= 1 && t.c.penStyle <= 9 ? t.c.penStyle : 1); });
       }
       case EntityKind::kDimension:
         return WithScale(doc_.dimensions[e.index].c,
@@ -147,7 +148,7 @@ class FigureMaker {
 
   bool Carried(const Text& t) const {
     const std::string_view text = doc_.Str(t.text);
-    if (text.starts_with("^@BM")) return false;  // placement of an embedded image
+    if (text.starts_with("^@BM")) return false;                 // placement of an embedded image
     if (NearlySamePoint(t.x1, t.y1, t.x2, t.y2)) return false;  // no direction
     return !RemoveControlChars(text).empty();
   }
@@ -222,9 +223,8 @@ class FigureMaker {
     w_.Quoted(doc_.Str(t.text));
     w_.End();
     const double x = t.x1 * scale_, y = t.y1 * scale_;
-    const TextBox box = MeasureTextBox(IsVerticalText(t.c.flags) ? 1 : 0, doc_.Str(t.text),
-                                       t.width, t.height, t.spacing, t.x2 * scale_ - x,
-                                       t.y2 * scale_ - y);
+    const TextBox box = MeasureTextBox(IsVerticalText(t.c.flags) ? 1 : 0, doc_.Str(t.text), t.width,
+                                       t.height, t.spacing, t.x2 * scale_ - x, t.y2 * scale_ - y);
     AddTextBox(box_, box, 0, x, y);
   }
 

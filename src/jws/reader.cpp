@@ -94,7 +94,9 @@ uint16_t WordAt(std::string_view b, size_t i) {
   return static_cast<uint16_t>(static_cast<unsigned char>(b[i]) |
                                (static_cast<unsigned char>(b[i + 1]) << 8));
 }
-uint32_t DwordAt(std::string_view b, size_t i) { return WordAt(b, i) | (uint32_t{WordAt(b, i + 2)} << 16); }
+uint32_t DwordAt(std::string_view b, size_t i) {
+  return WordAt(b, i) | (uint32_t{WordAt(b, i + 2)} << 16);
+}
 
 // A list count: a WORD, or 0xFFFF and a DWORD.
 uint32_t ReadCount(Cursor& cur) {
@@ -134,6 +136,8 @@ struct ListStart {
   uint16_t schema = 0;  // of the first class record; 0 for an empty list
 };
 
+bool SearchListStart(std::string_view bytes, size_t from, uint32_t version, ListStart& found);
+
 // The first bytes of an entity list: a count and, if it is not 0, the new-class record of a
 // "CData..." class (the first object of an archive always introduces its class).
 bool LooksLikeListStart(std::string_view bytes, size_t at, ListStart& start) {
@@ -141,7 +145,18 @@ bool LooksLikeListStart(std::string_view bytes, size_t at, ListStart& start) {
     Cursor cur(bytes, at);
     const uint32_t count = ReadCount(cur);
     start = {at, 0};
-    if (count == 0) return true;
+    if (count == 0) {
+      // An empty entity list: the block-definition list must follow, and if that is empty as
+      // well, no class record may come later (else the header was misread).
+      if (ReadCount(cur) == 0) {
+        ListStart later;
+        return !SearchListStart(bytes, cur.offset(), 0, later);
+      }
+      if (cur.Word() != 0xFFFF) return false;
+      cur.Word();
+      const uint16_t n = cur.Word();
+      return n == 9 && cur.Raw(n) == "CDataList";
+    }
     if (cur.Word() != 0xFFFF) return false;
     start.schema = cur.Word();
     const uint16_t n = cur.Word();
@@ -391,7 +406,8 @@ class ArchiveReader {
     uint32_t count = ReadListCount();
     // Some third-party writers give this one list a DWORD count; its high half then stands where
     // a tag should, and a null tag never starts a list.
-    if (count > 0 && count < 0xFFFF && cur_.remaining() >= 2 && WordAt(bytes_, cur_.offset()) == 0) {
+    if (count > 0 && count < 0xFFFF && cur_.remaining() >= 2 &&
+        WordAt(bytes_, cur_.offset()) == 0) {
       cur_.Skip(2);
     }
     doc_.blocks.reserve(count);

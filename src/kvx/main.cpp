@@ -32,9 +32,9 @@ int Convert(const std::string& output, const std::string& input) {
   if (!bytes) return Fail(fs, output, input + ": cannot be read");
   const gara::jws::ReadResult read = gara::jws::ReadArchive(*bytes);
   if (!read.ok()) {
-    return Fail(fs, output,
-                input + ": " + read.error.message + " (at byte " +
-                    std::to_string(read.error.offset) + ")");
+    return Fail(
+        fs, output,
+        input + ": " + read.error.message + " (at byte " + std::to_string(read.error.offset) + ")");
   }
   const gara::jws::FigureFileResult figure = gara::jws::MakeFigureFile(*read.document);
   if (!figure.ok) return Fail(fs, output, input + ": " + figure.error);
