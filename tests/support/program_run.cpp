@@ -30,6 +30,9 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
+  const std::string errPath = dir.File(".program-stderr");
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   posix_spawn_file_actions_addchdir_np(&actions, dir.path().c_str());
   std::vector<std::string> argvStore{target.string()};
   argvStore.insert(argvStore.end(), args.begin(), args.end());
@@ -43,7 +46,9 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   }
   posix_spawn_file_actions_destroy(&actions);
   result.output = dir.Read(".program-stdout").value_or("");
+  result.errorOutput = dir.Read(".program-stderr").value_or("");
   fs::remove(outPath);
+  fs::remove(errPath);
   return result;
 #endif
 }

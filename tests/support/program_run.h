@@ -11,7 +11,8 @@ namespace gara::testing {
 
 struct ProgramResult {
   int exitCode = -1;
-  std::string output;  // standard output
+  std::string output;       // standard output
+  std::string errorOutput;  // standard error
 };
 
 // Path of the built program under test.
