@@ -3,7 +3,7 @@
 # Packages already present are left alone, so a second run costs only a few seconds.
 set -euo pipefail
 need=()
-for pkg in "$@" cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev time; do
+for pkg in "$@" cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done
 if ((${#need[@]})); then
