@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -242,6 +243,7 @@ class ArchiveReader {
       cur_.Skip(4 + 16 * 8);  // protection, 16 layers' state and protection
     }
     size_t expectedEnd = 0;
+    std::optional<Failure> headerFailure;
     try {
       cur_.Skip(21 * 4 + 72);
       for (int i = 0; i < 256 + 16; ++i) SkipString();  // layer and layer-group names
@@ -268,8 +270,8 @@ class ArchiveReader {
       }
       cur_.Skip(280 + 32 + 16 + 4 + 48);
       expectedEnd = cur_.offset();
-    } catch (const Failure&) {
-      expectedEnd = 0;  // not where the layout says: search below
+    } catch (const Failure& f) {
+      headerFailure = f;  // not where the layout says: search below
     }
     ListStart start;
     if (expectedEnd != 0 && LooksLikeListStart(bytes_, expectedEnd, start)) {
@@ -277,6 +279,7 @@ class ArchiveReader {
       return;
     }
     if (!SearchListStart(bytes_, 100, v, start)) {
+      if (headerFailure) throw *headerFailure;  // e.g. a file cut inside its header
       Fail("the header does not match data version " + Num(v) + " and no entity list follows it",
            expectedEnd);
     }

@@ -432,6 +432,9 @@ std::vector<BadCase> BadCases() {
   wrong[2] = 'W';
   cases.push_back({"signature", wrong, "signature"});
   cases.push_back({"empty", "", "signature"});
+  ArchiveWriter cut(700);
+  cut.DrawingHeader(Scales());
+  cases.push_back({"drawing cut inside its header", cut.bytes.substr(0, 9000), "ends early"});
   cases.push_back({"dos figure", std::string("JWK") + std::string(600, '\0'), "signature"});
   cases.push_back({"unknown class", FigureWith([](ArchiveWriter& w) {
                      w.Count(1);
