@@ -529,26 +529,23 @@ class ArchiveReader {
     return c;
   }
 
+  // The stored values in the order given.
+  template <typename... T>
+  void Reals(T&... v) {
+    ((v = cur_.Real()), ...);
+  }
+
   Line ReadLine() {
     Line l;
     l.c = ReadCommon();
-    l.x1 = cur_.Real();
-    l.y1 = cur_.Real();
-    l.x2 = cur_.Real();
-    l.y2 = cur_.Real();
+    Reals(l.x1, l.y1, l.x2, l.y2);
     return l;
   }
 
   Arc ReadArc() {
     Arc a;
     a.c = ReadCommon();
-    a.cx = cur_.Real();
-    a.cy = cur_.Real();
-    a.radius = cur_.Real();
-    a.start = cur_.Real();
-    a.sweep = cur_.Real();
-    a.tilt = cur_.Real();
-    a.flatness = cur_.Real();
+    Reals(a.cx, a.cy, a.radius, a.start, a.sweep, a.tilt, a.flatness);
     a.fullCircle = cur_.Dword();
     return a;
   }
@@ -556,13 +553,11 @@ class ArchiveReader {
   PointEntity ReadPoint() {
     PointEntity p;
     p.c = ReadCommon();
-    p.x = cur_.Real();
-    p.y = cur_.Real();
+    Reals(p.x, p.y);
     p.temporary = cur_.Dword();
     if (p.c.penStyle == kMarkerPenStyle) {
       p.marker = cur_.Dword();
-      p.angle = cur_.Real();
-      p.scale = cur_.Real();
+      Reals(p.angle, p.scale);
     }
     return p;
   }
@@ -570,15 +565,9 @@ class ArchiveReader {
   Text ReadText() {
     Text t;
     t.c = ReadCommon();
-    t.x1 = cur_.Real();
-    t.y1 = cur_.Real();
-    t.x2 = cur_.Real();
-    t.y2 = cur_.Real();
+    Reals(t.x1, t.y1, t.x2, t.y2);
     t.kind = cur_.Dword();
-    t.width = cur_.Real();
-    t.height = cur_.Real();
-    t.spacing = cur_.Real();
-    t.angleDeg = cur_.Real();
+    Reals(t.width, t.height, t.spacing, t.angleDeg);
     t.font = ReadString();
     t.text = ReadString();
     return t;
@@ -609,11 +598,7 @@ class ArchiveReader {
   BlockInsert ReadInsert() {
     BlockInsert b;
     b.c = ReadCommon();
-    b.x = cur_.Real();
-    b.y = cur_.Real();
-    b.scaleX = cur_.Real();
-    b.scaleY = cur_.Real();
-    b.rotation = cur_.Real();
+    Reals(b.x, b.y, b.scaleX, b.scaleY, b.rotation);
     b.definition = cur_.Dword();
     return b;
   }

@@ -272,6 +272,14 @@ class ArchiveWriter {
   std::map<std::string, uint32_t> classes_;
 };
 
+// Sixteen layer-group scales: `first` for layer group 0, `rest` for the others.
+inline std::array<double, 16> Scales(double first = 1, double rest = 1) {
+  std::array<double, 16> s;
+  s.fill(rest);
+  s[0] = first;
+  return s;
+}
+
 // Handy constructors for the tests.
 inline jws::Common MakeCommon(uint16_t group, uint16_t layer, uint16_t colour, uint8_t style,
                               uint16_t flags = 0, uint16_t width = 0) {

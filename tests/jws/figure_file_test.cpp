@@ -20,11 +20,7 @@ using testing::ArchiveWriter;
 using testing::MakeCommon;
 using Fields = std::vector<std::string>;
 
-std::array<double, 16> UnitScales() {
-  std::array<double, 16> s;
-  s.fill(1);
-  return s;
-}
+std::array<double, 16> UnitScales() { return testing::Scales(); }
 
 // The figure file of the archive, as lines without their CR LF.
 struct Figure {
@@ -68,27 +64,11 @@ std::string Jws(uint32_t count, Body body, std::array<double, 16> scales = UnitS
 }
 
 jws::Line MakeLine(double x1, double y1, double x2, double y2, uint16_t group = 0) {
-  jws::Line l;
-  l.c = MakeCommon(group, 2, 3, 4, 0x2000, 7);
-  l.x1 = x1;
-  l.y1 = y1;
-  l.x2 = x2;
-  l.y2 = y2;
-  return l;
+  return {MakeCommon(group, 2, 3, 4, 0x2000, 7), x1, y1, x2, y2};
 }
 
 jws::Text MakeText(double x1, double y1, double x2, double y2, uint16_t group = 0) {
-  jws::Text t;
-  t.c = MakeCommon(group, 1, 2, 5, 0x4010, 8259);
-  t.x1 = x1;
-  t.y1 = y1;
-  t.x2 = x2;
-  t.y2 = y2;
-  t.kind = 10003;
-  t.width = 3;
-  t.height = 4;
-  t.spacing = 0.5;
-  return t;
+  return {MakeCommon(group, 1, 2, 5, 0x4010, 8259), x1, y1, x2, y2, 10003, 3, 4, 0.5, 0, {}, {}};
 }
 
 jws::PointEntity MakePoint(double x, double y, bool marker, uint16_t group = 0) {
@@ -156,16 +136,8 @@ TEST(FigureFile, ScaleOfTheEntitysOwnLayerGroup) {
 
 TEST(FigureFile, CurveFieldsAreReordered) {
   const Figure f = Convert(Jws(2, [](ArchiveWriter& w) {
-    jws::Arc a;
-    a.c = MakeCommon(1, 2, 3, 4, 0x40, 9);
-    a.cx = 5;
-    a.cy = 6;
-    a.radius = 7;
-    a.start = -0.5;
-    a.sweep = -1.25;
-    a.tilt = 0.25;
-    a.flatness = 0.75;
-    a.fullCircle = 0;
+    // centre, radius, start, sweep, tilt, flatness, whole-circle flag
+    jws::Arc a{MakeCommon(1, 2, 3, 4, 0x40, 9), 5, 6, 7, -0.5, -1.25, 0.25, 0.75, 0};
     w.Add(a);
     a.fullCircle = 1;
     a.flatness = 1;

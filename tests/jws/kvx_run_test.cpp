@@ -25,11 +25,7 @@ std::string ReadData(const std::string& name) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::array<double, 16> UnitScales() {
-  std::array<double, 16> s;
-  s.fill(1);
-  return s;
-}
+using testing::Scales;
 
 class KvxRun : public ::testing::Test {
  protected:
@@ -57,7 +53,7 @@ TEST_F(KvxRun, ConvertsADrawing) {
 
 TEST_F(KvxRun, QuotedPathsWithBlanksAndAbsolutePaths) {
   ArchiveWriter w(700);
-  w.FigureHeader(UnitScales());
+  w.FigureHeader(Scales());
   w.Count(1);
   jws::Line l;
   l.x2 = 10;
@@ -87,18 +83,18 @@ std::vector<BadInput> BadInputs() {
   sig[0] = 'X';
   v.push_back({"signature", sig, "signature"});
   ArchiveWriter w(700);
-  w.FigureHeader(UnitScales());
+  w.FigureHeader(Scales());
   w.Count(2);
   w.Add(jws::Line{});
   w.NewObject("CDataUnknown");
   v.push_back({"unknown class", w.bytes, "unknown class"});
   ArchiveWriter big(700);
-  big.FigureHeader(UnitScales());
+  big.FigureHeader(Scales());
   big.Count(0xFFFFFFFFu);
   big.Add(jws::Line{});
   v.push_back({"four billion", big.bytes, "4294967295"});
   ArchiveWriter group(700);
-  group.FigureHeader(UnitScales());
+  group.FigureHeader(Scales());
   group.Count(1);
   jws::Line l;
   l.c.layerGroup = 40;

@@ -15,36 +15,14 @@ using jws::EntityKind;
 using testing::ArchiveWriter;
 using testing::MakeCommon;
 
-std::array<double, 16> Scales(double first = 1, double rest = 1) {
-  std::array<double, 16> s;
-  s.fill(rest);
-  s[0] = first;
-  return s;
-}
+using testing::Scales;
 
 jws::Line MakeLine(double x1, double y1, double x2, double y2, uint16_t group = 0) {
-  jws::Line l;
-  l.c = MakeCommon(group, 2, 3, 1, 0x800, 5);
-  l.x1 = x1;
-  l.y1 = y1;
-  l.x2 = x2;
-  l.y2 = y2;
-  return l;
+  return {MakeCommon(group, 2, 3, 1, 0x800, 5), x1, y1, x2, y2};
 }
 
 jws::Text MakeText(double x1, double y1, double x2, double y2) {
-  jws::Text t;
-  t.c = MakeCommon(1, 4, 2, 5, 0x20, 8259);
-  t.x1 = x1;
-  t.y1 = y1;
-  t.x2 = x2;
-  t.y2 = y2;
-  t.kind = 10003;
-  t.width = 3;
-  t.height = 3.5;
-  t.spacing = 0.5;
-  t.angleDeg = 0;
-  return t;
+  return {MakeCommon(1, 4, 2, 5, 0x20, 8259), x1, y1, x2, y2, 10003, 3, 3.5, 0.5, 0, {}, {}};
 }
 
 jws::PointEntity MakeMarker() {
@@ -80,17 +58,7 @@ std::string EveryClass(uint32_t version, ArchiveWriter::StringForm form, bool dr
   }
   w.Count(7);
   w.Add(MakeLine(1, 2, 3, 4));
-  jws::Arc a;
-  a.c = MakeCommon(0, 0, 1, 2);
-  a.cx = 5;
-  a.cy = 6;
-  a.radius = 7;
-  a.start = -0.5;
-  a.sweep = -1.25;
-  a.tilt = 0.25;
-  a.flatness = 0.5;
-  a.fullCircle = 0;
-  w.Add(a);
+  w.Add(jws::Arc{MakeCommon(0, 0, 1, 2), 5, 6, 7, -0.5, -1.25, 0.25, 0.5, 0});
   w.Add(MakeMarker());
   w.Add(MakeText(0, 0, 10, 0), u"ＭＳ ゴシック", u"柄\"A\"");
   w.Add(MakeDimension(1), u"ＭＳ 明朝", u"9,000");
