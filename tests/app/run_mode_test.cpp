@@ -3,8 +3,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/run_mode.h"
 #include "app/program_paths.h"
+#include "app/run_mode.h"
 
 namespace gara {
 namespace {
