@@ -1,7 +1,7 @@
 #include "app/main_flow.h"
 
 #include "exchange/exchange_reader.h"
-#include "figure/converter.h"
+#include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
 
@@ -84,10 +84,10 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
 RunOutcome ProgramRun::Register() {
   Minimise();
-  const bool exported = ExportSelection(env_.fs, env_.paths.SelectionFigureFile(), *state_);
-  // Only the selected figure is measured here; the JWS figure is never re-converted.
-  const FigureSize size =
-      MeasureFigure(0, env_.fs, nullptr, env_.paths.programDir, settings_.jwsFile);
+  const std::string figureFile = env_.paths.SelectionFigureFile();
+  const bool exported = ExportSelection(env_.fs, figureFile, *state_);
+  // The selected figure just written; the JWS figure is neither converted nor measured here.
+  const FigureSize size = MeasureFigureFile(env_.fs, figureFile);
   for (PatternRow& row : settings_.rows) {
     if (row.figureKind == 0) {
       row.width = size.width;
