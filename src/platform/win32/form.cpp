@@ -323,10 +323,13 @@ template <typename Work>
 auto SettingsForm::WhileWaiting(Work work) {
   const bool outermost = IsWindowEnabled(window_) != 0;
   HWND focus = GetFocus();
+  const bool active = GetForegroundWindow() == window_;
   if (outermost) EnableWindow(window_, FALSE);
   auto result = work();
   if (outermost) {
     EnableWindow(window_, TRUE);
+    // A converter with a console window took the foreground; the user was working here.
+    if (active) SetForegroundWindow(window_);
     if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
   }
   return result;

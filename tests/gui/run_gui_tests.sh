@@ -1,0 +1,400 @@
+#!/usr/bin/env bash
+# Clicks through the settings dialog of the Windows program under Wine on a virtual X display
+# and checks what it leaves in the settings file. Screenshots go to <build>/gui/.
+#   tests/gui/run_gui_tests.sh [build/windows]
+# Every wait is bounded; the X server and the Wine server are ended whatever happens.
+set -uo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source_dir="$(cd "$here/../.." && pwd)"
+build_dir="$(cd "${1:-$source_dir/build/windows}" && pwd)"
+exe="$build_dir/src/garanarabe.exe"
+converter="$build_dir/tests/fake_kvx.exe"
+out="$build_dir/gui"
+prefix="$build_dir/wineprefix"
+wine_run="$source_dir/cmake/wine-run.sh"
+
+for tool in Xvfb xdotool import wine; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
+done
+for file in "$exe" "$converter"; do
+  [[ -f "$file" ]] || { echo "not built: $file" >&2; exit 1; }
+done
+
+rm -rf "$out"
+mkdir -p "$out"
+
+xvfb_pid=""
+program_pid=""
+cleanup() {
+  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null
+  WINEPREFIX="$prefix" timeout 20 wineserver -k 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && wait "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+# A free display, chosen by the server itself.
+exec 5>"$out/display"
+Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 5>&-
+for _ in $(seq 1 100); do
+  [[ -s "$out/display" ]] && break
+  sleep 0.1
+done
+[[ -s "$out/display" ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n 1 "$out/display")"
+
+# The client area lies inside the frame Wine draws itself (there is no window manager).
+readonly client_width=857 client_height=354
+window=""
+frame_x=0
+frame_y=0
+
+failures=0
+fail() {
+  echo "    $*"
+  failures=$((failures + 1))
+  case_failed=1
+}
+
+# Shift-JIS from UTF-8: the program's files are code page 932.
+sjis() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# write_settings FILE LEFT TOP JWS SWITCH1..4 SELECTED [ROW...]: rows not given are defaults.
+write_settings() {
+  local file="$1" left="$2" top="$3" jws="$4" s1="$5" s2="$6" s3="$7" s4="$8" selected="$9"
+  shift 9
+  {
+    printf '%s\r\n' "$left" "$top"
+    sjis "$jws"
+    printf '\r\n'
+    printf '%s\r\n' "$s1" "$s2" "$s3" "$s4" "$selected"
+    for n in $(seq 1 12); do
+      local row="${1:-0 10 10 0 0 1 0 0 0}"
+      [[ $# -gt 0 ]] && shift
+      for value in $row; do printf '%s\r\n' "$value"; done
+    done
+  } >"$file"
+}
+
+# Line N (1-based) of the settings file.
+setting() { sed -n "${2}p" "$1" | tr -d '\r'; }
+# Line of field F (0 figure kind .. 8 bottom line) of row N.
+row_line() { echo $((9 + 9 * ($1 - 1) + $2)); }
+
+expect_setting() {
+  local file="$1" line="$2" want="$3" what="$4"
+  local got
+  got="$(setting "$file" "$line")"
+  [[ "$got" == "$want" ]] || fail "$what: line $line is '$got', expected '$want'"
+}
+
+# A program folder as Jw_cad's batch file would use it: the program, the converter and sel.txt.
+new_program_dir() {
+  local dir="$out/$1"
+  mkdir -p "$dir"
+  cp "$exe" "$dir/garanarabe.exe"
+  cp "$converter" "$dir/kvx.exe"
+  printf '0,0,12.5,4\r\n' >"$dir/sel.txt"
+  echo "$dir"
+}
+
+# The Windows form of a path under the build tree (Wine maps the Unix root to Z:).
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+start_dialog() {
+  local dir="$1"
+  (cd "$dir" && exec timeout 90 "$wine_run" --prefix "$prefix" "$dir/garanarabe.exe") \
+    >"$dir/wine.log" 2>&1 &
+  program_pid=$!
+  window=""
+  # The first start creates the Wine prefix, which takes a while.
+  for _ in $(seq 1 600); do
+    window="$(xdotool search --onlyvisible --name '柄並べ９' 2>/dev/null | head -n 1)"
+    [[ -n "$window" ]] && break
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.2
+  done
+  if [[ -z "$window" ]]; then
+    fail "the dialog did not appear"
+    return 1
+  fi
+  local geometry width height
+  geometry="$(xdotool getwindowgeometry --shell "$window")"
+  width="$(sed -n 's/^WIDTH=//p' <<<"$geometry")"
+  height="$(sed -n 's/^HEIGHT=//p' <<<"$geometry")"
+  frame_x=$(((width - client_width) / 2))
+  frame_y=$((height - client_height - frame_x))
+  sleep 0.5  # let the first paint finish
+}
+
+# Waits (bounded) for the program to end; fails the case if it does not.
+expect_exit() {
+  for _ in $(seq 1 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$program_pid" 2>/dev/null; then
+    fail "the dialog did not close"
+    kill "$program_pid" 2>/dev/null
+  fi
+  wait "$program_pid" 2>/dev/null
+  program_pid=""
+}
+
+expect_running() {
+  kill -0 "$program_pid" 2>/dev/null || fail "the dialog closed by itself"
+}
+
+# click X Y: a click at client coordinates of the form.
+click() {
+  xdotool mousemove --window "$window" $((frame_x + $1)) $((frame_y + $2)) click 1
+  sleep 0.3
+}
+# Keys go to the focused window (synthetic events sent to a window are ignored by Wine).
+key() {
+  xdotool key "$@"
+  sleep 0.2
+}
+
+# Row controls by row number, at their centres.
+row_top() { echo $((16 + 24 * ($1 - 1))); }
+click_radio() { click 14 $(($(row_top "$1") + 12)); }
+click_kind() { click 72 $(($(row_top "$1") + 10)); }
+click_arrangement() { click 264 $(($(row_top "$1") + 10)); }
+click_interval() { click 332 $(($(row_top "$1") + 10)); }
+click_ok() { click 644 332; }
+click_cancel() { click 780 332; }
+click_button4() { click 716 244; }
+click_checkbox() { click 606 $((184 + 24 * ($1 - 1) + ($1 > 2 ? 32 : 0) + 8)); }
+# The close box of the frame Wine draws.
+click_close_box() {
+  xdotool mousemove --window "$window" $((frame_x + client_width - 12)) $((frame_y / 2 + 1)) \
+    click 1
+  sleep 0.3
+}
+# An item of a drop-down list that has been opened by a click: move down and take it.
+choose_next_item() {
+  key Down
+  key Return
+}
+
+screenshot() {
+  local geometry
+  geometry="$(xdotool getwindowgeometry --shell "$window")"
+  local x y w h
+  x="$(sed -n 's/^X=//p' <<<"$geometry")"
+  y="$(sed -n 's/^Y=//p' <<<"$geometry")"
+  w="$(sed -n 's/^WIDTH=//p' <<<"$geometry")"
+  h="$(sed -n 's/^HEIGHT=//p' <<<"$geometry")"
+  import -window root -crop "${w}x${h}+${x}+${y}" "$out/$1.png" 2>/dev/null ||
+    fail "no screenshot $1.png"
+}
+
+run_case() {
+  local name="$1"
+  case_failed=0
+  "case_$name"
+  if [[ "$case_failed" == 0 ]]; then echo "ok - $name"; else echo "not ok - $name"; fi
+  [[ -n "$program_pid" ]] && kill "$program_pid" 2>/dev/null
+  program_pid=""
+}
+
+# --- cases -------------------------------------------------------------------------------------
+
+case_shows_the_dialog() {
+  local dir
+  dir="$(new_program_dir show)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 1 0 2 \
+    "0 10 10 0 0 1 0 0 0" "1 10 10 1 2.5 0 1 2 1" "0 10 10 0 5 2 2 2 2" "7 3.5 2 9 0 5 5 5 5"
+  start_dialog "$dir" || return
+  screenshot dialog
+  local name
+  name="$(xdotool getwindowname "$window")"
+  [[ "$name" == "柄並べ９　設定" ]] || fail "caption is '$name'"
+  local geometry
+  geometry="$(xdotool getwindowgeometry --shell "$window")"
+  grep -qx 'X=40' <<<"$geometry" && grep -qx 'Y=30' <<<"$geometry" ||
+    fail "not at the stored place: $(tr '\n' ' ' <<<"$geometry")"
+  cp "$dir/garanarabe.dat" "$dir/before.dat"
+  # Esc is Cancel.
+  key Escape
+  expect_exit
+  cmp -s "$dir/before.dat" "$dir/garanarabe.dat" || fail "Esc changed the settings file"
+}
+
+case_ok_saves_the_edited_values() {
+  local dir
+  dir="$(new_program_dir ok)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1
+  start_dialog "$dir" || return
+  click_radio 3
+  click_arrangement 3
+  choose_next_item
+  click_interval 3
+  key End shift+Home
+  xdotool type "2.5"
+  sleep 0.2
+  click_interval 4
+  key End shift+Home
+  xdotool type -- "-3"
+  sleep 0.2
+  click_ok
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  expect_setting "$dat" 1 40 "window left"
+  expect_setting "$dat" 2 30 "window top"
+  expect_setting "$dat" 8 3 "selected row"
+  expect_setting "$dat" "$(row_line 3 3)" 1 "row 3 arrangement"
+  expect_setting "$dat" "$(row_line 3 4)" 2.5 "row 3 interval"
+  expect_setting "$dat" "$(row_line 4 4)" 0 "row 4 interval -3"
+  expect_setting "$dat" "$(row_line 3 1)" 12.5 "row 3 width (sel.txt)"
+  expect_setting "$dat" "$(row_line 3 2)" 4 "row 3 height (sel.txt)"
+  expect_setting "$dat" "$(row_line 3 5)" 1 "row 3 reference point"
+  [[ "$(wc -l <"$dat")" == 116 ]] || fail "the settings file has $(wc -l <"$dat") lines"
+}
+
+case_cancel_saves_nothing() {
+  local dir
+  dir="$(new_program_dir cancel)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 1 0 0 0 1
+  cp "$dir/garanarabe.dat" "$dir/before.dat"
+  start_dialog "$dir" || return
+  click_radio 5
+  click_button4
+  click_cancel
+  expect_exit
+  cmp -s "$dir/before.dat" "$dir/garanarabe.dat" || fail "Cancel changed the settings file"
+}
+
+case_close_box_saves_nothing() {
+  local dir
+  dir="$(new_program_dir close)"
+  start_dialog "$dir" || return
+  click_radio 2
+  click_close_box
+  expect_exit
+  [[ ! -e "$dir/garanarabe.dat" ]] || fail "the close box wrote a settings file"
+}
+
+case_button4_clears_the_switches() {
+  local dir
+  dir="$(new_program_dir button4)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 1 1 1
+  start_dialog "$dir" || return
+  click_button4
+  screenshot button4
+  click_ok
+  expect_exit
+  for line in 4 5 6 7; do expect_setting "$dir/garanarabe.dat" "$line" 0 "switch $((line - 3))"; done
+}
+
+case_checkbox2_clears_checkbox1() {
+  local dir
+  dir="$(new_program_dir checkbox2)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 1 0 0 1 1
+  start_dialog "$dir" || return
+  click_checkbox 2
+  # Enter is OK.
+  key Return
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  expect_setting "$dat" 4 0 "CheckBox1"
+  expect_setting "$dat" 5 1 "CheckBox2"
+  expect_setting "$dat" 6 0 "CheckBox3"
+  expect_setting "$dat" 7 1 "CheckBox4"
+}
+
+# The converter stand-in writes what follows "figure" in the .jws file as jws.txt.
+case_jws_figure_shows_the_converted_size() {
+  local dir
+  dir="$(new_program_dir jws)"
+  local jws="$dir/図形 ファイル.jws"
+  # Wine keeps Unix file names in UTF-8.
+  printf 'figure\n1,2,34.5,9.25\r\n' >"$jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$jws")" 0 0 0 0 1
+  start_dialog "$dir" || return
+  click_kind 5
+  choose_next_item
+  sleep 1
+  screenshot jws-figure
+  click_ok
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  expect_setting "$dat" "$(row_line 5 0)" 1 "row 5 figure kind"
+  expect_setting "$dat" "$(row_line 5 1)" 33.5 "row 5 width"
+  expect_setting "$dat" "$(row_line 5 2)" 7.25 "row 5 height"
+  expect_setting "$dat" "$(row_line 4 1)" 12.5 "row 4 width"
+}
+
+# While the converter runs, clicks on OK, Cancel, the close box and another figure-kind box
+# neither save, close, nor start a second conversion; afterwards the dialog works as before.
+case_clicks_during_a_conversion_are_ignored() {
+  local dir
+  dir="$(new_program_dir busy)"
+  local jws="$dir/slow.jws"
+  printf 'sleep 4000\nfigure\n0,0,20,5\r\n' >"$jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$jws")" 0 0 0 0 1
+  cp "$dir/garanarabe.dat" "$dir/before.dat"
+  # The dialog's own start converts once (4 s) before it shows.
+  start_dialog "$dir" || return
+  rm -f "$dir/jws.txt.args"
+  click_kind 5
+  choose_next_item
+  sleep 0.5
+  # A console converter opens its own window over the dialog: bring the dialog to the front so
+  # that the clicks reach it (as a user would click it).
+  xdotool windowraise "$window"
+  sleep 0.3
+  screenshot during-conversion
+  click_ok
+  click_cancel
+  click_kind 6
+  choose_next_item
+  click_close_box
+  expect_running
+  cmp -s "$dir/before.dat" "$dir/garanarabe.dat" || fail "saved during the conversion"
+  # Only the conversion of row 5 runs: no second one starts once it ends (a second one would
+  # record its call and delete jws.txt first).
+  for _ in $(seq 1 100); do
+    [[ -s "$dir/jws.txt" ]] && break
+    sleep 0.1
+  done
+  [[ -s "$dir/jws.txt" ]] || fail "the conversion for row 5 did not finish"
+  touch "$dir/converted"
+  sleep 2
+  expect_running
+  [[ -e "$dir/jws.txt.args" ]] || fail "the converter did not run for row 5"
+  [[ -s "$dir/jws.txt" && ! "$dir/jws.txt.args" -nt "$dir/converted" ]] ||
+    fail "a second conversion started"
+  click_ok
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  expect_setting "$dat" "$(row_line 5 0)" 1 "row 5 figure kind"
+  expect_setting "$dat" "$(row_line 5 1)" 20 "row 5 width"
+  expect_setting "$dat" "$(row_line 6 0)" 0 "row 6 figure kind (its change was refused)"
+  expect_setting "$dat" "$(row_line 6 1)" 12.5 "row 6 width"
+}
+
+case_drawing_scale_unit_label() {
+  local dir
+  dir="$(new_program_dir paper-scale)"
+  printf 'bz\r\nhq\r\n' >"$dir/JWC_TEMP.TXT"
+  start_dialog "$dir" || return
+  screenshot paper-scale
+  click_cancel
+  expect_exit
+}
+
+cases=(shows_the_dialog ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
+  button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
+  clicks_during_a_conversion_are_ignored drawing_scale_unit_label)
+for name in "${cases[@]}"; do run_case "$name"; done
+
+echo "screenshots: $out/*.png"
+if ((failures > 0)); then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
