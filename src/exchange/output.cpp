@@ -164,25 +164,47 @@ const char* TextKeyword(int32_t type) {
 
 }  // namespace
 
+void OutputBuffer::Append(std::string_view record) {
+  if (blockUsed_ + record.size() > kBlockBytes) {
+    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+    blockUsed_ = 0;
+  }
+  if (!record.empty()) std::memcpy(blocks_.back().get() + blockUsed_, record.data(), record.size());
+  blockUsed_ += record.size();
+  bytes_ += record.size();
+  ends_.push_back((blocks_.size() - 1) * uint64_t{kBlockBytes} + blockUsed_);
+}
+
 void OutputBuffer::AppendLine(std::string_view text) {
   // A CR or LF byte inside a record would break it into two lines of the file, and the second
   // would be read as a command of its own; no trail byte of a two-byte character is CR or LF.
+  if (text.empty() || (text.size() <= kMaxRecord && !std::memchr(text.data(), '\n', text.size()) &&
+                       !std::memchr(text.data(), '\r', text.size()))) {
+    Append(text);  // the common case: a command line as the writer built it
+    return;
+  }
   char record[kMaxRecord + 1];
   size_t n = 0;
   for (size_t i = 0; i < text.size() && n <= kMaxRecord; ++i) {
     if (text[i] != '\r' && text[i] != '\n') record[n++] = text[i];
   }
-  arena_.append(record, RecordLength(std::string_view(record, n)));
-  ends_.push_back(arena_.size());
+  Append(std::string_view(record, RecordLength(std::string_view(record, n))));
 }
 
 std::string_view OutputBuffer::operator[](size_t i) const {
-  const size_t begin = i == 0 ? 0 : ends_[i - 1];
-  return std::string_view(arena_).substr(begin, ends_[i] - begin);
+  const uint64_t end = ends_[i];
+  uint64_t begin = i == 0 ? 0 : ends_[i - 1];
+  if (begin == end) return {};
+  // A record that opened a new block begins at that block's start.
+  const uint64_t block = (end - 1) / kBlockBytes;
+  begin = std::max(begin, block * kBlockBytes);
+  return {blocks_[block].get() + (begin - block * kBlockBytes), static_cast<size_t>(end - begin)};
 }
 
 void OutputBuffer::Clear() {
-  arena_.clear();
+  blocks_.clear();
+  blockUsed_ = kBlockBytes;
+  bytes_ = 0;
   ends_.clear();
 }
 
@@ -194,7 +216,7 @@ bool OutputBuffer::WriteTo(OutputFile& file) const {
 
 std::string OutputBuffer::FileImage() const {
   std::string image;
-  image.reserve(arena_.size() + 2 * ends_.size() + 4);
+  image.reserve(bytes_ + 2 * ends_.size() + 4);
   VisitFileImage(*this, [&image](std::string_view bytes) { image.append(bytes); });
   return image;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,7 @@
 
 namespace gara {
 
-// Output records in file order, stored in one byte arena; each record is cut at 255 bytes.
+// Output records in file order, stored in byte blocks; each record is cut at 255 bytes.
 // A record that ends with a double quote is joined with the record after it on one line.
 class OutputBuffer {
  public:
@@ -28,8 +29,16 @@ class OutputBuffer {
   std::string FileImage() const;  // the same bytes in memory (for tests)
 
  private:
-  std::string arena_;
-  std::vector<size_t> ends_;  // end offset of each record in arena_
+  // Records fill blocks that never move: growing copies nothing and touches no more memory
+  // than the records take, and a 32-bit process needs no contiguous range of output size.
+  // No record straddles two blocks; the end of a block a record did not fit in stays unused.
+  static constexpr size_t kBlockBytes = size_t{1} << 20;
+  void Append(std::string_view record);
+
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  size_t blockUsed_ = kBlockBytes;  // bytes used in the last block (none yet: "full")
+  uint64_t bytes_ = 0;              // bytes of all records
+  std::vector<uint64_t> ends_;      // end of each record: block * kBlockBytes + offset
 };
 
 // Emitters with the command cache. Reads the writing text size, font and line width of the

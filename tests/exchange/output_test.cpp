@@ -95,6 +95,28 @@ TEST(OutputBuffer, KeepsBytesUnchanged) {
   EXPECT_EQ(buffer.FileImage(), bytes + "\r\n");
 }
 
+// Records fill fixed blocks; every length, empty ones included, must come back whole across
+// the block boundaries of a few megabytes of output.
+TEST(OutputBuffer, RecordsComeBackWholeAcrossBlocks) {
+  OutputBuffer buffer;
+  std::vector<std::string> records;
+  std::string expected;
+  for (size_t i = 0; expected.size() < 3'500'000; ++i) {
+    const size_t length = (i * 37) % 256;
+    std::string record(length, static_cast<char>('a' + i % 26));
+    if (length > 0) record.back() = static_cast<char>('0' + i % 10);
+    buffer.AppendLine(record);
+    records.push_back(record);
+    expected += record + "\r\n";
+  }
+  ASSERT_EQ(buffer.size(), records.size());
+  for (size_t i = 0; i < records.size(); ++i) ASSERT_EQ(buffer[i], records[i]) << i;
+  EXPECT_EQ(buffer.FileImage(), expected);
+  buffer.Clear();
+  buffer.AppendLine("again");
+  EXPECT_EQ(buffer.FileImage(), "again\r\n");
+}
+
 TEST(OutputBuffer, ClearEmpties) {
   OutputBuffer buffer;
   buffer.AppendLine("lg1");
