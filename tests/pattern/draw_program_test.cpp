@@ -1,0 +1,134 @@
+// The built program drawing patterns in modes "1" and "2", its output compared byte for byte.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace gara {
+namespace {
+
+using testing::RunProgramIn;
+using testing::TempDir;
+using Lines = std::vector<std::string>;
+
+std::string Crlf(const Lines& lines) {
+  std::string out;
+  for (const auto& l : lines) out += l + "\r\n";
+  return out;
+}
+
+// The settings file with row 1 selected and holding `row` (nine values as the file writes
+// them); the other rows keep their defaults.
+std::string SettingsFile(const Lines& row) {
+  Lines lines = {"0", "0", "", "0", "0", "0", "0", "1"};
+  lines.insert(lines.end(), row.begin(), row.end());
+  for (int n = 2; n <= kPatternRows; ++n) {
+    lines.insert(lines.end(), {"0", "10", "10", "0", "0", "1", "0", "0", "0"});
+  }
+  return Crlf(lines);
+}
+
+// A 10 x 6 figure: one line across its box, on layer 2.
+const Lines kFigure = {"-5,-3,5,3", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
+                       "L,0,0,2,1,1,0,0,-4,-2,4,2", "BD,0"};
+
+std::string RunDrawing(const std::string& mode, const Lines& points, const Lines& row) {
+  TempDir dir;
+  Lines exchange = {"lg0", "ly0", "lc1", "lt1"};
+  exchange.insert(exchange.end(), points.begin(), points.end());
+  dir.Write("JWC_TEMP.TXT", Crlf(exchange));
+  dir.Write("garanarabe.dat", SettingsFile(row));
+  dir.Write("sel.txt", Crlf(kFigure));
+  RunProgramIn(dir, {mode});
+  return dir.Read("JWC_TEMP.TXT").value_or("(no file)");
+}
+
+std::string N(double v) {
+  std::string s = std::to_string(v);
+  s.erase(s.find_last_not_of('0') + 1);
+  if (s.back() == '.') s.pop_back();
+  return s;
+}
+
+std::string LineText(double x1, double y1, double x2, double y2) {
+  return N(x1) + " " + N(y1) + " " + N(x2) + " " + N(y2);
+}
+
+const Lines kAttributes = {"lg0", "ly0", "lc1", "lt1"};
+const Lines kTwoPoints = {"hp1 0 0", "hp2 100 0"};
+
+// The worked layout between (0, 0) and (100, 0): W = 10, H = 6.
+TEST(DrawProgramTest, IntervalFourFromBelowWithTopGapLines) {
+  const std::vector<double> lowerLeft = {3, 17, 31, 45, 59, 73, 87};
+  Lines expected = kAttributes;
+  expected.push_back("0 6 3 6");
+  for (size_t i = 0; i < lowerLeft.size(); ++i) {
+    const double x = lowerLeft[i];
+    expected.insert(expected.end(), {"ly2", LineText(x + 1, 1, x + 9, 5), "ly0"});
+    if (i + 1 < lowerLeft.size()) expected.push_back(LineText(x + 10, 6, lowerLeft[i + 1], 6));
+  }
+  expected.push_back("97 6 100 6");
+  EXPECT_EQ(RunDrawing("1", kTwoPoints, {"0", "10", "6", "0", "4", "2", "1", "0", "0"}),
+            Crlf(expected));
+}
+
+TEST(DrawProgramTest, IntervalFiveOnTheMiddleWithFullTopLine) {
+  Lines expected = kAttributes;
+  for (double x : {0, 15, 30, 45, 60, 75, 90}) {
+    expected.insert(expected.end(), {"ly2", LineText(x + 1, -2, x + 9, 2), "ly0"});
+  }
+  expected.push_back("0 3 100 3");
+  EXPECT_EQ(RunDrawing("1", kTwoPoints, {"0", "10", "6", "0", "5", "1", "2", "0", "0"}),
+            Crlf(expected));
+}
+
+TEST(DrawProgramTest, EvenSpacingFromAboveWithMiddleGapLines) {
+  const std::vector<double> lowerLeft = {0, 15, 30, 45, 60, 75, 90};
+  Lines expected = kAttributes;
+  for (size_t i = 0; i < lowerLeft.size(); ++i) {
+    const double x = lowerLeft[i];
+    expected.insert(expected.end(), {"ly2", LineText(x + 1, -5, x + 9, -1), "ly0"});
+    if (i + 1 < lowerLeft.size()) expected.push_back(LineText(x + 10, -3, x + 15, -3));
+  }
+  EXPECT_EQ(RunDrawing("1", kTwoPoints, {"0", "10", "6", "1", "4", "0", "0", "1", "0"}),
+            Crlf(expected));
+}
+
+// The worked corner: a closed square from below, top lines meeting at (6, 6) ... (94, 94).
+TEST(DrawProgramTest, ClosedSquareWithFullLengthTopLines) {
+  Lines expected = kAttributes;
+  const Lines corners = {"6 6 94 6", "94 6 94 94", "94 94 6 94", "6 94 6 6"};
+  for (int side = 0; side < 4; ++side) {
+    for (int i = 0; i < 7; ++i) {
+      const double s = 15.0 * i;
+      // The figure line turned with each side: 0, 90, 180, 270 degrees.
+      const std::string line[] = {LineText(1 + s, 1, 9 + s, 5), LineText(99, 1 + s, 95, 9 + s),
+                                  LineText(99 - s, 99, 91 - s, 95), LineText(1, 99 - s, 5, 91 - s)};
+      expected.insert(expected.end(), {"ly2", line[side], "ly0"});
+    }
+    expected.push_back(corners[side]);
+  }
+  const Lines square = {"hp1 0 0", "hp2 100 0", "hp3 100 100", "hp4 0 100", "hp5 0 0"};
+  EXPECT_EQ(RunDrawing("2", square, {"0", "10", "6", "0", "5", "2", "2", "0", "0"}),
+            Crlf(expected));
+}
+
+TEST(DrawProgramTest, TwoPointModeIgnoresFurtherPoints) {
+  const Lines threePoints = {"hp1 0 0", "hp2 100 0", "hp3 100 100"};
+  const Lines row = {"0", "10", "6", "0", "5", "1", "0", "2", "0"};
+  const std::string two = RunDrawing("1", threePoints, row);
+  EXPECT_EQ(two, RunDrawing("1", kTwoPoints, row));
+  EXPECT_NE(two, RunDrawing("2", threePoints, row));
+}
+
+TEST(DrawProgramTest, RunOverTheFigureLimitWritesOnlyHq) {
+  const Lines far = {"hp1 0 0", "hp2 1000000 0"};
+  EXPECT_EQ(RunDrawing("1", far, {"0", "0.000001", "6", "0", "0", "1", "2", "2", "2"}), "hq\r\n");
+}
+
+}  // namespace
+}  // namespace gara
