@@ -112,6 +112,10 @@ const std::array<ColumnSpec, kRowColumns> kColumns{{
      {&RowView::bottomLine, nullptr}},
 }};
 
+constexpr std::array<OtherControl, kSwitchCount> kSwitchControls{
+    OtherControl::kCheckBox1, OtherControl::kCheckBox2, OtherControl::kCheckBox3,
+    OtherControl::kCheckBox4};
+
 constexpr int kFrameLeft = 584;
 constexpr int kFrameTop = 160;
 
@@ -184,38 +188,25 @@ ControlLayout OtherControlLayout(OtherControl which) {
     case OtherControl::kGroupBox1:
       return Make("GroupBox1", ControlKind::kGroupBox, kFrameLeft, kFrameTop, 265, 153,
                   "作図属性設定");
-    case OtherControl::kCheckBox1:
-      return Make("CheckBox1", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 24, 0,
-                  kCheckBoxHeight, "●書込みレイヤグループに作図");
-    case OtherControl::kCheckBox2:
-      return Make("CheckBox2", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 48, 0,
-                  kCheckBoxHeight, "●書込み【レイヤ】に作図");
     case OtherControl::kButton4:
       return Make("Button4", ControlKind::kButton, kFrameLeft + 16, kFrameTop + 72, 233, 25,
                   "◇元レイヤ・元線色・元線種");
+    case OtherControl::kCheckBox1:
+    case OtherControl::kCheckBox2:
     case OtherControl::kCheckBox3:
-      return Make("CheckBox3", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 104, 0,
-                  kCheckBoxHeight, "●書込み【線色】で作図");
-    case OtherControl::kCheckBox4:
-      return Make("CheckBox4", ControlKind::kCheckBox, kFrameLeft + 16, kFrameTop + 128, 0,
-                  kCheckBoxHeight, "●書込み　線種　で作図");
+    case OtherControl::kCheckBox4: {
+      // Button4 stands between the layer switches and the colour and line-type switches.
+      constexpr std::array<int, kSwitchCount> kTops{24, 48, 104, 128};
+      int i = 0;
+      while (kSwitchControls[i] != which) ++i;
+      return Make("CheckBox" + std::to_string(i + 1), ControlKind::kCheckBox, kFrameLeft + 16,
+                  kFrameTop + kTops[i], 0, kCheckBoxHeight, kSwitchCaptions[i]);
+    }
   }
   return {};
 }
 
-OtherControl SwitchControl(Switch which) {
-  switch (which) {
-    case Switch::kLayerGroup:
-      return OtherControl::kCheckBox1;
-    case Switch::kLayer:
-      return OtherControl::kCheckBox2;
-    case Switch::kColour:
-      return OtherControl::kCheckBox3;
-    case Switch::kLineType:
-      return OtherControl::kCheckBox4;
-  }
-  return OtherControl::kCheckBox1;
-}
+OtherControl SwitchControl(Switch which) { return kSwitchControls[static_cast<int>(which)]; }
 
 std::vector<ControlLayout> AllControls() {
   std::vector<ControlLayout> all;

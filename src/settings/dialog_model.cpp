@@ -97,7 +97,7 @@ FigureSize DialogModel::Measure(int kind) {
 void DialogModel::Show(bool paperScale) {
   const FigureSize selected = Measure(0);
   const FigureSize jws = Measure(1);
-  unitLabel_ = std::string(paperScale ? kUnitPaperSize : kUnitRealSize);
+  unitLabel_ = std::string(paperScale ? kUnitPaper : kUnitReal);
   for (int n = 1; n <= kPatternRows; ++n) {
     PatternRow& stored = settings_.rows[n - 1];
     RowView& view = row(n);

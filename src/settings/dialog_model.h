@@ -4,7 +4,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -12,19 +11,11 @@
 #include <string_view>
 
 #include "figure/measure.h"
+#include "settings/dialog_items.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
 namespace gara {
-
-// The items of the drop-down lists, index = stored value.
-inline constexpr std::array<std::string_view, 2> kFigureKindItems{"選択図形", "JWS 図形"};
-inline constexpr std::array<std::string_view, 2> kArrangementItems{"間隔指定", "均等配置"};
-inline constexpr std::array<std::string_view, 3> kReferencePointItems{"上", "中", "下"};
-inline constexpr std::array<std::string_view, 3> kLineModeItems{"なし", "間隔", "全長"};
-
-inline constexpr std::string_view kUnitRealSize = "[実寸mm]";
-inline constexpr std::string_view kUnitPaperSize = "[図寸mm]";
 
 // A list selection as the drop-down shows it: the value when it names an item, else -1 (the box
 // shows nothing).

@@ -104,6 +104,18 @@ new_program_dir() {
 # The Windows form of a path under the build tree (Wine maps the Unix root to Z:).
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 
+# jws_program_dir CASE NAME CONTENT: a program folder whose settings choose the .jws file NAME
+# holding CONTENT (printf escapes). The converter stand-in writes what follows "figure" in it as
+# jws.txt; "sleep N" first makes it wait N milliseconds.
+jws_program_dir() {
+  local dir
+  dir="$(new_program_dir "$1")"
+  # Wine keeps Unix file names in UTF-8.
+  printf '%b' "$3" >"$dir/$2"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/$2")" 0 0 0 0 1
+  echo "$dir"
+}
+
 start_dialog() {
   local dir="$1"
   (cd "$dir" && exec timeout 90 "$wine_run" --prefix "$prefix" "$dir/garanarabe.exe") \
@@ -307,14 +319,9 @@ case_checkbox2_clears_checkbox1() {
   expect_setting "$dat" 7 1 "CheckBox4"
 }
 
-# The converter stand-in writes what follows "figure" in the .jws file as jws.txt.
 case_jws_figure_shows_the_converted_size() {
   local dir
-  dir="$(new_program_dir jws)"
-  local jws="$dir/図形 ファイル.jws"
-  # Wine keeps Unix file names in UTF-8.
-  printf 'figure\n1,2,34.5,9.25\r\n' >"$jws"
-  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$jws")" 0 0 0 0 1
+  dir="$(jws_program_dir jws "図形 ファイル.jws" 'figure\n1,2,34.5,9.25\r\n')"
   start_dialog "$dir" || return
   click_kind 5
   choose_next_item
@@ -333,10 +340,7 @@ case_jws_figure_shows_the_converted_size() {
 # neither save, close, nor start a second conversion; afterwards the dialog works as before.
 case_clicks_during_a_conversion_are_ignored() {
   local dir
-  dir="$(new_program_dir busy)"
-  local jws="$dir/slow.jws"
-  printf 'sleep 4000\nfigure\n0,0,20,5\r\n' >"$jws"
-  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$jws")" 0 0 0 0 1
+  dir="$(jws_program_dir busy slow.jws 'sleep 4000\nfigure\n0,0,20,5\r\n')"
   cp "$dir/garanarabe.dat" "$dir/before.dat"
   # The dialog's own start converts once (4 s) before it shows.
   start_dialog "$dir" || return
