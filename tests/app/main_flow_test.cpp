@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "platform/real_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -15,31 +16,17 @@
 namespace gara {
 namespace {
 
+using testing::CrLf;
+using testing::FaultCase;
 using testing::FaultFileSystem;
+using testing::FilesIn;
 using testing::TempDir;
-
-struct FaultCase {
-  const char* step;
-  FaultFileSystem::Fault fault;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << "failing " << c.step; }
-
-std::string CrLf(std::initializer_list<const char*> lines) {
-  std::string bytes;
-  for (const char* line : lines) bytes += std::string(line) + "\r\n";
-  return bytes;
-}
 
 class CountingWindow final : public RunWindow {
  public:
   void Minimise() override { ++minimised; }
   int minimised = 0;
 };
-
-size_t FilesIn(const TempDir& dir) {
-  return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
-}
 
 struct PointsCase {
   std::vector<int> designated;
@@ -150,11 +137,7 @@ TEST_P(ExchangeWriteFault, NoPartialExchangeFileAndNoTemporary) {
   EXPECT_EQ(FilesIn(dir), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ExchangeWriteFault,
-                         ::testing::Values(FaultCase{"create", FaultFileSystem::Fault::kCreate},
-                                           FaultCase{"write", FaultFileSystem::Fault::kWrite},
-                                           FaultCase{"close", FaultFileSystem::Fault::kClose},
-                                           FaultCase{"rename", FaultFileSystem::Fault::kRename}));
+INSTANTIATE_TEST_SUITE_P(Steps, ExchangeWriteFault, ::testing::ValuesIn(testing::kWriteFaults));
 
 TEST(RegisterWriteFault, TheSavedPatternsSurviveAFailedRegistration) {
   TempDir dir;

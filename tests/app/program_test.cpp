@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "figure/measure.h"
 #include "platform/real_file_system.h"
 #include "settings/settings.h"
@@ -16,22 +17,10 @@
 namespace gara {
 namespace {
 
+using testing::CrLf;
+using testing::Lines;
 using testing::RunProgramIn;
 using testing::TempDir;
-
-std::string CrLf(std::initializer_list<std::string> lines) {
-  std::string bytes;
-  for (const auto& line : lines) bytes += line + "\r\n";
-  return bytes;
-}
-
-std::vector<std::string> Lines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  LineReader reader(bytes);
-  std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
-  return lines;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "platform/real_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
@@ -18,30 +19,11 @@
 namespace gara {
 namespace {
 
+using testing::CrLf;
+using testing::FaultCase;
 using testing::FaultFileSystem;
+using testing::Lines;
 using testing::TempDir;
-
-struct FaultCase {
-  const char* step;
-  FaultFileSystem::Fault fault;
-};
-
-void PrintTo(const FaultCase& c, std::ostream* os) { *os << "failing " << c.step; }
-
-std::vector<std::string> Lines(std::string_view bytes) {
-  std::vector<std::string> lines;
-  LineReader reader(bytes);
-  std::string_view line;
-  while (reader.Next(line)) lines.emplace_back(line);
-  return lines;
-}
-
-// The file image with `lines` as its first lines, CR LF after each.
-std::string FileOf(const std::vector<std::string>& lines) {
-  std::string bytes;
-  for (const auto& line : lines) bytes += line + "\r\n";
-  return bytes;
-}
 
 void ExpectSameSettings(const Settings& a, const Settings& b) {
   EXPECT_EQ(a.windowLeft, b.windowLeft);
@@ -184,7 +166,7 @@ TEST(SettingsFile, ThirdOfAUnitReadsBackAsItsFifteenDigits) {
 }
 
 TEST(SettingsFile, EightLineFileSetsTheRowsToZero) {
-  const Settings s = ParseSettings(FileOf({"100", "200", "D:\\a b.jws", "1", "0", "1", "0", "3"}));
+  const Settings s = ParseSettings(CrLf({"100", "200", "D:\\a b.jws", "1", "0", "1", "0", "3"}));
   EXPECT_EQ(s.windowLeft, 100);
   EXPECT_EQ(s.windowTop, 200);
   EXPECT_EQ(s.jwsFile, "D:\\a b.jws");
@@ -228,11 +210,11 @@ TEST(SettingsFile, ValuesOutsideTheirListsAreKept) {
   lines[7] = "0";    // selected row
   lines[8] = "5";    // row 1 figure kind
   lines[13] = "-1";  // row 1 reference point
-  const Settings s = ParseSettings(FileOf(lines));
+  const Settings s = ParseSettings(CrLf(lines));
   EXPECT_EQ(s.selectedRow, 0);
   EXPECT_EQ(s.rows[0].figureKind, 5);
   EXPECT_EQ(s.rows[0].referencePoint, -1);
-  EXPECT_EQ(SerializeSettings(s), FileOf(lines));
+  EXPECT_EQ(SerializeSettings(s), CrLf(lines));
 }
 
 TEST(SettingsFile, NumbersThatDoNotConvertReadAsZero) {
@@ -242,7 +224,7 @@ TEST(SettingsFile, NumbersThatDoNotConvertReadAsZero) {
   lines[9] = "1,5";
   lines[10] = "1e999";
   lines[12] = "nan";
-  const Settings s = ParseSettings(FileOf(lines));
+  const Settings s = ParseSettings(CrLf(lines));
   EXPECT_EQ(s.windowLeft, 0);
   EXPECT_EQ(s.selectedRow, 0);
   EXPECT_EQ(s.rows[0].width, 0.0);
@@ -280,7 +262,7 @@ TEST_P(SettingsTrueWords, SwitchLineAndItsNextSave) {
   std::vector<std::string> lines = Lines(SerializeSettings(Settings{}));
   lines[5] = GetParam().text;  // useWritingColour
   lines[6] = GetParam().text;  // useWritingLineType
-  const Settings s = ParseSettings(FileOf(lines));
+  const Settings s = ParseSettings(CrLf(lines));
   EXPECT_EQ(s.useWritingColour, GetParam().value);
   EXPECT_EQ(s.useWritingLineType, GetParam().value);
   const auto saved = Lines(SerializeSettings(s));
@@ -312,7 +294,7 @@ TEST_P(SettingsLayerSwitches, TheLaterSwitchWins) {
   std::vector<std::string> lines = Lines(SerializeSettings(Settings{}));
   lines[3] = GetParam().group;
   lines[4] = GetParam().layer;
-  const Settings s = ParseSettings(FileOf(lines));
+  const Settings s = ParseSettings(CrLf(lines));
   EXPECT_EQ(s.useWritingLayerGroup, GetParam().groupOn);
   EXPECT_EQ(s.useWritingLayer, GetParam().layerOn);
 }
@@ -369,7 +351,7 @@ TEST(SettingsGarbage, BinaryFilesLoadSoundlyAndSaveAsValidFiles) {
 
 TEST(SettingsGarbage, NulBytesAndALoneLeadByteInThePath) {
   const std::string path("a\0b\x81", 4);
-  const Settings s = ParseSettings(FileOf({"1", "2", path}));
+  const Settings s = ParseSettings(CrLf({"1", "2", path}));
   EXPECT_EQ(s.jwsFile, path);
   EXPECT_EQ(ParseSettings(SerializeSettings(s)).jwsFile, path);
 }
@@ -381,7 +363,7 @@ TEST(SettingsSave, WritesTheFileAndLeavesNoTemporary) {
   ASSERT_TRUE(SaveSettings(fs, path, Varied()));
   EXPECT_EQ(dir.Read("garanarabe.dat"), SerializeSettings(Varied()));
   ExpectSameSettings(LoadSettings(fs, path), Varied());
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_EQ(testing::FilesIn(dir), 1u);
 }
 
 class SettingsSaveFault : public ::testing::TestWithParam<FaultCase> {};
@@ -395,7 +377,7 @@ TEST_P(SettingsSaveFault, FailedSaveKeepsTheOldFileAndLeavesNoTemporary) {
   fs.writesBeforeFailure = 0;
   EXPECT_FALSE(SaveSettings(fs, dir.File("garanarabe.dat"), Settings{}));
   EXPECT_EQ(dir.Read("garanarabe.dat"), old);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_EQ(testing::FilesIn(dir), 1u);
 }
 
 TEST_P(SettingsSaveFault, FailedFirstSaveLeavesNoFile) {
@@ -407,11 +389,7 @@ TEST_P(SettingsSaveFault, FailedFirstSaveLeavesNoFile) {
   ExpectSameSettings(LoadSettings(fs, dir.File("garanarabe.dat")), Settings{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, SettingsSaveFault,
-                         ::testing::Values(FaultCase{"create", FaultFileSystem::Fault::kCreate},
-                                           FaultCase{"write", FaultFileSystem::Fault::kWrite},
-                                           FaultCase{"close", FaultFileSystem::Fault::kClose},
-                                           FaultCase{"rename", FaultFileSystem::Fault::kRename}));
+INSTANTIATE_TEST_SUITE_P(Steps, SettingsSaveFault, ::testing::ValuesIn(testing::kWriteFaults));
 
 }  // namespace
 }  // namespace gara
