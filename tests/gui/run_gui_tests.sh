@@ -382,6 +382,20 @@ case_clicks_during_a_conversion_are_ignored() {
   expect_setting "$dat" "$(row_line 6 1)" 12.5 "row 6 width"
 }
 
+# A position stored for a screen that is gone brings the dialog back onto this one.
+case_off_screen_position_comes_back() {
+  local dir
+  dir="$(new_program_dir off-screen)"
+  write_settings "$dir/garanarabe.dat" 5000 -4000 "" 0 0 0 0 1
+  start_dialog "$dir" || return
+  local geometry
+  geometry="$(xdotool getwindowgeometry --shell "$window")"
+  grep -qx 'X=0' <<<"$geometry" && grep -qx 'Y=0' <<<"$geometry" ||
+    fail "not on the screen: $(tr '\n' ' ' <<<"$geometry")"
+  click_cancel
+  expect_exit
+}
+
 case_drawing_scale_unit_label() {
   local dir
   dir="$(new_program_dir paper-scale)"
@@ -394,7 +408,7 @@ case_drawing_scale_unit_label() {
 
 cases=(shows_the_dialog ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
-  clicks_during_a_conversion_are_ignored drawing_scale_unit_label)
+  clicks_during_a_conversion_are_ignored off_screen_position_comes_back drawing_scale_unit_label)
 for name in "${cases[@]}"; do run_case "$name"; done
 
 echo "screenshots: $out/*.png"

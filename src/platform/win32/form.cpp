@@ -5,6 +5,7 @@
 #include <commdlg.h>
 #include <imm.h>
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -129,6 +130,7 @@ class SettingsForm {
   HFONT font_ = nullptr;
   HBRUSH whiteBrush_ = nullptr;
   HBRUSH memoBrush_ = nullptr;
+  HWND lastFocus_ = nullptr;    // the control that had the keyboard when the form lost it
   std::vector<HWND> controls_;  // in creation order: the grid row by row, then the others
 };
 
@@ -301,10 +303,12 @@ void SettingsForm::MoveToStoredPlace() {
   const Settings& s = model_.settings();
   RECT bounds;
   GetWindowRect(window_, &bounds);
-  const RECT wanted{s.windowLeft, s.windowTop, s.windowLeft + (bounds.right - bounds.left),
-                    s.windowTop + (bounds.bottom - bounds.top)};
-  int left = s.windowLeft;
-  int top = s.windowTop;
+  // Far beyond any screen either way; keeps the right and bottom edges from overflowing.
+  constexpr int32_t kFar = 1 << 20;
+  int left = std::clamp(s.windowLeft, -kFar, kFar);
+  int top = std::clamp(s.windowTop, -kFar, kFar);
+  const RECT wanted{left, top, left + (bounds.right - bounds.left),
+                    top + (bounds.bottom - bounds.top)};
   if (MonitorFromRect(&wanted, MONITOR_DEFAULTTONULL) == nullptr) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -496,6 +500,16 @@ LRESULT SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       SetBkColor(dc, kWhite);
       return reinterpret_cast<LRESULT>(whiteBrush_);
     }
+    case WM_ACTIVATE:
+      // Like a dialog, the form gives the keyboard back to the control that had it.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+      } else if (lastFocus_ != nullptr && IsWindow(lastFocus_)) {
+        SetFocus(lastFocus_);
+        return 0;
+      }
+      return DefWindowProcA(window_, message, wParam, lParam);
     case WM_CLOSE:
       OnClose();
       return 0;
