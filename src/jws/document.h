@@ -18,6 +18,7 @@ inline constexpr uint32_t kVersionPenWidth = 351;  // common part gains the pen 
 inline constexpr uint32_t kVersionSxf = 420;       // dimensions gain SXF members
 inline constexpr uint32_t kVersionImages = 700;    // .jww: image trailer after the blocks
 inline constexpr int kLayerGroups = 16;
+inline constexpr int kLayersPerGroup = 16;
 
 // A string of the pool: bytes [offset, offset + size).
 struct TextRef {

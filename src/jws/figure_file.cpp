@@ -140,6 +140,10 @@ class FigureMaker {
       error_ = "layer group " + std::to_string(c.layerGroup) + " does not exist";
       return false;
     }
+    if (c.layer >= kLayersPerGroup) {
+      error_ = "layer " + std::to_string(c.layer) + " does not exist";
+      return false;
+    }
     scale_ = doc_.scales[c.layerGroup];
     record();
     ++count_;

@@ -23,8 +23,8 @@ struct FigureFileResult {
 // registered selection (circle boxes, 73 samples on curves, four corners of every text box);
 // it is not centred.
 //
-// Fails when an entity lies on a layer group above 15 or when a value to be written is not a
-// finite number.
+// Fails when an entity lies on a layer group or layer above 15 (Jw_cad has 16 of each) or when a
+// value to be written is not a finite number.
 FigureFileResult MakeFigureFile(const Document& doc);
 
 // The texts of a vertical text in the flag word: 0x20 without any flag that makes it another

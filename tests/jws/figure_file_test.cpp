@@ -365,6 +365,12 @@ TEST(FigureFile, FailsOnValuesItCannotWrite) {
   huge[1] = 1e300;
   const Bad cases[] = {
       {"layer group 16", Jws(1, [](ArchiveWriter& w) { w.Add(MakeLine(0, 0, 1, 1, 16)); })},
+      {"layer 16", Jws(1,
+                       [](ArchiveWriter& w) {
+                         jws::Line l = MakeLine(0, 0, 1, 1);
+                         l.c.layer = 16;
+                         w.Add(l);
+                       })},
       {"not a number", Jws(1,
                            [](ArchiveWriter& w) {
                              w.Add(MakeLine(0, std::numeric_limits<double>::quiet_NaN(), 1, 1));
