@@ -10,6 +10,7 @@
 
 #include "figure/figure_format.h"
 #include "jws/figure_file.h"
+#include "jws/gui_figure.h"
 #include "jws/reader.h"
 #include "util/text.h"
 
@@ -177,6 +178,17 @@ INSTANTIATE_TEST_SUITE_P(Samples, CorpusTest, ::testing::ValuesIn(kSamples),
                            }
                            return out;
                          });
+
+// The dialog's GUI test converts this file with the real converter; it must stay what the
+// tests' writer makes (regenerate it from testing::GuiFigureJws() when that changes).
+TEST(GuiFigure, CommittedFileIsTheWritersOutput) {
+  EXPECT_EQ(ReadData("gui_figure.jws"), testing::GuiFigureJws());
+  const jws::ReadResult r = jws::ReadArchive(testing::GuiFigureJws());
+  ASSERT_TRUE(r.ok());
+  const jws::FigureFileResult f = jws::MakeFigureFile(*r.document);
+  ASSERT_TRUE(f.ok);
+  EXPECT_EQ(f.text.substr(0, f.text.find('\r')), "1,2,35.5,11.25");
+}
 
 }  // namespace
 }  // namespace gara
