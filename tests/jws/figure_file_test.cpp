@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -141,7 +142,7 @@ TEST(FigureFile, CurveFieldsAreReordered) {
     w.Add(a);
     a.fullCircle = 1;
     a.flatness = 1;
-    a.sweep = 2 * M_PI;
+    a.sweep = 2 * std::numbers::pi;
     w.Add(a);
   }));
   ASSERT_TRUE(f.ok) << f.error;
@@ -257,7 +258,7 @@ TEST(FigureFile, SolidsPolygonAndCurved) {
     w.Add(quad);
     jws::Solid sector;
     sector.c = MakeCommon(0, 1, 5, 101);
-    sector.v = {10, 10, 2, 1, 0, 0, M_PI / 2, 0};
+    sector.v = {10, 10, 2, 1, 0, 0, std::numbers::pi / 2, 0};
     w.Add(sector);
     jws::Solid edge = sector;
     edge.c.penStyle = 111;
@@ -316,7 +317,7 @@ TEST(FigureFile, ExtentsAreTheDrawnBoxNotCentred) {
     circle.cx = 20;
     circle.radius = 5;
     circle.fullCircle = 1;
-    circle.sweep = 2 * M_PI;
+    circle.sweep = 2 * std::numbers::pi;
     circle.start = 1;  // a whole circle's start does not matter
     w.Add(circle);
     jws::Text t = MakeText(30, 10, 34, 10);
