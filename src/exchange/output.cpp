@@ -165,14 +165,15 @@ const char* TextKeyword(int32_t type) {
 }  // namespace
 
 void OutputBuffer::Append(std::string_view record) {
-  if (blockUsed_ + record.size() > kBlockBytes) {
+  if (blocks_.empty() || blockUsed_ + record.size() > kBlockBytes) {
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+    blockFirst_.push_back(ends_.size());
     blockUsed_ = 0;
   }
   if (!record.empty()) std::memcpy(blocks_.back().get() + blockUsed_, record.data(), record.size());
   blockUsed_ += record.size();
   bytes_ += record.size();
-  ends_.push_back((blocks_.size() - 1) * uint64_t{kBlockBytes} + blockUsed_);
+  ends_.push_back(static_cast<uint32_t>(blockUsed_));
 }
 
 void OutputBuffer::AppendLine(std::string_view text) {
@@ -192,18 +193,19 @@ void OutputBuffer::AppendLine(std::string_view text) {
 }
 
 std::string_view OutputBuffer::operator[](size_t i) const {
-  const uint64_t end = ends_[i];
-  uint64_t begin = i == 0 ? 0 : ends_[i - 1];
-  if (begin == end) return {};
-  // A record that opened a new block begins at that block's start.
-  const uint64_t block = (end - 1) / kBlockBytes;
-  begin = std::max(begin, block * kBlockBytes);
-  return {blocks_[block].get() + (begin - block * kBlockBytes), static_cast<size_t>(end - begin)};
+  // The last block whose first record is at or before i.
+  const size_t block =
+      static_cast<size_t>(std::upper_bound(blockFirst_.begin(), blockFirst_.end(), i) -
+                          blockFirst_.begin()) -
+      1;
+  const uint32_t begin = blockFirst_[block] == i ? 0 : ends_[i - 1];
+  return {blocks_[block].get() + begin, ends_[i] - begin};
 }
 
 void OutputBuffer::Clear() {
   blocks_.clear();
-  blockUsed_ = kBlockBytes;
+  blockFirst_.clear();
+  blockUsed_ = 0;
   bytes_ = 0;
   ends_.clear();
 }

@@ -36,9 +36,10 @@ class OutputBuffer {
   void Append(std::string_view record);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
-  size_t blockUsed_ = kBlockBytes;  // bytes used in the last block (none yet: "full")
+  std::vector<size_t> blockFirst_;  // index of the first record in each block
+  size_t blockUsed_ = 0;            // bytes used in the last block
   uint64_t bytes_ = 0;              // bytes of all records
-  std::vector<uint64_t> ends_;      // end of each record: block * kBlockBytes + offset
+  std::vector<uint32_t> ends_;      // end of each record within its block
 };
 
 // Emitters with the command cache. Reads the writing text size, font and line width of the

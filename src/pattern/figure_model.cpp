@@ -385,6 +385,75 @@ class Parser {
   std::vector<std::string> fields_;
 };
 
+// Within one copy, an attribute command that repeats the value of the same command before it
+// writes nothing: the command cache already holds that value. Such commands are dropped once
+// here instead of being checked for every copy. A command stays whenever another one may have
+// disturbed its cache in between: a written layer group forces the layer, a line colour and
+// an RGB colour share the colour cache.
+void DropRepeatedAttributes(FigureModel& model) {
+  struct Last {
+    bool known = false;
+    const FigureOp* op = nullptr;
+  };
+  Last lg, ly, lc, lt, lw, pn, rgb, cc, cn, font;
+  auto sameValue = [](const FigureOp& a, const FigureOp& b) { return a.i == b.i; };
+  auto sameSize = [](const FigureOp& a, const FigureOp& b) {
+    return a.i == b.i && a.i2 == b.i2 && a.v[0] == b.v[0] && a.v[1] == b.v[1] && a.v[2] == b.v[2];
+  };
+  auto sameFont = [&model](const FigureOp& a, const FigureOp& b) {
+    return model.Text(a) == model.Text(b);
+  };
+  std::vector<FigureOp> kept;
+  kept.reserve(model.ops.size());
+  for (const FigureOp& op : model.ops) {
+    auto repeats = [&](Last& last, auto same) {
+      if (last.known && same(*last.op, op)) return true;
+      last = {true, &op};
+      return false;
+    };
+    bool drop = false;
+    switch (op.code) {
+      case FigureOpCode::kLayerGroup:
+        drop = repeats(lg, sameValue);
+        if (!drop) ly.known = false;
+        break;
+      case FigureOpCode::kLayer:
+        drop = repeats(ly, sameValue);
+        break;
+      case FigureOpCode::kLineColour:
+        drop = repeats(lc, sameValue);
+        if (!drop) rgb.known = false;
+        break;
+      case FigureOpCode::kRgbColour:
+        drop = repeats(rgb, sameValue);
+        if (!drop) lc.known = false;
+        break;
+      case FigureOpCode::kLineType:
+        drop = repeats(lt, sameValue);
+        break;
+      case FigureOpCode::kLineWidth:
+        drop = repeats(lw, sameValue);
+        break;
+      case FigureOpCode::kPointColour:
+        drop = repeats(pn, sameValue);
+        break;
+      case FigureOpCode::kTextAnchor:
+        drop = repeats(cc, sameValue);
+        break;
+      case FigureOpCode::kTextSize:
+        drop = repeats(cn, sameSize);
+        break;
+      case FigureOpCode::kFont:
+        drop = repeats(font, sameFont);
+        break;
+      default:
+        break;
+    }
+    if (!drop) kept.push_back(op);
+  }
+  model.ops = std::move(kept);
+}
+
 }  // namespace
 
 size_t LongFontTable::IndexOf(std::string_view font) {
@@ -399,6 +468,7 @@ FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontT
   FigureModel model;
   model.present = true;
   Parser(bytes, run, longFonts, model).Run();
+  DropRepeatedAttributes(model);
   return model;
 }
 

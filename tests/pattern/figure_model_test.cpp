@@ -737,6 +737,34 @@ TEST(EquivalenceTest, TextsAndFontsAroundTheRecordLimit) {
   }
 }
 
+// Attribute commands that repeat within a copy, and the ones between them that disturb the
+// cache: a new layer group forces the layer again, line colours and RGB colours share theirs.
+TEST(EquivalenceTest, RepeatedAttributesAndTheirCaches) {
+  const Lines records = {
+      "L,0,1,2,3,1,0,0,0,0,1,1",
+      "L,0,5,2,3,1,0,0,0,0,1,2",
+      "S,0,5,2,10,1,0,0,0,0,1,0,1,1,0,1,255",
+      "L,0,5,2,3,1,0,0,0,0,1,3",
+      "S,0,5,2,10,1,0,0,0,0,1,0,1,1,0,1,255",
+      "S,0,5,2,10,1,0,0,0,0,2,0,2,2,0,2,255",
+      "L,0,5,2,10,1,0,0,0,0,1,4",
+      "S,0,5,2,10,1,0,0,0,0,3,0,3,3,0,3,255",
+      "L,0,5,2,3,1,0,0,0,0,1,5",
+      "T,0,5,2,4,1,0,0,1,1,0,0,0,1",
+      "T,0,5,2,4,1,0,0,2,2,0,0,0,1",
+      "M,0,5,2,1,5,0,0,0,0,20,0,3,5,5,0,\"F\",\"a\"",
+      "M,0,5,2,1,5,0,0,0,0,20,0,3,5,5,0,\"F\",\"b\"",
+      "M,0,5,2,1,5,0,0,0,0,20,0,0,5,5,0,\"F\",\"c\"",
+      "M,0,5,2,1,5,0,0,0,0,20,0,0,5,6,0,\"F\",\"d\"",
+      "L,0,1,2,3,1,0,0,0,0,1,6",
+  };
+  const std::string file = Figure("-10,-10,10,10", records);
+  for (int bits = 0; bits < 16; ++bits) {
+    const RunContext run = Switches(bits & 1, bits & 2, bits & 4, bits & 8);
+    EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run)) << "switches " << bits;
+  }
+}
+
 TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
   const std::string file = TrickyFile(kTrickyRecords, "1e5,-3.5e-3,1.00001e5,7");
   const RunContext run = Switches(false, false, false, false);
