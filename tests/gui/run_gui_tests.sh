@@ -10,6 +10,8 @@ source_dir="$(cd "$here/../.." && pwd)"
 build_dir="$(cd "${1:-$source_dir/build/windows}" && pwd)"
 exe="$build_dir/src/garanarabe.exe"
 converter="$build_dir/tests/fake_kvx.exe"
+real_converter="$build_dir/src/kvx.exe"
+sample_jws="$source_dir/tests/data/jws/gui_figure.jws"  # a 34.5 x 9.25 frame
 out="$build_dir/gui"
 prefix="$build_dir/wineprefix"
 wine_run="$source_dir/cmake/wine-run.sh"
@@ -17,7 +19,7 @@ wine_run="$source_dir/cmake/wine-run.sh"
 for tool in Xvfb xdotool import wine; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
-for file in "$exe" "$converter"; do
+for file in "$exe" "$converter" "$real_converter" "$sample_jws"; do
   [[ -f "$file" ]] || { echo "not built: $file" >&2; exit 1; }
 done
 
@@ -336,6 +338,32 @@ case_jws_figure_shows_the_converted_size() {
   expect_setting "$dat" "$(row_line 4 1)" 12.5 "row 4 width"
 }
 
+# The real converter: the row loaded as a JWS figure and the row switched to one show the
+# size of the converted .jws file.
+case_real_converter_measures_the_jws_file() {
+  local dir
+  dir="$(new_program_dir real-converter)"
+  cp "$real_converter" "$dir/kvx.exe"
+  local jws="$dir/柄 図形.jws"
+  cp "$sample_jws" "$jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$jws")" 0 0 0 0 1 \
+    "0 10 10 0 0 1 0 0 0" "1 10 10 0 0 1 0 0 0"
+  start_dialog "$dir" || return
+  click_kind 7
+  choose_next_item
+  sleep 1
+  screenshot real-converter
+  click_ok
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  for row in 2 7; do
+    expect_setting "$dat" "$(row_line "$row" 0)" 1 "row $row figure kind"
+    expect_setting "$dat" "$(row_line "$row" 1)" 34.5 "row $row width"
+    expect_setting "$dat" "$(row_line "$row" 2)" 9.25 "row $row height"
+  done
+  expect_setting "$dat" "$(row_line 1 1)" 12.5 "row 1 width"
+}
+
 # While the converter runs, clicks on OK, Cancel, the close box and another figure-kind box
 # neither save, close, nor start a second conversion; afterwards the dialog works as before.
 case_clicks_during_a_conversion_are_ignored() {
@@ -408,6 +436,7 @@ case_drawing_scale_unit_label() {
 
 cases=(shows_the_dialog ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
+  real_converter_measures_the_jws_file
   clicks_during_a_conversion_are_ignored off_screen_position_comes_back drawing_scale_unit_label)
 for name in "${cases[@]}"; do run_case "$name"; done
 
