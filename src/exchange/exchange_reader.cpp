@@ -390,10 +390,41 @@ void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
 }
 
 bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state) {
-  const auto bytes = fs.ReadFile(path);
-  if (!bytes) return false;
-  ReadExchangeBytes(*bytes, state);
-  return true;
+  // The file comes in pieces, so a selection of many megabytes is never held whole next to its
+  // records; a line that runs on into the next piece waits in `carry`.
+  auto fields = std::make_unique<ExchangeFields>();
+  std::string carry;
+  const auto parse = [&](std::string_view line) {
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    fields->Split(line);
+    Dispatch(*fields, state);
+  };
+  const bool read = fs.ReadPieces(path, [&](std::string_view piece) {
+    if (!carry.empty()) {
+      const size_t lf = piece.find('\n');
+      if (lf == std::string_view::npos) {
+        carry.append(piece);
+        return true;
+      }
+      carry.append(piece.substr(0, lf));
+      parse(carry);
+      carry.clear();
+      piece.remove_prefix(lf + 1);
+    }
+    const size_t last = piece.rfind('\n');
+    if (last == std::string_view::npos) {
+      carry.assign(piece);
+      return true;
+    }
+    LineReader lines(piece.substr(0, last + 1));
+    std::string_view line;
+    while (lines.Next(line)) parse(line);
+    carry.assign(piece.substr(last + 1));
+    return true;
+  });
+  // The last line needs no line end; after a read error it is incomplete and left out.
+  if (read && !carry.empty()) parse(carry);
+  return read;
 }
 
 }  // namespace gara

@@ -3,6 +3,7 @@
 // whichever way it was made.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 #include "util/geometry.h"
@@ -44,7 +45,8 @@ struct ArcSweep {
 };
 ArcSweep NormalizeArcSweepDeg(double startDeg, double endDeg);
 
-// The 73 points EllipsePointDeg(cx, cy, r, ratio, tiltDeg, startDeg + k * sweepDeg / 72).
+// The 73 points EllipsePointDeg(cx, cy, r, ratio, tiltDeg, startDeg + k * sweepDeg / 72), each
+// within a few units in the last place of that direct computation (see extents.cpp).
 void AddArcSamplesDeg(Extents& box, double cx, double cy, double r, double ratio, double tiltDeg,
                       double startDeg, double sweepDeg);
 // The 73 points EllipsePoint(cx, cy, r, ratio, tilt, start + k * sweep / 72), radians.
@@ -65,6 +67,7 @@ TextBox MeasureTextBox(int textKind, std::string_view text, double charWidth, do
 // The corner of anchor kind `toAnchor` of a box whose anchor point `anchor` is (x, y).
 Point TextBoxCorner(const TextBox& box, int anchor, double x, double y, int toAnchor);
 // The corners of anchor kinds 0, 2, 6 and 8, in that order.
+std::array<Point, 4> TextBoxCorners(const TextBox& box, int anchor, double x, double y);
 void AddTextBox(Extents& extents, const TextBox& box, int anchor, double x, double y);
 
 }  // namespace gara

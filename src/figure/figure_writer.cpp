@@ -25,7 +25,10 @@ void AppendFixedText(std::string& out, int decimals, double value) {
     while (end[-1] == '0') --end;
     if (end[-1] == '.') --end;
   }
-  out.append(buffer, static_cast<size_t>(end - buffer));
+  // A value that rounds to zero is written 0, whatever its sign.
+  const char* begin = buffer;
+  if (end - begin == 2 && begin[0] == '-' && begin[1] == '0') ++begin;
+  out.append(begin, static_cast<size_t>(end - begin));
 }
 
 void AppendInteger(std::string& out, int64_t value) {

@@ -8,8 +8,9 @@
 
 namespace gara {
 
-// The same text as FixedText(decimals, value) for decimals 0..40: fixed notation, trailing fraction
-// zeros and a bare point dropped, non-finite values as 0.
+// The text of FixedText(decimals, value) for decimals 0..40: fixed notation, trailing fraction
+// zeros and a bare point dropped, non-finite values as 0; but a negative value that rounds to
+// zero is written 0, not -0.
 void AppendFixedText(std::string& out, int decimals, double value);
 void AppendInteger(std::string& out, int64_t value);
 // `text` without its control bytes, every double quote doubled, inside double quotes.

@@ -3,16 +3,21 @@
 #include <cmath>
 
 #include "figure/figure_format.h"
-#include "util/lines.h"
 #include "util/text.h"
 
 namespace gara {
 
 FigureSize MeasureFigureFile(FileSystem& fs, const std::string& path) {
-  const auto bytes = fs.ReadFile(path);
-  if (!bytes) return {};
-  std::string_view line;
-  if (!LineReader(*bytes).Next(line)) return {};
+  // Only the extents line is needed: reading stops at the first line end.
+  std::string first;
+  const bool read = fs.ReadPieces(path, [&first](std::string_view piece) {
+    const size_t lf = piece.find('\n');
+    first.append(piece.substr(0, lf));
+    return lf == std::string_view::npos;
+  });
+  if (!read) return {};
+  std::string_view line = first;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::vector<std::string> fields = SplitFields(line);
   if (fields.size() < 4) return {};
   // TextToReal never yields infinity, but the difference of two huge values can.

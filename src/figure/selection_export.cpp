@@ -287,10 +287,9 @@ class RecordWriter {
     const TextBox box = BoxOf(t);
     const FontStyle font = SplitFont(t.fontName);
     Begin(figure::kText, 0, t.header, anchor + 1, TextFlags(t));
-    const Point from = TextBoxCorner(box, anchor, t.x, t.y, 0);
-    const Point to = TextBoxCorner(box, anchor, t.x, t.y, 2);
-    Xy(from.x, from.y);
-    Xy(to.x, to.y);
+    const std::array<Point, 4> corners = TextBoxCorners(box, anchor, t.x, t.y);
+    Xy(corners[0].x, corners[0].y);  // the base line, lower left to lower right
+    Xy(corners[1].x, corners[1].y);
     Integer(int64_t{t.sizeKind} + font.offset);
     Length(t.width);
     Length(t.height);

@@ -7,7 +7,12 @@ namespace gara {
 
 class RealFileSystem final : public FileSystem {
  public:
+  // Bytes per piece of ReadPieces.
+  static constexpr size_t kPieceSize = 1 << 20;
+
   std::optional<std::string> ReadFile(const std::string& path) override;
+  bool ReadPieces(const std::string& path,
+                  const std::function<bool(std::string_view)>& consume) override;
   bool IsFile(const std::string& path) override;
   bool Remove(const std::string& path) override;
   std::unique_ptr<OutputFile> Create(const std::string& path) override;

@@ -2,6 +2,14 @@
 
 namespace gara {
 
+bool FileSystem::ReadPieces(const std::string& path,
+                            const std::function<bool(std::string_view)>& consume) {
+  const auto bytes = ReadFile(path);
+  if (!bytes) return false;
+  consume(*bytes);
+  return true;
+}
+
 bool ReplaceFile(FileSystem& fs, const std::string& path,
                  const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure) {
   // The temporary file stands beside the target so that the rename never crosses a volume.

@@ -24,6 +24,12 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // The whole file; nullopt when it is missing, not a regular file, or cannot be read.
   virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // The file's bytes in pieces, in order, handed to `consume` until the end or until `consume`
+  // returns false (an early stop, not a failure), so that a large file never has to be held
+  // whole. False when the file is missing, not a regular file, or cannot be read; pieces
+  // handed over before a read error stay consumed. The default reads the whole file at once.
+  virtual bool ReadPieces(const std::string& path,
+                          const std::function<bool(std::string_view)>& consume);
   virtual bool IsFile(const std::string& path) = 0;
   virtual bool Remove(const std::string& path) = 0;
   // Creates or truncates; nullptr on failure.

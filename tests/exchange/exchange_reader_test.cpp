@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -379,6 +383,59 @@ TEST(ExchangeFile, ReadsEveryLine) {
   EXPECT_EQ(s.writingLayerGroup, 2);
   EXPECT_TRUE(s.designatedPoints[2].used);
   EXPECT_EQ(s.entities.lines.size(), 1u);
+}
+
+// Hands a file's bytes over in pieces of a given size, and can fail after some of them.
+class PieceFileSystem final : public FileSystem {
+ public:
+  PieceFileSystem(std::string bytes, size_t pieceSize)
+      : bytes_(std::move(bytes)), size_(pieceSize) {}
+  size_t failAfter = SIZE_MAX;  // pieces handed over before a read error
+
+  std::optional<std::string> ReadFile(const std::string&) override { return bytes_; }
+  bool ReadPieces(const std::string&,
+                  const std::function<bool(std::string_view)>& consume) override {
+    size_t pieces = 0;
+    for (size_t at = 0; at < bytes_.size(); at += size_) {
+      if (pieces++ == failAfter) return false;
+      if (!consume(std::string_view(bytes_).substr(at, size_))) break;
+    }
+    return true;
+  }
+  bool IsFile(const std::string&) override { return true; }
+  bool Remove(const std::string&) override { return false; }
+  std::unique_ptr<OutputFile> Create(const std::string&) override { return nullptr; }
+  bool Rename(const std::string&, const std::string&) override { return false; }
+
+ private:
+  std::string bytes_;
+  size_t size_;
+};
+
+TEST(ExchangeFile, LinesAcrossPiecesAreReadWhole) {
+  std::string file = "hp1 1.5 2\r\nhp2 3 4\n\r\n  \nlgn";
+  file += std::string(5000, 'x');
+  file += "\r\nhp3 5 6\r\nhp4 7 8";  // the last line has no line end
+  for (size_t piece : {1, 2, 3, 7, 64, 4096, 100000}) {
+    PieceFileSystem fs(file, piece);
+    DrawingState s;
+    ASSERT_TRUE(ReadExchangeFile(fs, "JWC_TEMP.TXT", s)) << piece;
+    EXPECT_EQ(s.designatedPoints[1].x, 1.5) << piece;
+    EXPECT_EQ(s.designatedPoints[2].y, 4) << piece;
+    EXPECT_EQ(s.designatedPoints[3].y, 6) << piece;
+    EXPECT_EQ(s.designatedPoints[4].y, 8) << piece;
+    EXPECT_EQ(s.layerGroupNames[0], std::string(5000, 'x')) << piece;
+  }
+}
+
+TEST(ExchangeFile, ReadErrorKeepsTheLinesReadSoFar) {
+  PieceFileSystem fs("hp1 1 2\nhp2 3 4\nhp3 5 6\n", 12);
+  fs.failAfter = 1;  // "hp1 1 2\nhp2 " arrives, then the read fails
+  DrawingState s;
+  EXPECT_FALSE(ReadExchangeFile(fs, "JWC_TEMP.TXT", s));
+  EXPECT_TRUE(s.designatedPoints[1].used);
+  EXPECT_FALSE(s.designatedPoints[2].used);
+  EXPECT_FALSE(s.designatedPoints[3].used);
 }
 
 }  // namespace

@@ -43,6 +43,19 @@ INSTANTIATE_TEST_SUITE_P(
                       MeasureCase{"NulByteEndsNoField", std::string("0,0\0,3,4\n", 9), 3, 4}),
     [](const auto& info) { return info.param.name; });
 
+TEST(FigureMeasure, FirstLineLongerThanAReadPiece) {
+  testing::TempDir dir;
+  std::string file = "0,0,";
+  file.append(3 << 20, ' ');
+  file += "3,4\r\n";
+  file.append(2 << 20, 'L');
+  dir.Write("sel.txt", file);
+  RealFileSystem fs;
+  const FigureSize size = MeasureFigureFile(fs, dir.File("sel.txt"));
+  EXPECT_EQ(size.width, 3);
+  EXPECT_EQ(size.height, 4);
+}
+
 TEST(FigureMeasure, MissingFileOrDirectoryIsZero) {
   testing::TempDir dir;
   RealFileSystem fs;

@@ -32,16 +32,23 @@ class PosixOutputFile final : public OutputFile {
   std::FILE* file_;
 };
 
+// A descriptor of a regular file open for reading, or -1.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
 }  // namespace
 
 std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
   struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  const int fd = OpenRegularFile(path, st);
+  if (fd < 0) return std::nullopt;
   std::string bytes;
   bytes.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
@@ -59,6 +66,26 @@ std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
   ::close(fd);
   bytes.resize(got);
   return bytes;
+}
+
+bool RealFileSystem::ReadPieces(const std::string& path,
+                                const std::function<bool(std::string_view)>& consume) {
+  struct stat st {};
+  const int fd = OpenRegularFile(path, st);
+  if (fd < 0) return false;
+  const auto buffer = std::make_unique<char[]>(kPieceSize);
+  bool ok = true;
+  while (true) {
+    const ssize_t n = ::read(fd, buffer.get(), kPieceSize);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ok = false;
+      break;
+    }
+    if (n == 0 || !consume(std::string_view(buffer.get(), static_cast<size_t>(n)))) break;
+  }
+  ::close(fd);
+  return ok;
 }
 
 bool RealFileSystem::IsFile(const std::string& path) {

@@ -44,24 +44,31 @@ bool IsRegularFile(DWORD attributes) {
          !(attributes & FILE_ATTRIBUTE_DEVICE);
 }
 
-}  // namespace
-
-std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
+// A handle of a regular file open for reading and its size, or INVALID_HANDLE_VALUE.
+HANDLE OpenRegularFile(const std::string& path, LARGE_INTEGER& size) {
   // Jw_cad may still hold the exchange file open for writing: share everything.
   const HANDLE file = CreateFileA(
       path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info{};
-  LARGE_INTEGER size{};
   // Directories, devices and pipes are not files (opening a directory fails anyway without
   // FILE_FLAG_BACKUP_SEMANTICS; a device such as NUL or CON must be refused here).
   if (!GetFileInformationByHandle(file, &info) || !IsRegularFile(info.dwFileAttributes) ||
       GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size) || size.QuadPart < 0 ||
       static_cast<unsigned long long>(size.QuadPart) > std::numeric_limits<size_t>::max() / 2) {
     CloseHandle(file);
-    return std::nullopt;
+    return INVALID_HANDLE_VALUE;
   }
+  return file;
+}
+
+}  // namespace
+
+std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
+  LARGE_INTEGER size{};
+  const HANDLE file = OpenRegularFile(path, size);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   std::string bytes;
   try {
     bytes.resize(static_cast<size_t>(size.QuadPart));
@@ -85,6 +92,25 @@ std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
   CloseHandle(file);
   bytes.resize(got);
   return bytes;
+}
+
+bool RealFileSystem::ReadPieces(const std::string& path,
+                                const std::function<bool(std::string_view)>& consume) {
+  LARGE_INTEGER size{};
+  const HANDLE file = OpenRegularFile(path, size);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const auto buffer = std::make_unique<char[]>(kPieceSize);
+  bool ok = true;
+  while (true) {
+    DWORD n = 0;
+    if (!::ReadFile(file, buffer.get(), static_cast<DWORD>(kPieceSize), &n, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (n == 0 || !consume(std::string_view(buffer.get(), n))) break;
+  }
+  CloseHandle(file);
+  return ok;
 }
 
 bool RealFileSystem::IsFile(const std::string& path) {

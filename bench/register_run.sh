@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Register mode on a large selection: 200 000 selected entities of every kind (about 20 MB of
+# exchange file) registered by the built program in run mode "3" in a temporary program
+# directory. Prints the whole run's time next to that of `wc -w` on the same file, measured in
+# the same run (best of several runs each), and the program's peak memory per entity.
+# Targets: the run within 3 times `wc -w`, under 200 bytes per entity.
+#
+#   bench/register_run.sh [program] [entities]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${1:-build/release/src/garanarabe}
+entities=${2:-200000}
+runs=${RUNS:-5}
+[[ -x $program ]] || { echo "no program at $program (build the release preset first)" >&2; exit 1; }
+[[ -x /usr/bin/time ]] || { echo "/usr/bin/time is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+
+dir=$(mktemp -d)
+empty=$(mktemp -d)
+trap 'rm -rf "$dir" "$empty"' EXIT
+cp "$program" "$dir/"
+cp "$program" "$empty/"
+name=$(basename "$program")
+
+# Groups of attribute lines and one entity of every kind, the way Jw_cad writes a selection:
+# numbers with up to 15 significant digits, texts after a double quote.
+LC_ALL=C awk -v n="$entities" '
+function v() { return sprintf("%.10f", rand() * 10000 - 5000) }
+function vs(k,   s, i) { s = ""; for (i = 0; i < k; i++) s = s " " v(); return s }
+BEGIN {
+  srand(7)
+  split("lg1 ly2 lc3 lt1 lw0 pn2 cn3 cc0 lg0 lyF lc1", attr, " ")
+  print "hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\r"
+  print "hcw 1 1.5 2 2.5 3 3.5 4 5 7 10\r"
+  print "hp1" vs(2) "\r"
+  for (count = 0; count < n; ) {
+    g++
+    print attr[g % 11 + 1] "\r"
+    print "lc10 16711680\r"
+    if (g % 7 == 0) print "z1\r"
+    if (g % 13 == 0) print "hhp3ln\r"
+    print "pl\r"; print substr(vs(4), 2) "\r"; print substr(vs(4), 2) "\r"
+    print "ci" vs(3) "\r"
+    print "ci" vs(3) " 30 300 0.5 15\r"
+    print "ch" vs(4) " \"ABC 123 \203e\203L\203X\203g\r"
+    print "cv" vs(4) " \"\217c\217\221\202\253\r"
+    print "pt" vs(2) "\r"
+    print "pt" vs(4) " 3\r"
+    print "msg\r"; print substr(vs(4), 2) "\r"; print "cs" vs(4) " \"1234.5\r"
+    print "BL" vs(2) " block\r"
+    print "sl" vs(4) "\r"
+    print "sl" vs(6) "\r"
+    print "sl" vs(8) "\r"
+    print "sc" vs(7) " 1\r"
+    print "se" vs(7) " 1\r"
+    print "so" vs(8) "\r"
+    print "sg" vs(8) "\r"
+    count += 17
+  }
+}' > "$dir/JWC_TEMP.TXT"
+: > "$empty/JWC_TEMP.TXT"
+bytes=$(stat -c %s "$dir/JWC_TEMP.TXT")
+
+# Seconds of the fastest of $runs runs of a command.
+best() {
+  local best="" start end t
+  for ((i = 0; i < runs; i++)); do
+    start=$EPOCHREALTIME
+    "$@" > /dev/null
+    end=$EPOCHREALTIME
+    t=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')
+    if [[ -z $best ]] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
+  done
+  echo "$best"
+}
+
+run_program() { (cd "$dir" && "./$name" 3 || true); }
+wc_words() { wc -w < "$dir/JWC_TEMP.TXT"; }
+
+program_s=$(best run_program)
+wc_s=$(best wc_words)
+[[ -s $dir/sel.txt ]] || { echo "the program wrote no sel.txt" >&2; exit 1; }
+records=$(sed -n '3s/^N,\([0-9]*\).*/\1/p' "$dir/sel.txt")
+peak_kb=$( (cd "$dir" && /usr/bin/time -f %M "./$name" 3 || true) 2>&1 >/dev/null | tail -1)
+base_kb=$( (cd "$empty" && /usr/bin/time -f %M "./$name" 3 || true) 2>&1 >/dev/null | tail -1)
+
+awk -v e="$entities" -v r="$records" -v b="$bytes" -v p="$program_s" -v w="$wc_s" \
+    -v pk="$peak_kb" -v bk="$base_kb" 'BEGIN {
+  printf "exchange file        %.1f MB, %d selected entities (%d records in sel.txt; blocks are not)\n", b / 1048576, e, r
+  printf "run mode 3           %.3f s  (%.0f MB/s)\n", p, b / 1048576 / p
+  printf "wc -w                %.3f s  (%.0f MB/s)\n", w, b / 1048576 / w
+  printf "run / wc -w          %.2f  (target: at most 3)\n", p / w
+  printf "peak memory          %.1f MB; empty run %.1f MB\n", pk / 1024, bk / 1024
+  printf "bytes per entity     %.0f  (%.0f above the empty run; target: under 200)\n", pk * 1024 / e, (pk - bk) * 1024 / e
+}'
