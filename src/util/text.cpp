@@ -96,12 +96,30 @@ double TextToReal(std::string_view text) {
   // Shape check first: from_chars alone would also take "inf", "nan" and hex floats.
   size_t i = 0;
   size_t digits = 0;
-  while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+  uint64_t mantissa = 0;  // exact while digits <= 19
+  size_t fraction = 0;
+  while (i < text.size() && IsDigit(text[i]))
+    mantissa = mantissa * 10 + (text[i++] - '0'), ++digits;
   if (i < text.size() && text[i] == '.') {
     ++i;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    while (i < text.size() && IsDigit(text[i])) {
+      mantissa = mantissa * 10 + (text[i++] - '0');
+      ++digits;
+      ++fraction;
+    }
   }
   if (digits == 0) return 0.0;
+  // The common case of the exchange file, such as 1234.5678901234: up to 15 digits and no
+  // exponent. Both the digits and the power of ten are exact doubles, so one division gives the
+  // correctly rounded value, the same as from_chars.
+  if (i == text.size() && digits <= 15 && fraction <= 22) {
+    static constexpr double kPowers[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                           1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (mantissa == 0) return 0.0;
+    const double value = static_cast<double>(mantissa) / kPowers[fraction];
+    return negative ? -value : value;
+  }
   if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
     ++i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;

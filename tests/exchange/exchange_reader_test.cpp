@@ -4,17 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "exchange/exchange_fields.h"
 #include "platform/real_file_system.h"
 #include "support/temp_dir.h"
+#include "util/text.h"
 
 namespace gara {
 namespace {
@@ -168,6 +171,28 @@ TEST(ExchangeReader, NumbersThatAreNotLiteralsReadAsZero) {
   const DrawingState negativeZero = Read("hk -0\n");
   EXPECT_EQ(negativeZero.hkValue, 0.0);
   EXPECT_FALSE(std::signbit(negativeZero.hkValue));
+}
+
+// The reader's numbers are the correctly rounded values of their literals, however they are
+// converted: checked against from_chars on literals of every length and point position.
+TEST(ExchangeReader, NumbersAreCorrectlyRounded) {
+  std::mt19937_64 random(11);
+  for (int n = 0; n < 200000; ++n) {
+    const int length = 1 + static_cast<int>(random() % 18);
+    std::string literal;
+    if (random() % 2) literal += '-';
+    const int point = static_cast<int>(random() % (length + 1));  // digits after the point
+    for (int d = 0; d < length; ++d) {
+      if (d == length - point && point > 0) literal += '.';
+      literal += static_cast<char>('0' + random() % 10);
+    }
+    double expected = 0;
+    std::from_chars(literal.data(), literal.data() + literal.size(), expected);
+    if (expected == 0) expected = 0;  // every zero reads as +0
+    const double got = TextToReal(literal);
+    ASSERT_EQ(got, expected) << literal;
+    ASSERT_EQ(std::signbit(got), std::signbit(expected)) << literal;
+  }
 }
 
 TEST(ExchangeReader, PaperScaleFlagAnywhere) {
