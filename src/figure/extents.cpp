@@ -34,7 +34,7 @@ namespace {
 
 // The 73 points EllipsePoint(cx, cy, r, ratio, tilt, t0 + k * step), k = 0 ... 72, for arcs
 // by the ten thousand. The tilt's sine and cosine are taken once; the parameter's are taken
-// exactly every 6 steps (so the quarter points of a whole turn are exact) and carried between
+// exactly every 18 steps (so the quarter points of an arc from a right angle are exact) and carried between
 // them by turning with the step's sine and cosine, which keeps each point within a few units
 // in the last place of the direct computation at a fraction of its cost.
 template <typename ParameterAt>
@@ -47,7 +47,7 @@ void AddEllipseSamples(Extents& box, double cx, double cy, double r, double rati
   double c = 1;
   double s = 0;
   for (int k = 0; k <= kCurveSampleSteps; ++k) {
-    if (k % 6 == 0) {
+    if (k % 18 == 0) {
       const double t = parameterAt(k);
       c = std::cos(t);
       s = std::sin(t);

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 #include "figure/figure_writer.h"
 #include "util/text.h"
@@ -193,6 +195,36 @@ TEST(FigureWriter, FixedTextMatchesTheTextHelper) {
       expected += FixedText(decimals, v);
       if (expected == "x-0") expected = "x0";  // no negative zero in figure files
       EXPECT_EQ(out, expected) << decimals << " " << v;
+    }
+  }
+}
+
+// Random doubles of every magnitude, exact ties and values next to them: the same text as the
+// general formatting.
+TEST(FigureWriter, FixedTextMatchesTheTextHelperEverywhere) {
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> unit(-1, 1);
+  std::uniform_int_distribution<int> exponent(-60, 70);
+  std::vector<double> values;
+  for (int i = 0; i < 100000; ++i) values.push_back(std::ldexp(unit(random), exponent(random)));
+  for (int i = 0; i < 2000; ++i) {
+    const double tie = (static_cast<double>(random() % 100000) + 0.5) / 1024;  // exact halves
+    values.push_back(tie);
+    values.push_back(-tie);
+    values.push_back(std::nextafter(tie, 0.0));
+    values.push_back(std::nextafter(tie, 1e9));
+  }
+  for (double v : {0.5, 1.5, 2.5, 0.125, 0.375, 5e-11, 1.5e-10, 2.5e-12, 0x1p60, 0x1p60 - 1024,
+                   -0x1p60, 1e-320, 4.9e-324}) {
+    values.push_back(v);
+  }
+  for (int decimals : {0, 1, 2, 8, 10, 12}) {
+    for (double v : values) {
+      std::string out;
+      AppendFixedText(out, decimals, v);
+      std::string expected = FixedText(decimals, v);
+      if (expected == "-0") expected = "0";
+      ASSERT_EQ(out, expected) << decimals << " " << v;
     }
   }
 }
