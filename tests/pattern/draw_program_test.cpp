@@ -58,11 +58,20 @@ std::string LineText(double x1, double y1, double x2, double y2) {
   return N(x1) + " " + N(y1) + " " + N(x2) + " " + N(y2);
 }
 
+class DrawProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP() << "the test support starts the program on Linux only";
+#endif
+  }
+};
+
 const Lines kAttributes = {"lg0", "ly0", "lc1", "lt1"};
 const Lines kTwoPoints = {"hp1 0 0", "hp2 100 0"};
 
 // The worked layout between (0, 0) and (100, 0): W = 10, H = 6.
-TEST(DrawProgramTest, IntervalFourFromBelowWithTopGapLines) {
+TEST_F(DrawProgramTest, IntervalFourFromBelowWithTopGapLines) {
   const std::vector<double> lowerLeft = {3, 17, 31, 45, 59, 73, 87};
   Lines expected = kAttributes;
   expected.push_back("0 6 3 6");
@@ -76,7 +85,7 @@ TEST(DrawProgramTest, IntervalFourFromBelowWithTopGapLines) {
             Crlf(expected));
 }
 
-TEST(DrawProgramTest, IntervalFiveOnTheMiddleWithFullTopLine) {
+TEST_F(DrawProgramTest, IntervalFiveOnTheMiddleWithFullTopLine) {
   Lines expected = kAttributes;
   for (double x : {0, 15, 30, 45, 60, 75, 90}) {
     expected.insert(expected.end(), {"ly2", LineText(x + 1, -2, x + 9, 2), "ly0"});
@@ -86,7 +95,7 @@ TEST(DrawProgramTest, IntervalFiveOnTheMiddleWithFullTopLine) {
             Crlf(expected));
 }
 
-TEST(DrawProgramTest, EvenSpacingFromAboveWithMiddleGapLines) {
+TEST_F(DrawProgramTest, EvenSpacingFromAboveWithMiddleGapLines) {
   const std::vector<double> lowerLeft = {0, 15, 30, 45, 60, 75, 90};
   Lines expected = kAttributes;
   for (size_t i = 0; i < lowerLeft.size(); ++i) {
@@ -99,7 +108,7 @@ TEST(DrawProgramTest, EvenSpacingFromAboveWithMiddleGapLines) {
 }
 
 // The worked corner: a closed square from below, top lines meeting at (6, 6) ... (94, 94).
-TEST(DrawProgramTest, ClosedSquareWithFullLengthTopLines) {
+TEST_F(DrawProgramTest, ClosedSquareWithFullLengthTopLines) {
   Lines expected = kAttributes;
   const Lines corners = {"6 6 94 6", "94 6 94 94", "94 94 6 94", "6 94 6 6"};
   for (int side = 0; side < 4; ++side) {
@@ -117,7 +126,7 @@ TEST(DrawProgramTest, ClosedSquareWithFullLengthTopLines) {
             Crlf(expected));
 }
 
-TEST(DrawProgramTest, TwoPointModeIgnoresFurtherPoints) {
+TEST_F(DrawProgramTest, TwoPointModeIgnoresFurtherPoints) {
   const Lines threePoints = {"hp1 0 0", "hp2 100 0", "hp3 100 100"};
   const Lines row = {"0", "10", "6", "0", "5", "1", "0", "2", "0"};
   const std::string two = RunDrawing("1", threePoints, row);
@@ -125,7 +134,7 @@ TEST(DrawProgramTest, TwoPointModeIgnoresFurtherPoints) {
   EXPECT_NE(two, RunDrawing("2", threePoints, row));
 }
 
-TEST(DrawProgramTest, RunOverTheFigureLimitWritesOnlyHq) {
+TEST_F(DrawProgramTest, RunOverTheFigureLimitWritesOnlyHq) {
   const Lines far = {"hp1 0 0", "hp2 1000000 0"};
   EXPECT_EQ(RunDrawing("1", far, {"0", "0.000001", "6", "0", "0", "1", "2", "2", "2"}), "hq\r\n");
 }

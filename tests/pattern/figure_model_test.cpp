@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -591,7 +592,9 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
 
 const std::vector<At> kCopies = {{0, 0, 0}, {123.25, -40.5, 0.7}, {-7, 9, kPi}, {3, 3, 4.0}};
 
-std::string ReferenceImage(const std::string& file, const RunContext& run) {
+// The output of the copies in kCopies, placed one after another by `place`.
+template <typename Place>
+std::string Image(const std::string& file, Place place) {
   MemoryFileSystem fs;
   fs.files[kDir + "sel.txt"] = file;
   DrawingState state;
@@ -599,21 +602,22 @@ std::string ReferenceImage(const std::string& file, const RunContext& run) {
   OutputBuffer buffer;
   CommandWriter out(buffer, state);
   out.ResetCommandCache();
-  for (const At& at : kCopies) ReferencePlace(fs, run, at.x, at.y, at.angle, out);
+  for (const At& at : kCopies) place(fs, at, out);
   return buffer.FileImage();
 }
 
+std::string ReferenceImage(const std::string& file, const RunContext& run) {
+  return Image(file, [&](FileSystem& fs, const At& at, CommandWriter& out) {
+    ReferencePlace(fs, run, at.x, at.y, at.angle, out);
+  });
+}
+
 std::string ModelImage(const std::string& file, const RunContext& run) {
-  MemoryFileSystem fs;
-  fs.files[kDir + "sel.txt"] = file;
-  DrawingState state;
-  state.lineWidthPresent = true;
-  OutputBuffer buffer;
-  CommandWriter out(buffer, state);
-  out.ResetCommandCache();
-  FigurePlacer placer(fs, kDir, run);
-  for (const At& at : kCopies) placer.PlaceFigure(0, at.x, at.y, at.angle, out);
-  return buffer.FileImage();
+  std::optional<FigurePlacer> placer;
+  return Image(file, [&](FileSystem& fs, const At& at, CommandWriter& out) {
+    if (!placer) placer.emplace(fs, kDir, run);
+    placer->PlaceFigure(0, at.x, at.y, at.angle, out);
+  });
 }
 
 // Every kind, with marks, styles, anchors, blank and quoted texts, fonts longer than a record.
