@@ -37,16 +37,17 @@ void VisitFileImage(const OutputBuffer& buffer, Put&& put) {
     put(kLineEnd);
     return;
   }
-  for (size_t i = 0; i < buffer.size(); ++i) {
-    const std::string_view record = buffer[i];
+  // A text command and the text behind it share one line; a trailing one has no line end.
+  bool joining = false;
+  buffer.ForEachRecord([&](std::string_view record) {
     put(record);
-    if (!record.empty() && record.back() == '"') {
-      // A text command and the text behind it share one line; a trailing one has no line end.
-      if (i + 1 == buffer.size()) break;
-      put(buffer[++i]);
+    if (!joining && !record.empty() && record.back() == '"') {
+      joining = true;
+      return;
     }
+    joining = false;
     put(kLineEnd);
-  }
+  });
 }
 
 // Collects the file image in large blocks so that the file sees few writes.

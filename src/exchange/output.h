@@ -23,6 +23,19 @@ class OutputBuffer {
   size_t size() const { return ends_.size(); }
   bool empty() const { return ends_.empty(); }
   std::string_view operator[](size_t i) const;
+  // Calls visit(record) for every record in order, without looking each one up.
+  template <typename Visit>
+  void ForEachRecord(Visit&& visit) const {
+    size_t i = 0;
+    for (size_t b = 0; b < blocks_.size(); ++b) {
+      const size_t end = b + 1 < blocks_.size() ? blockFirst_[b + 1] : ends_.size();
+      uint32_t begin = 0;
+      for (; i < end; ++i) {
+        visit(std::string_view(blocks_[b].get() + begin, ends_[i] - begin));
+        begin = ends_[i];
+      }
+    }
+  }
   void Clear();
   // Streams the file image: joined lines, CR LF, "hq" when there is no record.
   bool WriteTo(OutputFile& file) const;
