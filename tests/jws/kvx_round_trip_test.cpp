@@ -35,6 +35,8 @@ struct Source {
   jws::PointEntity marker;
   jws::Text text;
   jws::Solid solid;
+  jws::Dimension dimension;  // without extension lines: D
+  jws::Dimension extended;   // with extension lines and end marks: X
 
   Source() {
     circle.c = MakeCommon(0, 0, 2, 1);
@@ -67,6 +69,24 @@ struct Source {
     solid.c = MakeCommon(0, 0, 10, 1);
     solid.v = {0, 0, 4, 0, 4, 3, 0, 3};
     solid.rgb = 0x123456;
+    dimension.c = MakeCommon(0, 0, 1, 1);
+    dimension.line = {MakeCommon(0, 0, 1, 1), 0, -3, 20, -3};
+    dimension.text = text;
+    dimension.text.x1 = 9;
+    dimension.text.y1 = dimension.text.y2 = -2.5;
+    dimension.text.x2 = 11;
+    extended = dimension;
+    extended.sxfMode = 1;
+    extended.line.y1 = extended.line.y2 = -6;
+    extended.text.y1 = extended.text.y2 = -5.5;
+    extended.extensionLines = {jws::Line{dimension.line.c, 0, 0, 0, -7},
+                               jws::Line{dimension.line.c, 20, 0, 20, -7}};
+    extended.points[0] = marker;
+    extended.points[0].x = 0;
+    extended.points[0].y = -6;
+    extended.points[1] = extended.points[0];
+    extended.points[1].x = 20;
+    extended.points[1].angle = kPi;
   }
 
   std::string Jws() const {
@@ -75,7 +95,7 @@ struct Source {
     scales.fill(1);
     scales[1] = 2;
     w.FigureHeader(scales);
-    w.Count(9);
+    w.Count(11);
     w.Add(line);
     w.Add(scaledLine);
     w.Add(circle);
@@ -84,6 +104,8 @@ struct Source {
     w.Add(marker);
     w.Add(text, u"ＭＳ ゴシック", u"AB");
     w.Add(solid);
+    w.Add(dimension, u"ＭＳ ゴシック", u"20");
+    w.Add(extended, u"ＭＳ ゴシック", u"");  // a blank value: the program writes the length
     jws::BlockInsert block;
     block.x = 1000;  // never drawn: the program cannot place blocks
     w.Add(block);
@@ -125,7 +147,7 @@ TEST(KvxRoundTrip, DrawnEntitiesAreTheSourceEntitiesAtRealSize) {
   ASSERT_EQ(converted.exitCode, 0) << converted.errorOutput;
   const std::vector<std::string> figure = Lines(dir.Read("jws.txt").value_or(""));
   ASSERT_GE(figure.size(), 4u);
-  EXPECT_EQ(figure[2], "N,8");
+  EXPECT_EQ(figure[2], "N,10");
   const std::vector<std::string> box = SplitFields(figure[0]);
   ASSERT_EQ(box.size(), 4u);
   const double minX = TextToReal(box[0]), minY = TextToReal(box[1]);
@@ -162,7 +184,7 @@ TEST(KvxRoundTrip, DrawnEntitiesAreTheSourceEntitiesAtRealSize) {
       EXPECT_EQ(line, "lc10 " + std::to_string(src.solid.rgb));
     }
   }
-  ASSERT_EQ(entities.size(), 8u) << dir.Read("JWC_TEMP.TXT").value_or("");
+  ASSERT_EQ(entities.size(), 18u) << dir.Read("JWC_TEMP.TXT").value_or("");
   ExpectNear(Numbers(entities[0], 0), {X(0), Y(0), X(20), Y(0)}, "line");
   ExpectNear(Numbers(entities[1], 0), {X(0), Y(0), X(0), Y(10)}, "line at 1:2");
   ASSERT_EQ(entities[2].substr(0, 3), "ci ");
@@ -178,6 +200,22 @@ TEST(KvxRoundTrip, DrawnEntitiesAreTheSourceEntitiesAtRealSize) {
   ExpectNear(Numbers(entities[6].substr(0, quote), 3), {X(2), Y(2), 10, 0}, "text");
   ASSERT_EQ(entities[7].substr(0, 3), "sl ");
   ExpectNear(Numbers(entities[7], 3), {X(0), Y(0), X(4), Y(0), X(4), Y(3), X(0), Y(3)}, "solid");
+
+  // D: the measured line, then its value text placed on the stored base line.
+  EXPECT_EQ(entities[8], "msg");
+  ExpectNear(Numbers(entities[9], 0), {X(0), Y(-3), X(20), Y(-3)}, "dimension line");
+  ASSERT_EQ(entities[10].substr(0, 3), "cs ");
+  EXPECT_EQ(entities[10].substr(entities[10].find('"')), "\"20");
+  ExpectNear(Numbers(entities[10].substr(0, entities[10].find('"')), 3), {X(9), Y(-2.5), 10, 0},
+             "dimension text");
+  // X: the same, then the extension lines and the two end marks.
+  EXPECT_EQ(entities[11], "msg");
+  ExpectNear(Numbers(entities[12], 0), {X(0), Y(-6), X(20), Y(-6)}, "dimension line");
+  EXPECT_EQ(entities[13].substr(entities[13].find('"')), "\"20");  // the measured length
+  ExpectNear(Numbers(entities[14], 0), {X(0), Y(0), X(0), Y(-7)}, "extension line");
+  ExpectNear(Numbers(entities[15], 0), {X(20), Y(0), X(20), Y(-7)}, "extension line");
+  ExpectNear(Numbers(entities[16], 3), {X(0), Y(-6), 1.5, 0.5 * 180 / kPi, 2}, "end mark");
+  ExpectNear(Numbers(entities[17], 3), {X(20), Y(-6), 1.5, 180, 2}, "end mark");
 }
 
 }  // namespace
