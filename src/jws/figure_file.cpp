@@ -1,12 +1,12 @@
 #include "jws/figure_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string_view>
 
 #include "figure/extents.h"
 #include "figure/figure_format.h"
+#include "figure/figure_writer.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
@@ -29,22 +29,19 @@ class RecordWriter {
 
   void Begin(char kind) { out_.push_back(kind); }
   void Int(int64_t v) {
-    char buf[24];
-    const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
     out_.push_back(',');
-    out_.append(buf, end);
+    AppendInteger(out_, v);
   }
   void Real(int decimals, double v) {
     if (!std::isfinite(v)) bad_ = true;
     out_.push_back(',');
-    out_.append(FixedText(decimals, v));
+    AppendFixedText(out_, decimals, v);
   }
   void Length(double v) { Real(kLengthDecimals, v); }
   void Angle(double v) { Real(kAngleDecimals, v); }
   void Quoted(std::string_view text) {
-    out_.append(",\"");
-    out_.append(DoubleQuotes(RemoveControlChars(text)));
-    out_.push_back('"');
+    out_.push_back(',');
+    AppendQuotedText(out_, text);
   }
   // An integer stored as a real.
   void Code(double v) {

@@ -296,6 +296,13 @@ TEST(FigureFile, BlocksAreNotCarried) {
   EXPECT_EQ(f.Record(0)[0], "L");
 }
 
+TEST(FigureFile, NoNegativeZero) {
+  const Figure f = Convert(Jws(1, [](ArchiveWriter& w) { w.Add(MakeLine(-1e-13, -0.0, 5, 0)); }));
+  ASSERT_TRUE(f.ok) << f.error;
+  EXPECT_EQ(Slice(f.Record(0), 8, 12), (Fields{"0", "0", "5", "0"}));
+  EXPECT_EQ(f.lines[0], "0,0,5,0");
+}
+
 // ----- the whole file -----
 
 TEST(FigureFile, EmptyFigure) {
