@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #ifdef _WIN32
-#include <cstdio>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <spawn.h>
@@ -22,7 +22,38 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   if (!fs::exists(target)) fs::copy_file(program, target);
   ProgramResult result;
 #ifdef _WIN32
-  (void)args;
+  // The command line as a batch file would give it: the program quoted, then the arguments.
+  std::string commandLine = "\"" + target.string() + "\"";
+  for (const auto& a : args) commandLine += " " + a;
+  std::string outPath = dir.File(".program-stdout");
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = out;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION process{};
+  const std::string workDir = dir.path().string();
+  if (out != INVALID_HANDLE_VALUE &&
+      CreateProcessA(target.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                     nullptr, workDir.c_str(), &startup, &process)) {
+    // A program that hangs fails its test instead of stopping the whole run.
+    if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0) {
+      DWORD code = 0;
+      if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
+    } else {
+      TerminateProcess(process.hProcess, 255);
+      WaitForSingleObject(process.hProcess, 10000);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  result.output = dir.Read(".program-stdout").value_or("");
+  fs::remove(outPath);
   return result;
 #else
   const std::string outPath = dir.File(".program-stdout");

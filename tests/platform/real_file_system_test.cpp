@@ -1,0 +1,138 @@
+// The operating system's files as the core sees them: bytes in and out unchanged, only regular
+// files count as files, and a rename replaces its target (the settings and exchange files are
+// always written beside the old one and moved over it).
+#include "platform/real_file_system.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/temp_dir.h"
+
+namespace gara {
+namespace {
+
+using testing::TempDir;
+
+// Every byte value, with the ones a text-mode stream would change (CR, LF, Ctrl-Z, NUL).
+std::string AllBytes() {
+  std::string bytes = "a\r\nb\nc\r\x1a";
+  for (int i = 0; i < 256; ++i) bytes.push_back(static_cast<char>(i));
+  return bytes;
+}
+
+bool WriteWhole(RealFileSystem& fs, const std::string& path, std::string_view bytes) {
+  auto file = fs.Create(path);
+  return file && file->Write(bytes) && file->Close();
+}
+
+TEST(RealFileSystem, ReadsBytesUnchanged) {
+  TempDir dir;
+  dir.Write("f.txt", AllBytes());
+  RealFileSystem fs;
+  EXPECT_EQ(fs.ReadFile(dir.File("f.txt")), AllBytes());
+}
+
+TEST(RealFileSystem, EmptyFileIsEmptyNotMissing) {
+  TempDir dir;
+  dir.Write("empty.txt", "");
+  RealFileSystem fs;
+  const auto bytes = fs.ReadFile(dir.File("empty.txt"));
+  ASSERT_TRUE(bytes.has_value());
+  EXPECT_TRUE(bytes->empty());
+}
+
+TEST(RealFileSystem, MissingFileAndDirectoryAreNotReadable) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "sub");
+  RealFileSystem fs;
+  EXPECT_FALSE(fs.ReadFile(dir.File("missing.txt")).has_value());
+  EXPECT_FALSE(fs.ReadFile(dir.File("sub")).has_value());
+  EXPECT_FALSE(fs.ReadFile(dir.dir()).has_value());
+}
+
+TEST(RealFileSystem, IsFileOnlyForRegularFiles) {
+  TempDir dir;
+  dir.Write("f.txt", "x");
+  std::filesystem::create_directory(dir.path() / "sub");
+  RealFileSystem fs;
+  EXPECT_TRUE(fs.IsFile(dir.File("f.txt")));
+  EXPECT_FALSE(fs.IsFile(dir.File("sub")));
+  EXPECT_FALSE(fs.IsFile(dir.File("missing.txt")));
+  EXPECT_FALSE(fs.IsFile(""));
+}
+
+TEST(RealFileSystem, CreateWritesBytesUnchangedAndTruncates) {
+  TempDir dir;
+  dir.Write("out.txt", std::string(1000, 'x'));
+  RealFileSystem fs;
+  ASSERT_TRUE(WriteWhole(fs, dir.File("out.txt"), AllBytes()));
+  EXPECT_EQ(dir.Read("out.txt"), AllBytes());
+}
+
+TEST(RealFileSystem, WritesInPiecesAppend) {
+  TempDir dir;
+  RealFileSystem fs;
+  auto file = fs.Create(dir.File("out.txt"));
+  ASSERT_TRUE(file);
+  EXPECT_TRUE(file->Write("hq\r\n"));
+  EXPECT_TRUE(file->Write(""));
+  EXPECT_TRUE(file->Write("lg0\r\n"));
+  EXPECT_TRUE(file->Close());
+  EXPECT_FALSE(file->Close());  // closing twice reports the misuse
+  EXPECT_EQ(dir.Read("out.txt"), "hq\r\nlg0\r\n");
+}
+
+TEST(RealFileSystem, CreateFailsWhereNoFileCanBe) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "sub");
+  RealFileSystem fs;
+  EXPECT_EQ(fs.Create(dir.File("missing-folder/out.txt")), nullptr);
+  EXPECT_EQ(fs.Create(dir.File("sub")), nullptr);
+}
+
+TEST(RealFileSystem, RenameReplacesExistingTarget) {
+  TempDir dir;
+  dir.Write("new.tmp", "new");
+  dir.Write("settings.dat", "old");
+  RealFileSystem fs;
+  ASSERT_TRUE(fs.Rename(dir.File("new.tmp"), dir.File("settings.dat")));
+  EXPECT_EQ(dir.Read("settings.dat"), "new");
+  EXPECT_FALSE(dir.Exists("new.tmp"));
+}
+
+TEST(RealFileSystem, RenameOfMissingSourceKeepsTarget) {
+  TempDir dir;
+  dir.Write("settings.dat", "old");
+  RealFileSystem fs;
+  EXPECT_FALSE(fs.Rename(dir.File("missing.tmp"), dir.File("settings.dat")));
+  EXPECT_EQ(dir.Read("settings.dat"), "old");
+}
+
+TEST(RealFileSystem, RemoveReportsWhetherAFileWentAway) {
+  TempDir dir;
+  dir.Write("jws.txt", "x");
+  RealFileSystem fs;
+  EXPECT_TRUE(fs.Remove(dir.File("jws.txt")));
+  EXPECT_FALSE(dir.Exists("jws.txt"));
+  EXPECT_FALSE(fs.Remove(dir.File("jws.txt")));
+}
+
+// Shift-JIS names, including 表 and ソ whose second byte is a backslash, and a blank.
+TEST(RealFileSystem, ShiftJisNamesWork) {
+  TempDir dir;
+  RealFileSystem fs;
+  const std::string name = dir.dir() + "表 ソ図形.jws";
+  const std::string moved = dir.dir() + "柄並べ９.dat";
+  ASSERT_TRUE(WriteWhole(fs, name, "figure"));
+  EXPECT_TRUE(fs.IsFile(name));
+  EXPECT_EQ(fs.ReadFile(name), "figure");
+  ASSERT_TRUE(fs.Rename(name, moved));
+  EXPECT_FALSE(fs.IsFile(name));
+  EXPECT_EQ(fs.ReadFile(moved), "figure");
+  EXPECT_TRUE(fs.Remove(moved));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+}
+
+}  // namespace
+}  // namespace gara
