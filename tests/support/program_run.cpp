@@ -23,8 +23,9 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   ProgramResult result;
 #ifdef _WIN32
   // The command line as a batch file would give it: the program quoted, then the arguments.
-  std::string commandLine = "\"" + target.string() + "\"";
-  for (const auto& a : args) commandLine += " " + a;
+  std::string commandLine(1, '"');
+  commandLine.append(target.string()).push_back('"');
+  for (const auto& a : args) commandLine.append(1, ' ').append(a);
   std::string outPath = dir.File(".program-stdout");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
