@@ -1,7 +1,8 @@
 // A stand-in for the figure converter in tests: called as
 //   kvx /1 OUTPUT INPUT
 // it writes a small figure file to OUTPUT (kFakeFigure) and records how it was called in
-// OUTPUT + ".args": on Windows the raw command line, elsewhere one argument per line. The content of INPUT steers it:
+// OUTPUT + ".args": on Windows the raw command line, elsewhere one argument per line. The content
+// of INPUT steers it:
 //   "fail..."          exit 3 without writing anything
 //   "sleep N\n..."     wait N milliseconds first, then go on with the rest
 //   "figure\n<bytes>"  write <bytes> as the figure file instead of the box
