@@ -16,8 +16,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # SSE2 doubles: x87 extended precision would give other results than the Linux build
 # (truncating 1.0/0.1 gives 9 there).
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+# _USE_MATH_DEFINES: M_PI and friends, which glibc's headers give the Linux build anyway.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -D_USE_MATH_DEFINES")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -D_USE_MATH_DEFINES")
 # No DLLs beside the exe: only the system's own.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
