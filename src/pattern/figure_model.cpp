@@ -5,6 +5,7 @@
 
 #include "figure/figure_format.h"
 #include "util/lines.h"
+#include "util/portable_math.h"
 #include "util/text.h"
 
 namespace gara {
@@ -478,8 +479,8 @@ Placement::Placement(double x_, double y_, double angle_, double centreX_, doubl
       angle(angle_),
       centreX(centreX_),
       centreY(centreY_),
-      cosA(std::cos(angle_)),
-      sinA(std::sin(angle_)),
+      cosA(PortableCos(angle_)),
+      sinA(PortableSin(angle_)),
       angleDeg(angle_ * 180 / kPi) {}
 
 void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out) {
@@ -553,7 +554,8 @@ void ReplayFigure(const FigureModel& model, double x, double y, double angle, Co
         const Point a = p.Apply(v[0], v[1]);
         const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2], v[3], phi * 180 / kPi);
         if (AllFinite({at.x, at.y})) {
-          out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * std::cos(phi), 10 * std::sin(phi));
+          out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * PortableCos(phi),
+                       10 * PortableSin(phi));
         }
         break;
       }
@@ -565,8 +567,8 @@ void ReplayFigure(const FigureModel& model, double x, double y, double angle, Co
         const bool measured = op.i != 0;
         if (AllFinite({a.x, a.y, b.x, b.y, t.x, t.y}) &&
             (!measured || std::isfinite(Distance(a.x, a.y, b.x, b.y)))) {
-          out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * std::cos(phi),
-                            10 * std::sin(phi));
+          out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * PortableCos(phi),
+                            10 * PortableSin(phi));
         }
         break;
       }

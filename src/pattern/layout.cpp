@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "util/portable_math.h"
+
 namespace gara {
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 // the axes stay exact and write no 1e-17 residues of a cosine.
 Point Direction(double dx, double dy) {
   if (std::fabs(dx) < kAngleEpsilon && std::fabs(dy) < kAngleEpsilon) return {1.0, 0.0};
-  const double len = std::hypot(dx, dy);
+  const double len = PortableHypot(dx, dy);
   return {dx / len, dy / len};
 }
 

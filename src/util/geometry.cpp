@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/portable_math.h"
 #include "util/text.h"
 
 namespace gara {
@@ -41,7 +42,7 @@ double Distance(double x1, double y1, double x2, double y2) {
 
 double LineAngle(double dx, double dy) {
   if (std::fabs(dx) < kAngleEpsilon && std::fabs(dy) < kAngleEpsilon) return 0.0;
-  double a = std::atan2(dy, dx);
+  double a = PortableAtan2(dy, dx);
   if (a < 0) a += 2 * kPi;
   return a;
 }
@@ -60,8 +61,8 @@ double NormalizeDeg(double a) {
 }
 
 Point RotatePoint(double x, double y, double cx, double cy, double angle) {
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
+  const double c = PortableCos(angle);
+  const double s = PortableSin(angle);
   return {cx + c * (x - cx) - s * (y - cy), cy + s * (x - cx) + c * (y - cy)};
 }
 
@@ -70,7 +71,7 @@ Point RotatePointDeg(double x, double y, double cx, double cy, double angleDeg) 
 }
 
 Point EllipsePoint(double cx, double cy, double r, double ratio, double rot, double t) {
-  const Point p = RotatePoint(r * std::cos(t), r * ratio * std::sin(t), 0, 0, rot);
+  const Point p = RotatePoint(r * PortableCos(t), r * ratio * PortableSin(t), 0, 0, rot);
   return {cx + p.x, cy + p.y};
 }
 

@@ -12,6 +12,7 @@
 #include "pattern/pattern_test_support.h"
 #include "pattern/place_figure.h"
 #include "util/lines.h"
+#include "util/portable_math.h"
 #include "util/text.h"
 
 namespace gara {
@@ -469,8 +470,8 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
       font();
       const double phi = theta + LineAngle(f.R(10) - f.R(8), f.R(11) - f.R(9));
       const Point p = T(f.R(8), f.R(9));
-      out.EmitDimension(f[17], a.x, a.y, b.x, b.y, p.x, p.y, 10 * std::cos(phi),
-                        10 * std::sin(phi));
+      out.EmitDimension(f[17], a.x, a.y, b.x, b.y, p.x, p.y, 10 * PortableCos(phi),
+                        10 * PortableSin(phi));
     };
     for (int32_t k = 0; k < t; ++k) {
       next();
@@ -531,7 +532,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
         const double phi = theta + LineAngle(f.R(10) - f.R(8), f.R(11) - f.R(9));
         const Point p = T(f.R(8), f.R(9));
         const Point a = ConvertTextAnchor(0, anchor, p.x, p.y, length, height, phi * 180 / kPi);
-        out.EmitText(type, f[17], a.x, a.y, 10 * std::cos(phi), 10 * std::sin(phi));
+        out.EmitText(type, f[17], a.x, a.y, 10 * PortableCos(phi), 10 * PortableSin(phi));
       } else if (kind == "D") {
         dimension();
       } else if (kind == "X") {

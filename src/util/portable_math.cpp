@@ -1,0 +1,238 @@
+#include "util/portable_math.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace gara {
+
+namespace {
+
+// A value as the unevaluated sum hi + lo with |lo| <= half an ulp of hi: about 106 bits.
+struct DD {
+  double hi = 0.0;
+  double lo = 0.0;
+};
+
+constexpr DD TwoSum(double a, double b) {
+  const double s = a + b;
+  const double bb = s - a;
+  return {s, (a - (s - bb)) + (b - bb)};
+}
+
+constexpr DD QuickTwoSum(double a, double b) {  // |a| >= |b|
+  const double s = a + b;
+  return {s, b - (s - a)};
+}
+
+// Dekker's exact product without a fused multiply-add, which not every target has.
+constexpr DD TwoProd(double a, double b) {
+  constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+  const double p = a * b;
+  const double ta = kSplitter * a;
+  const double ah = ta - (ta - a);
+  const double al = a - ah;
+  const double tb = kSplitter * b;
+  const double bh = tb - (tb - b);
+  const double bl = b - bh;
+  return {p, ((ah * bh - p) + ah * bl + al * bh) + al * bl};
+}
+
+constexpr DD Neg(DD a) { return {-a.hi, -a.lo}; }
+
+constexpr DD Add(DD a, DD b) {
+  DD s = TwoSum(a.hi, b.hi);
+  const DD t = TwoSum(a.lo, b.lo);
+  s.lo += t.hi;
+  s = QuickTwoSum(s.hi, s.lo);
+  s.lo += t.lo;
+  return QuickTwoSum(s.hi, s.lo);
+}
+
+constexpr DD Mul(DD a, DD b) {
+  DD p = TwoProd(a.hi, b.hi);
+  p.lo += a.hi * b.lo + a.lo * b.hi;
+  return QuickTwoSum(p.hi, p.lo);
+}
+
+constexpr DD Div(DD a, DD b) {
+  const double q1 = a.hi / b.hi;
+  DD r = Add(a, Neg(Mul({q1, 0.0}, b)));
+  const double q2 = r.hi / b.hi;
+  r = Add(r, Neg(Mul({q2, 0.0}, b)));
+  const double q3 = r.hi / b.hi;
+  return Add(QuickTwoSum(q1, q2), {q3, 0.0});
+}
+
+// A small integer divisor, exact as a double.
+constexpr DD Div(DD a, double b) { return Div(a, DD{b, 0.0}); }
+
+constexpr DD kPi{0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
+constexpr DD kHalfPi{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
+constexpr DD kQuarterPi{0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55};
+// pi/2 in three pieces for the argument reduction: 159 bits.
+constexpr double kHalfPi1 = 0x1.921fb54442d18p+0;
+constexpr double kHalfPi2 = 0x1.1a62633145c07p-54;
+constexpr double kHalfPi3 = -0x1.f1976b7ed8fbcp-110;
+constexpr double kTwoOverPi = 0x1.45f306dc9c883p-1;
+// atan(k / 8), k = 0 .. 8.
+constexpr DD kAtanEighths[9] = {
+    {0.0, 0.0},
+    {0x1.fd5ba9aac2f6ep-4, -0x1.cd37686760c17p-59},
+    {0x1.f5b75f92c80ddp-3, 0x1.8ab6e3cf7afbdp-57},
+    {0x1.6f61941e4def1p-2, -0x1.c63aae6f6e918p-56},
+    {0x1.dac670561bb4fp-2, 0x1.a2b7f222f65e2p-56},
+    {0x1.1e00babdefeb4p-1, -0x1.928df287a668fp-58},
+    {0x1.4978fa3269ee1p-1, 0x1.2419a87f2a458p-56},
+    {0x1.700a7c5784634p-1, -0x1.8c34d25aadef6p-56},
+    {0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55},
+};
+
+// Taylor coefficients, computed once by the compiler: the last term is below 2^-110 of the
+// result for |r| <= pi/4 (sine and cosine) and |u| <= 1/16 (arc tangent).
+constexpr int kTerms = 15;
+using Coefficients = std::array<DD, kTerms>;
+
+// (-1)^n / (2n + first)!
+constexpr Coefficients FactorialSeries(int first) {
+  Coefficients c{};
+  DD term{1.0, 0.0};
+  for (int k = 2; k <= first; ++k) term = Div(term, static_cast<double>(k));
+  for (int n = 0; n < kTerms; ++n) {
+    c[n] = n % 2 ? Neg(term) : term;
+    term = Div(term, static_cast<double>((2 * n + first + 1) * (2 * n + first + 2)));
+  }
+  return c;
+}
+
+// (-1)^n / (2n + 1)
+constexpr Coefficients OddReciprocals() {
+  Coefficients c{};
+  for (int n = 0; n < kTerms; ++n) {
+    const DD term = Div(DD{1.0, 0.0}, static_cast<double>(2 * n + 1));
+    c[n] = n % 2 ? Neg(term) : term;
+  }
+  return c;
+}
+
+constexpr Coefficients kSinCoefficients = FactorialSeries(1);
+constexpr Coefficients kCosCoefficients = FactorialSeries(0);
+constexpr Coefficients kAtanCoefficients = OddReciprocals();
+
+// c[0] + c[1] z + c[2] z^2 + ... by Horner's rule.
+DD Polynomial(const Coefficients& c, DD z) {
+  DD p = c[kTerms - 1];
+  for (int n = kTerms - 2; n >= 0; --n) p = Add(Mul(p, z), c[n]);
+  return p;
+}
+
+DD SinKernel(DD r) { return Mul(r, Polynomial(kSinCoefficients, Mul(r, r))); }
+DD CosKernel(DD r) { return Polynomial(kCosCoefficients, Mul(r, r)); }
+
+// x = k * pi/2 + r with |r| <= about pi/4; returns k mod 4.
+int ReduceQuarterTurns(double x, DD& r) {
+  if (std::fabs(x) <= kQuarterPi.hi) {
+    r = {x, 0.0};
+    return 0;
+  }
+  // Beyond this the multiple of pi/2 no longer fits the three pieces; an exact fmod keeps
+  // the result deterministic.
+  if (std::fabs(x) > 1e9) x = std::fmod(x, 4 * kHalfPi1);
+  const double k = std::round(x * kTwoOverPi);
+  r = Add(TwoSum(x, 0.0), Neg(TwoProd(k, kHalfPi1)));
+  r = Add(r, Neg(TwoProd(k, kHalfPi2)));
+  r = Add(r, Neg(TwoProd(k, kHalfPi3)));
+  return static_cast<int>(static_cast<int64_t>(k) & 3);
+}
+
+// atan(t) for 0 <= t <= 1: atan(c) + atan((t - c) / (1 + t c)) with c the nearest eighth.
+DD AtanUnit(DD t) {
+  const int k = static_cast<int>(std::round(t.hi * 8));
+  const double c = k / 8.0;
+  const DD u = Div(Add(t, {-c, 0.0}), Add({1.0, 0.0}, Mul(t, {c, 0.0})));
+  const DD sum = Mul(u, Polynomial(kAtanCoefficients, Mul(u, u)));
+  return Add(kAtanEighths[k], sum);
+}
+
+// Both scaled by one power of two so that the larger lies in [1, 2): products and quotients
+// of the scaled values can neither overflow nor underflow.
+int ScaleTogether(double& a, double& b) {
+  const int e = std::ilogb(std::fmax(a, b));
+  a = std::ldexp(a, -e);
+  b = std::ldexp(b, -e);
+  return e;
+}
+
+}  // namespace
+
+double PortableSin(double x) {
+  if (!std::isfinite(x)) return x - x;  // NaN, as the C library
+  if (x == 0.0) return x;               // keeps the sign of zero
+  DD r;
+  switch (ReduceQuarterTurns(x, r)) {
+    case 0:
+      return SinKernel(r).hi;
+    case 1:
+      return CosKernel(r).hi;
+    case 2:
+      return -SinKernel(r).hi;
+    default:
+      return -CosKernel(r).hi;
+  }
+}
+
+double PortableCos(double x) {
+  if (!std::isfinite(x)) return x - x;
+  DD r;
+  switch (ReduceQuarterTurns(x, r)) {
+    case 0:
+      return CosKernel(r).hi;
+    case 1:
+      return -SinKernel(r).hi;
+    case 2:
+      return -CosKernel(r).hi;
+    default:
+      return SinKernel(r).hi;
+  }
+}
+
+double PortableAtan2(double y, double x) {
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  if (y == 0.0) {
+    if (x > 0.0 || (x == 0.0 && !std::signbit(x))) return y;
+    return std::copysign(kPi.hi, y);
+  }
+  if (x == 0.0) return std::copysign(kHalfPi.hi, y);
+  if (std::isinf(x)) {
+    if (std::isinf(y)) {
+      return std::copysign(x > 0 ? kQuarterPi.hi : Add(kHalfPi, kQuarterPi).hi, y);
+    }
+    return x > 0 ? std::copysign(0.0, y) : std::copysign(kPi.hi, y);
+  }
+  if (std::isinf(y)) return std::copysign(kHalfPi.hi, y);
+
+  double ax = std::fabs(x);
+  double ay = std::fabs(y);
+  ScaleTogether(ax, ay);
+  DD a = ay <= ax ? AtanUnit(Div(DD{ay, 0.0}, DD{ax, 0.0}))
+                  : Add(kHalfPi, Neg(AtanUnit(Div(DD{ax, 0.0}, DD{ay, 0.0}))));
+  if (x < 0) a = Add(kPi, Neg(a));
+  return std::copysign(a.hi, y);
+}
+
+double PortableHypot(double x, double y) {
+  if (std::isinf(x) || std::isinf(y)) return std::numeric_limits<double>::infinity();
+  if (std::isnan(x) || std::isnan(y)) return x + y;
+  double ax = std::fabs(x);
+  double ay = std::fabs(y);
+  if (ax == 0.0 && ay == 0.0) return 0.0;
+  const int e = ScaleTogether(ax, ay);
+  const DD sum = Add(TwoProd(ax, ax), TwoProd(ay, ay));
+  const double root = std::sqrt(sum.hi);
+  // One Newton step on the double-double square.
+  const DD rest = Add(sum, Neg(TwoProd(root, root)));
+  return std::ldexp(QuickTwoSum(root, rest.hi / (2 * root)).hi, e);
+}
+
+}  // namespace gara
