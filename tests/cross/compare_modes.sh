@@ -85,7 +85,7 @@ for case in "$cases"/*/ "$work"/generated/*/; do
       if [[ -e "$run/linux/$f" || -e "$run/windows/$f" ]] &&
         ! cmp -s "$run/linux/$f" "$run/windows/$f"; then
         echo "FAIL $name mode $mode: $f differs"
-        diff <(od -c "$run/linux/$f" 2>&1) <(od -c "$run/windows/$f" 2>&1) | head -20 || true
+        diff -a "$run/linux/$f" "$run/windows/$f" 2>&1 | head -20 || true
         failed=$((failed + 1))
       fi
     done

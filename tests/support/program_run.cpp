@@ -13,6 +13,30 @@
 
 namespace gara::testing {
 
+#ifdef _WIN32
+namespace {
+
+// One argument as the C runtime of the started program splits it back out of the command
+// line: quoted when empty or holding blanks or quotes, backslashes doubled before a quote.
+std::string QuotedArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string quoted(1, '"');
+  size_t backslashes = 0;
+  for (const char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\').push_back(c);
+    backslashes = 0;
+  }
+  quoted.append(2 * backslashes, '\\').push_back('"');
+  return quoted;
+}
+
+}  // namespace
+#endif
+
 std::string ProgramUnderTest() { return GARA_PROGRAM_PATH; }
 
 ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& args,
@@ -25,7 +49,7 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   // The command line as a batch file would give it: the program quoted, then the arguments.
   std::string commandLine(1, '"');
   commandLine.append(target.string()).push_back('"');
-  for (const auto& a : args) commandLine.append(1, ' ').append(a);
+  for (const auto& a : args) commandLine.append(1, ' ').append(QuotedArgument(a));
   std::string outPath = dir.File(".program-stdout");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
