@@ -13,6 +13,12 @@ namespace gara {
 // accuracy; no drawing angle comes near that.
 double PortableSin(double x);
 double PortableCos(double x);
+struct SineCosine {
+  double sin;
+  double cos;
+};
+// Both at the cost of little more than one: exactly PortableSin(x) and PortableCos(x).
+SineCosine PortableSinCos(double x);
 // As std::atan2, including the signed zeros and infinities.
 double PortableAtan2(double y, double x);
 // sqrt(x * x + y * y) without intermediate overflow or underflow.
