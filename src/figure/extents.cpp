@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "util/portable_math.h"
+
 namespace gara {
 
 void Extents::Add(double x, double y) {
@@ -40,17 +42,16 @@ namespace {
 template <typename ParameterAt>
 void AddEllipseSamples(Extents& box, double cx, double cy, double r, double ratio, double tilt,
                        double step, ParameterAt&& parameterAt) {
-  const double ct = std::cos(tilt);
-  const double st = std::sin(tilt);
-  const double cs = std::cos(step);
-  const double ss = std::sin(step);
+  const auto [st, ct] = PortableSinCos(tilt);
+  const auto [ss, cs] = PortableSinCos(step);
   double c = 1;
   double s = 0;
   for (int k = 0; k <= kCurveSampleSteps; ++k) {
     if (k % 18 == 0) {
       const double t = parameterAt(k);
-      c = std::cos(t);
-      s = std::sin(t);
+      const SineCosine at = PortableSinCos(t);
+      c = at.cos;
+      s = at.sin;
     } else {
       const double next = c * cs - s * ss;
       s = s * cs + c * ss;
@@ -111,8 +112,7 @@ std::array<Point, 4> TextBoxCorners(const TextBox& box, int anchor, double x, do
   // ConvertTextAnchor for the four corners with the box's sine and cosine taken once; the
   // operations are those of RotatePoint, so the corners are the same to the last bit.
   const double angle = DegToRad(box.angleDeg);
-  const double c = std::cos(angle);
-  const double s = std::sin(angle);
+  const auto [s, c] = PortableSinCos(angle);
   const Point from = AnchorOffset(anchor, box.length, box.height);
   const double ox = x + c * ((x - from.x) - x) - s * ((y - from.y) - y);
   const double oy = y + s * ((x - from.x) - x) + c * ((y - from.y) - y);

@@ -61,8 +61,7 @@ double NormalizeDeg(double a) {
 }
 
 Point RotatePoint(double x, double y, double cx, double cy, double angle) {
-  const double c = PortableCos(angle);
-  const double s = PortableSin(angle);
+  const auto [s, c] = PortableSinCos(angle);
   return {cx + c * (x - cx) - s * (y - cy), cy + s * (x - cx) + c * (y - cy)};
 }
 
@@ -71,7 +70,8 @@ Point RotatePointDeg(double x, double y, double cx, double cy, double angleDeg) 
 }
 
 Point EllipsePoint(double cx, double cy, double r, double ratio, double rot, double t) {
-  const Point p = RotatePoint(r * PortableCos(t), r * ratio * PortableSin(t), 0, 0, rot);
+  const auto [s, c] = PortableSinCos(t);
+  const Point p = RotatePoint(r * c, r * ratio * s, 0, 0, rot);
   return {cx + p.x, cy + p.y};
 }
 
