@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, then the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, a short fuzzing run of the Jw_cad archive reader, then the
-# 32-bit Windows build with its tests under Wine.
+# 32-bit Windows build with its tests under Wine and the settings dialog clicked through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -20,3 +20,5 @@ trap 'WINEPREFIX="$wine_prefix" wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j 2
 ctest --preset windows
+# The settings dialog clicked through on a virtual display; screenshots in build/windows/gui/.
+./tests/gui/run_gui_tests.sh build/windows
