@@ -14,7 +14,7 @@ constexpr int kRadioHeight = 17;
 constexpr int kSizeTextLimit = 8;
 constexpr int kCheckBoxHeight = 17;
 
-struct ColumnSpec {
+struct ColumnEntry {
   std::string_view prefix;
   int left;
   int width;
@@ -27,7 +27,7 @@ struct ColumnSpec {
 };
 
 // Column prefixes, positions and bindings; a row's controls differ only in their top.
-const std::array<ColumnSpec, kRowColumns> kColumns{{
+const std::array<ColumnEntry, kRowColumns> kColumns{{
     {"RadioButton", 8, 25, ControlKind::kRadioButton, {}, false, false, 0, {}},
     {"ComboBoxZ",
      32,
@@ -139,16 +139,16 @@ ControlLayout Make(std::string name, ControlKind kind, int left, int top, int wi
 RowBinding RowColumnBinding(RowColumn column) { return kColumns[static_cast<int>(column)].binding; }
 
 ControlLayout RowControlLayout(int row, RowColumn column) {
-  const ColumnSpec& spec = kColumns[static_cast<int>(column)];
+  const ColumnEntry& entry = kColumns[static_cast<int>(column)];
   const int top = kGridTop + kRowPitch * (row - 1);
-  const bool radio = spec.kind == ControlKind::kRadioButton;
-  ControlLayout c = Make(std::string(spec.prefix) + std::to_string(row), spec.kind, spec.left,
-                         radio ? top + kRadioDrop : top, spec.width,
+  const bool radio = entry.kind == ControlKind::kRadioButton;
+  ControlLayout c = Make(std::string(entry.prefix) + std::to_string(row), entry.kind, entry.left,
+                         radio ? top + kRadioDrop : top, entry.width,
                          radio ? kRadioHeight : kRowHeight, radio ? "　" : "");
-  c.items = spec.items;
-  c.readOnly = spec.readOnly;
-  c.imeOff = spec.imeOff;
-  c.textLimit = spec.textLimit;
+  c.items = entry.items;
+  c.readOnly = entry.readOnly;
+  c.imeOff = entry.imeOff;
+  c.textLimit = entry.textLimit;
   // The figure kind is chosen only once the dialog has measured both figures.
   c.enabled = column != RowColumn::kFigureKind;
   return c;
