@@ -25,7 +25,8 @@ struct ProgramPaths {
   std::string SelectionFigureFile() const { return programDir + "sel.txt"; }
 };
 
-// The folder part of `path` including its last separator; empty when there is none.
+// The folder part of `path` including its last separator; empty when there is none. With the
+// Windows separators, two-byte Shift-JIS characters are stepped over whole.
 std::string_view DirectoryPart(std::string_view path, std::string_view separators);
 // `path` with the extension of its file name replaced by `extension` (which starts with "."),
 // or with `extension` appended when the file name has none. A dot that starts the file name

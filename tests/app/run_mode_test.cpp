@@ -83,7 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"/x/a\\b.exe", "/", "/x/", "/x/a\\b.dat"},
         PathCase{"C:\\Jw\\garanarabe.exe", "\\/:", "C:\\Jw\\", "C:\\Jw\\garanarabe.dat"},
         PathCase{"C:\\v1.2\\garanarabe", "\\/:", "C:\\v1.2\\", "C:\\v1.2\\garanarabe.dat"},
-        PathCase{"C:garanarabe.exe", "\\/:", "C:", "C:garanarabe.dat"}));
+        PathCase{"C:garanarabe.exe", "\\/:", "C:", "C:garanarabe.dat"},
+        // 表 ends in the byte of a backslash: in a Windows path it is part of the name.
+        PathCase{"C:\\Jw\\表.exe", "\\/:", "C:\\Jw\\", "C:\\Jw\\表.dat"},
+        PathCase{"C:\\表\\g.exe", "\\/:", "C:\\表\\", "C:\\表\\g.dat"}));
 
 TEST(ProgramPathsOf, PartsAlone) {
   EXPECT_EQ(DirectoryPart("/a/b/c", "/"), "/a/b/");
