@@ -36,6 +36,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# A Wine server left running by earlier console-only tests keeps a desktop with no display
+# attached, and every window created in it stays invisible: start with a fresh server.
+WINEPREFIX="$prefix" timeout 20 wineserver -k 2>/dev/null
+WINEPREFIX="$prefix" timeout 20 wineserver -w 2>/dev/null
+
 # A free display, chosen by the server itself.
 exec 5>"$out/display"
 Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp >"$out/xvfb.log" 2>&1 &
@@ -133,6 +138,11 @@ start_dialog() {
   done
   if [[ -z "$window" ]]; then
     fail "the dialog did not appear"
+    if ! kill -0 "$program_pid" 2>/dev/null; then
+      wait "$program_pid"
+      echo "    the program ended with status $?; its output:"
+      sed 's/^/      /' "$dir/wine.log" | tail -n 20
+    fi
     return 1
   fi
   local geometry width height
