@@ -58,14 +58,7 @@ std::string LineText(double x1, double y1, double x2, double y2) {
   return N(x1) + " " + N(y1) + " " + N(x2) + " " + N(y2);
 }
 
-class DrawProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP() << "the test support starts the program on Linux only";
-#endif
-  }
-};
+class DrawProgramTest : public ::testing::Test {};
 
 const Lines kAttributes = {"lg0", "ly0", "lc1", "lt1"};
 const Lines kTwoPoints = {"hp1 0 0", "hp2 100 0"};
