@@ -3,7 +3,8 @@
 # Packages already present are left alone, so a second run costs only a few seconds.
 set -euo pipefail
 need=()
-for pkg in "$@" cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev; do
+for pkg in "$@" cmake g++ make libgtest-dev libgmock-dev libbenchmark-dev time clang libclang-rt-14-dev \
+    libxml2-utils librsvg2-bin; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need+=("$pkg")
 done
 if ((${#need[@]})); then

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <utility>
+#include <vector>
 
 namespace gara::jws {
 
@@ -67,6 +69,27 @@ void AppendUtf16AsCp932(std::string_view utf16le, std::string& out) {
     }
     AppendCode(Cp932Code(unit), out);
   }
+}
+
+int32_t UnicodeOfCp932(int32_t code) {
+  if (code >= 0 && code < 0x80) return code;
+  // (code, unit) pairs sorted by code, built once from the same table; read-only afterwards.
+  static const std::vector<std::pair<uint16_t, char16_t>> byCode = [] {
+    std::vector<std::pair<uint16_t, char16_t>> pairs;
+    for (const Cp932Run& run : kCp932Runs) {
+      for (unsigned k = 0; k < run.count; ++k) {
+        const int32_t c = CodeAt(run.index + k);
+        if (c != 0) pairs.emplace_back(static_cast<uint16_t>(c), char16_t(run.first + k));
+      }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+  }();
+  if (code < 0 || code > 0xFFFF) return -1;
+  const auto it = std::lower_bound(byCode.begin(), byCode.end(),
+                                   std::pair<uint16_t, char16_t>(uint16_t(code), char16_t(0)));
+  if (it == byCode.end() || it->first != code) return -1;
+  return it->second;
 }
 
 }  // namespace gara::jws

@@ -21,4 +21,10 @@ int32_t Cp932Code(char16_t unit);
 // last byte is ignored).
 void AppendUtf16AsCp932(std::string_view utf16le, std::string& out);
 
+// The other way: the UTF-16 unit of a CP932 code (0x00..0xFF for one byte, 0x8140.. for two
+// bytes, as Cp932Code gives them); -1 when the code is not a CP932 character. Codes that share
+// their character with another code (the NEC-selected and IBM extensions) are known by the
+// code Cp932Code gives for that character only.
+int32_t UnicodeOfCp932(int32_t code);
+
 }  // namespace gara::jws

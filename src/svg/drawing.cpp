@@ -1,0 +1,521 @@
+#include "svg/drawing.h"
+
+#include <cmath>
+#include <initializer_list>
+
+#include "app/run_context.h"
+#include "exchange/entities.h"
+#include "figure/extents.h"
+#include "figure/figure_format.h"
+#include "pattern/figure_model.h"
+#include "util/geometry.h"
+#include "util/lines.h"
+#include "util/number_text.h"
+#include "util/portable_math.h"
+#include "util/text.h"
+
+namespace gara::svg {
+
+namespace {
+
+constexpr double kTwoPi = 2 * kPi;
+constexpr double kDegree = kPi / 180;
+// Layer-group scales beyond this are not a drawing's scale but a broken header.
+constexpr double kMaxScale = 1e6;
+// Colour of the designated points and of the figure's extents box.
+constexpr uint32_t kMarkColour = 0xE00000;
+constexpr uint32_t kExtentsColour = 0x0070E0;
+
+// Colours 1..9 on a white background. Jw_cad's own screen colours are meant for a dark
+// background; these keep their hues (1 light blue, 2 black, 3 green, 4 yellow, 5 magenta,
+// 6 blue, 7 dark grey, 8 red, 9 grey for auxiliary lines) but are dark enough to read on
+// white. Colour 0 is Jw_cad's background colour: light grey, so that it is not lost.
+constexpr uint32_t kPalette[10] = {0xC0C0C0, 0x0096C8, 0x000000, 0x008C00, 0xB48C00,
+                                   0xC800C8, 0x0000E6, 0x505050, 0xE60000, 0x969696};
+
+bool Coordinate(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
+bool Coordinates(std::initializer_list<double> values) {
+  for (double v : values) {
+    if (!Coordinate(v)) return false;
+  }
+  return true;
+}
+bool Size(double v) { return std::isfinite(v) && v > 0 && v <= kMaxCoordinate; }
+
+Style LineStyle(const EntityHeader& h, uint32_t rgb) {
+  return {h.layerGroup, h.layer, rgb, h.lineType, h.lineWidth};
+}
+Style LineStyle(const EntityHeader& h) { return LineStyle(h, ColourOf(h.colour, 0)); }
+
+Shape& Push(std::vector<Shape>& shapes, ShapeKind kind, const Style& style,
+            std::initializer_list<double> values) {
+  Shape& shape = shapes.emplace_back();
+  shape.kind = kind;
+  shape.style = style;
+  size_t k = 0;
+  for (double v : values) shape.v[k++] = v;
+  return shape;
+}
+
+void AddLine(std::vector<Shape>& shapes, const Style& style, double x1, double y1, double x2,
+             double y2, int32_t form = 0) {
+  if (!Coordinates({x1, y1, x2, y2})) return;
+  Push(shapes, ShapeKind::kLine, style, {x1, y1, x2, y2}).form = form;
+}
+
+struct Ellipse {
+  double cx = 0, cy = 0, rx = 0, ry = 0, tilt = 0, start = 0, sweep = kTwoPi;
+};
+
+// A sweep in radians as drawn: a negative one runs backwards from the start, so its start is
+// moved to its other end; nothing or a whole turn or more is the whole ellipse.
+void SetSweep(Ellipse& e, double start, double sweep) {
+  if (sweep < 0) {
+    start += sweep;
+    sweep = -sweep;
+  }
+  if (sweep <= kAngleEpsilon || sweep >= kTwoPi - kAngleEpsilon) sweep = kTwoPi;
+  e.start = std::fmod(start, kTwoPi);
+  e.sweep = sweep;
+}
+
+// False for an ellipse that absurd input made unusable: it is not drawn.
+bool Usable(const Ellipse& e) {
+  return Coordinates({e.cx, e.cy}) && Size(e.rx) && std::isfinite(e.ry) &&
+         std::fabs(e.ry) <= kMaxCoordinate && std::isfinite(e.tilt) && std::isfinite(e.start) &&
+         std::isfinite(e.sweep) &&
+         Coordinates({e.cx - e.rx, e.cx + e.rx, e.cy - e.rx, e.cy + e.rx, e.cx - e.ry, e.cx + e.ry,
+                      e.cy - e.ry, e.cy + e.ry});
+}
+
+Shape* AddEllipse(std::vector<Shape>& shapes, ShapeKind kind, const Style& style, const Ellipse& e,
+                  int32_t form) {
+  if (!Usable(e)) return nullptr;
+  Shape& shape = Push(shapes, kind, style, {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep});
+  shape.form = form;
+  return &shape;
+}
+
+Ellipse ArcEllipseDeg(double cx, double cy, double r, double startDeg, double endDeg,
+                      double flatness, double tiltDeg) {
+  Ellipse e{cx, cy, r, r * flatness, NormalizeDeg(tiltDeg) * kDegree};
+  const ArcSweep sweep = NormalizeArcSweepDeg(startDeg, endDeg);
+  SetSweep(e, NormalizeDeg(startDeg) * kDegree, sweep.closed ? kTwoPi : sweep.sweepDeg * kDegree);
+  return e;
+}
+
+Point At(const Ellipse& e, double t) {
+  const double v[7] = {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep};
+  return EllipseAt(v, e.rx, e.ry, t);
+}
+// The tangent direction at parameter t.
+Point TangentAt(const Ellipse& e, double t) {
+  const SineCosine a = PortableSinCos(t);
+  const SineCosine tilt = PortableSinCos(e.tilt);
+  const double px = -e.rx * a.sin;
+  const double py = e.ry * a.cos;
+  return {px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos};
+}
+
+// Curved solids: "sc" circle solids (kind -1 outside the arc, 0 sector, 5 segment, 100 whole;
+// other kinds are drawn as sectors), "se" circumference solids (0 arc, 100 whole; a thick
+// arc), "so" rings of constant flatness and "sg" rings of constant width.
+void AddCircleSolid(std::vector<Shape>& shapes, const Style& style, const Ellipse& ellipse,
+                    int32_t kind) {
+  Ellipse e = ellipse;
+  if (kind == 100) e.sweep = kTwoPi;
+  SolidForm form = kind == 5 ? SolidForm::kSegment : SolidForm::kSector;
+  if (e.sweep >= kTwoPi) form = SolidForm::kWhole;
+  double corner[2] = {0, 0};
+  if (kind == -1 && form != SolidForm::kWhole) {
+    const Point a = At(e, e.start), b = At(e, e.start + e.sweep);
+    const Point ta = TangentAt(e, e.start), tb = TangentAt(e, e.start + e.sweep);
+    const Intersection meet =
+        IntersectLines(a.x, a.y, a.x + ta.x, a.y + ta.y, b.x, b.y, b.x + tb.x, b.y + tb.y);
+    // Parallel end tangents have no corner: the arc and its chord are the best left.
+    if (meet.result != 0 && Coordinates({meet.point.x, meet.point.y})) {
+      form = SolidForm::kOutside;
+      corner[0] = meet.point.x;
+      corner[1] = meet.point.y;
+    } else {
+      form = SolidForm::kSegment;
+    }
+  }
+  Shape* shape = AddEllipse(shapes, ShapeKind::kSolidArea, style, e, int32_t(form));
+  if (shape) {
+    shape->v[9] = corner[0];
+    shape->v[10] = corner[1];
+  }
+}
+
+void AddRingSolid(std::vector<Shape>& shapes, const Style& style, const Ellipse& e, double r2,
+                  bool constantWidth) {
+  if (!Size(r2) || r2 >= e.rx) return;
+  const double flatness = e.ry / e.rx;
+  double innerRy = r2 * flatness;
+  if (constantWidth) innerRy = e.ry + (e.ry < 0 ? 1 : -1) * (e.rx - r2);
+  if (!std::isfinite(innerRy)) return;
+  Shape* shape = AddEllipse(shapes, ShapeKind::kSolidArea, style, e, int32_t(SolidForm::kRing));
+  if (shape) {
+    shape->v[7] = r2;
+    shape->v[8] = innerRy;
+  }
+}
+
+void AddSolidCurve(std::vector<Shape>& shapes, const Style& style, EntityType type, double x,
+                   double y, double r, double flatness, double tilt, double start, double sweep,
+                   int32_t kind, double r2) {
+  Ellipse e{x, y, r, r * flatness, std::fmod(tilt, kTwoPi)};
+  SetSweep(e, start, sweep);
+  switch (type) {
+    case EntityType::kSolidSc:
+      AddCircleSolid(shapes, style, e, kind);
+      break;
+    case EntityType::kSolidSe:
+      if (kind == 100) e.sweep = kTwoPi;
+      AddEllipse(shapes, ShapeKind::kCurve, style, e, 1);
+      break;
+    case EntityType::kSolidSo:
+      AddRingSolid(shapes, style, e, r2, false);
+      break;
+    default:
+      AddRingSolid(shapes, style, e, r2, true);
+      break;
+  }
+}
+
+void AddSolidPolygon(std::vector<Shape>& shapes, const Style& style,
+                     std::initializer_list<double> corners) {
+  if (!Coordinates(corners)) return;
+  Push(shapes, ShapeKind::kPolygon, style, corners).form = int32_t(corners.size() / 2);
+}
+
+// "<ＭＳ ゴシック>/!" gives the name between the brackets and the styles after them; a font
+// made long by the figure reader carries its number behind a line end, which is not shown.
+void SetFont(Shape& shape, std::string_view font) {
+  font = font.substr(0, font.find('\n'));
+  const size_t open = font.find('<');
+  const size_t close = font.rfind('>');
+  std::string_view styles;
+  if (open != std::string_view::npos && close != std::string_view::npos && close > open) {
+    styles = font.substr(close + 1);
+    font = font.substr(open + 1, close - open - 1);
+  }
+  if (styles.find('/') != std::string_view::npos) shape.textStyle |= kTextItalic;
+  if (styles.find('!') != std::string_view::npos) shape.textStyle |= kTextBold;
+  shape.font = font;
+}
+
+// A text whose lower-left corner is (x, y), `angle` radians from the x axis.
+void AddText(std::vector<Shape>& shapes, const Style& style, std::string_view text,
+             std::string_view font, bool vertical, double x, double y, double angle, double length,
+             double height) {
+  if (IsBlankText(text)) return;
+  if (!Coordinates({x, y}) || !Size(height) || !std::isfinite(angle) || !std::isfinite(length) ||
+      length < 0 || length > kMaxCoordinate) {
+    return;
+  }
+  Shape& shape = Push(shapes, ShapeKind::kText, style, {x, y, angle, length, height});
+  shape.text = text;
+  SetFont(shape, font);
+  if (vertical) shape.textStyle |= kTextVertical;
+}
+
+double TextScale(const DrawingState& state, int32_t layerGroup) {
+  if (state.paperScaleFlag || layerGroup < 0 || layerGroup > 15) return 1.0;
+  const double scale = state.layerGroupScales[size_t(layerGroup)];
+  return std::isfinite(scale) && scale > 0 && scale <= kMaxScale ? scale : 1.0;
+}
+
+// A text record of the exchange file; `anchor` overrides the record's (dimension texts are
+// placed by their lower-left corner).
+void AddTextEntity(std::vector<Shape>& shapes, const DrawingState& state, const TextEntity& t,
+                   int32_t anchor) {
+  const double scale = TextScale(state, t.header.layerGroup);
+  const double w = t.width * scale, h = t.height * scale, s = t.spacing * scale;
+  if (!Size(h) || !std::isfinite(w) || !std::isfinite(s)) return;
+  const TextBox box = MeasureTextBox(t.textKind, t.text, w, h, s, t.dx, t.dy);
+  const Point corner = TextBoxCorner(box, anchor, t.x, t.y, 0);
+  const Style style{t.header.layerGroup, t.header.layer, ColourOf(t.header.colour, 0), 1, 0};
+  AddText(shapes, style, t.text, t.fontName, t.textKind == 1, corner.x, corner.y,
+          box.angleDeg * kDegree, box.length, h);
+}
+
+void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& shapes) {
+  const SelectedEntities& all = state.entities;
+  const size_t i = ref.index;
+  switch (ref.type) {
+    case EntityType::kLine: {
+      const LineEntity& e = all.lines[i];
+      AddLine(shapes, LineStyle(e.header), e.x1, e.y1, e.x2, e.y2);
+      break;
+    }
+    case EntityType::kCircle: {
+      const CircleEntity& e = all.circles[i];
+      AddEllipse(shapes, ShapeKind::kCurve, LineStyle(e.header), {e.x, e.y, e.r, e.r}, 0);
+      break;
+    }
+    case EntityType::kArc: {
+      const ArcEntity& e = all.arcs[i];
+      AddEllipse(shapes, ShapeKind::kCurve, LineStyle(e.header),
+                 ArcEllipseDeg(e.x, e.y, e.r, e.startAngle, e.endAngle, e.flatness, e.tilt), 0);
+      break;
+    }
+    case EntityType::kText: {
+      const TextEntity& e = all.texts[i];
+      AddTextEntity(shapes, state, e, e.anchor);
+      break;
+    }
+    case EntityType::kPoint: {
+      const PointEntity& e = all.points[i];
+      if (Coordinates({e.x, e.y})) Push(shapes, ShapeKind::kPoint, LineStyle(e.header), {e.x, e.y});
+      break;
+    }
+    case EntityType::kRotatedPoint: {
+      const RotatedPointEntity& e = all.rotatedPoints[i];
+      if (Coordinates({e.x, e.y}) && std::isfinite(e.size) && std::isfinite(e.angle)) {
+        const double angle = NormalizeDeg(e.angle) * kDegree;
+        Push(shapes, ShapeKind::kMarker, LineStyle(e.header), {e.x, e.y, e.size, angle}).form =
+            e.kind;
+      }
+      break;
+    }
+    case EntityType::kDimension: {
+      const DimensionEntity& e = all.dimensions[i];
+      AddLine(shapes, LineStyle(e.line.header), e.line.x1, e.line.y1, e.line.x2, e.line.y2);
+      AddTextEntity(shapes, state, e.text, 0);
+      break;
+    }
+    case EntityType::kBlock: {
+      const BlockEntity& e = all.blocks[i];
+      if (Coordinates({e.x, e.y})) {
+        Push(shapes, ShapeKind::kBlock, LineStyle(e.header), {e.x, e.y}).text = e.name;
+      }
+      break;
+    }
+    case EntityType::kSolidLine: {
+      const SolidLineEntity& e = all.solidLines[i];
+      AddLine(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), e.x1, e.y1, e.x2, e.y2,
+              1);
+      break;
+    }
+    case EntityType::kSolidTriangle: {
+      const SolidTriangleEntity& e = all.solidTriangles[i];
+      AddSolidPolygon(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)),
+                      {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
+      break;
+    }
+    case EntityType::kSolidQuad: {
+      const SolidQuadEntity& e = all.solidQuads[i];
+      AddSolidPolygon(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)),
+                      {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3, e.x4, e.y4});
+      break;
+    }
+    case EntityType::kSolidSc:
+    case EntityType::kSolidSe: {
+      const SolidArcEntity& e = ref.type == EntityType::kSolidSc ? all.solidSc[i] : all.solidSe[i];
+      AddSolidCurve(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), ref.type, e.x,
+                    e.y, e.r, e.flatness, e.tilt, e.start, e.sweep, e.kind, 0);
+      break;
+    }
+    case EntityType::kSolidSo:
+    case EntityType::kSolidSg: {
+      const SolidRingEntity& e = ref.type == EntityType::kSolidSo ? all.solidSo[i] : all.solidSg[i];
+      AddSolidCurve(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), ref.type, e.x,
+                    e.y, e.r, e.flatness, e.tilt, e.start, e.sweep, 0, e.r2);
+      break;
+    }
+  }
+}
+
+// Replays the figure reader's records with the attributes they set.
+class FigureShapes {
+ public:
+  FigureShapes(const FigureModel& model, std::vector<Shape>& shapes)
+      : model_(model), shapes_(shapes) {}
+
+  void Run() {
+    for (const FigureOp& op : model_.ops) Op(op);
+  }
+
+ private:
+  Style LineStyle() const {
+    return {layerGroup_, layer_, colour_ == 10 ? ColourOf(10, rgb_) : ColourOf(colour_, 0),
+            lineType_, lineWidth_};
+  }
+  Style PointStyle() const { return {layerGroup_, layer_, ColourOf(pointColour_, 0), 1, 0}; }
+  Style TextStyle() const { return {layerGroup_, layer_, ColourOf(textColour_, 0), 1, 0}; }
+
+  void Text(std::string_view text, bool vertical, double x, double y, double angle, double length) {
+    AddText(shapes_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_);
+  }
+
+  void Op(const FigureOp& op) {
+    const double* v = op.v;
+    switch (op.code) {
+      case FigureOpCode::kLayerGroup:
+        layerGroup_ = op.i;
+        break;
+      case FigureOpCode::kLayer:
+        layer_ = op.i;
+        break;
+      case FigureOpCode::kLineColour:
+        colour_ = op.i;
+        break;
+      case FigureOpCode::kRgbColour:
+        colour_ = 10;
+        rgb_ = op.i;
+        break;
+      case FigureOpCode::kLineType:
+        lineType_ = op.i;
+        break;
+      case FigureOpCode::kLineWidth:
+        lineWidth_ = op.i;
+        break;
+      case FigureOpCode::kPointColour:
+        pointColour_ = op.i;
+        break;
+      case FigureOpCode::kTextAnchor:
+      case FigureOpCode::kMarks:
+        break;
+      case FigureOpCode::kTextSize:
+        textColour_ = op.i2;
+        textWidth_ = v[0];
+        textHeight_ = v[1];
+        textSpacing_ = v[2];
+        break;
+      case FigureOpCode::kFont:
+        font_ = model_.Text(op);
+        break;
+      case FigureOpCode::kLine:
+        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3]);
+        break;
+      case FigureOpCode::kCircle:
+        AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(), {v[0], v[1], v[2], v[2]}, 0);
+        break;
+      case FigureOpCode::kArc:
+        AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(),
+                   ArcEllipseDeg(v[0], v[1], v[2], v[3], v[4], v[5], v[6]), 0);
+        break;
+      case FigureOpCode::kPoint:
+        if (Coordinates({v[0], v[1]})) Push(shapes_, ShapeKind::kPoint, PointStyle(), {v[0], v[1]});
+        break;
+      case FigureOpCode::kRotatedPoint:
+        if (Coordinates({v[0], v[1]}) && std::isfinite(v[2])) {
+          Push(shapes_, ShapeKind::kMarker, PointStyle(), {v[0], v[1], v[2], v[3] * kDegree}).form =
+              op.i;
+        }
+        break;
+      case FigureOpCode::kText:
+        Text(model_.Text(op), op.i == 1, v[0], v[1], v[4], v[2]);
+        break;
+      case FigureOpCode::kDimension: {
+        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3]);
+        std::string text(model_.Text(op));
+        // A blank value text stands for the measured length, as the program writes it.
+        if (op.i != 0) {
+          const double d = Distance(v[0], v[1], v[2], v[3]);
+          text = std::isfinite(d) ? NumberText(std::trunc(d / 1e-8 + 0.5) * 1e-8) : "";
+        }
+        const SineCosine a = PortableSinCos(v[6]);
+        const TextBox box =
+            MeasureTextBox(2, text, textWidth_, textHeight_, textSpacing_, a.cos, a.sin);
+        Text(text, false, v[4], v[5], v[6], box.length);
+        break;
+      }
+      case FigureOpCode::kSolidLine:
+        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3], 1);
+        break;
+      case FigureOpCode::kSolidTriangle:
+        AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5]});
+        break;
+      case FigureOpCode::kSolidQuad:
+        AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+        break;
+      case FigureOpCode::kSolidSc:
+      case FigureOpCode::kSolidSe:
+      case FigureOpCode::kSolidSo:
+      case FigureOpCode::kSolidSg: {
+        const EntityType type = op.code == FigureOpCode::kSolidSc   ? EntityType::kSolidSc
+                                : op.code == FigureOpCode::kSolidSe ? EntityType::kSolidSe
+                                : op.code == FigureOpCode::kSolidSo ? EntityType::kSolidSo
+                                                                    : EntityType::kSolidSg;
+        AddSolidCurve(shapes_, LineStyle(), type, v[0], v[1], v[2], v[3], v[4], v[5], v[6], op.i,
+                      v[7]);
+        break;
+      }
+    }
+  }
+
+  const FigureModel& model_;
+  std::vector<Shape>& shapes_;
+  int32_t layerGroup_ = 0, layer_ = 0, colour_ = 1, rgb_ = 0, lineType_ = 1, lineWidth_ = 0;
+  int32_t pointColour_ = 1, textColour_ = 1;
+  double textWidth_ = 2.0, textHeight_ = 2.0, textSpacing_ = 0.0;
+  std::string_view font_;
+};
+
+}  // namespace
+
+Point EllipseAt(const double* v, double rx, double ry, double t) {
+  const SineCosine a = PortableSinCos(t);
+  const SineCosine tilt = PortableSinCos(v[4]);
+  const double px = rx * a.cos;
+  const double py = ry * a.sin;
+  return {v[0] + px * tilt.cos - py * tilt.sin, v[1] + px * tilt.sin + py * tilt.cos};
+}
+
+uint32_t ColourOf(int32_t colour, int32_t rgb) {
+  if (colour == 10) {
+    const auto bgr = static_cast<uint32_t>(rgb) & 0xFFFFFF;
+    return ((bgr & 0xFF) << 16) | (bgr & 0xFF00) | (bgr >> 16);
+  }
+  if (colour >= 0 && colour <= 9) return kPalette[colour];
+  return 0x000000;
+}
+
+void AddExchangeEntities(const DrawingState& state, Drawing& drawing) {
+  for (const EntityRef& ref : state.entities.order) AddEntity(state, ref, drawing.shapes);
+  AddDesignatedPoints(state, drawing.overlay);
+}
+
+void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
+  const Style style{0, 0, kMarkColour, 1, 0};
+  for (int n = 1; n < int(state.designatedPoints.size()); ++n) {
+    const DesignatedPoint& p = state.designatedPoints[size_t(n)];
+    if (!p.used || !Coordinates({p.x, p.y})) continue;
+    Push(to, ShapeKind::kDesignatedPoint, style, {p.x, p.y}).form = n;
+  }
+}
+
+void AddFigure(std::string_view bytes, Drawing& drawing) {
+  LongFontTable fonts;
+  const FigureModel model = ParseFigure(bytes, RunContext{}, fonts);
+  FigureShapes(model, drawing.shapes).Run();
+
+  std::string_view first;
+  LineReader lines(bytes);
+  if (!lines.Next(first)) return;
+  std::vector<std::string> fields;
+  SplitFields(first, fields, 4);
+  if (fields.size() < 4) return;
+  const double x1 = TextToReal(fields[0]), y1 = TextToReal(fields[1]);
+  const double x2 = TextToReal(fields[2]), y2 = TextToReal(fields[3]);
+  if (!Coordinates({x1, y1, x2, y2})) return;
+  const Style style{0, 0, kExtentsColour, 2, 0};
+  Push(drawing.overlay, ShapeKind::kExtentsBox, style,
+       {std::fmin(x1, x2), std::fmin(y1, y2), std::fmax(x1, x2), std::fmax(y1, y2)});
+  Push(drawing.overlay, ShapeKind::kCentre, style, {model.centreX, model.centreY});
+}
+
+bool IsFigureFile(std::string_view bytes) {
+  LineReader lines(bytes);
+  std::string_view line;
+  if (!lines.Next(line) || line.find(',') == std::string_view::npos) return false;
+  if (!lines.Next(line) || !lines.Next(line)) return false;
+  std::vector<std::string> fields;
+  SplitFields(line, fields, 2);
+  return fields.size() == 2 && fields[0] == "N";
+}
+
+}  // namespace gara::svg

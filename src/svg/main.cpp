@@ -1,0 +1,123 @@
+// garanarabe-svg: draws an exchange file or a figure file as SVG.
+//
+//   garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]
+//
+// INPUT is an exchange file (JWC_TEMP.TXT) or a figure file (sel.txt, jws.txt), told apart by
+// its content. --points FROM draws the designated points of the exchange file FROM under the
+// picture. Without -o the SVG goes to standard output. Exit codes: 0 done, 1 a file could not
+// be read or written, 2 a usage error.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include "platform/real_file_system.h"
+#include "svg/svg_render.h"
+#include "util/file_system.h"
+
+namespace {
+
+constexpr int kFileError = 1;
+constexpr int kUsageError = 2;
+
+constexpr const char* kUsage = "usage: garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]\n";
+
+int Usage(const std::string& why) {
+  std::fprintf(stderr, "garanarabe-svg: %s\n%s", why.c_str(), kUsage);
+  return kUsageError;
+}
+
+struct Arguments {
+  std::optional<std::string> input, output, points;
+};
+
+// An empty optional with a message in `error` when the command line is not usable.
+std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
+  Arguments args;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    std::optional<std::string>* target = nullptr;
+    if (arg == "-o") {
+      target = &args.output;
+    } else if (arg == "--points") {
+      target = &args.points;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      error = "unknown option " + std::string(arg);
+      return std::nullopt;
+    } else {
+      if (args.input) {
+        error = "more than one input file";
+        return std::nullopt;
+      }
+      args.input = std::string(arg);
+      continue;
+    }
+    if (i + 1 >= argc) {
+      error = std::string(arg) + " needs a file name";
+      return std::nullopt;
+    }
+    if (*target) {
+      error = std::string(arg) + " given twice";
+      return std::nullopt;
+    }
+    *target = std::string(argv[++i]);
+  }
+  if (!args.input) {
+    error = "no input file";
+    return std::nullopt;
+  }
+  return args;
+}
+
+int Run(const Arguments& args) {
+  gara::RealFileSystem fs;
+  const std::optional<std::string> input = fs.ReadFile(*args.input);
+  if (!input) {
+    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.input->c_str());
+    return kFileError;
+  }
+  std::optional<std::string> points;
+  if (args.points) {
+    points = fs.ReadFile(*args.points);
+    if (!points) {
+      std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.points->c_str());
+      return kFileError;
+    }
+  }
+  const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
+  const std::string svg = gara::svg::RenderSvg(*input, points ? &pointsView : nullptr);
+  if (args.output) {
+    if (!gara::ReplaceFile(fs, *args.output, svg, gara::OnWriteFailure::kRemoveOld)) {
+      std::fprintf(stderr, "garanarabe-svg: %s: cannot be written\n", args.output->c_str());
+      return kFileError;
+    }
+    return 0;
+  }
+#ifdef _WIN32
+  // The SVG's line ends stay LF, as on every other system.
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+  if (std::fwrite(svg.data(), 1, svg.size(), stdout) != svg.size() || std::fflush(stdout) != 0) {
+    std::fprintf(stderr, "garanarabe-svg: standard output cannot be written\n");
+    return kFileError;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  std::string error;
+  const std::optional<Arguments> args = Parse(argc, argv, error);
+  if (!args) return Usage(error);
+  return Run(*args);
+}

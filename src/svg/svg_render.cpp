@@ -1,0 +1,493 @@
+#include "svg/svg_render.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "exchange/exchange_reader.h"
+#include "figure/extents.h"
+#include "svg/svg_text.h"
+#include "util/portable_math.h"
+
+namespace gara::svg {
+
+namespace {
+
+constexpr double kPiValue = 3.14159265358979323846;
+constexpr double kTwoPi = 2 * kPiValue;
+constexpr double kToDegrees = 180 / kPiValue;
+
+// The unit is this part of the picture's larger side.
+constexpr double kUnitsPerSide = 600;
+constexpr double kMarginPart = 0.05;  // of the drawing's larger side, each way
+constexpr double kMinMargin = 1.0;    // mm: a single point still gets a picture around it
+constexpr double kEmptyHalfSide = 10.0;
+
+// Widths in units: an ordinary line, the thinnest and thickest a line width may give, the
+// thick stroke of a two-corner or circumference solid, and the marks.
+constexpr double kLineWidth = 1.5;
+constexpr double kMaxLineWidth = 6.0;
+constexpr double kSolidStroke = 3.0;
+constexpr double kMarkStroke = 1.0;
+
+void AddTextCorners(Extents& box, const double* v) {
+  const SineCosine a = PortableSinCos(v[2]);
+  const double lx = v[3] * a.cos, ly = v[3] * a.sin;   // along the base line
+  const double hx = -v[4] * a.sin, hy = v[4] * a.cos;  // up the text
+  box.Add(v[0], v[1]);
+  box.Add(v[0] + lx, v[1] + ly);
+  box.Add(v[0] + hx, v[1] + hy);
+  box.Add(v[0] + lx + hx, v[1] + ly + hy);
+}
+
+void AddShapeBox(Extents& box, const Shape& s) {
+  const double* v = s.v;
+  switch (s.kind) {
+    case ShapeKind::kLine:
+    case ShapeKind::kExtentsBox:
+      box.Add(v[0], v[1]);
+      box.Add(v[2], v[3]);
+      break;
+    case ShapeKind::kCurve:
+    case ShapeKind::kSolidArea:
+      AddArcSamples(box, v[0], v[1], v[2], v[3] / v[2], v[4], v[5], v[6]);
+      if (s.kind == ShapeKind::kSolidArea) {
+        if (s.form == int32_t(SolidForm::kSector)) box.Add(v[0], v[1]);
+        if (s.form == int32_t(SolidForm::kOutside)) box.Add(v[9], v[10]);
+      }
+      break;
+    case ShapeKind::kPolygon:
+      for (int k = 0; k < s.form; ++k) box.Add(v[2 * k], v[2 * k + 1]);
+      break;
+    case ShapeKind::kText:
+      AddTextCorners(box, v);
+      break;
+    default:
+      box.Add(v[0], v[1]);
+      break;
+  }
+}
+
+class Writer {
+ public:
+  Writer(const View& view, std::string& out) : view_(view), u_(view.unit), out_(out) {}
+
+  void Document(const Drawing& drawing) {
+    // The view's top edge in the SVG's y down.
+    const std::string x = NumberString(view_.x), top = NumberString(-(view_.y + view_.height));
+    const std::string width = NumberString(view_.width), height = NumberString(view_.height);
+    out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out_ += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + width + "mm\" height=\"" +
+            height + "mm\" viewBox=\"" + x + ' ' + top + ' ' + width + ' ' + height + "\">\n";
+    out_ += "<!-- drawing millimetres, y up: every y is written negated -->\n";
+    out_ += "<rect class=\"background\" x=\"" + x + "\" y=\"" + top + "\" width=\"" + width +
+            "\" height=\"" + height + "\" fill=\"#ffffff\"/>\n";
+    Group("underlay", drawing.underlay, false);
+    Group("drawing", drawing.shapes, true);
+    Group("overlay", drawing.overlay, false);
+    out_ += "</svg>\n";
+  }
+
+ private:
+  void Group(const char* id, const std::vector<Shape>& shapes, bool layers) {
+    if (shapes.empty()) return;
+    out_ += "<g id=\"";
+    out_ += id;
+    out_ += "\" fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+    bool open = false;
+    int32_t group = 0, layer = 0;
+    for (const Shape& s : shapes) {
+      if (layers && (!open || s.style.layerGroup != group || s.style.layer != layer)) {
+        if (open) out_ += "</g>\n";
+        group = s.style.layerGroup;
+        layer = s.style.layer;
+        out_ += "<g class=\"lg";
+        out_ += std::to_string(group);
+        out_ += " ly";
+        out_ += std::to_string(group);
+        out_ += '-';
+        out_ += std::to_string(layer);
+        out_ += "\">\n";
+        open = true;
+      }
+      Element(s);
+    }
+    if (open) out_ += "</g>\n";
+    out_ += "</g>\n";
+  }
+
+  void Num(double v) { AppendNumber(out_, v); }
+  // A point, y negated.
+  void Pt(double x, double y) {
+    Num(x);
+    out_ += ',';
+    Num(-y);
+  }
+  void Attr(const char* name, double v) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    Num(v);
+    out_ += '"';
+  }
+  void ColourAttr(const char* name, uint32_t rgb) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    AppendColour(out_, rgb);
+    out_ += '"';
+  }
+
+  // Jw_cad's line types 2..9 as dash patterns in units; 1 and any other number are solid.
+  void Dashes(int32_t lineType) {
+    static constexpr double kPatterns[8][6] = {
+        {8, 4, 0, 0, 0, 0},  {16, 6, 0, 0, 0, 0}, {2, 4, 0, 0, 0, 0},  {20, 4, 3, 4, 0, 0},
+        {32, 6, 4, 6, 0, 0}, {20, 4, 3, 4, 3, 4}, {32, 6, 4, 6, 4, 6}, {1, 3, 0, 0, 0, 0},
+    };
+    if (lineType < 2 || lineType > 9) return;
+    out_ += " stroke-dasharray=\"";
+    const double* pattern = kPatterns[lineType - 2];
+    for (int k = 0; k < 6 && pattern[k] > 0; ++k) {
+      if (k > 0) out_ += ' ';
+      Num(pattern[k] * u_);
+    }
+    out_ += '"';
+  }
+
+  // Width 0 is the ordinary line; a width n draws n / 100 mm, kept between the ordinary line
+  // and four times it so that no line vanishes or swallows the picture.
+  double StrokeWidth(int32_t width) const {
+    if (width <= 0) return kLineWidth * u_;
+    return std::clamp(width / 100.0, kLineWidth * u_, kMaxLineWidth * u_);
+  }
+
+  void Stroke(const Style& style, double width, bool dashed) {
+    ColourAttr("stroke", style.rgb);
+    Attr("stroke-width", width);
+    if (dashed) Dashes(style.lineType);
+  }
+
+  void LineElement(double x1, double y1, double x2, double y2) {
+    out_ += "<line";
+    Attr("x1", x1);
+    Attr("y1", -y1);
+    Attr("x2", x2);
+    Attr("y2", -y2);
+  }
+
+  void CircleElement(double x, double y, double r) {
+    out_ += "<circle";
+    Attr("cx", x);
+    Attr("cy", -y);
+    Attr("r", r);
+  }
+
+  // The arc command from the current point (the point of `from`) to the point of `from` +
+  // `sweep`, or `from` - `sweep` when `backwards`; sweep at most 2 pi, a whole turn drawn as two
+  // halves.
+  void ArcTo(const double* v, double rx, double ry, double from, double sweep,
+             bool backwards = false) {
+    if (sweep >= kTwoPi) {
+      const double half = backwards ? -kPiValue : kPiValue;
+      ArcTo(v, rx, ry, from, kPiValue, backwards);
+      ArcTo(v, rx, ry, from + half, kPiValue, backwards);
+      return;
+    }
+    const Point end = EllipseAt(v, rx, ry, backwards ? from - sweep : from + sweep);
+    out_ += " A";
+    Num(rx);
+    out_ += ' ';
+    Num(std::fabs(ry));
+    out_ += ' ';
+    Num(-v[4] * kToDegrees);
+    out_ += sweep > kPiValue ? " 1 " : " 0 ";
+    // Counter-clockwise in y up is clockwise in the SVG's y down, the negative direction; a
+    // negative ry or a backward run turns the other way.
+    out_ += (ry < 0) != backwards ? "1 " : "0 ";
+    Pt(end.x, end.y);
+  }
+  void MoveTo(Point p) {
+    out_ += 'M';
+    Pt(p.x, p.y);
+  }
+  void LineTo(double x, double y) {
+    out_ += " L";
+    Pt(x, y);
+  }
+
+  void CurvePath(const Shape& s) {
+    const double* v = s.v;
+    out_ += "<path d=\"";
+    MoveTo(EllipseAt(v, v[2], v[3], v[5]));
+    ArcTo(v, v[2], v[3], v[5], v[6]);
+    if (v[6] >= kTwoPi) out_ += " Z";
+    out_ += '"';
+  }
+
+  void SolidAreaPath(const Shape& s) {
+    const double* v = s.v;
+    const double start = v[5], sweep = v[6];
+    out_ += "<path d=\"";
+    switch (static_cast<SolidForm>(s.form)) {
+      case SolidForm::kSector:
+        MoveTo({v[0], v[1]});
+        LineTo(EllipseAt(v, v[2], v[3], start).x, EllipseAt(v, v[2], v[3], start).y);
+        ArcTo(v, v[2], v[3], start, sweep);
+        break;
+      case SolidForm::kOutside:
+        MoveTo({v[9], v[10]});
+        LineTo(EllipseAt(v, v[2], v[3], start).x, EllipseAt(v, v[2], v[3], start).y);
+        ArcTo(v, v[2], v[3], start, sweep);
+        break;
+      case SolidForm::kRing:
+        MoveTo(EllipseAt(v, v[2], v[3], start));
+        ArcTo(v, v[2], v[3], start, sweep);
+        if (sweep >= kTwoPi) {
+          // Two closed ellipses; the even-odd rule leaves the inner one empty.
+          out_ += " Z ";
+          MoveTo(EllipseAt(v, v[7], v[8], start));
+          ArcTo(v, v[7], v[8], start, sweep);
+        } else {
+          const Point innerEnd = EllipseAt(v, v[7], v[8], start + sweep);
+          LineTo(innerEnd.x, innerEnd.y);
+          ArcTo(v, v[7], v[8], start + sweep, sweep, true);
+        }
+        break;
+      case SolidForm::kSegment:
+      case SolidForm::kWhole:
+        MoveTo(EllipseAt(v, v[2], v[3], start));
+        ArcTo(v, v[2], v[3], start, sweep);
+        break;
+    }
+    out_ += " Z\" fill-rule=\"evenodd\"";
+  }
+
+  void Fill(const Style& style) {
+    ColourAttr("fill", style.rgb);
+    out_ += " stroke=\"none\"";
+  }
+
+  // The font name as a CSS family, without the characters that would end it early.
+  void FontFamily(std::string_view font) {
+    std::string name;
+    for (const char c : font) {
+      if (c != '\'' && c != '"' && c != ',' && c != ';' && c != '\\') name += c;
+    }
+    out_ += " font-family=\"";
+    if (!name.empty() && name.find_first_not_of(' ') != std::string::npos) {
+      out_ += '\'';
+      AppendXmlText(out_, name);
+      out_ += "', ";
+    }
+    out_ += "monospace\"";
+  }
+
+  void TextElement(const Shape& s) {
+    const double* v = s.v;
+    const double degrees = v[2] * kToDegrees;
+    out_ += "<text transform=\"translate(";
+    Num(v[0]);
+    out_ += ' ';
+    Num(-v[1]);
+    out_ += ") rotate(";
+    Num(-degrees);
+    out_ += ")\"";
+    Attr("font-size", v[4]);
+    if (v[3] > 0) {
+      Attr("textLength", v[3]);
+      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
+    }
+    // Vertical texts run their characters down the line upright.
+    if (s.textStyle & kTextVertical) Attr("rotate", degrees);
+    ColourAttr("fill", s.style.rgb);
+    FontFamily(s.font);
+    if (s.textStyle & kTextItalic) out_ += " font-style=\"italic\"";
+    if (s.textStyle & kTextBold) out_ += " font-weight=\"bold\"";
+    out_ += " xml:space=\"preserve\">";
+    AppendXmlText(out_, s.text);
+    out_ += "</text>\n";
+  }
+
+  void Label(double x, double y, int number, uint32_t rgb) {
+    out_ += "<text";
+    Attr("x", x + 4 * u_);
+    Attr("y", -(y + 4 * u_));
+    Attr("font-size", 12 * u_);
+    ColourAttr("fill", rgb);
+    out_ += " font-family=\"sans-serif\">";
+    out_ += std::to_string(number);
+    out_ += "</text>\n";
+  }
+
+  void Cross(double x, double y, double half, uint32_t rgb) {
+    out_ += "<path d=\"M";
+    Pt(x - half, y);
+    out_ += " L";
+    Pt(x + half, y);
+    out_ += " M";
+    Pt(x, y - half);
+    out_ += " L";
+    Pt(x, y + half);
+    out_ += '"';
+    ColourAttr("stroke", rgb);
+    Attr("stroke-width", kMarkStroke * u_);
+    out_ += "/>\n";
+  }
+
+  void Element(const Shape& s) {
+    const double* v = s.v;
+    switch (s.kind) {
+      case ShapeKind::kLine:
+        LineElement(v[0], v[1], v[2], v[3]);
+        if (s.form == 1) {
+          Stroke(s.style, kSolidStroke * u_, false);
+        } else {
+          Stroke(s.style, StrokeWidth(s.style.lineWidth), true);
+        }
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kCurve:
+        CurvePath(s);
+        if (s.form == 1) {
+          Stroke(s.style, kSolidStroke * u_, false);
+        } else {
+          Stroke(s.style, StrokeWidth(s.style.lineWidth), true);
+        }
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kPolygon:
+        out_ += "<polygon points=\"";
+        for (int k = 0; k < s.form; ++k) {
+          if (k > 0) out_ += ' ';
+          Pt(v[2 * k], v[2 * k + 1]);
+        }
+        out_ += '"';
+        Fill(s.style);
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kSolidArea:
+        SolidAreaPath(s);
+        Fill(s.style);
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kText:
+        TextElement(s);
+        break;
+      case ShapeKind::kPoint:
+        CircleElement(v[0], v[1], 1.5 * u_);
+        ColourAttr("fill", s.style.rgb);
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kMarker: {
+        // A marker of Jw_cad's point kinds: a ring with a tick in its direction, by its size.
+        const double size = std::clamp(std::fabs(v[2]), 0.25, 4.0);
+        const SineCosine a = PortableSinCos(v[3]);
+        out_ += "<path d=\"M";
+        Pt(v[0], v[1]);
+        out_ += " L";
+        Pt(v[0] + 5 * u_ * size * a.cos, v[1] + 5 * u_ * size * a.sin);
+        out_ += '"';
+        Stroke(s.style, kMarkStroke * u_, false);
+        out_ += "/>\n";
+        CircleElement(v[0], v[1], 2.5 * u_ * size);
+        Stroke(s.style, kMarkStroke * u_, false);
+        out_ += "/>\n";
+        break;
+      }
+      case ShapeKind::kBlock:
+        out_ += "<path d=\"M";
+        Pt(v[0] - 3 * u_, v[1]);
+        out_ += " L";
+        Pt(v[0], v[1] + 3 * u_);
+        out_ += " L";
+        Pt(v[0] + 3 * u_, v[1]);
+        out_ += " L";
+        Pt(v[0], v[1] - 3 * u_);
+        out_ += " Z\"";
+        Stroke(s.style, kMarkStroke * u_, false);
+        out_ += "><title>";
+        AppendXmlText(out_, s.text);
+        out_ += "</title></path>\n";
+        break;
+      case ShapeKind::kDesignatedPoint:
+        out_ += "<g class=\"designated-point\">\n";
+        CircleElement(v[0], v[1], 4 * u_);
+        Stroke(s.style, kMarkStroke * u_, false);
+        out_ += "/>\n";
+        Cross(v[0], v[1], 7 * u_, s.style.rgb);
+        Label(v[0], v[1], s.form, s.style.rgb);
+        out_ += "</g>\n";
+        break;
+      case ShapeKind::kExtentsBox:
+        out_ += "<rect class=\"extents\"";
+        Attr("x", v[0]);
+        Attr("y", -v[3]);
+        Attr("width", v[2] - v[0]);
+        Attr("height", v[3] - v[1]);
+        Stroke(s.style, kMarkStroke * u_, true);
+        out_ += "/>\n";
+        break;
+      case ShapeKind::kCentre:
+        out_ += "<g class=\"centre\">\n";
+        CircleElement(v[0], v[1], 3 * u_);
+        Stroke(s.style, kMarkStroke * u_, false);
+        out_ += "/>\n";
+        Cross(v[0], v[1], 6 * u_, s.style.rgb);
+        out_ += "</g>\n";
+        break;
+    }
+  }
+
+  const View& view_;
+  double u_;
+  std::string& out_;
+};
+
+}  // namespace
+
+View ViewOf(const Drawing& drawing) {
+  Extents box;
+  for (const auto* list : {&drawing.underlay, &drawing.shapes, &drawing.overlay}) {
+    for (const Shape& s : *list) AddShapeBox(box, s);
+  }
+  View view;
+  if (box.empty()) {
+    view = {-kEmptyHalfSide, -kEmptyHalfSide, 2 * kEmptyHalfSide, 2 * kEmptyHalfSide};
+  } else {
+    const double w = box.maxX() - box.minX(), h = box.maxY() - box.minY();
+    const double margin = std::max(kMarginPart * std::max(w, h), kMinMargin);
+    view = {box.minX() - margin, box.minY() - margin, w + 2 * margin, h + 2 * margin};
+  }
+  view.unit = std::max(view.width, view.height) / kUnitsPerSide;
+  return view;
+}
+
+std::string WriteSvg(const Drawing& drawing) {
+  std::string out;
+  const View view = ViewOf(drawing);
+  Writer(view, out).Document(drawing);
+  return out;
+}
+
+Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) {
+  Drawing drawing;
+  if (pointsFrom) {
+    const auto state = std::make_unique<DrawingState>();
+    ReadExchangeBytes(*pointsFrom, *state);
+    AddDesignatedPoints(*state, drawing.underlay);
+  }
+  if (IsFigureFile(input)) {
+    AddFigure(input, drawing);
+  } else {
+    const auto state = std::make_unique<DrawingState>();
+    ReadExchangeBytes(input, *state);
+    AddExchangeEntities(*state, drawing);
+  }
+  return drawing;
+}
+
+std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom) {
+  return WriteSvg(ReadDrawing(input, pointsFrom));
+}
+
+}  // namespace gara::svg

@@ -1,0 +1,33 @@
+// Pictures of the program's files: an exchange file (JWC_TEMP.TXT, as Jw_cad writes it or as
+// the program writes it back) or a figure file (sel.txt, jws.txt) drawn as an SVG document.
+//
+// The SVG is in drawing millimetres with y upwards: every y is written negated and the viewBox
+// spans the drawing's box plus a margin, so the picture is upright in any viewer. Line widths,
+// dash patterns and the marks of points are sized relative to the picture (a unit of 1/600 of its
+// larger side), so that a drawing of real size stays readable; texts keep their sizes.
+// The output depends on the input bytes only.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "svg/drawing.h"
+
+namespace gara::svg {
+
+// The box the picture shows, in drawing coordinates (y up), and its unit for line widths and
+// marks.
+struct View {
+  double x = 0, y = 0, width = 0, height = 0;
+  double unit = 0;
+};
+View ViewOf(const Drawing& drawing);
+
+std::string WriteSvg(const Drawing& drawing);
+
+// `input` is told apart by its content (IsFigureFile). `pointsFrom`, when given, is an exchange
+// file whose designated points are drawn under the picture.
+Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom = nullptr);
+std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom = nullptr);
+
+}  // namespace gara::svg
