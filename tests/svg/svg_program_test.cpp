@@ -11,6 +11,12 @@ namespace gara::testing {
 namespace {
 
 const std::string kSvgProgram = GARA_SVG_PATH;
+// The Windows runner leaves standard error on the console.
+#ifdef _WIN32
+constexpr bool kErrorOutputCaptured = false;
+#else
+constexpr bool kErrorOutputCaptured = true;
+#endif
 
 constexpr std::string_view kInput = "hq\r\nhp1 0 0\r\nhp2 100 0\r\n";
 constexpr std::string_view kResult = "lg0\r\nly1\r\nlc2\r\n0 0 100 0\r\nci 50 0 10\r\n";
@@ -74,7 +80,9 @@ TEST_P(SvgUsageTest, ExitsWithTwoAndSaysWhy) {
   dir.Write("in.txt", kResult);
   const ProgramResult run = RunSvg(dir, GetParam().args);
   EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.errorOutput.find("usage: garanarabe-svg"), std::string::npos);
+  if (kErrorOutputCaptured) {
+    EXPECT_NE(run.errorOutput.find("usage: garanarabe-svg"), std::string::npos);
+  }
   EXPECT_TRUE(run.output.empty());
   EXPECT_FALSE(dir.Exists("out.svg"));
 }
@@ -94,7 +102,9 @@ TEST(SvgProgram, UnreadableFilesExitWithOne) {
   dir.Write("in.txt", kResult);
   const ProgramResult missing = RunSvg(dir, {"missing.txt", "-o", "out.svg"});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_NE(missing.errorOutput.find("missing.txt"), std::string::npos);
+  if (kErrorOutputCaptured) {
+    EXPECT_NE(missing.errorOutput.find("missing.txt: cannot be read"), std::string::npos);
+  }
   const ProgramResult missingPoints = RunSvg(dir, {"in.txt", "--points", "nope.txt"});
   EXPECT_EQ(missingPoints.exitCode, 1);
   EXPECT_TRUE(missingPoints.output.empty());
