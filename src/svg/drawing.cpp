@@ -206,16 +206,18 @@ void SetFont(Shape& shape, std::string_view font) {
   shape.font = font;
 }
 
-// A text whose lower-left corner is (x, y), `angle` radians from the x axis.
+// A text whose box has its lower-left corner at (x, y), runs `angle` radians from the x axis
+// for `length` and stands `across` high; its characters are `height` high.
 void AddText(std::vector<Shape>& shapes, const Style& style, std::string_view text,
              std::string_view font, bool vertical, double x, double y, double angle, double length,
-             double height) {
+             double height, double across) {
   if (IsBlankText(text)) return;
   if (!Coordinates({x, y}) || !Size(height) || !std::isfinite(angle) || !std::isfinite(length) ||
-      length < 0 || length > kMaxCoordinate) {
+      length < 0 || length > kMaxCoordinate || !std::isfinite(across) ||
+      std::fabs(across) > kMaxCoordinate) {
     return;
   }
-  Shape& shape = Push(shapes, ShapeKind::kText, style, {x, y, angle, length, height});
+  Shape& shape = Push(shapes, ShapeKind::kText, style, {x, y, angle, length, height, across});
   shape.text = text;
   SetFont(shape, font);
   if (vertical) shape.textStyle |= kTextVertical;
@@ -238,7 +240,7 @@ void AddTextEntity(std::vector<Shape>& shapes, const DrawingState& state, const 
   const Point corner = TextBoxCorner(box, anchor, t.x, t.y, 0);
   const Style style{t.header.layerGroup, t.header.layer, ColourOf(t.header.colour, 0), 1, 0};
   AddText(shapes, style, t.text, t.fontName, t.textKind == 1, corner.x, corner.y,
-          box.angleDeg * kDegree, box.length, h);
+          box.angleDeg * kDegree, box.length, h, box.height);
 }
 
 void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& shapes) {
@@ -346,8 +348,9 @@ class FigureShapes {
   Style PointStyle() const { return {layerGroup_, layer_, ColourOf(pointColour_, 0), 1, 0}; }
   Style TextStyle() const { return {layerGroup_, layer_, ColourOf(textColour_, 0), 1, 0}; }
 
-  void Text(std::string_view text, bool vertical, double x, double y, double angle, double length) {
-    AddText(shapes_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_);
+  void Text(std::string_view text, bool vertical, double x, double y, double angle, double length,
+            double across) {
+    AddText(shapes_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_, across);
   }
 
   void Op(const FigureOp& op) {
@@ -407,7 +410,7 @@ class FigureShapes {
         }
         break;
       case FigureOpCode::kText:
-        Text(model_.Text(op), op.i == 1, v[0], v[1], v[4], v[2]);
+        Text(model_.Text(op), op.i == 1, v[0], v[1], v[4], v[2], v[3]);
         break;
       case FigureOpCode::kDimension: {
         AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3]);
@@ -420,7 +423,7 @@ class FigureShapes {
         const SineCosine a = PortableSinCos(v[6]);
         const TextBox box =
             MeasureTextBox(2, text, textWidth_, textHeight_, textSpacing_, a.cos, a.sin);
-        Text(text, false, v[4], v[5], v[6], box.length);
+        Text(text, false, v[4], v[5], v[6], box.length, box.height);
         break;
       }
       case FigureOpCode::kSolidLine:

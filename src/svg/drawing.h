@@ -29,7 +29,8 @@ enum class ShapeKind : uint8_t {
   kCurve,            // v: the ellipse (below); form 1: a circumference solid (thick stroke)
   kPolygon,          // v: corners x, y; form: the corner count (3 or 4); filled
   kSolidArea,        // v: the ellipse, then inner rx, inner ry, corner x, y; form: SolidForm
-  kText,             // v: lower-left x, y, angle (radians), length, height; text, font
+  kText,             // v: lower-left x, y, angle (radians), length, character height, the
+                     // box's height across the run (for vertical texts the character width)
   kPoint,            // v: x, y
   kMarker,           // v: x, y, size, angle (radians); form: the marker kind
   kBlock,            // v: x, y; text: its name

@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "exchange/exchange_reader.h"
 #include "figure/extents.h"
 #include "svg/svg_text.h"
+#include "util/geometry.h"
 #include "util/portable_math.h"
+#include "util/text.h"
 
 namespace gara::svg {
 
@@ -33,7 +37,7 @@ constexpr double kMarkStroke = 1.0;
 void AddTextCorners(Extents& box, const double* v) {
   const SineCosine a = PortableSinCos(v[2]);
   const double lx = v[3] * a.cos, ly = v[3] * a.sin;   // along the base line
-  const double hx = -v[4] * a.sin, hy = v[4] * a.cos;  // up the text
+  const double hx = -v[5] * a.sin, hy = v[5] * a.cos;  // across the run
   box.Add(v[0], v[1]);
   box.Add(v[0] + lx, v[1] + ly);
   box.Add(v[0] + hx, v[1] + hy);
@@ -183,14 +187,15 @@ class Writer {
   }
 
   // The arc command from the current point (the point of `from`) to the point of `from` +
-  // `sweep`, or `from` - `sweep` when `backwards`; sweep at most 2 pi, a whole turn drawn as two
-  // halves.
+  // `sweep`, or `from` - `sweep` when `backwards`. A sweep beyond a half turn is drawn as two
+  // halves: an arc of almost a whole turn would otherwise have end points that round to one
+  // point, and SVG leaves such an arc out.
   void ArcTo(const double* v, double rx, double ry, double from, double sweep,
              bool backwards = false) {
-    if (sweep >= kTwoPi) {
-      const double half = backwards ? -kPiValue : kPiValue;
-      ArcTo(v, rx, ry, from, kPiValue, backwards);
-      ArcTo(v, rx, ry, from + half, kPiValue, backwards);
+    if (sweep > kPiValue) {
+      const double half = sweep / 2;
+      ArcTo(v, rx, ry, from, half, backwards);
+      ArcTo(v, rx, ry, backwards ? from - half : from + half, half, backwards);
       return;
     }
     const Point end = EllipseAt(v, rx, ry, backwards ? from - sweep : from + sweep);
@@ -200,10 +205,9 @@ class Writer {
     Num(std::fabs(ry));
     out_ += ' ';
     Num(-v[4] * kToDegrees);
-    out_ += sweep > kPiValue ? " 1 " : " 0 ";
-    // Counter-clockwise in y up is clockwise in the SVG's y down, the negative direction; a
-    // negative ry or a backward run turns the other way.
-    out_ += (ry < 0) != backwards ? "1 " : "0 ";
+    // Never the large arc. Counter-clockwise in y up is clockwise in the SVG's y down, the
+    // negative direction; a negative ry or a backward run turns the other way.
+    out_ += (ry < 0) != backwards ? " 0 1 " : " 0 0 ";
     Pt(end.x, end.y);
   }
   void MoveTo(Point p) {
@@ -282,30 +286,67 @@ class Writer {
     out_ += "monospace\"";
   }
 
-  void TextElement(const Shape& s) {
-    const double* v = s.v;
-    const double degrees = v[2] * kToDegrees;
-    out_ += "<text transform=\"translate(";
-    Num(v[0]);
-    out_ += ' ';
-    Num(-v[1]);
-    out_ += ") rotate(";
-    Num(-degrees);
-    out_ += ")\"";
-    Attr("font-size", v[4]);
-    if (v[3] > 0) {
-      Attr("textLength", v[3]);
-      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
-    }
-    // Vertical texts run their characters down the line upright.
-    if (s.textStyle & kTextVertical) Attr("rotate", degrees);
+  // The attributes after the position that every text of a shape shares.
+  void TextLook(const Shape& s) {
+    Attr("font-size", s.v[4]);
     ColourAttr("fill", s.style.rgb);
     FontFamily(s.font);
     if (s.textStyle & kTextItalic) out_ += " font-style=\"italic\"";
     if (s.textStyle & kTextBold) out_ += " font-weight=\"bold\"";
+  }
+
+  void TextStart(double x, double y, double degrees) {
+    out_ += "<text transform=\"translate(";
+    Num(x);
+    out_ += ' ';
+    Num(-y);
+    out_ += ") rotate(";
+    Num(-degrees);
+    out_ += ")\"";
+  }
+
+  void TextElement(const Shape& s) {
+    const double* v = s.v;
+    if (s.textStyle & kTextVertical) return VerticalText(s);
+    TextStart(v[0], v[1], v[2] * kToDegrees);
+    if (v[3] > 0) {
+      Attr("textLength", v[3]);
+      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
+    }
+    TextLook(s);
     out_ += " xml:space=\"preserve\">";
     AppendXmlText(out_, s.text);
     out_ += "</text>\n";
+  }
+
+  // A vertical text stands its characters upright one below the other, at a fixed pitch down
+  // the run: each is a text of its own, centred across the box with its foot at the bottom of
+  // its cell.
+  void VerticalText(const Shape& s) {
+    const double* v = s.v;
+    const std::string_view text = s.text;
+    std::vector<std::string_view> chars;
+    for (size_t i = 0; i < text.size();) {
+      const size_t n =
+          IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+      chars.push_back(text.substr(i, n));
+      i += n;
+    }
+    const double h = v[4];
+    const double pitch = chars.size() > 1 ? (v[3] - h) / double(chars.size() - 1) : h;
+    const SineCosine a = PortableSinCos(v[2]);
+    out_ += "<g class=\"vertical-text\"";
+    TextLook(s);
+    out_ += " text-anchor=\"middle\">\n";
+    for (size_t k = 0; k < chars.size(); ++k) {
+      const double along = double(k) * pitch + h, across = v[5] / 2;
+      TextStart(v[0] + along * a.cos - across * a.sin, v[1] + along * a.sin + across * a.cos,
+                NormalizeDeg(v[2] * kToDegrees + 90));
+      out_ += '>';
+      AppendXmlText(out_, chars[k]);
+      out_ += "</text>\n";
+    }
+    out_ += "</g>\n";
   }
 
   void Label(double x, double y, int number, uint32_t rgb) {

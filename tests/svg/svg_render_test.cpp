@@ -46,7 +46,14 @@ INSTANTIATE_TEST_SUITE_P(
         EntityCase{"Circle", "ci 0 0 5\n", {"<path d=\"M5,0 A5 5 0 0 0 -5,0 A5 5 0 0 0 5,0 Z\""}},
         EntityCase{"QuarterArc", "ci 0 0 5 0 90 1 0\n", {"<path d=\"M5,0 A5 5 0 0 0 0,-5\""}},
         EntityCase{"ArcOverZero", "ci 0 0 5 270 90 1 0\n", {"<path d=\"M0,5 A5 5 0 0 0 0,-5\""}},
-        EntityCase{"LargeArc", "ci 0 0 5 0 270 1 0\n", {"<path d=\"M5,0 A5 5 0 1 0 0,5\""}},
+        // Beyond a half turn: two halves.
+        EntityCase{"LargeArc",
+                   "ci 0 0 5 0 270 1 0\n",
+                   {"<path d=\"M5,0 A5 5 0 0 0 -3.5355,-3.5355 A5 5 0 0 0 0,5\""}},
+        // Almost a whole turn still shows though its ends round to one point.
+        EntityCase{"AlmostWholeArc",
+                   "ci 0 0 5 0 359.9999999 1 0\n",
+                   {"<path d=\"M5,0 A5 5 0 0 0 -5,0 A5 5 0 0 0 5,0\""}},
         EntityCase{"TiltedEllipticArc",
                    "ci 0 0 10 0 180 0.5 90\n",
                    {"<path d=\"M0,-10 A10 5 -90 0 0 0,10\""}},
@@ -56,8 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
         EntityCase{"RotatedPoint", "pt 1 2 1 90 3\n", {"<path d=\"M1,-2 L", "<circle cx=\"1\""}},
         EntityCase{"Text",
                    "ch 0 0 1 0 \"AB\n",
-                   {"<text transform=\"translate(0 0) rotate(0)\" font-size=\"3\" "
-                    "textLength=\"3\" lengthAdjust=\"spacingAndGlyphs\" fill=\"#000000\"",
+                   {"<text transform=\"translate(0 0) rotate(0)\" textLength=\"3\" "
+                    "lengthAdjust=\"spacingAndGlyphs\" font-size=\"3\" fill=\"#000000\"",
                     "xml:space=\"preserve\">AB</text>"}},
         // Anchor 4 (the centre) at (10, 10): the lower-left corner lies half the box back.
         EntityCase{"TextAnchor", "cc4\nch 10 10 1 0 \"AB\n", {"translate(8.5 -8.5)"}},
@@ -69,7 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
             "cn$<ＭＳ 明朝>/!\nch 0 0 1 0 \"A\n",
             {"font-family=\"'\xEF\xBC\xAD\xEF\xBC\xB3 \xE6\x98\x8E\xE6\x9C\x9D', monospace\"",
              "font-style=\"italic\"", "font-weight=\"bold\""}},
-        EntityCase{"VerticalText", "cv 0 0 0 -1 \"AB\n", {"rotate=\"270\""}},
+        // Upright characters down the run, 3 apart, centred across the box 3 wide.
+        EntityCase{"VerticalText",
+                   "cv 0 0 0 -1 \"AB\n",
+                   {"<g class=\"vertical-text\" font-size=\"3\"",
+                    "<text transform=\"translate(1.5 3) rotate(0)\">A</text>",
+                    "<text transform=\"translate(1.5 6) rotate(0)\">B</text>"}},
         EntityCase{"TextEscaped", "ch 0 0 1 0 \"a<b&c\n", {">a&lt;b&amp;c</text>"}},
         EntityCase{"TextScaledByItsLayerGroup",
                    "hs 1 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nlg1\nch 0 0 1 0 \"A\n",
@@ -260,8 +272,10 @@ TEST(FigureFile, DrawsItsRecordsExtentsAndCentre) {
             std::string::npos);
   EXPECT_NE(svg.find("<path d=\"M1.5,0 A1.5 1.5 0 0 0 -1.5,0"), std::string::npos);
   // The text: lower-left corner, its own height and colour, the length of its base line.
-  EXPECT_NE(svg.find("translate(-2.5 1.5) rotate(0)\" font-size=\"5\" textLength=\"5\""),
-            std::string::npos);
+  EXPECT_NE(
+      svg.find("translate(-2.5 1.5) rotate(0)\" textLength=\"5\" lengthAdjust=\"spacingAndGlyphs\" "
+               "font-size=\"5\""),
+      std::string::npos);
   EXPECT_NE(svg.find(">A&amp;B</text>"), std::string::npos);
   EXPECT_NE(svg.find("fill=\"#e60000\""), std::string::npos);
   // The solid in its RGB colour.
