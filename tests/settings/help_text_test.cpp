@@ -67,7 +67,7 @@ TEST(HelpText, TopicsInOrder) {
   const auto paragraphs = Paragraphs();
   ASSERT_EQ(paragraphs.size(), std::size(topics));
   for (size_t t = 0; t < std::size(topics); ++t) {
-    SCOPED_TRACE("paragraph " + std::to_string(t + 1));
+    SCOPED_TRACE(::testing::Message() << "paragraph " << t + 1);
     std::string joined;
     for (std::string_view line : paragraphs[t]) joined += line;
     for (std::string_view word : topics[t].words) {
