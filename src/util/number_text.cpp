@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -46,9 +47,124 @@ int SplitScientific(const char* p, const char* end, char* digits, int& exponent)
   return count;
 }
 
+// a * b in full, as two 64-bit halves: 32-bit targets have no 128-bit integer type, and the
+// same arithmetic on every target gives the same digits.
+struct Product {
+  uint64_t high;
+  uint64_t low;
+};
+
+Product MultiplyFull(uint64_t a, uint64_t b) {
+  const uint64_t aLow = a & 0xFFFFFFFFu;
+  const uint64_t aHigh = a >> 32;
+  const uint64_t bLow = b & 0xFFFFFFFFu;
+  const uint64_t bHigh = b >> 32;
+  const uint64_t lowLow = aLow * bLow;
+  const uint64_t lowHigh = aLow * bHigh;
+  const uint64_t highLow = aHigh * bLow;
+  const uint64_t middle = (lowLow >> 32) + (lowHigh & 0xFFFFFFFFu) + (highLow & 0xFFFFFFFFu);
+  return {aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32),
+          (middle << 32) | (lowLow & 0xFFFFFFFFu)};
+}
+
+constexpr uint64_t kPowersOf10[19] = {1u,
+                                      10u,
+                                      100u,
+                                      1000u,
+                                      10000u,
+                                      100000u,
+                                      1000000u,
+                                      10000000u,
+                                      100000000u,
+                                      1000000000u,
+                                      10000000000u,
+                                      100000000000u,
+                                      1000000000000u,
+                                      10000000000000u,
+                                      100000000000000u,
+                                      1000000000000000u,
+                                      10000000000000000u,
+                                      100000000000000000u,
+                                      1000000000000000000u};
+constexpr uint64_t kFifteenDigitsMin = kPowersOf10[kDigits - 1];
+constexpr uint64_t kFifteenDigitsEnd = kPowersOf10[kDigits];
+
+// floor(m * 10^k / 2^shift) for m < 2^53, k <= 18 and 3 <= shift <= 65, and whether the part
+// cut off is above, at or below one half (1, 0, -1).
+uint64_t ScaledFloor(uint64_t m, int k, int shift, int& half) {
+  const Product p = MultiplyFull(m, kPowersOf10[k]);
+  uint64_t quotient = 0;
+  uint64_t restHigh = 0;  // the cut-off bits, compared with 2^(shift - 1) in two words
+  uint64_t restLow = 0;
+  uint64_t halfHigh = 0;
+  uint64_t halfLow = 0;
+  if (shift < 64) {
+    quotient = (p.high << (64 - shift)) | (p.low >> shift);
+    restLow = p.low & ((uint64_t{1} << shift) - 1);
+    halfLow = uint64_t{1} << (shift - 1);
+  } else {
+    quotient = p.high >> (shift - 64);
+    restHigh = shift == 64 ? 0 : p.high & ((uint64_t{1} << (shift - 64)) - 1);
+    restLow = p.low;
+    if (shift == 64) {
+      halfLow = uint64_t{1} << 63;
+    } else {
+      halfHigh = uint64_t{1} << (shift - 65);
+    }
+  }
+  if (restHigh != halfHigh) {
+    half = restHigh > halfHigh ? 1 : -1;
+  } else {
+    half = restLow > halfLow ? 1 : (restLow == halfLow ? 0 : -1);
+  }
+  return quotient;
+}
+
+// The common case of a drawing's coordinates, 2^-13 <= v < 10^15, in exact integer arithmetic:
+// v = m / 2^shift, and its 15 significant digits are m * 10^k / 2^shift rounded to nearest,
+// ties to even (as printf rounds), for the k that puts that quotient in [10^14, 10^15).
+bool RoundedDigitsFast(double v, char* digits, int& exponent, int& count) {
+  if (!(v >= 0x1p-13 && v < 1e15)) return false;
+  uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int shift = 52 - binaryExponent;
+  // floor(binaryExponent * log10(2)): the decimal exponent of v or one less.
+  int decimalExponent = (binaryExponent * 78913) >> 18;
+  int half = 0;
+  uint64_t scaled = ScaledFloor(m, kDigits - 1 - decimalExponent, shift, half);
+  if (scaled >= kFifteenDigitsEnd) {
+    ++decimalExponent;
+    scaled = ScaledFloor(m, kDigits - 1 - decimalExponent, shift, half);
+  }
+  if (half > 0 || (half == 0 && (scaled & 1) != 0)) ++scaled;
+  if (scaled == kFifteenDigitsEnd) {  // 999...9.5 and above rounds up to 1000...0
+    scaled = kFifteenDigitsMin;
+    ++decimalExponent;
+  }
+  exponent = decimalExponent;
+  // Seven digits, then eight, in 32-bit arithmetic.
+  uint32_t upper = static_cast<uint32_t>(scaled / 100000000u);
+  uint32_t lower = static_cast<uint32_t>(scaled % 100000000u);
+  for (int i = 14; i >= 7; --i) {
+    digits[i] = static_cast<char>('0' + lower % 10);
+    lower /= 10;
+  }
+  for (int i = 6; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + upper % 10);
+    upper /= 10;
+  }
+  count = kDigits;
+  while (count > 1 && digits[count - 1] == '0') --count;
+  return true;
+}
+
 // The value's decimal digits rounded to 15 significant ones (trailing zeros dropped) and the
 // decimal exponent of the first, both after rounding. Returns the digit count, 1..15.
 int RoundedDigits(double v, char* digits, int& exponent) {
+  int fastCount = 0;
+  if (RoundedDigitsFast(v, digits, exponent, fastCount)) return fastCount;
   // The shortest digits that read back as v come first: they are fast, and they round to the
   // same 15 digits as v itself unless they lie exactly on a rounding midpoint. No midpoint can
   // lie between v and them: it would be a representation at least as short and nearer to v.

@@ -135,6 +135,31 @@ TEST(NumberText, MatchesPrintfNextToRoundingMidpoints) {
   }
 }
 
+// Doubles that lie exactly halfway between two 15-digit numbers round to the even one, as
+// printf rounds; so does a double whose rounding carries into a sixteenth digit.
+TEST(NumberText, ExactMidpointsRoundToEven) {
+  const NumberCase cases[] = {
+      {12345678901234.25, "12345678901234.2"},   {12345678901234.75, "12345678901234.8"},
+      {-12345678901234.25, "-12345678901234.2"}, {100000000000000.5, "100000000000000"},
+      {100000000000001.5, "100000000000002"},    {999999999999999.5, "1E15"},
+      {1234567890.12344, "1234567890.12344"},    {1002003004005.0625, "1002003004005.06"}};
+  for (const NumberCase& c : cases) EXPECT_EQ(NumberText(c.value), c.text) << c.value;
+}
+
+// Every double of a binade range that the drawings use, sampled by its bits: the exact
+// integer formatting of coordinates against printf.
+TEST(NumberText, MatchesPrintfAcrossCoordinateBinades) {
+  std::mt19937_64 random(11);
+  for (int binade = -16; binade <= 52; ++binade) {
+    for (int i = 0; i < 3000; ++i) {
+      const double v =
+          std::ldexp(1.0 + std::ldexp(static_cast<double>(random() >> 12), -52), binade);
+      ASSERT_EQ(NumberText(v), Reference(v)) << v;
+      ASSERT_EQ(NumberText(-v), Reference(-v)) << v;
+    }
+  }
+}
+
 TEST(NumberText, RoundTripsThroughTextToRealWithin15Digits) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> mantissa(-1000.0, 1000.0);
