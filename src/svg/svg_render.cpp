@@ -512,15 +512,20 @@ std::string WriteSvg(const Drawing& drawing) {
 
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) {
   Drawing drawing;
+  const auto state = std::make_unique<DrawingState>();
   if (pointsFrom) {
-    const auto state = std::make_unique<DrawingState>();
-    ReadExchangeBytes(*pointsFrom, *state);
-    AddDesignatedPoints(*state, drawing.underlay);
+    const auto from = std::make_unique<DrawingState>();
+    ReadExchangeBytes(*pointsFrom, *from);
+    AddDesignatedPoints(*from, drawing.underlay);
+    // A result file holds no header: Jw_cad draws it with the settings of the drawing it came
+    // from, so the text sizes and scales of that file apply unless the result sets its own.
+    state->textSizeTable = from->textSizeTable;
+    state->layerGroupScales = from->layerGroupScales;
+    state->paperScaleFlag = from->paperScaleFlag;
   }
   if (IsFigureFile(input)) {
     AddFigure(input, drawing);
   } else {
-    const auto state = std::make_unique<DrawingState>();
     ReadExchangeBytes(input, *state);
     AddExchangeEntities(*state, drawing);
   }

@@ -26,7 +26,9 @@ View ViewOf(const Drawing& drawing);
 std::string WriteSvg(const Drawing& drawing);
 
 // `input` is told apart by its content (IsFigureFile). `pointsFrom`, when given, is an exchange
-// file whose designated points are drawn under the picture.
+// file whose designated points are drawn under the picture; its text sizes and layer-group
+// scales (hcw, hch, hcd, hcc, hs, bz) also apply to an exchange-file `input`, as when Jw_cad
+// reads a result back into the drawing it came from, unless `input` sets its own.
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom = nullptr);
 std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom = nullptr);
 

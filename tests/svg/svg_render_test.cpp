@@ -244,6 +244,19 @@ TEST(DesignatedPoints, OfAnotherFileUnderTheDrawing) {
   EXPECT_EQ(svg.find("<g id=\"overlay\""), std::string::npos);
 }
 
+TEST(DesignatedPoints, FileOfThePointsLendsItsTextSizesAndScales) {
+  const std::string_view input =
+      "hs 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhch 2 2.5 4 4 5 6 7 8 9 10\nhp1 0 0\n";
+  const std::string_view scaled = "hs 10 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhp1 0 0\n";
+  const std::string_view result = "cn3\nch 0 0 1 0 \"A\n";
+  EXPECT_NE(Body(result).find("font-size=\"3\""), std::string::npos);
+  EXPECT_NE(RenderSvg(result, &input).find("font-size=\"4\""), std::string::npos);
+  EXPECT_NE(RenderSvg(result, &scaled).find("font-size=\"30\""), std::string::npos);
+  // The result's own header wins.
+  const std::string own = "hch 1 1 7 1 1 1 1 1 1 1\n" + std::string(result);
+  EXPECT_NE(RenderSvg(own, &input).find("font-size=\"7\""), std::string::npos);
+}
+
 constexpr std::string_view kSampleFigure =
     "-5,-3,5,3\r\n"
     "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\r\n"
