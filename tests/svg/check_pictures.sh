@@ -44,6 +44,20 @@ render sample-two-points "$samples/two-points/JWC_TEMP.TXT"
 render sample-register "$samples/register/JWC_TEMP.TXT"
 render sample-figure "$samples/sel.txt"
 
+# Files the reader takes but nothing sensible draws: empty, every byte value, absurd numbers.
+: >"$work/empty.txt"
+render empty "$work/empty.txt"
+for ((b = 0; b < 256; b++)); do printf "\\$(printf %03o "$b")"; done >"$work/bytes.txt"
+render every-byte "$work/bytes.txt"
+printf '%s\r\n' '0 0 1e300 1e300' 'ci 0 0 1e308' 'ci 1e9 -1e9 1e9 0 359.99999999 1e300 1e-300' \
+  'ch 0 0 1e-300 0 "x' 'cn0 1e300 1e300 1e300 99' 'ch 0 0 1 0 "<&>' 'sl 1e300 0 0 0 1 1' \
+  'pt 0 0 1e300 1e300 99' 'so 0 0 1 1 1e300 1e300 1e300 0.5' 'hp1 1e300 1e300' 'hp2 nan inf' \
+  'NaN NaN NaN NaN' '-1e9 -1e9 1e9 1e9' >"$work/absurd.txt"
+render absurd "$work/absurd.txt"
+if (($(wc -c <"$work/absurd.svg") > 4000)); then
+  echo "FAIL absurd: $(wc -c <"$work/absurd.svg") bytes for thirteen lines"; failures=$((failures + 1))
+fi
+
 # Standard output carries the same document as -o.
 "$svg" "$samples/sel.txt" >"$work/stdout.svg"
 if ! cmp -s "$work/stdout.svg" "$work/sample-figure.svg"; then
