@@ -379,16 +379,13 @@ class Writer {
     const double* v = s.v;
     switch (s.kind) {
       case ShapeKind::kLine:
-        LineElement(v[0], v[1], v[2], v[3]);
-        if (s.form == 1) {
-          Stroke(s.style, kSolidStroke * u_, false);
-        } else {
-          Stroke(s.style, StrokeWidth(s.style.lineWidth), true);
-        }
-        out_ += "/>\n";
-        break;
       case ShapeKind::kCurve:
-        CurvePath(s);
+        if (s.kind == ShapeKind::kLine) {
+          LineElement(v[0], v[1], v[2], v[3]);
+        } else {
+          CurvePath(s);
+        }
+        // Form 1: a two-corner or circumference solid, a thick stroke without a line type.
         if (s.form == 1) {
           Stroke(s.style, kSolidStroke * u_, false);
         } else {
