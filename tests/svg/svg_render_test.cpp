@@ -134,6 +134,62 @@ INSTANTIATE_TEST_SUITE_P(
         EntityCase{"Block", "BL 1 2 name\n", {"<title>name</title>"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// One record of a figure file behind its extents, scales and count lines.
+std::string Figure(std::string_view record) {
+  return "0,0,0,0\r\n1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\r\nN,1\r\n" + std::string(record);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Figure, EntityTest,
+    ::testing::Values(
+        EntityCase{"Line",
+                   Figure("L,0,0,3,8,2,0,0,-10,-5,10,-5\r\n"),
+                   {"<g class=\"lg0 ly0-3\">",
+                    "<line x1=\"-10\" y1=\"5\" x2=\"10\" y2=\"5\" stroke=\"#e60000\"",
+                    "stroke-dasharray"}},
+        EntityCase{"QuarterArc",
+                   Figure("E,0,0,2,1,1,0,0,-5,-5,10,1,0,1.570796326795,0,0\r\n"),
+                   {"<path d=\"M5,5 A10 10 0 0 0 -5,-5\""}},
+        EntityCase{"BackwardArc",
+                   Figure("E,0,0,2,1,1,0,0,0,0,10,1,1.570796326795,-1.570796326795,0,0\r\n"),
+                   {"<path d=\"M10,0 A10 10 0 0 0 0,-10\""}},
+        EntityCase{"TiltedEllipse",
+                   Figure("E,0,0,2,1,1,0,0,0,0,10,0.5,0,6.28318530718,1.570796326795,1\r\n"),
+                   {"<path d=\"M0,-10 A10 5 -90 0 0 0,10 A10 5 -90 0 0 0,-10 Z\""}},
+        EntityCase{"Point",
+                   Figure("T,0,0,2,4,1,0,0,3,4,0,0,0,1\r\n"),
+                   {"<circle cx=\"3\" cy=\"-4\" r=\""}},
+        EntityCase{"RotatedPoint",
+                   Figure("T,0,0,2,1,100,0,0,3,4,0,3,0.785398163397,2\r\n"),
+                   {"<path d=\"M3,-4 L", "<circle cx=\"3\" cy=\"-4\""}},
+        EntityCase{"CircleSolid",
+                   Figure("S,0,0,2,3,101,0,0,0,0,10,1,0,0,1.5707963267949,0,0\r\n"),
+                   {"<path d=\"M0,0 L10,0 A10 10 0 0 0 0,-10 Z\" fill-rule=\"evenodd\" "
+                    "fill=\"#008c00\""}},
+        EntityCase{"RingSolid",
+                   Figure("S,0,0,2,3,105,0,0,0,0,10,1,0,0,3.14159265358979,5,0\r\n"),
+                   {"<path d=\"M10,0 A10 10 0 0 0 -10,0 L-5,0 A5 5 0 0 1 5,0 Z\""}},
+        EntityCase{"TwoCornerSolid",
+                   Figure("S,0,0,2,3,1,0,0,0,0,10,10,10,10,10,10,0\r\n"),
+                   {"<line x1=\"0\" y1=\"0\" x2=\"10\" y2=\"-10\""}},
+        EntityCase{"VerticalText",
+                   Figure("M,0,0,2,1,1,0,32,0,0,0,-6,0,3,3,0,\"F\",\"AB\"\r\n"),
+                   {"<g class=\"vertical-text\" font-size=\"3\"",
+                    "<text transform=\"translate(1.5 3) rotate(0)\">A</text>"}},
+        EntityCase{"DimensionWithExtensionLines",
+                   Figure("X,0,0,2,1,1,0,0\r\n"
+                          "L,0,0,2,1,1,0,0,0,0,20,0\r\n"
+                          "M,0,0,2,1,1,0,0,8,1,12,1,0,3,3,0,\"F\",\"20\"\r\n"
+                          "L,0,0,2,1,1,0,0,0,-5,0,0\r\n"
+                          "L,0,0,2,1,1,0,0,20,-5,20,0\r\n"
+                          "T,0,0,2,1,1,0,0,0,0,0,0,0,1\r\n"
+                          "T,0,0,2,1,1,0,0,20,0,0,0,0,1\r\n"),
+                   {"<line x1=\"0\" y1=\"0\" x2=\"20\" y2=\"0\"",
+                    "<line x1=\"0\" y1=\"5\" x2=\"0\" y2=\"0\"",
+                    "<line x1=\"20\" y1=\"5\" x2=\"20\" y2=\"0\"", "translate(8 -1)", ">20</text>",
+                    "<circle cx=\"20\" cy=\"0\""}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(LineStyle, SolidLineTypeHasNoDashes) {
   EXPECT_EQ(Body("lt1\n0 0 100 0\n").find("dasharray"), std::string::npos);
   EXPECT_EQ(Body("lt42\n0 0 100 0\n").find("dasharray"), std::string::npos);
