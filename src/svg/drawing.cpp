@@ -405,8 +405,8 @@ class FigureShapes {
         break;
       case FigureOpCode::kRotatedPoint:
         if (Coordinates({v[0], v[1]}) && std::isfinite(v[2])) {
-          Push(shapes_, ShapeKind::kMarker, PointStyle(), {v[0], v[1], v[2], v[3] * kDegree}).form =
-              op.i;
+          const double angle = NormalizeDeg(v[3]) * kDegree;
+          Push(shapes_, ShapeKind::kMarker, PointStyle(), {v[0], v[1], v[2], angle}).form = op.i;
         }
         break;
       case FigureOpCode::kText:
