@@ -487,7 +487,21 @@ void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
   for (int n = 1; n < int(state.designatedPoints.size()); ++n) {
     const DesignatedPoint& p = state.designatedPoints[size_t(n)];
     if (!p.used || !Coordinates({p.x, p.y})) continue;
-    Push(to, ShapeKind::kDesignatedPoint, style, {p.x, p.y}).form = n;
+    // Points on one spot (the ends of a closed polyline) share one mark with all their numbers.
+    bool joined = false;
+    for (Shape& earlier : to) {
+      if (earlier.kind == ShapeKind::kDesignatedPoint &&
+          NearlySamePoint(earlier.v[0], earlier.v[1], p.x, p.y)) {
+        earlier.text += ',';
+        earlier.text += std::to_string(n);
+        joined = true;
+        break;
+      }
+    }
+    if (joined) continue;
+    Shape& mark = Push(to, ShapeKind::kDesignatedPoint, style, {p.x, p.y});
+    mark.form = n;
+    mark.text = std::to_string(n);
   }
 }
 

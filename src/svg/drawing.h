@@ -34,7 +34,7 @@ enum class ShapeKind : uint8_t {
   kPoint,            // v: x, y
   kMarker,           // v: x, y, size, angle (radians); form: the marker kind
   kBlock,            // v: x, y; text: its name
-  kDesignatedPoint,  // v: x, y; form: the point number
+  kDesignatedPoint,  // v: x, y; form: the point number; text: its label, "1" or "1,6"
   kExtentsBox,       // v: minX, minY, maxX, maxY
   kCentre,           // v: x, y
 };

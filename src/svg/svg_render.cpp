@@ -349,14 +349,14 @@ class Writer {
     out_ += "</g>\n";
   }
 
-  void Label(double x, double y, int number, uint32_t rgb) {
+  void Label(double x, double y, std::string_view label, uint32_t rgb) {
     out_ += "<text";
     Attr("x", x + 4 * u_);
     Attr("y", -(y + 4 * u_));
     Attr("font-size", 12 * u_);
     ColourAttr("fill", rgb);
     out_ += " font-family=\"sans-serif\">";
-    out_ += std::to_string(number);
+    AppendXmlAscii(out_, label);
     out_ += "</text>\n";
   }
 
@@ -453,7 +453,7 @@ class Writer {
         Stroke(s.style, kMarkStroke * u_, false);
         out_ += "/>\n";
         Cross(v[0], v[1], 7 * u_, s.style.rgb);
-        Label(v[0], v[1], s.form, s.style.rgb);
+        Label(v[0], v[1], s.text, s.style.rgb);
         out_ += "</g>\n";
         break;
       case ShapeKind::kExtentsBox:

@@ -288,6 +288,18 @@ TEST(DesignatedPoints, MarkedWithTheirNumbersOverTheDrawing) {
   EXPECT_NE(svg.find("<circle cx=\"10\" cy=\"-5\"", overlay), std::string::npos);
 }
 
+TEST(DesignatedPoints, OnOneSpotShareOneMark) {
+  const std::string svg = Render("hp1 0 0\nhp2 10 0\nhp3 10 10\nhp4 0 0\n");
+  EXPECT_NE(svg.find(">1,4</text>"), std::string::npos) << svg;
+  EXPECT_EQ(svg.find(">4</text>"), std::string::npos);
+  size_t marks = 0;
+  for (size_t at = svg.find("designated-point"); at != std::string::npos;
+       at = svg.find("designated-point", at + 1)) {
+    ++marks;
+  }
+  EXPECT_EQ(marks, 3u);
+}
+
 TEST(DesignatedPoints, OfAnotherFileUnderTheDrawing) {
   const std::string_view points = "hp1 0 0\nhp2 100 0\n";
   const std::string svg = RenderSvg("lg0\n0 0 100 0\n", &points);
