@@ -19,10 +19,17 @@ constexpr uint64_t kPowersOf10[kFastDecimals + 1] = {
     1,        10,        100,        1000,        10000,        100000,       1000000,
     10000000, 100000000, 1000000000, 10000000000, 100000000000, 1000000000000};
 
+// Two decimal digits of every number below 100, for writing digits in pairs.
+constexpr char kDigitPairs[201] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
 // The figure files' common case, |value| < 2^60 at up to 12 decimals, without the general
 // formatting machinery: value = m * 2^e exactly, so value * 10^d = m * 5^d * 2^(e + d) is an
 // exact 128-bit product, shifted with rounding to nearest, ties to even, as printf rounds.
-bool AppendFixedFast(std::string& out, int decimals, double value) {
+// Inlined into callers with a constant count of decimals, whose divisions become products.
+[[gnu::always_inline]] inline bool AppendFixedFast(std::string& out, int decimals, double value) {
   if (decimals > kFastDecimals || !(std::fabs(value) < 0x1p60)) return false;
   const auto bits = std::bit_cast<uint64_t>(value);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
@@ -58,24 +65,40 @@ bool AppendFixedFast(std::string& out, int decimals, double value) {
   p = std::to_chars(p, buffer + sizeof buffer, whole / scale).ptr;
   uint64_t fraction = whole % scale;
   if (fraction != 0) {
-    int width = decimals;
-    while (fraction % 10 == 0) {
-      fraction /= 10;
-      --width;
-    }
+    // All the decimals, two at a time from the last, then the trailing zeros dropped; the
+    // fraction is not zero, so the point stays.
     *p = '.';
-    for (int i = width; i >= 1; --i) {
-      p[i] = static_cast<char>('0' + fraction % 10);
-      fraction /= 10;
+    int i = decimals;
+    for (; i >= 2; i -= 2) {
+      const auto pair = static_cast<size_t>(fraction % 100);
+      fraction /= 100;
+      p[i - 1] = kDigitPairs[2 * pair];
+      p[i] = kDigitPairs[2 * pair + 1];
     }
-    p += width + 1;
+    if (i == 1) p[1] = static_cast<char>('0' + fraction);
+    p += decimals + 1;
+    while (p[-1] == '0') --p;
   }
   out.append(buffer, static_cast<size_t>(p - buffer));
   return true;
 }
+
+// The counts of decimals the figure files use, each with its own constant.
+bool AppendFixedCommon(std::string& out, int decimals, double value) {
+  switch (decimals) {
+    case figure::kLengthDecimals:
+      return AppendFixedFast(out, figure::kLengthDecimals, value);
+    case figure::kAngleDecimals:
+      return AppendFixedFast(out, figure::kAngleDecimals, value);
+    case figure::kScaleDecimals:
+      return AppendFixedFast(out, figure::kScaleDecimals, value);
+    default:
+      return AppendFixedFast(out, decimals, value);
+  }
+}
 #else
 // Without 128-bit integers (32-bit targets) every value takes the general formatting.
-bool AppendFixedFast(std::string&, int, double) { return false; }
+bool AppendFixedCommon(std::string&, int, double) { return false; }
 #endif
 
 }  // namespace
@@ -84,7 +107,7 @@ void AppendFixedText(std::string& out, int decimals, double value) {
   if (decimals < 0) decimals = 0;
   if (decimals > 40) decimals = 40;
   if (!std::isfinite(value)) value = 0.0;
-  if (AppendFixedFast(out, decimals, value)) return;
+  if (AppendFixedCommon(out, decimals, value)) return;
   // 309 integer digits of the largest double, a sign, a point and the fraction.
   char buffer[320 + 40];
   const auto result =
