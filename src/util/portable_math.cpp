@@ -214,6 +214,37 @@ DD AtanUnit(DD t) {
   return Add(kAtanEighths[k], sum);
 }
 
+// atan(num / den), or pi/2 minus it (`complement`), or pi minus that (`fromLeft`), for
+// 0 <= num <= den with den in [1, 2), when a short evaluation settles its rounding: the
+// numerator and denominator of (t - c) / (1 + t c), t = num / den, in double-double, one
+// quotient of them and the series past its first term in doubles. False when it does not
+// settle; AtanUnit's full series decides then.
+bool QuickAtan(double num, double den, bool complement, bool fromLeft, double& result) {
+  if (num < 0x1p-500) return false;  // products of the tiny would lose their exactness
+  const int k = static_cast<int>(std::round(num / den * 8));
+  const double c = k / 8.0;
+  const DD n = Add({num, 0.0}, Neg(TwoProd(c, den)));
+  const DD d = Add({den, 0.0}, TwoProd(c, num));
+  // u = n / d: a quotient and its correction from the exact remainder of the first.
+  const double q1 = n.hi / d.hi;
+  const DD p = TwoProd(q1, d.hi);
+  const double rest = (((n.hi - p.hi) - p.lo) + n.lo) - q1 * d.lo;
+  const DD u = QuickTwoSum(q1, rest / d.hi);
+  // atan(u) = u + u^3 (c1 + c2 u^2 + ...), |u| <= 1/16: the terms past u weigh less than 2^-9
+  // of it, so their doubles' rounding errors stay below 2^-60 |u|, as does leaving out u.lo.
+  const double z = u.hi * u.hi;
+  double tail = kAtanCoefficients[kTailTerms - 1].hi;
+  for (int i = kTailTerms - 2; i >= 1; --i) tail = tail * z + kAtanCoefficients[i].hi;
+  const double small = u.hi * z * tail + u.lo;
+  DD a = Add(Add(kAtanEighths[k], {u.hi, 0.0}), {small, 0.0});
+  if (complement) a = Add(kHalfPi, Neg(a));
+  if (fromLeft) a = Add(kPi, Neg(a));
+  // Below 2^-58 |u| from the series, and a few units of 2^-104 of the result from the sums.
+  if (!RoundsSafely(a, 0x1p-57 * std::fabs(u.hi) + 0x1p-98 * std::fabs(a.hi))) return false;
+  result = a.hi;
+  return true;
+}
+
 // Both scaled by one power of two so that the larger lies in [1, 2): products and quotients
 // of the scaled values can neither overflow nor underflow.
 int ScaleTogether(double& a, double& b) {
@@ -293,6 +324,10 @@ double PortableAtan2(double y, double x) {
   double ax = std::fabs(x);
   double ay = std::fabs(y);
   ScaleTogether(ax, ay);
+  double quick = 0.0;
+  if (ay <= ax ? QuickAtan(ay, ax, false, x < 0, quick) : QuickAtan(ax, ay, true, x < 0, quick)) {
+    return std::copysign(quick, y);
+  }
   DD a = ay <= ax ? AtanUnit(Div(DD{ay, 0.0}, DD{ax, 0.0}))
                   : Add(kHalfPi, Neg(AtanUnit(Div(DD{ax, 0.0}, DD{ay, 0.0}))));
   if (x < 0) a = Add(kPi, Neg(a));
