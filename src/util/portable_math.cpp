@@ -122,14 +122,14 @@ constexpr Coefficients kCosCoefficients = FactorialSeries(0);
 constexpr Coefficients kAtanCoefficients = OddReciprocals();
 
 // c[0] + c[1] z + c[2] z^2 + ... by Horner's rule.
-DD Polynomial(const Coefficients& c, DD z) {
+constexpr DD Polynomial(const Coefficients& c, DD z) {
   DD p = c[kTerms - 1];
   for (int n = kTerms - 2; n >= 0; --n) p = Add(Mul(p, z), c[n]);
   return p;
 }
 
-DD SinSeries(DD r) { return Mul(r, Polynomial(kSinCoefficients, Mul(r, r))); }
-DD CosSeries(DD r) { return Polynomial(kCosCoefficients, Mul(r, r)); }
+constexpr DD SinSeries(DD r) { return Mul(r, Polynomial(kSinCoefficients, Mul(r, r))); }
+constexpr DD CosSeries(DD r) { return Polynomial(kCosCoefficients, Mul(r, r)); }
 
 // The tail c[3] + c[4] z + ... in plain doubles: it weighs less than 2^-12 of the result, and
 // the terms past c[10] less than 2^-70.
@@ -155,10 +155,90 @@ bool RoundsSafely(DD value, double error) {
   return std::fabs(value.lo) + error < halfGap;
 }
 
+// sin(j/64) and cos(j/64) for j = 0 .. 50 (50/64 is just beyond pi/4), by the full series,
+// computed once by the compiler.
+constexpr int kTableSteps = 64;
+constexpr int kTableLast = 50;
+struct TableEntry {
+  DD sin;
+  DD cos;
+};
+constexpr std::array<TableEntry, kTableLast + 1> kSinCosTable = [] {
+  std::array<TableEntry, kTableLast + 1> table{};
+  for (int j = 0; j <= kTableLast; ++j) {
+    const DD a{static_cast<double>(j) / kTableSteps, 0.0};
+    table[j] = {SinSeries(a), CosSeries(a)};
+  }
+  return table;
+}();
+
+// r = a + h with a = j/64 from the table and |h| <= 1/128: sin(r) = sin(a) + cos(a) h + ...,
+// cos(r) = cos(a) - sin(a) h + ..., whose leading products are exact in double-double and whose
+// remaining terms weigh less than 2^-14 of the result, so that doubles carry them to well
+// below 2^-62 of it.
+struct NearTableValue {
+  bool found = false;
+  double sinHi = 0, sinLo = 0, cosHi = 0, cosLo = 0;  // sin(a), cos(a)
+  double h = 0, hLo = 0;                              // r - a = h + hLo, h exact
+  double cosMinusOne = 0, sinMinusH = 0;              // cos(h) - 1, sin(h) - h
+};
+
+NearTableValue NearTable(DD r) {
+  NearTableValue v;
+  const double j = std::round(r.hi * kTableSteps);
+  if (!(std::fabs(j) <= kTableLast)) return v;
+  const TableEntry& e = kSinCosTable[static_cast<size_t>(std::fabs(j))];
+  const double sign = j < 0 ? -1.0 : 1.0;
+  v.found = true;
+  v.sinHi = sign * e.sin.hi;
+  v.sinLo = sign * e.sin.lo;
+  v.cosHi = e.cos.hi;
+  v.cosLo = e.cos.lo;
+  v.h = r.hi - j / kTableSteps;  // exact: both are multiples of r.hi's unit in the last place
+  v.hLo = r.lo;
+  const double z = v.h * v.h;
+  // Taylor terms to h^8 and h^7: the next ones are below 2^-80.
+  const Coefficients& c = kCosCoefficients;
+  const Coefficients& s = kSinCoefficients;
+  v.cosMinusOne = z * (c[1].hi + z * (c[2].hi + z * (c[3].hi + z * c[4].hi)));
+  v.sinMinusH = v.h * z * (s[1].hi + z * (s[2].hi + z * s[3].hi));
+  return v;
+}
+
+// The value is within 2^-60 of itself, far more than the terms' errors: it rounds safely
+// unless it lies very near a rounding midpoint, about one case in fifty.
+constexpr double kTableError = 0x1p-60;
+
+bool SinFromTable(const NearTableValue& v, double& result) {
+  if (!v.found) return false;
+  const DD product = TwoProd(v.cosHi, v.h);
+  // sin(a) (cos h - 1) + cos(a) (sin h - h), the low parts, and hLo cos(a + h).
+  const double small =
+      v.sinLo + (v.sinHi * v.cosMinusOne +
+                 (v.cosHi * v.sinMinusH + (v.cosLo * v.h + v.hLo * (v.cosHi - v.sinHi * v.h))));
+  const DD value = Add(TwoSum(v.sinHi, product.hi), {product.lo + small, 0.0});
+  if (!RoundsSafely(value, kTableError * std::fabs(value.hi))) return false;
+  result = value.hi;
+  return true;
+}
+
+bool CosFromTable(const NearTableValue& v, double& result) {
+  if (!v.found) return false;
+  const DD product = TwoProd(-v.sinHi, v.h);
+  // cos(a) (cos h - 1) - sin(a) (sin h - h), the low parts, and -hLo sin(a + h).
+  const double small =
+      v.cosLo + (v.cosHi * v.cosMinusOne -
+                 (v.sinHi * v.sinMinusH + (v.sinLo * v.h + v.hLo * (v.sinHi + v.cosHi * v.h))));
+  const DD value = Add(TwoSum(v.cosHi, product.hi), {product.lo + small, 0.0});
+  if (!RoundsSafely(value, kTableError * std::fabs(value.hi))) return false;
+  result = value.hi;
+  return true;
+}
+
 // First the three leading terms in double-double and the rest in doubles, which almost always
 // settles the rounding; when it does not, the whole series in double-double. The result is the
 // same either way, the first way is about ten times faster.
-double SinKernel(DD r) {
+double SinSeriesKernel(DD r) {
   const double x = r.hi;
   const DD x2 = TwoProd(x, x);
   const DD x3 = Mul(x2, {x, 0.0});
@@ -174,7 +254,7 @@ double SinKernel(DD r) {
   return SinSeries(r).hi;
 }
 
-double CosKernel(DD r) {
+double CosSeriesKernel(DD r) {
   const double x = r.hi;
   const DD x2 = TwoProd(x, x);
   const DD x4 = Mul(x2, x2);
@@ -187,6 +267,17 @@ double CosKernel(DD r) {
   // The result is at least 0.7 and the tail's errors below 2^-64.
   if (RoundsSafely(value, 0x1p-60)) return value.hi;
   return CosSeries(r).hi;
+}
+
+// The table's way first, the series' when that does not settle the rounding: the same result.
+double SinKernel(DD r) {
+  double result = 0.0;
+  return SinFromTable(NearTable(r), result) ? result : SinSeriesKernel(r);
+}
+
+double CosKernel(DD r) {
+  double result = 0.0;
+  return CosFromTable(NearTable(r), result) ? result : CosSeriesKernel(r);
 }
 
 // x = k * pi/2 + r with |r| <= about pi/4; returns k mod 4.
@@ -292,8 +383,11 @@ SineCosine PortableSinCos(double x) {
   if (x == 0.0) return {x, 1.0};
   DD r;
   const int quarter = ReduceQuarterTurns(x, r);
-  const double s = SinKernel(r);
-  const double c = CosKernel(r);
+  const NearTableValue near = NearTable(r);
+  double s = 0.0;
+  double c = 0.0;
+  if (!SinFromTable(near, s)) s = SinSeriesKernel(r);
+  if (!CosFromTable(near, c)) c = CosSeriesKernel(r);
   switch (quarter) {
     case 0:
       return {s, c};

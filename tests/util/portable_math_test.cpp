@@ -144,6 +144,58 @@ TEST(PortableMath, AtMostOneUnitFromGlibc) {
     ASSERT_LE(UlpDistance(PortableHypot(y, x), std::hypot(y, x)), 1) << std::hexfloat << y << x;
   }
 }
+
+// Where the 64-bit long double results lie clearly away from a rounding midpoint of doubles,
+// they decide the correctly rounded double; every shortcut of the portable functions must give
+// it. Angles of a drawing's range, near the table points of the sine and cosine and near right
+// angles, and ratios of every size for the arc tangent.
+bool ClearlyRounds(long double exact, double& rounded) {
+  rounded = static_cast<double>(exact);
+  const double up = std::nextafter(rounded, 1e300) - rounded;
+  const double down = rounded - std::nextafter(rounded, -1e300);
+  const long double midpoint = exact > rounded ? rounded + static_cast<long double>(up) / 2
+                                               : rounded - static_cast<long double>(down) / 2;
+  return std::fabs(midpoint - exact) > std::ldexp(std::fmin(up, down), -7);
+}
+
+TEST(PortableMath, CorrectlyRoundedWhereLongDoubleDecides) {
+  if (std::numeric_limits<long double>::digits < 64) GTEST_SKIP() << "no extended long double";
+  std::mt19937_64 random(31);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  int checked = 0;
+  for (int i = 0; i < 200000; ++i) {
+    double x = 0;
+    switch (i % 4) {
+      case 0:
+        x = unit(random) * 8;
+        break;
+      case 1:
+        x = std::round(unit(random) * 60) / 64 + unit(random) * 1e-6;
+        break;
+      case 2:
+        x = std::round(unit(random) * 8) * 0x1.921fb54442d18p+0 + unit(random) * 1e-3;
+        break;
+      default:
+        x = unit(random) * std::ldexp(1.0, -(i % 40));
+    }
+    const double y = unit(random) * std::ldexp(1.0, i % 30 - 15);
+    const double w = unit(random);
+    double expected = 0;
+    if (ClearlyRounds(sinl(x), expected)) {
+      ASSERT_EQ(PortableSin(x), expected) << std::hexfloat << x;
+      ASSERT_EQ(PortableSinCos(x).sin, expected) << std::hexfloat << x;
+      ++checked;
+    }
+    if (ClearlyRounds(cosl(x), expected)) {
+      ASSERT_EQ(PortableCos(x), expected) << std::hexfloat << x;
+      ASSERT_EQ(PortableSinCos(x).cos, expected) << std::hexfloat << x;
+    }
+    if (ClearlyRounds(atan2l(y, w), expected)) {
+      ASSERT_EQ(PortableAtan2(y, w), expected) << std::hexfloat << y << " " << w;
+    }
+  }
+  EXPECT_GT(checked, 190000);
+}
 #endif
 
 }  // namespace
