@@ -69,6 +69,16 @@ constexpr DD Div(DD a, DD b) {
 // A small integer divisor, exact as a double.
 constexpr DD Div(DD a, double b) { return Div(a, DD{b, 0.0}); }
 
+// std::round for |v| < 2^62, without a call into the C library: the truncation through an
+// integer and the fraction it leaves are both exact.
+double RoundHalfAway(double v) {
+  const double whole = static_cast<double>(static_cast<int64_t>(v));
+  const double fraction = v - whole;
+  if (fraction >= 0.5) return whole + 1;
+  if (fraction <= -0.5) return whole - 1;
+  return whole;
+}
+
 constexpr DD kPi{0x1.921fb54442d18p+1, 0x1.1a62633145c07p-53};
 constexpr DD kHalfPi{0x1.921fb54442d18p+0, 0x1.1a62633145c07p-54};
 constexpr DD kQuarterPi{0x1.921fb54442d18p-1, 0x1.1a62633145c07p-55};
@@ -185,7 +195,7 @@ struct NearTableValue {
 
 NearTableValue NearTable(DD r) {
   NearTableValue v;
-  const double j = std::round(r.hi * kTableSteps);
+  const double j = RoundHalfAway(r.hi * kTableSteps);
   if (!(std::fabs(j) <= kTableLast)) return v;
   const TableEntry& e = kSinCosTable[static_cast<size_t>(std::fabs(j))];
   const double sign = j < 0 ? -1.0 : 1.0;
@@ -209,7 +219,7 @@ NearTableValue NearTable(DD r) {
 // unless it lies very near a rounding midpoint, about one case in fifty.
 constexpr double kTableError = 0x1p-60;
 
-bool SinFromTable(const NearTableValue& v, double& result) {
+bool SinFromTable(const NearTableValue& v, double reductionError, double& result) {
   if (!v.found) return false;
   const DD product = TwoProd(v.cosHi, v.h);
   // sin(a) (cos h - 1) + cos(a) (sin h - h), the low parts, and hLo cos(a + h).
@@ -217,12 +227,12 @@ bool SinFromTable(const NearTableValue& v, double& result) {
       v.sinLo + (v.sinHi * v.cosMinusOne +
                  (v.cosHi * v.sinMinusH + (v.cosLo * v.h + v.hLo * (v.cosHi - v.sinHi * v.h))));
   const DD value = Add(TwoSum(v.sinHi, product.hi), {product.lo + small, 0.0});
-  if (!RoundsSafely(value, kTableError * std::fabs(value.hi))) return false;
+  if (!RoundsSafely(value, kTableError * std::fabs(value.hi) + reductionError)) return false;
   result = value.hi;
   return true;
 }
 
-bool CosFromTable(const NearTableValue& v, double& result) {
+bool CosFromTable(const NearTableValue& v, double reductionError, double& result) {
   if (!v.found) return false;
   const DD product = TwoProd(-v.sinHi, v.h);
   // cos(a) (cos h - 1) - sin(a) (sin h - h), the low parts, and -hLo sin(a + h).
@@ -230,7 +240,7 @@ bool CosFromTable(const NearTableValue& v, double& result) {
       v.cosLo + (v.cosHi * v.cosMinusOne -
                  (v.sinHi * v.sinMinusH + (v.sinLo * v.h + v.hLo * (v.sinHi + v.cosHi * v.h))));
   const DD value = Add(TwoSum(v.cosHi, product.hi), {product.lo + small, 0.0});
-  if (!RoundsSafely(value, kTableError * std::fabs(value.hi))) return false;
+  if (!RoundsSafely(value, kTableError * std::fabs(value.hi) + reductionError)) return false;
   result = value.hi;
   return true;
 }
@@ -272,12 +282,12 @@ double CosSeriesKernel(DD r) {
 // The table's way first, the series' when that does not settle the rounding: the same result.
 double SinKernel(DD r) {
   double result = 0.0;
-  return SinFromTable(NearTable(r), result) ? result : SinSeriesKernel(r);
+  return SinFromTable(NearTable(r), 0.0, result) ? result : SinSeriesKernel(r);
 }
 
 double CosKernel(DD r) {
   double result = 0.0;
-  return CosFromTable(NearTable(r), result) ? result : CosSeriesKernel(r);
+  return CosFromTable(NearTable(r), 0.0, result) ? result : CosSeriesKernel(r);
 }
 
 // x = k * pi/2 + r with |r| <= about pi/4; returns k mod 4.
@@ -289,7 +299,7 @@ int ReduceQuarterTurns(double x, DD& r) {
   // Beyond this the multiple of pi/2 no longer fits the three pieces; an exact fmod keeps
   // the result deterministic.
   if (std::fabs(x) > 1e9) x = std::fmod(x, 4 * kHalfPi1);
-  const double k = std::round(x * kTwoOverPi);
+  const double k = RoundHalfAway(x * kTwoOverPi);
   r = Add(TwoSum(x, 0.0), Neg(TwoProd(k, kHalfPi1)));
   r = Add(r, Neg(TwoProd(k, kHalfPi2)));
   r = Add(r, Neg(TwoProd(k, kHalfPi3)));
@@ -298,11 +308,70 @@ int ReduceQuarterTurns(double x, DD& r) {
 
 // atan(t) for 0 <= t <= 1: atan(c) + atan((t - c) / (1 + t c)) with c the nearest eighth.
 DD AtanUnit(DD t) {
-  const int k = static_cast<int>(std::round(t.hi * 8));
+  const int k = static_cast<int>(RoundHalfAway(t.hi * 8));
   const double c = k / 8.0;
   const DD u = Div(Add(t, {-c, 0.0}), Add({1.0, 0.0}, Mul(t, {c, 0.0})));
   const DD sum = Mul(u, Polynomial(kAtanCoefficients, Mul(u, u)));
   return Add(kAtanEighths[k], sum);
+}
+
+// pi/2 in pieces of 33, 33 and 53 bits: k times either of the first two is exact for
+// |k| < 2^20, and the three together are within 2^-120 of pi/2.
+constexpr double kQuickHalfPi1 = 0x1.921fb544p+0;
+constexpr double kQuickHalfPi2 = 0x1.0b4611a6p-34;
+constexpr double kQuickHalfPi3 = 0x1.3198a2e037073p-69;
+constexpr double kQuickReduceLimit = 0x1p19;
+// What the quick reduction may be off by: k times the pieces' shortfall and the last
+// product's rounding, and the double-double sum; all below 2^-100.
+constexpr double kQuickReduceError = 0x1p-96;
+
+// ReduceQuarterTurns for |x| < 2^19 at a third of its cost, within kQuickReduceError of the
+// exact remainder: x - k p1 is exact (the two are within a factor of two), and so are k p2 and
+// their difference as a sum of two.
+int QuickReduceQuarterTurns(double x, DD& r) {
+  const double k = RoundHalfAway(x * kTwoOverPi);
+  const double head = x - k * kQuickHalfPi1;
+  r = Add(TwoSum(head, -(k * kQuickHalfPi2)), {-(k * kQuickHalfPi3), 0.0});
+  return static_cast<int>(static_cast<int64_t>(k) & 3);
+}
+
+// The sine and cosine of r, where x = quarter * pi/2 + r; `need` says which of x's are wanted,
+// and only the functions of r that give them are computed. First the quick reduction and the
+// table; when either does not settle the rounding, the exact reduction and the kernels, whose
+// results are the same wherever the quick way settles.
+enum class Need { kSine, kCosine, kBoth };
+struct QuarterSinCos {
+  int quarter = 0;
+  double sin = 0.0;
+  double cos = 0.0;
+};
+
+QuarterSinCos ReducedSinCos(double x, Need need) {
+  const auto sinOfR = [need](int quarter) {
+    return need == Need::kBoth || (need == Need::kSine) == ((quarter & 1) == 0);
+  };
+  const auto cosOfR = [need](int quarter) {
+    return need == Need::kBoth || (need == Need::kCosine) == ((quarter & 1) == 0);
+  };
+  QuarterSinCos out;
+  if (std::fabs(x) < kQuickReduceLimit) {
+    DD r{x, 0.0};
+    double error = 0.0;
+    if (std::fabs(x) > kQuarterPi.hi) {
+      out.quarter = QuickReduceQuarterTurns(x, r);
+      error = kQuickReduceError;
+    }
+    const NearTableValue near = NearTable(r);
+    if ((!sinOfR(out.quarter) || SinFromTable(near, error, out.sin)) &&
+        (!cosOfR(out.quarter) || CosFromTable(near, error, out.cos))) {
+      return out;
+    }
+  }
+  DD r;
+  out.quarter = ReduceQuarterTurns(x, r);
+  if (sinOfR(out.quarter)) out.sin = SinKernel(r);
+  if (cosOfR(out.quarter)) out.cos = CosKernel(r);
+  return out;
 }
 
 // atan(num / den), or pi/2 minus it (`complement`), or pi minus that (`fromLeft`), for
@@ -312,7 +381,7 @@ DD AtanUnit(DD t) {
 // settle; AtanUnit's full series decides then.
 bool QuickAtan(double num, double den, bool complement, bool fromLeft, double& result) {
   if (num < 0x1p-500) return false;  // products of the tiny would lose their exactness
-  const int k = static_cast<int>(std::round(num / den * 8));
+  const int k = static_cast<int>(RoundHalfAway(num / den * 8));
   const double c = k / 8.0;
   const DD n = Add({num, 0.0}, Neg(TwoProd(c, den)));
   const DD d = Add({den, 0.0}, TwoProd(c, num));
@@ -350,53 +419,47 @@ int ScaleTogether(double& a, double& b) {
 double PortableSin(double x) {
   if (!std::isfinite(x)) return x - x;  // NaN, as the C library
   if (x == 0.0) return x;               // keeps the sign of zero
-  DD r;
-  switch (ReduceQuarterTurns(x, r)) {
+  const QuarterSinCos q = ReducedSinCos(x, Need::kSine);
+  switch (q.quarter) {
     case 0:
-      return SinKernel(r);
+      return q.sin;
     case 1:
-      return CosKernel(r);
+      return q.cos;
     case 2:
-      return -SinKernel(r);
+      return -q.sin;
     default:
-      return -CosKernel(r);
+      return -q.cos;
   }
 }
 
 double PortableCos(double x) {
   if (!std::isfinite(x)) return x - x;
-  DD r;
-  switch (ReduceQuarterTurns(x, r)) {
+  const QuarterSinCos q = ReducedSinCos(x, Need::kCosine);
+  switch (q.quarter) {
     case 0:
-      return CosKernel(r);
+      return q.cos;
     case 1:
-      return -SinKernel(r);
+      return -q.sin;
     case 2:
-      return -CosKernel(r);
+      return -q.cos;
     default:
-      return SinKernel(r);
+      return q.sin;
   }
 }
 
 SineCosine PortableSinCos(double x) {
   if (!std::isfinite(x)) return {x - x, x - x};
   if (x == 0.0) return {x, 1.0};
-  DD r;
-  const int quarter = ReduceQuarterTurns(x, r);
-  const NearTableValue near = NearTable(r);
-  double s = 0.0;
-  double c = 0.0;
-  if (!SinFromTable(near, s)) s = SinSeriesKernel(r);
-  if (!CosFromTable(near, c)) c = CosSeriesKernel(r);
-  switch (quarter) {
+  const QuarterSinCos q = ReducedSinCos(x, Need::kBoth);
+  switch (q.quarter) {
     case 0:
-      return {s, c};
+      return {q.sin, q.cos};
     case 1:
-      return {c, -s};
+      return {q.cos, -q.sin};
     case 2:
-      return {-s, -c};
+      return {-q.sin, -q.cos};
     default:
-      return {-c, s};
+      return {-q.cos, q.sin};
   }
 }
 
