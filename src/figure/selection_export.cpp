@@ -1,5 +1,8 @@
 #include "figure/selection_export.h"
 
+#include <array>
+#include <vector>
+
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
@@ -76,10 +79,21 @@ void ForEachEntity(const SelectedEntities& e, Visitor&& visit) {
   }
 }
 
-// The extents pass: what each entity covers.
+// The base line of a text, lower left to lower right, as the record pass writes it.
+using BaseLine = std::array<Point, 2>;
+
+// The extents pass: what each entity covers. The base lines of the texts are kept in visiting
+// order, so that the record pass does not measure and turn every text a second time.
 struct ExtentsPass {
   Extents& box;
   size_t& count;
+  std::vector<BaseLine>& baseLines;
+
+  void AddText(const TextEntity& t, int anchor) {
+    const std::array<Point, 4> corners = TextBoxCorners(BoxOf(t), anchor, t.x, t.y);
+    for (const Point& p : corners) box.Add(p);
+    baseLines.push_back({corners[0], corners[1]});
+  }
 
   void operator()(const LineEntity& l) {
     box.Add(l.x1, l.y1);
@@ -96,7 +110,7 @@ struct ExtentsPass {
     ++count;
   }
   void operator()(const TextEntity& t) {
-    AddTextBox(box, BoxOf(t), t.anchor, t.x, t.y);
+    AddText(t, t.anchor);
     ++count;
   }
   void operator()(const PointEntity& p) {
@@ -110,8 +124,7 @@ struct ExtentsPass {
   void operator()(const DimensionEntity& d) {
     box.Add(d.line.x1, d.line.y1);
     box.Add(d.line.x2, d.line.y2);
-    const TextEntity& t = DimensionText(d);
-    AddTextBox(box, BoxOf(t), 0, t.x, t.y);
+    AddText(DimensionText(d), 0);
     ++count;
   }
   void operator()(const SolidLineEntity& s) {
@@ -169,7 +182,8 @@ FontStyle SplitFont(std::string_view font) {
 // The record pass: one figure-file record per entity, every point shifted by the centre.
 class RecordWriter {
  public:
-  RecordWriter(std::string& out, Point centre) : out_(out), centre_(centre) {}
+  RecordWriter(std::string& out, Point centre, const std::vector<BaseLine>& baseLines)
+      : out_(out), centre_(centre), baseLines_(baseLines) {}
 
   void operator()(const LineEntity& l) { Line(l, l.polylineNumber); }
   void operator()(const CircleEntity& c) {
@@ -284,12 +298,11 @@ class RecordWriter {
   }
 
   void Text(const TextEntity& t, int anchor) {
-    const TextBox box = BoxOf(t);
     const FontStyle font = SplitFont(t.fontName);
     Begin(figure::kText, 0, t.header, anchor + 1, TextFlags(t));
-    const std::array<Point, 4> corners = TextBoxCorners(box, anchor, t.x, t.y);
-    Xy(corners[0].x, corners[0].y);  // the base line, lower left to lower right
-    Xy(corners[1].x, corners[1].y);
+    const BaseLine& line = baseLines_[nextText_++];
+    Xy(line[0].x, line[0].y);
+    Xy(line[1].x, line[1].y);
     Integer(int64_t{t.sizeKind} + font.offset);
     Length(t.width);
     Length(t.height);
@@ -323,6 +336,8 @@ class RecordWriter {
 
   std::string& out_;
   Point centre_;
+  const std::vector<BaseLine>& baseLines_;
+  size_t nextText_ = 0;
 };
 
 // Writes the figure in pieces through `flush`, which gets the text written so far and clears it.
@@ -330,7 +345,9 @@ template <typename Flush>
 bool WriteFigure(const DrawingState& state, std::string& out, Flush&& flush) {
   Extents box;
   size_t count = 0;
-  ForEachEntity(state.entities, ExtentsPass{box, count});
+  std::vector<BaseLine> baseLines;
+  baseLines.reserve(state.entities.texts.size() + state.entities.dimensions.size());
+  ForEachEntity(state.entities, ExtentsPass{box, count, baseLines});
   const Point centre = box.Centre();
 
   AppendFixedText(out, figure::kLengthDecimals, box.minX() - centre.x);
@@ -351,7 +368,7 @@ bool WriteFigure(const DrawingState& state, std::string& out, Flush&& flush) {
   out.append("\r\n");
 
   bool ok = true;
-  RecordWriter writer(out, centre);
+  RecordWriter writer(out, centre, baseLines);
   ForEachEntity(state.entities, [&](const auto&... record) {
     if (!ok) return;
     writer(record...);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace gara {
@@ -10,6 +11,24 @@ namespace gara {
 namespace {
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Eight digits at p as a number, when all eight bytes are digits: the exchange file's
+// coordinates run to fifteen digits, and eight at a time halves the work of reading them.
+// The bytes are put together in order by hand, so the result does not depend on the byte order.
+bool ReadEightDigits(const char* p, uint64_t& value) {
+  uint64_t chunk = 0;
+  for (int i = 7; i >= 0; --i) chunk = (chunk << 8) | static_cast<unsigned char>(p[i]);
+  // Every byte 0x30..0x39: its high half is 3, and adding 6 keeps it so.
+  constexpr uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
+  if (((chunk & kHigh) | (((chunk + 0x0606060606060606u) & kHigh) >> 4)) != 0x3333333333333333u) {
+    return false;
+  }
+  chunk -= 0x3030303030303030u;                               // the first digit in the lowest byte
+  chunk = (chunk * 10 + (chunk >> 8)) & 0x00FF00FF00FF00FFu;  // pairs
+  chunk = (chunk * 100 + (chunk >> 16)) & 0x0000FFFF0000FFFFu;  // fours
+  value = (chunk * 10000 + (chunk >> 32)) & 0xFFFFFFFFu;        // eight
+  return true;
+}
 
 constexpr bool IsHexDigit(char c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -98,10 +117,23 @@ double TextToReal(std::string_view text) {
   size_t digits = 0;
   uint64_t mantissa = 0;  // exact while digits <= 19
   size_t fraction = 0;
+  // Past 19 digits the mantissa wraps the same way whether the digits come by eight or by one.
+  uint64_t eight = 0;
+  while (i + 8 <= text.size() && ReadEightDigits(text.data() + i, eight)) {
+    mantissa = mantissa * 100000000 + eight;
+    digits += 8;
+    i += 8;
+  }
   while (i < text.size() && IsDigit(text[i]))
     mantissa = mantissa * 10 + (text[i++] - '0'), ++digits;
   if (i < text.size() && text[i] == '.') {
     ++i;
+    while (i + 8 <= text.size() && ReadEightDigits(text.data() + i, eight)) {
+      mantissa = mantissa * 100000000 + eight;
+      digits += 8;
+      fraction += 8;
+      i += 8;
+    }
     while (i < text.size() && IsDigit(text[i])) {
       mantissa = mantissa * 10 + (text[i++] - '0');
       ++digits;

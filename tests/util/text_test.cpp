@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -111,6 +112,32 @@ INSTANTIATE_TEST_SUITE_P(
                       RealCase{"1.2.3", 0.0}, RealCase{"--1", 0.0}, RealCase{"\t1", 0.0},
                       RealCase{"1e999", 0.0}, RealCase{"-1e999", 0.0}, RealCase{"1e-999", 0.0},
                       RealCase{"2\x00"sv, 0.0}, RealCase{"１", 0.0}, RealCase{"1d5", 0.0}));
+
+// Runs of eight digits and more, on both sides of the point, with a byte that is not a digit
+// at every place of an eight-byte run: the same value as the general conversion, or no number.
+TEST(TextToReal, LongDigitRunsAsTheGeneralConversion) {
+  const std::string_view texts[] = {
+      "12345678",          "123456789",           "-1234.5678901234",
+      "4999.9999999999",   "0.12345678",          "12345678.87654321",
+      "123456789012345",   "1234567890123456",    "99999999999999999999",
+      "0.000000001234567", "98765432.1e-3",       "1234567812345678.5",
+      "00000000000000001", "18446744073709551616"};
+  for (std::string_view text : texts) {
+    double expected = 0;
+    std::from_chars(text.data() + (text[0] == '-'), text.data() + text.size(), expected);
+    if (text[0] == '-') expected = -expected;
+    EXPECT_EQ(TextToReal(text), expected) << text;
+  }
+  for (const char odd : {'/', ':', ' ', '.', 'e', '\x06', '\xff', '\0'}) {
+    for (size_t at = 0; at < 8; ++at) {
+      std::string text = "1234567812345678";
+      text[at + 4] = odd;
+      double expected = 0;  // no number, or for "e" an exponent far out of range
+      if (odd == '.') std::from_chars(text.data(), text.data() + text.size(), expected);
+      EXPECT_EQ(TextToReal(text), expected) << text;
+    }
+  }
+}
 
 TEST(TextToReal, NegativeZeroIsPlusZero) {
   EXPECT_FALSE(std::signbit(TextToReal("-0")));
