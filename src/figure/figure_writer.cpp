@@ -25,6 +25,18 @@ constexpr char kDigitPairs[201] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// `count` digits of v (below 10^count), leading zeros included, at `at`.
+[[gnu::always_inline]] inline void WriteDigits(char* at, int count, uint32_t v) {
+  int i = count;
+  for (; i >= 2; i -= 2) {
+    const uint32_t pair = v % 100;
+    v /= 100;
+    at[i - 2] = kDigitPairs[2 * pair];
+    at[i - 1] = kDigitPairs[2 * pair + 1];
+  }
+  if (i == 1) at[0] = static_cast<char>('0' + v);
+}
+
 // The figure files' common case, |value| < 2^60 at up to 12 decimals, without the general
 // formatting machinery: value = m * 2^e exactly, so value * 10^d = m * 5^d * 2^(e + d) is an
 // exact 128-bit product, shifted with rounding to nearest, ties to even, as printf rounds.
@@ -65,17 +77,13 @@ constexpr char kDigitPairs[201] =
   p = std::to_chars(p, buffer + sizeof buffer, whole / scale).ptr;
   uint64_t fraction = whole % scale;
   if (fraction != 0) {
-    // All the decimals, two at a time from the last, then the trailing zeros dropped; the
-    // fraction is not zero, so the point stays.
+    // All the decimals in two halves written side by side (each two digits at a time from its
+    // last), then the trailing zeros dropped; the fraction is not zero, so the point stays.
     *p = '.';
-    int i = decimals;
-    for (; i >= 2; i -= 2) {
-      const auto pair = static_cast<size_t>(fraction % 100);
-      fraction /= 100;
-      p[i - 1] = kDigitPairs[2 * pair];
-      p[i] = kDigitPairs[2 * pair + 1];
-    }
-    if (i == 1) p[1] = static_cast<char>('0' + fraction);
+    const int lowCount = decimals / 2;
+    const uint64_t lowScale = kPowersOf10[lowCount];
+    WriteDigits(p + 1, decimals - lowCount, static_cast<uint32_t>(fraction / lowScale));
+    WriteDigits(p + 1 + decimals - lowCount, lowCount, static_cast<uint32_t>(fraction % lowScale));
     p += decimals + 1;
     while (p[-1] == '0') --p;
   }

@@ -153,7 +153,7 @@ double TailPolynomial(const Coefficients& c, double z) {
 // `value` (hi + lo, within `error` of the true result) rounds to hi whichever way the error
 // goes: hi is then the correctly rounded result. The gaps to the neighbours of hi are its unit
 // in the last place, 2^(exponent - 52), but half of that below a power of two.
-bool RoundsSafely(DD value, double error) {
+[[gnu::always_inline]] inline bool RoundsSafely(DD value, double error) {
   uint64_t bits = 0;
   std::memcpy(&bits, &value.hi, sizeof bits);
   const uint64_t exponent = (bits >> 52) & 0x7ff;
@@ -193,7 +193,7 @@ struct NearTableValue {
   double cosMinusOne = 0, sinMinusH = 0;              // cos(h) - 1, sin(h) - h
 };
 
-NearTableValue NearTable(DD r) {
+[[gnu::always_inline]] inline NearTableValue NearTable(DD r) {
   NearTableValue v;
   const double j = RoundHalfAway(r.hi * kTableSteps);
   if (!(std::fabs(j) <= kTableLast)) return v;
@@ -219,7 +219,8 @@ NearTableValue NearTable(DD r) {
 // unless it lies very near a rounding midpoint, about one case in fifty.
 constexpr double kTableError = 0x1p-60;
 
-bool SinFromTable(const NearTableValue& v, double reductionError, double& result) {
+[[gnu::always_inline]] inline bool SinFromTable(const NearTableValue& v, double reductionError,
+                                                double& result) {
   if (!v.found) return false;
   const DD product = TwoProd(v.cosHi, v.h);
   // sin(a) (cos h - 1) + cos(a) (sin h - h), the low parts, and hLo cos(a + h).
@@ -232,7 +233,8 @@ bool SinFromTable(const NearTableValue& v, double reductionError, double& result
   return true;
 }
 
-bool CosFromTable(const NearTableValue& v, double reductionError, double& result) {
+[[gnu::always_inline]] inline bool CosFromTable(const NearTableValue& v, double reductionError,
+                                                double& result) {
   if (!v.found) return false;
   const DD product = TwoProd(-v.sinHi, v.h);
   // cos(a) (cos h - 1) - sin(a) (sin h - h), the low parts, and -hLo sin(a + h).
@@ -328,7 +330,7 @@ constexpr double kQuickReduceError = 0x1p-96;
 // ReduceQuarterTurns for |x| < 2^19 at a third of its cost, within kQuickReduceError of the
 // exact remainder: x - k p1 is exact (the two are within a factor of two), and so are k p2 and
 // their difference as a sum of two.
-int QuickReduceQuarterTurns(double x, DD& r) {
+[[gnu::always_inline]] inline int QuickReduceQuarterTurns(double x, DD& r) {
   const double k = RoundHalfAway(x * kTwoOverPi);
   const double head = x - k * kQuickHalfPi1;
   r = Add(TwoSum(head, -(k * kQuickHalfPi2)), {-(k * kQuickHalfPi3), 0.0});
