@@ -227,7 +227,10 @@ constexpr double kTableError = 0x1p-60;
   const double small =
       v.sinLo + (v.sinHi * v.cosMinusOne +
                  (v.cosHi * v.sinMinusH + (v.cosLo * v.h + v.hLo * (v.cosHi - v.sinHi * v.h))));
-  const DD value = Add(TwoSum(v.sinHi, product.hi), {product.lo + small, 0.0});
+  // The head's exact sum, then the rest added to its low part: that one rounding is below
+  // 2^-66 of the result.
+  const DD head = TwoSum(v.sinHi, product.hi);
+  const DD value = QuickTwoSum(head.hi, head.lo + (product.lo + small));
   if (!RoundsSafely(value, kTableError * std::fabs(value.hi) + reductionError)) return false;
   result = value.hi;
   return true;
@@ -241,7 +244,10 @@ constexpr double kTableError = 0x1p-60;
   const double small =
       v.cosLo + (v.cosHi * v.cosMinusOne -
                  (v.sinHi * v.sinMinusH + (v.sinLo * v.h + v.hLo * (v.sinHi + v.cosHi * v.h))));
-  const DD value = Add(TwoSum(v.cosHi, product.hi), {product.lo + small, 0.0});
+  // The head's exact sum, then the rest added to its low part: that one rounding is below
+  // 2^-66 of the result.
+  const DD head = TwoSum(v.cosHi, product.hi);
+  const DD value = QuickTwoSum(head.hi, head.lo + (product.lo + small));
   if (!RoundsSafely(value, kTableError * std::fabs(value.hi) + reductionError)) return false;
   result = value.hi;
   return true;
