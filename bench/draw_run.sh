@@ -5,6 +5,12 @@
 # writing that many numbers with std::to_chars at 15 significant digits, the floor of the job.
 #
 # Usage: bench/draw_run.sh [build dir]   (default build/release; build it first)
+#
+# Measured on 7 December 2026 on the shared 2-core build machine (load 1 to 3), four runs each,
+# the builds before and after alternating, run / floor:
+#   before (numbers written through the shortest digits): 1.51-1.92 wall, 1.43-1.83 processor
+#   after (15 digits rounded in exact integer arithmetic):  1.00-1.22 wall, 0.90-1.13 processor
+# Peak memory 297.7 MB = 1.05 x output + 14 MB; the output is the same byte for byte.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
