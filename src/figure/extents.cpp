@@ -46,8 +46,12 @@ void AddEllipseSamples(Extents& box, double cx, double cy, double r, double rati
                        double step, ParameterAt&& parameterAt) {
   constexpr int kRun = 18;
   constexpr int kRuns = kCurveSampleSteps / kRun;
-  const auto [st, ct] = PortableSinCos(tilt);
-  const auto [ss, cs] = PortableSinCos(step);
+  // Named copies, not structured bindings: the lambda below captures them, which not every
+  // compiler we build with accepts for bindings.
+  const SineCosine turn = PortableSinCos(tilt);
+  const double st = turn.sin, ct = turn.cos;
+  const SineCosine stepTurn = PortableSinCos(step);
+  const double ss = stepTurn.sin, cs = stepTurn.cos;
   double c[kRuns + 1];
   double s[kRuns + 1];
   for (int run = 0; run <= kRuns; ++run) {
