@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, then the same tests under AddressSanitizer
-# and UndefinedBehaviorSanitizer, a short fuzzing run of the Jw_cad archive reader, then the
-# 32-bit Windows build with its tests under Wine and the settings dialog clicked through.
+# and UndefinedBehaviorSanitizer, short fuzzing runs of the Jw_cad archive reader and the picture
+# writer, then the 32-bit Windows build with its tests under Wine and the settings dialog clicked
+# through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh
@@ -10,8 +11,8 @@ for preset in release sanitize; do
   cmake --build --preset "$preset" -j 2
   ctest --preset "$preset"
 done
-# The archive reader takes any bytes: fuzz it for a bounded time.
-./tests/fuzz/run.sh 25
+# The archive reader and the picture writer take any bytes: fuzz each for a bounded time.
+./tests/fuzz/run.sh 20
 
 ./scripts/install-windows-deps.sh
 wine_prefix="$PWD/build/windows/wineprefix"
