@@ -383,7 +383,7 @@ void CommandWriter::EmitDimension(std::string_view text, double x1, double y1, d
   Line distance;
   if (IsBlankText(text)) {
     // The measured length rounded half up to 8 decimals.
-    const double d = std::trunc(Distance(x1, y1, x2, y2) / 1e-8 + 0.5) * 1e-8;
+    const double d = QuantizeE8(Distance(x1, y1, x2, y2));
     distance.Number(d);
     if (!distance.finite()) return;
     text = distance.view();

@@ -418,7 +418,7 @@ class FigureShapes {
         // A blank value text stands for the measured length, as the program writes it.
         if (op.i != 0) {
           const double d = Distance(v[0], v[1], v[2], v[3]);
-          text = std::isfinite(d) ? NumberText(std::trunc(d / 1e-8 + 0.5) * 1e-8) : "";
+          text = std::isfinite(d) ? NumberText(QuantizeE8(d)) : "";
         }
         const SineCosine a = PortableSinCos(v[6]);
         const TextBox box =

@@ -18,9 +18,6 @@ Point AnchorOffset(int anchor, double w, double h) {
   return {w * 0.5 * (anchor % 3), h * 0.5 * (anchor / 3)};
 }
 
-// Rounds to a multiple of 1e-8, halves up; the zero test of the line intersection.
-double QuantizeE8(double v) { return std::trunc(v / 1e-8 + 0.5) * 1e-8; }
-
 bool WithinPiece(double v, double a, double b) {
   return v >= std::min(a, b) - kEpsilon && v <= std::max(a, b) + kEpsilon;
 }
@@ -28,6 +25,8 @@ bool WithinPiece(double v, double a, double b) {
 }  // namespace
 
 void SwapValues(double& a, double& b) { std::swap(a, b); }
+
+double QuantizeE8(double v) { return std::trunc(v / 1e-8 + 0.5) * 1e-8; }
 
 double RoundE10(double x) {
   const double r = std::trunc(std::fabs(x) / 1e-10 + 0.5) * 1e-10;

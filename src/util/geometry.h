@@ -26,6 +26,9 @@ Point EllipsePoint(double cx, double cy, double r, double ratio, double rot, dou
 Point EllipsePointDeg(double cx, double cy, double r, double ratio, double rotDeg, double tDeg);
 bool NearlyEqual(double a, double b);
 bool NearlySamePoint(double x1, double y1, double x2, double y2);
+// Rounds to a multiple of 1e-8, halves up: the zero test of the line intersection and the
+// measured length a dimension shows when its text is blank.
+double QuantizeE8(double v);
 
 // Anchor kinds 0..8 of a text box: lower left, lower centre, ... upper right; others act as 0.
 Point TextOrigin(int anchor, double x0, double y0, double w, double h, double angleDeg);
