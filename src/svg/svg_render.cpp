@@ -17,9 +17,8 @@ namespace gara::svg {
 
 namespace {
 
-constexpr double kPiValue = 3.14159265358979323846;
-constexpr double kTwoPi = 2 * kPiValue;
-constexpr double kToDegrees = 180 / kPiValue;
+constexpr double kTwoPi = 2 * kPi;
+constexpr double kToDegrees = 180 / kPi;
 
 // The unit is this part of the picture's larger side.
 constexpr double kUnitsPerSide = 600;
@@ -192,7 +191,7 @@ class Writer {
   // point, and SVG leaves such an arc out.
   void ArcTo(const double* v, double rx, double ry, double from, double sweep,
              bool backwards = false) {
-    if (sweep > kPiValue) {
+    if (sweep > kPi) {
       const double half = sweep / 2;
       ArcTo(v, rx, ry, from, half, backwards);
       ArcTo(v, rx, ry, backwards ? from - half : from + half, half, backwards);
@@ -214,9 +213,9 @@ class Writer {
     out_ += 'M';
     Pt(p.x, p.y);
   }
-  void LineTo(double x, double y) {
+  void LineTo(Point p) {
     out_ += " L";
-    Pt(x, y);
+    Pt(p.x, p.y);
   }
 
   void CurvePath(const Shape& s) {
@@ -234,13 +233,10 @@ class Writer {
     out_ += "<path d=\"";
     switch (static_cast<SolidForm>(s.form)) {
       case SolidForm::kSector:
-        MoveTo({v[0], v[1]});
-        LineTo(EllipseAt(v, v[2], v[3], start).x, EllipseAt(v, v[2], v[3], start).y);
-        ArcTo(v, v[2], v[3], start, sweep);
-        break;
       case SolidForm::kOutside:
-        MoveTo({v[9], v[10]});
-        LineTo(EllipseAt(v, v[2], v[3], start).x, EllipseAt(v, v[2], v[3], start).y);
+        // From the centre or the corner to the arc, and round it.
+        MoveTo(s.form == int32_t(SolidForm::kSector) ? Point{v[0], v[1]} : Point{v[9], v[10]});
+        LineTo(EllipseAt(v, v[2], v[3], start));
         ArcTo(v, v[2], v[3], start, sweep);
         break;
       case SolidForm::kRing:
@@ -252,8 +248,7 @@ class Writer {
           MoveTo(EllipseAt(v, v[7], v[8], start));
           ArcTo(v, v[7], v[8], start, sweep);
         } else {
-          const Point innerEnd = EllipseAt(v, v[7], v[8], start + sweep);
-          LineTo(innerEnd.x, innerEnd.y);
+          LineTo(EllipseAt(v, v[7], v[8], start + sweep));
           ArcTo(v, v[7], v[8], start + sweep, sweep, true);
         }
         break;
