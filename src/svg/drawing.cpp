@@ -42,10 +42,10 @@ bool Coordinates(std::initializer_list<double> values) {
 }
 bool Size(double v) { return std::isfinite(v) && v > 0 && v <= kMaxCoordinate; }
 
-Style LineStyle(const EntityHeader& h, uint32_t rgb) {
-  return {h.layerGroup, h.layer, rgb, h.lineType, h.lineWidth};
+// `rgb` is the entity's own colour, used when its colour number is 10 (solids only).
+Style LineStyle(const EntityHeader& h, int32_t rgb = 0) {
+  return {h.layerGroup, h.layer, ColourOf(h.colour, rgb), h.lineType, h.lineWidth};
 }
-Style LineStyle(const EntityHeader& h) { return LineStyle(h, ColourOf(h.colour, 0)); }
 
 Shape& Push(std::vector<Shape>& shapes, ShapeKind kind, const Style& style,
             std::initializer_list<double> values) {
@@ -297,34 +297,32 @@ void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& sha
     }
     case EntityType::kSolidLine: {
       const SolidLineEntity& e = all.solidLines[i];
-      AddLine(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), e.x1, e.y1, e.x2, e.y2,
-              1);
+      AddLine(shapes, LineStyle(e.header, e.rgb), e.x1, e.y1, e.x2, e.y2, 1);
       break;
     }
     case EntityType::kSolidTriangle: {
       const SolidTriangleEntity& e = all.solidTriangles[i];
-      AddSolidPolygon(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)),
-                      {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
+      AddSolidPolygon(shapes, LineStyle(e.header, e.rgb), {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
       break;
     }
     case EntityType::kSolidQuad: {
       const SolidQuadEntity& e = all.solidQuads[i];
-      AddSolidPolygon(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)),
+      AddSolidPolygon(shapes, LineStyle(e.header, e.rgb),
                       {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3, e.x4, e.y4});
       break;
     }
     case EntityType::kSolidSc:
     case EntityType::kSolidSe: {
       const SolidArcEntity& e = ref.type == EntityType::kSolidSc ? all.solidSc[i] : all.solidSe[i];
-      AddSolidCurve(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), ref.type, e.x,
-                    e.y, e.r, e.flatness, e.tilt, e.start, e.sweep, e.kind, 0);
+      AddSolidCurve(shapes, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
+                    e.start, e.sweep, e.kind, 0);
       break;
     }
     case EntityType::kSolidSo:
     case EntityType::kSolidSg: {
       const SolidRingEntity& e = ref.type == EntityType::kSolidSo ? all.solidSo[i] : all.solidSg[i];
-      AddSolidCurve(shapes, LineStyle(e.header, ColourOf(e.header.colour, e.rgb)), ref.type, e.x,
-                    e.y, e.r, e.flatness, e.tilt, e.start, e.sweep, 0, e.r2);
+      AddSolidCurve(shapes, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
+                    e.start, e.sweep, 0, e.r2);
       break;
     }
   }
@@ -342,8 +340,7 @@ class FigureShapes {
 
  private:
   Style LineStyle() const {
-    return {layerGroup_, layer_, colour_ == 10 ? ColourOf(10, rgb_) : ColourOf(colour_, 0),
-            lineType_, lineWidth_};
+    return {layerGroup_, layer_, ColourOf(colour_, rgb_), lineType_, lineWidth_};
   }
   Style PointStyle() const { return {layerGroup_, layer_, ColourOf(pointColour_, 0), 1, 0}; }
   Style TextStyle() const { return {layerGroup_, layer_, ColourOf(textColour_, 0), 1, 0}; }
