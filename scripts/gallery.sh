@@ -33,7 +33,7 @@ if [[ -z "$build$program$svg" ]]; then
 fi
 build="${build:-$root/build/release}"
 [[ -n "$program" ]] || program="$build/src/garanarabe"
-[[ -n "$svg" ]] || svg="$(find "$build" -name garanarabe-svg -type f -perm -u+x -print -quit 2>/dev/null)"
+[[ -n "$svg" ]] || svg="$build/src/garanarabe-svg"
 for tool in "$program" "$svg"; do
   if [[ -z "$tool" || ! -x "$tool" ]]; then
     echo "gallery.sh: the programs garanarabe and garanarabe-svg are not built in $build" >&2
