@@ -1,7 +1,6 @@
 #include "exchange/exchange_reader.h"
 
 #include <array>
-#include <cstring>
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_fields.h"
@@ -120,11 +119,6 @@ void ExchangeFields::Split(std::string_view line) {
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::memcmp(text.data(), prefix.data(), prefix.size()) == 0;
-}
-
 // K from its n-th character (1-based) to its end; empty when K is shorter.
 std::string_view From(std::string_view k, size_t n) {
   return k.size() >= n ? k.substr(n - 1) : std::string_view();
@@ -239,42 +233,42 @@ void TextSizeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) 
 // Rules 12 to 23: attribute lines. True when the line was one of them.
 bool AttributeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
   const int c = f.count();
-  if (StartsWith(k, "lgn")) {
+  if (k.starts_with("lgn")) {
     JoinName(f, 4, s.layerGroupNames[s.currentLayerGroup]);
     return true;
   }
-  if (StartsWith(k, "lyn")) {
+  if (k.starts_with("lyn")) {
     JoinName(f, 4, s.layerNames[s.currentLayerGroup * 16 + s.currentLayer]);
     return true;
   }
-  if (StartsWith(k, "lg")) {
+  if (k.starts_with("lg")) {
     LayerLine(k, s.firstSeen.lg, s.writingLayerGroup, s.currentLayerGroup);
     if (c >= 2) s.layerGroupValues[s.currentLayerGroup] = TextToInt(f[2]);
-  } else if (StartsWith(k, "ly")) {
+  } else if (k.starts_with("ly")) {
     LayerLine(k, s.firstSeen.ly, s.writingLayer, s.currentLayer);
     if (c >= 2) s.layerValues[s.currentLayerGroup * 16 + s.currentLayer] = TextToInt(f[2]);
-  } else if (StartsWith(k, "lc")) {
+  } else if (k.starts_with("lc")) {
     NumberedAttribute(k, s.firstSeen.lc, s.writingColour, s.currentColour);
     if (s.currentColour == 10 && c >= 2) s.currentRgb = TextToInt(f[2]);
-  } else if (StartsWith(k, "lt")) {
+  } else if (k.starts_with("lt")) {
     NumberedAttribute(k, s.firstSeen.lt, s.writingLineType, s.currentLineType);
-  } else if (StartsWith(k, "lw")) {
+  } else if (k.starts_with("lw")) {
     NumberedAttribute(k, s.firstSeen.lw, s.writingLineWidth, s.currentLineWidth);
     s.lineWidthPresent = true;
-  } else if (StartsWith(k, "cn$")) {
+  } else if (k.starts_with("cn$")) {
     // A font name holds blanks ("<ＭＳ ゴシック>"), which split the line: the fields are joined
     // again, as for layer names, so that the name is not cut at its first blank.
     JoinName(f, 4, s.currentFontName);
     if (s.writingFontName.empty()) s.writingFontName = s.currentFontName;
-  } else if (StartsWith(k, "cn")) {
+  } else if (k.starts_with("cn")) {
     TextSizeLine(f, k, s);
-  } else if (StartsWith(k, "cc")) {
+  } else if (k.starts_with("cc")) {
     const int32_t v = TextToInt(k.substr(2, 1));
     s.currentTextAnchor = v >= 0 && v <= 8 ? v : 0;
   } else if (k.size() == 2 && k[0] == 'z' && k[1] >= '1' && k[1] <= '5') {
     s.zFlags |= 1 << (k[1] - '1');
     return true;  // marks do not end a polyline run
-  } else if (StartsWith(k, "pn")) {
+  } else if (k.starts_with("pn")) {
     s.currentPointColour = TextToInt(From(k, 3));
   } else {
     return false;
@@ -329,8 +323,8 @@ void Dispatch(const ExchangeFields& f, DrawingState& s) {
   switch (k.empty() ? '\0' : k[0]) {
     case 'h':
       if (HeaderLine(f, k, s)) return;
-      if (StartsWith(k, "hp") && c >= 3) return DesignatedPointLine(f, k, s);
-      if (StartsWith(k, "hhp")) return DesignationNumberLine(k, s);
+      if (k.starts_with("hp") && c >= 3) return DesignatedPointLine(f, k, s);
+      if (k.starts_with("hhp")) return DesignationNumberLine(k, s);
       break;
     case 'b':
       if (k == "bz") {
