@@ -18,9 +18,7 @@ constexpr double kDegToRad = kPi / 180;
 // exists twice in memory.
 constexpr size_t kChunk = 1 << 16;
 
-const TextEntity& DimensionText(const DimensionEntity& d) { return d.text; }
-
-// The box of a text; the text of a dimension always stands on its lower-left corner.
+// The box of a text.
 TextBox BoxOf(const TextEntity& t) {
   return MeasureTextBox(t.textKind, t.text, t.width, t.height, t.spacing, t.dx, t.dy);
 }
@@ -124,7 +122,7 @@ struct ExtentsPass {
   void operator()(const DimensionEntity& d) {
     box.Add(d.line.x1, d.line.y1);
     box.Add(d.line.x2, d.line.y2);
-    AddText(DimensionText(d), 0);
+    AddText(d.text, 0);  // a dimension's text stands on its lower-left corner
     ++count;
   }
   void operator()(const SolidLineEntity& s) {
@@ -235,7 +233,7 @@ class RecordWriter {
     out_.push_back(',');  // the D line ends with an empty field
     End();
     Line(d.line, 0);
-    Text(DimensionText(d), 0);
+    Text(d.text, 0);
   }
   void operator()(const SolidLineEntity& s) {
     SolidCorners(s, {{s.x1, s.y1}, {s.x2, s.y2}, {s.x2, s.y2}, {s.x2, s.y2}});
