@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "util/path.h"
+
 namespace gara {
 
 // The characters that end a folder name in a path of this platform.
 #ifdef _WIN32
-inline constexpr std::string_view kPathSeparators = "\\/:";
+inline constexpr std::string_view kPathSeparators = kWindowsPathSeparators;
 #else
 inline constexpr std::string_view kPathSeparators = "/";
 #endif
@@ -25,9 +27,6 @@ struct ProgramPaths {
   std::string SelectionFigureFile() const { return programDir + "sel.txt"; }
 };
 
-// The folder part of `path` including its last separator; empty when there is none. With the
-// Windows separators, two-byte Shift-JIS characters are stepped over whole.
-std::string_view DirectoryPart(std::string_view path, std::string_view separators);
 // `path` with the extension of its file name replaced by `extension` (which starts with "."),
 // or with `extension` appended when the file name has none. A dot that starts the file name
 // (".profile") does not begin an extension.

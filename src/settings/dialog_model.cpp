@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "util/number_text.h"
+#include "util/path.h"
 #include "util/text.h"
 
 namespace gara {
@@ -36,21 +37,8 @@ int32_t ListSelection(int32_t value, std::span<const std::string_view> items) {
   return value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
 }
 
-std::string_view WindowsDirectoryPart(std::string_view path) {
-  size_t end = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto c = static_cast<unsigned char>(path[i]);
-    if (IsLeadByte(c)) {
-      ++i;  // the second byte may be "\" and is no separator
-    } else if (c == '\\' || c == '/' || c == ':') {
-      end = i + 1;
-    }
-  }
-  return path.substr(0, end);
-}
-
 bool HasJwsExtension(std::string_view path) {
-  const std::string_view name = path.substr(WindowsDirectoryPart(path).size());
+  const std::string_view name = path.substr(DirectoryPart(path, kWindowsPathSeparators).size());
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return false;
   const std::string_view extension = name.substr(dot);
@@ -172,7 +160,7 @@ DialogModel::KindChange DialogModel::ChangeFigureKind(int number, int32_t index)
 
 BrowseStart DialogModel::StartBrowse() const {
   const std::string& path = settings_.jwsFile.empty() ? programDir_ : settings_.jwsFile;
-  const std::string_view directory = WindowsDirectoryPart(path);
+  const std::string_view directory = DirectoryPart(path, kWindowsPathSeparators);
   return {std::string(directory), path.substr(directory.size())};
 }
 

@@ -51,9 +51,6 @@ struct BrowseStart {
   std::string fileName;
 };
 
-// The folder part of a Windows path (up to and including the last "\", "/" or ":"), aware of
-// Shift-JIS characters whose second byte is "\" (表, ソ).
-std::string_view WindowsDirectoryPart(std::string_view path);
 // True when the file name's extension is ".jws" in any letter case.
 bool HasJwsExtension(std::string_view path);
 

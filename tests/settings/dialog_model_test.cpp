@@ -389,26 +389,6 @@ TEST_F(DialogModelTest, KindChangeToNothingOrAnUnknownRowMeasuresNothing) {
   EXPECT_TRUE(measurer_.calls.empty());
 }
 
-TEST(WindowsPaths, DirectoryPartKnowsShiftJisSecondBytes) {
-  struct Case {
-    std::string_view path;
-    std::string_view directory;
-  } cases[] = {
-      {"C:\\jww\\a.jws", "C:\\jww\\"},
-      {"C:\\jww\\表.jws", "C:\\jww\\"},  // 表 ends in the byte "\"
-      {"C:\\ソ\\ソ", "C:\\ソ\\"},
-      {"C:/x/y.jws", "C:/x/"},
-      {"C:a.jws", "C:"},
-      {"a.jws", ""},
-      {"", ""},
-      {"\\\\server\\share\\f.jws", "\\\\server\\share\\"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(WindowsDirectoryPart(c.path), c.directory);
-  }
-}
-
 TEST(WindowsPaths, JwsExtensionInAnyLetterCase) {
   struct Case {
     std::string_view path;
