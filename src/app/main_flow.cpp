@@ -64,12 +64,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   run.useWritingColour = settings_.useWritingColour;
   run.useWritingLineType = settings_.useWritingLineType;
 
-  // Colour and line type are the writing values themselves, without conversion.
-  writer_.EmitLayerGroup(run.writingLayerGroup);
-  writer_.EmitLayer(run.writingLayer);
-  writer_.EmitLineColour(run.writingColour);
-  writer_.EmitLineType(run.writingLineType);
-  writer_.EmitLineWidth(run.writingLineWidth);
+  EmitWritingAttributes(run, writer_);
 
   const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.

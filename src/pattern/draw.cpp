@@ -19,13 +19,7 @@ class EmittingSink final : public LayoutSink {
   EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
       : out_(out), run_(run), placer_(placer) {}
 
-  void Attributes() override {
-    out_.EmitLayerGroup(run_.writingLayerGroup);
-    out_.EmitLayer(run_.writingLayer);
-    out_.EmitLineColour(run_.writingColour);
-    out_.EmitLineType(run_.writingLineType);
-    out_.EmitLineWidth(run_.writingLineWidth);
-  }
+  void Attributes() override { EmitWritingAttributes(run_, out_); }
   void Figure(int32_t kind, double x, double y, double angle) override {
     placer_.PlaceFigure(kind, x, y, angle, out_);
   }
@@ -43,6 +37,14 @@ class EmittingSink final : public LayoutSink {
 };
 
 }  // namespace
+
+void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
+  out.EmitLayerGroup(run.writingLayerGroup);
+  out.EmitLayer(run.writingLayer);
+  out.EmitLineColour(run.writingColour);
+  out.EmitLineType(run.writingLineType);
+  out.EmitLineWidth(run.writingLineWidth);
+}
 
 bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
                  bool skipCoincident) {

@@ -28,6 +28,10 @@ struct DrawInputs {
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
 };
 
+// The writing layer group, layer, colour, line type and line width, as they stand (no
+// conversion): before the first drawing and before every line of the layout.
+void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
+
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
 // Returns false, having emitted nothing, when the run would exceed kMaxFiguresPerRun or
