@@ -128,10 +128,8 @@ void LayoutSegment(const LayoutRow& row, std::span<const Point> points, int j, L
     if (c > 2) {
       const double offset = heights[k] - r;  // the neighbour's line above its own segment
       auto corner = [&](Point m, Point nPt, Point& target) {
-        const Point nrm = [&] {
-          const Point dir = Direction(nPt.x - m.x, nPt.y - m.y);
-          return Point{-dir.y, dir.x};
-        }();
+        const Point dir = Direction(nPt.x - m.x, nPt.y - m.y);
+        const Point nrm{-dir.y, dir.x};
         const Point m2 = Along(m, offset, nrm);
         const Point n2 = Along(nPt, offset, nrm);
         const Intersection hit = IntersectLines(s.x, s.y, t.x, t.y, m2.x, m2.y, n2.x, n2.y);
