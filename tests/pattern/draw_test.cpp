@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "pattern/pattern_test_support.h"
 #include "util/geometry.h"
 
 namespace gara {
 namespace {
 
-using testing::FigureFile;
+using testing::CrLf;
 using testing::MemoryFileSystem;
 using testing::OutputLines;
 using Lines = std::vector<std::string>;
@@ -35,7 +36,7 @@ struct DrawRun {
   void Figure(int records) {
     Lines lines = {"-5,-3,5,3", "1", "N," + std::to_string(records)};
     for (int i = 0; i < records; ++i) lines.push_back("L,0,0,2,1,1,0,0,-4,-2,4,2");
-    fs.files[kDir + "sel.txt"] = FigureFile(lines);
+    fs.files[kDir + "sel.txt"] = CrLf(lines);
   }
   bool Draw(int pointCount, bool skipCoincident) {
     CommandWriter out(buffer, state);

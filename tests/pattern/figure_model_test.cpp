@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/test_files.h"
 #include "figure/figure_format.h"
 #include "pattern/pattern_test_support.h"
 #include "pattern/place_figure.h"
@@ -18,7 +19,7 @@
 namespace gara {
 namespace {
 
-using testing::FigureFile;
+using testing::CrLf;
 using testing::MemoryFileSystem;
 using testing::OutputLines;
 using Lines = std::vector<std::string>;
@@ -49,7 +50,7 @@ std::string Figure(const std::string& extents, const Lines& records, int count =
   Lines lines = {extents, kScales, "N," + std::to_string(count < 0 ? records.size() : count)};
   lines.insert(lines.end(), records.begin(), records.end());
   lines.push_back("BD,0");
-  return FigureFile(lines);
+  return CrLf(lines);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -268,22 +269,22 @@ TEST(RecordTest, RepeatedCopiesWriteOnlyChangedAttributes) {
 }
 
 TEST(RecordTest, CountBeyondTheRecordsStopsQuietly) {
-  const std::string file = FigureFile(
-      {"-5,-5,5,5", kScales, "N,3", "L,0,0,2,1,1,0,0,-5,0,5,0", "L,0,0,2,1,1,0,0,-5,1,5,1"});
+  const std::string file =
+      CrLf({"-5,-5,5,5", kScales, "N,3", "L,0,0,2,1,1,0,0,-5,0,5,0", "L,0,0,2,1,1,0,0,-5,1,5,1"});
   EXPECT_EQ(PlaceCopies(file, kFigureAttributes, {{0, 0, 0}}),
             (Lines{"lg0", "ly2", "lc1", "lt1", "-5 0 5 0", "-5 1 5 1"}));
 }
 
 TEST(RecordTest, ZeroOrNegativeCountPlacesNothing) {
   for (const char* count : {"N,0", "N,-4", "N,x", "N", "N,2.5"}) {
-    const std::string file = FigureFile({"-5,-5,5,5", kScales, count, "L,0,0,2,1,1,0,0,-5,0,5,0"});
+    const std::string file = CrLf({"-5,-5,5,5", kScales, count, "L,0,0,2,1,1,0,0,-5,0,5,0"});
     EXPECT_TRUE(PlaceCopies(file, kFigureAttributes, {{0, 0, 0}}).empty()) << count;
   }
 }
 
 TEST(RecordTest, MissingOrShortFirstLinePlacesNothing) {
   for (const std::string& first : {std::string("-5,-5,5"), std::string(""), std::string("a")}) {
-    const std::string file = FigureFile({first, kScales, "N,1", "L,0,0,2,1,1,0,0,-5,0,5,0"});
+    const std::string file = CrLf({first, kScales, "N,1", "L,0,0,2,1,1,0,0,-5,0,5,0"});
     EXPECT_TRUE(PlaceCopies(file, kFigureAttributes, {{0, 0, 0}}).empty()) << first;
   }
   EXPECT_TRUE(PlaceCopies("", kFigureAttributes, {{0, 0, 0}}).empty());
@@ -346,12 +347,11 @@ TEST(BadInputTest, OverflowingAnglesDropTheEntity) {
 }
 
 TEST(BadInputTest, HugeCountWithFewRecordsEnds) {
-  const std::string file =
-      FigureFile({"-5,-5,5,5", kScales, "N,2147483647", "L,0,0,2,1,1,0,0,-5,0,5,0"});
+  const std::string file = CrLf({"-5,-5,5,5", kScales, "N,2147483647", "L,0,0,2,1,1,0,0,-5,0,5,0"});
   EXPECT_EQ(PlaceCopies(file, kFigureAttributes, {{0, 0, 0}}).size(), 5u);
   // Beyond 32 bits the count is no number at all.
   const std::string beyond =
-      FigureFile({"-5,-5,5,5", kScales, "N,99999999999", "L,0,0,2,1,1,0,0,-5,0,5,0"});
+      CrLf({"-5,-5,5,5", kScales, "N,99999999999", "L,0,0,2,1,1,0,0,-5,0,5,0"});
   EXPECT_TRUE(PlaceCopies(beyond, kFigureAttributes, {{0, 0, 0}}).empty());
 }
 
@@ -700,7 +700,7 @@ TEST(EquivalenceTest, FileEndingAfterEveryLine) {
   all.insert(all.end(), kTrickyRecords.begin(), kTrickyRecords.end());
   const RunContext run = Switches(false, false, false, false);
   for (size_t n = 0; n <= all.size(); ++n) {
-    const std::string file = FigureFile(Lines(all.begin(), all.begin() + n));
+    const std::string file = CrLf(Lines(all.begin(), all.begin() + n));
     ASSERT_EQ(ModelImage(file, run), ReferenceImage(file, run)) << n << " lines";
     // A last line without its line end is still a line.
     std::string open = file;

@@ -45,11 +45,4 @@ inline std::vector<std::string> OutputLines(const OutputBuffer& buffer) {
   return lines;
 }
 
-// Lines of a figure file joined with CR LF.
-inline std::string FigureFile(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const auto& l : lines) out += l + "\r\n";
-  return out;
-}
-
 }  // namespace gara::testing
