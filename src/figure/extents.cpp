@@ -77,8 +77,6 @@ void AddEllipseSamples(Extents& box, double cx, double cy, double r, double rati
   for (const Point& p : points) box.Add(p);
 }
 
-double DegToRad(double deg) { return deg / 180.0 * kPi; }
-
 }  // namespace
 
 void AddArcSamplesDeg(Extents& box, double cx, double cy, double r, double ratio, double tiltDeg,
@@ -112,22 +110,12 @@ Point TextBoxCorner(const TextBox& box, int anchor, double x, double y, int toAn
   return ConvertTextAnchor(anchor, toAnchor, x, y, box.length, box.height, box.angleDeg);
 }
 
-namespace {
-
-// The position of anchor kind k in the unturned box, from its lower-left corner.
-Point AnchorOffset(int k, double w, double h) {
-  if (k < 0 || k > 8) k = 0;
-  return {w * 0.5 * (k % 3), h * 0.5 * (k / 3)};
-}
-
-}  // namespace
-
 std::array<Point, 4> TextBoxCorners(const TextBox& box, int anchor, double x, double y) {
   // ConvertTextAnchor for the four corners with the box's sine and cosine taken once; the
   // operations are those of RotatePoint, so the corners are the same to the last bit.
   const double angle = DegToRad(box.angleDeg);
   const auto [s, c] = PortableSinCos(angle);
-  const Point from = AnchorOffset(anchor, box.length, box.height);
+  const Point from = TextAnchorOffset(anchor, box.length, box.height);
   const double ox = x + c * ((x - from.x) - x) - s * ((y - from.y) - y);
   const double oy = y + s * ((x - from.x) - x) + c * ((y - from.y) - y);
   std::array<Point, 4> corners;
@@ -137,7 +125,7 @@ std::array<Point, 4> TextBoxCorners(const TextBox& box, int anchor, double x, do
       corners[i] = {x, y};
       continue;
     }
-    const Point to = AnchorOffset(kinds[i], box.length, box.height);
+    const Point to = TextAnchorOffset(kinds[i], box.length, box.height);
     corners[i] = {ox + (0 + c * (to.x - 0) - s * (to.y - 0)),
                   oy + (0 + s * (to.x - 0) + c * (to.y - 0))};
   }

@@ -10,14 +10,6 @@ namespace gara {
 
 namespace {
 
-double DegToRad(double deg) { return deg / 180.0 * kPi; }
-
-// The anchor's position in the unturned box, measured from its lower-left corner.
-Point AnchorOffset(int anchor, double w, double h) {
-  if (anchor < 0 || anchor > 8) anchor = 0;
-  return {w * 0.5 * (anchor % 3), h * 0.5 * (anchor / 3)};
-}
-
 bool WithinPiece(double v, double a, double b) {
   return v >= std::min(a, b) - kEpsilon && v <= std::max(a, b) + kEpsilon;
 }
@@ -85,7 +77,7 @@ bool NearlySamePoint(double x1, double y1, double x2, double y2) {
 }
 
 Point TextOrigin(int anchor, double x0, double y0, double w, double h, double angleDeg) {
-  const Point a = AnchorOffset(anchor, w, h);
+  const Point a = TextAnchorOffset(anchor, w, h);
   return RotatePointDeg(x0 - a.x, y0 - a.y, x0, y0, angleDeg);
 }
 
@@ -93,7 +85,7 @@ Point ConvertTextAnchor(int fromAnchor, int toAnchor, double x0, double y0, doub
                         double angleDeg) {
   if (fromAnchor == toAnchor) return {x0, y0};
   const Point o = TextOrigin(fromAnchor, x0, y0, w, h, angleDeg);
-  const Point a = AnchorOffset(toAnchor, w, h);
+  const Point a = TextAnchorOffset(toAnchor, w, h);
   const Point d = RotatePointDeg(a.x, a.y, 0, 0, angleDeg);
   return {o.x + d.x, o.y + d.y};
 }

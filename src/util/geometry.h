@@ -15,6 +15,7 @@ struct Point {
 };
 
 void SwapValues(double& a, double& b);
+inline double DegToRad(double deg) { return deg / 180.0 * kPi; }
 double RoundE10(double x);
 double Distance(double x1, double y1, double x2, double y2);
 double LineAngle(double dx, double dy);     // [0, 2pi)
@@ -31,6 +32,11 @@ bool NearlySamePoint(double x1, double y1, double x2, double y2);
 double QuantizeE8(double v);
 
 // Anchor kinds 0..8 of a text box: lower left, lower centre, ... upper right; others act as 0.
+// The anchor's position in the unturned box, measured from its lower-left corner.
+inline Point TextAnchorOffset(int anchor, double w, double h) {
+  if (anchor < 0 || anchor > 8) anchor = 0;
+  return {w * 0.5 * (anchor % 3), h * 0.5 * (anchor / 3)};
+}
 Point TextOrigin(int anchor, double x0, double y0, double w, double h, double angleDeg);
 Point ConvertTextAnchor(int fromAnchor, int toAnchor, double x0, double y0, double w, double h,
                         double angleDeg);
