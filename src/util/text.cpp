@@ -30,6 +30,20 @@ bool ReadEightDigits(const char* p, uint64_t& value) {
   return true;
 }
 
+// The run of digits at text[i], appended to `mantissa` (exact while it holds at most 19 digits);
+// moves i past the run and returns its length. Past 19 digits the mantissa wraps the same way
+// whether the digits come by eight or by one.
+size_t ReadDigitRun(std::string_view text, size_t& i, uint64_t& mantissa) {
+  const size_t start = i;
+  uint64_t eight = 0;
+  while (i + 8 <= text.size() && ReadEightDigits(text.data() + i, eight)) {
+    mantissa = mantissa * 100000000 + eight;
+    i += 8;
+  }
+  while (i < text.size() && IsDigit(text[i])) mantissa = mantissa * 10 + (text[i++] - '0');
+  return i - start;
+}
+
 constexpr bool IsHexDigit(char c) {
   return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
@@ -114,31 +128,13 @@ double TextToReal(std::string_view text) {
   }
   // Shape check first: from_chars alone would also take "inf", "nan" and hex floats.
   size_t i = 0;
-  size_t digits = 0;
   uint64_t mantissa = 0;  // exact while digits <= 19
+  size_t digits = ReadDigitRun(text, i, mantissa);
   size_t fraction = 0;
-  // Past 19 digits the mantissa wraps the same way whether the digits come by eight or by one.
-  uint64_t eight = 0;
-  while (i + 8 <= text.size() && ReadEightDigits(text.data() + i, eight)) {
-    mantissa = mantissa * 100000000 + eight;
-    digits += 8;
-    i += 8;
-  }
-  while (i < text.size() && IsDigit(text[i]))
-    mantissa = mantissa * 10 + (text[i++] - '0'), ++digits;
   if (i < text.size() && text[i] == '.') {
     ++i;
-    while (i + 8 <= text.size() && ReadEightDigits(text.data() + i, eight)) {
-      mantissa = mantissa * 100000000 + eight;
-      digits += 8;
-      fraction += 8;
-      i += 8;
-    }
-    while (i < text.size() && IsDigit(text[i])) {
-      mantissa = mantissa * 10 + (text[i++] - '0');
-      ++digits;
-      ++fraction;
-    }
+    fraction = ReadDigitRun(text, i, mantissa);
+    digits += fraction;
   }
   if (digits == 0) return 0.0;
   // The common case of the exchange file, such as 1234.5678901234: up to 15 digits and no
