@@ -141,12 +141,12 @@ constexpr DD Polynomial(const Coefficients& c, DD z) {
 constexpr DD SinSeries(DD r) { return Mul(r, Polynomial(kSinCoefficients, Mul(r, r))); }
 constexpr DD CosSeries(DD r) { return Polynomial(kCosCoefficients, Mul(r, r)); }
 
-// The tail c[3] + c[4] z + ... in plain doubles: it weighs less than 2^-12 of the result, and
-// the terms past c[10] less than 2^-70.
+// The tail c[first] + c[first + 1] z + ... of a series in plain doubles: from c[3] the sine's
+// and cosine's weigh less than 2^-12 of the result, and the terms past c[10] less than 2^-70.
 constexpr int kTailTerms = 11;
-double TailPolynomial(const Coefficients& c, double z) {
+double TailPolynomial(const Coefficients& c, int first, double z) {
   double p = c[kTailTerms - 1].hi;
-  for (int n = kTailTerms - 2; n >= 3; --n) p = p * z + c[n].hi;
+  for (int n = kTailTerms - 2; n >= first; --n) p = p * z + c[n].hi;
   return p;
 }
 
@@ -264,7 +264,7 @@ double SinSeriesKernel(DD r) {
   const double z = x2.hi;
   // sin(x + lo) = sin(x) + lo cos(x), and cos(x) = 1 - z/2 + z^2/24 to well below the bound.
   const double small =
-      x5.hi * z * TailPolynomial(kSinCoefficients, z) + r.lo * (1.0 - z * (0.5 - z / 24.0));
+      x5.hi * z * TailPolynomial(kSinCoefficients, 3, z) + r.lo * (1.0 - z * (0.5 - z / 24.0));
   const DD value = Add(
       Add({x, 0.0}, Add(Mul(x3, kSinCoefficients[1]), Mul(x5, kSinCoefficients[2]))), {small, 0.0});
   // The tail's rounding errors stay below 2^-62 |x| for |x| <= pi/4; four times that is safe.
@@ -278,7 +278,8 @@ double CosSeriesKernel(DD r) {
   const DD x4 = Mul(x2, x2);
   const double z = x2.hi;
   // cos(x + lo) = cos(x) - lo sin(x), and sin(x) = x (1 - z/6) to well below the bound.
-  const double small = x4.hi * z * TailPolynomial(kCosCoefficients, z) - r.lo * x * (1.0 - z / 6.0);
+  const double small =
+      x4.hi * z * TailPolynomial(kCosCoefficients, 3, z) - r.lo * x * (1.0 - z / 6.0);
   const DD value =
       Add(Add({1.0, 0.0}, Add(Mul(x2, kCosCoefficients[1]), Mul(x4, kCosCoefficients[2]))),
           {small, 0.0});
@@ -401,9 +402,7 @@ bool QuickAtan(double num, double den, bool complement, bool fromLeft, double& r
   // atan(u) = u + u^3 (c1 + c2 u^2 + ...), |u| <= 1/16: the terms past u weigh less than 2^-9
   // of it, so their doubles' rounding errors stay below 2^-60 |u|, as does leaving out u.lo.
   const double z = u.hi * u.hi;
-  double tail = kAtanCoefficients[kTailTerms - 1].hi;
-  for (int i = kTailTerms - 2; i >= 1; --i) tail = tail * z + kAtanCoefficients[i].hi;
-  const double small = u.hi * z * tail + u.lo;
+  const double small = u.hi * z * TailPolynomial(kAtanCoefficients, 1, z) + u.lo;
   DD a = Add(Add(kAtanEighths[k], {u.hi, 0.0}), {small, 0.0});
   if (complement) a = Add(kHalfPi, Neg(a));
   if (fromLeft) a = Add(kPi, Neg(a));
