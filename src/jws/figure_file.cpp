@@ -7,6 +7,7 @@
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
+#include "jws/blocks.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
@@ -20,7 +21,6 @@ using figure::kLengthDecimals;
 constexpr uint16_t kVerticalFlag = 0x20;
 constexpr uint16_t kOtherTextKindFlags =
     0x4000 | 0x10 | 0x100 | 0x200 | 0x400 | 0x1000 | 0x40 | 0x80 | 0x8000;
-constexpr uint8_t kPolygonSolidMax = 100;
 
 // One record line at a time, field by field; remembers whether any real was not finite.
 class RecordWriter {
@@ -126,7 +126,7 @@ class FigureMaker {
       case EntityKind::kSolid:
         return WithScale(doc_.solids[e.index].c, [&] { SolidRecord(doc_.solids[e.index]); });
       case EntityKind::kBlock:
-        return true;  // the program cannot place blocks
+        return true;  // expanded before the mapping
     }
     return true;
   }
@@ -278,6 +278,15 @@ bool IsVerticalText(uint16_t flags) {
   return (flags & kVerticalFlag) != 0 && (flags & kOtherTextKindFlags) == 0;
 }
 
-FigureFileResult MakeFigureFile(const Document& doc) { return FigureMaker(doc).Make(); }
+FigureFileResult MakeFigureFile(const Document& doc) {
+  if (!HasBlockInserts(doc)) return FigureMaker(doc).Make();
+  const ExpandResult expanded = ExpandBlocks(doc);
+  if (!expanded.document) {
+    FigureFileResult result;
+    result.error = expanded.error;
+    return result;
+  }
+  return FigureMaker(*expanded.document).Make();
+}
 
 }  // namespace gara::jws
