@@ -233,6 +233,16 @@ INSTANTIATE_TEST_SUITE_P(Samples, CorpusTest, ::testing::ValuesIn(kSamples),
                            return out;
                          });
 
+// The gallery's figure with blocks is the converter's output for a corpus drawing.
+TEST(GalleryCase, FigureIsTheConvertersOutput) {
+  const jws::ReadResult r = jws::ReadArchive(ReadData("ezjww_sqr-circle-blocks.jww"));
+  ASSERT_TRUE(r.ok());
+  const jws::FigureFileResult f = jws::MakeFigureFile(*r.document);
+  ASSERT_TRUE(f.ok) << f.error;
+  EXPECT_EQ(ReadData("../../../docs/gallery/cases/figure-blocks/jws.txt"), f.text)
+      << "regenerate it with kvx (see its LICENSE.md)";
+}
+
 // The dialog's GUI test converts this file with the real converter; it must stay what the
 // tests' writer makes (regenerate it from testing::GuiFigureJws() when that changes).
 TEST(GuiFigure, CommittedFileIsTheWritersOutput) {
