@@ -248,64 +248,53 @@ class Expander {
     return true;
   }
 
-  template <typename T>
-  void Push(EntityKind kind, std::vector<T>& v, T&& value) {
-    v.push_back(std::move(value));
-    out_.entities.push_back({kind, static_cast<uint32_t>(v.size() - 1)});
+  // A copy of entity `e` of `from`, transformed by `map`, placed, appended to the main list.
+  template <typename T, typename Map>
+  void Copy(EntityRef e, const std::vector<T>& from, std::vector<T>& to, const Common& insert,
+            Map map) {
+    T value = from[e.index];
+    map(value);
+    Place(value.c, insert);
+    to.push_back(std::move(value));
+    out_.entities.push_back({e.kind, static_cast<uint32_t>(to.size() - 1)});
   }
 
   void Emit(size_t def, const Affine& m, const Common& insert) {
     for (const EntityRef e : doc_.blocks[def].entities) {
       switch (e.kind) {
-        case EntityKind::kLine: {
-          Line l = doc_.lines[e.index];
-          MapLine(m, l);
-          Place(l.c, insert);
-          Push(e.kind, out_.lines, std::move(l));
+        case EntityKind::kLine:
+          Copy(e, doc_.lines, out_.lines, insert, [&](Line& l) { MapLine(m, l); });
           break;
-        }
-        case EntityKind::kArc: {
-          Arc a = doc_.arcs[e.index];
-          MapCurve(m, a.cx, a.cy, a.radius, a.flatness, a.tilt, a.start, a.sweep);
-          Place(a.c, insert);
-          Push(e.kind, out_.arcs, std::move(a));
+        case EntityKind::kArc:
+          Copy(e, doc_.arcs, out_.arcs, insert, [&](Arc& a) {
+            MapCurve(m, a.cx, a.cy, a.radius, a.flatness, a.tilt, a.start, a.sweep);
+          });
           break;
-        }
-        case EntityKind::kPoint: {
-          PointEntity p = doc_.points[e.index];
-          MapPoint(m, p);
-          Place(p.c, insert);
-          Push(e.kind, out_.points, std::move(p));
+        case EntityKind::kPoint:
+          Copy(e, doc_.points, out_.points, insert, [&](PointEntity& p) { MapPoint(m, p); });
           break;
-        }
-        case EntityKind::kText: {
-          Text t = doc_.texts[e.index];
-          MapText(m, t);
-          Place(t.c, insert);
-          Push(e.kind, out_.texts, std::move(t));
+        case EntityKind::kText:
+          Copy(e, doc_.texts, out_.texts, insert, [&](Text& t) { MapText(m, t); });
           break;
-        }
-        case EntityKind::kDimension: {
-          Dimension d = doc_.dimensions[e.index];
-          MapLine(m, d.line);
-          MapText(m, d.text);
-          for (Line& l : d.extensionLines) MapLine(m, l);
-          for (PointEntity& p : d.points) MapPoint(m, p);
-          Place(d.c, insert);
-          Place(d.line.c, insert);
-          Place(d.text.c, insert);
-          for (Line& l : d.extensionLines) Place(l.c, insert);
-          for (PointEntity& p : d.points) Place(p.c, insert);
-          Push(e.kind, out_.dimensions, std::move(d));
+        case EntityKind::kDimension:
+          Copy(e, doc_.dimensions, out_.dimensions, insert, [&](Dimension& d) {
+            MapLine(m, d.line);
+            MapText(m, d.text);
+            Place(d.line.c, insert);
+            Place(d.text.c, insert);
+            for (Line& l : d.extensionLines) {
+              MapLine(m, l);
+              Place(l.c, insert);
+            }
+            for (PointEntity& p : d.points) {
+              MapPoint(m, p);
+              Place(p.c, insert);
+            }
+          });
           break;
-        }
-        case EntityKind::kSolid: {
-          Solid s = doc_.solids[e.index];
-          MapSolid(m, s);
-          Place(s.c, insert);
-          Push(e.kind, out_.solids, std::move(s));
+        case EntityKind::kSolid:
+          Copy(e, doc_.solids, out_.solids, insert, [&](Solid& s) { MapSolid(m, s); });
           break;
-        }
         case EntityKind::kBlock: {
           const BlockInsert& b = doc_.inserts[e.index];
           Emit(byNumber_.at(b.definition), Compose(m, InsertTransform(b)), insert);

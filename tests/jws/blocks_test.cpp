@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "jws/archive_writer.h"
 #include "jws/blocks.h"
 #include "util/geometry.h"
 
@@ -15,25 +16,18 @@ namespace {
 
 using jws::EntityKind;
 
-jws::EntityRef AddInsert(jws::Document& doc, uint32_t definition, double x = 0, double y = 0,
-                         double sx = 1, double sy = 1, double rotation = 0, uint16_t group = 0) {
-  jws::BlockInsert b;
-  b.c.layerGroup = group;
-  b.c.layer = 7;
-  b.x = x;
-  b.y = y;
-  b.scaleX = sx;
-  b.scaleY = sy;
-  b.rotation = rotation;
-  b.definition = definition;
-  doc.inserts.push_back(b);
-  return {EntityKind::kBlock, static_cast<uint32_t>(doc.inserts.size() - 1)};
-}
-
 template <typename T>
 jws::EntityRef AddTo(std::vector<T>& v, EntityKind kind, const T& value) {
   v.push_back(value);
   return {kind, static_cast<uint32_t>(v.size() - 1)};
+}
+
+// An insert on layer 7 of layer group `group`.
+jws::EntityRef AddInsert(jws::Document& doc, uint32_t definition, double x = 0, double y = 0,
+                         double sx = 1, double sy = 1, double rotation = 0, uint16_t group = 0) {
+  return AddTo(
+      doc.inserts, EntityKind::kBlock,
+      jws::BlockInsert{testing::MakeCommon(group, 7, 0, 0), x, y, sx, sy, rotation, definition});
 }
 
 jws::BlockDefinition& AddDefinition(jws::Document& doc, uint32_t number) {
@@ -74,22 +68,9 @@ class BlockTransform : public ::testing::TestWithParam<Case> {};
 TEST_P(BlockTransform, EveryEntityLiesWhereTheTransformedPointsLie) {
   const Case& c = GetParam();
   jws::Document doc;
-  jws::Arc arc;
-  arc.c.colour = 3;
-  arc.c.layerGroup = 5;
-  arc.cx = 3;
-  arc.cy = 1;
-  arc.radius = 2;
-  arc.flatness = 0.5;
-  arc.tilt = 0.4;
-  arc.start = 0.3;
-  arc.sweep = -2.0;
-  jws::Arc circle;
-  circle.cx = -1;
-  circle.radius = 1.5;
-  circle.start = -0.8;
-  circle.sweep = 2 * kPi;
-  circle.fullCircle = 1;
+  // Centre (3, 1), radius 2, start 0.3, sweep -2, tilt 0.4, flatness 0.5; on layer group 5.
+  const jws::Arc arc{testing::MakeCommon(5, 0, 3, 0), 3, 1, 2, 0.3, -2.0, 0.4, 0.5, 0};
+  const jws::Arc circle{{}, -1, 0, 1.5, -0.8, 2 * kPi, 0, 1, 1};
   jws::Text text;
   text.x1 = 1;
   text.y1 = 1;
