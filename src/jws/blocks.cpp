@@ -185,15 +185,20 @@ class Expander {
     out_ = doc_;
     out_.entities.clear();
     out_.entities.reserve(doc_.entities.size() + total);
-    for (const EntityRef e : doc_.entities) {
+    sources_.reserve(doc_.entities.size() + total);
+    for (size_t i = 0; i < doc_.entities.size(); ++i) {
+      const EntityRef e = doc_.entities[i];
+      source_ = static_cast<uint32_t>(i);
       if (e.kind != EntityKind::kBlock) {
         out_.entities.push_back(e);
+        sources_.push_back(source_);
         continue;
       }
       const BlockInsert& b = doc_.inserts[e.index];
       Emit(byNumber_.at(b.definition), InsertTransform(b), b.c);
     }
     result.document = std::move(out_);
+    result.sources = std::move(sources_);
     return result;
   }
 
@@ -257,6 +262,7 @@ class Expander {
     Place(value.c, insert);
     to.push_back(std::move(value));
     out_.entities.push_back({e.kind, static_cast<uint32_t>(to.size() - 1)});
+    sources_.push_back(source_);
   }
 
   void Emit(size_t def, const Affine& m, const Common& insert) {
@@ -308,6 +314,8 @@ class Expander {
   std::unordered_map<uint32_t, size_t> byNumber_;  // the first definition of a number counts
   std::vector<Info> info_;
   Document out_;
+  std::vector<uint32_t> sources_;
+  uint32_t source_ = 0;  // the main-list entity being expanded
   std::string error_;
 };
 

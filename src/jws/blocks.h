@@ -30,6 +30,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "jws/document.h"
 
@@ -43,6 +44,7 @@ inline constexpr size_t kMaxExpandedEntities = 100000;
 
 struct ExpandResult {
   std::optional<Document> document;  // set on success
+  std::vector<uint32_t> sources;     // per entity of its main list: the index it came from
   std::string error;                 // one line, when it failed
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "figure/extents.h"
 #include "figure/figure_format.h"
@@ -64,6 +65,12 @@ class RecordWriter {
 class FigureMaker {
  public:
   explicit FigureMaker(const Document& doc) : doc_(doc), w_(records_) {}
+  // `doc` expanded from `original`: errors name the original's entity.
+  FigureMaker(const Document& doc, const Document& original, const std::vector<uint32_t>& sources)
+      : FigureMaker(doc) {
+    original_ = &original;
+    sources_ = &sources;
+  }
 
   FigureFileResult Make() {
     FigureFileResult result;
@@ -71,11 +78,11 @@ class FigureMaker {
     for (size_t i = 0; i < doc_.entities.size(); ++i) {
       const EntityRef e = doc_.entities[i];
       if (!Entity(e)) {
-        result.error = "entity " + std::to_string(i + 1) + ": " + error_;
+        result.error = Where(i) + error_;
         return result;
       }
       if (w_.bad()) {
-        result.error = "entity " + std::to_string(i + 1) + ": a value is not a finite number";
+        result.error = Where(i) + "a value is not a finite number";
         return result;
       }
     }
@@ -129,6 +136,13 @@ class FigureMaker {
         return true;  // expanded before the mapping
     }
     return true;
+  }
+
+  std::string Where(size_t i) const {
+    if (sources_ == nullptr) return "entity " + std::to_string(i + 1) + ": ";
+    const uint32_t source = (*sources_)[i];
+    const bool inBlock = original_->entities[source].kind == EntityKind::kBlock;
+    return "entity " + std::to_string(source + 1) + (inBlock ? " (in its block): " : ": ");
   }
 
   template <typename F>
@@ -264,6 +278,8 @@ class FigureMaker {
   }
 
   const Document& doc_;
+  const Document* original_ = nullptr;
+  const std::vector<uint32_t>* sources_ = nullptr;
   std::string records_;
   RecordWriter w_;
   Extents box_;
@@ -286,7 +302,7 @@ FigureFileResult MakeFigureFile(const Document& doc) {
     result.error = expanded.error;
     return result;
   }
-  return FigureMaker(*expanded.document).Make();
+  return FigureMaker(*expanded.document, doc, expanded.sources).Make();
 }
 
 }  // namespace gara::jws

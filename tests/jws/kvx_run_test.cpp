@@ -123,6 +123,19 @@ std::vector<BadInput> BadInputs() {
   group.Add(l);
   group.Count(0);
   v.push_back({"layer group", group.bytes, "layer group 40"});
+  ArchiveWriter blockGroup(700);
+  blockGroup.FigureHeader(Scales());
+  blockGroup.Count(2);
+  blockGroup.Add(jws::Line{});
+  jws::BlockInsert b;
+  b.c.layerGroup = 40;
+  blockGroup.Add(b);
+  blockGroup.Count(1);
+  blockGroup.BeginDefinition(0, u"B");
+  blockGroup.Count(1);
+  blockGroup.Add(jws::Line{});
+  v.push_back({"block's layer group", blockGroup.bytes,
+               "entity 2 (in its block): layer group 40 does not exist"});
   v.push_back({"block cycle", BlockChain(2, 1, true), "a cycle of block references"});
   v.push_back({"blocks 1000 deep", BlockChain(1000, 1), "nested more than 64 deep"});
   v.push_back({"ten million from blocks", BlockChain(7, 10), "more than 100000 entities"});
