@@ -85,6 +85,8 @@ struct Dimension {
 // Pen style up to 100: polygon with the corners (v0, v1) ... (v6, v7) in boundary order.
 // Above: centre, radius, flatness, tilt, start, sweep, then a kind code (101, 111) or the
 // inner radius (105, 106).
+inline constexpr uint8_t kPolygonSolidMax = 100;
+
 struct Solid {
   Common c;
   std::array<double, 8> v{};

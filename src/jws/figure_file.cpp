@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <vector>
 
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
+#include "jws/blocks.h"
 #include "util/geometry.h"
 #include "util/text.h"
 
@@ -20,7 +22,6 @@ using figure::kLengthDecimals;
 constexpr uint16_t kVerticalFlag = 0x20;
 constexpr uint16_t kOtherTextKindFlags =
     0x4000 | 0x10 | 0x100 | 0x200 | 0x400 | 0x1000 | 0x40 | 0x80 | 0x8000;
-constexpr uint8_t kPolygonSolidMax = 100;
 
 // One record line at a time, field by field; remembers whether any real was not finite.
 class RecordWriter {
@@ -64,6 +65,12 @@ class RecordWriter {
 class FigureMaker {
  public:
   explicit FigureMaker(const Document& doc) : doc_(doc), w_(records_) {}
+  // `doc` expanded from `original`: errors name the original's entity.
+  FigureMaker(const Document& doc, const Document& original, const std::vector<uint32_t>& sources)
+      : FigureMaker(doc) {
+    original_ = &original;
+    sources_ = &sources;
+  }
 
   FigureFileResult Make() {
     FigureFileResult result;
@@ -71,11 +78,11 @@ class FigureMaker {
     for (size_t i = 0; i < doc_.entities.size(); ++i) {
       const EntityRef e = doc_.entities[i];
       if (!Entity(e)) {
-        result.error = "entity " + std::to_string(i + 1) + ": " + error_;
+        result.error = Where(i) + error_;
         return result;
       }
       if (w_.bad()) {
-        result.error = "entity " + std::to_string(i + 1) + ": a value is not a finite number";
+        result.error = Where(i) + "a value is not a finite number";
         return result;
       }
     }
@@ -126,9 +133,16 @@ class FigureMaker {
       case EntityKind::kSolid:
         return WithScale(doc_.solids[e.index].c, [&] { SolidRecord(doc_.solids[e.index]); });
       case EntityKind::kBlock:
-        return true;  // the program cannot place blocks
+        return true;  // expanded before the mapping
     }
     return true;
+  }
+
+  std::string Where(size_t i) const {
+    if (sources_ == nullptr) return "entity " + std::to_string(i + 1) + ": ";
+    const uint32_t source = (*sources_)[i];
+    const bool inBlock = original_->entities[source].kind == EntityKind::kBlock;
+    return "entity " + std::to_string(source + 1) + (inBlock ? " (in its block): " : ": ");
   }
 
   template <typename F>
@@ -264,6 +278,8 @@ class FigureMaker {
   }
 
   const Document& doc_;
+  const Document* original_ = nullptr;
+  const std::vector<uint32_t>* sources_ = nullptr;
   std::string records_;
   RecordWriter w_;
   Extents box_;
@@ -278,6 +294,15 @@ bool IsVerticalText(uint16_t flags) {
   return (flags & kVerticalFlag) != 0 && (flags & kOtherTextKindFlags) == 0;
 }
 
-FigureFileResult MakeFigureFile(const Document& doc) { return FigureMaker(doc).Make(); }
+FigureFileResult MakeFigureFile(const Document& doc) {
+  if (!HasBlockInserts(doc)) return FigureMaker(doc).Make();
+  const ExpandResult expanded = ExpandBlocks(doc);
+  if (!expanded.document) {
+    FigureFileResult result;
+    result.error = expanded.error;
+    return result;
+  }
+  return FigureMaker(*expanded.document, doc, expanded.sources).Make();
+}
 
 }  // namespace gara::jws

@@ -3,6 +3,7 @@
 // block-definition list and the definitions' own lists, and the hidden settings texts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -122,8 +123,57 @@ TEST_P(CorpusTest, EveryEntityCounted) {
   }
 }
 
-// The figure holds the lines and circles of the main list at real size, nothing of the blocks,
-// and none of the settings texts.
+// What the main list draws, in order: its own lines and circles, and in place of each insert its
+// definition's, placed by the insert (the test's own transform, checked on every corpus file).
+struct Drawn {
+  EntityKind kind;
+  double x1, y1, x2, y2;  // line ends; circle centre and (radius, unused)
+  uint16_t group;
+};
+
+// (x, y) scaled, turned and moved by the insert.
+void Place(const jws::BlockInsert& b, double& x, double& y) {
+  const double c = std::cos(b.rotation), s = std::sin(b.rotation);
+  const double sx = x * b.scaleX, sy = y * b.scaleY;
+  x = b.x + c * sx - s * sy;
+  y = b.y + s * sx + c * sy;
+}
+
+std::vector<Drawn> DrawnEntities(const jws::Document& doc, const std::vector<jws::EntityRef>& list,
+                                 const jws::BlockInsert* insert) {
+  std::vector<Drawn> out;
+  for (const jws::EntityRef& e : list) {
+    if (e.kind == EntityKind::kLine) {
+      jws::Line l = doc.lines[e.index];
+      if (insert) {
+        Place(*insert, l.x1, l.y1);
+        Place(*insert, l.x2, l.y2);
+      }
+      out.push_back(
+          {e.kind, l.x1, l.y1, l.x2, l.y2, insert ? insert->c.layerGroup : l.c.layerGroup});
+    } else if (e.kind == EntityKind::kArc) {
+      const jws::Arc& a = doc.arcs[e.index];
+      double x = a.cx, y = a.cy, radius = a.radius;
+      if (insert) {
+        EXPECT_EQ(insert->scaleX, insert->scaleY);  // a circle stays a circle
+        Place(*insert, x, y);
+        radius *= std::abs(insert->scaleX);
+      }
+      out.push_back({e.kind, x, y, radius, 0, insert ? insert->c.layerGroup : a.c.layerGroup});
+    } else if (e.kind == EntityKind::kBlock) {
+      const jws::BlockInsert& b = doc.inserts[e.index];
+      for (const jws::BlockDefinition& d : doc.blocks) {
+        if (d.number != b.definition) continue;
+        for (const Drawn& inner : DrawnEntities(doc, d.entities, &b)) out.push_back(inner);
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+// The figure holds the lines and circles of the main list and of the blocks it inserts, at real
+// size, and none of the settings texts.
 TEST_P(CorpusTest, ConvertsToTheFigureFile) {
   const Sample& s = GetParam();
   const jws::ReadResult r = jws::ReadArchive(ReadData(s.file));
@@ -131,7 +181,9 @@ TEST_P(CorpusTest, ConvertsToTheFigureFile) {
   const jws::Document& doc = *r.document;
   const jws::FigureFileResult f = jws::MakeFigureFile(doc);
   ASSERT_TRUE(f.ok) << f.error;
-  EXPECT_EQ(static_cast<size_t>(f.records), s.main.lines + s.main.arcs);
+  size_t fromBlocks = 0;
+  for (const Counts& d : s.definitions) fromBlocks += d.lines + d.arcs;
+  EXPECT_EQ(static_cast<size_t>(f.records), s.main.lines + s.main.arcs + fromBlocks);
 
   std::vector<std::string> lines;
   size_t start = 0;
@@ -146,24 +198,26 @@ TEST_P(CorpusTest, ConvertsToTheFigureFile) {
   ASSERT_EQ(scales.size(), 16u);
   for (int g = 0; g < 16; ++g) EXPECT_DOUBLE_EQ(TextToReal(scales[g]), doc.scales[g]);
 
-  size_t record = 3;
-  for (const jws::EntityRef& e : doc.entities) {
-    if (e.kind != EntityKind::kLine && e.kind != EntityKind::kArc) continue;
-    const std::vector<std::string> fields = SplitFields(lines[record++]);
-    if (e.kind == EntityKind::kLine) {
-      const jws::Line& l = doc.lines[e.index];
-      const double k = doc.scales[l.c.layerGroup];
+  const std::vector<Drawn> drawn = DrawnEntities(doc, doc.entities, nullptr);
+  ASSERT_EQ(drawn.size(), static_cast<size_t>(f.records));
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    const Drawn& d = drawn[i];
+    const std::vector<std::string> fields = SplitFields(lines[3 + i]);
+    const double k = doc.scales[d.group];
+    EXPECT_EQ(fields[2], std::to_string(d.group));
+    if (d.kind == EntityKind::kLine) {
       ASSERT_EQ(fields.size(), 12u);
       EXPECT_EQ(fields[0], "L");
-      EXPECT_NEAR(TextToReal(fields[8]), l.x1 * k, 1e-9);
-      EXPECT_NEAR(TextToReal(fields[11]), l.y2 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[8]), d.x1 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[9]), d.y1 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[10]), d.x2 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[11]), d.y2 * k, 1e-9);
     } else {
-      const jws::Arc& a = doc.arcs[e.index];
-      const double k = doc.scales[a.c.layerGroup];
       ASSERT_EQ(fields.size(), 16u);
       EXPECT_EQ(fields[0], "E");
-      EXPECT_NEAR(TextToReal(fields[10]), a.radius * k, 1e-9);
-      EXPECT_NEAR(TextToReal(fields[12]), a.start, 1e-11);
+      EXPECT_NEAR(TextToReal(fields[8]), d.x1 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[9]), d.y1 * k, 1e-9);
+      EXPECT_NEAR(TextToReal(fields[10]), d.x2 * k, 1e-9);
       EXPECT_EQ(fields[15], "1");
     }
   }
@@ -178,6 +232,16 @@ INSTANTIATE_TEST_SUITE_P(Samples, CorpusTest, ::testing::ValuesIn(kSamples),
                            }
                            return out;
                          });
+
+// The gallery's figure with blocks is the converter's output for a corpus drawing.
+TEST(GalleryCase, FigureIsTheConvertersOutput) {
+  const jws::ReadResult r = jws::ReadArchive(ReadData("ezjww_sqr-circle-blocks.jww"));
+  ASSERT_TRUE(r.ok());
+  const jws::FigureFileResult f = jws::MakeFigureFile(*r.document);
+  ASSERT_TRUE(f.ok) << f.error;
+  EXPECT_EQ(ReadData("../../../docs/gallery/cases/figure-blocks/jws.txt"), f.text)
+      << "regenerate it with kvx (see its LICENSE.md)";
+}
 
 // The dialog's GUI test converts this file with the real converter; it must stay what the
 // tests' writer makes (regenerate it from testing::GuiFigureJws() when that changes).

@@ -276,11 +276,16 @@ TEST(FigureFile, SolidsPolygonAndCurved) {
   EXPECT_EQ(f.lines[0], "0,0,12,12");
 }
 
-TEST(FigureFile, BlocksAreNotCarried) {
+// A block's line lands on the insert's layer group and layer, takes that group's scale and keeps
+// its own colour, line type, width and flags.
+TEST(FigureFile, BlocksAreExpandedOnTheInsertsLayerGroup) {
   ArchiveWriter w(700);
-  w.FigureHeader(UnitScales());
+  std::array<double, 16> scales = UnitScales();
+  scales[1] = 2;
+  w.FigureHeader(scales);
   w.Count(2);
   jws::BlockInsert b;
+  b.c = MakeCommon(1, 3, 0, 0);
   b.x = 500;
   b.definition = 1;
   w.Add(b);
@@ -291,9 +296,11 @@ TEST(FigureFile, BlocksAreNotCarried) {
   w.Add(MakeLine(-100, -100, 100, 100));
   const Figure f = Convert(w.bytes);
   ASSERT_TRUE(f.ok) << f.error;
-  EXPECT_EQ(f.lines[2], "N,1");
-  EXPECT_EQ(f.lines[0], "0,0,1,1");
-  EXPECT_EQ(f.Record(0)[0], "L");
+  EXPECT_EQ(f.lines[2], "N,2");
+  EXPECT_EQ(f.lines[0], "0,-200,1200,200");
+  EXPECT_EQ(Slice(f.Record(0), 0, 12),
+            (Fields{"L", "0", "1", "3", "3", "4", "7", "8192", "800", "-200", "1200", "200"}));
+  EXPECT_EQ(f.Record(1)[0], "L");
 }
 
 TEST(FigureFile, NoNegativeZero) {

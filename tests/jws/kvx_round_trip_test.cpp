@@ -107,8 +107,10 @@ struct Source {
     w.Add(dimension, u"ＭＳ ゴシック", u"20");
     w.Add(extended, u"ＭＳ ゴシック", u"");  // a blank value: the program writes the length
     jws::BlockInsert block;
-    block.x = 1000;  // never drawn: the program cannot place blocks
+    block.x = 1000;  // draws nothing: its definition is empty
     w.Add(block);
+    w.Count(1);
+    w.BeginDefinition(0, u"B");
     w.Count(0);
     return w.bytes;
   }

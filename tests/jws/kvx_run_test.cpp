@@ -74,6 +74,28 @@ struct BadInput {
   const char* expected;
 };
 
+// The main list inserts definition `levels`, which inserts `levels - 1` `fanOut` times, and so on
+// down to definition 0 of one line; with `loop`, definition 1 inserts the top one instead.
+std::string BlockChain(uint32_t levels, int fanOut, bool loop = false) {
+  ArchiveWriter w(700);
+  w.FigureHeader(Scales());
+  w.Count(1);
+  jws::BlockInsert b;
+  b.definition = levels;
+  w.Add(b);
+  w.Count(levels + 1);
+  w.BeginDefinition(0, u"L");
+  w.Count(1);
+  w.Add(jws::Line{});
+  for (uint32_t d = 1; d <= levels; ++d) {
+    w.BeginDefinition(d, u"B");
+    w.Count(fanOut);
+    b.definition = loop && d == 1 ? levels : d - 1;
+    for (int i = 0; i < fanOut; ++i) w.Add(b);
+  }
+  return w.bytes;
+}
+
 std::vector<BadInput> BadInputs() {
   std::vector<BadInput> v;
   const std::string good = ReadData("ezjww_non_block.jww");
@@ -101,6 +123,22 @@ std::vector<BadInput> BadInputs() {
   group.Add(l);
   group.Count(0);
   v.push_back({"layer group", group.bytes, "layer group 40"});
+  ArchiveWriter blockGroup(700);
+  blockGroup.FigureHeader(Scales());
+  blockGroup.Count(2);
+  blockGroup.Add(jws::Line{});
+  jws::BlockInsert b;
+  b.c.layerGroup = 40;
+  blockGroup.Add(b);
+  blockGroup.Count(1);
+  blockGroup.BeginDefinition(0, u"B");
+  blockGroup.Count(1);
+  blockGroup.Add(jws::Line{});
+  v.push_back({"block's layer group", blockGroup.bytes,
+               "entity 2 (in its block): layer group 40 does not exist"});
+  v.push_back({"block cycle", BlockChain(2, 1, true), "a cycle of block references"});
+  v.push_back({"blocks 1000 deep", BlockChain(1000, 1), "nested more than 64 deep"});
+  v.push_back({"ten million from blocks", BlockChain(7, 10), "more than 100000 entities"});
   return v;
 }
 
