@@ -3,11 +3,11 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/run_context.h"
 #include "exchange/entities.h"
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "pattern/figure_model.h"
+#include "pattern/run_context.h"
 #include "util/geometry.h"
 #include "util/lines.h"
 #include "util/number_text.h"
