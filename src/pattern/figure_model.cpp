@@ -319,71 +319,51 @@ class Compiler {
   const FigureLine* line_ = nullptr;
 };
 
-// Within one copy, an attribute command that repeats the value of the same command before it
-// writes nothing: the command cache already holds that value. Such commands are dropped once
-// here instead of being checked for every copy. A command stays whenever another one may have
-// disturbed its cache in between: a written layer group forces the layer, a line colour and
-// an RGB colour share the colour cache.
+// Within one copy, an attribute command that the command cache would never write, whatever
+// came before the copy, is dropped once here instead of being checked for every copy. The
+// cache's own rule decides, starting from nothing known; the values are as the writer receives
+// them, and equal values stay equal under the writer's corrections.
 void DropRepeatedAttributes(FigureModel& model) {
-  struct Last {
-    bool known = false;
-    const FigureOp* op = nullptr;
-  };
-  Last lg, ly, lc, lt, lw, pn, rgb, cc, cn, font;
-  auto sameValue = [](const FigureOp& a, const FigureOp& b) { return a.i == b.i; };
-  auto sameSize = [](const FigureOp& a, const FigureOp& b) {
-    return a.i == b.i && a.i2 == b.i2 && a.v[0] == b.v[0] && a.v[1] == b.v[1] && a.v[2] == b.v[2];
-  };
-  auto sameFont = [&model](const FigureOp& a, const FigureOp& b) {
-    return model.Text(a) == model.Text(b);
-  };
+  AttributeCache cache = AttributeCache::Unknown();
   std::vector<FigureOp> kept;
   kept.reserve(model.ops.size());
   for (const FigureOp& op : model.ops) {
-    auto repeats = [&](Last& last, auto same) {
-      if (last.known && same(*last.op, op)) return true;
-      last = {true, &op};
-      return false;
-    };
-    bool drop = false;
+    bool writes = true;
     switch (op.code) {
       case FigureOpCode::kLayerGroup:
-        drop = repeats(lg, sameValue);
-        if (!drop) ly.known = false;
+        writes = cache.TakeLayerGroup(op.i);
         break;
       case FigureOpCode::kLayer:
-        drop = repeats(ly, sameValue);
+        writes = cache.TakeLayer(op.i);
         break;
       case FigureOpCode::kLineColour:
-        drop = repeats(lc, sameValue);
-        if (!drop) rgb.known = false;
+        writes = cache.TakeLineColour(op.i);
         break;
       case FigureOpCode::kRgbColour:
-        drop = repeats(rgb, sameValue);
-        if (!drop) lc.known = false;
+        writes = cache.TakeRgbColour(op.i);
         break;
       case FigureOpCode::kLineType:
-        drop = repeats(lt, sameValue);
+        writes = cache.TakeLineType(op.i);
         break;
       case FigureOpCode::kLineWidth:
-        drop = repeats(lw, sameValue);
+        writes = cache.TakeLineWidth(op.i);
         break;
       case FigureOpCode::kPointColour:
-        drop = repeats(pn, sameValue);
+        writes = cache.TakePointColour(op.i);
         break;
       case FigureOpCode::kTextAnchor:
-        drop = repeats(cc, sameValue);
+        writes = cache.TakeTextAnchor(op.i);
         break;
       case FigureOpCode::kTextSize:
-        drop = repeats(cn, sameSize);
+        writes = cache.TakeTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
         break;
       case FigureOpCode::kFont:
-        drop = repeats(font, sameFont);
+        writes = cache.TakeFont(model.Text(op));
         break;
       default:
         break;
     }
-    if (!drop) kept.push_back(op);
+    if (writes) kept.push_back(op);
   }
   model.ops = std::move(kept);
 }
