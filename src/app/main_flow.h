@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "app/program_paths.h"
-#include "app/run_context.h"
 #include "app/run_mode.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/run_context.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 

@@ -227,31 +227,98 @@ std::string OutputBuffer::FileImage() const {
 CommandWriter::CommandWriter(OutputBuffer& buffer, const DrawingState& state)
     : buffer_(buffer), state_(state) {}
 
-void CommandWriter::ResetCommandCache() {
-  cache_ = Cache{};
-  force_ = Force{};
+AttributeCache AttributeCache::Unknown() {
+  AttributeCache cache;
+  cache.cache_.rgbKnown = false;
+  return cache;
 }
 
-void CommandWriter::EmitLayerGroup(int32_t group) {
-  if (!TakeIfChanged(force_.lg, cache_.layerGroup, group)) return;
-  AppendLine(Line().Text("lg").Hex(group).view());
+bool AttributeCache::TakeLayerGroup(int32_t group) {
+  if (!TakeIfChanged(force_.lg, cache_.layerGroup, group)) return false;
   // A layer belongs to its layer group: after a group command the layer is written again.
   force_.ly = true;
+  return true;
+}
+
+bool AttributeCache::TakeLayer(int32_t layer) {
+  return TakeIfChanged(force_.ly, cache_.layer, layer);
+}
+
+bool AttributeCache::TakeLineColour(int32_t colour) {
+  if (!TakeIfChanged(force_.lc, cache_.lineColour, colour)) return false;
+  force_.lc10 = false;
+  return true;
+}
+
+bool AttributeCache::TakeLineType(int32_t lineType) {
+  return TakeIfChanged(force_.lt, cache_.lineType, lineType);
+}
+
+bool AttributeCache::TakeLineWidth(int32_t width) {
+  return TakeIfChanged(force_.lw, cache_.lineWidth, width);
+}
+
+bool AttributeCache::TakeTextSize(int32_t kind, int32_t colour, double width, double height,
+                                  double spacing) {
+  const bool freeSizeChanged =
+      kind == 0 && (width != cache_.textWidth || height != cache_.textHeight ||
+                    spacing != cache_.textSpacing || colour != cache_.textColour);
+  if (!force_.cn && kind == cache_.textKind && !freeSizeChanged) return false;
+  if (kind == 0) {
+    cache_.textWidth = width;
+    cache_.textHeight = height;
+    cache_.textSpacing = spacing;
+    cache_.textColour = colour;
+  }
+  cache_.textKind = kind;
+  force_.cn = false;
+  return true;
+}
+
+bool AttributeCache::TakeTextAnchor(int32_t anchor) {
+  return TakeIfChanged(force_.cc, cache_.textAnchor, anchor);
+}
+
+bool AttributeCache::TakeFont(std::string_view font) {
+  return TakeIfChanged(force_.font, cache_.font, font);
+}
+
+bool AttributeCache::TakePointColour(int32_t colour) {
+  return TakeIfChanged(force_.pn, cache_.pointColour, colour);
+}
+
+bool AttributeCache::TakeRgbColour(int32_t rgb) {
+  if (!force_.lc && cache_.lineColour == 10 && !force_.lc10 && cache_.rgbKnown &&
+      rgb == cache_.rgb) {
+    return false;
+  }
+  cache_.rgb = rgb;
+  cache_.rgbKnown = true;
+  cache_.lineColour = 10;
+  force_.lc10 = false;
+  force_.lc = false;
+  return true;
+}
+
+void CommandWriter::ResetCommandCache() { cache_ = AttributeCache{}; }
+
+void CommandWriter::EmitLayerGroup(int32_t group) {
+  if (!cache_.TakeLayerGroup(group)) return;
+  AppendLine(Line().Text("lg").Hex(group).view());
 }
 
 void CommandWriter::EmitLayer(int32_t layer) {
-  if (!TakeIfChanged(force_.ly, cache_.layer, layer)) return;
+  if (!cache_.TakeLayer(layer)) return;
   AppendLine(Line().Text("ly").Hex(layer).view());
 }
 
 void CommandWriter::EmitLineColour(int32_t colour) {
-  if (!TakeIfChanged(force_.lc, cache_.lineColour, colour)) return;
+  if (!cache_.TakeLineColour(colour)) return;
   AppendLine(Line().Text("lc").Int(colour).view());
-  force_.lc10 = false;
 }
 
 void CommandWriter::EmitLineType(int32_t lineType) {
-  if (!TakeIfChanged(force_.lt, cache_.lineType, lineType)) return;
+  if (!cache_.TakeLineType(lineType)) return;
   AppendLine(Line().Text("lt").Int(lineType).view());
 }
 
@@ -259,7 +326,7 @@ void CommandWriter::EmitLineWidth(int32_t width) {
   if (!state_.lineWidthPresent) return;
   if (width == -1) width = state_.writingLineWidth;
   if (width < 0 || width > 30000) width = 0;
-  if (!TakeIfChanged(force_.lw, cache_.lineWidth, width)) return;
+  if (!cache_.TakeLineWidth(width)) return;
   AppendLine(Line().Text("lw").Int(width).view());
 }
 
@@ -277,49 +344,34 @@ void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, dou
       colour = state_.writingTextColour;
     }
   }
-  const bool freeSizeChanged =
-      kind == 0 && (width != cache_.textWidth || height != cache_.textHeight ||
-                    spacing != cache_.textSpacing || colour != cache_.textColour);
-  if (!force_.cn && kind == cache_.textKind && !freeSizeChanged) return;
+  if (!cache_.TakeTextSize(kind, colour, width, height, spacing)) return;
   Line line;
   line.Text("cn").Int(kind);
-  if (kind == 0) {
-    line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
-    cache_.textWidth = width;
-    cache_.textHeight = height;
-    cache_.textSpacing = spacing;
-    cache_.textColour = colour;
-  }
+  if (kind == 0) line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
   AppendLine(line.view());
-  cache_.textKind = kind;
-  force_.cn = false;
 }
 
 void CommandWriter::EmitTextAnchor(int32_t anchor) {
   if (anchor < 0 || anchor > 8) anchor = 0;
-  if (!TakeIfChanged(force_.cc, cache_.textAnchor, anchor)) return;
+  if (!cache_.TakeTextAnchor(anchor)) return;
   AppendLine(Line().Text("cc").Int(anchor).view());
 }
 
 void CommandWriter::EmitFont(std::string_view font) {
   if (font.empty() || font == "<>") font = state_.writingFontName;
-  if (!TakeIfChanged(force_.font, cache_.font, font)) return;
+  if (!cache_.TakeFont(font)) return;
   AppendLine(Line().Text("cn\"$").Text(font).view());
 }
 
 void CommandWriter::EmitPointColour(int32_t colour) {
-  if (!TakeIfChanged(force_.pn, cache_.pointColour, colour)) return;
+  if (!cache_.TakePointColour(colour)) return;
   AppendLine(Line().Text("pn").Int(colour).view());
 }
 
 void CommandWriter::EmitRgbColour(int32_t rgb) {
   if (rgb < 0 || rgb > 0xFFFFFF) rgb = 0;
-  if (!force_.lc && cache_.lineColour == 10 && !force_.lc10 && rgb == cache_.rgb) return;
+  if (!cache_.TakeRgbColour(rgb)) return;
   AppendLine(Line().Text("lc10 ").Int(rgb).view());
-  cache_.rgb = rgb;
-  cache_.lineColour = 10;
-  force_.lc10 = false;
-  force_.lc = false;
 }
 
 void CommandWriter::EmitEntityMarks(int32_t bits) {

@@ -55,6 +55,48 @@ class OutputBuffer {
   std::vector<uint32_t> ends_;      // end of each record within its block
 };
 
+// The command cache's rule: an attribute command is written only when it changes what the
+// cache holds, and a written command may make another one be written again. The writer keeps
+// one for a run; a figure model runs one over the commands of a copy to leave out those that
+// can never write. Each Take returns true when the command is written, and then caches it.
+class AttributeCache {
+ public:
+  // After a reset: every command is written the first time.
+  AttributeCache() = default;
+  // Nothing known, not even the colour value a reset assumes (which makes a colour value that
+  // follows a written line colour 10 repeat it): for commands that may follow any others.
+  static AttributeCache Unknown();
+
+  bool TakeLayerGroup(int32_t group);
+  bool TakeLayer(int32_t layer);
+  bool TakeLineColour(int32_t colour);
+  bool TakeLineType(int32_t lineType);
+  bool TakeLineWidth(int32_t width);
+  bool TakeTextSize(int32_t kind, int32_t colour, double width, double height, double spacing);
+  bool TakeTextAnchor(int32_t anchor);
+  bool TakeFont(std::string_view font);
+  bool TakePointColour(int32_t colour);
+  bool TakeRgbColour(int32_t rgb);
+
+ private:
+  struct Cache {
+    int32_t layerGroup = 0, layer = 0, lineColour = 1, lineType = 1, lineWidth = 0;
+    int32_t textKind = 1, textColour = 1;
+    double textWidth = 2.0, textHeight = 2.0, textSpacing = 0.0;
+    int32_t textAnchor = 0;
+    std::string font = "<ＭＳ ゴシック>";
+    int32_t pointColour = 1, rgb = 0;
+    bool rgbKnown = true;
+  };
+  struct Force {
+    bool lg = true, ly = true, lc = true, lt = true, lw = true, cn = true, cc = true, font = true,
+         pn = true, lc10 = true;
+  };
+
+  Cache cache_;
+  Force force_;
+};
+
 // Emitters with the command cache. Reads the writing text size, font and line width of the
 // drawing state for its corrections.
 class CommandWriter {
@@ -104,23 +146,9 @@ class CommandWriter {
   OutputBuffer& buffer() { return buffer_; }
 
  private:
-  struct Cache {
-    int32_t layerGroup = 0, layer = 0, lineColour = 1, lineType = 1, lineWidth = 0;
-    int32_t textKind = 1, textColour = 1;
-    double textWidth = 2.0, textHeight = 2.0, textSpacing = 0.0;
-    int32_t textAnchor = 0;
-    std::string font = "<ＭＳ ゴシック>";
-    int32_t pointColour = 1, rgb = 0;
-  };
-  struct Force {
-    bool lg = true, ly = true, lc = true, lt = true, lw = true, cn = true, cc = true, font = true,
-         pn = true, lc10 = true;
-  };
-
   OutputBuffer& buffer_;
   const DrawingState& state_;
-  Cache cache_;
-  Force force_;
+  AttributeCache cache_;
 };
 
 // Replaces the exchange file with the buffer's image; on failure no file remains at `path`.

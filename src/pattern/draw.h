@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/run_context.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/run_context.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 

@@ -4,20 +4,13 @@
 #include <initializer_list>
 
 #include "figure/figure_format.h"
-#include "util/lines.h"
+#include "figure/figure_reader.h"
 #include "util/portable_math.h"
 #include "util/text.h"
 
 namespace gara {
 
 namespace {
-
-// No record reads beyond field 17 (the text of a text line).
-constexpr size_t kFieldsUsed = 18;
-
-// An output record shows at most this many bytes of a text or of a font command.
-constexpr size_t kRecordBytes = OutputBuffer::kMaxRecord;
-constexpr size_t kFontCommandPrefix = 4;  // the command letters before the font text
 
 bool AllFinite(std::initializer_list<double> values) {
   for (double v : values) {
@@ -26,76 +19,35 @@ bool AllFinite(std::initializer_list<double> values) {
   return true;
 }
 
-size_t CharLength(std::string_view text, size_t i) {
-  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-}
-
-// The end of the shortest whole-character prefix of `text` that puts more than `shown` bytes
-// into an output record, which drops CR and LF and keeps at most 255 bytes; the text's size
-// when it is shorter. Also tells whether that prefix is blank.
-size_t ShownPrefix(std::string_view text, size_t shown, bool& blank) {
-  size_t i = 0;
-  size_t kept = 0;
-  blank = true;
-  while (i < text.size() && kept <= shown) {
-    const size_t len = CharLength(text, i);
-    for (size_t k = i; k < i + len; ++k) kept += text[k] != '\r' && text[k] != '\n';
-    blank = blank && IsBlankText(text.substr(i, len));
-    i += len;
-  }
-  return i;
-}
-
-// The part of a text that can make a difference in the output: the writer shows its first
-// 255 bytes and otherwise only asks whether anything but blanks is left. A text of megabytes
-// is kept as the prefix that fills a record, plus, when that prefix is blank, the first
-// character that is not.
-std::string OutputText(std::string_view text) {
-  bool blank = true;
-  const size_t end = ShownPrefix(text, kRecordBytes, blank);
-  std::string kept(text.substr(0, end));
-  for (size_t i = end; blank && i < text.size();) {
-    const size_t len = CharLength(text, i);
-    if (!IsBlankText(text.substr(i, len))) {
-      kept.append(text.substr(i, len));
-      break;
-    }
-    i += len;
-  }
-  return kept;
-}
-
-class Parser {
+// Turns the records of a figure file into the emitter calls a copy makes under `run`'s
+// switches. A record stops where a line lacks a field that is used, after the calls made so far.
+class Compiler {
  public:
-  Parser(std::string_view bytes, const RunContext& run, LongFontTable& longFonts,
-         FigureModel& model)
-      : lines_(bytes), run_(run), longFonts_(longFonts), model_(model) {}
+  Compiler(const RunContext& run, LongFontTable& longFonts, FigureModel& model)
+      : run_(run), longFonts_(longFonts), model_(model) {}
 
-  void Run() {
-    if (!NextLine() || !Has(3)) return;
-    // Halves first: the same centre as (f0 + f2) / 2, without overflowing near the limits.
-    model_.centreX = Real(0) * 0.5 + Real(2) * 0.5;
-    model_.centreY = Real(1) * 0.5 + Real(3) * 0.5;
-    if (!NextLine()) return;  // the layer-group scales: not used
-    if (!NextLine() || !Has(1)) return;
-    const int32_t count = Int(1);
-    // Each record takes at least one line, so a count beyond the lines present just ends
-    // with the file.
-    for (int32_t k = 0; k < count; ++k) {
-      if (!Entity()) return;
+  void Run(std::string_view bytes) {
+    FigureReader reader(bytes);
+    const FigureHeader& header = reader.header();
+    if (!header.hasExtents) return;
+    model_.centreX = header.CentreX();
+    model_.centreY = header.CentreY();
+    FigureRecord record;
+    while (reader.Next(record)) {
+      if (!Entity(record)) return;
     }
   }
 
  private:
+  // The next line of the record; false where the file ended inside it.
   bool NextLine() {
-    std::string_view line;
-    if (!lines_.Next(line)) return false;
-    SplitFields(line, fields_, kFieldsUsed);
+    if (lineIndex_ + 1 >= record_->lineCount) return false;
+    line_ = &record_->lines[++lineIndex_];
     return true;
   }
-  bool Has(size_t i) const { return i < fields_.size(); }
-  double Real(size_t i) const { return TextToReal(fields_[i]); }
-  int32_t Int(size_t i) const { return TextToInt(fields_[i]); }
+  bool Has(size_t i) const { return line_->Has(i); }
+  double Real(size_t i) const { return line_->Real(i); }
+  int32_t Int(size_t i) const { return line_->Int(i); }
 
   FigureOp& Push(FigureOpCode code) {
     FigureOp& op = model_.ops.emplace_back();
@@ -110,6 +62,12 @@ class Parser {
     ++model_.entityCommands;
     return op;
   }
+  FigureOp& PushShape(FigureOpCode code, const double (&values)[8]) {
+    FigureOp& op = Push(code);
+    for (size_t k = 0; k < 8; ++k) op.v[k] = values[k];
+    ++model_.entityCommands;
+    return op;
+  }
   void SetText(FigureOp& op, std::string_view text) {
     op.textOffset = static_cast<uint32_t>(model_.texts.size());
     op.textSize = static_cast<uint32_t>(text.size());
@@ -121,8 +79,10 @@ class Parser {
   }
 
   // One record; false when reading stops.
-  bool Entity() {
-    if (!NextLine()) return false;
+  bool Entity(const FigureRecord& record) {
+    record_ = &record;
+    lineIndex_ = 0;
+    line_ = &record.lines[0];
     if (run_.useWritingLayerGroup || run_.useWritingLayer) {
       PushValue(FigureOpCode::kLayerGroup, run_.writingLayerGroup);
     } else {
@@ -137,7 +97,7 @@ class Parser {
     }
     if (!Has(7)) return false;
     const int32_t flags = Int(7);
-    switch (RecordKindOf(fields_[0])) {
+    switch (record.kind) {
       case RecordKind::kLine:
         if (!LineAttributes()) return false;
         PushMarks(FlagClass::kLine, flags);
@@ -189,25 +149,12 @@ class Parser {
     if (!LineAttributes()) return false;
     PushMarks(FlagClass::kCurveOrPoint, flags);
     if (!Has(15)) return false;
-    const double r = Real(10);
-    const double flatness = Real(11);
-    const double start = Real(12) * 180 / kPi;
-    const double sweep = Real(13) * 180 / kPi;
-    const double tilt = Real(14) * 180 / kPi;
-    const int32_t closed = Int(15);
-    const double turn = std::fabs(sweep);
-    const bool arc = !NearlyEqual(flatness, 1) ||
-                     (closed < 1 && !NearlyEqual(turn, 0) && !NearlyEqual(turn, 360));
-    if (!arc) {
-      PushShape(FigureOpCode::kCircle, {Real(8), Real(9), r});
-      return true;
-    }
-    double a = NormalizeDeg(start);
-    double b = NormalizeDeg(start + sweep);
-    if (sweep < 0) SwapValues(a, b);
-    // An angle beyond the range of a double leaves nothing to draw.
-    if (AllFinite({a, b, tilt})) {
-      PushShape(FigureOpCode::kArc, {Real(8), Real(9), r, a, b, flatness, tilt});
+    const FigureCurve c = CurveOf(*line_);
+    if (!c.arc) {
+      PushShape(FigureOpCode::kCircle, {c.cx, c.cy, c.r});
+    } else if (AllFinite({c.start, c.end, c.tilt})) {
+      // An angle beyond the range of a double leaves nothing to draw.
+      PushShape(FigureOpCode::kArc, {c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt});
     }
     return true;
   }
@@ -255,14 +202,12 @@ class Parser {
   }
   bool Font() {
     if (!Has(16)) return false;
-    std::string font = "<" + fields_[16] + ">";
-    font.append(FontStyleSuffix(Int(12)));
+    std::string font = FontOf(*line_);
     // Only the first bytes of a long font reach the output; the rest is replaced by its
     // number among the long fonts, which keeps equal fonts equal and different ones
     // different for the command cache. The number stands behind a line end, which never
     // occurs inside a field (so no real font looks alike) and never reaches the output.
-    bool blank = true;
-    const size_t end = ShownPrefix(font, kRecordBytes - kFontCommandPrefix, blank);
+    const size_t end = ShownFontLength(font);
     if (end < font.size()) {
       const size_t index = longFonts_.IndexOf(font);
       font.resize(end);
@@ -275,23 +220,18 @@ class Parser {
 
   bool Text(int32_t flags) {
     if (!TextSize()) return false;
-    // Anchor kinds 0..8 are stored plus one; any other value acts as 0 in both uses below.
-    const int32_t stored = Int(5);
-    const int32_t anchor = stored >= 1 && stored <= 9 ? stored - 1 : -1;
+    // Any anchor out of range acts as 0 in both uses below.
+    const int32_t anchor = TextAnchorOf(*line_);
     PushValue(FigureOpCode::kTextAnchor, anchor);
     if (!Font()) return false;
     const int32_t type = TextTypeFromFlags(flags);
     PushMarks(FlagClass::kText, flags);
     if (!Has(17)) return false;
-    const double x1 = Real(8), y1 = Real(9), x2 = Real(10), y2 = Real(11);
-    // A vertical text ("cv") is as high as its characters are wide.
-    const double height = type == 1 ? Real(13) : Real(14);
-    const double length = Distance(x1, y1, x2, y2);
-    FigureOp& op =
-        PushShape(FigureOpCode::kText, {x1, y1, length, height, LineAngle(x2 - x1, y2 - y1)});
+    const FigureText t = TextOf(*line_, type);
+    FigureOp& op = PushShape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
     op.i = type;
     op.i2 = anchor;
-    SetText(op, OutputText(fields_[17]));
+    SetText(op, ShownText(line_->text));
     return true;
   }
 
@@ -304,10 +244,9 @@ class Parser {
     if (!NextLine()) return false;
     if (!TextSize() || !Font()) return false;
     if (!Has(17)) return false;
-    const double tx = Real(8), ty = Real(9);
-    const double angle = LineAngle(Real(10) - tx, Real(11) - ty);
-    FigureOp& op = PushShape(FigureOpCode::kDimension, {x1, y1, x2, y2, tx, ty, angle});
-    const std::string text = OutputText(fields_[17]);
+    FigureOp& op = PushShape(FigureOpCode::kDimension,
+                             {x1, y1, x2, y2, Real(8), Real(9), DimensionTextAngle(*line_)});
+    const std::string text = ShownText(line_->text);
     // A blank value text is replaced by the measured length, which must then be finite.
     op.i = IsBlankText(text) ? 1 : 0;
     SetText(op, text);
@@ -341,116 +280,90 @@ class Parser {
       }
     }
     if (!Has(6)) return false;
-    const int32_t code = Int(5);
     PushValue(FigureOpCode::kLineWidth, Int(6));
     PushMarks(FlagClass::kSolid, flags);
     if (!Has(15)) return false;
-    const SolidShape shape = SolidShapeOf(code);
-    if (shape != SolidShape::kPolygon) {
-      const std::initializer_list<double> values = {Real(8),  Real(9),  Real(10), Real(11),
-                                                    Real(12), Real(13), Real(14), Real(15)};
-      switch (shape) {
-        case SolidShape::kSc:
-          PushShape(FigureOpCode::kSolidSc, values).i = Int(15);
-          break;
-        case SolidShape::kSe:
-          PushShape(FigureOpCode::kSolidSe, values).i = Int(15);
-          break;
-        case SolidShape::kSo:
-          PushShape(FigureOpCode::kSolidSo, values);
-          break;
-        default:
-          PushShape(FigureOpCode::kSolidSg, values);
-          break;
-      }
-      return true;
-    }
-    const double ax = Real(8), ay = Real(9), bx = Real(10), by = Real(11);
-    const double cx = Real(12), cy = Real(13), dx = Real(14), dy = Real(15);
-    // Two- and three-corner solids repeat their last corner; they are told apart before the
-    // placement moves them.
-    if (NearlySamePoint(bx, by, cx, cy) && NearlySamePoint(bx, by, dx, dy)) {
-      PushShape(FigureOpCode::kSolidLine, {ax, ay, bx, by});
-    } else if (NearlySamePoint(cx, cy, dx, dy)) {
-      PushShape(FigureOpCode::kSolidTriangle, {ax, ay, bx, by, cx, cy});
-    } else {
-      PushShape(FigureOpCode::kSolidQuad, {ax, ay, bx, by, cx, cy, dx, dy});
+    const FigureSolid solid = SolidOf(*line_);
+    const double* v = solid.v;
+    switch (solid.kind) {
+      case FigureSolidKind::kLine:
+        PushShape(FigureOpCode::kSolidLine, {v[0], v[1], v[2], v[3]});
+        break;
+      case FigureSolidKind::kTriangle:
+        PushShape(FigureOpCode::kSolidTriangle, {v[0], v[1], v[2], v[3], v[4], v[5]});
+        break;
+      case FigureSolidKind::kQuad:
+        PushShape(FigureOpCode::kSolidQuad, solid.v);
+        break;
+      case FigureSolidKind::kSc:
+        PushShape(FigureOpCode::kSolidSc, solid.v).i = solid.arcKind;
+        break;
+      case FigureSolidKind::kSe:
+        PushShape(FigureOpCode::kSolidSe, solid.v).i = solid.arcKind;
+        break;
+      case FigureSolidKind::kSo:
+        PushShape(FigureOpCode::kSolidSo, solid.v);
+        break;
+      case FigureSolidKind::kSg:
+        PushShape(FigureOpCode::kSolidSg, solid.v);
+        break;
     }
     return true;
   }
 
-  LineReader lines_;
   const RunContext& run_;
   LongFontTable& longFonts_;
   FigureModel& model_;
-  std::vector<std::string> fields_;
+  const FigureRecord* record_ = nullptr;
+  size_t lineIndex_ = 0;
+  const FigureLine* line_ = nullptr;
 };
 
-// Within one copy, an attribute command that repeats the value of the same command before it
-// writes nothing: the command cache already holds that value. Such commands are dropped once
-// here instead of being checked for every copy. A command stays whenever another one may have
-// disturbed its cache in between: a written layer group forces the layer, a line colour and
-// an RGB colour share the colour cache.
+// Within one copy, an attribute command that the command cache would never write, whatever
+// came before the copy, is dropped once here instead of being checked for every copy. The
+// cache's own rule decides, starting from nothing known; the values are as the writer receives
+// them, and equal values stay equal under the writer's corrections.
 void DropRepeatedAttributes(FigureModel& model) {
-  struct Last {
-    bool known = false;
-    const FigureOp* op = nullptr;
-  };
-  Last lg, ly, lc, lt, lw, pn, rgb, cc, cn, font;
-  auto sameValue = [](const FigureOp& a, const FigureOp& b) { return a.i == b.i; };
-  auto sameSize = [](const FigureOp& a, const FigureOp& b) {
-    return a.i == b.i && a.i2 == b.i2 && a.v[0] == b.v[0] && a.v[1] == b.v[1] && a.v[2] == b.v[2];
-  };
-  auto sameFont = [&model](const FigureOp& a, const FigureOp& b) {
-    return model.Text(a) == model.Text(b);
-  };
+  AttributeCache cache = AttributeCache::Unknown();
   std::vector<FigureOp> kept;
   kept.reserve(model.ops.size());
   for (const FigureOp& op : model.ops) {
-    auto repeats = [&](Last& last, auto same) {
-      if (last.known && same(*last.op, op)) return true;
-      last = {true, &op};
-      return false;
-    };
-    bool drop = false;
+    bool writes = true;
     switch (op.code) {
       case FigureOpCode::kLayerGroup:
-        drop = repeats(lg, sameValue);
-        if (!drop) ly.known = false;
+        writes = cache.TakeLayerGroup(op.i);
         break;
       case FigureOpCode::kLayer:
-        drop = repeats(ly, sameValue);
+        writes = cache.TakeLayer(op.i);
         break;
       case FigureOpCode::kLineColour:
-        drop = repeats(lc, sameValue);
-        if (!drop) rgb.known = false;
+        writes = cache.TakeLineColour(op.i);
         break;
       case FigureOpCode::kRgbColour:
-        drop = repeats(rgb, sameValue);
-        if (!drop) lc.known = false;
+        writes = cache.TakeRgbColour(op.i);
         break;
       case FigureOpCode::kLineType:
-        drop = repeats(lt, sameValue);
+        writes = cache.TakeLineType(op.i);
         break;
       case FigureOpCode::kLineWidth:
-        drop = repeats(lw, sameValue);
+        writes = cache.TakeLineWidth(op.i);
         break;
       case FigureOpCode::kPointColour:
-        drop = repeats(pn, sameValue);
+        writes = cache.TakePointColour(op.i);
         break;
       case FigureOpCode::kTextAnchor:
-        drop = repeats(cc, sameValue);
+        writes = cache.TakeTextAnchor(op.i);
         break;
       case FigureOpCode::kTextSize:
-        drop = repeats(cn, sameSize);
+        writes = cache.TakeTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
         break;
       case FigureOpCode::kFont:
-        drop = repeats(font, sameFont);
+        writes = cache.TakeFont(model.Text(op));
         break;
       default:
         break;
     }
-    if (!drop) kept.push_back(op);
+    if (writes) kept.push_back(op);
   }
   model.ops = std::move(kept);
 }
@@ -468,7 +381,7 @@ size_t LongFontTable::IndexOf(std::string_view font) {
 FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontTable& longFonts) {
   FigureModel model;
   model.present = true;
-  Parser(bytes, run, longFonts, model).Run();
+  Compiler(run, longFonts, model).Run(bytes);
   DropRepeatedAttributes(model);
   return model;
 }

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/run_context.h"
 #include "exchange/output.h"
+#include "pattern/run_context.h"
 #include "util/geometry.h"
 
 namespace gara {

@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "app/run_context.h"
 #include "exchange/output.h"
 #include "pattern/figure_model.h"
+#include "pattern/run_context.h"
 #include "util/file_system.h"
 
 namespace gara {

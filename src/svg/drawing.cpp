@@ -3,11 +3,10 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/run_context.h"
 #include "exchange/entities.h"
 #include "figure/extents.h"
 #include "figure/figure_format.h"
-#include "pattern/figure_model.h"
+#include "figure/figure_reader.h"
 #include "util/geometry.h"
 #include "util/lines.h"
 #include "util/number_text.h"
@@ -190,10 +189,8 @@ void AddSolidPolygon(std::vector<Shape>& shapes, const Style& style,
   Push(shapes, ShapeKind::kPolygon, style, corners).form = int32_t(corners.size() / 2);
 }
 
-// "<ＭＳ ゴシック>/!" gives the name between the brackets and the styles after them; a font
-// made long by the figure reader carries its number behind a line end, which is not shown.
+// "<ＭＳ ゴシック>/!" gives the name between the brackets and the styles after them.
 void SetFont(Shape& shape, std::string_view font) {
-  font = font.substr(0, font.find('\n'));
   const size_t open = font.find('<');
   const size_t close = font.rfind('>');
   std::string_view styles;
@@ -328,14 +325,17 @@ void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& sha
   }
 }
 
-// Replays the figure reader's records with the attributes they set.
+// The shapes of a figure file's records, drawn with the attributes the records set. Reading
+// stops at the first line that lacks a field it uses; the shapes before it stay.
 class FigureShapes {
  public:
-  FigureShapes(const FigureModel& model, std::vector<Shape>& shapes)
-      : model_(model), shapes_(shapes) {}
+  explicit FigureShapes(std::vector<Shape>& shapes) : shapes_(shapes) {}
 
-  void Run() {
-    for (const FigureOp& op : model_.ops) Op(op);
+  void Run(FigureReader& reader) {
+    FigureRecord record;
+    while (reader.Next(record)) {
+      if (!Entity(record)) return;
+    }
   }
 
  private:
@@ -350,109 +350,171 @@ class FigureShapes {
     AddText(shapes_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_, across);
   }
 
-  void Op(const FigureOp& op) {
-    const double* v = op.v;
-    switch (op.code) {
-      case FigureOpCode::kLayerGroup:
-        layerGroup_ = op.i;
-        break;
-      case FigureOpCode::kLayer:
-        layer_ = op.i;
-        break;
-      case FigureOpCode::kLineColour:
-        colour_ = op.i;
-        break;
-      case FigureOpCode::kRgbColour:
-        colour_ = 10;
-        rgb_ = op.i;
-        break;
-      case FigureOpCode::kLineType:
-        lineType_ = op.i;
-        break;
-      case FigureOpCode::kLineWidth:
-        lineWidth_ = op.i;
-        break;
-      case FigureOpCode::kPointColour:
-        pointColour_ = op.i;
-        break;
-      case FigureOpCode::kTextAnchor:
-      case FigureOpCode::kMarks:
-        break;
-      case FigureOpCode::kTextSize:
-        textColour_ = op.i2;
-        textWidth_ = v[0];
-        textHeight_ = v[1];
-        textSpacing_ = v[2];
-        break;
-      case FigureOpCode::kFont:
-        font_ = model_.Text(op);
-        break;
-      case FigureOpCode::kLine:
-        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3]);
-        break;
-      case FigureOpCode::kCircle:
-        AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(), {v[0], v[1], v[2], v[2]}, 0);
-        break;
-      case FigureOpCode::kArc:
-        AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(),
-                   ArcEllipseDeg(v[0], v[1], v[2], v[3], v[4], v[5], v[6]), 0);
-        break;
-      case FigureOpCode::kPoint:
-        if (Coordinates({v[0], v[1]})) Push(shapes_, ShapeKind::kPoint, PointStyle(), {v[0], v[1]});
-        break;
-      case FigureOpCode::kRotatedPoint:
-        if (Coordinates({v[0], v[1]}) && std::isfinite(v[2])) {
-          const double angle = NormalizeDeg(v[3]) * kDegree;
-          Push(shapes_, ShapeKind::kMarker, PointStyle(), {v[0], v[1], v[2], angle}).form = op.i;
+  // False when reading stops.
+  bool Entity(const FigureRecord& record) {
+    const FigureLine& line = record.lines[0];
+    if (!line.Has(7)) return false;
+    layerGroup_ = line.Int(2);
+    layer_ = line.Int(3);
+    switch (record.kind) {
+      case RecordKind::kLine:
+        LineAttributes(line);
+        return LinePart(line);
+      case RecordKind::kCurve:
+        return Curve(line);
+      case RecordKind::kPoint:
+        return PointPart(line);
+      case RecordKind::kText:
+        return TextRecord(line);
+      case RecordKind::kDimension:
+        return Dimension(record);
+      case RecordKind::kDimensionX:
+        if (!Dimension(record)) return false;
+        // Two extension lines, then two end points; the file may end after any of them.
+        for (size_t k = 3; k < 7; ++k) {
+          if (k >= record.lineCount) return false;
+          const FigureLine& part = record.lines[k];
+          if (k < 5) LineAttributes(part);
+          if (!(k < 5 ? LinePart(part) : PointPart(part))) return false;
         }
-        break;
-      case FigureOpCode::kText:
-        Text(model_.Text(op), op.i == 1, v[0], v[1], v[4], v[2], v[3]);
-        break;
-      case FigureOpCode::kDimension: {
-        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3]);
-        std::string text(model_.Text(op));
-        // A blank value text stands for the measured length, as the program writes it.
-        if (op.i != 0) {
-          const double d = Distance(v[0], v[1], v[2], v[3]);
-          text = std::isfinite(d) ? NumberText(QuantizeE8(d)) : "";
-        }
-        const SineCosine a = PortableSinCos(v[6]);
-        const TextBox box =
-            MeasureTextBox(2, text, textWidth_, textHeight_, textSpacing_, a.cos, a.sin);
-        Text(text, false, v[4], v[5], v[6], box.length, box.height);
-        break;
-      }
-      case FigureOpCode::kSolidLine:
+        return true;
+      case RecordKind::kSolid:
+        return Solid(line);
+      case RecordKind::kUnknown:
+        return true;
+    }
+    return true;
+  }
+
+  void LineAttributes(const FigureLine& line) {
+    colour_ = line.Int(4);
+    lineType_ = line.Int(5);
+    lineWidth_ = line.Int(6);
+  }
+
+  bool LinePart(const FigureLine& line) {
+    if (!line.Has(11)) return false;
+    AddLine(shapes_, LineStyle(), line.Real(8), line.Real(9), line.Real(10), line.Real(11));
+    return true;
+  }
+
+  bool Curve(const FigureLine& line) {
+    LineAttributes(line);
+    if (!line.Has(15)) return false;
+    const FigureCurve c = CurveOf(line);
+    if (!c.arc) {
+      AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
+    } else if (std::isfinite(c.start) && std::isfinite(c.end) && std::isfinite(c.tilt)) {
+      AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(),
+                 ArcEllipseDeg(c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt), 0);
+    }
+    return true;
+  }
+
+  bool PointPart(const FigureLine& line) {
+    if (!line.Has(9)) return false;
+    pointColour_ = line.Int(4);
+    lineWidth_ = line.Int(6);
+    const double x = line.Real(8), y = line.Real(9);
+    if (line.Int(5) != figure::kRotatedPointCode) {
+      if (Coordinates({x, y})) Push(shapes_, ShapeKind::kPoint, PointStyle(), {x, y});
+      return true;
+    }
+    if (!line.Has(13)) return false;
+    const double angleDeg = line.Real(12) * 180 / kPi;
+    const double size = line.Real(13);
+    if (std::isfinite(angleDeg) && Coordinates({x, y}) && std::isfinite(size)) {
+      const double angle = NormalizeDeg(angleDeg) * kDegree;
+      Push(shapes_, ShapeKind::kMarker, PointStyle(), {x, y, size, angle}).form = line.Int(11);
+    }
+    return true;
+  }
+
+  // The text size and font of a text line; false when it lacks them.
+  bool TextAttributes(const FigureLine& line) {
+    if (!line.Has(16)) return false;
+    textColour_ = line.Int(4);
+    textWidth_ = line.Real(13);
+    textHeight_ = line.Real(14);
+    textSpacing_ = line.Real(15);
+    font_ = FontOf(line);
+    font_.resize(ShownFontLength(font_));
+    return true;
+  }
+
+  bool TextRecord(const FigureLine& line) {
+    if (!TextAttributes(line) || !line.Has(17)) return false;
+    const int32_t type = TextTypeFromFlags(line.Int(7));
+    const FigureText t = TextOf(line, type);
+    Text(ShownText(line.text), type == 1, t.x, t.y, t.angle, t.length, t.height);
+    return true;
+  }
+
+  bool Dimension(const FigureRecord& record) {
+    if (record.lineCount < 3) return false;
+    const FigureLine& measured = record.lines[1];
+    const FigureLine& value = record.lines[2];
+    if (!measured.Has(11)) return false;
+    LineAttributes(measured);
+    if (!TextAttributes(value) || !value.Has(17)) return false;
+    const double x1 = measured.Real(8), y1 = measured.Real(9);
+    const double x2 = measured.Real(10), y2 = measured.Real(11);
+    AddLine(shapes_, LineStyle(), x1, y1, x2, y2);
+    std::string text = ShownText(value.text);
+    // A blank value text stands for the measured length, as the program writes it.
+    if (IsBlankText(text)) {
+      const double d = Distance(x1, y1, x2, y2);
+      text = std::isfinite(d) ? NumberText(QuantizeE8(d)) : "";
+    }
+    const double angle = DimensionTextAngle(value);
+    const SineCosine a = PortableSinCos(angle);
+    const TextBox box =
+        MeasureTextBox(2, text, textWidth_, textHeight_, textSpacing_, a.cos, a.sin);
+    Text(text, false, value.Real(8), value.Real(9), angle, box.length, box.height);
+    return true;
+  }
+
+  bool Solid(const FigureLine& line) {
+    const int32_t colour = line.Int(4);
+    if (colour == 10 && !line.Has(16)) return false;
+    if (!line.Has(15)) return false;
+    colour_ = colour;
+    if (colour == 10) rgb_ = line.Int(16);
+    lineWidth_ = line.Int(6);
+    const FigureSolid solid = SolidOf(line);
+    const double* v = solid.v;
+    switch (solid.kind) {
+      case FigureSolidKind::kLine:
         AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3], 1);
         break;
-      case FigureOpCode::kSolidTriangle:
+      case FigureSolidKind::kTriangle:
         AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5]});
         break;
-      case FigureOpCode::kSolidQuad:
+      case FigureSolidKind::kQuad:
         AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
         break;
-      case FigureOpCode::kSolidSc:
-      case FigureOpCode::kSolidSe:
-      case FigureOpCode::kSolidSo:
-      case FigureOpCode::kSolidSg: {
-        const EntityType type = op.code == FigureOpCode::kSolidSc   ? EntityType::kSolidSc
-                                : op.code == FigureOpCode::kSolidSe ? EntityType::kSolidSe
-                                : op.code == FigureOpCode::kSolidSo ? EntityType::kSolidSo
-                                                                    : EntityType::kSolidSg;
-        AddSolidCurve(shapes_, LineStyle(), type, v[0], v[1], v[2], v[3], v[4], v[5], v[6], op.i,
-                      v[7]);
+      case FigureSolidKind::kSc:
+      case FigureSolidKind::kSe:
+      case FigureSolidKind::kSo:
+      case FigureSolidKind::kSg: {
+        const EntityType type = solid.kind == FigureSolidKind::kSc   ? EntityType::kSolidSc
+                                : solid.kind == FigureSolidKind::kSe ? EntityType::kSolidSe
+                                : solid.kind == FigureSolidKind::kSo ? EntityType::kSolidSo
+                                                                     : EntityType::kSolidSg;
+        const bool arc = type == EntityType::kSolidSc || type == EntityType::kSolidSe;
+        AddSolidCurve(shapes_, LineStyle(), type, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+                      arc ? solid.arcKind : 0, v[7]);
         break;
       }
     }
+    return true;
   }
 
-  const FigureModel& model_;
   std::vector<Shape>& shapes_;
   int32_t layerGroup_ = 0, layer_ = 0, colour_ = 1, rgb_ = 0, lineType_ = 1, lineWidth_ = 0;
   int32_t pointColour_ = 1, textColour_ = 1;
   double textWidth_ = 2.0, textHeight_ = 2.0, textSpacing_ = 0.0;
-  std::string_view font_;
+  std::string font_;
 };
 
 }  // namespace
@@ -503,23 +565,16 @@ void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
 }
 
 void AddFigure(std::string_view bytes, Drawing& drawing) {
-  LongFontTable fonts;
-  const FigureModel model = ParseFigure(bytes, RunContext{}, fonts);
-  FigureShapes(model, drawing.shapes).Run();
+  FigureReader reader(bytes);
+  FigureShapes(drawing.shapes).Run(reader);
 
-  std::string_view first;
-  LineReader lines(bytes);
-  if (!lines.Next(first)) return;
-  std::vector<std::string> fields;
-  SplitFields(first, fields, 4);
-  if (fields.size() < 4) return;
-  const double x1 = TextToReal(fields[0]), y1 = TextToReal(fields[1]);
-  const double x2 = TextToReal(fields[2]), y2 = TextToReal(fields[3]);
-  if (!Coordinates({x1, y1, x2, y2})) return;
+  const FigureHeader& h = reader.header();
+  if (!h.hasExtents || !Coordinates({h.minX, h.minY, h.maxX, h.maxY})) return;
   const Style style{0, 0, kExtentsColour, 2, 0};
   Push(drawing.overlay, ShapeKind::kExtentsBox, style,
-       {std::fmin(x1, x2), std::fmin(y1, y2), std::fmax(x1, x2), std::fmax(y1, y2)});
-  Push(drawing.overlay, ShapeKind::kCentre, style, {model.centreX, model.centreY});
+       {std::fmin(h.minX, h.maxX), std::fmin(h.minY, h.maxY), std::fmax(h.minX, h.maxX),
+        std::fmax(h.minY, h.maxY)});
+  Push(drawing.overlay, ShapeKind::kCentre, style, {h.CentreX(), h.CentreY()});
 }
 
 bool IsFigureFile(std::string_view bytes) {

@@ -770,6 +770,20 @@ TEST(EquivalenceTest, RepeatedAttributesAndTheirCaches) {
   }
 }
 
+// A line colour 10 leaves the colour value cached from before: within a copy, a value after
+// it repeats nothing known, since an earlier copy may have cached another value.
+TEST(EquivalenceTest, ColourValueAfterALineColourTen) {
+  const Lines records = {
+      "L,0,1,2,3,1,0,0,0,0,1,1",
+      "L,0,1,2,10,1,0,0,0,0,1,2",
+      "S,0,1,2,10,1,0,0,0,0,1,0,1,1,0,1,0",
+      "S,0,1,2,10,1,0,0,0,0,2,0,2,2,0,2,7",
+  };
+  const std::string file = Figure("-10,-10,10,10", records);
+  const RunContext run = Switches(false, false, false, false);
+  EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run));
+}
+
 TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
   const std::string file = TrickyFile(kTrickyRecords, "1e5,-3.5e-3,1.00001e5,7");
   const RunContext run = Switches(false, false, false, false);

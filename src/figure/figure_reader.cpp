@@ -1,0 +1,193 @@
+#include "figure/figure_reader.h"
+
+#include <cmath>
+
+#include "exchange/output.h"
+#include "util/geometry.h"
+#include "util/text.h"
+
+namespace gara {
+
+namespace {
+
+constexpr size_t kScalesLine = 16;
+constexpr size_t kFontCommandPrefix = 4;  // the command letters before a font text
+
+size_t CharLength(std::string_view text, size_t i) {
+  return IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+}
+
+// The end of the shortest whole-character prefix of `text` that puts more than `shown` bytes
+// into an output record, which drops CR and LF; the text's size when it is shorter. Also tells
+// whether that prefix is blank.
+size_t ShownPrefix(std::string_view text, size_t shown, bool& blank) {
+  size_t i = 0;
+  size_t kept = 0;
+  blank = true;
+  while (i < text.size() && kept <= shown) {
+    const size_t len = CharLength(text, i);
+    for (size_t k = i; k < i + len; ++k) kept += text[k] != '\r' && text[k] != '\n';
+    blank = blank && IsBlankText(text.substr(i, len));
+    i += len;
+  }
+  return i;
+}
+
+double Degrees(double radians) { return radians * 180 / kPi; }
+
+}  // namespace
+
+size_t RecordLines(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::kDimension:
+      return 3;
+    case RecordKind::kDimensionX:
+      return 7;
+    default:
+      return 1;
+  }
+}
+
+FigureReader::FigureReader(std::string_view bytes) : lines_(bytes) {
+  FigureLine line;
+  if (!NextLine(line) || !line.Has(3)) return;
+  header_.hasExtents = true;
+  header_.minX = line.Real(0);
+  header_.minY = line.Real(1);
+  header_.maxX = line.Real(2);
+  header_.maxY = line.Real(3);
+  if (!NextLine(line)) return;
+  header_.hasScales = true;
+  for (size_t k = 0; k < line.count && k < kScalesLine; ++k) header_.scales.push_back(line.Real(k));
+  if (!NextLine(line) || !line.Has(1)) return;
+  header_.hasCount = true;
+  header_.count = line.Int(1);
+}
+
+bool FigureReader::NextLine(FigureLine& line) {
+  std::string_view text;
+  if (!lines_.Next(text)) return false;
+  SplitFields(text, fields_, kFigureFieldsUsed);
+  line.count = fields_.size();
+  line.kind = line.Has(0) ? RecordKindOf(fields_[0]) : RecordKind::kUnknown;
+  // Field 17 is only ever text.
+  for (size_t k = 0; k + 1 < kFigureFieldsUsed; ++k) {
+    line.ints[k] = k < line.count ? TextToInt(fields_[k]) : 0;
+    line.reals[k] = k < line.count ? TextToReal(fields_[k]) : 0;
+  }
+  line.font.assign(line.Has(16) ? std::string_view(fields_[16]) : std::string_view());
+  line.text.assign(line.Has(17) ? std::string_view(fields_[17]) : std::string_view());
+  return true;
+}
+
+bool FigureReader::Next(FigureRecord& record) {
+  // Each record takes at least one line, so a count beyond the lines present just ends with
+  // the file.
+  if (!header_.hasCount || read_ >= header_.count) return false;
+  ++read_;
+  if (!NextLine(record.lines[0])) return false;
+  record.kind = record.lines[0].kind;
+  record.lineCount = 1;
+  const size_t lines = RecordLines(record.kind);
+  while (record.lineCount < lines && NextLine(record.lines[record.lineCount])) ++record.lineCount;
+  return true;
+}
+
+std::string ShownText(std::string_view text) {
+  bool blank = true;
+  const size_t end = ShownPrefix(text, OutputBuffer::kMaxRecord, blank);
+  std::string kept(text.substr(0, end));
+  for (size_t i = end; blank && i < text.size();) {
+    const size_t len = CharLength(text, i);
+    if (!IsBlankText(text.substr(i, len))) {
+      kept.append(text.substr(i, len));
+      break;
+    }
+    i += len;
+  }
+  return kept;
+}
+
+size_t ShownFontLength(std::string_view font) {
+  bool blank = true;
+  return ShownPrefix(font, OutputBuffer::kMaxRecord - kFontCommandPrefix, blank);
+}
+
+std::string FontOf(const FigureLine& line) {
+  std::string font = "<" + line.font + ">";
+  font.append(FontStyleSuffix(line.Int(12)));
+  return font;
+}
+
+FigureCurve CurveOf(const FigureLine& line) {
+  FigureCurve c;
+  c.cx = line.Real(8);
+  c.cy = line.Real(9);
+  c.r = line.Real(10);
+  c.flatness = line.Real(11);
+  const double start = Degrees(line.Real(12));
+  const double sweep = Degrees(line.Real(13));
+  c.tilt = Degrees(line.Real(14));
+  const int32_t closed = line.Int(15);
+  const double turn = std::fabs(sweep);
+  c.arc = !NearlyEqual(c.flatness, 1) ||
+          (closed < 1 && !NearlyEqual(turn, 0) && !NearlyEqual(turn, 360));
+  if (!c.arc) return c;
+  c.start = NormalizeDeg(start);
+  c.end = NormalizeDeg(start + sweep);
+  if (sweep < 0) SwapValues(c.start, c.end);
+  return c;
+}
+
+int32_t TextAnchorOf(const FigureLine& line) {
+  // Anchor kinds 0..8 are stored plus one.
+  const int32_t stored = line.Int(5);
+  return stored >= 1 && stored <= 9 ? stored - 1 : -1;
+}
+
+FigureText TextOf(const FigureLine& line, int32_t type) {
+  const double x1 = line.Real(8), y1 = line.Real(9), x2 = line.Real(10), y2 = line.Real(11);
+  // A vertical text ("cv") is as high as its characters are wide.
+  const double height = type == 1 ? line.Real(13) : line.Real(14);
+  return {x1, y1, Distance(x1, y1, x2, y2), height, LineAngle(x2 - x1, y2 - y1)};
+}
+
+double DimensionTextAngle(const FigureLine& text) {
+  const double tx = text.Real(8), ty = text.Real(9);
+  return LineAngle(text.Real(10) - tx, text.Real(11) - ty);
+}
+
+FigureSolid SolidOf(const FigureLine& line) {
+  FigureSolid s;
+  for (size_t k = 0; k < 8; ++k) s.v[k] = line.Real(8 + k);
+  s.arcKind = line.Int(15);
+  switch (SolidShapeOf(line.Int(5))) {
+    case SolidShape::kSc:
+      s.kind = FigureSolidKind::kSc;
+      return s;
+    case SolidShape::kSe:
+      s.kind = FigureSolidKind::kSe;
+      return s;
+    case SolidShape::kSo:
+      s.kind = FigureSolidKind::kSo;
+      return s;
+    case SolidShape::kSg:
+      s.kind = FigureSolidKind::kSg;
+      return s;
+    case SolidShape::kPolygon:
+      break;
+  }
+  const double* v = s.v;
+  // Two- and three-corner solids repeat their last corner; they are told apart before a
+  // placement moves them.
+  if (NearlySamePoint(v[2], v[3], v[4], v[5]) && NearlySamePoint(v[2], v[3], v[6], v[7])) {
+    s.kind = FigureSolidKind::kLine;
+  } else if (NearlySamePoint(v[4], v[5], v[6], v[7])) {
+    s.kind = FigureSolidKind::kTriangle;
+  } else {
+    s.kind = FigureSolidKind::kQuad;
+  }
+  return s;
+}
+
+}  // namespace gara

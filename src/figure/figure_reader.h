@@ -1,0 +1,126 @@
+// Reading a figure file (sel.txt, jws.txt) into plain records: the extents line, the scales line,
+// the record count and the entity records, each line's fields read as numbers as the file holds
+// them. What a record draws is worked out by its users; the helpers at the end of this file are
+// the meanings they share.
+//
+// A cut or damaged file is read as far as it goes: a line keeps the count of the fields it has,
+// so that a user stops where a line lacks a field it uses, keeping what came before.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "figure/figure_format.h"
+#include "util/lines.h"
+
+namespace gara {
+
+// No line of a figure file is used beyond field 17 (the text of a text line).
+inline constexpr size_t kFigureFieldsUsed = 18;
+
+// One line of a figure file. Whether a number field is an integer or a real depends on the
+// record kind, so each is read both ways.
+struct FigureLine {
+  size_t count = 0;                        // fields the line has, at most kFigureFieldsUsed
+  RecordKind kind = RecordKind::kUnknown;  // of field 0
+  int32_t ints[kFigureFieldsUsed] = {};
+  double reals[kFigureFieldsUsed] = {};
+  std::string font;  // field 16 as text (the font of a text line)
+  std::string text;  // field 17 (the text of a text line)
+
+  bool Has(size_t field) const { return field < count; }
+  int32_t Int(size_t field) const { return ints[field]; }
+  double Real(size_t field) const { return reals[field]; }
+};
+
+// The lines before the records. Reading stops at the first of them that is missing or lacks
+// the fields it is read for; the later ones then stay absent.
+struct FigureHeader {
+  bool hasExtents = false;  // the extents line has its four fields
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+  bool hasScales = false;
+  std::vector<double> scales;  // the layer-group scales, as many as the line holds (up to 16)
+  bool hasCount = false;
+  int32_t count = 0;
+
+  // The centre of the extents; halves first, so that values near the limits do not overflow.
+  double CentreX() const { return minX * 0.5 + maxX * 0.5; }
+  double CentreY() const { return minY * 0.5 + maxY * 0.5; }
+};
+
+// One entity record: one line for most kinds, three for a dimension "D" (the record line, the
+// dimension line, the value text) and seven for an "X" dimension (then two extension lines and
+// two end points).
+struct FigureRecord {
+  static constexpr size_t kMaxLines = 7;
+  RecordKind kind = RecordKind::kUnknown;
+  size_t lineCount = 0;  // lines present: fewer than the kind has when the file ends inside it
+  FigureLine lines[kMaxLines];
+};
+
+// The lines a record of `kind` takes.
+size_t RecordLines(RecordKind kind);
+
+class FigureReader {
+ public:
+  // Reads the header lines.
+  explicit FigureReader(std::string_view bytes);
+
+  const FigureHeader& header() const { return header_; }
+  // The next entity record, reusing the storage of `record`; false after the counted records or
+  // when the file ends before a record begins.
+  bool Next(FigureRecord& record);
+
+ private:
+  bool NextLine(FigureLine& line);
+
+  LineReader lines_;
+  FigureHeader header_;
+  int32_t read_ = 0;
+  std::vector<std::string> fields_;
+};
+
+// Meanings of record fields that every user of the records shares.
+
+// The part of a text that can make a difference in the output, which shows the first bytes of
+// a text and otherwise only asks whether anything but blanks is left: the whole characters that
+// fill an output record, plus, when they are blank, the first character that is not.
+std::string ShownText(std::string_view text);
+// The end of the whole characters of a font command text that fill an output record; the
+// text's size when it is shorter.
+size_t ShownFontLength(std::string_view font);
+// The font command text of a text line: "<name>" and the style marks of field 12.
+std::string FontOf(const FigureLine& line);
+
+// A curve line (fields 8 ... 15): a whole circle, or an arc with its angles in degrees, start
+// and end counter-clockwise.
+struct FigureCurve {
+  bool arc = false;
+  double cx = 0, cy = 0, r = 0, start = 0, end = 0, flatness = 1, tilt = 0;
+};
+FigureCurve CurveOf(const FigureLine& line);
+
+// A text line's anchor kind (field 5 stores it plus one); -1 for a value out of range.
+int32_t TextAnchorOf(const FigureLine& line);
+// A text line's base line (fields 8 ... 11) and character height, for text command `type`.
+struct FigureText {
+  double x = 0, y = 0, length = 0, height = 0, angle = 0;  // angle in radians
+};
+FigureText TextOf(const FigureLine& line, int32_t type);
+
+// The value text's angle of a dimension, from its text line (fields 8 ... 11), in radians.
+double DimensionTextAngle(const FigureLine& text);
+
+// What a solid line draws (fields 5 and 8 ... 15).
+enum class FigureSolidKind { kLine, kTriangle, kQuad, kSc, kSe, kSo, kSg };
+struct FigureSolid {
+  FigureSolidKind kind = FigureSolidKind::kQuad;
+  double v[8] = {};     // corners; or cx, cy, r, flatness, tilt, start, sweep, r2 (as stored)
+  int32_t arcKind = 0;  // "sc" and "se": field 15 read as an integer
+};
+FigureSolid SolidOf(const FigureLine& line);
+
+}  // namespace gara
