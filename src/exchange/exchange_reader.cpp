@@ -1,6 +1,7 @@
 #include "exchange/exchange_reader.h"
 
 #include <array>
+#include <cassert>
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_fields.h"
@@ -190,7 +191,8 @@ bool HeaderLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
 
 // Rules 14 and 15: the group or layer is the third character read as one hex digit.
 void LayerLine(std::string_view k, bool& firstSeen, int32_t& writing, int32_t& current) {
-  const int v = HexDigit(k, 3);  // 0..15 by construction
+  const int v = HexDigit(k, 3);
+  assert(v >= 0 && v < 16);  // it indexes the group and layer tables
   if (firstSeen) {
     writing = v;
     firstSeen = false;
