@@ -40,10 +40,6 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
   return RunOutcome::kShowDialog;
 }
 
-void ProgramRun::Minimise() {
-  if (env_.window != nullptr) env_.window->Minimise();
-}
-
 RunOutcome ProgramRun::Draw(RunMode mode) {
   const DrawingState& state = *state_;
   RunContext run;
@@ -57,7 +53,6 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
   if (n < 2) return RunOutcome::kNothingToDraw;
 
-  Minimise();
   if (state.paperScaleFlag) writer_.AppendLine("bz");
   run.useWritingLayerGroup = settings_.useWritingLayerGroup;
   run.useWritingLayer = settings_.useWritingLayer;
@@ -68,23 +63,30 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
-  const bool drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
-  // Past the figure limit nothing at all is drawn: the file then holds only "hq".
-  if (!drawn) buffer_.Clear();
+  const DrawResult drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
+  // Past a limit nothing at all is drawn: the file then holds only "hq".
+  if (drawn != DrawResult::kDrawn) buffer_.Clear();
 
   if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_))
     return RunOutcome::kWriteFailed;
-  return drawn ? RunOutcome::kDrawn : RunOutcome::kTooManyFigures;
+  switch (drawn) {
+    case DrawResult::kTooManyFigures:
+      return RunOutcome::kTooManyFigures;
+    case DrawResult::kTooMuchOutput:
+      return RunOutcome::kTooMuchOutput;
+    case DrawResult::kDrawn:
+      break;
+  }
+  return RunOutcome::kDrawn;
 }
 
 RunOutcome ProgramRun::Register() {
-  Minimise();
   const std::string figureFile = env_.paths.SelectionFigureFile();
   const bool exported = ExportSelection(env_.fs, figureFile, *state_);
   // The selected figure just written; the JWS figure is neither converted nor measured here.
   const FigureSize size = MeasureFigureFile(env_.fs, figureFile);
   for (PatternRow& row : settings_.rows) {
-    if (row.figureKind == 0) {
+    if (row.Kind() == FigureKind::kSelected) {
       row.width = size.width;
       row.height = size.height;
     }

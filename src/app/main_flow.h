@@ -14,17 +14,9 @@
 
 namespace gara {
 
-// What a windowless run asks of the window that hosts it, if there is one.
-class RunWindow {
- public:
-  virtual ~RunWindow() = default;
-  virtual void Minimise() = 0;
-};
-
 struct RunEnvironment {
   FileSystem& fs;
   ProgramPaths paths;
-  RunWindow* window = nullptr;  // none on Linux
 };
 
 enum class RunOutcome {
@@ -32,6 +24,7 @@ enum class RunOutcome {
   kDrawn,           // JWC_TEMP.TXT holds the drawing
   kNothingToDraw,   // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
   kTooManyFigures,  // the layout asked for more figures than one run may place: "hq" only
+  kTooMuchOutput,   // the copies together would hold too many entities: "hq" only
   kRegistered,      // sel.txt written and the settings saved
   kWriteFailed,     // a file the run had to write could not be written
 };
@@ -62,7 +55,6 @@ class ProgramRun {
  private:
   RunOutcome Draw(RunMode mode);
   RunOutcome Register();
-  void Minimise();
 
   RunEnvironment env_;
   std::unique_ptr<DrawingState> state_;

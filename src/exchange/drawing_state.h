@@ -1,4 +1,5 @@
-// Everything read from the exchange file JWC_TEMP.TXT in one run.
+// Everything read from the exchange file JWC_TEMP.TXT in one run; the reader's working state
+// is in exchange/reading_state.h.
 #pragma once
 
 #include <array>
@@ -49,37 +50,12 @@ struct DrawingState {
   int32_t writingTextColour = 1;
   std::string writingFontName;
   bool lineWidthPresent = false;
-  struct FirstSeen {
-    bool lg = true, ly = true, lc = true, lt = true, lw = true, cn = true;
-  } firstSeen;
 
   // Layer tables.
   std::array<int32_t, 16> layerGroupValues{};
   std::array<std::string, 16> layerGroupNames;
   std::array<int32_t, 256> layerValues{};
   std::array<std::string, 256> layerNames;
-
-  // Current attributes while reading.
-  int32_t currentLayerGroup = 0;
-  int32_t currentLayer = 0;
-  int32_t currentColour = 1;
-  int32_t currentLineType = 1;
-  int32_t currentLineWidth = 0;
-  int32_t currentTextSizeKind = 1;
-  double currentTextWidth = 2.0;
-  double currentTextHeight = 2.0;
-  double currentTextSpacing = 0.0;
-  int32_t currentTextColour = 1;
-  int32_t currentTextAnchor = 0;
-  std::string currentFontName = "<ＭＳ ゴシック>";
-  int32_t currentPointColour = 1;
-  int32_t currentRgb = 0;
-  int32_t hhpNumber = 0;
-  int32_t zFlags = 0;
-  int32_t polylineCounter = 0;
-  bool inPolyline = false;
-  bool dimensionPending = false;
-  LineEntity pendingDimensionLine{{0, 0, 0, 1, 1, 0, 0}, 0, 0.0, 0.0, 1.0, 0.0};
 
   // Designated points 1..99; entry 0 is never set.
   std::array<DesignatedPoint, 100> designatedPoints{};

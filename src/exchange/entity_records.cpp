@@ -24,32 +24,32 @@ class Fields {
   std::span<const std::string_view> fields_;
 };
 
-EntityHeader CurrentHeader(const DrawingState& s, int32_t colour) {
-  return {s.hhpNumber,       s.currentLayerGroup, s.currentLayer, colour,
-          s.currentLineType, s.currentLineWidth,  s.zFlags};
+EntityHeader CurrentHeader(const ReadingState& r, int32_t colour) {
+  return {r.hhpNumber,       r.currentLayerGroup, r.currentLayer, colour,
+          r.currentLineType, r.currentLineWidth,  r.zFlags};
 }
 
-EntityHeader CurrentHeader(const DrawingState& s) { return CurrentHeader(s, s.currentColour); }
+EntityHeader CurrentHeader(const ReadingState& r) { return CurrentHeader(r, r.currentColour); }
 
 // The common steps after a record: the marks and the designation number belong to one entity;
 // every entity but a line segment also ends a polyline run and abandons a pending dimension.
 template <typename T>
-void Append(EntityList<T>& list, EntityType type, T&& record, DrawingState& s) {
+void Append(EntityList<T>& list, EntityType type, T&& record, ReadingState& r, DrawingState& s) {
   s.entities.order.push_back({type, static_cast<uint32_t>(list.size())});
   list.push_back(std::move(record));
-  s.hhpNumber = 0;
-  s.zFlags = 0;
+  r.hhpNumber = 0;
+  r.zFlags = 0;
   if (type != EntityType::kLine) {
-    s.inPolyline = false;
-    s.dimensionPending = false;
+    r.inPolyline = false;
+    r.dimensionPending = false;
   }
 }
 
-TextEntity MakeText(const Fields& f, int textKind, const DrawingState& s) {
+TextEntity MakeText(const Fields& f, int textKind, const ReadingState& r, const DrawingState& s) {
   TextEntity t;
   t.textKind = textKind;
-  t.anchor = s.currentTextAnchor;
-  t.sizeKind = s.currentTextSizeKind;
+  t.anchor = r.currentTextAnchor;
+  t.sizeKind = r.currentTextSizeKind;
   int32_t colour;
   if (t.sizeKind >= 1 && t.sizeKind <= 10) {
     const TextSize& size = s.textSizeTable[t.sizeKind];
@@ -58,17 +58,17 @@ TextEntity MakeText(const Fields& f, int textKind, const DrawingState& s) {
     t.spacing = size.spacing;
     colour = size.colour;
   } else {
-    t.width = s.currentTextWidth;
-    t.height = s.currentTextHeight;
-    t.spacing = s.currentTextSpacing;
-    colour = s.currentTextColour;
+    t.width = r.currentTextWidth;
+    t.height = r.currentTextHeight;
+    t.spacing = r.currentTextSpacing;
+    colour = r.currentTextColour;
   }
-  t.header = CurrentHeader(s, colour);
+  t.header = CurrentHeader(r, colour);
   t.x = f.real(2);
   t.y = f.real(3);
   t.dx = f.real(4);
   t.dy = f.real(5);
-  t.fontName.assign(CutStoredText(s.currentFontName));
+  t.fontName.assign(CutStoredText(r.currentFontName));
   t.text.assign(CutStoredText(f.text(6)));
   return t;
 }
@@ -78,7 +78,7 @@ bool Coincide(double x1, double y1, double x2, double y2) {
 }
 
 // "sl": two, three or four corners, with coinciding corners reduced to the smaller solid.
-void AddSolid(const Fields& f, DrawingState& s) {
+void AddSolid(const Fields& f, ReadingState& r, DrawingState& s) {
   struct P {
     double x, y;
   };
@@ -86,15 +86,15 @@ void AddSolid(const Fields& f, DrawingState& s) {
   P p[4] = {};
   for (int i = 0; i < 4 && 2 * i + 3 <= c; ++i) p[i] = {f.real(2 * i + 2), f.real(2 * i + 3)};
   const auto same = [&](int a, int b) { return Coincide(p[a].x, p[a].y, p[b].x, p[b].y); };
-  const EntityHeader header = CurrentHeader(s);
-  const int32_t rgb = s.currentRgb;
+  const EntityHeader header = CurrentHeader(r);
+  const int32_t rgb = r.currentRgb;
   auto line = [&](int a, int b) {
     Append(s.entities.solidLines, EntityType::kSolidLine,
-           SolidLineEntity{header, rgb, p[a].x, p[a].y, p[b].x, p[b].y}, s);
+           SolidLineEntity{header, rgb, p[a].x, p[a].y, p[b].x, p[b].y}, r, s);
   };
   auto triangle = [&](int a, int b, int d) {
     Append(s.entities.solidTriangles, EntityType::kSolidTriangle,
-           SolidTriangleEntity{header, rgb, p[a].x, p[a].y, p[b].x, p[b].y, p[d].x, p[d].y}, s);
+           SolidTriangleEntity{header, rgb, p[a].x, p[a].y, p[b].x, p[b].y, p[d].x, p[d].y}, r, s);
   };
   if (c == 5) return line(0, 1);
   if (c == 7) {
@@ -111,16 +111,16 @@ void AddSolid(const Fields& f, DrawingState& s) {
   Append(
       s.entities.solidQuads, EntityType::kSolidQuad,
       SolidQuadEntity{header, rgb, p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y},
-      s);
+      r, s);
 }
 
-SolidArcEntity MakeSolidArc(const Fields& f, const DrawingState& s) {
-  return {CurrentHeader(s), s.currentRgb, f.real(2), f.real(3), f.real(4),
+SolidArcEntity MakeSolidArc(const Fields& f, const ReadingState& r) {
+  return {CurrentHeader(r), r.currentRgb, f.real(2), f.real(3), f.real(4),
           f.real(5),        f.real(6),    f.real(7), f.real(8), f.integer(9)};
 }
 
-SolidRingEntity MakeSolidRing(const Fields& f, const DrawingState& s) {
-  return {CurrentHeader(s), s.currentRgb, f.real(2), f.real(3), f.real(4),
+SolidRingEntity MakeSolidRing(const Fields& f, const ReadingState& r) {
+  return {CurrentHeader(r), r.currentRgb, f.real(2), f.real(3), f.real(4),
           f.real(5),        f.real(6),    f.real(7), f.real(8), f.real(9)};
 }
 
@@ -148,7 +148,7 @@ std::string_view CutStoredText(std::string_view text) {
   return text.substr(0, end);
 }
 
-bool AddKeywordEntity(std::span<const std::string_view> fields, DrawingState& s) {
+bool AddKeywordEntity(std::span<const std::string_view> fields, ReadingState& r, DrawingState& s) {
   const Fields f(fields);
   const int c = f.count();
   const std::string_view k = f.keyword();
@@ -157,43 +157,43 @@ bool AddKeywordEntity(std::span<const std::string_view> fields, DrawingState& s)
   if (k == "ci") {
     if (c == 4) {
       Append(e.circles, EntityType::kCircle,
-             CircleEntity{CurrentHeader(s), f.real(2), f.real(3), f.real(4)}, s);
+             CircleEntity{CurrentHeader(r), f.real(2), f.real(3), f.real(4)}, r, s);
       return true;
     }
     if (c >= 8) {
       Append(e.arcs, EntityType::kArc,
-             ArcEntity{CurrentHeader(s), f.real(2), f.real(3), f.real(4), f.real(5), f.real(6),
+             ArcEntity{CurrentHeader(r), f.real(2), f.real(3), f.real(4), f.real(5), f.real(6),
                        f.real(7), f.real(8)},
-             s);
+             r, s);
       return true;
     }
     return false;
   }
   if (const int kind = TextKindOfKeyword(k); kind >= 0) {
     if (c < 6) return false;
-    if (s.dimensionPending && kind == 2) {
+    if (r.dimensionPending && kind == 2) {
       DimensionEntity d;
-      d.header = CurrentHeader(s);
-      d.line = s.pendingDimensionLine;
+      d.header = CurrentHeader(r);
+      d.line = r.pendingDimensionLine;
       d.line.polylineNumber = 0;
-      d.text = MakeText(f, 2, s);
-      Append(e.dimensions, EntityType::kDimension, std::move(d), s);
+      d.text = MakeText(f, 2, r, s);
+      Append(e.dimensions, EntityType::kDimension, std::move(d), r, s);
     } else {
-      Append(e.texts, EntityType::kText, MakeText(f, kind, s), s);
+      Append(e.texts, EntityType::kText, MakeText(f, kind, r, s), r, s);
     }
     return true;
   }
   if (k == "pt") {
     if (c == 3) {
       Append(e.points, EntityType::kPoint,
-             PointEntity{CurrentHeader(s, s.currentPointColour), f.real(2), f.real(3)}, s);
+             PointEntity{CurrentHeader(r, r.currentPointColour), f.real(2), f.real(3)}, r, s);
       return true;
     }
     if (c >= 6) {
       Append(e.rotatedPoints, EntityType::kRotatedPoint,
-             RotatedPointEntity{CurrentHeader(s, s.currentPointColour), f.real(2), f.real(3),
+             RotatedPointEntity{CurrentHeader(r, r.currentPointColour), f.real(2), f.real(3),
                                 f.real(4), f.real(5), f.integer(6)},
-             s);
+             r, s);
       return true;
     }
     return false;
@@ -201,40 +201,41 @@ bool AddKeywordEntity(std::span<const std::string_view> fields, DrawingState& s)
   if (k == "BL") {
     if (c < 4) return false;
     Append(e.blocks, EntityType::kBlock,
-           BlockEntity{CurrentHeader(s), f.real(2), f.real(3), std::string(f.text(4))}, s);
+           BlockEntity{CurrentHeader(r), f.real(2), f.real(3), std::string(f.text(4))}, r, s);
     return true;
   }
   if (k == "sl") {
     if (c != 5 && c != 7 && c < 9) return false;
-    AddSolid(f, s);
+    AddSolid(f, r, s);
     return true;
   }
   if (c < 9) return false;
   if (k == "sc") {
-    Append(e.solidSc, EntityType::kSolidSc, MakeSolidArc(f, s), s);
+    Append(e.solidSc, EntityType::kSolidSc, MakeSolidArc(f, r), r, s);
   } else if (k == "se") {
-    Append(e.solidSe, EntityType::kSolidSe, MakeSolidArc(f, s), s);
+    Append(e.solidSe, EntityType::kSolidSe, MakeSolidArc(f, r), r, s);
   } else if (k == "so") {
-    Append(e.solidSo, EntityType::kSolidSo, MakeSolidRing(f, s), s);
+    Append(e.solidSo, EntityType::kSolidSo, MakeSolidRing(f, r), r, s);
   } else if (k == "sg") {
-    Append(e.solidSg, EntityType::kSolidSg, MakeSolidRing(f, s), s);
+    Append(e.solidSg, EntityType::kSolidSg, MakeSolidRing(f, r), r, s);
   } else {
     return false;
   }
   return true;
 }
 
-void AddLineOrDimensionLine(std::span<const std::string_view> fields, DrawingState& s) {
+void AddLineOrDimensionLine(std::span<const std::string_view> fields, ReadingState& r,
+                            DrawingState& s) {
   const Fields f(fields);
-  LineEntity line{CurrentHeader(s), 0, f.real(1), f.real(2), f.real(3), f.real(4)};
-  if (s.dimensionPending) {
-    s.pendingDimensionLine = line;
-    s.hhpNumber = 0;
-    s.zFlags = 0;
+  LineEntity line{CurrentHeader(r), 0, f.real(1), f.real(2), f.real(3), f.real(4)};
+  if (r.dimensionPending) {
+    r.pendingDimensionLine = line;
+    r.hhpNumber = 0;
+    r.zFlags = 0;
     return;
   }
-  if (s.inPolyline) line.polylineNumber = s.polylineCounter;
-  Append(s.entities.lines, EntityType::kLine, std::move(line), s);
+  if (r.inPolyline) line.polylineNumber = r.polylineCounter;
+  Append(s.entities.lines, EntityType::kLine, std::move(line), r, s);
 }
 
 }  // namespace gara

@@ -1,6 +1,7 @@
 #include "exchange/exchange_reader.h"
 
 #include <array>
+#include <cassert>
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_fields.h"
@@ -190,7 +191,8 @@ bool HeaderLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
 
 // Rules 14 and 15: the group or layer is the third character read as one hex digit.
 void LayerLine(std::string_view k, bool& firstSeen, int32_t& writing, int32_t& current) {
-  const int v = HexDigit(k, 3);  // 0..15 by construction
+  const int v = HexDigit(k, 3);
+  assert(v >= 0 && v < 16);  // it indexes the group and layer tables
   if (firstSeen) {
     writing = v;
     firstSeen = false;
@@ -208,10 +210,10 @@ void NumberedAttribute(std::string_view k, bool& firstSeen, int32_t& writing, in
   current = v;
 }
 
-void TextSizeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+void TextSizeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, DrawingState& s) {
   const int32_t v = TextToInt(From(k, 3));
   const bool sizes = v == 0 && f.count() >= 5;
-  if (s.firstSeen.cn) {
+  if (r.firstSeen.cn) {
     s.writingTextSizeKind = v;
     if (sizes) {
       s.writingTextWidth = TextToReal(f[2]);
@@ -219,61 +221,61 @@ void TextSizeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) 
       s.writingTextSpacing = TextToReal(f[4]);
       s.writingTextColour = TextToInt(f[5]);
     }
-    s.firstSeen.cn = false;
+    r.firstSeen.cn = false;
   }
-  s.currentTextSizeKind = v;
+  r.currentTextSizeKind = v;
   if (sizes) {
-    s.currentTextWidth = TextToReal(f[2]);
-    s.currentTextHeight = TextToReal(f[3]);
-    s.currentTextSpacing = TextToReal(f[4]);
-    s.currentTextColour = TextToInt(f[5]);
+    r.currentTextWidth = TextToReal(f[2]);
+    r.currentTextHeight = TextToReal(f[3]);
+    r.currentTextSpacing = TextToReal(f[4]);
+    r.currentTextColour = TextToInt(f[5]);
   }
 }
 
 // Rules 12 to 23: attribute lines. True when the line was one of them.
-bool AttributeLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
+bool AttributeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, DrawingState& s) {
   const int c = f.count();
   if (k.starts_with("lgn")) {
-    JoinName(f, 4, s.layerGroupNames[s.currentLayerGroup]);
+    JoinName(f, 4, s.layerGroupNames[r.currentLayerGroup]);
     return true;
   }
   if (k.starts_with("lyn")) {
-    JoinName(f, 4, s.layerNames[s.currentLayerGroup * 16 + s.currentLayer]);
+    JoinName(f, 4, s.layerNames[r.currentLayerGroup * 16 + r.currentLayer]);
     return true;
   }
   if (k.starts_with("lg")) {
-    LayerLine(k, s.firstSeen.lg, s.writingLayerGroup, s.currentLayerGroup);
-    if (c >= 2) s.layerGroupValues[s.currentLayerGroup] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.lg, s.writingLayerGroup, r.currentLayerGroup);
+    if (c >= 2) s.layerGroupValues[r.currentLayerGroup] = TextToInt(f[2]);
   } else if (k.starts_with("ly")) {
-    LayerLine(k, s.firstSeen.ly, s.writingLayer, s.currentLayer);
-    if (c >= 2) s.layerValues[s.currentLayerGroup * 16 + s.currentLayer] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.ly, s.writingLayer, r.currentLayer);
+    if (c >= 2) s.layerValues[r.currentLayerGroup * 16 + r.currentLayer] = TextToInt(f[2]);
   } else if (k.starts_with("lc")) {
-    NumberedAttribute(k, s.firstSeen.lc, s.writingColour, s.currentColour);
-    if (s.currentColour == 10 && c >= 2) s.currentRgb = TextToInt(f[2]);
+    NumberedAttribute(k, r.firstSeen.lc, s.writingColour, r.currentColour);
+    if (r.currentColour == 10 && c >= 2) r.currentRgb = TextToInt(f[2]);
   } else if (k.starts_with("lt")) {
-    NumberedAttribute(k, s.firstSeen.lt, s.writingLineType, s.currentLineType);
+    NumberedAttribute(k, r.firstSeen.lt, s.writingLineType, r.currentLineType);
   } else if (k.starts_with("lw")) {
-    NumberedAttribute(k, s.firstSeen.lw, s.writingLineWidth, s.currentLineWidth);
+    NumberedAttribute(k, r.firstSeen.lw, s.writingLineWidth, r.currentLineWidth);
     s.lineWidthPresent = true;
   } else if (k.starts_with("cn$")) {
     // A font name holds blanks ("<ＭＳ ゴシック>"), which split the line: the fields are joined
     // again, as for layer names, so that the name is not cut at its first blank.
-    JoinName(f, 4, s.currentFontName);
-    if (s.writingFontName.empty()) s.writingFontName = s.currentFontName;
+    JoinName(f, 4, r.currentFontName);
+    if (s.writingFontName.empty()) s.writingFontName = r.currentFontName;
   } else if (k.starts_with("cn")) {
-    TextSizeLine(f, k, s);
+    TextSizeLine(f, k, r, s);
   } else if (k.starts_with("cc")) {
     const int32_t v = TextToInt(k.substr(2, 1));
-    s.currentTextAnchor = v >= 0 && v <= 8 ? v : 0;
+    r.currentTextAnchor = v >= 0 && v <= 8 ? v : 0;
   } else if (k.size() == 2 && k[0] == 'z' && k[1] >= '1' && k[1] <= '5') {
-    s.zFlags |= 1 << (k[1] - '1');
+    r.zFlags |= 1 << (k[1] - '1');
     return true;  // marks do not end a polyline run
   } else if (k.starts_with("pn")) {
-    s.currentPointColour = TextToInt(From(k, 3));
+    r.currentPointColour = TextToInt(From(k, 3));
   } else {
     return false;
   }
-  s.inPolyline = false;
+  r.inPolyline = false;
   return true;
 }
 
@@ -299,16 +301,16 @@ void DesignatedPointLine(const ExchangeFields& f, std::string_view k, DrawingSta
 }
 
 // Rule 28.
-void DesignationNumberLine(std::string_view k, DrawingState& s) {
+void DesignationNumberLine(std::string_view k, ReadingState& r) {
   size_t m = k.size();
   for (std::string_view suffix : {"ln", "ci", "ch"}) {
     const size_t at = k.find(suffix);
     if (at != std::string_view::npos && at > 3) m = at - 3;
   }
-  s.hhpNumber = TextToInt(From(k, 4).substr(0, m));
+  r.hhpNumber = TextToInt(From(k, 4).substr(0, m));
 }
 
-void Dispatch(const ExchangeFields& f, DrawingState& s) {
+void Dispatch(const ExchangeFields& f, ReadingState& r, DrawingState& s) {
   const int c = f.count();
   const std::string_view k = f[1];
   if (c == 1 && k.empty()) return;
@@ -324,7 +326,7 @@ void Dispatch(const ExchangeFields& f, DrawingState& s) {
     case 'h':
       if (HeaderLine(f, k, s)) return;
       if (k.starts_with("hp") && c >= 3) return DesignatedPointLine(f, k, s);
-      if (k.starts_with("hhp")) return DesignationNumberLine(k, s);
+      if (k.starts_with("hhp")) return DesignationNumberLine(k, r);
       break;
     case 'b':
       if (k == "bz") {
@@ -336,62 +338,65 @@ void Dispatch(const ExchangeFields& f, DrawingState& s) {
     case 'c':
     case 'z':
     case 'p':
-      if (AttributeLine(f, k, s)) return;
+      if (AttributeLine(f, k, r, s)) return;
       if (k == "pl") {
-        ++s.polylineCounter;
-        s.inPolyline = true;
-        s.dimensionPending = false;
+        ++r.polylineCounter;
+        r.inPolyline = true;
+        r.dimensionPending = false;
         return;
       }
       break;
     case 'm':
       if (k == "msg") {
-        s.dimensionPending = true;
-        s.inPolyline = false;
+        r.dimensionPending = true;
+        r.inPolyline = false;
         return;
       }
       break;
     case '#':
       if (k == "#") {
-        s.inPolyline = false;
-        s.dimensionPending = false;
+        r.inPolyline = false;
+        r.dimensionPending = false;
         return;
       }
       break;
     default:
       break;
   }
-  if (AddKeywordEntity(f.all(), s)) return;
-  if (c == 4) AddLineOrDimensionLine(f.all(), s);
+  if (AddKeywordEntity(f.all(), r, s)) return;
+  if (c == 4) AddLineOrDimensionLine(f.all(), r, s);
 }
 
 }  // namespace
 
-void ParseExchangeLine(std::string_view line, DrawingState& state) {
-  ExchangeFields fields;
-  fields.Split(line);
-  Dispatch(fields, state);
+ExchangeReader::ExchangeReader(DrawingState& drawing)
+    : drawing_(drawing), fields_(std::make_unique<ExchangeFields>()) {}
+
+ExchangeReader::~ExchangeReader() = default;
+
+void ExchangeReader::Line(std::string_view line) {
+  fields_->Split(line);
+  Dispatch(*fields_, reading_, drawing_);
+}
+
+void ExchangeReader::Bytes(std::string_view bytes) {
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(line)) Line(line);
 }
 
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
-  auto fields = std::make_unique<ExchangeFields>();
-  LineReader lines(bytes);
-  std::string_view line;
-  while (lines.Next(line)) {
-    fields->Split(line);
-    Dispatch(*fields, state);
-  }
+  ExchangeReader(state).Bytes(bytes);
 }
 
 bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state) {
   // The file comes in pieces, so a selection of many megabytes is never held whole next to its
   // records; a line that runs on into the next piece waits in `carry`.
-  auto fields = std::make_unique<ExchangeFields>();
+  ExchangeReader reader(state);
   std::string carry;
   const auto parse = [&](std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    fields->Split(line);
-    Dispatch(*fields, state);
+    reader.Line(line);
   };
   const bool read = fs.ReadPieces(path, [&](std::string_view piece) {
     if (!carry.empty()) {

@@ -66,7 +66,7 @@ class BlockWriter {
     std::memcpy(block_ + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
   }
-  bool Finish() {
+  [[nodiscard]] bool Finish() {
     Flush();
     return ok_;
   }

@@ -38,7 +38,7 @@ class OutputBuffer {
   }
   void Clear();
   // Streams the file image: joined lines, CR LF, "hq" when there is no record.
-  bool WriteTo(OutputFile& file) const;
+  [[nodiscard]] bool WriteTo(OutputFile& file) const;
   std::string FileImage() const;  // the same bytes in memory (for tests)
 
  private:
@@ -152,6 +152,7 @@ class CommandWriter {
 };
 
 // Replaces the exchange file with the buffer's image; on failure no file remains at `path`.
-bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer);
+[[nodiscard]] bool WriteOutputFile(FileSystem& fs, const std::string& path,
+                                   const OutputBuffer& buffer);
 
 }  // namespace gara

@@ -15,13 +15,14 @@ std::string ConverterCommand::CommandLine() const {
   return line;
 }
 
-void RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
+bool RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
                   const std::string& jwsPath) {
   const std::string output = programDir + "jws.txt";
   // A failed conversion must leave no stale figure behind.
-  if (fs.IsFile(output)) fs.Remove(output);
-  if (jwsPath.empty() || !fs.IsFile(jwsPath)) return;
+  if (fs.IsFile(output) && !fs.Remove(output)) return false;
+  if (jwsPath.empty() || !fs.IsFile(jwsPath)) return true;
   runner.RunAndWait(ConverterCommand{programDir + runner.ConverterFileName(), output, jwsPath});
+  return true;
 }
 
 FigureSize MeasureFigure(int kind, FileSystem& fs, ProcessRunner* runner,
@@ -30,7 +31,7 @@ FigureSize MeasureFigure(int kind, FileSystem& fs, ProcessRunner* runner,
     case 0:
       return MeasureFigureFile(fs, programDir + "sel.txt");
     case 1:
-      if (runner) RunConverter(fs, *runner, programDir, jwsPath);
+      if (runner && !RunConverter(fs, *runner, programDir, jwsPath)) return FigureSize{};
       return MeasureFigureFile(fs, programDir + "jws.txt");
     default:
       return FigureSize{};

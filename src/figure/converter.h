@@ -29,11 +29,12 @@ class ProcessRunner {
 };
 
 // Deletes jws.txt, then, if `jwsPath` names an existing file, runs the converter to re-create it.
-void RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
-                  const std::string& jwsPath);
+// False, with nothing run, when an old jws.txt cannot be deleted: it would pass for the new one.
+[[nodiscard]] bool RunConverter(FileSystem& fs, ProcessRunner& runner,
+                                const std::string& programDir, const std::string& jwsPath);
 
 // Kind 0 measures sel.txt; kind 1 first re-converts (when `runner` is given) and measures jws.txt;
-// any other kind is (0, 0).
+// any other kind, or an old jws.txt that could not be deleted for the re-conversion, is (0, 0).
 FigureSize MeasureFigure(int kind, FileSystem& fs, ProcessRunner* runner,
                          const std::string& programDir, const std::string& jwsPath);
 

@@ -21,7 +21,10 @@ constexpr int kUsageError = 2;
 constexpr int kConversionError = 1;
 
 int Fail(gara::FileSystem& fs, const std::string& output, const std::string& message) {
-  if (fs.IsFile(output)) fs.Remove(output);
+  // A stale output would pass for this run's result.
+  if (fs.IsFile(output) && !fs.Remove(output)) {
+    std::fprintf(stderr, "kvx: cannot remove %s\n", output.c_str());
+  }
   std::fprintf(stderr, "kvx: %s\n", message.c_str());
   return kConversionError;
 }

@@ -46,8 +46,8 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
   out.EmitLineWidth(run.writingLineWidth);
 }
 
-bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
-                 bool skipCoincident) {
+DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
+                       bool skipCoincident) {
   const LayoutRow row = ResolveRow(inputs.settings);
   const int c = std::clamp(pointCount, 0, kMaxDesignatedPoints);
   std::array<Point, kMaxDesignatedPoints> store{};
@@ -68,20 +68,20 @@ bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
   for (int j = 1; j < c; ++j) {
     if (!laidOut(j)) continue;
     figures += SegmentFigureCount(row, points[j - 1], points[j]);
-    if (!(figures <= maxFigures)) return false;
+    if (!(figures <= maxFigures)) return DrawResult::kTooManyFigures;
   }
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   if (figures > 0) {
     const FigureModel* model = placer.Model(row.figureKind);
     const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
-    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return false;
+    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return DrawResult::kTooMuchOutput;
   }
 
   EmittingSink sink(out, inputs.run, placer);
   for (int j = 1; j < c; ++j) {
     if (laidOut(j)) LayoutSegment(row, points, j, sink, maxFigures);
   }
-  return true;
+  return DrawResult::kDrawn;
 }
 
 }  // namespace gara

@@ -32,10 +32,16 @@ struct DrawInputs {
 // conversion): before the first drawing and before every line of the layout.
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
+enum class DrawResult {
+  kDrawn,           // the layout was emitted (possibly empty)
+  kTooManyFigures,  // more than kMaxFiguresPerRun copies: nothing emitted
+  kTooMuchOutput,   // more than kMaxFigureEntitiesPerRun entities: nothing emitted
+};
+
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
-// Returns false, having emitted nothing, when the run would exceed kMaxFiguresPerRun or
-// kMaxFigureEntitiesPerRun; the caller then writes no drawing at all.
-bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount, bool skipCoincident);
+// Past either limit nothing is emitted; the caller then writes no drawing at all.
+[[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
+                                     bool skipCoincident);
 
 }  // namespace gara

@@ -1,7 +1,9 @@
 #include "pattern/figure_model.h"
 
+#include <cassert>
 #include <cmath>
 #include <initializer_list>
+#include <iterator>
 
 #include "figure/figure_format.h"
 #include "figure/figure_reader.h"
@@ -57,6 +59,7 @@ class Compiler {
   void PushValue(FigureOpCode code, int32_t value) { Push(code).i = value; }
   FigureOp& PushShape(FigureOpCode code, std::initializer_list<double> values) {
     FigureOp& op = Push(code);
+    assert(values.size() <= std::size(op.v));  // the replay reads v[0..7] by the op code
     size_t k = 0;
     for (double v : values) op.v[k++] = v;
     ++model_.entityCommands;

@@ -29,21 +29,20 @@ LayoutRow ResolveRow(const Settings& settings) {
   r.figureKind = row.figureKind;
   r.width = row.width;
   r.height = row.height;
-  r.evenSpacing = row.arrangement == 1;
+  r.evenSpacing = row.Spacing() == Arrangement::kEven;
   r.interval = row.interval;
-  switch (row.referencePoint) {
-    case 0:
+  switch (row.Reference()) {
+    case ReferencePoint::kTop:
       r.referenceOffset = row.height;
-      break;  // "上"
-    case 2:
+      break;
+    case ReferencePoint::kBottom:
       r.referenceOffset = 0.0;
-      break;  // "下"
-    default:
-      r.referenceOffset = row.height / 2;  // "中", and whatever a damaged file holds
+      break;
+    case ReferencePoint::kMiddle:
+      r.referenceOffset = row.height / 2;
+      break;
   }
-  r.lineModes[0] = row.topLine;
-  r.lineModes[1] = row.middleLine;
-  r.lineModes[2] = row.bottomLine;
+  r.lineModes = row.LineModes();
   r.checkSize = stored != nullptr;
   return r;
 }
@@ -96,7 +95,7 @@ void LayoutSegment(const LayoutRow& row, std::span<const Point> points, int j, L
 
   auto gapLines = [&](Point from, Point to) {
     for (int k = 0; k < 3; ++k) {
-      if (row.lineModes[k] != static_cast<int32_t>(LineMode::kGaps)) continue;
+      if (row.lineModes[k] != LineMode::kGaps) continue;
       const Point a = Along(from, heights[k], up);
       const Point b = Along(to, heights[k], up);
       sink.Line(a.x, a.y, b.x, b.y);
@@ -120,7 +119,7 @@ void LayoutSegment(const LayoutRow& row, std::span<const Point> points, int j, L
   // Full-length lines meet the same line of the neighbouring segments.
   const bool closed = NearlySamePoint(points[0].x, points[0].y, points[c - 1].x, points[c - 1].y);
   for (int k = 0; k < 3; ++k) {
-    if (row.lineModes[k] != static_cast<int32_t>(LineMode::kFullLength)) continue;
+    if (row.lineModes[k] != LineMode::kFullLength) continue;
     const Point s = Along(b1, heights[k], up);
     const Point t = Along(b2, heights[k], up);
     Point start = s;

@@ -3,6 +3,7 @@
 // hands its steps, in output order, to a sink that writes them (or records them in tests).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -11,8 +12,6 @@
 
 namespace gara {
 
-enum class LineMode : int32_t { kNone = 0, kGaps = 1, kFullLength = 2 };
-
 // The pattern row a run draws with, resolved once.
 struct LayoutRow {
   int32_t figureKind = 0;
@@ -20,8 +19,8 @@ struct LayoutRow {
   double height = 10.0;
   bool evenSpacing = false;  // "均等配置"
   double interval = 0.0;
-  double referenceOffset = 5.0;      // R: the height of the designated segment above the base line
-  int32_t lineModes[3] = {0, 0, 0};  // top, middle, bottom as stored
+  double referenceOffset = 5.0;  // R: the height of the designated segment above the base line
+  std::array<LineMode, 3> lineModes{};  // top, middle, bottom
   bool checkSize = true;  // a stored row is drawn only with a width and height above 1e-8
 };
 

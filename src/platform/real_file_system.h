@@ -14,9 +14,9 @@ class RealFileSystem final : public FileSystem {
   bool ReadPieces(const std::string& path,
                   const std::function<bool(std::string_view)>& consume) override;
   bool IsFile(const std::string& path) override;
-  bool Remove(const std::string& path) override;
+  [[nodiscard]] bool Remove(const std::string& path) override;
   std::unique_ptr<OutputFile> Create(const std::string& path) override;
-  bool Rename(const std::string& from, const std::string& to) override;
+  [[nodiscard]] bool Rename(const std::string& from, const std::string& to) override;
 };
 
 }  // namespace gara

@@ -1,5 +1,6 @@
 #include "settings/dialog_model.h"
 
+#include <optional>
 #include <utility>
 
 #include "util/number_text.h"
@@ -92,12 +93,10 @@ void DialogModel::Show(bool paperScale) {
     view.selected = n == settings_.selectedRow;
     view.figureKind = ListSelection(stored.figureKind, kFigureKindItems);
     // The shown size of a row follows its figure source as it is now; other kinds keep theirs.
-    if (stored.figureKind == 0) {
-      stored.width = selected.width;
-      stored.height = selected.height;
-    } else if (stored.figureKind == 1) {
-      stored.width = jws.width;
-      stored.height = jws.height;
+    if (const std::optional<FigureKind> kind = stored.Kind()) {
+      const FigureSize& size = *kind == FigureKind::kSelected ? selected : jws;
+      stored.width = size.width;
+      stored.height = size.height;
     }
     view.width = NumberText(stored.width);
     view.height = NumberText(stored.height);
@@ -173,7 +172,8 @@ DialogModel::BrowseResult DialogModel::Browse(const std::string& chosenPath) {
   if (!Measured(size)) return BrowseResult::kAccepted;
   for (int n = 1; n <= kPatternRows; ++n) {
     PatternRow& stored = settings_.rows[n - 1];
-    if (stored.figureKind != 1) continue;  // the kind loaded at show, not the one chosen since
+    if (stored.Kind() != FigureKind::kJws)
+      continue;  // the kind loaded at show, not the one chosen since
     stored.width = size.width;
     stored.height = size.height;
     row(n).width = NumberText(size.width);

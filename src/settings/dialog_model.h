@@ -114,7 +114,7 @@ class DialogModel {
   };
   // OK: the rows as they stand in rows() (the form reads its controls into them first) become
   // the settings, with empty or non-positive sizes replaced by 1 and intervals by 0.
-  OkResult Ok(int32_t windowLeft, int32_t windowTop);
+  [[nodiscard]] OkResult Ok(int32_t windowLeft, int32_t windowTop);
   // The settings that OK stores, without saving them.
   Settings Collect(int32_t windowLeft, int32_t windowTop) const;
 

@@ -21,8 +21,9 @@ bool ReplaceFile(FileSystem& fs, const std::string& path,
     ok = written && closed && fs.Rename(temp, path);
   }
   if (!ok) {
-    fs.Remove(temp);
-    if (onFailure == OnWriteFailure::kRemoveOld) fs.Remove(path);
+    // Best effort: the caller hears of the failure whether or not these go.
+    static_cast<void>(fs.Remove(temp));
+    if (onFailure == OnWriteFailure::kRemoveOld) static_cast<void>(fs.Remove(path));
   }
   return ok;
 }

@@ -14,9 +14,9 @@ namespace gara {
 class OutputFile {
  public:
   virtual ~OutputFile() = default;
-  virtual bool Write(std::string_view bytes) = 0;
+  [[nodiscard]] virtual bool Write(std::string_view bytes) = 0;
   // Flushes and closes; false when any byte may not have reached the disk.
-  virtual bool Close() = 0;
+  [[nodiscard]] virtual bool Close() = 0;
 };
 
 class FileSystem {
@@ -31,11 +31,11 @@ class FileSystem {
   virtual bool ReadPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& consume);
   virtual bool IsFile(const std::string& path) = 0;
-  virtual bool Remove(const std::string& path) = 0;
+  [[nodiscard]] virtual bool Remove(const std::string& path) = 0;
   // Creates or truncates; nullptr on failure.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
   // Moves `from` over `to`, replacing it.
-  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  [[nodiscard]] virtual bool Rename(const std::string& from, const std::string& to) = 0;
 };
 
 enum class OnWriteFailure {
@@ -45,9 +45,10 @@ enum class OnWriteFailure {
 
 // Writes `path` through a temporary file beside it that is renamed over the old file once
 // `produce` has written everything. No temporary file survives, success or not.
-bool ReplaceFile(FileSystem& fs, const std::string& path,
-                 const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure);
-bool ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes,
-                 OnWriteFailure onFailure);
+[[nodiscard]] bool ReplaceFile(FileSystem& fs, const std::string& path,
+                               const std::function<bool(OutputFile&)>& produce,
+                               OnWriteFailure onFailure);
+[[nodiscard]] bool ReplaceFile(FileSystem& fs, const std::string& path, std::string_view bytes,
+                               OnWriteFailure onFailure);
 
 }  // namespace gara

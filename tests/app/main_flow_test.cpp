@@ -22,12 +22,6 @@ using testing::FaultFileSystem;
 using testing::FilesIn;
 using testing::TempDir;
 
-class CountingWindow final : public RunWindow {
- public:
-  void Minimise() override { ++minimised; }
-  int minimised = 0;
-};
-
 struct PointsCase {
   std::vector<int> designated;
   int expected;
@@ -57,37 +51,34 @@ TEST(ConsecutivePoints, AllNinetyNine) {
   EXPECT_EQ(ConsecutiveDesignatedPoints(state), 99);
 }
 
-struct WindowCase {
+struct ModeCase {
   RunMode mode;
   const char* points;  // the designated-point lines
-  int minimised;
   RunOutcome outcome;
 };
 
-void PrintTo(const WindowCase& c, std::ostream* os) {
+void PrintTo(const ModeCase& c, std::ostream* os) {
   *os << "mode " << static_cast<int>(c.mode) << " " << c.points;
 }
 
-class RunWindowState : public ::testing::TestWithParam<WindowCase> {};
+class RunModeOutcome : public ::testing::TestWithParam<ModeCase> {};
 
-TEST_P(RunWindowState, MinimisedOnlyWhenTheRunWorksWithoutTheUser) {
+TEST_P(RunModeOutcome, OfEachMode) {
   TempDir dir;
   dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", GetParam().points}));
   RealFileSystem fs;
-  CountingWindow window;
-  ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe")), &window});
+  ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
   run.Prepare();
   EXPECT_EQ(run.RunWindowless(GetParam().mode), GetParam().outcome);
-  EXPECT_EQ(window.minimised, GetParam().minimised);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Modes, RunWindowState,
-    ::testing::Values(WindowCase{RunMode::kDialog, "hp1 0 0", 0, RunOutcome::kShowDialog},
-                      WindowCase{RunMode::kTwoPoint, "hp1 0 0", 1, RunOutcome::kDrawn},
-                      WindowCase{RunMode::kMultiPoint, "hp1 0 0", 0, RunOutcome::kNothingToDraw},
-                      WindowCase{RunMode::kMultiPoint, "hp2 1 1", 0, RunOutcome::kNothingToDraw},
-                      WindowCase{RunMode::kRegister, "hp1 0 0", 1, RunOutcome::kRegistered}));
+    Modes, RunModeOutcome,
+    ::testing::Values(ModeCase{RunMode::kDialog, "hp1 0 0", RunOutcome::kShowDialog},
+                      ModeCase{RunMode::kTwoPoint, "hp1 0 0", RunOutcome::kDrawn},
+                      ModeCase{RunMode::kMultiPoint, "hp1 0 0", RunOutcome::kNothingToDraw},
+                      ModeCase{RunMode::kMultiPoint, "hp2 1 1", RunOutcome::kNothingToDraw},
+                      ModeCase{RunMode::kRegister, "hp1 0 0", RunOutcome::kRegistered}));
 
 TEST(ProgramRunPrepare, ReadsTheExchangeFileAndTheSettingsBesideTheProgram) {
   TempDir dir;

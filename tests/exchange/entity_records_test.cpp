@@ -156,7 +156,9 @@ TEST(EntityRecords, PolylineRunEndsAtOtherEntitiesAndMarks) {
 }
 
 TEST(EntityRecords, Dimension) {
-  const DrawingState s = Read("msg\n0 0 10 0\ncs 5 1 1 0 \"10\n");
+  DrawingState s;
+  ExchangeReader reader(s);
+  reader.Bytes("msg\n0 0 10 0\ncs 5 1 1 0 \"10\n");
   ASSERT_EQ(s.entities.dimensions.size(), 1u);
   EXPECT_EQ(s.entities.lines.size(), 0u);
   EXPECT_EQ(s.entities.texts.size(), 0u);
@@ -172,7 +174,7 @@ TEST(EntityRecords, Dimension) {
   EXPECT_EQ(d.text.x, 5);
   EXPECT_EQ(d.text.y, 1);
   EXPECT_EQ(d.text.text, "10");
-  EXPECT_FALSE(s.dimensionPending);
+  EXPECT_FALSE(reader.reading().dimensionPending);
 }
 
 TEST(EntityRecords, DimensionAbandonedByAnotherText) {

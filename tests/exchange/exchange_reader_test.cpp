@@ -24,6 +24,14 @@ namespace {
 
 DrawingState Read(std::string_view bytes) { return testing::ReadExchangeText(bytes); }
 
+// The reader's working state after `bytes`.
+ReadingState Working(std::string_view bytes) {
+  DrawingState drawing;
+  ExchangeReader reader(drawing);
+  reader.Bytes(bytes);
+  return reader.reading();
+}
+
 std::vector<std::string> SplitLine(std::string_view line) {
   ExchangeFields fields;
   fields.Split(line);
@@ -256,7 +264,7 @@ struct HhpCase {
 class DesignationNumberTest : public ::testing::TestWithParam<HhpCase> {};
 
 TEST_P(DesignationNumberTest, ReadsTheNumber) {
-  EXPECT_EQ(Read(GetParam().keyword).hhpNumber, GetParam().number);
+  EXPECT_EQ(Working(GetParam().keyword).hhpNumber, GetParam().number);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keywords, DesignationNumberTest,
@@ -266,16 +274,18 @@ INSTANTIATE_TEST_SUITE_P(Keywords, DesignationNumberTest,
                                            HhpCase{"hhp7 1 2", 7}));
 
 TEST(ExchangeReader, LayerGroupAndLayerWithFirstSeen) {
-  const DrawingState s = Read("lgA 3\nlyF 9\nlg2\nly1 4\nlgZ\n");
+  const char* lines = "lgA 3\nlyF 9\nlg2\nly1 4\nlgZ\n";
+  const DrawingState s = Read(lines);
+  const ReadingState r = Working(lines);
   EXPECT_EQ(s.writingLayerGroup, 10);
   EXPECT_EQ(s.writingLayer, 15);
-  EXPECT_EQ(s.currentLayerGroup, 0);  // "Z" is no hex digit
-  EXPECT_EQ(s.currentLayer, 1);
+  EXPECT_EQ(r.currentLayerGroup, 0);  // "Z" is no hex digit
+  EXPECT_EQ(r.currentLayer, 1);
   EXPECT_EQ(s.layerGroupValues[10], 3);
   EXPECT_EQ(s.layerValues[10 * 16 + 15], 9);
   EXPECT_EQ(s.layerValues[2 * 16 + 1], 4);
-  EXPECT_FALSE(s.firstSeen.lg);
-  EXPECT_FALSE(s.firstSeen.ly);
+  EXPECT_FALSE(r.firstSeen.lg);
+  EXPECT_FALSE(r.firstSeen.ly);
 }
 
 TEST(ExchangeReader, LowerCaseHexLayerGroup) { EXPECT_EQ(Read("lgb\n").writingLayerGroup, 11); }
@@ -287,20 +297,22 @@ TEST(ExchangeReader, LayerNamesJoinTheirFields) {
 }
 
 TEST(ExchangeReader, LineColourTypeWidth) {
-  const DrawingState s = Read("lc3\nlt2\nlw5\nlc10 255\nlt4\nlw\n");
+  const char* lines = "lc3\nlt2\nlw5\nlc10 255\nlt4\nlw\n";
+  const DrawingState s = Read(lines);
+  const ReadingState r = Working(lines);
   EXPECT_EQ(s.writingColour, 3);
   EXPECT_EQ(s.writingLineType, 2);
   EXPECT_EQ(s.writingLineWidth, 5);
-  EXPECT_EQ(s.currentColour, 10);
-  EXPECT_EQ(s.currentRgb, 255);
-  EXPECT_EQ(s.currentLineType, 4);
-  EXPECT_EQ(s.currentLineWidth, 0);
+  EXPECT_EQ(r.currentColour, 10);
+  EXPECT_EQ(r.currentRgb, 255);
+  EXPECT_EQ(r.currentLineType, 4);
+  EXPECT_EQ(r.currentLineWidth, 0);
   EXPECT_TRUE(s.lineWidthPresent);
 }
 
 TEST(ExchangeReader, RgbColourNeedsItsValue) {
-  EXPECT_EQ(Read("lc10 255\nlc10\n").currentRgb, 255);
-  EXPECT_EQ(Read("lc9 255\n").currentRgb, 0);
+  EXPECT_EQ(Working("lc10 255\nlc10\n").currentRgb, 255);
+  EXPECT_EQ(Working("lc9 255\n").currentRgb, 0);
   EXPECT_FALSE(Read("lc1\n").lineWidthPresent);
 }
 
@@ -312,7 +324,7 @@ struct AnchorCase {
 class AnchorKeywordTest : public ::testing::TestWithParam<AnchorCase> {};
 
 TEST_P(AnchorKeywordTest, OnlyTheThirdCharacterCounts) {
-  EXPECT_EQ(Read(GetParam().keyword).currentTextAnchor, GetParam().anchor);
+  EXPECT_EQ(Working(GetParam().keyword).currentTextAnchor, GetParam().anchor);
 }
 
 INSTANTIATE_TEST_SUITE_P(Keywords, AnchorKeywordTest,
@@ -322,39 +334,43 @@ INSTANTIATE_TEST_SUITE_P(Keywords, AnchorKeywordTest,
                                            AnchorCase{"cc\x82\xa0", 0}));
 
 TEST(ExchangeReader, TextSizeFirstLineWithFreeSizes) {
-  const DrawingState s = Read("cn0 2.5 2.5 0 1\ncn3\n");
+  const char* lines = "cn0 2.5 2.5 0 1\ncn3\n";
+  const DrawingState s = Read(lines);
+  const ReadingState r = Working(lines);
   EXPECT_EQ(s.writingTextSizeKind, 0);
   EXPECT_EQ(s.writingTextWidth, 2.5);
   EXPECT_EQ(s.writingTextHeight, 2.5);
   EXPECT_EQ(s.writingTextSpacing, 0.0);
   EXPECT_EQ(s.writingTextColour, 1);
-  EXPECT_EQ(s.currentTextSizeKind, 3);
-  EXPECT_EQ(s.currentTextWidth, 2.5);
+  EXPECT_EQ(r.currentTextSizeKind, 3);
+  EXPECT_EQ(r.currentTextWidth, 2.5);
 }
 
 TEST(ExchangeReader, TextSizeKindZeroWithoutSizesKeepsThem) {
-  const DrawingState s = Read("cn0 2.5\ncn0 4 5 6 7\n");
+  const char* lines = "cn0 2.5\ncn0 4 5 6 7\n";
+  const DrawingState s = Read(lines);
+  const ReadingState r = Working(lines);
   EXPECT_EQ(s.writingTextSizeKind, 0);
   EXPECT_EQ(s.writingTextWidth, 2.0);
-  EXPECT_EQ(s.currentTextWidth, 4.0);
-  EXPECT_EQ(s.currentTextHeight, 5.0);
-  EXPECT_EQ(s.currentTextSpacing, 6.0);
-  EXPECT_EQ(s.currentTextColour, 7);
+  EXPECT_EQ(r.currentTextWidth, 4.0);
+  EXPECT_EQ(r.currentTextHeight, 5.0);
+  EXPECT_EQ(r.currentTextSpacing, 6.0);
+  EXPECT_EQ(r.currentTextColour, 7);
 }
 
 TEST(ExchangeReader, FontNameKeepsItsBlank) {
-  const DrawingState s = Read("cn$<ＭＳ ゴシック>\ncn$<ＭＳ 明朝>\n");
-  EXPECT_EQ(s.writingFontName, "<ＭＳ ゴシック>");
-  EXPECT_EQ(s.currentFontName, "<ＭＳ 明朝>");
+  const char* lines = "cn$<ＭＳ ゴシック>\ncn$<ＭＳ 明朝>\n";
+  EXPECT_EQ(Read(lines).writingFontName, "<ＭＳ ゴシック>");
+  EXPECT_EQ(Working(lines).currentFontName, "<ＭＳ 明朝>");
 }
 
 TEST(ExchangeReader, MarksAccumulateOnce) {
-  EXPECT_EQ(Read("z2\nz2\n").zFlags, 2);
-  EXPECT_EQ(Read("z1\nz3\nz5\n").zFlags, 1 | 4 | 16);
-  EXPECT_EQ(Read("z6\nz0\nz12\n").zFlags, 0);
+  EXPECT_EQ(Working("z2\nz2\n").zFlags, 2);
+  EXPECT_EQ(Working("z1\nz3\nz5\n").zFlags, 1 | 4 | 16);
+  EXPECT_EQ(Working("z6\nz0\nz12\n").zFlags, 0);
 }
 
-TEST(ExchangeReader, PointColour) { EXPECT_EQ(Read("pn7\n").currentPointColour, 7); }
+TEST(ExchangeReader, PointColour) { EXPECT_EQ(Working("pn7\n").currentPointColour, 7); }
 
 TEST(ExchangeReader, UnknownKeywordsAreIgnoredUnlessFourFields) {
   const DrawingState s = Read("hq\nxyz 1 2\nch 1 2 3\nhq 1 2 3 4\n");
@@ -376,7 +392,7 @@ TEST(ExchangeReader, LineEndsAndLastLineWithoutEnd) {
 
 TEST(ExchangeReader, ParseOneLine) {
   DrawingState s;
-  ParseExchangeLine("hp7 1 2", s);
+  ExchangeReader(s).Line("hp7 1 2");
   EXPECT_TRUE(s.designatedPoints[7].used);
 }
 

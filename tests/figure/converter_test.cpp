@@ -49,10 +49,7 @@ class RecordingRunner final : public ProcessRunner {
     if (!starts) return false;
     if (!figure.empty()) {
       auto out = fs_.Create(command.outputPath);
-      if (out) {
-        out->Write(figure);
-        out->Close();
-      }
+      if (!out || !out->Write(figure) || !out->Close()) ADD_FAILURE() << command.outputPath;
     }
     return true;
   }
@@ -71,7 +68,7 @@ class ConverterRun : public ::testing::Test {
 TEST_F(ConverterRun, RunsWithProgramDirectoryPathsAndTheJwsPath) {
   dir.Write("part.jws", "jws");
   runner.figure = "0,0,4,3\r\n";
-  RunConverter(fs, runner, dir.dir(), dir.File("part.jws"));
+  ASSERT_TRUE(RunConverter(fs, runner, dir.dir(), dir.File("part.jws")));
   ASSERT_EQ(runner.calls.size(), 1u);
   EXPECT_EQ(runner.calls[0].program, dir.dir() + "kvx.exe");
   EXPECT_EQ(runner.calls[0].outputPath, dir.dir() + "jws.txt");
@@ -84,7 +81,7 @@ TEST_F(ConverterRun, OldFigureGoesEvenWhenNothingRuns) {
   const std::string noConversion[] = {"", dir.File("missing.jws"), dir.File("folder.jws")};
   for (const auto& jwsPath : noConversion) {
     dir.Write("jws.txt", "stale");
-    RunConverter(fs, runner, dir.dir(), jwsPath);
+    EXPECT_TRUE(RunConverter(fs, runner, dir.dir(), jwsPath));
     EXPECT_FALSE(dir.Exists("jws.txt")) << jwsPath;
   }
   EXPECT_TRUE(runner.calls.empty());
@@ -94,9 +91,33 @@ TEST_F(ConverterRun, ConverterThatCannotStartLeavesNoFigure) {
   dir.Write("part.jws", "jws");
   dir.Write("jws.txt", "stale");
   runner.starts = false;
-  RunConverter(fs, runner, dir.dir(), dir.File("part.jws"));
+  EXPECT_TRUE(RunConverter(fs, runner, dir.dir(), dir.File("part.jws")));
   EXPECT_EQ(runner.calls.size(), 1u);
   EXPECT_FALSE(dir.Exists("jws.txt"));
+}
+
+// Deletes nothing, as when the old jws.txt is read-only or held open.
+class NoDeleteFileSystem final : public FileSystem {
+ public:
+  std::optional<std::string> ReadFile(const std::string& p) override { return real_.ReadFile(p); }
+  bool IsFile(const std::string& p) override { return real_.IsFile(p); }
+  bool Remove(const std::string&) override { return false; }
+  std::unique_ptr<OutputFile> Create(const std::string& p) override { return real_.Create(p); }
+  bool Rename(const std::string& f, const std::string& t) override { return real_.Rename(f, t); }
+
+ private:
+  RealFileSystem real_;
+};
+
+TEST_F(ConverterRun, OldFigureThatStaysIsNeitherConvertedOverNorMeasured) {
+  dir.Write("part.jws", "jws");
+  dir.Write("jws.txt", "0,0,100,100\r\n");
+  NoDeleteFileSystem stuck;
+  EXPECT_FALSE(RunConverter(stuck, runner, dir.dir(), dir.File("part.jws")));
+  const FigureSize size = MeasureFigure(1, stuck, &runner, dir.dir(), dir.File("part.jws"));
+  EXPECT_TRUE(runner.calls.empty());
+  EXPECT_EQ(size.width, 0.0);
+  EXPECT_EQ(size.height, 0.0);
 }
 
 TEST_F(ConverterRun, MeasureSelectedFigureReadsSelTxtOnly) {

@@ -41,7 +41,8 @@ struct DrawRun {
   bool Draw(int pointCount, bool skipCoincident) {
     CommandWriter out(buffer, state);
     out.ResetCommandCache();
-    return DrawPattern({state, settings, run, fs, kDir}, out, pointCount, skipCoincident);
+    return DrawPattern({state, settings, run, fs, kDir}, out, pointCount, skipCoincident) ==
+           DrawResult::kDrawn;
   }
 };
 

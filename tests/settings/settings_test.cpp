@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <random>
 #include <string>
@@ -216,6 +218,48 @@ TEST(SettingsFile, ValuesOutsideTheirListsAreKept) {
   EXPECT_EQ(s.rows[0].referencePoint, -1);
   EXPECT_EQ(SerializeSettings(s), CrLf(lines));
 }
+
+// The typed reading of a stored value, in the lists or not; the save writes the value back.
+struct TypedCase {
+  int32_t stored;
+  std::optional<FigureKind> kind;
+  Arrangement arrangement;
+  ReferencePoint reference;
+  LineMode line;
+};
+
+void PrintTo(const TypedCase& c, std::ostream* os) { *os << "stored " << c.stored; }
+
+class SettingsTypedValues : public ::testing::TestWithParam<TypedCase> {};
+
+TEST_P(SettingsTypedValues, ReadTypedAndSavedUnchanged) {
+  const TypedCase& c = GetParam();
+  std::vector<std::string> lines = Lines(SerializeSettings(Settings{}));
+  // Row 1: figure kind, arrangement, reference point and the three line modes.
+  for (int line : {8, 11, 13, 14, 15, 16}) lines[line] = std::to_string(c.stored);
+  const Settings s = ParseSettings(CrLf(lines));
+  const PatternRow& row = s.rows[0];
+  EXPECT_EQ(row.Kind(), c.kind);
+  EXPECT_EQ(row.Spacing(), c.arrangement);
+  EXPECT_EQ(row.Reference(), c.reference);
+  EXPECT_EQ(row.LineModes(), (std::array<LineMode, 3>{c.line, c.line, c.line}));
+  EXPECT_EQ(SerializeSettings(s), CrLf(lines));
+}
+
+using FK = FigureKind;
+using AR = Arrangement;
+using RP = ReferencePoint;
+using LM = LineMode;
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsTypedValues,
+    ::testing::Values(TypedCase{0, FK::kSelected, AR::kInterval, RP::kTop, LM::kNone},
+                      TypedCase{1, FK::kJws, AR::kEven, RP::kMiddle, LM::kGaps},
+                      TypedCase{2, std::nullopt, AR::kInterval, RP::kBottom, LM::kFullLength},
+                      TypedCase{3, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
+                      TypedCase{-1, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
+                      TypedCase{99, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
+                      TypedCase{std::numeric_limits<int32_t>::min(), std::nullopt, AR::kInterval,
+                                RP::kMiddle, LM::kNone}));
 
 TEST(SettingsFile, NumbersThatDoNotConvertReadAsZero) {
   std::vector<std::string> lines = Lines(SerializeSettings(Settings{}));

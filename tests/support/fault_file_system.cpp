@@ -11,7 +11,7 @@ class FaultOutputFile final : public OutputFile {
   bool Write(std::string_view bytes) override {
     if (fault_ == FaultFileSystem::Fault::kWrite && writesLeft_-- <= 0) {
       // Half of the bytes reach the file, as when a disk fills up.
-      real_->Write(bytes.substr(0, bytes.size() / 2));
+      static_cast<void>(real_->Write(bytes.substr(0, bytes.size() / 2)));
       return false;
     }
     return real_->Write(bytes);
