@@ -95,13 +95,13 @@ TEST(Cp932, ToUtf8) {
       {"kanji and kana", "柄並べ９　[実寸mm]", u8"柄並べ９　[実寸mm]"},
       {"trail byte 0x5C", "表ソ", u8"表ソ"},
       {"half-width katakana", "\xB1\xB2", u8"ｱｲ"},
-      {"fullwidth tilde", "\x81\x60", u8"\uFF5E"},
       {"lead byte at the end", "a\x82", u8"a\uFFFD"},
       {"lead byte before a line end", "\x82\n", u8"\uFFFD\n"},
-      {"no such code",
-       "\x80"
+      {"no such single byte",
+       "\xA0"
        "b",
        u8"\uFFFDb"},
+      {"lead byte and a trail byte, no such pair", "\x85\x40", u8"\uFFFD"},
       {"empty", "", u8""},
   };
   for (const Utf8Case& c : cases) {
