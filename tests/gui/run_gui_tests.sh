@@ -511,14 +511,27 @@ expect_focus_on_the_browse_button() {
   sleep 0.3
 }
 
-case_browse_gives_the_keyboard_back() {
-  local dir
-  dir="$(jws_program_dir browse-focus old.jws 'figure\n0,0,20,5\r\n')"
-  printf 'sleep 1000\nfigure\n1,1,31,9\r\n' >"$dir/new.jws"
+# start_browsing CASE NAME CONTENT: a dialog whose row 2 shows the JWS figure of old.jws (20 x 5),
+# then 参照 to the new file NAME holding CONTENT (as for jws_program_dir). Sets dir.
+start_browsing() {
+  dir="$(jws_program_dir "$1" old.jws 'figure\n0,0,20,5\r\n')"
+  printf '%b' "$3" >"$dir/$2"
   write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/old.jws")" 0 0 0 0 1 \
     "0 10 10 0 0 1 0 0 0" "1 10 10 0 0 1 0 0 0"
   start_dialog "$dir" || return
-  browse_to "$dir/new.jws" || return
+  browse_to "$dir/$2"
+}
+
+# expect_stored_jws FILE: the settings file names FILE as the .jws file.
+expect_stored_jws() {
+  local stored
+  stored="$(setting "$dir/garanarabe.dat" 3)"
+  [[ "$stored" == "$(windows_path "$1")" ]] || fail "stored .jws file: $stored"
+}
+
+case_browse_gives_the_keyboard_back() {
+  local dir
+  start_browsing browse-focus new.jws 'sleep 1000\nfigure\n1,1,31,9\r\n' || return
   for _ in $(seq 1 50); do
     [[ -s "$dir/jws.txt" ]] && grep -q 31 "$dir/jws.txt" && break
     sleep 0.2
@@ -528,24 +541,16 @@ case_browse_gives_the_keyboard_back() {
   expect_focus_on_the_browse_button
   click_ok
   expect_exit
-  local dat="$dir/garanarabe.dat"
-  [[ "$(setting "$dat" 3)" == "$(windows_path "$dir/new.jws")" ]] ||
-    fail "stored .jws file: $(setting "$dat" 3)"
-  expect_setting "$dat" "$(row_line 2 1)" 30 "row 2 width"
-  expect_setting "$dat" "$(row_line 2 2)" 8 "row 2 height"
+  expect_stored_jws "$dir/new.jws"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 30 "row 2 width"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 2)" 8 "row 2 height"
 }
 
 # A .jws file that gives no figure: a message box says so, the rows of the JWS figure show what
 # OK then stores, and the keyboard is the dialog's again.
 case_browse_to_a_file_without_a_figure() {
-  local dir
-  dir="$(jws_program_dir browse-fail old.jws 'figure\n0,0,20,5\r\n')"
-  printf 'fail' >"$dir/broken.jws"
-  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/old.jws")" 0 0 0 0 1 \
-    "0 10 10 0 0 1 0 0 0" "1 10 10 0 0 1 0 0 0"
-  start_dialog "$dir" || return
-  browse_to "$dir/broken.jws" || return
-  local box
+  local dir box
+  start_browsing browse-fail broken.jws 'fail' || return
   box="$(wait_for_window '^r864_柄並べ９$')"
   if [[ -z "$box" ]]; then
     fail "no message box"
@@ -560,12 +565,10 @@ case_browse_to_a_file_without_a_figure() {
   expect_focus_on_the_browse_button
   click_ok
   expect_exit
-  local dat="$dir/garanarabe.dat"
-  [[ "$(setting "$dat" 3)" == "$(windows_path "$dir/broken.jws")" ]] ||
-    fail "stored .jws file: $(setting "$dat" 3)"
-  expect_setting "$dat" "$(row_line 2 1)" 1 "row 2 width"
-  expect_setting "$dat" "$(row_line 2 2)" 1 "row 2 height"
-  expect_setting "$dat" "$(row_line 1 1)" 12.5 "row 1 width"
+  expect_stored_jws "$dir/broken.jws"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 1 "row 2 width"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 2)" 1 "row 2 height"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 1 1)" 12.5 "row 1 width"
 }
 
 # "12345678" fits the 間隔 field: the screenshot shows all eight digits.
