@@ -5,6 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "util/text.h"
+
 namespace gara::jws {
 
 namespace {
@@ -90,6 +92,44 @@ int32_t UnicodeOfCp932(int32_t code) {
                                    std::pair<uint16_t, char16_t>(uint16_t(code), char16_t(0)));
   if (it == byCode.end() || it->first != code) return -1;
   return it->second;
+}
+
+Cp932Char DecodeCp932At(std::string_view cp932, size_t at) {
+  const auto b = static_cast<unsigned char>(cp932[at]);
+  if (b < 0x80) return {b, 1};
+  if (!IsLeadByte(b)) return {UnicodeOfCp932(b), 1};
+  if (at + 1 < cp932.size()) {
+    const auto trail = static_cast<unsigned char>(cp932[at + 1]);
+    if (trail >= 0x40 && trail <= 0xFC && trail != 0x7F) {
+      return {UnicodeOfCp932((b << 8) | trail), 2};
+    }
+  }
+  return {-1, 1};
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  constexpr char32_t kUnknown = 0xFFFD;
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 2);
+  for (size_t i = 0; i < cp932.size();) {
+    const Cp932Char c = DecodeCp932At(cp932, i);
+    AppendUtf8(out, c.unit < 0 ? kUnknown : static_cast<char32_t>(c.unit));
+    i += c.length;
+  }
+  return out;
 }
 
 }  // namespace gara::jws

@@ -27,4 +27,19 @@ void AppendUtf16AsCp932(std::string_view utf16le, std::string& out);
 // code Cp932Code gives for that character only.
 int32_t UnicodeOfCp932(int32_t code);
 
+// The character of CP932 text that starts at byte `at`: its UTF-16 unit (-1 when the byte, or
+// the lead byte with its partner, is no CP932 character) and how many bytes it takes. A lead
+// byte without a trail byte after it is one bad byte: what follows starts afresh.
+struct Cp932Char {
+  int32_t unit;
+  size_t length;
+};
+Cp932Char DecodeCp932At(std::string_view cp932, size_t at);
+
+// Appends the UTF-8 form of `c`, a character of the Basic Multilingual Plane.
+void AppendUtf8(std::string& out, char32_t c);
+
+// CP932 text as UTF-8, for a terminal; what is no CP932 character becomes U+FFFD.
+std::string Cp932ToUtf8(std::string_view cp932);
+
 }  // namespace gara::jws

@@ -13,6 +13,10 @@ constexpr int kRadioDrop = 4;  // the radio button sits a little lower than the 
 constexpr int kRadioHeight = 17;
 constexpr int kSizeTextLimit = 8;
 constexpr int kCheckBoxHeight = 17;
+// The 間隔 field shows all the 8 characters it takes ("12345678" and the caret, inside the
+// sunken border and the margins): 20 pixels wider than the size fields, and everything to the
+// right of it stands 20 pixels further right.
+constexpr int kIntervalWidth = 77;
 
 struct ColumnEntry {
   std::string_view prefix;
@@ -67,7 +71,7 @@ const std::array<ColumnEntry, kRowColumns> kColumns{{
      {&RowView::arrangement, nullptr}},
     {"EditD",
      304,
-     57,
+     kIntervalWidth,
      ControlKind::kEdit,
      {},
      false,
@@ -75,7 +79,7 @@ const std::array<ColumnEntry, kRowColumns> kColumns{{
      kSizeTextLimit,
      {nullptr, &RowView::interval}},
     {"ComboBoxB",
-     360,
+     380,
      49,
      ControlKind::kDropDownList,
      kReferencePointItems,
@@ -84,7 +88,7 @@ const std::array<ColumnEntry, kRowColumns> kColumns{{
      0,
      {&RowView::referencePoint, nullptr}},
     {"ComboBoxU",
-     408,
+     428,
      57,
      ControlKind::kDropDownList,
      kLineModeItems,
@@ -93,7 +97,7 @@ const std::array<ColumnEntry, kRowColumns> kColumns{{
      0,
      {&RowView::topLine, nullptr}},
     {"ComboBoxC",
-     464,
+     484,
      57,
      ControlKind::kDropDownList,
      kLineModeItems,
@@ -102,7 +106,7 @@ const std::array<ColumnEntry, kRowColumns> kColumns{{
      0,
      {&RowView::middleLine, nullptr}},
     {"ComboBoxD",
-     520,
+     540,
      57,
      ControlKind::kDropDownList,
      kLineModeItems,
@@ -116,7 +120,7 @@ constexpr std::array<OtherControl, kSwitchCount> kSwitchControls{
     OtherControl::kCheckBox1, OtherControl::kCheckBox2, OtherControl::kCheckBox3,
     OtherControl::kCheckBox4};
 
-constexpr int kFrameLeft = 584;
+constexpr int kFrameLeft = 604;
 constexpr int kFrameTop = 160;
 
 ControlLayout Make(std::string name, ControlKind kind, int left, int top, int width, int height,
@@ -158,30 +162,30 @@ ControlLayout OtherControlLayout(OtherControl which) {
   switch (which) {
     case OtherControl::kLabel1:
       return Make("Label1", ControlKind::kLabel, 56, 1, 0, 0,
-                  "図形　　　 幅　　 高さ　　 配置　　　間隔　 基準点　上線　　中線　　下線");
+                  "図形　　　 幅　　 高さ　　 配置　　　間隔　　　基準点　上線　　中線　　下線");
     case OtherControl::kLabelU:
-      return Make("LabelU", ControlKind::kLabel, 592, 0, 0, 0, "[]");
+      return Make("LabelU", ControlKind::kLabel, 612, 0, 0, 0, "[]");
     case OtherControl::kLabel2:
       return Make("Label2", ControlKind::kLabel, 8, 304, 0, 0, "JWS図形ファイル選択");
     case OtherControl::kEdit1: {
-      ControlLayout c = Make("Edit1", ControlKind::kEdit, 32, 320, 489, kRowHeight, "");
+      ControlLayout c = Make("Edit1", ControlKind::kEdit, 32, 320, 509, kRowHeight, "");
       c.readOnly = true;
       return c;
     }
     case OtherControl::kButton3:
-      return Make("Button3", ControlKind::kButton, 520, 320, 57, 25, "参照");
+      return Make("Button3", ControlKind::kButton, 540, 320, 57, 25, "参照");
     case OtherControl::kMemo1: {
-      ControlLayout c = Make("Memo1", ControlKind::kMemo, 584, 16, 265, 137, "");
+      ControlLayout c = Make("Memo1", ControlKind::kMemo, 604, 16, 265, 137, "");
       c.readOnly = true;
       return c;
     }
     case OtherControl::kButton1: {
-      ControlLayout c = Make("Button1", ControlKind::kButton, 584, 320, 121, 25, "ＯＫ(&Y)");
+      ControlLayout c = Make("Button1", ControlKind::kButton, 604, 320, 121, 25, "ＯＫ(&Y)");
       c.role = ButtonRole::kDefault;
       return c;
     }
     case OtherControl::kButton2: {
-      ControlLayout c = Make("Button2", ControlKind::kButton, 720, 320, 121, 25, "キャンセル(&N)");
+      ControlLayout c = Make("Button2", ControlKind::kButton, 740, 320, 121, 25, "キャンセル(&N)");
       c.role = ButtonRole::kCancel;
       return c;
     }

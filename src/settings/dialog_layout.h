@@ -14,7 +14,7 @@
 namespace gara {
 
 inline constexpr std::string_view kFormCaption = "柄並べ９　設定";
-inline constexpr int kClientWidth = 857;
+inline constexpr int kClientWidth = 877;
 inline constexpr int kClientHeight = 354;
 // The place in the resource, replaced at show by the stored window position.
 inline constexpr int kResourceLeft = 193;

@@ -22,9 +22,12 @@ bool Measured(const FigureSize& size) {
   return size.width > kTolerance && size.height > kTolerance;
 }
 
+// What OK stores for a size that is empty, zero or negative.
+constexpr double kSizeNotGiven = 1.0;
+
 double SizeFromText(std::string_view text) {
   const double value = TextToReal(text);
-  return value <= kTolerance ? 1.0 : value;
+  return value <= kTolerance ? kSizeNotGiven : value;
 }
 
 double IntervalFromText(std::string_view text) {
@@ -36,6 +39,16 @@ double IntervalFromText(std::string_view text) {
 
 int32_t ListSelection(int32_t value, std::span<const std::string_view> items) {
   return value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
+}
+
+std::string NoFigureMessage(std::string_view jwsPath) {
+  std::string text = "図形ファイル「";
+  text += jwsPath;
+  text +=
+      "」から図形を作れませんでした。\r\n"
+      "「JWS 図形」の行の幅と高さは " +
+      NumberText(kSizeNotGiven) + " になります。";
+  return text;
 }
 
 bool HasJwsExtension(std::string_view path) {
@@ -168,8 +181,17 @@ DialogModel::BrowseResult DialogModel::Browse(const std::string& chosenPath) {
   if (!HasJwsExtension(chosenPath)) return BrowseResult::kIgnored;
   settings_.jwsFile = chosenPath;
   const FigureSize size = Measure(1);
-  // A converter that failed leaves no figure to measure; the sizes shown so far stay.
-  if (!Measured(size)) return BrowseResult::kAccepted;
+  if (!Measured(size)) {
+    // No figure came out (jws.txt is gone too): a row showing the JWS figure would otherwise
+    // keep the old file's size and OK would store it for a file it does not belong to.
+    const std::string notGiven = NumberText(kSizeNotGiven);
+    for (RowView& view : rows_) {
+      if (view.figureKind != 1) continue;
+      view.width = notGiven;
+      view.height = notGiven;
+    }
+    return BrowseResult::kFailed;
+  }
   for (int n = 1; n <= kPatternRows; ++n) {
     PatternRow& stored = settings_.rows[n - 1];
     if (stored.Kind() != FigureKind::kJws)

@@ -51,6 +51,11 @@ struct BrowseStart {
   std::string fileName;
 };
 
+// The application title, the caption of the program's message boxes.
+inline constexpr std::string_view kApplicationTitle = "r864_柄並べ９";
+// Told when a chosen .jws file gave no figure: which file, and what its rows now hold.
+std::string NoFigureMessage(std::string_view jwsPath);
+
 // True when the file name's extension is ".jws" in any letter case.
 bool HasJwsExtension(std::string_view path);
 
@@ -103,6 +108,8 @@ class DialogModel {
     kRefused,   // another measurement is running
     kIgnored,   // not a .jws file: nothing changes
     kAccepted,  // Edit1 and the size texts of the rows of stored kind 1 may have changed
+    kFailed,    // Edit1 changed, but no figure came out of the file: the rows showing the JWS
+                // figure show the size OK stores for none
   };
   // The file chosen in the open-file dialog.
   BrowseResult Browse(const std::string& chosenPath);

@@ -7,7 +7,7 @@ namespace gara {
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 109> kHelpLines{
+constexpr std::array<std::string_view, 113> kHelpLines{
     "指示した２点間に　指示した図形を",
     "１個または複数個　均等に並べて",
     "作図します。",
@@ -47,7 +47,11 @@ constexpr std::array<std::string_view, 109> kHelpLines{
     "失われます。",
     "　",
     "図形を選ぶと　その幅と高さが",
-    "図寸mmで表示されます。",
+    "右上の単位で表示されます。",
+    "　[実寸mm]　図面の実寸のmm",
+    "　[図寸mm]　用紙上のmm",
+    "　　Jw_cadが座標を図寸で",
+    "　　渡したときの表示です。",
     "この値を変更しても",
     "図形の大きさは変わらず",
     "縮尺の設定にもなりません。",

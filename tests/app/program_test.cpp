@@ -22,6 +22,9 @@ using testing::Lines;
 using testing::RunProgramIn;
 using testing::TempDir;
 
+// The bytes of a UTF-8 literal (plain literals are compiled to Shift-JIS).
+std::string Utf8(std::u8string_view text) { return std::string(text.begin(), text.end()); }
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -209,13 +212,17 @@ TEST(ProgramTable, PrintsTheTwelveRowsWithTheirItemNames) {
       rows.push_back(line);
   }
   ASSERT_EQ(rows.size(), 12u) << result.output;
-  EXPECT_EQ(rows[2],
-            "*3  JWS 図形  12.5      4         均等配置  2.25      下      全長  間隔  なし");
-  EXPECT_EQ(rows[0],
-            " 1  選択図形  10        10        間隔指定  0         中      なし  なし  なし");
+  // UTF-8 for the terminal, the columns padded as the Shift-JIS text was (each double-byte
+  // character two columns wide).
+  EXPECT_EQ(
+      rows[2],
+      Utf8(u8"*3  JWS 図形  12.5      4         均等配置  2.25      下      全長  間隔  なし"));
+  EXPECT_EQ(
+      rows[0],
+      Utf8(u8" 1  選択図形  10        10        間隔指定  0         中      なし  なし  なし"));
   EXPECT_NE(rows[5].find("(7)"), std::string::npos);
-  EXPECT_NE(result.output.find("[x] ●書込み【レイヤ】に作図"), std::string::npos);
-  EXPECT_NE(result.output.find("[図寸mm]"), std::string::npos);
+  EXPECT_NE(result.output.find(Utf8(u8"[x] ●書込み【レイヤ】に作図")), std::string::npos);
+  EXPECT_NE(result.output.find(Utf8(u8"[図寸mm]")), std::string::npos);
   EXPECT_NE(result.output.find(dir.File("garanarabe.dat")), std::string::npos);
   // Showing the settings changes no file.
   EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"hq", "bz"}));
@@ -231,7 +238,7 @@ TEST_P(ProgramOtherArguments, ShowTheTableAndTouchNoFile) {
   dir.Write("JWC_TEMP.TXT", input);
   const auto result = RunProgramIn(dir, GetParam());
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_NE(result.output.find("[実寸mm]"), std::string::npos);
+  EXPECT_NE(result.output.find(Utf8(u8"[実寸mm]")), std::string::npos);
   EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), input);
   EXPECT_FALSE(dir.Exists("sel.txt"));
   EXPECT_FALSE(dir.Exists("garanarabe.dat"));

@@ -54,7 +54,7 @@ done
 export DISPLAY=":$(head -n 1 "$out/display")"
 
 # The client area lies inside the frame Wine draws itself (there is no window manager).
-readonly client_width=857 client_height=354
+readonly client_width=877 client_height=354
 window=""
 frame_x=0
 frame_y=0
@@ -123,6 +123,36 @@ jws_program_dir() {
   echo "$dir"
 }
 
+# The visible top-level windows other than the dialog, one per line: id, caption and place.
+other_windows() {
+  local w root
+  root="$(xdotool search --maxdepth 0 --name '' 2>/dev/null | head -n 1)"
+  for w in $(xdotool search --maxdepth 1 --onlyvisible --name '' 2>/dev/null); do
+    [[ "$w" == "$window" || "$w" == "$root" ]] && continue
+    echo "$w '$(xdotool getwindowname "$w" 2>/dev/null)' $(xdotool getwindowgeometry --shell "$w" | tr '\n' ' ')"
+  done
+}
+
+# Waits (bounded, about 10 s) for a visible window whose caption matches the pattern; prints it.
+wait_for_window() {
+  local found=""
+  for _ in $(seq 1 50); do
+    found="$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)"
+    [[ -n "$found" ]] && break
+    sleep 0.2
+  done
+  echo "$found"
+}
+
+# Waits (bounded) until no visible window's caption matches the pattern.
+wait_for_no_window() {
+  for _ in $(seq 1 50); do
+    [[ -z "$(xdotool search --onlyvisible --name "$1" 2>/dev/null)" ]] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 start_dialog() {
   local dir="$1"
   (cd "$dir" && exec timeout 90 "$wine_run" --prefix "$prefix" "$dir/garanarabe.exe") \
@@ -133,6 +163,9 @@ start_dialog() {
   for _ in $(seq 1 600); do
     window="$(xdotool search --onlyvisible --name '柄並べ９' 2>/dev/null | head -n 1)"
     [[ -n "$window" ]] && break
+    # Nothing may show before the dialog (the first conversion runs before it); the dialog
+    # itself may just have appeared.
+    other_windows | grep -v "^[0-9]* '柄並べ９　設定' " >>"$dir/windows-before-the-dialog"
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.2
   done
@@ -189,10 +222,10 @@ click_radio() { click 14 $(($(row_top "$1") + 12)); }
 click_kind() { click 72 $(($(row_top "$1") + 10)); }
 click_arrangement() { click 264 $(($(row_top "$1") + 10)); }
 click_interval() { click 332 $(($(row_top "$1") + 10)); }
-click_ok() { click 644 332; }
-click_cancel() { click 780 332; }
-click_button4() { click 716 244; }
-click_checkbox() { click 606 $((184 + 24 * ($1 - 1) + ($1 > 2 ? 32 : 0) + 8)); }
+click_ok() { click 664 332; }
+click_cancel() { click 800 332; }
+click_button4() { click 736 244; }
+click_checkbox() { click 626 $((184 + 24 * ($1 - 1) + ($1 > 2 ? 32 : 0) + 8)); }
 # The close box of the frame Wine draws.
 click_close_box() {
   xdotool mousemove --window "$window" $((frame_x + client_width - 12)) $((frame_y / 2 + 1)) \
@@ -386,10 +419,6 @@ case_clicks_during_a_conversion_are_ignored() {
   click_kind 5
   choose_next_item
   sleep 0.5
-  # A console converter opens its own window over the dialog: bring the dialog to the front so
-  # that the clicks reach it (as a user would click it).
-  xdotool windowraise "$window"
-  sleep 0.3
   screenshot during-conversion
   click_ok
   click_cancel
@@ -420,6 +449,145 @@ case_clicks_during_a_conversion_are_ignored() {
   expect_setting "$dat" "$(row_line 6 1)" 12.5 "row 6 width"
 }
 
+# The converter is a console program: no console window (nor any other) may show while it
+# runs, neither for the conversion before the dialog opens nor for one the dialog starts.
+case_no_console_window_during_a_conversion() {
+  local dir
+  dir="$(jws_program_dir console slow.jws 'sleep 3000\nfigure\n0,0,20,5\r\n')"
+  start_dialog "$dir" || return
+  if [[ -s "$dir/windows-before-the-dialog" ]]; then
+    fail "windows before the dialog: $(sort -u "$dir/windows-before-the-dialog" | tr '\n' ' ')"
+  fi
+  click_kind 5
+  choose_next_item
+  local seen="$dir/windows-during-the-conversion" shot=""
+  : >"$seen"
+  for _ in $(seq 1 100); do
+    [[ -s "$dir/jws.txt" ]] && break
+    other_windows >>"$seen"
+    if [[ -z "$shot" ]]; then
+      # The whole screen, in the middle of the conversion.
+      import -window root "$out/no-console-window.png" 2>/dev/null
+      shot=taken
+    fi
+    sleep 0.2
+  done
+  [[ -n "$shot" ]] || fail "the conversion was over before the screen was looked at"
+  [[ -s "$dir/jws.txt" ]] || fail "the conversion did not finish"
+  [[ -s "$seen" ]] && fail "windows during the conversion: $(sort -u "$seen" | tr '\n' ' ')"
+  click_cancel
+  expect_exit
+}
+
+click_browse() { click 568 332; }
+
+# browse_to FILE: 参照, then the file's path typed into the open-file dialog.
+browse_to() {
+  click_browse
+  local open
+  open="$(wait_for_window '^開く$')"
+  if [[ -z "$open" ]]; then
+    fail "the open-file dialog did not appear"
+    return 1
+  fi
+  sleep 0.5
+  key End shift+Home
+  xdotool type --delay 20 "$(windows_path "$1")"
+  sleep 0.2
+  key Return
+}
+
+# After a conversion the keyboard is the dialog's again, on the 参照 button that was clicked:
+# Enter presses it and the open-file dialog appears once more (Esc closes it).
+expect_focus_on_the_browse_button() {
+  key Return
+  if [[ -z "$(wait_for_window '^開く$')" ]]; then
+    fail "the keyboard did not come back to the dialog"
+    return
+  fi
+  sleep 0.3
+  key Escape
+  wait_for_no_window '^開く$' || fail "the open-file dialog did not close"
+  sleep 0.3
+}
+
+# start_browsing CASE NAME CONTENT: a dialog whose row 2 shows the JWS figure of old.jws (20 x 5),
+# then 参照 to the new file NAME holding CONTENT (as for jws_program_dir). Sets dir.
+start_browsing() {
+  dir="$(jws_program_dir "$1" old.jws 'figure\n0,0,20,5\r\n')"
+  printf '%b' "$3" >"$dir/$2"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/old.jws")" 0 0 0 0 1 \
+    "0 10 10 0 0 1 0 0 0" "1 10 10 0 0 1 0 0 0"
+  start_dialog "$dir" || return
+  browse_to "$dir/$2"
+}
+
+# expect_stored_jws FILE: the settings file names FILE as the .jws file.
+expect_stored_jws() {
+  local stored
+  stored="$(setting "$dir/garanarabe.dat" 3)"
+  [[ "$stored" == "$(windows_path "$1")" ]] || fail "stored .jws file: $stored"
+}
+
+case_browse_gives_the_keyboard_back() {
+  local dir
+  start_browsing browse-focus new.jws 'sleep 1000\nfigure\n1,1,31,9\r\n' || return
+  for _ in $(seq 1 50); do
+    [[ -s "$dir/jws.txt" ]] && grep -q 31 "$dir/jws.txt" && break
+    sleep 0.2
+  done
+  sleep 0.5
+  screenshot browse-focus
+  expect_focus_on_the_browse_button
+  click_ok
+  expect_exit
+  expect_stored_jws "$dir/new.jws"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 30 "row 2 width"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 2)" 8 "row 2 height"
+}
+
+# A .jws file that gives no figure: a message box says so, the rows of the JWS figure show what
+# OK then stores, and the keyboard is the dialog's again.
+case_browse_to_a_file_without_a_figure() {
+  local dir box
+  start_browsing browse-fail broken.jws 'fail' || return
+  box="$(wait_for_window '^r864_柄並べ９$')"
+  if [[ -z "$box" ]]; then
+    fail "no message box"
+    return
+  fi
+  sleep 0.5
+  import -window root "$out/no-figure-message.png" 2>/dev/null
+  key Return
+  wait_for_no_window '^r864_柄並べ９$' || fail "the message box did not close"
+  sleep 0.5
+  screenshot no-figure-rows
+  expect_focus_on_the_browse_button
+  click_ok
+  expect_exit
+  expect_stored_jws "$dir/broken.jws"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 1 "row 2 width"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 2)" 1 "row 2 height"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 1 1)" 12.5 "row 1 width"
+}
+
+# "12345678" fits the 間隔 field: the screenshot shows all eight digits.
+case_interval_field_shows_eight_digits() {
+  local dir
+  dir="$(new_program_dir interval)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1 "0 10 10 0 12345678 1 0 0 0"
+  start_dialog "$dir" || return
+  click_interval 2
+  key End shift+Home
+  xdotool type "87654321"
+  sleep 0.2
+  key Home
+  screenshot interval-field
+  click_ok
+  expect_exit
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 4)" 87654321 "row 2 interval"
+}
+
 # A position stored for a screen that is gone brings the dialog back onto this one.
 case_off_screen_position_comes_back() {
   local dir
@@ -447,7 +615,11 @@ case_drawing_scale_unit_label() {
 cases=(shows_the_dialog ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
   real_converter_measures_the_jws_file
-  clicks_during_a_conversion_are_ignored off_screen_position_comes_back drawing_scale_unit_label)
+  clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
+  browse_gives_the_keyboard_back browse_to_a_file_without_a_figure interval_field_shows_eight_digits
+  off_screen_position_comes_back drawing_scale_unit_label)
+# GARA_GUI_CASES="name ..." runs only those cases.
+[[ -n "${GARA_GUI_CASES:-}" ]] && read -r -a cases <<<"$GARA_GUI_CASES"
 for name in "${cases[@]}"; do run_case "$name"; done
 
 echo "screenshots: $out/*.png"

@@ -84,5 +84,30 @@ TEST(Cp932, EveryCodeIsWellFormed) {
   EXPECT_GT(mapped, 7900);
 }
 
+// The Linux program's table on a UTF-8 terminal: Shift-JIS bytes in, UTF-8 out.
+TEST(Cp932, ToUtf8) {
+  struct Utf8Case {
+    const char* name;
+    std::string cp932;
+    std::u8string utf8;
+  } cases[] = {
+      {"ascii and line ends", "a,1\r\n", u8"a,1\r\n"},
+      {"kanji and kana", "柄並べ９　[実寸mm]", u8"柄並べ９　[実寸mm]"},
+      {"trail byte 0x5C", "表ソ", u8"表ソ"},
+      {"half-width katakana", "\xB1\xB2", u8"ｱｲ"},
+      {"lead byte at the end", "a\x82", u8"a\uFFFD"},
+      {"lead byte before a line end", "\x82\n", u8"\uFFFD\n"},
+      {"no such single byte",
+       "\xA0"
+       "b",
+       u8"\uFFFDb"},
+      {"lead byte and a trail byte, no such pair", "\x85\x40", u8"\uFFFD"},
+      {"empty", "", u8""},
+  };
+  for (const Utf8Case& c : cases) {
+    EXPECT_EQ(jws::Cp932ToUtf8(c.cp932), std::string(c.utf8.begin(), c.utf8.end())) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace gara

@@ -21,11 +21,11 @@ TEST(DialogLayout, RowControlsStandOnTheirRowsAndColumns) {
       {RowColumn::kWidth, "EditW", 112, 57},
       {RowColumn::kHeight, "EditH", 168, 57},
       {RowColumn::kArrangement, "ComboBoxA", 224, 81},
-      {RowColumn::kInterval, "EditD", 304, 57},
-      {RowColumn::kReferencePoint, "ComboBoxB", 360, 49},
-      {RowColumn::kTopLine, "ComboBoxU", 408, 57},
-      {RowColumn::kMiddleLine, "ComboBoxC", 464, 57},
-      {RowColumn::kBottomLine, "ComboBoxD", 520, 57},
+      {RowColumn::kInterval, "EditD", 304, 77},
+      {RowColumn::kReferencePoint, "ComboBoxB", 380, 49},
+      {RowColumn::kTopLine, "ComboBoxU", 428, 57},
+      {RowColumn::kMiddleLine, "ComboBoxC", 484, 57},
+      {RowColumn::kBottomLine, "ComboBoxD", 540, 57},
   };
   for (int row : {1, 2, 7, 12}) {
     for (const Case& c : cases) {
@@ -130,26 +130,26 @@ TEST(DialogLayout, OtherControlsCaptionsAndPlaces) {
     std::string_view caption;
   } cases[] = {
       {OtherControl::kLabel1, "Label1", ControlKind::kLabel, 56, 1, 0, 0,
-       "図形　　　 幅　　 高さ　　 配置　　　間隔　 基準点　上線　　中線　　下線"},
-      {OtherControl::kLabelU, "LabelU", ControlKind::kLabel, 592, 0, 0, 0, "[]"},
+       "図形　　　 幅　　 高さ　　 配置　　　間隔　　　基準点　上線　　中線　　下線"},
+      {OtherControl::kLabelU, "LabelU", ControlKind::kLabel, 612, 0, 0, 0, "[]"},
       {OtherControl::kLabel2, "Label2", ControlKind::kLabel, 8, 304, 0, 0, "JWS図形ファイル選択"},
-      {OtherControl::kEdit1, "Edit1", ControlKind::kEdit, 32, 320, 489, 21, ""},
-      {OtherControl::kButton3, "Button3", ControlKind::kButton, 520, 320, 57, 25, "参照"},
-      {OtherControl::kMemo1, "Memo1", ControlKind::kMemo, 584, 16, 265, 137, ""},
-      {OtherControl::kButton1, "Button1", ControlKind::kButton, 584, 320, 121, 25, "ＯＫ(&Y)"},
-      {OtherControl::kButton2, "Button2", ControlKind::kButton, 720, 320, 121, 25,
+      {OtherControl::kEdit1, "Edit1", ControlKind::kEdit, 32, 320, 509, 21, ""},
+      {OtherControl::kButton3, "Button3", ControlKind::kButton, 540, 320, 57, 25, "参照"},
+      {OtherControl::kMemo1, "Memo1", ControlKind::kMemo, 604, 16, 265, 137, ""},
+      {OtherControl::kButton1, "Button1", ControlKind::kButton, 604, 320, 121, 25, "ＯＫ(&Y)"},
+      {OtherControl::kButton2, "Button2", ControlKind::kButton, 740, 320, 121, 25,
        "キャンセル(&N)"},
-      {OtherControl::kGroupBox1, "GroupBox1", ControlKind::kGroupBox, 584, 160, 265, 153,
+      {OtherControl::kGroupBox1, "GroupBox1", ControlKind::kGroupBox, 604, 160, 265, 153,
        "作図属性設定"},
-      {OtherControl::kCheckBox1, "CheckBox1", ControlKind::kCheckBox, 600, 184, 0, 17,
+      {OtherControl::kCheckBox1, "CheckBox1", ControlKind::kCheckBox, 620, 184, 0, 17,
        "●書込みレイヤグループに作図"},
-      {OtherControl::kCheckBox2, "CheckBox2", ControlKind::kCheckBox, 600, 208, 0, 17,
+      {OtherControl::kCheckBox2, "CheckBox2", ControlKind::kCheckBox, 620, 208, 0, 17,
        "●書込み【レイヤ】に作図"},
-      {OtherControl::kButton4, "Button4", ControlKind::kButton, 600, 232, 233, 25,
+      {OtherControl::kButton4, "Button4", ControlKind::kButton, 620, 232, 233, 25,
        "◇元レイヤ・元線色・元線種"},
-      {OtherControl::kCheckBox3, "CheckBox3", ControlKind::kCheckBox, 600, 264, 0, 17,
+      {OtherControl::kCheckBox3, "CheckBox3", ControlKind::kCheckBox, 620, 264, 0, 17,
        "●書込み【線色】で作図"},
-      {OtherControl::kCheckBox4, "CheckBox4", ControlKind::kCheckBox, 600, 288, 0, 17,
+      {OtherControl::kCheckBox4, "CheckBox4", ControlKind::kCheckBox, 620, 288, 0, 17,
        "●書込み　線種　で作図"},
   };
   static_assert(std::size(cases) == kOtherControls);
@@ -200,6 +200,21 @@ TEST(DialogLayout, TabOrder) {
   }
   EXPECT_EQ(tabOrder, expected);
   EXPECT_EQ(names.size(), static_cast<size_t>(kPatternRows * kRowColumns + kOtherControls));
+}
+
+// "12345678" does not scroll: eight half-width characters (half the font height each, rounded
+// up), the sunken border (2 pixels a side), the margins (3 a side) and the caret fit; the
+// neighbours stand where they did, touching it as the columns touch each other.
+TEST(DialogLayout, IntervalFieldHoldsItsEightCharacters) {
+  const ControlLayout interval = RowControlLayout(1, RowColumn::kInterval);
+  const int halfWidth = (kFontHeight + 1) / 2;
+  EXPECT_GE(interval.width, interval.textLimit * halfWidth + 2 * 2 + 2 * 3 + 1);
+  for (int column = 1; column < kRowColumns; ++column) {
+    const ControlLayout left = RowControlLayout(1, static_cast<RowColumn>(column - 1));
+    const ControlLayout right = RowControlLayout(1, static_cast<RowColumn>(column));
+    SCOPED_TRACE(right.name);
+    EXPECT_EQ(left.left + left.width, right.left + 1);
+  }
 }
 
 TEST(DialogLayout, EveryControlLiesInsideTheClientArea) {

@@ -467,15 +467,42 @@ TEST_F(DialogModelTest, BrowseForAnotherFileTypeChangesNothing) {
   EXPECT_TRUE(measurer_.calls.empty());
 }
 
-TEST_F(DialogModelTest, BrowseWithAFailingConverterKeepsTheSizes) {
+// A file that gives no figure: the rows showing the JWS figure (as loaded or chosen since) no
+// longer show the old file's size but what OK stores for none, and OK stores just that.
+TEST_F(DialogModelTest, BrowseWithNoFigureShowsWhatOkStores) {
   PatternRow jwsRow;
   jwsRow.figureKind = 1;
-  DialogModel& model = Open(WithRows({{1, jwsRow}}));
-  measurer_.jws = {};
-  EXPECT_EQ(model.Browse("C:\\broken.jws"), DialogModel::BrowseResult::kAccepted);
-  EXPECT_EQ(model.settings().jwsFile, "C:\\broken.jws");
-  EXPECT_EQ(model.row(1).width, "30");
-  EXPECT_EQ(model.row(1).height, "4.25");
+  DialogModel& model = Open(WithRows({{1, jwsRow}, {6, jwsRow}}));
+  model.ChangeFigureKind(4, 1);
+  model.ChangeFigureKind(6, 0);
+  struct Case {
+    const char* name;
+    FigureSize measured;
+  } cases[] = {{"converter failed", {}}, {"empty figure", {0.0, 3.0}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    measurer_.jws = c.measured;
+    EXPECT_EQ(model.Browse("C:\\broken.jws"), DialogModel::BrowseResult::kFailed);
+    EXPECT_EQ(model.settings().jwsFile, "C:\\broken.jws");
+    for (int row : {1, 4}) {
+      EXPECT_EQ(model.row(row).width, "1") << row;
+      EXPECT_EQ(model.row(row).height, "1") << row;
+    }
+    EXPECT_EQ(model.row(6).width, "12.5");  // now the selected figure
+    EXPECT_EQ(model.row(2).width, "12.5");
+  }
+  const Settings stored = model.Collect(0, 0);
+  EXPECT_EQ(stored.jwsFile, "C:\\broken.jws");
+  EXPECT_EQ(stored.rows[0].width, 1.0);
+  EXPECT_EQ(stored.rows[3].height, 1.0);
+}
+
+// The path stands whole in the message (表 ends in the byte of a backslash), and the size it
+// names is the one OK stores.
+TEST(DialogMessages, NoFigureNamesTheFileAndWhatTheRowsHold) {
+  const std::string message = NoFigureMessage("D:\\図形\\表.jws");
+  EXPECT_NE(message.find("「D:\\図形\\表.jws」"), std::string::npos) << message;
+  EXPECT_NE(message.find("幅と高さは 1 に"), std::string::npos) << message;
 }
 
 // Clicks handled by the message pump while the converter runs.

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/dialog_items.h"
 #include "util/text.h"
 
 namespace gara {
@@ -28,7 +29,7 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
 }
 
 TEST(HelpText, HasItsLinesAndFirstLine) {
-  ASSERT_EQ(HelpLines().size(), 109u);
+  ASSERT_EQ(HelpLines().size(), 113u);
   EXPECT_EQ(HelpLines()[0], "指示した２点間に　指示した図形を");
 }
 
@@ -51,7 +52,8 @@ TEST(HelpText, TopicsInOrder) {
       {{"範囲選択", "バッチファイル", "図形登録"}, {}},
       {{"[参照]", "曲線属性", "ブロック図形", "拡張寸法", "矢印", "引出線", "ソリッド"},
        {"「JWS図形ファイル選択」", "※JWS形式のみ選択可能　JWK不可"}},
-      {{"幅と高さ", "図寸mm", "大きさは変わらず", "縮尺"}, {}},
+      // Both states of the unit label above the grid.
+      {{"幅と高さ", kUnitReal, kUnitPaper, "大きさは変わらず", "縮尺"}, {}},
       {{},
        {"　「間隔指定」", "　　両端に間隔が自動追加", "　「均等配置」", "　　各間隔値が自動追加"}},
       {{"基準点", "上：", "中：", "下："}, {}},

@@ -1,10 +1,11 @@
 // The Linux program: the windowless modes as on Windows; without a mode, where Windows opens the
-// settings dialog, the pattern table is printed instead.
+// settings dialog, the pattern table is printed instead, in UTF-8 for the terminal.
 #include <cstdio>
 #include <string>
 
 #include "app/main_flow.h"
 #include "app/pattern_table.h"
+#include "jws/cp932.h"
 #include "platform/program_path.h"
 #include "platform/real_file_system.h"
 
@@ -16,8 +17,13 @@ int main(int argc, char** argv) {
   run.Prepare();
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
-    const std::string table = PatternTable(run.settings(), run.environment().paths.settingsPath,
-                                           run.state().paperScaleFlag);
+    const std::string& settingsPath = run.environment().paths.settingsPath;
+    const std::string sjis = PatternTable(run.settings(), settingsPath, run.state().paperScaleFlag);
+    // The table is Shift-JIS like every file of the program; the terminal reads UTF-8. Only its
+    // first line, the settings file's own path, is already in the terminal's bytes.
+    const std::string head = "Settings file: " + settingsPath + "\n";
+    const size_t keep = sjis.starts_with(head) ? head.size() : 0;
+    const std::string table = sjis.substr(0, keep) + jws::Cp932ToUtf8(sjis.substr(keep));
     std::fwrite(table.data(), 1, table.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }

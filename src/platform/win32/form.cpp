@@ -326,14 +326,16 @@ void SettingsForm::MoveToStoredPlace() {
 template <typename Work>
 auto SettingsForm::WhileWaiting(Work work) {
   const bool outermost = IsWindowEnabled(window_) != 0;
+  // Right after the file dialog closes the form may not have the keyboard back yet: then the
+  // control that had it before the form lost it is the one to return to.
   HWND focus = GetFocus();
-  const bool active = GetForegroundWindow() == window_;
+  if (focus == nullptr || !IsChild(window_, focus)) focus = lastFocus_;
   if (outermost) EnableWindow(window_, FALSE);
   auto result = work();
   if (outermost) {
+    // Disabling the form took the keyboard from it; the user goes on working here.
     EnableWindow(window_, TRUE);
-    // A converter with a console window took the foreground; the user was working here.
-    if (active) SetForegroundWindow(window_);
+    SetForegroundWindow(window_);
     if (focus != nullptr && IsWindow(focus)) SetFocus(focus);
   }
   return result;
@@ -391,9 +393,18 @@ void SettingsForm::OnBrowse() {
   }
   if (chosen) {
     const std::string path = file.data();
-    if (WhileWaiting([&] { return model_.Browse(path); }) == DialogModel::BrowseResult::kAccepted) {
+    const DialogModel::BrowseResult result = WhileWaiting([&] { return model_.Browse(path); });
+    if (result == DialogModel::BrowseResult::kAccepted ||
+        result == DialogModel::BrowseResult::kFailed) {
       SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
       for (int row = 1; row <= kPatternRows; ++row) WriteRowSizes(row);
+    }
+    if (result == DialogModel::BrowseResult::kFailed && !model_.ClosePending()) {
+      const std::string message = NoFigureMessage(path);
+      const std::string title(kApplicationTitle);
+      // Like the file dialog, the message box runs its own loop: a close waits for it.
+      DialogModel::BusyScope busy(model_);
+      MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
     }
   }
   CloseIfPending();

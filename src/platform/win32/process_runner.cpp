@@ -36,8 +36,12 @@ bool RealProcessRunner::RunAndWait(const ConverterCommand& command) {
   startup.cb = sizeof startup;
   GetStartupInfoA(&startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, CREATE_DEFAULT_ERROR_MODE,
-                      nullptr, nullptr, &startup, &process)) {
+  // The converter is a console program and this one has no console: without CREATE_NO_WINDOW
+  // the system would open a console window over the dialog for every conversion. Its one error
+  // line is not read here anyway (the missing figure file tells the failure).
+  constexpr DWORD kCreation = CREATE_DEFAULT_ERROR_MODE | CREATE_NO_WINDOW;
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, kCreation, nullptr, nullptr,
+                      &startup, &process)) {
     return false;  // never started: nothing to wait for
   }
   CloseHandle(process.hThread);
