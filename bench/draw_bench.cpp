@@ -59,7 +59,7 @@ std::string Figure() {
 struct Inputs {
   BenchFileSystem fs;
   DrawingState drawing;
-  Settings settings;
+  PatternRow row;
   RunContext run;
 };
 
@@ -73,7 +73,7 @@ Inputs& BenchInputs() {
       x += 4085 * std::cos(i * 0.61);
       y += 4085 * std::sin(i * 0.61);
     }
-    in.settings.rows[0] = {0, 20, 10, 0, 0.0, 1, 2, 0, 1};
+    in.row = {0, 20, 10, 0, 0.0, 1, 2, 0, 1};
     return in;
   }();
   return in;
@@ -86,7 +86,7 @@ void BM_DrawRun(benchmark::State& state) {
     OutputBuffer buffer;
     CommandWriter out(buffer, in.drawing);
     out.ResetCommandCache();
-    if (DrawPattern({in.drawing, in.settings, in.run, in.fs, "/p/"}, out, 99, true) !=
+    if (DrawPattern({in.drawing, &in.row, in.run, in.fs, "/p/"}, out, 99, true) !=
         DrawResult::kDrawn) {
       state.SkipWithError("over a limit");
     }
@@ -104,7 +104,7 @@ void BM_DrawRunFloor(benchmark::State& state) {
   OutputBuffer buffer;
   CommandWriter out(buffer, in.drawing);
   out.ResetCommandCache();
-  if (DrawPattern({in.drawing, in.settings, in.run, in.fs, "/p/"}, out, 99, true) !=
+  if (DrawPattern({in.drawing, &in.row, in.run, in.fs, "/p/"}, out, 99, true) !=
       DrawResult::kDrawn) {
     state.SkipWithError("over a limit");
   }

@@ -61,7 +61,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   EmitWritingAttributes(run, writer_);
 
-  const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
+  const DrawInputs inputs{state, settings_.Row(settings_.selectedRow), run, env_.fs,
+                          env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
   const DrawResult drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
   // Past a limit nothing at all is drawn: the file then holds only "hq".

@@ -48,7 +48,7 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
                        bool skipCoincident) {
-  const LayoutRow row = ResolveRow(inputs.settings);
+  const LayoutRow row = ResolveRow(inputs.row);
   const int c = std::clamp(pointCount, 0, kMaxDesignatedPoints);
   std::array<Point, kMaxDesignatedPoints> store{};
   for (int i = 0; i < c; ++i) {

@@ -6,8 +6,8 @@
 
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/pattern_row.h"
 #include "pattern/run_context.h"
-#include "settings/settings.h"
 #include "util/file_system.h"
 
 namespace gara {
@@ -22,7 +22,7 @@ inline constexpr int kMaxDesignatedPoints = 99;
 
 struct DrawInputs {
   const DrawingState& state;
-  const Settings& settings;
+  const PatternRow* row;  // the selected row; nullptr when none is selected
   const RunContext& run;
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here

@@ -22,8 +22,7 @@ Point Along(Point p, double k, Point dir) { return {p.x + k * dir.x, p.y + k * d
 
 }  // namespace
 
-LayoutRow ResolveRow(const Settings& settings) {
-  const PatternRow* stored = settings.Row(settings.selectedRow);
+LayoutRow ResolveRow(const PatternRow* stored) {
   const PatternRow row = stored ? *stored : PatternRow{};
   LayoutRow r;
   r.figureKind = row.figureKind;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "settings/settings.h"
+#include "pattern/pattern_row.h"
 #include "util/geometry.h"
 
 namespace gara {
@@ -24,8 +24,8 @@ struct LayoutRow {
   bool checkSize = true;  // a stored row is drawn only with a width and height above 1e-8
 };
 
-// Row `selectedRow` of the settings, or the defaults when no row 1..12 is selected.
-LayoutRow ResolveRow(const Settings& settings);
+// The stored row a run draws with, or the defaults when no row 1..12 is selected (nullptr).
+LayoutRow ResolveRow(const PatternRow* stored);
 
 // Receives the layout of a segment in output order.
 class LayoutSink {

@@ -4,63 +4,15 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
+#include "pattern/pattern_row.h"
 #include "util/file_system.h"
 
 namespace gara {
 
 inline constexpr int kPatternRows = 12;
 inline constexpr int kSettingsLines = 116;
-
-// The closed sets a pattern row chooses from, by their stored values.
-// "選択図形" (sel.txt), "JWS 図形" (jws.txt).
-enum class FigureKind : int32_t { kSelected = 0, kJws = 1 };
-// "間隔指定", "均等配置".
-enum class Arrangement : int32_t { kInterval = 0, kEven = 1 };
-// "上", "中", "下".
-enum class ReferencePoint : int32_t { kTop = 0, kMiddle = 1, kBottom = 2 };
-// "なし", "間隔", "全長".
-enum class LineMode : int32_t { kNone = 0, kGaps = 1, kFullLength = 2 };
-
-// The stored fields keep whatever the settings file held, out-of-range values included, so that
-// a save writes back exactly what was loaded; code that branches on them reads the accessors.
-struct PatternRow {
-  int32_t figureKind = 0;
-  double width = 10.0;
-  double height = 10.0;
-  int32_t arrangement = 0;
-  double interval = 0.0;
-  int32_t referencePoint = 1;
-  int32_t topLine = 0;
-  int32_t middleLine = 0;
-  int32_t bottomLine = 0;
-
-  // None for a value outside the list: such a row has no figure.
-  std::optional<FigureKind> Kind() const {
-    if (figureKind == 0 || figureKind == 1) return static_cast<FigureKind>(figureKind);
-    return std::nullopt;
-  }
-  // Anything but "均等配置" lays out as "間隔指定".
-  Arrangement Spacing() const {
-    return arrangement == 1 ? Arrangement::kEven : Arrangement::kInterval;
-  }
-  // A value outside the list stands for "中".
-  ReferencePoint Reference() const {
-    return referencePoint == 0 || referencePoint == 2 ? static_cast<ReferencePoint>(referencePoint)
-                                                      : ReferencePoint::kMiddle;
-  }
-  // Top, middle and bottom line; a value outside the list draws no line, as "なし".
-  std::array<LineMode, 3> LineModes() const {
-    return {Mode(topLine), Mode(middleLine), Mode(bottomLine)};
-  }
-
- private:
-  static LineMode Mode(int32_t stored) {
-    return stored == 1 || stored == 2 ? static_cast<LineMode>(stored) : LineMode::kNone;
-  }
-};
 
 struct Settings {
   int32_t windowLeft = 0;

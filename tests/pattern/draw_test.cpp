@@ -21,18 +21,17 @@ const std::string kDir = "/prog/";
 
 struct DrawRun {
   DrawingState state;
-  Settings settings;
+  PatternRow row;
   RunContext run;
   MemoryFileSystem fs;
   OutputBuffer buffer;
 
-  DrawRun() { settings.selectedRow = 1; }
   void Points(const std::vector<Point>& points) {
     for (size_t i = 0; i < points.size(); ++i) {
       state.designatedPoints[i + 1] = {true, points[i].x, points[i].y, 0};
     }
   }
-  PatternRow& Row() { return settings.rows[0]; }
+  PatternRow& Row() { return row; }
   void Figure(int records) {
     Lines lines = {"-5,-3,5,3", "1", "N," + std::to_string(records)};
     for (int i = 0; i < records; ++i) lines.push_back("L,0,0,2,1,1,0,0,-4,-2,4,2");
@@ -41,7 +40,7 @@ struct DrawRun {
   bool Draw(int pointCount, bool skipCoincident) {
     CommandWriter out(buffer, state);
     out.ResetCommandCache();
-    return DrawPattern({state, settings, run, fs, kDir}, out, pointCount, skipCoincident) ==
+    return DrawPattern({state, &row, run, fs, kDir}, out, pointCount, skipCoincident) ==
            DrawResult::kDrawn;
   }
 };

@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "settings/settings.h"
+
 namespace gara {
 namespace {
 
@@ -51,13 +53,7 @@ void ExpectLines(const std::vector<Step>& lines, const std::vector<Seg>& expecte
   }
 }
 
-// Row 1 selected, with the given values.
-Settings SettingsWith(const PatternRow& row) {
-  Settings s;
-  s.selectedRow = 1;
-  s.rows[0] = row;
-  return s;
-}
+LayoutRow Resolve(const PatternRow& row) { return ResolveRow(&row); }
 
 PatternRow Row(double w, double h, int32_t arrangement, double d, int32_t reference) {
   PatternRow r;
@@ -71,7 +67,7 @@ PatternRow Row(double w, double h, int32_t arrangement, double d, int32_t refere
 
 Recorder Layout(const PatternRow& row, const std::vector<Point>& points, int j = 1) {
   Recorder rec;
-  LayoutSegment(ResolveRow(SettingsWith(row)), points, j, rec, 1e6);
+  LayoutSegment(Resolve(row), points, j, rec, 1e6);
   return rec;
 }
 
@@ -242,15 +238,15 @@ TEST(LayoutTest, StoredRowWithoutWidthOrHeightDrawsNothing) {
   }
   PatternRow barely = Row(2e-8, 6, 0, 0, 1);
   barely.middleLine = 2;
-  const Settings s = SettingsWith(barely);
-  EXPECT_GT(SegmentFigureCount(ResolveRow(s), {0, 0}, {1, 0}), 1e6);
+  EXPECT_GT(SegmentFigureCount(Resolve(barely), {0, 0}, {1, 0}), 1e6);
 }
 
 TEST(LayoutTest, NoRowSelectedUsesTheDefaults) {
   for (int32_t selected : {0, 13, -1}) {
-    Settings s = SettingsWith(Row(0, 0, 1, 3, 0));  // row 1 would draw nothing
+    Settings s;
+    s.rows[0] = Row(0, 0, 1, 3, 0);  // row 1 would draw nothing
     s.selectedRow = selected;
-    const LayoutRow row = ResolveRow(s);
+    const LayoutRow row = ResolveRow(s.Row(s.selectedRow));
     EXPECT_EQ(row.width, 10.0);
     EXPECT_EQ(row.height, 10.0);
     EXPECT_EQ(row.interval, 0.0);
@@ -379,8 +375,7 @@ TEST(CornerTest, VerticalSegmentsMeetAtTheirCorners) {
 }
 
 TEST(FigureCountTest, QuotientTruncatedAndGuarded) {
-  const Settings s = SettingsWith(Row(10, 6, 0, 4, 1));
-  const LayoutRow row = ResolveRow(s);
+  const LayoutRow row = Resolve(Row(10, 6, 0, 4, 1));
   EXPECT_EQ(SegmentFigureCount(row, {0, 0}, {100, 0}), 7);
   EXPECT_EQ(SegmentFigureCount(row, {0, 0}, {9.99, 0}), 0);
   LayoutRow negative = row;
@@ -400,15 +395,14 @@ TEST(FigureCountTest, SegmentOverTheLimitIsLeftOut) {
   PatternRow r = Row(1e-6, 6, 0, 0, 1);
   r.middleLine = 2;
   Recorder rec;
-  LayoutSegment(ResolveRow(SettingsWith(r)), kHundred, 1, rec, 1e6);
+  LayoutSegment(Resolve(r), kHundred, 1, rec, 1e6);
   EXPECT_TRUE(rec.steps.empty());
 }
 
 TEST(FigureCountTest, HugeCoordinatesGiveNoNonFiniteFigure) {
   const double big = std::numeric_limits<double>::max();
   Recorder rec;
-  LayoutSegment(ResolveRow(SettingsWith(Row(10, 6, 0, 0, 1))),
-                std::vector<Point>{{-big, 0}, {big, 0}}, 1, rec, 1e6);
+  LayoutSegment(Resolve(Row(10, 6, 0, 0, 1)), std::vector<Point>{{-big, 0}, {big, 0}}, 1, rec, 1e6);
   EXPECT_TRUE(rec.Of(Step::kFigure).empty());
 }
 
