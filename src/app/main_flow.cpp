@@ -4,6 +4,8 @@
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
+#include "pattern/layout.h"
+#include "util/geometry.h"
 
 namespace gara {
 
@@ -20,6 +22,7 @@ ProgramRun::ProgramRun(RunEnvironment env)
 
 void ProgramRun::Prepare() {
   *state_ = DrawingState{};
+  detail_ = RunDetail{};
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
   ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_);
@@ -68,13 +71,22 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
-  const bool drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
+  DrawReport report;
+  const bool drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint, &report);
   // Past the figure limit nothing at all is drawn: the file then holds only "hq".
   if (!drawn) buffer_.Clear();
+  detail_.figures = report.figures;
+  detail_.records = report.records;
+  detail_.figureKind = ResolveRow(settings_).figureKind;
 
-  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_))
+  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_)) {
+    detail_.file = env_.paths.ExchangeFile();
     return RunOutcome::kWriteFailed;
-  return drawn ? RunOutcome::kDrawn : RunOutcome::kTooManyFigures;
+  }
+  if (!drawn) return RunOutcome::kTooManyFigures;
+  if (report.sizeZero) return RunOutcome::kFigureSizeZero;
+  if (report.figureMissing) return RunOutcome::kNoFigureFile;
+  return RunOutcome::kDrawn;
 }
 
 RunOutcome ProgramRun::Register() {
@@ -90,7 +102,13 @@ RunOutcome ProgramRun::Register() {
     }
   }
   const bool saved = SaveSettings(env_.fs, env_.paths.settingsPath, settings_);
-  return exported && saved ? RunOutcome::kRegistered : RunOutcome::kWriteFailed;
+  if (!exported || !saved) {
+    detail_.file = exported ? env_.paths.settingsPath : figureFile;
+    return RunOutcome::kWriteFailed;
+  }
+  // An empty selection, or one that is a single point or a straight line, has nothing to place.
+  if (!(size.width > kEpsilon && size.height > kEpsilon)) return RunOutcome::kRegisteredEmpty;
+  return RunOutcome::kRegistered;
 }
 
 RunOutcome RunWindowless(RunMode mode, const RunEnvironment& env) {

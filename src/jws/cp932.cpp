@@ -1,5 +1,7 @@
 #include "jws/cp932.h"
 
+#include "util/text.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -90,6 +92,46 @@ int32_t UnicodeOfCp932(int32_t code) {
                                    std::pair<uint16_t, char16_t>(uint16_t(code), char16_t(0)));
   if (it == byCode.end() || it->first != code) return -1;
   return it->second;
+}
+
+namespace {
+
+bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+
+}  // namespace
+
+Cp932Char DecodeCp932(std::string_view bytes, size_t at) {
+  const auto b = static_cast<unsigned char>(bytes[at]);
+  if (b < 0x80) return {b, 1};
+  if (!IsLeadByte(b)) return {UnicodeOfCp932(b), 1};
+  if (at + 1 < bytes.size() && IsTrailByte(static_cast<unsigned char>(bytes[at + 1]))) {
+    return {UnicodeOfCp932((b << 8) | static_cast<unsigned char>(bytes[at + 1])), 2};
+  }
+  return {-1, 1};
+}
+
+void AppendUtf8(char32_t c, std::string& out) {
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+  std::string out;
+  out.reserve(cp932.size() * 3 / 2);
+  for (size_t i = 0; i < cp932.size();) {
+    const Cp932Char c = DecodeCp932(cp932, i);
+    AppendUtf8(c.unit >= 0 ? static_cast<char32_t>(c.unit) : char32_t{0xFFFD}, out);
+    i += c.length;
+  }
+  return out;
 }
 
 }  // namespace gara::jws

@@ -27,4 +27,20 @@ void AppendUtf16AsCp932(std::string_view utf16le, std::string& out);
 // code Cp932Code gives for that character only.
 int32_t UnicodeOfCp932(int32_t code);
 
+// One character of CP932 bytes: its UTF-16 unit (-1 when the bytes are no character) and the
+// bytes it takes. A lead byte without a trail byte after it is one bad byte: what follows it
+// starts afresh (it may be an ASCII character).
+struct Cp932Char {
+  int32_t unit;
+  size_t length;
+};
+Cp932Char DecodeCp932(std::string_view bytes, size_t at);
+
+// The UTF-8 form of a character of the Basic Multilingual Plane.
+void AppendUtf8(char32_t c, std::string& out);
+
+// CP932 bytes as UTF-8, for a terminal that reads UTF-8; bytes that are no character become
+// U+FFFD. Line ends and other control bytes pass unchanged.
+std::string Cp932ToUtf8(std::string_view cp932);
+
 }  // namespace gara::jws

@@ -32,10 +32,20 @@ struct DrawInputs {
 // conversion): before the first drawing and before every line of the layout.
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
+// What a drawing run found while counting, for telling the user why it drew nothing.
+struct DrawReport {
+  double figures = 0;          // copies of the figure over all segments
+  double records = 0;          // entity records of all those copies
+  bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
+  bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+};
+
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
 // Returns false, having emitted nothing, when the run would exceed kMaxFiguresPerRun or
-// kMaxFigureEntitiesPerRun; the caller then writes no drawing at all.
-bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount, bool skipCoincident);
+// kMaxFigureEntitiesPerRun; the caller then writes no drawing at all. `report`, when given,
+// receives the counts in either case.
+bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount, bool skipCoincident,
+                 DrawReport* report = nullptr);
 
 }  // namespace gara

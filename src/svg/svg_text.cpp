@@ -10,19 +10,6 @@ namespace {
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr int kDecimals = 4;
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
-
 void AppendEscaped(std::string& out, char32_t c) {
   switch (c) {
     case '&':
@@ -42,42 +29,21 @@ void AppendEscaped(std::string& out, char32_t c) {
       return;
     default:
       if (c < 0x20 || c == 0x7F) return;
-      AppendUtf8(out, c);
+      jws::AppendUtf8(c, out);
   }
 }
-
-bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
 }  // namespace
 
 void AppendXmlText(std::string& out, std::string_view cp932) {
-  const size_t n = cp932.size();
-  for (size_t i = 0; i < n;) {
-    const auto b = static_cast<unsigned char>(cp932[i]);
-    if (b < 0x80) {
-      AppendEscaped(out, b);
-      ++i;
-      continue;
-    }
-    int32_t code = b;
-    size_t length = 1;
-    if (IsLeadByte(b)) {
-      // A lead byte whose partner is missing or no trail byte is one bad byte; the byte after
-      // it starts afresh (it may be an ASCII character).
-      if (i + 1 < n && IsTrailByte(static_cast<unsigned char>(cp932[i + 1]))) {
-        code = (b << 8) | static_cast<unsigned char>(cp932[i + 1]);
-        length = 2;
-      } else {
-        code = -1;
-      }
-    }
-    const int32_t unit = code < 0 ? -1 : jws::UnicodeOfCp932(code);
-    // Surrogates and non-characters never come out of the table; guard anyway, since one
-    // would make the document ill-formed.
-    const bool usable =
-        unit >= 0x20 && !(unit >= 0xD800 && unit <= 0xDFFF) && unit != 0xFFFE && unit != 0xFFFF;
-    AppendEscaped(out, usable ? static_cast<char32_t>(unit) : kReplacement);
-    i += length;
+  for (size_t i = 0; i < cp932.size();) {
+    const jws::Cp932Char c = jws::DecodeCp932(cp932, i);
+    i += c.length;
+    // AppendEscaped drops ASCII control bytes; surrogates and non-characters never come out of
+    // the table, but one would make the document ill-formed.
+    const bool usable = c.unit >= 0 && !(c.unit >= 0xD800 && c.unit <= 0xDFFF) &&
+                        c.unit != 0xFFFE && c.unit != 0xFFFF;
+    AppendEscaped(out, usable ? static_cast<char32_t>(c.unit) : kReplacement);
   }
 }
 

@@ -1,0 +1,160 @@
+// The built program tells why it drew or registered nothing: one message on standard error
+// (UTF-8 on Linux; on Windows the Shift-JIS text in place of the box), the files as before.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/test_files.h"
+#include "jws/cp932.h"
+#include "settings/settings.h"
+#include "support/program_run.h"
+#include "support/temp_dir.h"
+
+namespace gara {
+namespace {
+
+using testing::CrLf;
+using testing::RunProgramIn;
+using testing::TempDir;
+
+// The program's own message text as it reaches standard error. The literals of this file are
+// Shift-JIS, as the program's are.
+std::string OnStandardError(std::string_view cp932) {
+#ifdef _WIN32
+  return std::string(cp932);
+#else
+  return jws::Cp932ToUtf8(cp932);
+#endif
+}
+
+const std::string kFigure = CrLf({"-10,-5,10,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
+                                  "L,0,0,2,1,1,0,0,-10,-5,10,-5", "BD,0"});
+const std::string kTwoPoints = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
+
+void WriteSettings(TempDir& dir, double width, double height) {
+  Settings settings;
+  settings.rows[0].width = width;
+  settings.rows[0].height = height;
+  dir.Write("garanarabe.dat", SerializeSettings(settings));
+}
+
+struct RefusalCase {
+  const char* name;
+  const char* mode;
+  std::function<void(TempDir&)> setUp;
+  std::vector<const char*> said;  // each part of the message, Shift-JIS
+  int exitCode;
+  const char* exchangeAfter;  // nullptr: as setUp wrote it; "": not looked at
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
+
+std::vector<RefusalCase> Cases() {
+  return {
+      {"drawn",
+       "2",
+       [](TempDir& d) {
+         d.Write("JWC_TEMP.TXT", kTwoPoints);
+         d.Write("sel.txt", kFigure);
+         WriteSettings(d, 20, 10);
+       },
+       {},
+       0,
+       ""},
+      {"one_point",
+       "2",
+       [](TempDir& d) {
+         d.Write("JWC_TEMP.TXT", CrLf({"hq", "hp1 5 5"}));
+       },
+       {"指示点が２点以上ない"},
+       0,
+       nullptr},
+      {"over_the_limit",
+       "2",
+       [](TempDir& d) {
+         d.Write("JWC_TEMP.TXT", CrLf({"hq", "hp1 0 0", "hp2 40000000 0"}));
+         d.Write("sel.txt", kFigure);
+         WriteSettings(d, 12, 10);  // 40 km of 12 mm figures
+       },
+       {"図形の数: 3333333 個", "上限 1000000 個", "図形の要素の数: 3333333 個"},
+       0,
+       "hq\r\n"},
+      {"no_figure_file",
+       "1",
+       [](TempDir& d) { d.Write("JWC_TEMP.TXT", kTwoPoints); },
+       {"sel.txt がないか空"},
+       0,
+       ""},
+      {"empty_figure_file",
+       "1",
+       [](TempDir& d) {
+         d.Write("JWC_TEMP.TXT", kTwoPoints);
+         d.Write("sel.txt", "");
+       },
+       {"sel.txt がないか空"},
+       0,
+       ""},
+      {"figure_of_size_0",
+       "1",
+       [](TempDir& d) {
+         d.Write("JWC_TEMP.TXT", kTwoPoints);
+         d.Write("sel.txt", kFigure);
+         WriteSettings(d, 20, 0);
+       },
+       {"幅か高さが 0 のため、図形を並べられません"},
+       0,
+       ""},
+      {"register_nothing",
+       "3",
+       [](TempDir& d) { d.Write("JWC_TEMP.TXT", CrLf({"hq"})); },
+       {"幅か高さが 0 のため、柄の図形として並べられません"},
+       0,
+       nullptr},
+      {"unwritable",
+       "1",
+       [](TempDir& d) { std::filesystem::create_directory(d.path() / "JWC_TEMP.TXT"); },
+       {"JWC_TEMP.TXT を書き込めませんでした"},
+       1,
+       ""},
+  };
+}
+
+class ProgramRefusal : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(ProgramRefusal, SaysWhyOnceAndLeavesTheFilesAsTheyWere) {
+  const RefusalCase& c = GetParam();
+  TempDir dir;
+  c.setUp(dir);
+  const std::optional<std::string> before =
+      c.exchangeAfter == nullptr ? dir.Read("JWC_TEMP.TXT") : std::nullopt;
+  const auto result = RunProgramIn(dir, {c.mode});
+  EXPECT_EQ(result.exitCode, c.exitCode);
+  if (c.said.empty()) {
+    EXPECT_EQ(result.errorOutput, "");
+  } else {
+    // One message of a reason and what to change: two lines or more, said once.
+    ASSERT_GE(std::count(result.errorOutput.begin(), result.errorOutput.end(), '\n'), 2)
+        << result.errorOutput;
+    const std::string firstLine = result.errorOutput.substr(0, result.errorOutput.find('\n'));
+    EXPECT_EQ(result.errorOutput.find(firstLine, 1), std::string::npos) << result.errorOutput;
+  }
+  for (const char* part : c.said) {
+    EXPECT_NE(result.errorOutput.find(OnStandardError(part)), std::string::npos)
+        << result.errorOutput;
+  }
+  if (c.exchangeAfter == nullptr) {
+    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), before);
+  } else if (*c.exchangeAfter != '\0') {
+    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), c.exchangeAfter);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Reasons, ProgramRefusal, ::testing::ValuesIn(Cases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace gara
