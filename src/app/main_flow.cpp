@@ -20,12 +20,13 @@ int ConsecutiveDesignatedPoints(const DrawingState& state) {
 ProgramRun::ProgramRun(RunEnvironment env)
     : env_(std::move(env)), state_(std::make_unique<DrawingState>()), writer_(buffer_, *state_) {}
 
-void ProgramRun::Prepare() {
+void ProgramRun::Prepare(RunMode mode) {
   *state_ = DrawingState{};
   detail_ = RunDetail{};
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
-  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_);
+  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
+                   mode == RunMode::kRegister ? EntityRecords::kKeep : EntityRecords::kSkip);
   writer_.ResetCommandCache();
   settings_ = LoadSettings(env_.fs, env_.paths.settingsPath);
 }
@@ -113,7 +114,7 @@ RunOutcome ProgramRun::Register() {
 
 RunOutcome RunWindowless(RunMode mode, const RunEnvironment& env) {
   ProgramRun run(env);
-  run.Prepare();
+  run.Prepare(mode);
   return run.RunWindowless(mode);
 }
 

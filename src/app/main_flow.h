@@ -62,8 +62,10 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
-  // reset state), reset the command cache, load the settings.
-  void Prepare();
+  // reset state), reset the command cache, load the settings. Only the register mode keeps the
+  // selected entities of JWC_TEMP.TXT; the others use its header and points alone. The default
+  // keeps everything.
+  void Prepare(RunMode mode = RunMode::kRegister);
   // Modes "1", "2" and "3" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
 

@@ -85,6 +85,9 @@ struct DrawingState {
   std::array<DesignatedPoint, 100> designatedPoints{};
 
   SelectedEntities entities;
+  // Whether entity lines become records in `entities`; drawing runs use none of them, so their
+  // reader skips the records (the lines still end polyline runs and take the marks).
+  bool keepEntities = true;
 };
 
 }  // namespace gara

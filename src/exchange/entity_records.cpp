@@ -35,8 +35,10 @@ EntityHeader CurrentHeader(const DrawingState& s) { return CurrentHeader(s, s.cu
 // every entity but a line segment also ends a polyline run and abandons a pending dimension.
 template <typename T>
 void Append(EntityList<T>& list, EntityType type, T&& record, DrawingState& s) {
-  s.entities.order.push_back({type, static_cast<uint32_t>(list.size())});
-  list.push_back(std::move(record));
+  if (s.keepEntities) {
+    s.entities.order.push_back({type, static_cast<uint32_t>(list.size())});
+    list.push_back(std::move(record));
+  }
   s.hhpNumber = 0;
   s.zFlags = 0;
   if (type != EntityType::kLine) {

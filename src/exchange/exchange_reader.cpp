@@ -383,7 +383,15 @@ void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
   }
 }
 
-bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state) {
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
+                      EntityRecords records) {
+  // The option holds for this reading only.
+  struct KeepEntities {
+    DrawingState& state;
+    const bool before = state.keepEntities;
+    ~KeepEntities() { state.keepEntities = before; }
+  } restore{state};
+  state.keepEntities = records == EntityRecords::kKeep;
   // The file comes in pieces, so a selection of many megabytes is never held whole next to its
   // records; a line that runs on into the next piece waits in `carry`.
   auto fields = std::make_unique<ExchangeFields>();

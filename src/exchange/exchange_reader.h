@@ -9,9 +9,13 @@
 
 namespace gara {
 
+enum class EntityRecords : bool { kSkip, kKeep };
+
 // Reads the whole file into `state` (which the caller has reset). False when the file is
-// missing, not a regular file, or unreadable; then `state` is unchanged.
-bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state);
+// missing, not a regular file, or unreadable; then `state` is unchanged. With kSkip the
+// selected entities take no memory: `state.entities` stays empty.
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
+                      EntityRecords records = EntityRecords::kKeep);
 // Every line of `bytes`, in order.
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
 // One line without its line end.

@@ -410,6 +410,32 @@ TEST(ExchangeFile, ReadsEveryLine) {
   EXPECT_EQ(s.entities.lines.size(), 1u);
 }
 
+// A drawing run keeps no entity, and reads everything else as the register run does: the
+// entity lines still end polyline runs and consume the marks before them.
+TEST(ExchangeFile, SkippedEntitiesLeaveTheRestOfTheStateAsItIs) {
+  testing::TempDir dir;
+  dir.Write("JWC_TEMP.TXT",
+            "lg2\r\nhp1 1 2\r\nz1\r\n0 0 10 0\r\npl\r\n0 0 1 1\r\nch 0 0 1 0 \"t\"\r\n"
+            "hhp3\r\nlc4\r\nhp2 3 4\r\n");
+  RealFileSystem fs;
+  DrawingState kept;
+  DrawingState skipped;
+  ASSERT_TRUE(ReadExchangeFile(fs, dir.File("JWC_TEMP.TXT"), kept));
+  ASSERT_TRUE(ReadExchangeFile(fs, dir.File("JWC_TEMP.TXT"), skipped, EntityRecords::kSkip));
+  EXPECT_EQ(kept.entities.order.size(), 3u);
+  EXPECT_TRUE(skipped.entities.order.empty());
+  EXPECT_TRUE(skipped.entities.lines.empty());
+  EXPECT_TRUE(skipped.entities.texts.empty());
+  EXPECT_TRUE(skipped.keepEntities);  // the option held for that reading only
+  EXPECT_EQ(skipped.zFlags, kept.zFlags);
+  EXPECT_EQ(skipped.hhpNumber, kept.hhpNumber);
+  EXPECT_EQ(skipped.inPolyline, kept.inPolyline);
+  EXPECT_EQ(skipped.polylineCounter, kept.polylineCounter);
+  EXPECT_EQ(skipped.writingLayerGroup, 2);
+  EXPECT_EQ(skipped.currentColour, 4);
+  EXPECT_EQ(skipped.designatedPoints[2].y, 4);
+}
+
 // Hands a file's bytes over in pieces of a given size, and can fail after some of them.
 class PieceFileSystem final : public FileSystem {
  public:

@@ -19,7 +19,7 @@ int Run(int argc, char** argv) {
   RealFileSystem fs;
   const RunMode mode = ParseRunModeArgs(argc, argv);
   ProgramRun run(RunEnvironment{fs, ProgramPaths::FromProgramFile(ProgramFilePath(argv[0]))});
-  run.Prepare();
+  run.Prepare(mode);
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
     const std::string table = PatternTable(run.settings(), run.environment().paths.settingsPath,

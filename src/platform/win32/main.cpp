@@ -23,7 +23,7 @@ int Run(HINSTANCE instance) {
   const ProgramPaths paths =
       ProgramPaths::FromProgramFile(ProgramFilePath(__argc > 0 ? __argv[0] : nullptr));
   ProgramRun run(RunEnvironment{fs, paths});
-  run.Prepare();
+  run.Prepare(mode);
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
     RealProcessRunner runner;
