@@ -77,7 +77,8 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
 std::string_view FailureMessage(RunFailure failure) {
   if (failure == RunFailure::kOutOfMemory) {
     return "メモリが足りないため、処理を中止しました。ファイルは元のままです。\n"
-           "指示する区間を短くするか、柄の図形の幅や間隔を大きくしてください。";
+           "他のプログラムを閉じるか、選択する図形や並べる図形を減らして、"
+           "もう一度実行してください。";
   }
   return "予期しないエラーのため、処理を中止しました。ファイルは元のままです。";
 }

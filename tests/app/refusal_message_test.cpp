@@ -2,6 +2,7 @@
 // (UTF-8 on Linux; on Windows the Shift-JIS text in place of the box), the files as before.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -155,6 +156,32 @@ TEST_P(ProgramRefusal, SaysWhyOnceAndLeavesTheFilesAsTheyWere) {
 
 INSTANTIATE_TEST_SUITE_P(Reasons, ProgramRefusal, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+// Memory running out in the middle of a run ends it with a message, not a crash: the files
+// stay as they were and no temporary file is left. The address space is cut by the shell.
+TEST(ProgramOutOfMemory, SaysWhyAndLeavesTheFilesAsTheyWere) {
+  TempDir dir;
+  std::string exchange = "hq\r\n";
+  // 7 MB of texts become 70 MB of records.
+  for (int i = 0; i < 400000; ++i) exchange += "ch 0 0 1 0 \"a\"\r\n";
+  dir.Write("JWC_TEMP.TXT", exchange);
+  dir.Write("sel.txt", "old figure\r\n");
+  std::filesystem::copy_file(testing::ProgramUnderTest(), dir.File("garanarabe"));
+  const std::string command =
+      "cd '" + dir.dir() + "' && ulimit -v 40000 && ./garanarabe 3 2>stderr.txt; echo $? >rc.txt";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  EXPECT_EQ(dir.Read("rc.txt"), "3\n");
+  EXPECT_NE(dir.Read("stderr.txt").value_or("").find(OnStandardError("メモリが足りない")),
+            std::string::npos);
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+  EXPECT_EQ(dir.Read("sel.txt"), "old figure\r\n");
+  EXPECT_FALSE(dir.Exists("garanarabe.dat"));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace gara
