@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,93 +34,75 @@ std::string OnStandardError(std::string_view cp932) {
 const std::string kFigure = CrLf({"-10,-5,10,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
                                   "L,0,0,2,1,1,0,0,-10,-5,10,-5", "BD,0"});
 const std::string kTwoPoints = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
-
-void WriteSettings(TempDir& dir, double width, double height) {
-  Settings settings;
-  settings.rows[0].width = width;
-  settings.rows[0].height = height;
-  dir.Write("garanarabe.dat", SerializeSettings(settings));
-}
+const std::string kOnePoint = CrLf({"hq", "hp1 5 5"});
+const std::string kFarPoints = CrLf({"hq", "hp1 0 0", "hp2 40000000 0"});  // 40 km
+const std::string kNoSelection = CrLf({"hq"});
 
 struct RefusalCase {
   const char* name;
   const char* mode;
-  std::function<void(TempDir&)> setUp;
+  const std::string* exchange;    // nullptr: JWC_TEMP.TXT is a folder, which cannot be replaced
+  const std::string* figure;      // sel.txt; nullptr: none
+  double width, height;           // of the pattern in row 1; a negative width: no settings file
   std::vector<const char*> said;  // each part of the message, Shift-JIS
   int exitCode;
-  const char* exchangeAfter;  // nullptr: as setUp wrote it; "": not looked at
+  const char* exchangeAfter;  // nullptr: as written before the run; "": not looked at
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
+const std::string kEmpty;
+
 std::vector<RefusalCase> Cases() {
   return {
-      {"drawn",
-       "2",
-       [](TempDir& d) {
-         d.Write("JWC_TEMP.TXT", kTwoPoints);
-         d.Write("sel.txt", kFigure);
-         WriteSettings(d, 20, 10);
-       },
-       {},
-       0,
-       ""},
-      {"one_point",
-       "2",
-       [](TempDir& d) {
-         d.Write("JWC_TEMP.TXT", CrLf({"hq", "hp1 5 5"}));
-       },
-       {"指示点が２点以上ない"},
-       0,
-       nullptr},
+      {"drawn", "2", &kTwoPoints, &kFigure, 20, 10, {}, 0, ""},
+      {"one_point", "2", &kOnePoint, nullptr, -1, 0, {"指示点が２点以上ない"}, 0, nullptr},
       {"over_the_limit",
        "2",
-       [](TempDir& d) {
-         d.Write("JWC_TEMP.TXT", CrLf({"hq", "hp1 0 0", "hp2 40000000 0"}));
-         d.Write("sel.txt", kFigure);
-         WriteSettings(d, 12, 10);  // 40 km of 12 mm figures
-       },
+       &kFarPoints,
+       &kFigure,
+       12,
+       10,  // of 12 mm figures
        {"図形の数: 3333333 個", "上限 1000000 個", "図形の要素の数: 3333333 個"},
        0,
        "hq\r\n"},
-      {"no_figure_file",
-       "1",
-       [](TempDir& d) { d.Write("JWC_TEMP.TXT", kTwoPoints); },
-       {"sel.txt がないか空"},
-       0,
-       ""},
-      {"empty_figure_file",
-       "1",
-       [](TempDir& d) {
-         d.Write("JWC_TEMP.TXT", kTwoPoints);
-         d.Write("sel.txt", "");
-       },
-       {"sel.txt がないか空"},
-       0,
-       ""},
+      {"no_figure_file", "1", &kTwoPoints, nullptr, -1, 0, {"sel.txt がないか空"}, 0, ""},
+      {"empty_figure_file", "1", &kTwoPoints, &kEmpty, -1, 0, {"sel.txt がないか空"}, 0, ""},
       {"figure_of_size_0",
        "1",
-       [](TempDir& d) {
-         d.Write("JWC_TEMP.TXT", kTwoPoints);
-         d.Write("sel.txt", kFigure);
-         WriteSettings(d, 20, 0);
-       },
+       &kTwoPoints,
+       &kFigure,
+       20,
+       0,
        {"幅か高さが 0 のため、図形を並べられません"},
        0,
        ""},
       {"register_nothing",
        "3",
-       [](TempDir& d) { d.Write("JWC_TEMP.TXT", CrLf({"hq"})); },
+       &kNoSelection,
+       nullptr,
+       -1,
+       0,
        {"幅か高さが 0 のため、柄の図形として並べられません"},
        0,
        nullptr},
-      {"unwritable",
-       "1",
-       [](TempDir& d) { std::filesystem::create_directory(d.path() / "JWC_TEMP.TXT"); },
-       {"JWC_TEMP.TXT を書き込めませんでした"},
-       1,
-       ""},
+      {"unwritable", "1", nullptr, nullptr, -1, 0, {"JWC_TEMP.TXT を書き込めませんでした"}, 1, ""},
   };
+}
+
+void WriteInputs(const RefusalCase& c, TempDir& dir) {
+  if (c.exchange) {
+    dir.Write("JWC_TEMP.TXT", *c.exchange);
+  } else {
+    std::filesystem::create_directory(dir.path() / "JWC_TEMP.TXT");
+  }
+  if (c.figure) dir.Write("sel.txt", *c.figure);
+  if (c.width >= 0) {
+    Settings settings;
+    settings.rows[0].width = c.width;
+    settings.rows[0].height = c.height;
+    dir.Write("garanarabe.dat", SerializeSettings(settings));
+  }
 }
 
 class ProgramRefusal : public ::testing::TestWithParam<RefusalCase> {};
@@ -129,7 +110,7 @@ class ProgramRefusal : public ::testing::TestWithParam<RefusalCase> {};
 TEST_P(ProgramRefusal, SaysWhyOnceAndLeavesTheFilesAsTheyWere) {
   const RefusalCase& c = GetParam();
   TempDir dir;
-  c.setUp(dir);
+  WriteInputs(c, dir);
   const std::optional<std::string> before =
       c.exchangeAfter == nullptr ? dir.Read("JWC_TEMP.TXT") : std::nullopt;
   const auto result = RunProgramIn(dir, {c.mode});
