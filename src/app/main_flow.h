@@ -2,7 +2,9 @@
 // The Linux program and the Windows form drive the same code.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/program_paths.h"
 #include "app/run_context.h"
