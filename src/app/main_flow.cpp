@@ -4,6 +4,8 @@
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
+#include "pattern/layout.h"
+#include "util/geometry.h"
 
 namespace gara {
 
@@ -18,11 +20,13 @@ int ConsecutiveDesignatedPoints(const DrawingState& state) {
 ProgramRun::ProgramRun(RunEnvironment env)
     : env_(std::move(env)), state_(std::make_unique<DrawingState>()), writer_(buffer_, *state_) {}
 
-void ProgramRun::Prepare() {
+void ProgramRun::Prepare(RunMode mode) {
   *state_ = DrawingState{};
+  detail_ = RunDetail{};
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
-  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_);
+  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
+                   mode == RunMode::kRegister ? EntityRecords::kKeep : EntityRecords::kSkip);
   writer_.ResetCommandCache();
   settings_ = LoadSettings(env_.fs, env_.paths.settingsPath);
 }
@@ -64,12 +68,19 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const DrawInputs inputs{state, settings_.Row(settings_.selectedRow), run, env_.fs,
                           env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
-  const DrawResult drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
+  DrawReport report;
+  const DrawResult drawn =
+      DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint, &report);
   // Past a limit nothing at all is drawn: the file then holds only "hq".
   if (drawn != DrawResult::kDrawn) buffer_.Clear();
+  detail_.figures = report.figures;
+  detail_.records = report.records;
+  detail_.figureKind = ResolveRow(inputs.row).figureKind;
 
-  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_))
+  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_)) {
+    detail_.file = env_.paths.ExchangeFile();
     return RunOutcome::kWriteFailed;
+  }
   switch (drawn) {
     case DrawResult::kTooManyFigures:
       return RunOutcome::kTooManyFigures;
@@ -78,6 +89,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     case DrawResult::kDrawn:
       break;
   }
+  if (report.sizeZero) return RunOutcome::kFigureSizeZero;
+  if (report.figureMissing) return RunOutcome::kNoFigureFile;
   return RunOutcome::kDrawn;
 }
 
@@ -93,12 +106,18 @@ RunOutcome ProgramRun::Register() {
     }
   }
   const bool saved = SaveSettings(env_.fs, env_.paths.settingsPath, settings_);
-  return exported && saved ? RunOutcome::kRegistered : RunOutcome::kWriteFailed;
+  if (!exported || !saved) {
+    detail_.file = exported ? env_.paths.settingsPath : figureFile;
+    return RunOutcome::kWriteFailed;
+  }
+  // An empty selection, or one that is a single point or a straight line, has nothing to place.
+  if (!(size.width > kEpsilon && size.height > kEpsilon)) return RunOutcome::kRegisteredEmpty;
+  return RunOutcome::kRegistered;
 }
 
 RunOutcome RunWindowless(RunMode mode, const RunEnvironment& env) {
   ProgramRun run(env);
-  run.Prepare();
+  run.Prepare(mode);
   return run.RunWindowless(mode);
 }
 

@@ -2,7 +2,9 @@
 // The Linux program and the Windows form drive the same code.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/program_paths.h"
 #include "app/run_mode.h"
@@ -20,13 +22,27 @@ struct RunEnvironment {
 };
 
 enum class RunOutcome {
-  kShowDialog,      // dialog mode: the host shows the settings
-  kDrawn,           // JWC_TEMP.TXT holds the drawing
-  kNothingToDraw,   // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
-  kTooManyFigures,  // the layout asked for more figures than one run may place: "hq" only
-  kTooMuchOutput,   // the copies together would hold too many entities: "hq" only
-  kRegistered,      // sel.txt written and the settings saved
-  kWriteFailed,     // a file the run had to write could not be written
+  kShowDialog,          // dialog mode: the host shows the settings
+  kDrawn,               // JWC_TEMP.TXT holds the drawing
+  kNothingToDraw,       // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
+  kTooManyFigures,      // the layout asked for more figures than one run may place: "hq" only
+  kTooMuchOutput,       // the copies together would hold too many entities: "hq" only
+  kTooLarge,            // the output would exceed the bytes one run may write: "hq" only
+  kFigureSizeZero,      // the selected pattern's figure has no width or height: nothing placed
+  kNoFigureFile,        // copies to place, but their figure file is missing or draws nothing
+  kRegistered,          // sel.txt written and the settings saved
+  kRegisteredEmpty,     // as kRegistered, but the selection measures 0 wide or high
+  kWriteFailed,         // a file the run had to write could not be written
+  kSettingsUnreadable,  // the settings file exists but cannot be read: nothing changed
+};
+
+// What the user is told about an outcome: the counts and the file it concerns.
+struct RunDetail {
+  double figures = 0;      // copies the layout would place
+  double records = 0;      // entity records of all those copies
+  double bytes = 0;        // bytes the run would write (kTooLarge)
+  int32_t figureKind = 0;  // 0 the selected figure (sel.txt), 1 the JWS figure (jws.txt)
+  std::string file;        // the file that could not be written or read
 };
 
 // The number of consecutive designated points from number 1 on (99 at most).
@@ -41,8 +57,10 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
-  // reset state), reset the command cache, load the settings.
-  void Prepare();
+  // reset state), reset the command cache, load the settings. Only the register mode keeps the
+  // selected entities of JWC_TEMP.TXT; the others use its header and points alone. The default
+  // keeps everything.
+  void Prepare(RunMode mode = RunMode::kRegister);
   // Modes "1", "2" and "3" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
 
@@ -51,6 +69,8 @@ class ProgramRun {
   const Settings& settings() const { return settings_; }
   const RunEnvironment& environment() const { return env_; }
   const OutputBuffer& output() const { return buffer_; }
+  // The counts and the file behind the last outcome.
+  const RunDetail& detail() const { return detail_; }
 
  private:
   RunOutcome Draw(RunMode mode);
@@ -61,6 +81,7 @@ class ProgramRun {
   OutputBuffer buffer_;
   CommandWriter writer_;
   Settings settings_;
+  RunDetail detail_;
 };
 
 // Prepare and RunWindowless in one call.

@@ -35,8 +35,10 @@ EntityHeader CurrentHeader(const ReadingState& r) { return CurrentHeader(r, r.cu
 // every entity but a line segment also ends a polyline run and abandons a pending dimension.
 template <typename T>
 void Append(EntityList<T>& list, EntityType type, T&& record, ReadingState& r, DrawingState& s) {
-  s.entities.order.push_back({type, static_cast<uint32_t>(list.size())});
-  list.push_back(std::move(record));
+  if (r.keepEntities) {
+    s.entities.order.push_back({type, static_cast<uint32_t>(list.size())});
+    list.push_back(std::move(record));
+  }
   r.hhpNumber = 0;
   r.zFlags = 0;
   if (type != EntityType::kLine) {

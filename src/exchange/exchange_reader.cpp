@@ -369,8 +369,10 @@ void Dispatch(const ExchangeFields& f, ReadingState& r, DrawingState& s) {
 
 }  // namespace
 
-ExchangeReader::ExchangeReader(DrawingState& drawing)
-    : drawing_(drawing), fields_(std::make_unique<ExchangeFields>()) {}
+ExchangeReader::ExchangeReader(DrawingState& drawing, EntityRecords records)
+    : drawing_(drawing), fields_(std::make_unique<ExchangeFields>()) {
+  reading_.keepEntities = records == EntityRecords::kKeep;
+}
 
 ExchangeReader::~ExchangeReader() = default;
 
@@ -389,10 +391,11 @@ void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
   ExchangeReader(state).Bytes(bytes);
 }
 
-bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state) {
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
+                      EntityRecords records) {
   // The file comes in pieces, so a selection of many megabytes is never held whole next to its
   // records; a line that runs on into the next piece waits in `carry`.
-  ExchangeReader reader(state);
+  ExchangeReader reader(state, records);
   std::string carry;
   const auto parse = [&](std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);

@@ -11,12 +11,14 @@
 
 namespace gara {
 
+enum class EntityRecords : bool { kSkip, kKeep };
+
 class ExchangeFields;
 
 // Reads lines, in file order, into one drawing state; what matters only while reading stays here.
 class ExchangeReader {
  public:
-  explicit ExchangeReader(DrawingState& drawing);
+  explicit ExchangeReader(DrawingState& drawing, EntityRecords records = EntityRecords::kKeep);
   ~ExchangeReader();
   ExchangeReader(const ExchangeReader&) = delete;
   ExchangeReader& operator=(const ExchangeReader&) = delete;
@@ -35,8 +37,10 @@ class ExchangeReader {
 };
 
 // Reads the whole file into `state` (which the caller has reset). False when the file is
-// missing, not a regular file, or unreadable; then `state` is unchanged.
-bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state);
+// missing, not a regular file, or unreadable; then `state` is unchanged. With kSkip the
+// selected entities take no memory: `state.entities` stays empty.
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
+                      EntityRecords records = EntityRecords::kKeep);
 // Every line of `bytes`, in order.
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
 

@@ -33,6 +33,9 @@ struct ReadingState {
   int32_t hhpNumber = 0;
   int32_t zFlags = 0;
   int32_t polylineCounter = 0;
+  // Whether entity lines become records of the drawing; drawing runs use none of them, so their
+  // reader skips the records (the lines still end polyline runs and take the marks).
+  bool keepEntities = true;
   bool inPolyline = false;
   bool dimensionPending = false;
   LineEntity pendingDimensionLine{{0, 0, 0, 1, 1, 0, 0}, 0, 0.0, 0.0, 1.0, 0.0};

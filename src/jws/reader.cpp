@@ -464,7 +464,29 @@ class ArchiveReader {
     if (list != ListKind::kEntities || slot.type != SlotType::kEntity) {
       Fail("object number " + Num(k) + " is repeated where it cannot stand", at);
     }
+    // A reference costs the file a few bytes but repeats the whole entity in the figure file:
+    // without a bound, a long text named thousands of times asks for gigabytes.
+    repeatedBytes_ += RepeatedBytes(slot.entity);
+    if (repeatedBytes_ > kMaxRepeatedBytes) {
+      Fail("back-references repeat more than " + Num(kMaxRepeatedBytes >> 20) +
+               " MB of entities (a file written to exhaust memory)",
+           at);
+    }
     out->push_back(slot.entity);
+  }
+
+  // What one more copy of `e` adds to the figure file: its record lines and its texts.
+  uint64_t RepeatedBytes(EntityRef e) const {
+    const auto textBytes = [](const Text& t) { return uint64_t{t.text.size} + t.font.size; };
+    switch (e.kind) {
+      case EntityKind::kText:
+        return kRepeatedRecordBytes + textBytes(doc_.texts[e.index]);
+      case EntityKind::kDimension:
+        // The dimension line, its text and two extension lines.
+        return 4 * kRepeatedRecordBytes + textBytes(doc_.dimensions[e.index].text);
+      default:
+        return kRepeatedRecordBytes;
+    }
   }
 
   void ReadObject(ClassId id, ListKind list, std::vector<EntityRef>* out, size_t at) {
@@ -686,6 +708,7 @@ class ArchiveReader {
   Document doc_;
   std::vector<Slot> table_;
   bool unicodePayload_ = false;
+  uint64_t repeatedBytes_ = 0;
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,13 @@ struct ReadResult {
   ReadError error;                   // set on failure
   bool ok() const { return document.has_value(); }
 };
+
+// Back-references (an object written once and named again by its number) may repeat at most
+// this many bytes of the figure file in all, each repeated entity counted as its texts plus
+// kRepeatedRecordBytes per record line. Jw_cad never writes a back-reference; the bound keeps
+// a few bytes of file from asking for gigabytes of output.
+inline constexpr uint64_t kMaxRepeatedBytes = uint64_t{64} << 20;
+inline constexpr uint64_t kRepeatedRecordBytes = 128;
 
 // The file kind follows from the signature ("JwwData." or "JwsData."). An unknown class name is
 // an error, not the end of the list: bodies carry no length, so nothing after it can be read,

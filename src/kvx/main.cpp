@@ -4,8 +4,12 @@
 //
 // On success OUTPUT holds the figure file and the exit code is 0. On any failure no OUTPUT is
 // left behind (not even an older one: a stale figure would be taken for this one), one line
-// saying why goes to standard error, and the exit code is not 0.
+// saying why goes to standard error, and the exit code is not 0. Running out of memory is such a
+// failure too. An OUTPUT that is the INPUT itself (the same path, or a link to it) is refused
+// and left as it is. Back-references of the input (one object named again) may repeat at most
+// 64 MB of figure-file text in all; a file that asks for more is refused.
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +17,7 @@
 #include "jws/figure_file.h"
 #include "jws/reader.h"
 #include "platform/real_file_system.h"
+#include "platform/same_file.h"
 #include "util/file_system.h"
 
 namespace {
@@ -29,8 +34,7 @@ int Fail(gara::FileSystem& fs, const std::string& output, const std::string& mes
   return kConversionError;
 }
 
-int Convert(const std::string& output, const std::string& input) {
-  gara::RealFileSystem fs;
+int Convert(gara::FileSystem& fs, const std::string& output, const std::string& input) {
   const std::optional<std::string> bytes = fs.ReadFile(input);
   if (!bytes) return Fail(fs, output, input + ": cannot be read");
   const gara::jws::ReadResult read = gara::jws::ReadArchive(*bytes);
@@ -54,5 +58,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kvx: usage: kvx /1 OUTPUT INPUT (INPUT a .jws or .jww file)\n");
     return kUsageError;
   }
-  return Convert(argv[2], argv[3]);
+  const std::string output = argv[2];
+  const std::string input = argv[3];
+  if (gara::IsSameFile(output, input)) {
+    // Writing the figure file there would destroy the drawing it is made from.
+    std::fprintf(stderr, "kvx: %s: OUTPUT is the INPUT file itself\n", output.c_str());
+    return kConversionError;
+  }
+  gara::RealFileSystem fs;
+  try {
+    return Convert(fs, output, input);
+  } catch (const std::bad_alloc&) {
+    return Fail(fs, output, input + ": not enough memory");
+  }
 }

@@ -47,7 +47,7 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 }
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
-                       bool skipCoincident) {
+                       bool skipCoincident, DrawReport* report) {
   const LayoutRow row = ResolveRow(inputs.row);
   const int c = std::clamp(pointCount, 0, kMaxDesignatedPoints);
   std::array<Point, kMaxDesignatedPoints> store{};
@@ -62,19 +62,24 @@ DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCo
     return !(skipCoincident && NearlySamePoint(a.x, a.y, b.x, b.y));
   };
 
-  // Count first, so that a run over the limits draws nothing rather than part of itself.
-  const double maxFigures = static_cast<double>(kMaxFiguresPerRun);
-  double figures = 0;
+  // Count first, so that a run over the limits draws nothing rather than part of itself. The
+  // whole count is taken even past the limit: the user is told how many it would have been.
+  DrawReport counted;
+  counted.sizeZero = row.checkSize && !(row.width > kEpsilon && row.height > kEpsilon);
   for (int j = 1; j < c; ++j) {
-    if (!laidOut(j)) continue;
-    figures += SegmentFigureCount(row, points[j - 1], points[j]);
-    if (!(figures <= maxFigures)) return DrawResult::kTooManyFigures;
+    if (laidOut(j)) counted.figures += SegmentFigureCount(row, points[j - 1], points[j]);
   }
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  if (figures > 0) {
+  if (counted.figures > 0) {
     const FigureModel* model = placer.Model(row.figureKind);
-    const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
-    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return DrawResult::kTooMuchOutput;
+    counted.figureMissing = !model || !model->present || model->entityCommands == 0;
+    counted.records = model ? counted.figures * static_cast<double>(model->entityCommands) : 0;
+  }
+  if (report) *report = counted;
+  const double maxFigures = static_cast<double>(kMaxFiguresPerRun);
+  if (!(counted.figures <= maxFigures)) return DrawResult::kTooManyFigures;
+  if (counted.records > static_cast<double>(kMaxFigureEntitiesPerRun)) {
+    return DrawResult::kTooMuchOutput;
   }
 
   EmittingSink sink(out, inputs.run, placer);

@@ -32,6 +32,14 @@ struct DrawInputs {
 // conversion): before the first drawing and before every line of the layout.
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
+// What a drawing run found while counting, for telling the user why it drew nothing.
+struct DrawReport {
+  double figures = 0;          // copies of the figure over all segments
+  double records = 0;          // entity records of all those copies
+  bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
+  bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+};
+
 enum class DrawResult {
   kDrawn,           // the layout was emitted (possibly empty)
   kTooManyFigures,  // more than kMaxFiguresPerRun copies: nothing emitted
@@ -40,8 +48,9 @@ enum class DrawResult {
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
-// Past either limit nothing is emitted; the caller then writes no drawing at all.
+// Past either limit nothing is emitted; the caller then writes no drawing at all. `report`,
+// when given, receives the counts in every case.
 [[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
-                                     bool skipCoincident);
+                                     bool skipCoincident, DrawReport* report = nullptr);
 
 }  // namespace gara

@@ -537,6 +537,9 @@ uint32_t ColourOf(int32_t colour, int32_t rgb) {
 }
 
 void AddExchangeEntities(const DrawingState& state, Drawing& drawing) {
+  // Mostly one shape an entity: reserved up front, the list never holds twice what it needs
+  // while it grows.
+  drawing.shapes.reserve(drawing.shapes.size() + state.entities.order.size());
   for (const EntityRef& ref : state.entities.order) AddEntity(state, ref, drawing.shapes);
   AddDesignatedPoints(state, drawing.overlay);
 }

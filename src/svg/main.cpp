@@ -7,6 +7,8 @@
 // picture. Without -o the SVG goes to standard output. Exit codes: 0 done, 1 a file could not
 // be read or written, 2 a usage error.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,7 +78,7 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
 
 int Run(const Arguments& args) {
   gara::RealFileSystem fs;
-  const std::optional<std::string> input = fs.ReadFile(*args.input);
+  std::optional<std::string> input = fs.ReadFile(*args.input);
   if (!input) {
     std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.input->c_str());
     return kFileError;
@@ -90,9 +92,19 @@ int Run(const Arguments& args) {
     }
   }
   const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
-  const std::string svg = gara::svg::RenderSvg(*input, points ? &pointsView : nullptr);
+  const gara::svg::Drawing drawing = gara::svg::ReadDrawing(*input, points ? &pointsView : nullptr);
+  // The picture is written in pieces as it is made; the files it came from are no longer needed.
+  input.reset();
+  points.reset();
   if (args.output) {
-    if (!gara::ReplaceFile(fs, *args.output, svg, gara::OnWriteFailure::kRemoveOld)) {
+    const bool written = gara::ReplaceFile(
+        fs, *args.output,
+        [&drawing](gara::OutputFile& file) {
+          return gara::svg::WriteSvg(drawing,
+                                     [&file](std::string_view piece) { return file.Write(piece); });
+        },
+        gara::OnWriteFailure::kRemoveOld);
+    if (!written) {
       std::fprintf(stderr, "garanarabe-svg: %s: cannot be written\n", args.output->c_str());
       return kFileError;
     }
@@ -102,16 +114,17 @@ int Run(const Arguments& args) {
   // The SVG's line ends stay LF, as on every other system.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  if (std::fwrite(svg.data(), 1, svg.size(), stdout) != svg.size() || std::fflush(stdout) != 0) {
+  const bool written = gara::svg::WriteSvg(drawing, [](std::string_view piece) {
+    return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
+  });
+  if (!written || std::fflush(stdout) != 0) {
     std::fprintf(stderr, "garanarabe-svg: standard output cannot be written\n");
     return kFileError;
   }
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
     std::fputs(kUsage, stdout);
     return 0;
@@ -120,4 +133,21 @@ int main(int argc, char** argv) {
   const std::optional<Arguments> args = Parse(argc, argv, error);
   if (!args) return Usage(error);
   return Run(*args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Nothing escapes as a runtime error: out of memory is a failure like an unreadable file, and
+  // the temporary file of an OUTPUT being written does not survive it.
+  try {
+    return Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "garanarabe-svg: not enough memory\n");
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "garanarabe-svg: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "garanarabe-svg: unexpected failure\n");
+  }
+  return kFileError;
 }

@@ -73,7 +73,11 @@ void AddShapeBox(Extents& box, const Shape& s) {
 
 class Writer {
  public:
-  Writer(const View& view, std::string& out) : view_(view), u_(view.unit), out_(out) {}
+  // `flush`, when given, takes the text written so far whenever it passes kSvgChunk bytes and
+  // once at the end; `out` is then cleared after each.
+  Writer(const View& view, std::string& out, const SvgSink* flush = nullptr)
+      : view_(view), u_(view.unit), out_(out), flush_(flush) {}
+  bool ok() const { return ok_; }
 
   void Document(const Drawing& drawing) {
     // The view's top edge in the SVG's y down.
@@ -89,6 +93,7 @@ class Writer {
     Group("drawing", drawing.shapes, true);
     Group("overlay", drawing.overlay, false);
     out_ += "</svg>\n";
+    Flush();
   }
 
  private:
@@ -114,6 +119,7 @@ class Writer {
         open = true;
       }
       Element(s);
+      if (out_.size() >= kSvgChunk) Flush();
     }
     if (open) out_ += "</g>\n";
     out_ += "</g>\n";
@@ -473,7 +479,15 @@ class Writer {
 
   const View& view_;
   double u_;
+  void Flush() {
+    if (!flush_) return;
+    if (ok_) ok_ = (*flush_)(out_);
+    out_.clear();
+  }
+
   std::string& out_;
+  const SvgSink* flush_;
+  bool ok_ = true;
 };
 
 }  // namespace
@@ -500,6 +514,14 @@ std::string WriteSvg(const Drawing& drawing) {
   const View view = ViewOf(drawing);
   Writer(view, out).Document(drawing);
   return out;
+}
+
+bool WriteSvg(const Drawing& drawing, const SvgSink& sink) {
+  std::string out;
+  out.reserve(kSvgChunk + 4096);
+  Writer writer(ViewOf(drawing), out, &sink);
+  writer.Document(drawing);
+  return writer.ok();
 }
 
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) {

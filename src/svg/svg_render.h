@@ -8,6 +8,8 @@
 // The output depends on the input bytes only.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,11 @@ struct View {
 View ViewOf(const Drawing& drawing);
 
 std::string WriteSvg(const Drawing& drawing);
+// The same document handed to `sink` in pieces of about kSvgChunk bytes, so that a large
+// picture is never held whole; false when the sink failed (it is not called again).
+inline constexpr size_t kSvgChunk = 1 << 20;
+using SvgSink = std::function<bool(std::string_view)>;
+bool WriteSvg(const Drawing& drawing, const SvgSink& sink);
 
 // `input` is told apart by its content (IsFigureFile). `pointsFrom`, when given, is an exchange
 // file whose designated points are drawn under the picture; its text sizes and layer-group

@@ -78,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{RunMode::kTwoPoint, "hp1 0 0", RunOutcome::kDrawn},
                       ModeCase{RunMode::kMultiPoint, "hp1 0 0", RunOutcome::kNothingToDraw},
                       ModeCase{RunMode::kMultiPoint, "hp2 1 1", RunOutcome::kNothingToDraw},
-                      ModeCase{RunMode::kRegister, "hp1 0 0", RunOutcome::kRegistered}));
+                      ModeCase{RunMode::kRegister, "hp1 0 0", RunOutcome::kRegisteredEmpty}));
 
 TEST(ProgramRunPrepare, ReadsTheExchangeFileAndTheSettingsBesideTheProgram) {
   TempDir dir;

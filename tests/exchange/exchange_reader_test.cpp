@@ -426,6 +426,33 @@ TEST(ExchangeFile, ReadsEveryLine) {
   EXPECT_EQ(s.entities.lines.size(), 1u);
 }
 
+// A drawing run keeps no entity, and reads everything else as the register run does: the
+// entity lines still end polyline runs and consume the marks before them.
+TEST(ExchangeFile, SkippedEntitiesLeaveTheRestOfTheStateAsItIs) {
+  const std::string bytes =
+      "lg2\r\nhp1 1 2\r\nz1\r\n0 0 10 0\r\npl\r\n0 0 1 1\r\nch 0 0 1 0 \"t\"\r\n"
+      "hhp3\r\nlc4\r\nhp2 3 4\r\n";
+  DrawingState kept;
+  DrawingState skipped;
+  ExchangeReader keeping(kept);
+  ExchangeReader skipping(skipped, EntityRecords::kSkip);
+  keeping.Bytes(bytes);
+  skipping.Bytes(bytes);
+  EXPECT_EQ(kept.entities.order.size(), 3u);
+  EXPECT_TRUE(skipped.entities.order.empty());
+  EXPECT_TRUE(skipped.entities.lines.empty());
+  EXPECT_TRUE(skipped.entities.texts.empty());
+  const ReadingState& k = keeping.reading();
+  const ReadingState& r = skipping.reading();
+  EXPECT_EQ(r.zFlags, k.zFlags);
+  EXPECT_EQ(r.hhpNumber, k.hhpNumber);
+  EXPECT_EQ(r.inPolyline, k.inPolyline);
+  EXPECT_EQ(r.polylineCounter, k.polylineCounter);
+  EXPECT_EQ(r.currentColour, 4);
+  EXPECT_EQ(skipped.writingLayerGroup, 2);
+  EXPECT_EQ(skipped.designatedPoints[2].y, 4);
+}
+
 // Hands a file's bytes over in pieces of a given size, and can fail after some of them.
 class PieceFileSystem final : public FileSystem {
  public:

@@ -139,6 +139,14 @@ std::vector<BadInput> BadInputs() {
   v.push_back({"block cycle", BlockChain(2, 1, true), "a cycle of block references"});
   v.push_back({"blocks 1000 deep", BlockChain(1000, 1), "nested more than 64 deep"});
   v.push_back({"ten million from blocks", BlockChain(7, 10), "more than 100000 entities"});
+  // A text of a million characters named again 5000 times would be 5 GB of figure file.
+  ArchiveWriter bomb(700, ArchiveWriter::StringForm::kAnsi);
+  bomb.FigureHeader(Scales());
+  bomb.Count(5001);
+  bomb.Add(jws::Text{}, u"", std::u16string(1 << 20, u'a'));
+  for (int i = 0; i < 5000; ++i) bomb.Reference(bomb.lastObject());
+  bomb.Count(0);
+  v.push_back({"back-reference bomb", bomb.bytes, "back-references repeat more than 64 MB"});
   return v;
 }
 
@@ -164,6 +172,22 @@ TEST_F(KvxRun, UnwritableOutput) {
   const auto r = Run({"/1", dir_.File("no such dir/jws.txt"), "in.jww"});
   EXPECT_NE(r.exitCode, 0);
   EXPECT_NE(r.errorOutput.find("cannot be written"), std::string::npos) << r.errorOutput;
+}
+
+// The drawing must survive a command line that names it twice, however it is spelt.
+TEST_F(KvxRun, OutputThatIsTheInputIsRefusedAndKept) {
+  const std::string drawing = ReadData("ezjww_non_block.jww");
+  dir_.Write("a.jww", drawing);
+  std::filesystem::create_symlink("a.jww", dir_.path() / "link.jww");
+  std::filesystem::create_hard_link(dir_.path() / "a.jww", dir_.path() / "hard.jww");
+  for (const std::string output : {"a.jww", "./a.jww", "link.jww", "hard.jww"}) {
+    SCOPED_TRACE(output);
+    const auto r = Run({"/1", output, "a.jww"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.errorOutput.find("OUTPUT is the INPUT"), std::string::npos) << r.errorOutput;
+    EXPECT_EQ(dir_.Read("a.jww"), drawing);
+    EXPECT_TRUE(dir_.Exists(output));
+  }
 }
 
 TEST_F(KvxRun, WrongCommandLineTouchesNothing) {

@@ -54,15 +54,18 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string errPath = dir.File(".program-stderr");
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = out;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdError = err;
   PROCESS_INFORMATION process{};
   const std::string workDir = dir.path().string();
-  if (out != INVALID_HANDLE_VALUE &&
+  if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
       CreateProcessA(target.string().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
                      nullptr, workDir.c_str(), &startup, &process)) {
     // A program that hangs fails its test instead of stopping the whole run.
@@ -77,8 +80,11 @@ ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& a
     CloseHandle(process.hProcess);
   }
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (err != INVALID_HANDLE_VALUE) CloseHandle(err);
   result.output = dir.Read(".program-stdout").value_or("");
+  result.errorOutput = dir.Read(".program-stderr").value_or("");
   fs::remove(outPath);
+  fs::remove(errPath);
   return result;
 #else
   const std::string outPath = dir.File(".program-stdout");

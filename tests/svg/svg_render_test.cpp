@@ -190,6 +190,32 @@ INSTANTIATE_TEST_SUITE_P(
                     "<circle cx=\"20\" cy=\"0\""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A picture larger than one piece comes out in pieces that make the same document; a sink that
+// fails is not called again.
+TEST(SvgPieces, SameDocumentInPiecesAndAFailingSinkStops) {
+  std::string exchange;
+  for (int i = 0; i < 40000; ++i)
+    exchange += std::to_string(i) + " 0 " + std::to_string(i) + " 9\n";
+  const Drawing drawing = ReadDrawing(exchange);
+  const std::string whole = WriteSvg(drawing);
+  ASSERT_GT(whole.size(), 2 * kSvgChunk);
+  std::string joined;
+  int pieces = 0;
+  EXPECT_TRUE(WriteSvg(drawing, [&](std::string_view piece) {
+    ++pieces;
+    joined += piece;
+    return true;
+  }));
+  EXPECT_EQ(joined, whole);
+  EXPECT_GE(pieces, 3);
+  int calls = 0;
+  EXPECT_FALSE(WriteSvg(drawing, [&](std::string_view) {
+    ++calls;
+    return false;
+  }));
+  EXPECT_EQ(calls, 1);
+}
+
 TEST(LineStyle, SolidLineTypeHasNoDashes) {
   EXPECT_EQ(Body("lt1\n0 0 100 0\n").find("dasharray"), std::string::npos);
   EXPECT_EQ(Body("lt42\n0 0 100 0\n").find("dasharray"), std::string::npos);

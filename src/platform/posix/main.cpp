@@ -1,20 +1,26 @@
 // The Linux program: the windowless modes as on Windows; without a mode, where Windows opens the
 // settings dialog, the pattern table is printed instead, in UTF-8 for the terminal.
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "app/main_flow.h"
+#include "app/outcome_message.h"
 #include "app/pattern_table.h"
 #include "jws/cp932.h"
 #include "platform/program_path.h"
 #include "platform/real_file_system.h"
+#include "platform/run_message.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
   using namespace gara;
   RealFileSystem fs;
   const RunMode mode = ParseRunModeArgs(argc, argv);
   ProgramRun run(RunEnvironment{fs, ProgramPaths::FromProgramFile(ProgramFilePath(argv[0]))});
-  run.Prepare();
+  run.Prepare(mode);
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
     const std::string& settingsPath = run.environment().paths.settingsPath;
@@ -27,6 +33,24 @@ int main(int argc, char** argv) {
     std::fwrite(table.data(), 1, table.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;
   }
-  // Silent as Jw_cad expects; only the exit status tells that a file could not be written.
-  return outcome == RunOutcome::kWriteFailed ? 1 : 0;
+  // Jw_cad reads only the files; the reason for a refusal goes to standard error.
+  const std::string message = OutcomeMessage(outcome, run.detail());
+  if (!message.empty()) ShowRunMessage(message);
+  return ExitStatus(outcome);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace gara;
+  // Nothing escapes: the files are replaced only when complete, so after any failure they stand
+  // as they were, and the user is told why.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    ShowRunMessage(FailureMessage(RunFailure::kOutOfMemory));
+  } catch (...) {
+    ShowRunMessage(FailureMessage(RunFailure::kUnexpected));
+  }
+  return kAbortedExit;
 }

@@ -49,18 +49,24 @@ std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
   struct stat st {};
   const int fd = OpenRegularFile(path, st);
   if (fd < 0) return std::nullopt;
+  // Sized from the file up front; the end is found by a read into a small buffer beside it, so
+  // that the buffer never doubles past what the file holds (a 1 GB file would need 2 GB).
   std::string bytes;
   bytes.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
+  char probe[4096];
   while (true) {
-    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file may have grown
-    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    const bool full = got == bytes.size();
+    const ssize_t n =
+        full ? ::read(fd, probe, sizeof probe) : ::read(fd, bytes.data() + got, bytes.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       ::close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
+    // Past the measured size only when the file grows while it is read.
+    if (full) bytes.append(probe, static_cast<size_t>(n));
     got += static_cast<size_t>(n);
   }
   ::close(fd);

@@ -76,17 +76,25 @@ std::optional<std::string> RealFileSystem::ReadFile(const std::string& path) {
     CloseHandle(file);
     return std::nullopt;
   }
+  // The end is found by a read into a small buffer beside the one sized from the file, so that
+  // the buffer never doubles past what the file holds (a 1 GB file would need 2 GB).
   size_t got = 0;
+  char probe[4096];
   while (true) {
-    if (got == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file may have grown
+    const bool full = got == bytes.size();
     const size_t want = bytes.size() - got;
     DWORD n = 0;
-    if (!::ReadFile(file, bytes.data() + got,
-                    static_cast<DWORD>(want < (1u << 30) ? want : (1u << 30)), &n, nullptr)) {
+    const BOOL read =
+        full ? ::ReadFile(file, probe, sizeof probe, &n, nullptr)
+             : ::ReadFile(file, bytes.data() + got,
+                          static_cast<DWORD>(want < (1u << 30) ? want : (1u << 30)), &n, nullptr);
+    if (!read) {
       CloseHandle(file);
       return std::nullopt;
     }
     if (n == 0) break;
+    // Past the measured size only when the file grows while it is read.
+    if (full) bytes.append(probe, n);
     got += n;
   }
   CloseHandle(file);

@@ -1,0 +1,93 @@
+#include "app/outcome_message.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "app/program_paths.h"
+#include "pattern/draw.h"
+
+namespace gara {
+
+namespace {
+
+// A count as digits; a count too large for them (a near-zero width) as words.
+std::string CountText(double n) {
+  if (std::isfinite(n) && n >= 0 && n < 1e15) return std::to_string(static_cast<int64_t>(n));
+  return "数えきれないほど";
+}
+
+std::string FileName(const std::string& path) {
+  return path.substr(DirectoryPart(path, kPathSeparators).size());
+}
+
+}  // namespace
+
+std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
+  switch (outcome) {
+    case RunOutcome::kShowDialog:
+    case RunOutcome::kDrawn:
+    case RunOutcome::kRegistered:
+      return {};
+    case RunOutcome::kNothingToDraw:
+      return "指示点が２点以上ないため、何も作図しませんでした。\n"
+             "柄を並べる点を１点目から順に２点以上指示して、もう一度実行してください。";
+    case RunOutcome::kTooManyFigures:
+    case RunOutcome::kTooMuchOutput:
+      return "並べる図形が多すぎるため、何も作図しませんでした。\n"
+             "図形の数: " +
+             CountText(detail.figures) + " 個（上限 " + CountText(kMaxFiguresPerRun) +
+             " 個）\n"
+             "図形の要素の数: " +
+             CountText(detail.records) + " 個（上限 " + CountText(kMaxFigureEntitiesPerRun) +
+             " 個）\n"
+             "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
+             "図面の縮尺も確かめてください。";
+    case RunOutcome::kTooLarge:
+      return "書き出す作図データが大きすぎるため、何も作図しませんでした。\n"
+             "書き出す大きさ: 約 " +
+             CountText(std::ceil(detail.bytes / 1e6)) +
+             " MB\n"
+             "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
+             "図面の縮尺も確かめてください。";
+    case RunOutcome::kFigureSizeZero:
+      return "選択中の柄の図形は幅か高さが 0 のため、図形を並べられませんでした。\n"
+             "図形を登録し直すか、設定で別の柄を選んでください。";
+    case RunOutcome::kNoFigureFile:
+      if (detail.figureKind == 1) {
+        return "JWS図形のファイル jws.txt がないか空のため、図形を並べられませんでした。\n"
+               "設定で JWS 図形（.jws ファイル）を選び直してください。";
+      }
+      return "選択図形のファイル sel.txt がないか空のため、図形を並べられませんでした。\n"
+             "図形を範囲選択して登録してから、もう一度実行してください。";
+    case RunOutcome::kRegisteredEmpty:
+      return "選択した図形は幅か高さが 0 のため、柄の図形として並べられません。\n"
+             "幅と高さのある図形を範囲選択して、もう一度登録してください。";
+    case RunOutcome::kWriteFailed:
+      return "ファイル " + FileName(detail.file) +
+             " を書き込めませんでした。\n"
+             "フォルダーに書き込めるか、ディスクに空きがあるか、"
+             "ファイルが読み取り専用でないかを確かめてください。";
+    case RunOutcome::kSettingsUnreadable:
+      return "設定ファイル " + FileName(detail.file) +
+             " を読み込めないため、何もしませんでした。\n"
+             "ファイルのアクセス権を確かめてください。設定ファイルは元のまま残っています。";
+  }
+  return {};
+}
+
+std::string_view FailureMessage(RunFailure failure) {
+  if (failure == RunFailure::kOutOfMemory) {
+    return "メモリが足りないため、処理を中止しました。ファイルは元のままです。\n"
+           "他のプログラムを閉じるか、選択する図形や並べる図形を減らして、"
+           "もう一度実行してください。";
+  }
+  return "予期しないエラーのため、処理を中止しました。ファイルは元のままです。";
+}
+
+int ExitStatus(RunOutcome outcome) {
+  return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable
+             ? kWriteFailedExit
+             : 0;
+}
+
+}  // namespace gara
