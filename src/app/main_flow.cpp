@@ -4,6 +4,7 @@
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
+#include "pattern/draw_path.h"
 
 namespace gara {
 
@@ -31,6 +32,7 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
   switch (mode) {
     case RunMode::kTwoPoint:
     case RunMode::kMultiPoint:
+    case RunMode::kPath:
       return Draw(mode);
     case RunMode::kRegister:
       return Register();
@@ -55,7 +57,10 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   // Two-point mode takes points 1 and 2 as they stand, designated or not.
   const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
-  if (n < 2) return RunOutcome::kNothingToDraw;
+  // The path mode draws along the selection instead of the designated points.
+  const bool pathMode = mode == RunMode::kPath;
+  const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
+  if (pathMode ? paths.empty() : n < 2) return RunOutcome::kNothingToDraw;
 
   Minimise();
   if (state.paperScaleFlag) writer_.AppendLine("bz");
@@ -68,7 +73,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
-  const bool drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
+  const bool drawn = pathMode ? DrawPathPattern(inputs, writer_, paths)
+                              : DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
   // Past the figure limit nothing at all is drawn: the file then holds only "hq".
   if (!drawn) buffer_.Clear();
 

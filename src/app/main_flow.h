@@ -30,7 +30,8 @@ struct RunEnvironment {
 enum class RunOutcome {
   kShowDialog,      // dialog mode: the host shows the settings
   kDrawn,           // JWC_TEMP.TXT holds the drawing
-  kNothingToDraw,   // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
+  kNothingToDraw,   // fewer than two designated points (mode "4": no path): JWC_TEMP.TXT left
+                    // as Jw_cad wrote it
   kTooManyFigures,  // the layout asked for more figures than one run may place: "hq" only
   kRegistered,      // sel.txt written and the settings saved
   kWriteFailed,     // a file the run had to write could not be written
@@ -50,7 +51,7 @@ class ProgramRun {
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
   // reset state), reset the command cache, load the settings.
   void Prepare();
-  // Modes "1", "2" and "3" after Prepare; kShowDialog for the dialog mode, which the host runs.
+  // Modes "1" to "4" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
 
   const DrawingState& state() const { return *state_; }

@@ -5,38 +5,12 @@
 #include <cmath>
 #include <span>
 
+#include "pattern/emitting_sink.h"
 #include "pattern/layout.h"
 #include "pattern/place_figure.h"
 #include "util/geometry.h"
 
 namespace gara {
-
-namespace {
-
-// Writes the layout through the emitters; the lines and copies go in the writing attributes.
-class EmittingSink final : public LayoutSink {
- public:
-  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
-      : out_(out), run_(run), placer_(placer) {}
-
-  void Attributes() override { EmitWritingAttributes(run_, out_); }
-  void Figure(int32_t kind, double x, double y, double angle) override {
-    placer_.PlaceFigure(kind, x, y, angle, out_);
-  }
-  void Line(double x1, double y1, double x2, double y2) override {
-    // Designated points near the limits of a double can push a line beyond them.
-    if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)) {
-      out_.EmitLine(x1, y1, x2, y2);
-    }
-  }
-
- private:
-  CommandWriter& out_;
-  const RunContext& run_;
-  FigurePlacer& placer_;
-};
-
-}  // namespace
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
   out.EmitLayerGroup(run.writingLayerGroup);
