@@ -44,23 +44,24 @@ double Adaptive(const PathPiece& p, double a, double b, double whole, double tol
   return Adaptive(p, a, m, left, tol / 2, depth - 1) + Adaptive(p, m, b, right, tol / 2, depth - 1);
 }
 
-// The arc length of the ellipse from the piece's start over `tau` radians of its parameter.
-double EllipseLength(const PathPiece& p, double tau) {
-  if (tau <= 0) return 0;
-  // Whole quarters first, so that no interval holds more than one bend of the speed.
+// The arc length of the ellipse between the parameter offsets a < b from the piece's start.
+double LengthBetween(const PathPiece& p, double a, double b) {
+  // Quarter turns at most, so that no interval holds more than one bend of the speed.
   const double quarter = kPi / 2;
   const double dir = p.sweep < 0 ? -1.0 : 1.0;
   double total = 0;
-  for (double done = 0; done < tau; done += quarter) {
-    const double a = p.start + dir * done;
-    const double b = p.start + dir * std::min(tau, done + quarter);
-    const double lo = std::min(a, b);
-    const double hi = std::max(a, b);
+  for (double done = a; done < b; done += quarter) {
+    const double ta = p.start + dir * done;
+    const double tb = p.start + dir * std::min(b, done + quarter);
+    const double lo = std::min(ta, tb);
+    const double hi = std::max(ta, tb);
     const double tol = 1e-13 * p.radius * (hi - lo);
     total += Adaptive(p, lo, hi, Gauss5(p, lo, hi), tol, 40);
   }
   return total;
 }
+
+double EllipseLength(const PathPiece& p, double tau) { return LengthBetween(p, 0, tau); }
 
 // The parameter offset (from the start, in the sweep's direction) at arc length s.
 double ParameterAt(const PathPiece& p, double s) {
@@ -68,17 +69,18 @@ double ParameterAt(const PathPiece& p, double s) {
   if (s <= 0) return 0;
   if (s >= p.length) return sweep;
   if (p.flatness == 1) return s / p.radius;
-  // Newton's method kept inside a shrinking bracket.
+  // Newton's method kept inside a shrinking bracket; each step measures only the length it
+  // moves over.
   double lo = 0;
   double hi = sweep;
   double tau = sweep * (s / p.length);
-  for (int i = 0; i < 100; ++i) {
-    const double f = EllipseLength(p, tau) - s;
-    if (std::fabs(f) <= 1e-13 * p.length) break;
+  double f = EllipseLength(p, tau) - s;
+  for (int i = 0; i < 100 && std::fabs(f) > 1e-13 * p.length; ++i) {
     (f < 0 ? lo : hi) = tau;
     const double speed = Speed(p, p.start + (p.sweep < 0 ? -tau : tau));
     double next = speed > 0 ? tau - f / speed : (lo + hi) / 2;
     if (!(next > lo && next < hi)) next = (lo + hi) / 2;
+    f += next > tau ? LengthBetween(p, tau, next) : -LengthBetween(p, next, tau);
     tau = next;
   }
   return tau;
