@@ -244,11 +244,15 @@ std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1) {
   std::vector<PathPiece> out;
   const double length = laid.path.length;
   const size_t count = laid.path.pieces.size();
-  // Twice round, for a span of a closed path that passes its start.
+  // From the piece holding s0 on, twice round for a span of a closed path that passes its
+  // start.
+  const auto first = std::upper_bound(laid.starts.begin(), laid.starts.end(), s0);
+  const size_t from = first == laid.starts.begin() ? 0 : (first - laid.starts.begin()) - 1;
   const size_t rounds = laid.path.closed ? 2 : 1;
-  for (size_t k = 0; k < rounds * count; ++k) {
+  for (size_t k = from; k < rounds * count; ++k) {
     const size_t i = k % count;
     const double base = laid.starts[i] + (k >= count ? length : 0);
+    if (base >= s1) break;
     const PathPiece& p = laid.path.pieces[i];
     const double a = std::max(s0, base);
     const double b = std::min(s1, base + p.length);
