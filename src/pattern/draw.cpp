@@ -20,6 +20,13 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
   out.EmitLineWidth(run.writingLineWidth);
 }
 
+bool WithinEntityLimit(FigurePlacer& placer, int32_t kind, double figures) {
+  if (!(figures > 0)) return true;
+  const FigureModel* model = placer.Model(kind);
+  const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
+  return entities <= static_cast<double>(kMaxFigureEntitiesPerRun);
+}
+
 bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
                  bool skipCoincident) {
   const LayoutRow row = ResolveRow(inputs.settings);
@@ -45,11 +52,7 @@ bool DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
     if (!(figures <= maxFigures)) return false;
   }
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  if (figures > 0) {
-    const FigureModel* model = placer.Model(row.figureKind);
-    const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
-    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return false;
-  }
+  if (!WithinEntityLimit(placer, row.figureKind, figures)) return false;
 
   EmittingSink sink(out, inputs.run, placer);
   for (int j = 1; j < c; ++j) {

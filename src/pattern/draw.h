@@ -7,6 +7,7 @@
 #include "app/run_context.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/place_figure.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -31,6 +32,9 @@ struct DrawInputs {
 // The writing layer group, layer, colour, line type and line width, as they stand (no
 // conversion): before the first drawing and before every line of the layout.
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
+
+// Whether `figures` copies of the figure of `kind` stay within kMaxFigureEntitiesPerRun.
+bool WithinEntityLimit(FigurePlacer& placer, int32_t kind, double figures);
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").

@@ -17,11 +17,7 @@ bool DrawPathPattern(const DrawInputs& inputs, CommandWriter& out, const std::ve
     if (!(figures <= static_cast<double>(kMaxFiguresPerRun))) return false;
   }
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  if (figures > 0) {
-    const FigureModel* model = placer.Model(row.figureKind);
-    const double entities = model ? figures * static_cast<double>(model->entityCommands) : 0;
-    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) return false;
-  }
+  if (!WithinEntityLimit(placer, row.figureKind, figures)) return false;
   EmittingSink sink(out, inputs.run, placer);
   for (const LaidPath& path : laid) LayoutPath(row, path, sink);
   return true;

@@ -106,8 +106,9 @@ class EndIndex {
 
   // The end (2 * piece + 0 for its start, + 1 for its end) of the earliest unused piece within
   // the tolerance of p; -1 when there is none.
-  int64_t Earliest(Point p, const std::vector<PathPiece>& pieces,
-                   const std::vector<bool>& used) const {
+  // Ends of used pieces are dropped on the way, so that a point where thousands of ends meet
+  // is not searched through again and again.
+  int64_t Earliest(Point p, const std::vector<PathPiece>& pieces, const std::vector<bool>& used) {
     int64_t best = -1;
     const int64_t cx = Cell(p.x);
     const int64_t cy = Cell(p.y);
@@ -115,8 +116,10 @@ class EndIndex {
       for (int64_t j = cy - 1; j <= cy + 1; ++j) {
         const auto it = cells_.find(Key(i, j));
         if (it == cells_.end()) continue;
-        for (const uint32_t end : it->second) {
-          if (used[end / 2] || (best >= 0 && end >= best)) continue;
+        std::vector<uint32_t>& ends = it->second;
+        std::erase_if(ends, [&](uint32_t end) { return used[end / 2]; });
+        for (const uint32_t end : ends) {
+          if (best >= 0 && end >= best) continue;
           const PathPiece& piece = pieces[end / 2];
           const Point q = end % 2 == 0 ? piece.from : piece.to;
           if (Distance(p.x, p.y, q.x, q.y) <= tolerance_) best = end;

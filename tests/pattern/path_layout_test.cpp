@@ -5,6 +5,8 @@
 #include <cmath>
 #include <vector>
 
+#include "pattern/path_examples.h"
+
 namespace gara {
 namespace {
 
@@ -50,15 +52,7 @@ Path MakePath(std::vector<PathPiece> pieces, double tolerance = 1e-6) {
   return paths[0];
 }
 
-std::vector<PathPiece> RoundedRectangle() {
-  const Point c[4] = {{90, 10}, {90, 50}, {10, 50}, {10, 10}};
-  return {
-      LinePiece({10, 0}, {90, 0}),     ArcPiece(c[0], 10, 1, 0, -kPi / 2, kPi / 2),
-      LinePiece({100, 10}, {100, 50}), ArcPiece(c[1], 10, 1, 0, 0, kPi / 2),
-      LinePiece({90, 60}, {10, 60}),   ArcPiece(c[2], 10, 1, 0, kPi / 2, kPi / 2),
-      LinePiece({0, 50}, {0, 10}),     ArcPiece(c[3], 10, 1, 0, kPi, kPi / 2),
-  };
-}
+using testing::RoundedRectangle;
 
 // Every rail piece starts where the one before it ends (and the last meets the first when
 // the rail is closed).

@@ -7,22 +7,14 @@
 #include <vector>
 
 #include "exchange/read_exchange.h"
+#include "pattern/path_examples.h"
 
 namespace gara {
 namespace {
 
 constexpr double kTol = 1e-9;
 
-// A rounded rectangle 100 x 60 with corners of radius 10, counter-clockwise from (10, 0).
-std::vector<PathPiece> RoundedRectangle() {
-  const Point c[4] = {{90, 10}, {90, 50}, {10, 50}, {10, 10}};
-  return {
-      LinePiece({10, 0}, {90, 0}),     ArcPiece(c[0], 10, 1, 0, -kPi / 2, kPi / 2),
-      LinePiece({100, 10}, {100, 50}), ArcPiece(c[1], 10, 1, 0, 0, kPi / 2),
-      LinePiece({90, 60}, {10, 60}),   ArcPiece(c[2], 10, 1, 0, kPi / 2, kPi / 2),
-      LinePiece({0, 50}, {0, 10}),     ArcPiece(c[3], 10, 1, 0, kPi, kPi / 2),
-  };
-}
+using testing::RoundedRectangle;
 
 void ExpectNear(Point a, Point b) {
   EXPECT_NEAR(a.x, b.x, kTol);
