@@ -39,10 +39,15 @@ double CircleParameter(const PathPiece& arc, Point p) {
   return PortableAtan2(p.y - arc.centre.y, p.x - arc.centre.x) - arc.tilt;
 }
 
+// An arc trimmed past its other end is gone; turned round it would draw a piece backwards.
+void SetSweep(PathPiece& arc, double sweep) {
+  arc.sweep = sweep * arc.sweep > 0 ? sweep : 0;
+  arc.length = arc.radius * std::fabs(arc.sweep);
+}
+
 void SetEnd(PathPiece& piece, Point x) {
   if (piece.IsArc()) {
-    piece.sweep += Wrap(CircleParameter(piece, x) - (piece.start + piece.sweep));
-    piece.length = piece.radius * std::fabs(piece.sweep);
+    SetSweep(piece, piece.sweep + Wrap(CircleParameter(piece, x) - (piece.start + piece.sweep)));
   } else {
     piece.length = Distance(piece.from.x, piece.from.y, x.x, x.y);
   }
@@ -53,8 +58,7 @@ void SetStart(PathPiece& piece, Point x) {
   if (piece.IsArc()) {
     const double d = Wrap(CircleParameter(piece, x) - piece.start);
     piece.start += d;
-    piece.sweep -= d;
-    piece.length = piece.radius * std::fabs(piece.sweep);
+    SetSweep(piece, piece.sweep - d);
   } else {
     piece.length = Distance(x.x, x.y, piece.to.x, piece.to.y);
   }

@@ -87,7 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
                       WindowCase{RunMode::kTwoPoint, "hp1 0 0", 1, RunOutcome::kDrawn},
                       WindowCase{RunMode::kMultiPoint, "hp1 0 0", 0, RunOutcome::kNothingToDraw},
                       WindowCase{RunMode::kMultiPoint, "hp2 1 1", 0, RunOutcome::kNothingToDraw},
-                      WindowCase{RunMode::kRegister, "hp1 0 0", 1, RunOutcome::kRegistered}));
+                      WindowCase{RunMode::kRegister, "hp1 0 0", 1, RunOutcome::kRegistered},
+                      WindowCase{RunMode::kPath, "hp1 0 0", 0, RunOutcome::kNothingToDraw},
+                      WindowCase{RunMode::kPath, "0 0 0 0", 0, RunOutcome::kNothingToDraw},
+                      WindowCase{RunMode::kPath, "ci 0 0 5", 1, RunOutcome::kDrawn}));
 
 TEST(ProgramRunPrepare, ReadsTheExchangeFileAndTheSettingsBesideTheProgram) {
   TempDir dir;
