@@ -45,18 +45,21 @@ double Adaptive(const PathPiece& p, double a, double b, double whole, double tol
 }
 
 // The arc length of the ellipse between the parameter offsets a < b from the piece's start.
+// Split at the quarter turns of the parameter, where the speed of a flat ellipse bends: each
+// part is then smooth.
 double LengthBetween(const PathPiece& p, double a, double b) {
-  // Quarter turns at most, so that no interval holds more than one bend of the speed.
   const double quarter = kPi / 2;
   const double dir = p.sweep < 0 ? -1.0 : 1.0;
+  const double ta = p.start + dir * a;
+  const double tb = p.start + dir * b;
+  const double hi = std::max(ta, tb);
   double total = 0;
-  for (double done = a; done < b; done += quarter) {
-    const double ta = p.start + dir * done;
-    const double tb = p.start + dir * std::min(b, done + quarter);
-    const double lo = std::min(ta, tb);
-    const double hi = std::max(ta, tb);
-    const double tol = 1e-13 * p.radius * (hi - lo);
-    total += Adaptive(p, lo, hi, Gauss5(p, lo, hi), tol, 40);
+  for (double lo = std::min(ta, tb); lo < hi;) {
+    double next = std::min(hi, (std::floor(lo / quarter) + 1) * quarter);
+    if (!(next > lo)) next = std::min(hi, lo + quarter);
+    const double tol = 1e-13 * p.radius * (next - lo);
+    total += Adaptive(p, lo, next, Gauss5(p, lo, next), tol, 40);
+    lo = next;
   }
   return total;
 }
@@ -95,6 +98,16 @@ Point Unit(double x, double y) {
   const double len = PortableHypot(x, y);
   if (!(len > 0)) return {1, 0};
   return {x / len, y / len};
+}
+
+// The unit tangent, in the piece's direction, at the parameter offset tau.
+Point ArcTangentAt(const PathPiece& piece, double tau) {
+  const double dir = piece.sweep < 0 ? -1.0 : 1.0;
+  const SineCosine a = PortableSinCos(piece.start + dir * tau);
+  const SineCosine tilt = PortableSinCos(piece.tilt);
+  const double px = -piece.radius * a.sin * dir;
+  const double py = piece.radius * piece.flatness * a.cos * dir;
+  return Unit(px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos);
 }
 
 // Ends by the grid cell they fall in, for finding the ends near a point among thousands.
@@ -194,13 +207,13 @@ Point PieceAt(const PathPiece& piece, double s) {
 
 Point PieceTangent(const PathPiece& piece, double s) {
   if (!piece.IsArc()) return Unit(piece.to.x - piece.from.x, piece.to.y - piece.from.y);
-  const double tau = ParameterAt(piece, std::clamp(s, 0.0, piece.length));
-  const double dir = piece.sweep < 0 ? -1.0 : 1.0;
-  const SineCosine a = PortableSinCos(piece.start + dir * tau);
-  const SineCosine tilt = PortableSinCos(piece.tilt);
-  const double px = -piece.radius * a.sin * dir;
-  const double py = piece.radius * piece.flatness * a.cos * dir;
-  return Unit(px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos);
+  return ArcTangentAt(piece, ParameterAt(piece, std::clamp(s, 0.0, piece.length)));
+}
+
+Point ArcOffsetAt(const PathPiece& arc, double tau, double k) {
+  const Point p = ArcPoint(arc, tau);
+  const Point t = ArcTangentAt(arc, tau);
+  return {p.x - k * t.y, p.y + k * t.x};
 }
 
 PathPiece PieceSpan(const PathPiece& piece, double s0, double s1) {

@@ -40,6 +40,8 @@ PathPiece Reversed(const PathPiece& piece);
 // tangent there in the piece's direction.
 Point PieceAt(const PathPiece& piece, double s);
 Point PieceTangent(const PathPiece& piece, double s);
+// The point k to the left of an arc at the parameter offset tau (0 ... |sweep|) from its start.
+Point ArcOffsetAt(const PathPiece& arc, double tau, double k);
 // The part of the piece between arc lengths s0 < s1.
 PathPiece PieceSpan(const PathPiece& piece, double s0, double s1);
 

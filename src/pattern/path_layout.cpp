@@ -104,31 +104,31 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
   return 2;
 }
 
-// Short lines along the offset of an elliptical arc, each halved until its middle lies within
-// the allowed error of the offset curve.
+// Short lines along the offset of an elliptical arc, each halved (in the ellipse's parameter,
+// which needs no arc length) until its middle lies within the allowed error of the offset.
 void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
-  auto at = [&](double s) { return Add(PieceAt(p, s), k, Left(PieceTangent(p, s))); };
   struct Span {
-    double s0, s1;
+    double t0, t1;
     Point a, b;
   };
-  const int first = std::max(4, static_cast<int>(std::ceil(std::fabs(p.sweep) / (kPi / 8))));
+  const double sweep = std::fabs(p.sweep);
+  const int first = std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8))));
   std::vector<Span> todo;
   for (int i = first - 1; i >= 0; --i) {
-    const double s0 = p.length * i / first;
-    const double s1 = p.length * (i + 1) / first;
-    todo.push_back({s0, s1, at(s0), at(s1)});
+    const double t0 = sweep * i / first;
+    const double t1 = sweep * (i + 1) / first;
+    todo.push_back({t0, t1, ArcOffsetAt(p, t0, k), ArcOffsetAt(p, t1, k)});
   }
   while (!todo.empty()) {
     const Span span = todo.back();
     todo.pop_back();
-    const double sm = (span.s0 + span.s1) / 2;
-    const Point m = at(sm);
+    const double tm = (span.t0 + span.t1) / 2;
+    const Point m = ArcOffsetAt(p, tm, k);
     const Point mid{(span.a.x + span.b.x) / 2, (span.a.y + span.b.y) / 2};
-    if (span.s1 - span.s0 > 1e-6 * p.length &&
+    if (span.t1 - span.t0 > 1e-9 * sweep &&
         Distance(m.x, m.y, mid.x, mid.y) > kEllipseRailError / 2) {
-      todo.push_back({sm, span.s1, m, span.b});
-      todo.push_back({span.s0, sm, span.a, m});
+      todo.push_back({tm, span.t1, m, span.b});
+      todo.push_back({span.t0, tm, span.a, m});
       continue;
     }
     out.push_back(LinePiece(span.a, span.b));
