@@ -356,7 +356,9 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
     const double length = run.end - run.begin;
     const auto first = std::upper_bound(laid.starts.begin(), laid.starts.end(), run.begin) - 1;
     const size_t i = static_cast<size_t>(first - laid.starts.begin());
-    if (!run.closed && length == path.pieces[i].length && !path.pieces[i].IsArc()) {
+    // The run is this one piece when the next piece starts where the run ends.
+    const bool onePiece = i + 1 == laid.starts.size() || laid.starts[i + 1] >= run.end;
+    if (!run.closed && onePiece && !path.pieces[i].IsArc()) {
       const Point ends[2] = {path.pieces[i].from, path.pieces[i].to};
       LayoutSegment(segmentRow, ends, 1, sink, INFINITY);
       continue;

@@ -146,6 +146,18 @@ TEST_F(DrawProgramTest, PathAlongOneLineIsTheTwoPointDrawing) {
   }
 }
 
+// Every joint of a square turns by 90 degrees: each side is laid out as a segment of mode
+// "2" (without full-length lines, which mode "4" draws as offsets of the whole path).
+TEST_F(DrawProgramTest, PathAlongASquareIsTheMultiPointDrawingSideBySide) {
+  const Lines square = {"hp1 0 0", "hp2 100 0", "hp3 100 100", "hp4 0 100", "hp5 0 0"};
+  // Given from the first side on, the third reversed and the fourth before the second.
+  const Lines sides = {"0 0 100 0", "0 100 0 0", "0 100 100 100", "100 0 100 100"};
+  for (const Lines& row : {Lines{"0", "10", "6", "0", "4", "2", "1", "0", "1"},
+                           Lines{"0", "10", "6", "1", "3", "0", "0", "1", "0"}}) {
+    EXPECT_EQ(RunDrawing("4", sides, row), RunDrawing("2", square, row));
+  }
+}
+
 TEST_F(DrawProgramTest, PathModeWithoutAPathLeavesTheFile) {
   const Lines nothing = {"hp1 0 0", "hp2 100 0", "pt 5 5"};
   EXPECT_EQ(RunDrawing("4", nothing, {"0", "10", "6", "0", "4", "2", "1", "0", "2"}),
