@@ -4,6 +4,7 @@
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
+#include "pattern/draw_path.h"
 #include "pattern/layout.h"
 #include "util/geometry.h"
 
@@ -26,7 +27,8 @@ void ProgramRun::Prepare(RunMode mode) {
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
   ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
-                   mode == RunMode::kRegister ? EntityRecords::kKeep : EntityRecords::kSkip);
+                   mode == RunMode::kRegister || mode == RunMode::kPath ? EntityRecords::kKeep
+                                                                        : EntityRecords::kSkip);
   writer_.ResetCommandCache();
   settings_ = LoadSettings(env_.fs, env_.paths.settingsPath);
 }
@@ -35,6 +37,7 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
   switch (mode) {
     case RunMode::kTwoPoint:
     case RunMode::kMultiPoint:
+    case RunMode::kPath:
       return Draw(mode);
     case RunMode::kRegister:
       return Register();
@@ -55,7 +58,10 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
 
   // Two-point mode takes points 1 and 2 as they stand, designated or not.
   const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
-  if (n < 2) return RunOutcome::kNothingToDraw;
+  // The path mode draws along the selection instead of the designated points.
+  const bool pathMode = mode == RunMode::kPath;
+  const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
+  if (pathMode ? paths.empty() : n < 2) return RunOutcome::kNothingToDraw;
 
   if (state.paperScaleFlag) writer_.AppendLine("bz");
   run.useWritingLayerGroup = settings_.useWritingLayerGroup;
@@ -70,7 +76,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   // Only the multi-point mode skips segments whose ends coincide.
   DrawReport report;
   const DrawResult drawn =
-      DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint, &report);
+      pathMode ? DrawPathPattern(inputs, writer_, paths, &report)
+               : DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint, &report);
   // Past a limit nothing at all is drawn: the file then holds only "hq".
   if (drawn != DrawResult::kDrawn) buffer_.Clear();
   detail_.figures = report.figures;

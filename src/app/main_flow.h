@@ -24,7 +24,8 @@ struct RunEnvironment {
 enum class RunOutcome {
   kShowDialog,          // dialog mode: the host shows the settings
   kDrawn,               // JWC_TEMP.TXT holds the drawing
-  kNothingToDraw,       // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
+  kNothingToDraw,       // fewer than two designated points (mode "4": no path): JWC_TEMP.TXT
+                        // left as Jw_cad wrote it
   kTooManyFigures,      // the layout asked for more figures than one run may place: "hq" only
   kTooMuchOutput,       // the copies together would hold too many entities: "hq" only
   kTooLarge,            // the output would exceed the bytes one run may write: "hq" only
@@ -57,11 +58,11 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
-  // reset state), reset the command cache, load the settings. Only the register mode keeps the
-  // selected entities of JWC_TEMP.TXT; the others use its header and points alone. The default
-  // keeps everything.
+  // reset state), reset the command cache, load the settings. Only the register and the path
+  // modes keep the selected entities of JWC_TEMP.TXT; the others use its header and points
+  // alone. The default keeps everything.
   void Prepare(RunMode mode = RunMode::kRegister);
-  // Modes "1", "2" and "3" after Prepare; kShowDialog for the dialog mode, which the host runs.
+  // Modes "1" to "4" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
 
   const DrawingState& state() const { return *state_; }

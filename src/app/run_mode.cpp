@@ -6,6 +6,7 @@ RunMode ParseRunMode(std::string_view argument) {
   if (argument == "1") return RunMode::kTwoPoint;
   if (argument == "2") return RunMode::kMultiPoint;
   if (argument == "3") return RunMode::kRegister;
+  if (argument == "4") return RunMode::kPath;
   return RunMode::kDialog;
 }
 

@@ -6,7 +6,9 @@
 
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/layout.h"
 #include "pattern/pattern_row.h"
+#include "pattern/place_figure.h"
 #include "pattern/run_context.h"
 #include "util/file_system.h"
 
@@ -45,6 +47,12 @@ enum class DrawResult {
   kTooManyFigures,  // more than kMaxFiguresPerRun copies: nothing emitted
   kTooMuchOutput,   // more than kMaxFigureEntitiesPerRun entities: nothing emitted
 };
+
+// The counts of a run about to place `figures` copies of the row's figure, and whether it stays
+// within kMaxFiguresPerRun and kMaxFigureEntitiesPerRun. `report`, when given, receives the
+// counts in every case.
+DrawResult CheckRunLimits(const LayoutRow& row, FigurePlacer& placer, double figures,
+                          DrawReport* report);
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").

@@ -22,6 +22,24 @@ Point Along(Point p, double k, Point dir) { return {p.x + k * dir.x, p.y + k * d
 
 }  // namespace
 
+Spacing SpacingOf(const LayoutRow& row, double length, int64_t n) {
+  const double w = row.width;
+  const double d = row.interval;
+  const double nd = static_cast<double>(n);
+  Spacing r{0.0, d};
+  if (!row.evenSpacing) {
+    r.gap = (length - (nd * w + (nd - 1) * d)) * 0.5;
+  } else if (n == 1) {
+    // One copy spread evenly over the segment stands in its middle, with the leftover length
+    // split between the two ends as with spacing by interval (the even-spacing formula would
+    // divide by n - 1 = 0 here).
+    r.gap = (length - w) * 0.5;
+  } else {
+    r.step = d + (length - (nd * w + (nd - 1) * d)) / (nd - 1);
+  }
+  return r;
+}
+
 LayoutRow ResolveRow(const PatternRow* stored) {
   const PatternRow row = stored ? *stored : PatternRow{};
   LayoutRow r;
@@ -68,25 +86,14 @@ void LayoutSegment(const LayoutRow& row, std::span<const Point> points, int j, L
   const Point q = points[j];
   const double w = row.width;
   const double h = row.height;
-  const double d = row.interval;
   const double theta = LineAngle(q.x - p.x, q.y - p.y);
   const Point u = Direction(q.x - p.x, q.y - p.y);
   const Point up{-u.y, u.x};
   const double length = Distance(p.x, p.y, q.x, q.y);
   const int64_t n = static_cast<int64_t>(count);
-  const double nd = static_cast<double>(n);
-  double gap = 0.0;  // a: the end gap
-  double step = d;   // D': the interval between copies
-  if (!row.evenSpacing) {
-    gap = (length - (nd * w + (nd - 1) * d)) * 0.5;
-  } else if (n == 1) {
-    // One copy spread evenly over the segment stands in its middle, with the leftover length
-    // split between the two ends as with spacing by interval (the even-spacing formula would
-    // divide by n - 1 = 0 here).
-    gap = (length - w) * 0.5;
-  } else {
-    step = d + (length - (nd * w + (nd - 1) * d)) / (nd - 1);
-  }
+  const Spacing spacing = SpacingOf(row, length, n);
+  const double gap = spacing.gap;    // a: the end gap
+  const double step = spacing.step;  // D': the interval between copies
   const double r = row.referenceOffset;
   const Point b1 = Along(p, -r, up);
   const Point b2 = Along(q, -r, up);

@@ -38,6 +38,14 @@ class LayoutSink {
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 
+// Where the n copies on a run of `length` stand: the end gap a before the first copy and the
+// interval D' between copies.
+struct Spacing {
+  double gap;
+  double step;
+};
+Spacing SpacingOf(const LayoutRow& row, double length, int64_t n);
+
 // The number of copies on the segment from p to q: (L + D) / (W + D) truncated. Zero when the
 // row draws nothing there or the quotient is negative or not a number; +infinity and other
 // values beyond any run's limit are returned as they are, for the caller to refuse.

@@ -246,7 +246,7 @@ TEST_P(ProgramOtherArguments, ShowTheTableAndTouchNoFile) {
 
 INSTANTIATE_TEST_SUITE_P(Arguments, ProgramOtherArguments,
                          ::testing::Values(std::vector<std::string>{},
-                                           std::vector<std::string>{"4"},
+                                           std::vector<std::string>{"5"},
                                            std::vector<std::string>{"01"},
                                            std::vector<std::string>{"1 "},
                                            std::vector<std::string>{""}));

@@ -28,11 +28,11 @@ INSTANTIATE_TEST_SUITE_P(
     Arguments, RunModeArgument,
     ::testing::Values(ModeCase{"1", RunMode::kTwoPoint}, ModeCase{"2", RunMode::kMultiPoint},
                       ModeCase{"3", RunMode::kRegister}, ModeCase{"", RunMode::kDialog},
-                      ModeCase{"0", RunMode::kDialog}, ModeCase{"4", RunMode::kDialog},
-                      ModeCase{"01", RunMode::kDialog}, ModeCase{"1 ", RunMode::kDialog},
-                      ModeCase{" 2", RunMode::kDialog}, ModeCase{"+3", RunMode::kDialog},
-                      ModeCase{"12", RunMode::kDialog}, ModeCase{"１", RunMode::kDialog},
-                      ModeCase{"/1", RunMode::kDialog}));
+                      ModeCase{"0", RunMode::kDialog}, ModeCase{"4", RunMode::kPath},
+                      ModeCase{"5", RunMode::kDialog}, ModeCase{"01", RunMode::kDialog},
+                      ModeCase{"1 ", RunMode::kDialog}, ModeCase{" 2", RunMode::kDialog},
+                      ModeCase{"+3", RunMode::kDialog}, ModeCase{"12", RunMode::kDialog},
+                      ModeCase{"１", RunMode::kDialog}, ModeCase{"/1", RunMode::kDialog}));
 
 TEST(RunModeArgument, NoArgumentIsTheDialog) {
   const char* argv[] = {"garanarabe", nullptr};

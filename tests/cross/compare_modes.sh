@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the Windows program (under Wine) and the Linux program on the same inputs, in the run
-# modes "1", "2" and "3", and requires byte-identical results: JWC_TEMP.TXT, sel.txt, jws.txt
+# modes "1", "2", "3" and "4", and requires byte-identical results: JWC_TEMP.TXT, sel.txt, jws.txt
 # and garanarabe.dat after every step.
 #   compare_modes.sh LINUX_PROGRAM WINDOWS_PROGRAM CASES_DIR RUNNER...
 # RUNNER is the command that starts a Windows program (cmake/wine-run.sh with its prefix).
@@ -57,7 +57,12 @@ generate() {
       print (pick(2) ? "3 2 1" : "2 1") > (dir "/modes")
     }'
 }
-for seed in $(seq 1 "${GARA_CROSS_RANDOM_CASES:-12}"); do generate "$seed"; done
+for seed in $(seq 1 "${GARA_CROSS_RANDOM_CASES:-12}"); do
+  generate "$seed"
+  # The same selection once more, drawn along in mode "4".
+  cp -r "$work/generated/random_$seed" "$work/generated/random_path_$seed"
+  echo 4 >"$work/generated/random_path_$seed/modes"
+done
 
 compared=0 failed=0
 for case in "$cases"/*/ "$work"/generated/*/; do

@@ -132,5 +132,50 @@ TEST_F(DrawProgramTest, RunOverTheFigureLimitWritesOnlyHq) {
   EXPECT_EQ(RunDrawing("1", far, {"0", "0.000001", "6", "0", "0", "1", "2", "2", "2"}), "hq\r\n");
 }
 
+// Mode "4" along one selected line draws exactly what mode "1" draws between its ends, for
+// every arrangement, reference and line mode.
+TEST_F(DrawProgramTest, PathAlongOneLineIsTheTwoPointDrawing) {
+  const Lines rows[] = {{"0", "10", "6", "0", "4", "2", "1", "0", "2"},
+                        {"0", "10", "6", "1", "4", "0", "2", "1", "0"},
+                        {"0", "7.5", "3", "1", "0", "1", "1", "2", "1"},
+                        {"0", "200", "6", "0", "1", "0", "1", "1", "2"}};
+  for (const Lines& row : rows) {
+    const std::string two = RunDrawing("1", {"hp1 12.5 -3", "hp2 110 40.25"}, row);
+    EXPECT_EQ(RunDrawing("4", {"12.5 -3 110 40.25"}, row), two);
+    EXPECT_NE(two, Crlf(kAttributes));
+  }
+}
+
+// Every joint of a square turns by 90 degrees: each side is laid out as a segment of mode
+// "2" (without full-length lines, which mode "4" draws as offsets of the whole path).
+TEST_F(DrawProgramTest, PathAlongASquareIsTheMultiPointDrawingSideBySide) {
+  const Lines square = {"hp1 0 0", "hp2 100 0", "hp3 100 100", "hp4 0 100", "hp5 0 0"};
+  // Given from the first side on, the third reversed and the fourth before the second.
+  const Lines sides = {"0 0 100 0", "0 100 0 0", "0 100 100 100", "100 0 100 100"};
+  for (const Lines& row : {Lines{"0", "10", "6", "0", "4", "2", "1", "0", "1"},
+                           Lines{"0", "10", "6", "1", "3", "0", "0", "1", "0"}}) {
+    EXPECT_EQ(RunDrawing("4", sides, row), RunDrawing("2", square, row));
+  }
+}
+
+TEST_F(DrawProgramTest, PathModeWithoutAPathLeavesTheFile) {
+  const Lines nothing = {"hp1 0 0", "hp2 100 0", "pt 5 5"};
+  EXPECT_EQ(RunDrawing("4", nothing, {"0", "10", "6", "0", "4", "2", "1", "0", "2"}),
+            Crlf({"lg0", "ly0", "lc1", "lt1", "hp1 0 0", "hp2 100 0", "pt 5 5"}));
+}
+
+// A circle of radius 100: 34 figures evenly round it, the top and bottom rails the circles
+// 97 and 103.
+TEST_F(DrawProgramTest, PathAlongACircle) {
+  const std::string out =
+      RunDrawing("4", {"ci 0 0 100"}, {"0", "12", "6", "1", "6", "1", "2", "0", "2"});
+  size_t figures = 0;
+  for (size_t at = out.find("ly2"); at != std::string::npos; at = out.find("ly2", at + 1)) {
+    ++figures;
+  }
+  EXPECT_EQ(figures, 34u);
+  EXPECT_NE(out.find("\r\nci 0 0 97\r\nci 0 0 103\r\n"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace gara

@@ -1,0 +1,29 @@
+#include "pattern/emitting_sink.h"
+
+#include <cmath>
+
+#include "pattern/draw.h"
+
+namespace gara {
+
+void EmittingSink::Attributes() { EmitWritingAttributes(run_, out_); }
+
+void EmittingSink::Figure(int32_t kind, double x, double y, double angle) {
+  placer_.PlaceFigure(kind, x, y, angle, out_);
+}
+
+void EmittingSink::Line(double x1, double y1, double x2, double y2) {
+  // Designated points near the limits of a double can push a line beyond them.
+  if (std::isfinite(x1) && std::isfinite(y1) && std::isfinite(x2) && std::isfinite(y2)) {
+    out_.EmitLine(x1, y1, x2, y2);
+  }
+}
+
+// The writer drops what is not finite.
+void EmittingSink::Arc(double cx, double cy, double r, double startDeg, double endDeg) {
+  out_.EmitArc(cx, cy, r, startDeg, endDeg, 1, 0);
+}
+
+void EmittingSink::Circle(double cx, double cy, double r) { out_.EmitCircle(cx, cy, r); }
+
+}  // namespace gara

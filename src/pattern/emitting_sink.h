@@ -1,0 +1,29 @@
+// The layout written through the emitters: figures by the figure placer, lines and arcs in the
+// writing attributes.
+#pragma once
+
+#include "exchange/output.h"
+#include "pattern/path_layout.h"
+#include "pattern/place_figure.h"
+#include "pattern/run_context.h"
+
+namespace gara {
+
+class EmittingSink final : public PathSink {
+ public:
+  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
+      : out_(out), run_(run), placer_(placer) {}
+
+  void Attributes() override;
+  void Figure(int32_t kind, double x, double y, double angle) override;
+  void Line(double x1, double y1, double x2, double y2) override;
+  void Arc(double cx, double cy, double r, double startDeg, double endDeg) override;
+  void Circle(double cx, double cy, double r) override;
+
+ private:
+  CommandWriter& out_;
+  const RunContext& run_;
+  FigurePlacer& placer_;
+};
+
+}  // namespace gara

@@ -1,0 +1,339 @@
+#include "pattern/path.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "figure/extents.h"
+#include "util/portable_math.h"
+
+namespace gara {
+
+namespace {
+
+constexpr double kTwoPi = 2 * kPi;
+
+// |dE/dt| of the ellipse: the tilt turns the derivative but does not change its length.
+double Speed(const PathPiece& p, double t) {
+  const SineCosine a = PortableSinCos(t);
+  const double fc = p.flatness * a.cos;
+  return p.radius * std::sqrt(a.sin * a.sin + fc * fc);
+}
+
+// Five-point Gauss-Legendre rule over [a, b].
+double Gauss5(const PathPiece& p, double a, double b) {
+  static constexpr double kX[5] = {0.0, 0.5384693101056831, -0.5384693101056831, 0.9061798459386640,
+                                   -0.9061798459386640};
+  static constexpr double kW[5] = {0.5688888888888889, 0.4786286704993665, 0.4786286704993665,
+                                   0.2369268850561891, 0.2369268850561891};
+  const double m = (a + b) / 2;
+  const double h = (b - a) / 2;
+  double sum = 0;
+  for (int i = 0; i < 5; ++i) sum += kW[i] * Speed(p, m + h * kX[i]);
+  return sum * h;
+}
+
+// Halves the interval until the two halves agree with the whole: the speed of a flat ellipse
+// bends sharply near its ends, where a fixed rule would lose the 1e-9 the layout needs.
+double Adaptive(const PathPiece& p, double a, double b, double whole, double tol, int depth) {
+  const double m = (a + b) / 2;
+  const double left = Gauss5(p, a, m);
+  const double right = Gauss5(p, m, b);
+  if (depth == 0 || std::fabs(left + right - whole) <= tol) return left + right;
+  return Adaptive(p, a, m, left, tol / 2, depth - 1) + Adaptive(p, m, b, right, tol / 2, depth - 1);
+}
+
+// The arc length of the ellipse between the parameter offsets a < b from the piece's start.
+// Split at the quarter turns of the parameter, where the speed of a flat ellipse bends: each
+// part is then smooth.
+double LengthBetween(const PathPiece& p, double a, double b) {
+  const double quarter = kPi / 2;
+  const double dir = p.sweep < 0 ? -1.0 : 1.0;
+  const double ta = p.start + dir * a;
+  const double tb = p.start + dir * b;
+  const double hi = std::max(ta, tb);
+  double total = 0;
+  for (double lo = std::min(ta, tb); lo < hi;) {
+    double next = std::min(hi, (std::floor(lo / quarter) + 1) * quarter);
+    if (!(next > lo)) next = std::min(hi, lo + quarter);
+    const double tol = 1e-13 * p.radius * (next - lo);
+    total += Adaptive(p, lo, next, Gauss5(p, lo, next), tol, 40);
+    lo = next;
+  }
+  return total;
+}
+
+double EllipseLength(const PathPiece& p, double tau) { return LengthBetween(p, 0, tau); }
+
+// The parameter offset (from the start, in the sweep's direction) at arc length s.
+double ParameterAt(const PathPiece& p, double s) {
+  const double sweep = std::fabs(p.sweep);
+  if (s <= 0) return 0;
+  if (s >= p.length) return sweep;
+  if (p.flatness == 1) return s / p.radius;
+  // Newton's method kept inside a shrinking bracket; each step measures only the length it
+  // moves over.
+  double lo = 0;
+  double hi = sweep;
+  double tau = sweep * (s / p.length);
+  double f = EllipseLength(p, tau) - s;
+  for (int i = 0; i < 100 && std::fabs(f) > 1e-13 * p.length; ++i) {
+    (f < 0 ? lo : hi) = tau;
+    const double speed = Speed(p, p.start + (p.sweep < 0 ? -tau : tau));
+    double next = speed > 0 ? tau - f / speed : (lo + hi) / 2;
+    if (!(next > lo && next < hi)) next = (lo + hi) / 2;
+    f += next > tau ? LengthBetween(p, tau, next) : -LengthBetween(p, next, tau);
+    tau = next;
+  }
+  return tau;
+}
+
+Point ArcPoint(const PathPiece& p, double tau) {
+  const double t = p.start + (p.sweep < 0 ? -tau : tau);
+  return EllipsePoint(p.centre.x, p.centre.y, p.radius, p.flatness, p.tilt, t);
+}
+
+Point Unit(double x, double y) {
+  const double len = PortableHypot(x, y);
+  if (!(len > 0)) return {1, 0};
+  return {x / len, y / len};
+}
+
+// The unit tangent, in the piece's direction, at the parameter offset tau.
+Point ArcTangentAt(const PathPiece& piece, double tau) {
+  const double dir = piece.sweep < 0 ? -1.0 : 1.0;
+  const SineCosine a = PortableSinCos(piece.start + dir * tau);
+  const SineCosine tilt = PortableSinCos(piece.tilt);
+  const double px = -piece.radius * a.sin * dir;
+  const double py = piece.radius * piece.flatness * a.cos * dir;
+  return Unit(px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos);
+}
+
+// Ends by the grid cell they fall in, for finding the ends near a point among thousands.
+class EndIndex {
+ public:
+  EndIndex(double tolerance) : tolerance_(tolerance), cell_(tolerance > 0 ? tolerance : 1.0) {}
+
+  void Add(Point p, uint32_t end) { cells_[Key(Cell(p.x), Cell(p.y))].push_back(end); }
+
+  // The end (2 * piece + 0 for its start, + 1 for its end) of the earliest unused piece within
+  // the tolerance of p; -1 when there is none.
+  // Ends of used pieces are dropped on the way, so that a point where thousands of ends meet
+  // is not searched through again and again.
+  int64_t Earliest(Point p, const std::vector<PathPiece>& pieces, const std::vector<bool>& used) {
+    int64_t best = -1;
+    const int64_t cx = Cell(p.x);
+    const int64_t cy = Cell(p.y);
+    for (int64_t i = cx - 1; i <= cx + 1; ++i) {
+      for (int64_t j = cy - 1; j <= cy + 1; ++j) {
+        const auto it = cells_.find(Key(i, j));
+        if (it == cells_.end()) continue;
+        std::vector<uint32_t>& ends = it->second;
+        std::erase_if(ends, [&](uint32_t end) { return used[end / 2]; });
+        for (const uint32_t end : ends) {
+          if (best >= 0 && end >= best) continue;
+          const PathPiece& piece = pieces[end / 2];
+          const Point q = end % 2 == 0 ? piece.from : piece.to;
+          if (Distance(p.x, p.y, q.x, q.y) <= tolerance_) best = end;
+        }
+      }
+    }
+    return best;
+  }
+
+ private:
+  int64_t Cell(double v) const {
+    return static_cast<int64_t>(std::clamp(std::floor(v / cell_), -1e15, 1e15));
+  }
+  static uint64_t Key(int64_t i, int64_t j) {
+    return static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(j);
+  }
+
+  double tolerance_;
+  double cell_;
+  std::unordered_map<uint64_t, std::vector<uint32_t>> cells_;
+};
+
+bool Usable(const PathPiece& p, double tolerance) {
+  if (!(p.length > tolerance) || !std::isfinite(p.length)) return false;
+  return !p.IsArc() || (p.radius > 0 && p.flatness > 0 && std::isfinite(p.start));
+}
+
+}  // namespace
+
+PathPiece LinePiece(Point from, Point to) {
+  PathPiece p;
+  p.from = from;
+  p.to = to;
+  p.length = Distance(from.x, from.y, to.x, to.y);
+  return p;
+}
+
+PathPiece ArcPiece(Point centre, double radius, double flatness, double tilt, double start,
+                   double sweep) {
+  PathPiece p;
+  p.kind = PathPiece::Kind::kArc;
+  p.centre = centre;
+  p.radius = radius;
+  p.flatness = flatness;
+  p.tilt = tilt;
+  p.start = start;
+  p.sweep = sweep;
+  p.from = ArcPoint(p, 0);
+  p.to = ArcPoint(p, std::fabs(sweep));
+  p.length = flatness == 1 ? radius * std::fabs(sweep) : EllipseLength(p, std::fabs(sweep));
+  return p;
+}
+
+PathPiece Reversed(const PathPiece& piece) {
+  PathPiece p = piece;
+  std::swap(p.from, p.to);
+  if (p.IsArc()) {
+    p.start = piece.start + piece.sweep;
+    p.sweep = -piece.sweep;
+  }
+  return p;
+}
+
+Point PieceAt(const PathPiece& piece, double s) {
+  if (s <= 0) return piece.from;
+  if (s >= piece.length) return piece.to;
+  if (piece.IsArc()) return ArcPoint(piece, ParameterAt(piece, s));
+  const double k = s / piece.length;
+  return {piece.from.x + (piece.to.x - piece.from.x) * k,
+          piece.from.y + (piece.to.y - piece.from.y) * k};
+}
+
+Point PieceTangent(const PathPiece& piece, double s) {
+  if (!piece.IsArc()) return Unit(piece.to.x - piece.from.x, piece.to.y - piece.from.y);
+  return ArcTangentAt(piece, ParameterAt(piece, std::clamp(s, 0.0, piece.length)));
+}
+
+Point ArcOffsetAt(const PathPiece& arc, double tau, double k) {
+  const Point p = ArcPoint(arc, tau);
+  const Point t = ArcTangentAt(arc, tau);
+  return {p.x - k * t.y, p.y + k * t.x};
+}
+
+PathPiece PieceSpan(const PathPiece& piece, double s0, double s1) {
+  if (!piece.IsArc()) return LinePiece(PieceAt(piece, s0), PieceAt(piece, s1));
+  const double dir = piece.sweep < 0 ? -1.0 : 1.0;
+  const double t0 = ParameterAt(piece, s0);
+  const double t1 = ParameterAt(piece, s1);
+  PathPiece p = ArcPiece(piece.centre, piece.radius, piece.flatness, piece.tilt,
+                         piece.start + dir * t0, dir * (t1 - t0));
+  // The ends the piece already has stay exact.
+  if (s0 <= 0) p.from = piece.from;
+  if (s1 >= piece.length) p.to = piece.to;
+  return p;
+}
+
+std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
+  std::vector<PathPiece> pieces;
+  for (const EntityRef& ref : entities.order) {
+    if (ref.type == EntityType::kLine) {
+      const LineEntity& e = entities.lines[ref.index];
+      pieces.push_back(LinePiece({e.x1, e.y1}, {e.x2, e.y2}));
+    } else if (ref.type == EntityType::kCircle) {
+      const CircleEntity& e = entities.circles[ref.index];
+      pieces.push_back(ArcPiece({e.x, e.y}, e.r, 1, 0, 0, kTwoPi));
+    } else if (ref.type == EntityType::kArc) {
+      const ArcEntity& e = entities.arcs[ref.index];
+      const ArcSweep sweep = NormalizeArcSweepDeg(e.startAngle, e.endAngle);
+      pieces.push_back(ArcPiece({e.x, e.y}, e.r, e.flatness, DegToRad(e.tilt),
+                                DegToRad(e.startAngle),
+                                sweep.closed ? kTwoPi : DegToRad(sweep.sweepDeg)));
+    }
+  }
+  return pieces;
+}
+
+double ChainTolerance(const std::vector<PathPiece>& pieces) {
+  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+  auto add = [&](double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+  };
+  for (const PathPiece& p : pieces) {
+    add(p.from.x, p.from.y);
+    add(p.to.x, p.to.y);
+    if (p.IsArc()) {
+      add(p.centre.x - p.radius, p.centre.y - p.radius);
+      add(p.centre.x + p.radius, p.centre.y + p.radius);
+    }
+  }
+  if (!(maxX >= minX)) return 0;
+  return 1e-6 * std::max(maxX - minX, maxY - minY);
+}
+
+std::vector<Path> ChainPieces(const std::vector<PathPiece>& all, double tolerance) {
+  std::vector<PathPiece> pieces;
+  for (const PathPiece& p : all) {
+    if (Usable(p, tolerance)) pieces.push_back(p);
+  }
+  std::vector<bool> used(pieces.size(), false);
+  EndIndex index(tolerance);
+  auto meets = [&](Point a, Point b) { return Distance(a.x, a.y, b.x, b.y) <= tolerance; };
+  for (uint32_t i = 0; i < pieces.size(); ++i) {
+    if (meets(pieces[i].from, pieces[i].to)) continue;  // closed alone, never chained
+    index.Add(pieces[i].from, 2 * i);
+    index.Add(pieces[i].to, 2 * i + 1);
+  }
+
+  std::vector<Path> paths;
+  for (uint32_t i = 0; i < pieces.size(); ++i) {
+    if (used[i]) continue;
+    used[i] = true;
+    Path path;
+    path.pieces.push_back(pieces[i]);
+    path.closed = meets(pieces[i].from, pieces[i].to);
+    // Forward from the end, then backward from the start.
+    std::vector<PathPiece> before;
+    for (int side = 0; side < 2 && !path.closed; ++side) {
+      for (;;) {
+        const Point head = side == 0        ? path.pieces.back().to
+                           : before.empty() ? path.pieces.front().from
+                                            : before.back().from;
+        const Point tail = side == 0 ? path.pieces.front().from : path.pieces.back().to;
+        if (side == 0 && path.pieces.size() > 1 && meets(head, tail)) {
+          path.closed = true;
+          break;
+        }
+        const int64_t end = index.Earliest(head, pieces, used);
+        if (end < 0) break;
+        const PathPiece& next = pieces[end / 2];
+        used[end / 2] = true;
+        const bool atStart = end % 2 == 0;
+        if (side == 0) {
+          path.pieces.push_back(atStart ? next : Reversed(next));
+        } else {
+          before.push_back(atStart ? Reversed(next) : next);
+        }
+      }
+    }
+    if (!before.empty()) path.pieces.insert(path.pieces.begin(), before.rbegin(), before.rend());
+    if (!path.closed && path.pieces.size() > 1) {
+      path.closed = meets(path.pieces.back().to, path.pieces.front().from);
+    }
+    for (const PathPiece& p : path.pieces) path.length += p.length;
+    paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+std::vector<Path> SelectedPaths(const SelectedEntities& entities) {
+  const std::vector<PathPiece> pieces = SelectedPieces(entities);
+  return ChainPieces(pieces, ChainTolerance(pieces));
+}
+
+double TurnAngle(const PathPiece& a, const PathPiece& b) {
+  const Point u = PieceTangent(a, a.length);
+  const Point v = PieceTangent(b, 0);
+  return std::fabs(PortableAtan2(u.x * v.y - u.y * v.x, u.x * v.x + u.y * v.y));
+}
+
+}  // namespace gara

@@ -1,0 +1,75 @@
+// Paths made of selected lines, arcs and circles: the pieces chained end to end, measured by arc
+// length, and their offsets (the rails drawn beside them).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "exchange/entities.h"
+#include "util/geometry.h"
+
+namespace gara {
+
+// One piece of a path, oriented the way the path runs.
+struct PathPiece {
+  enum class Kind : uint8_t { kLine, kArc };
+  Kind kind = Kind::kLine;
+  Point from;
+  Point to;
+  // Arcs: the point at parameter t is EllipsePoint(centre, radius, flatness, tilt, t); the
+  // parameter runs from `start` by `sweep` radians (negative: clockwise).
+  Point centre;
+  double radius = 0;
+  double flatness = 1;
+  double tilt = 0;
+  double start = 0;
+  double sweep = 0;
+  double length = 0;
+
+  bool IsArc() const { return kind == Kind::kArc; }
+  bool IsCircular() const { return kind == Kind::kArc && flatness == 1; }
+};
+
+PathPiece LinePiece(Point from, Point to);
+// An arc of the ellipse (a circle with flatness 1) from parameter `start` by `sweep` radians.
+PathPiece ArcPiece(Point centre, double radius, double flatness, double tilt, double start,
+                   double sweep);
+PathPiece Reversed(const PathPiece& piece);
+
+// The point at arc length s from the piece's start (clamped to the piece), and the unit
+// tangent there in the piece's direction.
+Point PieceAt(const PathPiece& piece, double s);
+Point PieceTangent(const PathPiece& piece, double s);
+// The point k to the left of an arc at the parameter offset tau (0 ... |sweep|) from its start.
+Point ArcOffsetAt(const PathPiece& arc, double tau, double k);
+// The part of the piece between arc lengths s0 < s1.
+PathPiece PieceSpan(const PathPiece& piece, double s0, double s1);
+
+struct Path {
+  std::vector<PathPiece> pieces;
+  bool closed = false;
+  double length = 0;
+};
+
+// The lines, arcs and circles of the selection as pieces in file order, every other entity
+// left out.
+std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities);
+// Ends closer than this meet: 1e-6 of the larger side of the box around all pieces.
+double ChainTolerance(const std::vector<PathPiece>& pieces);
+
+// Chains the pieces into paths, dropping those no longer than `tolerance` (or with no usable
+// radius or flatness). A piece that closes on itself (a circle) is a path alone.
+// Otherwise the first unused piece in file order starts a chain, running its own way; the chain
+// grows at its end, then at its start, each time by the earliest unused piece in file order
+// with an end at that point (reversed when needed), so where more than two ends meet the
+// earliest pieces continue each other and the later ones start or join other paths. A chain
+// closes as soon as its end comes back to its start.
+std::vector<Path> ChainPieces(const std::vector<PathPiece>& pieces, double tolerance);
+
+// The selection's paths, as mode "4" draws them.
+std::vector<Path> SelectedPaths(const SelectedEntities& entities);
+
+// The turn from the end of `a` into the start of `b`, radians in [0, pi].
+double TurnAngle(const PathPiece& a, const PathPiece& b);
+
+}  // namespace gara

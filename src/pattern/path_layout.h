@@ -1,0 +1,56 @@
+// The pattern along a path of lines and arcs (run mode "4"): figures by arc length along each
+// smooth stretch, and the rails as offsets of the path, joined where the path turns.
+#pragma once
+
+#include <vector>
+
+#include "pattern/layout.h"
+#include "pattern/path.h"
+
+namespace gara {
+
+// A sink that can also draw circular arcs and circles, the offsets of arcs and circles.
+class PathSink : public LayoutSink {
+ public:
+  // Counter-clockwise from startDeg to endDeg.
+  virtual void Arc(double cx, double cy, double r, double startDeg, double endDeg) = 0;
+  virtual void Circle(double cx, double cy, double r) = 0;
+};
+
+// A joint where the path turns by more than this is a corner: the layout restarts there.
+inline constexpr double kCornerTurn = kPi / 6;
+
+// A stretch of the path between corners, by arc length from the start of the path.
+struct PathRun {
+  double begin = 0;
+  double end = 0;
+  bool closed = false;  // the whole of a closed path without corners
+};
+
+// A path as the layout walks it: a closed path with corners starts at one of them.
+struct LaidPath {
+  Path path;
+  std::vector<double> starts;  // the arc length at which each piece starts
+  std::vector<PathRun> runs;
+};
+LaidPath PlanRuns(const Path& path);
+
+// The point at arc length s along the path (wrapped around a closed path).
+Point PathAt(const LaidPath& laid, double s);
+// The pieces between arc lengths s0 < s1 (s1 may pass the end of a closed path).
+std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1);
+
+// The copies the path asks for: its runs' counts summed.
+double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
+
+// The offset of the pieces at distance k (positive: to the left of the direction), each offset
+// trimmed or extended to meet the next (lines by their mitre, arcs at the intersection nearest
+// the joint), with an arc around the joint where they do not meet. Arcs of ellipses become
+// short lines within 0.001 of the true offset.
+std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k);
+
+// Lays out the row along the path. A path that is one open line is laid out exactly as a
+// two-point segment.
+void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink);
+
+}  // namespace gara

@@ -1,0 +1,21 @@
+// Paths the path tests share.
+#pragma once
+
+#include <vector>
+
+#include "pattern/path.h"
+
+namespace gara::testing {
+
+// A rounded rectangle 100 x 60 with corners of radius 10, counter-clockwise from (10, 0).
+inline std::vector<PathPiece> RoundedRectangle() {
+  const Point c[4] = {{90, 10}, {90, 50}, {10, 50}, {10, 10}};
+  return {
+      LinePiece({10, 0}, {90, 0}),     ArcPiece(c[0], 10, 1, 0, -kPi / 2, kPi / 2),
+      LinePiece({100, 10}, {100, 50}), ArcPiece(c[1], 10, 1, 0, 0, kPi / 2),
+      LinePiece({90, 60}, {10, 60}),   ArcPiece(c[2], 10, 1, 0, kPi / 2, kPi / 2),
+      LinePiece({0, 50}, {0, 10}),     ArcPiece(c[3], 10, 1, 0, kPi, kPi / 2),
+  };
+}
+
+}  // namespace gara::testing

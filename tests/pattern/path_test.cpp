@@ -1,0 +1,124 @@
+#include "pattern/path.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "exchange/read_exchange.h"
+#include "pattern/path_examples.h"
+
+namespace gara {
+namespace {
+
+constexpr double kTol = 1e-9;
+
+using testing::RoundedRectangle;
+
+void ExpectNear(Point a, Point b) {
+  EXPECT_NEAR(a.x, b.x, kTol);
+  EXPECT_NEAR(a.y, b.y, kTol);
+}
+
+TEST(PathChainTest, RoundedRectangleInAnyOrderIsOneClosedPath) {
+  const std::vector<PathPiece> pieces = RoundedRectangle();
+  // Shuffled, with every second piece reversed; the first one given runs backwards.
+  const int order[8] = {5, 2, 7, 0, 3, 6, 1, 4};
+  std::vector<PathPiece> given;
+  for (int k = 0; k < 8; ++k) {
+    const PathPiece& p = pieces[order[k]];
+    given.push_back(k % 2 == 0 ? Reversed(p) : p);
+  }
+  const std::vector<Path> paths = ChainPieces(given, ChainTolerance(given));
+  ASSERT_EQ(paths.size(), 1u);
+  const Path& path = paths[0];
+  EXPECT_TRUE(path.closed);
+  ASSERT_EQ(path.pieces.size(), 8u);
+  EXPECT_NEAR(path.length, 2 * 80 + 2 * 40 + 2 * kPi * 10, kTol);
+  // It runs the way its first given piece runs: clockwise.
+  EXPECT_EQ(path.pieces[0].from.x, given[0].from.x);
+  EXPECT_EQ(path.pieces[0].from.y, given[0].from.y);
+  for (size_t i = 0; i < 8; ++i) {
+    const PathPiece& a = path.pieces[i];
+    const PathPiece& b = path.pieces[(i + 1) % 8];
+    ExpectNear(a.to, b.from);
+    EXPECT_LT(TurnAngle(a, b), 1e-6);
+    if (a.IsArc()) {
+      EXPECT_LT(a.sweep, 0);
+    }
+  }
+}
+
+TEST(PathChainTest, WhereThreeEndsMeetTheEarliestPiecesContinueEachOther) {
+  // Three lines from the origin: the first chains with the second, the third stands alone.
+  const std::vector<PathPiece> pieces = {LinePiece({10, 0}, {0, 0}), LinePiece({0, 10}, {0, 0}),
+                                         LinePiece({0, 0}, {-10, 0})};
+  const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+  ASSERT_EQ(paths.size(), 2u);
+  ASSERT_EQ(paths[0].pieces.size(), 2u);
+  ExpectNear(paths[0].pieces[1].to, {0, 10});
+  ASSERT_EQ(paths[1].pieces.size(), 1u);
+  ExpectNear(paths[1].pieces[0].to, {-10, 0});
+}
+
+TEST(PathChainTest, ChainsGrowBackwardsFromTheFirstPiece) {
+  const std::vector<PathPiece> pieces = {LinePiece({10, 0}, {20, 0}), LinePiece({0, 0}, {10, 0}),
+                                         LinePiece({30, 5}, {20, 0})};
+  const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+  ASSERT_EQ(paths.size(), 1u);
+  EXPECT_FALSE(paths[0].closed);
+  ExpectNear(paths[0].pieces.front().from, {0, 0});
+  ExpectNear(paths[0].pieces.back().to, {30, 5});
+}
+
+TEST(PathChainTest, SelectionKeepsLinesArcsAndCirclesOnly) {
+  const DrawingState state = testing::ReadExchangeText(
+      "0 0 100 0\r\n"
+      "100 0 100 0\r\n"  // zero length
+      "ci 100 10 10 270 90 1 0\r\n"
+      "pt 5 5\r\n"
+      "ch 0 0 1 0 \"text\r\n"
+      "ci 500 500 20\r\n");
+  const std::vector<Path> paths = SelectedPaths(state.entities);
+  ASSERT_EQ(paths.size(), 2u);
+  ASSERT_EQ(paths[0].pieces.size(), 2u);
+  EXPECT_FALSE(paths[0].closed);
+  EXPECT_NEAR(paths[0].length, 100 + kPi * 10, kTol);
+  ExpectNear(paths[0].pieces[1].to, {100, 20});
+  EXPECT_TRUE(paths[1].closed);
+  EXPECT_NEAR(paths[1].length, 2 * kPi * 20, kTol);
+}
+
+// The length of the ellipse's arc by chords, 2N and N of them, extrapolated.
+double ChordLength(const PathPiece& p, int n) {
+  double sum = 0;
+  Point prev = p.from;
+  for (int i = 1; i <= n; ++i) {
+    const Point q = EllipsePoint(p.centre.x, p.centre.y, p.radius, p.flatness, p.tilt,
+                                 p.start + p.sweep * i / n);
+    sum += Distance(prev.x, prev.y, q.x, q.y);
+    prev = q;
+  }
+  return sum;
+}
+
+TEST(PathPieceTest, EllipticalArcsAreMeasuredToOnePartInABillion) {
+  struct Case {
+    double flatness, start, sweep;
+  };
+  for (const Case c : {Case{0.5, 0, 2 * kPi}, Case{0.05, 0.3, 2.5}, Case{3, -1, -4}}) {
+    const PathPiece p = ArcPiece({3, 4}, 20, c.flatness, 0.7, c.start, c.sweep);
+    const double coarse = ChordLength(p, 100000);
+    const double fine = ChordLength(p, 200000);
+    const double exact = fine + (fine - coarse) / 3;
+    EXPECT_NEAR(p.length / exact, 1, 1e-9) << c.flatness;
+    // A point found by arc length lies that far along.
+    const PathPiece part = PieceSpan(p, 0, p.length * 0.37);
+    EXPECT_NEAR(part.length / (p.length * 0.37), 1, 1e-9);
+    ExpectNear(part.to, PieceAt(p, p.length * 0.37));
+  }
+}
+
+}  // namespace
+}  // namespace gara
