@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 
-#include "figure/figure_format.h"
 #include "util/text.h"
 
 namespace gara {
