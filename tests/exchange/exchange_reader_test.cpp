@@ -38,6 +38,8 @@ struct SplitCase {
   std::vector<std::string> fields;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class ExchangeSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(ExchangeSplitTest, GivesTheFields) {
@@ -213,6 +215,8 @@ struct PointCase {
   int kind;
 };
 
+void PrintTo(const PointCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.line); }
+
 class DesignatedPointTest : public ::testing::TestWithParam<PointCase> {};
 
 TEST_P(DesignatedPointTest, SetsThePoint) {
@@ -252,6 +256,8 @@ struct HhpCase {
   std::string keyword;
   int32_t number;
 };
+
+void PrintTo(const HhpCase& c, std::ostream* os) { *os << c.keyword; }
 
 class DesignationNumberTest : public ::testing::TestWithParam<HhpCase> {};
 
@@ -308,6 +314,8 @@ struct AnchorCase {
   std::string keyword;
   int32_t anchor;
 };
+
+void PrintTo(const AnchorCase& c, std::ostream* os) { *os << c.keyword; }
 
 class AnchorKeywordTest : public ::testing::TestWithParam<AnchorCase> {};
 
