@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "figure/figure_format.h"
 #include "util/text.h"
 
 namespace gara {
