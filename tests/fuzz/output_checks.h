@@ -20,16 +20,24 @@ void ForEachWord(std::string_view bytes, Visit visit) {
   }
 }
 
-// A word a number formatter writes for a value that is not finite: "nan", "-inf", "1.#INF",
-// "-nan(ind)" and the like, in any case.
+// A word a number formatter writes for a value that is not finite, in any case: "nan",
+// "-nan(ind)", "inf", "-infinity", "1.#INF", "-1.#IND00", "1.#QNAN" and the like.
 inline bool IsNotFiniteWord(std::string_view word) {
-  std::string lower;
+  std::string w;
   for (const char c : word)
-    lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-  const size_t start = lower.find_first_not_of("+-0123456789.#");
-  if (start == std::string::npos) return false;
-  return lower.compare(start, 3, "nan") == 0 || lower.compare(start, 3, "inf") == 0 ||
-         lower.compare(start, 3, "ind") == 0;
+    w.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  size_t at = w[0] == '-' || w[0] == '+' ? 1 : 0;
+  const auto rest = [&](size_t from) { return std::string_view(w).substr(from); };
+  if (rest(at) == "inf" || rest(at) == "infinity") return true;
+  if (rest(at).starts_with("nan")) return rest(at + 3).empty() || rest(at + 3).starts_with("(");
+  // The older Windows runtime: digits, ".#", a name, and padding zeros.
+  const size_t mark = w.find(".#", at);
+  if (mark == std::string::npos || w.find_first_not_of("0123456789", at) != mark) return false;
+  const size_t name = mark + 2;
+  const size_t end = w.find_first_not_of("abcdefghijklmnopqrstuvwxyz", name);
+  const std::string_view kind = std::string_view(w).substr(name, end - name);
+  return (kind == "inf" || kind == "ind" || kind == "qnan" || kind == "snan") &&
+         (end == std::string::npos || w.find_first_not_of('0', end) == std::string::npos);
 }
 
 // Traps when `output` holds a not-finite number that none of the inputs held as it stands (a
