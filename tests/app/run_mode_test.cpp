@@ -14,7 +14,7 @@ struct ModeCase {
   RunMode mode;
 };
 
-void PrintTo(const ModeCase& c, std::ostream* os) { *os << "\"" << c.argument << "\""; }
+void PrintTo(const ModeCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.argument); }
 
 class RunModeArgument : public ::testing::TestWithParam<ModeCase> {};
 

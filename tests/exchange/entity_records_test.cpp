@@ -27,6 +27,8 @@ struct KindCase {
   std::vector<EntityType> types;
 };
 
+void PrintTo(const KindCase& c, std::ostream* os) { *os << c.name; }
+
 class EntityKindTest : public ::testing::TestWithParam<KindCase> {};
 
 TEST_P(EntityKindTest, BecomesTheRecord) {
@@ -75,6 +77,8 @@ struct SolidCase {
   EntityType type;
   std::vector<double> corners;
 };
+
+void PrintTo(const SolidCase& c, std::ostream* os) { *os << c.name; }
 
 class SolidReductionTest : public ::testing::TestWithParam<SolidCase> {};
 

@@ -46,6 +46,8 @@ struct SplitCase {
   std::vector<std::string> fields;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class ExchangeSplitTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(ExchangeSplitTest, GivesTheFields) {
@@ -221,6 +223,8 @@ struct PointCase {
   int kind;
 };
 
+void PrintTo(const PointCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.line); }
+
 class DesignatedPointTest : public ::testing::TestWithParam<PointCase> {};
 
 TEST_P(DesignatedPointTest, SetsThePoint) {
@@ -260,6 +264,8 @@ struct HhpCase {
   std::string keyword;
   int32_t number;
 };
+
+void PrintTo(const HhpCase& c, std::ostream* os) { *os << c.keyword; }
 
 class DesignationNumberTest : public ::testing::TestWithParam<HhpCase> {};
 
@@ -320,6 +326,8 @@ struct AnchorCase {
   std::string keyword;
   int32_t anchor;
 };
+
+void PrintTo(const AnchorCase& c, std::ostream* os) { *os << c.keyword; }
 
 class AnchorKeywordTest : public ::testing::TestWithParam<AnchorCase> {};
 

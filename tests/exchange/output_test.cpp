@@ -34,6 +34,8 @@ struct ImageCase {
   std::string image;
 };
 
+void PrintTo(const ImageCase& c, std::ostream* os) { *os << c.name; }
+
 class FileImageTest : public ::testing::TestWithParam<ImageCase> {};
 
 TEST_P(FileImageTest, JoinsAndEndsLines) {
@@ -176,6 +178,8 @@ struct EmitCase {
   std::function<void(CommandWriter&)> calls;
   Records expected;
 };
+
+void PrintTo(const EmitCase& c, std::ostream* os) { *os << c.name; }
 
 class CommandWriterTest : public ::testing::TestWithParam<EmitCase> {
  protected:
@@ -515,6 +519,8 @@ struct QuadCase {
   Records expected;
 };
 
+void PrintTo(const QuadCase& c, std::ostream* os) { *os << c.name; }
+
 class SolidQuadTest : public ::testing::TestWithParam<QuadCase> {};
 
 TEST_P(SolidQuadTest, ReducesInOrder) {
@@ -625,6 +631,8 @@ struct FaultCase {
   int writesBeforeFailure;
   bool existingFile;
 };
+
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
 
 class WriteOutputFileFaultTest : public WriteOutputFileTest,
                                  public ::testing::WithParamInterface<FaultCase> {};

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "figure/figure_writer.h"
+#include "support/shortest_text.h"
 #include "util/text.h"
 
 namespace gara {
@@ -66,6 +67,10 @@ struct SweepCase {
   double start, end, sweep;
   bool closed;
 };
+
+void PrintTo(const SweepCase& c, std::ostream* os) {
+  *os << gara::testing::ShortestText(c.start) << " to " << gara::testing::ShortestText(c.end);
+}
 
 class ArcSweepTest : public ::testing::TestWithParam<SweepCase> {};
 

@@ -16,6 +16,8 @@ struct SplitCase {
   Fields fields;
 };
 
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
 class SplitFieldsTest : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitFieldsTest, SplitsByTheCommaTextRule) {
@@ -96,6 +98,10 @@ struct FlagCase {
   int32_t zFlags;
   int32_t code;
 };
+
+void PrintTo(const FlagCase& c, std::ostream* os) {
+  *os << "class " << static_cast<int>(c.cls) << ", flags " << c.zFlags;
+}
 
 class AttributeFlagTest : public ::testing::TestWithParam<FlagCase> {};
 

@@ -17,6 +17,8 @@ struct MeasureCase {
   double width, height;
 };
 
+void PrintTo(const MeasureCase& c, std::ostream* os) { *os << c.name; }
+
 class FigureMeasureTest : public ::testing::TestWithParam<MeasureCase> {};
 
 TEST_P(FigureMeasureTest, Measures) {

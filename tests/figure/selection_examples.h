@@ -26,6 +26,8 @@ struct FigureCase {
   std::vector<std::string> figure;
 };
 
+inline void PrintTo(const FigureCase& c, std::ostream* os) { *os << c.name; }
+
 inline std::vector<FigureCase> SelectionExamples() {
   return {
       FigureCase{"LineAndCircle",

@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes through the archive reader and, when they read, the figure-file
-// mapping. Built and run by tests/fuzz/run.sh.
+// mapping. Built and run by the fuzz preset.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>

@@ -1,5 +1,5 @@
 // libFuzzer target: any bytes drawn as a picture, alone and over the designated points of
-// another file (the bytes split at the first NUL). Built and run by tests/fuzz/run.sh.
+// another file (the bytes split at the first NUL). Built and run by the fuzz preset.
 #include <cstddef>
 #include <cstdint>
 #include <string>

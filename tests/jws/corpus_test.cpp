@@ -60,6 +60,8 @@ struct Sample {
   std::vector<Counts> definitions;
 };
 
+void PrintTo(const Sample& c, std::ostream* os) { *os << c.file; }
+
 const Sample kSamples[] = {
     {"ezjww_non_block.jww", {4, 2, 6, 0}, {}},
     {"ezjww_out1_in2.jww", {1, 0, 6, 1}, {{2, 0, 0, 0}}},

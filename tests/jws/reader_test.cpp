@@ -93,6 +93,12 @@ struct Variant {
   bool drawing;
 };
 
+void PrintTo(const Variant& c, std::ostream* os) {
+  *os << "version " << c.version
+      << (c.form == ArchiveWriter::StringForm::kUnicode ? ", Unicode" : ", ANSI")
+      << (c.drawing ? ", drawing" : ", figure");
+}
+
 class EveryClassTest : public ::testing::TestWithParam<Variant> {};
 
 TEST_P(EveryClassTest, ReadsEveryFieldBack) {

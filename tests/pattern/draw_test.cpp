@@ -112,6 +112,8 @@ struct LimitCase {
   bool drawn;
 };
 
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
 class RunLimitTest : public ::testing::TestWithParam<LimitCase> {};
 
 TEST_P(RunLimitTest, WholeRunOrNothing) {

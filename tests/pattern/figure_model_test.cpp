@@ -65,6 +65,8 @@ struct RecordCase {
   Lines expected;
 };
 
+void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
+
 RunContext Switches(bool group, bool layer, bool colour, bool lineType) {
   RunContext run;
   run.writingLayerGroup = 3;

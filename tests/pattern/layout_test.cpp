@@ -81,6 +81,8 @@ struct WorkedCase {
   std::vector<double> lowerLeftX;
 };
 
+void PrintTo(const WorkedCase& c, std::ostream* os) { *os << c.name; }
+
 class WorkedLayoutTest : public ::testing::TestWithParam<WorkedCase> {};
 
 TEST_P(WorkedLayoutTest, FigurePositionsForEveryReference) {
@@ -275,6 +277,8 @@ struct AngleCase {
   double angle;
   Point firstCentre;
 };
+
+void PrintTo(const AngleCase& c, std::ostream* os) { *os << c.name; }
 
 class SegmentAngleTest : public ::testing::TestWithParam<AngleCase> {};
 

@@ -14,6 +14,7 @@
 #include "app/test_files.h"
 #include "platform/real_file_system.h"
 #include "support/fault_file_system.h"
+#include "support/shortest_text.h"
 #include "support/temp_dir.h"
 #include "util/lines.h"
 #include "util/text.h"
@@ -142,7 +143,7 @@ struct RealCase {
   const char* text;
 };
 
-void PrintTo(const RealCase& c, std::ostream* os) { *os << c.text; }
+void PrintTo(const RealCase& c, std::ostream* os) { *os << gara::testing::ShortestText(c.value); }
 
 class SettingsRealText : public ::testing::TestWithParam<RealCase> {};
 
@@ -298,7 +299,7 @@ struct BoolCase {
   bool value;
 };
 
-void PrintTo(const BoolCase& c, std::ostream* os) { *os << "\"" << c.text << "\""; }
+void PrintTo(const BoolCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class SettingsTrueWords : public ::testing::TestWithParam<BoolCase> {};
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "platform/real_file_system.h"
@@ -29,5 +30,11 @@ class FaultFileSystem final : public FileSystem {
  private:
   RealFileSystem real_;
 };
+
+// The failing step by name in the parameterised tests' output.
+inline void PrintTo(FaultFileSystem::Fault fault, std::ostream* os) {
+  constexpr const char* kNames[] = {"none", "create", "write", "close", "rename"};
+  *os << kNames[static_cast<int>(fault)];
+}
 
 }  // namespace gara::testing

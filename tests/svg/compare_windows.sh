@@ -10,7 +10,8 @@ shift 3
 runner=("$@")
 if [[ ! -x "$linux" ]]; then
   echo "SKIP: no Linux program at $linux (build the release preset first)"
-  exit 77
+  # scripts/test.sh sets GARA_NO_SKIP: there a missing piece fails the check.
+  exit "$([[ -n "${GARA_NO_SKIP:-}" ]] && echo 1 || echo 77)"
 fi
 
 work="$(mktemp -d)"

@@ -73,6 +73,8 @@ struct UsageCase {
   std::vector<std::string> args;
 };
 
+void PrintTo(const UsageCase& c, std::ostream* os) { *os << c.name; }
+
 class SvgUsageTest : public ::testing::TestWithParam<UsageCase> {};
 
 TEST_P(SvgUsageTest, ExitsWithTwoAndSaysWhy) {

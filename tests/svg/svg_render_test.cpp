@@ -28,6 +28,8 @@ struct EntityCase {
   std::vector<std::string> expected;  // pieces the drawing group must contain
 };
 
+void PrintTo(const EntityCase& c, std::ostream* os) { *os << c.name; }
+
 class EntityTest : public ::testing::TestWithParam<EntityCase> {};
 
 TEST_P(EntityTest, DrawsItsElement) {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "jws/cp932.h"
+#include "support/shortest_text.h"
 
 namespace gara::svg {
 namespace {
@@ -18,6 +19,8 @@ struct TextCase {
   std::string cp932;
   std::string utf8;
 };
+
+void PrintTo(const TextCase& c, std::ostream* os) { *os << c.name; }
 
 class XmlTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -62,6 +65,8 @@ struct NumberCase {
   double value;
   const char* text;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << gara::testing::ShortestText(c.value); }
 
 class NumberTest : public ::testing::TestWithParam<NumberCase> {};
 

@@ -1,5 +1,6 @@
 // Geometry helpers shared by the layout, the placement, the export and the writer.
 #include "util/geometry.h"
+#include "support/shortest_text.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@ struct RoundCase {
   double x;
   double expected;
 };
+
+void PrintTo(const RoundCase& c, std::ostream* os) { *os << gara::testing::ShortestText(c.x); }
 
 class RoundE10Test : public ::testing::TestWithParam<RoundCase> {};
 
@@ -46,6 +49,11 @@ struct AngleCase {
   double radians;
   double degrees;
 };
+
+void PrintTo(const AngleCase& c, std::ostream* os) {
+  *os << "(" << gara::testing::ShortestText(c.dx) << ", " << gara::testing::ShortestText(c.dy)
+      << ")";
+}
 
 class LineAngleTest : public ::testing::TestWithParam<AngleCase> {};
 
@@ -76,6 +84,10 @@ struct NormalizeCase {
   double in;
   double out;
 };
+
+void PrintTo(const NormalizeCase& c, std::ostream* os) {
+  *os << gara::testing::ShortestText(c.in) << " to " << gara::testing::ShortestText(c.out);
+}
 
 class NormalizeDegTest : public ::testing::TestWithParam<NormalizeCase> {};
 
@@ -124,6 +136,10 @@ struct NearCase {
   bool equal;
 };
 
+void PrintTo(const NearCase& c, std::ostream* os) {
+  *os << "difference " << gara::testing::ShortestText(c.difference);
+}
+
 class NearlyTest : public ::testing::TestWithParam<NearCase> {};
 
 TEST_P(NearlyTest, ComparesWithTolerance) {
@@ -149,6 +165,8 @@ struct AnchorCase {
   int anchor;
   double ax, ay;  // anchor position in the unturned 10 x 4 box
 };
+
+void PrintTo(const AnchorCase& c, std::ostream* os) { *os << "anchor " << c.anchor; }
 
 class TextAnchorTest : public ::testing::TestWithParam<AnchorCase> {};
 
@@ -196,6 +214,11 @@ struct IntersectCase {
   int result;
   double x, y;
 };
+
+void PrintTo(const IntersectCase& c, std::ostream* os) {
+  *os << "(" << c.xa1 << " " << c.ya1 << ", " << c.xa2 << " " << c.ya2 << ") x (" << c.xb1 << " "
+      << c.yb1 << ", " << c.xb2 << " " << c.yb2 << ")";
+}
 
 class IntersectLinesTest : public ::testing::TestWithParam<IntersectCase> {};
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/shortest_text.h"
 #include "util/text.h"
 
 namespace gara {
@@ -22,6 +23,8 @@ struct NumberCase {
   double value;
   std::string_view text;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << gara::testing::ShortestText(c.value); }
 
 class NumberTextTest : public ::testing::TestWithParam<NumberCase> {};
 

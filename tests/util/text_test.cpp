@@ -19,6 +19,8 @@ struct BoolCase {
   bool expected;
 };
 
+void PrintTo(const BoolCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
 class TextToBoolTest : public ::testing::TestWithParam<BoolCase> {};
 
 TEST_P(TextToBoolTest, Converts) {
@@ -50,6 +52,8 @@ struct IntCase {
   std::string_view text;
   int32_t expected;
 };
+
+void PrintTo(const IntCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class TextToIntTest : public ::testing::TestWithParam<IntCase> {};
 
@@ -83,6 +87,8 @@ struct RealCase {
   std::string_view text;
   double expected;
 };
+
+void PrintTo(const RealCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class TextToRealTest : public ::testing::TestWithParam<RealCase> {};
 
@@ -157,6 +163,10 @@ struct FixedCase {
   std::string_view trimmed;
 };
 
+void PrintTo(const FixedCase& c, std::ostream* os) {
+  *os << c.value << " at " << c.decimals << " decimals";
+}
+
 class FixedTest : public ::testing::TestWithParam<FixedCase> {};
 
 TEST_P(FixedTest, FormatsAndTrims) {
@@ -201,6 +211,8 @@ struct TrimCase {
   std::string_view expected;
 };
 
+void PrintTo(const TrimCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
+
 class TrimZerosTest : public ::testing::TestWithParam<TrimCase> {};
 
 TEST_P(TrimZerosTest, Trims) { EXPECT_EQ(TrimZeros(GetParam().text), GetParam().expected); }
@@ -219,6 +231,8 @@ struct FilterCase {
   std::string_view withoutControls;
   int chars;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.text); }
 
 class FilterTest : public ::testing::TestWithParam<FilterCase> {};
 
