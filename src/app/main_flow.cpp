@@ -24,10 +24,16 @@ void ProgramRun::Prepare() {
   // Whether the file was there does not matter: without it the run goes on with the reset state.
   ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_);
   writer_.ResetCommandCache();
-  settings_ = LoadSettings(env_.fs, env_.paths.settingsPath);
+  estimate_ = DrawEstimate{};
+  const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
+  settingsReadable_ = loaded.has_value();
+  settings_ = loaded.value_or(Settings{});
 }
 
 RunOutcome ProgramRun::RunWindowless(RunMode mode) {
+  // Drawing with default patterns would not be what the user set, and the dialog or a
+  // registration would save the defaults over the user's twelve patterns.
+  if (!settingsReadable_) return RunOutcome::kSettingsUnreadable;
   switch (mode) {
     case RunMode::kTwoPoint:
     case RunMode::kMultiPoint:
@@ -58,39 +64,75 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   if (n < 2) return RunOutcome::kNothingToDraw;
 
   Minimise();
-  if (state.paperScaleFlag) writer_.AppendLine("bz");
   run.useWritingLayerGroup = settings_.useWritingLayerGroup;
   run.useWritingLayer = settings_.useWritingLayer;
   run.useWritingColour = settings_.useWritingColour;
   run.useWritingLineType = settings_.useWritingLineType;
 
-  EmitWritingAttributes(run, writer_);
-
   const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
   // Only the multi-point mode skips segments whose ends coincide.
-  const bool drawn = DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint);
-  // Past the figure limit nothing at all is drawn: the file then holds only "hq".
-  if (!drawn) buffer_.Clear();
+  const bool skipCoincident = mode == RunMode::kMultiPoint;
+  const std::string path = env_.paths.ExchangeFile();
+  // The limits are checked before anything is written: past them the file holds only "hq".
+  estimate_ = EstimateDrawing(inputs, n, skipCoincident);
+  const auto refuse = [&](RunOutcome outcome) {
+    buffer_.Clear();
+    return WriteOutputFile(env_.fs, path, buffer_) ? outcome : RunOutcome::kWriteFailed;
+  };
+  if (estimate_.TooManyFigures()) return refuse(RunOutcome::kTooManyFigures);
+  if (estimate_.TooLarge()) return refuse(RunOutcome::kOutputTooLarge);
 
-  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_))
-    return RunOutcome::kWriteFailed;
-  return drawn ? RunOutcome::kDrawn : RunOutcome::kTooManyFigures;
+  bool drawn = false;
+  const bool written = WriteOutputFile(env_.fs, path, buffer_, [&] {
+    if (state.paperScaleFlag) writer_.AppendLine("bz");
+    EmitWritingAttributes(run, writer_);
+    drawn = DrawPattern(inputs, writer_, n, skipCoincident);
+    return true;
+  });
+  if (!written) return RunOutcome::kWriteFailed;
+  // A figure file that grew between the estimate and the drawing (a registration running at
+  // the same time) can still meet the limit; the complete "hq" file then replaces the partial
+  // one.
+  return drawn ? RunOutcome::kDrawn : refuse(RunOutcome::kTooManyFigures);
 }
 
 RunOutcome ProgramRun::Register() {
   Minimise();
-  const std::string figureFile = env_.paths.SelectionFigureFile();
-  const bool exported = ExportSelection(env_.fs, figureFile, *state_);
+  FileSystem& fs = env_.fs;
+  const std::string& settingsPath = env_.paths.settingsPath;
+  // sel.txt and the settings change together or not at all: both are written completely under
+  // temporary names before either is put in place, and the settings, put in place first, are
+  // put back should the figure then fail to follow.
+  StagedFile figure(fs, env_.paths.SelectionFigureFile());
+  if (!figure.Write([this](OutputFile& file) { return WriteSelection(*state_, file); }))
+    return RunOutcome::kWriteFailed;
   // The selected figure just written; the JWS figure is neither converted nor measured here.
-  const FigureSize size = MeasureFigureFile(env_.fs, figureFile);
-  for (PatternRow& row : settings_.rows) {
+  const FigureSize size = MeasureFigureFile(fs, figure.temporaryPath());
+  Settings updated = settings_;
+  for (PatternRow& row : updated.rows) {
     if (row.figureKind == 0) {
       row.width = size.width;
       row.height = size.height;
     }
   }
-  const bool saved = SaveSettings(env_.fs, env_.paths.settingsPath, settings_);
-  return exported && saved ? RunOutcome::kRegistered : RunOutcome::kWriteFailed;
+  StagedFile newSettings(fs, settingsPath);
+  if (!newSettings.Write(SerializeSettings(updated))) return RunOutcome::kWriteFailed;
+  StagedFile oldSettings(fs, settingsPath);
+  const std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
+  if (oldBytes ? !oldSettings.Write(*oldBytes) : fs.IsFile(settingsPath))
+    return RunOutcome::kWriteFailed;
+
+  if (!newSettings.Commit()) return RunOutcome::kWriteFailed;
+  if (!figure.Commit()) {
+    if (oldBytes) {
+      oldSettings.Commit();
+    } else {
+      fs.Remove(settingsPath);
+    }
+    return RunOutcome::kWriteFailed;
+  }
+  settings_ = updated;
+  return RunOutcome::kRegistered;
 }
 
 RunOutcome RunWindowless(RunMode mode, const RunEnvironment& env) {

@@ -9,6 +9,7 @@
 #include "app/run_mode.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/draw.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -28,12 +29,14 @@ struct RunEnvironment {
 };
 
 enum class RunOutcome {
-  kShowDialog,      // dialog mode: the host shows the settings
-  kDrawn,           // JWC_TEMP.TXT holds the drawing
-  kNothingToDraw,   // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
-  kTooManyFigures,  // the layout asked for more figures than one run may place: "hq" only
-  kRegistered,      // sel.txt written and the settings saved
-  kWriteFailed,     // a file the run had to write could not be written
+  kShowDialog,          // dialog mode: the host shows the settings
+  kDrawn,               // JWC_TEMP.TXT holds the drawing
+  kNothingToDraw,       // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
+  kTooManyFigures,      // the layout asked for more figures than one run may place: "hq" only
+  kOutputTooLarge,      // the drawing would be larger than Jw_cad can take: "hq" only
+  kRegistered,          // sel.txt written and the settings saved
+  kWriteFailed,         // a file the run had to write could not be written
+  kSettingsUnreadable,  // the settings file is there but cannot be read: nothing written
 };
 
 // The number of consecutive designated points from number 1 on (99 at most).
@@ -58,6 +61,9 @@ class ProgramRun {
   const Settings& settings() const { return settings_; }
   const RunEnvironment& environment() const { return env_; }
   const OutputBuffer& output() const { return buffer_; }
+  // What the drawing run would write, worked out before drawing (the figures and bytes a
+  // refusal names); zero before a drawing run.
+  const DrawEstimate& estimate() const { return estimate_; }
 
  private:
   RunOutcome Draw(RunMode mode);
@@ -69,6 +75,8 @@ class ProgramRun {
   OutputBuffer buffer_;
   CommandWriter writer_;
   Settings settings_;
+  bool settingsReadable_ = true;
+  DrawEstimate estimate_;
 };
 
 // Prepare and RunWindowless in one call.

@@ -1,5 +1,7 @@
 #include "util/file_system.h"
 
+#include <string>
+
 namespace gara {
 
 bool FileSystem::ReadPieces(const std::string& path,
@@ -10,18 +12,56 @@ bool FileSystem::ReadPieces(const std::string& path,
   return true;
 }
 
+std::unique_ptr<OutputFile> FileSystem::CreateTemporary(const std::string& target,
+                                                        std::string& temporaryPath) {
+  // Anything already at a name (a leftover of a run that died, another run's file, a link or a
+  // directory) only moves on to the next name.
+  constexpr int kAttempts = 100;
+  const std::string stem = target + "." + std::to_string(ProcessId()) + "-";
+  for (int i = 0; i < kAttempts; ++i) {
+    std::string candidate = stem + std::to_string(temporaryCount_++) + ".tmp";
+    if (auto file = Create(candidate)) {
+      temporaryPath = std::move(candidate);
+      return file;
+    }
+  }
+  return nullptr;
+}
+
+bool StagedFile::Write(const std::function<bool(OutputFile&)>& produce) {
+  Discard();
+  auto file = fs_.CreateTemporary(target_, temp_);
+  if (!file) return false;
+  const bool written = produce(*file);
+  const bool closed = file->Close();
+  if (written && closed) return true;
+  Discard();
+  return false;
+}
+
+bool StagedFile::Write(std::string_view bytes) {
+  return Write([bytes](OutputFile& file) { return file.Write(bytes); });
+}
+
+bool StagedFile::Commit() {
+  if (temp_.empty() || !fs_.Rename(temp_, target_)) return false;
+  temp_.clear();
+  return true;
+}
+
+void StagedFile::Discard() {
+  if (temp_.empty()) return;
+  fs_.Remove(temp_);
+  temp_.clear();
+}
+
 bool ReplaceFile(FileSystem& fs, const std::string& path,
                  const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure) {
   // The temporary file stands beside the target so that the rename never crosses a volume.
-  const std::string temp = path + ".tmp";
-  bool ok = false;
-  if (auto file = fs.Create(temp)) {
-    const bool written = produce(*file);
-    const bool closed = file->Close();
-    ok = written && closed && fs.Rename(temp, path);
-  }
+  StagedFile staged(fs, path);
+  const bool ok = staged.Write(produce) && staged.Commit();
   if (!ok) {
-    fs.Remove(temp);
+    staged.Discard();
     if (onFailure == OnWriteFailure::kRemoveOld) fs.Remove(path);
   }
   return ok;

@@ -120,16 +120,21 @@ bool RealFileSystem::IsFile(const std::string& path) {
 bool RealFileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 
 std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // CREATE_NEW fails on anything already at the path, a link included: a temporary file is
+  // never anything but the file this run made.
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32OutputFile>(file);
 }
 
 bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
-  // Unlike rename() of the C library, this replaces an existing target.
+  // Unlike rename() of the C library, this replaces an existing target (not a read-only one);
+  // write-through returns only once the move is on the disk.
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
+
+uint32_t RealFileSystem::ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
 }  // namespace gara
