@@ -1,11 +1,26 @@
 #include "app/main_flow.h"
 
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
 #include "exchange/exchange_reader.h"
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "pattern/draw.h"
 
 namespace gara {
+
+double OutputLimitFromEnvironment(const char* megabytes) {
+  if (megabytes == nullptr || *megabytes == '\0') return kMaxOutputBytesPerRun;
+  uint64_t value = 0;
+  const char* end = megabytes + std::strlen(megabytes);
+  const auto result = std::from_chars(megabytes, end, value);
+  if (result.ec != std::errc() || result.ptr != end || value == 0 || value > 1'000'000'000) {
+    return kMaxOutputBytesPerRun;
+  }
+  return static_cast<double>(value) * 1e6;
+}
 
 int ConsecutiveDesignatedPoints(const DrawingState& state) {
   // Entry 0 is never used, so the last number is the size less one.
@@ -69,7 +84,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   run.useWritingColour = settings_.useWritingColour;
   run.useWritingLineType = settings_.useWritingLineType;
 
-  const DrawInputs inputs{state, settings_, run, env_.fs, env_.paths.programDir};
+  const DrawInputs inputs{
+      state, settings_, run, env_.fs, env_.paths.programDir, env_.maxOutputBytes};
   // Only the multi-point mode skips segments whose ends coincide.
   const bool skipCoincident = mode == RunMode::kMultiPoint;
   const std::string path = env_.paths.ExchangeFile();

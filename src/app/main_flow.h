@@ -26,7 +26,14 @@ struct RunEnvironment {
   FileSystem& fs;
   ProgramPaths paths;
   RunWindow* window = nullptr;  // none on Linux
+  // The size limit of a drawing run's output.
+  double maxOutputBytes = kMaxOutputBytesPerRun;
 };
+
+// The size limit named by GARANARABE_MAX_OUTPUT_MB (whole megabytes of 10^6 bytes), for a host
+// that takes more (or less) than the default; the default when it is unset or not such a
+// number.
+double OutputLimitFromEnvironment(const char* megabytes);
 
 enum class RunOutcome {
   kShowDialog,          // dialog mode: the host shows the settings

@@ -65,6 +65,7 @@ constexpr double kAttributeBytes = 5 * 16;
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Segments& segments,
                       FigurePlacer& placer) {
   DrawEstimate estimate;
+  estimate.maxBytes = inputs.maxOutputBytes;
   const std::span<const Point> points = segments.points();
   double segmentCount = 0;
   Point first{}, second{};  // the first segment laid out

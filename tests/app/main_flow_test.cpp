@@ -189,6 +189,34 @@ TEST(DrawEstimate, IsAboutTheSizeOfTheFile) {
   EXPECT_LE(run.estimate().bytes, 1.5 * written);
 }
 
+// The size limit the host sets for the run is the one a drawing is held to.
+TEST(DrawEstimate, TheEnvironmentsSizeLimitHolds) {
+  TempDir dir;
+  WriteDrawingFolder(dir);
+  RealFileSystem fs;
+  RunEnvironment env{fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))};
+  env.maxOutputBytes = 100'000;
+  ProgramRun run(env);
+  run.Prepare();
+  EXPECT_EQ(run.RunWindowless(RunMode::kMultiPoint), RunOutcome::kOutputTooLarge);
+  EXPECT_EQ(run.estimate().maxBytes, 100'000);
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+}
+
+TEST(DrawEstimate, SizeLimitFromTheEnvironment) {
+  const std::pair<const char*, double> cases[] = {{nullptr, kMaxOutputBytesPerRun},
+                                                  {"", kMaxOutputBytesPerRun},
+                                                  {"4000", 4e9},
+                                                  {"1", 1e6},
+                                                  {"0", kMaxOutputBytesPerRun},
+                                                  {"-5", kMaxOutputBytesPerRun},
+                                                  {"12MB", kMaxOutputBytesPerRun},
+                                                  {"99999999999", kMaxOutputBytesPerRun}};
+  for (const auto& [text, limit] : cases) {
+    EXPECT_EQ(OutputLimitFromEnvironment(text), limit) << (text ? text : "unset");
+  }
+}
+
 struct LimitCase {
   const char* name;
   const char* far;  // the second designated point

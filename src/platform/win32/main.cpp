@@ -1,7 +1,9 @@
 // The Windows program. Modes "1", "2" and "3" run without ever creating a window, so nothing
 // flashes on the screen while Jw_cad waits; without a mode the settings dialog opens.
 #include <stdlib.h>  // __argc, __argv
+
 #include <windows.h>
+#include <cstdlib>
 
 #include "app/main_flow.h"
 #include "platform/process_runner.h"
@@ -15,7 +17,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   const RunMode mode = ParseRunModeArgs(__argc, __argv);
   const ProgramPaths paths =
       ProgramPaths::FromProgramFile(ProgramFilePath(__argc > 0 ? __argv[0] : nullptr));
-  ProgramRun run(RunEnvironment{fs, paths});
+  RunEnvironment env{fs, paths};
+  env.maxOutputBytes = OutputLimitFromEnvironment(std::getenv("GARANARABE_MAX_OUTPUT_MB"));
+  ProgramRun run(env);
   run.Prepare();
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
