@@ -87,7 +87,6 @@ ProgramResult RunCopied(const TempDir& dir, const std::filesystem::path& target,
   }
   if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
   result.output = dir.Read(".program-stdout" + tag).value_or("");
-  fs::remove(outPath);
   return result;
 #else
   const std::string outPath = dir.File(".program-stdout" + tag);
@@ -112,17 +111,24 @@ ProgramResult RunCopied(const TempDir& dir, const std::filesystem::path& target,
   posix_spawn_file_actions_destroy(&actions);
   result.output = dir.Read(".program-stdout" + tag).value_or("");
   result.errorOutput = dir.Read(".program-stderr" + tag).value_or("");
-  fs::remove(outPath);
-  fs::remove(errPath);
   return result;
 #endif
+}
+
+// Removed only once every run of a group has ended: on Windows a program started meanwhile
+// inherits the others' output handles and holds their files open.
+void RemoveOutputs(const TempDir& dir, const std::string& tag) {
+  std::filesystem::remove(dir.File(".program-stdout" + tag));
+  std::filesystem::remove(dir.File(".program-stderr" + tag));
 }
 
 }  // namespace
 
 ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& args,
                            const std::string& program) {
-  return RunCopied(dir, CopiedProgram(dir, program), args, "");
+  ProgramResult result = RunCopied(dir, CopiedProgram(dir, program), args, "");
+  RemoveOutputs(dir, "");
+  return result;
 }
 
 std::vector<ProgramResult> RunProgramsAtOnceIn(const TempDir& dir,
@@ -136,6 +142,7 @@ std::vector<ProgramResult> RunProgramsAtOnceIn(const TempDir& dir,
     });
   }
   for (auto& run : runs) run.join();
+  for (int i = 0; i < count; ++i) RemoveOutputs(dir, std::to_string(i));
   return results;
 }
 

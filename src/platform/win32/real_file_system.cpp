@@ -117,7 +117,20 @@ bool RealFileSystem::IsFile(const std::string& path) {
   return IsRegularFile(GetFileAttributesA(path.c_str()));
 }
 
-bool RealFileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+namespace {
+
+// Windows refuses to delete or replace a read-only file; Wine does not always, and the user's
+// protection must hold under both.
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
+bool RealFileSystem::Remove(const std::string& path) {
+  return !IsReadOnlyFile(path) && DeleteFileA(path.c_str()) != 0;
+}
 
 std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
   // CREATE_NEW fails on anything already at the path, a link included: a temporary file is
@@ -131,6 +144,7 @@ std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
 bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
   // Unlike rename() of the C library, this replaces an existing target (not a read-only one);
   // write-through returns only once the move is on the disk.
+  if (IsReadOnlyFile(to)) return false;
   return MoveFileExA(from.c_str(), to.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
