@@ -15,6 +15,10 @@
 #include "support/temp_dir.h"
 #include "util/lines.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace gara {
 namespace {
 
@@ -153,6 +157,21 @@ TEST(ProgramRunsAtOnce, RegisterRunsEachLeaveTheFigureWithItsSettings) {
   EXPECT_EQ(dir.Read("garanarabe.dat"), reference.Read("garanarabe.dat"));
   EXPECT_EQ(FolderNames(dir),
             (std::vector<std::string>{"JWC_TEMP.TXT", "garanarabe.dat", "sel.txt"}));
+}
+
+// A FIFO in place of an input is no file: the run neither waits for a writer nor fails.
+TEST(ProgramInputs, FifosCountAsMissing) {
+  if (kWindowsProgram) GTEST_SKIP() << "Linux program only";
+#ifndef _WIN32
+  TempDir dir;
+  for (const char* name : {"JWC_TEMP.TXT", "sel.txt", "garanarabe.dat"}) {
+    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  }
+  EXPECT_EQ(RunProgramIn(dir, {"2"}).exitCode, 0);
+  EXPECT_EQ(RunProgramIn(dir, {"1"}).exitCode, 0);
+  // Drawn at the reset points with the default pattern: nothing but the attributes.
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"lg0", "ly0", "lc1", "lt1"}));
+#endif
 }
 
 struct UntouchedCase {
