@@ -37,8 +37,8 @@ class FileSystem {
   // Creates a new file; nullptr when anything (a file, a directory, a link, even a dangling
   // one) is already at `path` or the file cannot be created. Never follows a link.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
-  // Moves `from` over `to`, replacing it, and makes the change durable (the folder reaches the
-  // disk). Refuses a `to` that is read-only.
+  // Moves `from` over `to`, replacing it, and makes the change durable as far as the system
+  // allows (the folder is flushed to the disk). Refuses a `to` that is read-only.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   // Distinguishes the temporary files of runs sharing one folder.
   virtual uint32_t ProcessId() { return 0; }

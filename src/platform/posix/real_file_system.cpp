@@ -137,12 +137,14 @@ bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
   if (IsReadOnlyFile(to)) return false;
   if (std::rename(from.c_str(), to.c_str()) != 0) return false;
   // The new name lives in the folder: until the folder reaches the disk, a power cut can bring
-  // back the old file or none.
+  // back the old file or none. The rename itself has happened, so a folder that cannot be
+  // flushed does not undo it: a caller told otherwise would remove the new file.
   const int folder = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folder < 0) return false;
-  const bool synced = ::fsync(folder) == 0;
-  ::close(folder);
-  return synced;
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
 }
 
 uint32_t RealFileSystem::ProcessId() { return static_cast<uint32_t>(::getpid()); }
