@@ -1,5 +1,9 @@
 #include "app/main_flow.h"
 
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+
 #include "exchange/exchange_reader.h"
 #include "figure/measure.h"
 #include "figure/selection_export.h"
@@ -9,6 +13,17 @@
 #include "util/geometry.h"
 
 namespace gara {
+
+double OutputLimitFromEnvironment(const char* megabytes) {
+  if (megabytes == nullptr || *megabytes == '\0') return kMaxOutputBytesPerRun;
+  uint64_t value = 0;
+  const char* end = megabytes + std::strlen(megabytes);
+  const auto result = std::from_chars(megabytes, end, value);
+  if (result.ec != std::errc() || result.ptr != end || value == 0 || value > 1'000'000'000) {
+    return kMaxOutputBytesPerRun;
+  }
+  return static_cast<double>(value) * 1e6;
+}
 
 int ConsecutiveDesignatedPoints(const DrawingState& state) {
   // Entry 0 is never used, so the last number is the size less one.
@@ -30,10 +45,19 @@ void ProgramRun::Prepare(RunMode mode) {
                    mode == RunMode::kRegister || mode == RunMode::kPath ? EntityRecords::kKeep
                                                                         : EntityRecords::kSkip);
   writer_.ResetCommandCache();
-  settings_ = LoadSettings(env_.fs, env_.paths.settingsPath);
+  estimate_ = DrawEstimate{};
+  const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
+  settingsReadable_ = loaded.has_value();
+  settings_ = loaded.value_or(Settings{});
 }
 
 RunOutcome ProgramRun::RunWindowless(RunMode mode) {
+  // Drawing with default patterns would not be what the user set, and the dialog or a
+  // registration would save the defaults over the user's twelve patterns.
+  if (!settingsReadable_) {
+    detail_.file = env_.paths.settingsPath;
+    return RunOutcome::kSettingsUnreadable;
+  }
   switch (mode) {
     case RunMode::kTwoPoint:
     case RunMode::kMultiPoint:
@@ -63,60 +87,112 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
   if (pathMode ? paths.empty() : n < 2) return RunOutcome::kNothingToDraw;
 
-  if (state.paperScaleFlag) writer_.AppendLine("bz");
   run.useWritingLayerGroup = settings_.useWritingLayerGroup;
   run.useWritingLayer = settings_.useWritingLayer;
   run.useWritingColour = settings_.useWritingColour;
   run.useWritingLineType = settings_.useWritingLineType;
 
-  EmitWritingAttributes(run, writer_);
-
-  const DrawInputs inputs{state, settings_.Row(settings_.selectedRow), run, env_.fs,
-                          env_.paths.programDir};
+  const DrawInputs inputs{state,
+                          settings_.Row(settings_.selectedRow),
+                          run,
+                          env_.fs,
+                          env_.paths.programDir,
+                          env_.maxOutputBytes};
   // Only the multi-point mode skips segments whose ends coincide.
-  DrawReport report;
-  const DrawResult drawn =
-      pathMode ? DrawPathPattern(inputs, writer_, paths, &report)
-               : DrawPattern(inputs, writer_, n, mode == RunMode::kMultiPoint, &report);
-  // Past a limit nothing at all is drawn: the file then holds only "hq".
-  if (drawn != DrawResult::kDrawn) buffer_.Clear();
-  detail_.figures = report.figures;
-  detail_.records = report.records;
+  const bool skipCoincident = mode == RunMode::kMultiPoint;
+  const std::string path = env_.paths.ExchangeFile();
+  // The limits are checked before anything is written: past them the file holds only "hq".
+  estimate_ =
+      pathMode ? EstimatePathDrawing(inputs, paths) : EstimateDrawing(inputs, n, skipCoincident);
+  detail_.figures = estimate_.figures;
+  detail_.records = estimate_.entities;
+  detail_.bytes = estimate_.bytes;
   detail_.figureKind = ResolveRow(inputs.row).figureKind;
+  const auto refuse = [&](RunOutcome outcome) {
+    buffer_.Clear();
+    if (WriteOutputFile(env_.fs, path, buffer_)) return outcome;
+    detail_.file = path;
+    return RunOutcome::kWriteFailed;
+  };
+  const auto refusal = [](DrawResult result) {
+    switch (result) {
+      case DrawResult::kTooManyFigures:
+        return RunOutcome::kTooManyFigures;
+      case DrawResult::kTooMuchOutput:
+        return RunOutcome::kTooMuchOutput;
+      case DrawResult::kTooLarge:
+        return RunOutcome::kTooLarge;
+      case DrawResult::kDrawn:
+        break;
+    }
+    return RunOutcome::kDrawn;
+  };
+  const DrawResult verdict = estimate_.Verdict();
+  if (verdict != DrawResult::kDrawn) return refuse(refusal(verdict));
 
-  if (!WriteOutputFile(env_.fs, env_.paths.ExchangeFile(), buffer_)) {
-    detail_.file = env_.paths.ExchangeFile();
+  DrawResult drawn = DrawResult::kDrawn;
+  const bool written = WriteOutputFile(env_.fs, path, buffer_, [&] {
+    if (state.paperScaleFlag) writer_.AppendLine("bz");
+    EmitWritingAttributes(run, writer_);
+    drawn = pathMode ? DrawPathPattern(inputs, writer_, paths)
+                     : DrawPattern(inputs, writer_, n, skipCoincident);
+    return true;
+  });
+  if (!written) {
+    detail_.file = path;
     return RunOutcome::kWriteFailed;
   }
-  switch (drawn) {
-    case DrawResult::kTooManyFigures:
-      return RunOutcome::kTooManyFigures;
-    case DrawResult::kTooMuchOutput:
-      return RunOutcome::kTooMuchOutput;
-    case DrawResult::kDrawn:
-      break;
-  }
-  if (report.sizeZero) return RunOutcome::kFigureSizeZero;
-  if (report.figureMissing) return RunOutcome::kNoFigureFile;
+  // A figure file that grew between the estimate and the drawing (a registration running at
+  // the same time) can still meet a limit; the complete "hq" file then replaces the partial one.
+  if (drawn != DrawResult::kDrawn) return refuse(refusal(drawn));
+  if (estimate_.sizeZero) return RunOutcome::kFigureSizeZero;
+  if (estimate_.figureMissing) return RunOutcome::kNoFigureFile;
   return RunOutcome::kDrawn;
 }
 
 RunOutcome ProgramRun::Register() {
-  const std::string figureFile = env_.paths.SelectionFigureFile();
-  const bool exported = ExportSelection(env_.fs, figureFile, *state_);
+  FileSystem& fs = env_.fs;
+  const std::string& settingsPath = env_.paths.settingsPath;
+  const std::string figurePath = env_.paths.SelectionFigureFile();
+  const auto failed = [this](const std::string& file) {
+    detail_.file = file;
+    return RunOutcome::kWriteFailed;
+  };
+  // sel.txt and the settings change together or not at all: both are written completely under
+  // temporary names before either is put in place, and the settings, put in place first, are
+  // put back should the figure then fail to follow.
+  StagedFile figure(fs, figurePath);
+  if (!figure.Write([this](OutputFile& file) { return WriteSelection(*state_, file); })) {
+    return failed(figurePath);
+  }
   // The selected figure just written; the JWS figure is neither converted nor measured here.
-  const FigureSize size = MeasureFigureFile(env_.fs, figureFile);
-  for (PatternRow& row : settings_.rows) {
+  const FigureSize size = MeasureFigureFile(fs, figure.temporaryPath());
+  Settings updated = settings_;
+  for (PatternRow& row : updated.rows) {
     if (row.Kind() == FigureKind::kSelected) {
       row.width = size.width;
       row.height = size.height;
     }
   }
-  const bool saved = SaveSettings(env_.fs, env_.paths.settingsPath, settings_);
-  if (!exported || !saved) {
-    detail_.file = exported ? env_.paths.settingsPath : figureFile;
-    return RunOutcome::kWriteFailed;
+  StagedFile newSettings(fs, settingsPath);
+  if (!newSettings.Write(SerializeSettings(updated))) return failed(settingsPath);
+  StagedFile oldSettings(fs, settingsPath);
+  const std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
+  if (oldBytes ? !oldSettings.Write(*oldBytes) : fs.IsFile(settingsPath)) {
+    return failed(settingsPath);
   }
+
+  if (!newSettings.Commit()) return failed(settingsPath);
+  if (!figure.Commit()) {
+    // Best effort: the settings go back as they were; the failure is reported either way.
+    if (oldBytes) {
+      static_cast<void>(oldSettings.Commit());
+    } else {
+      static_cast<void>(fs.Remove(settingsPath));
+    }
+    return failed(figurePath);
+  }
+  settings_ = updated;
   // An empty selection, or one that is a single point or a straight line, has nothing to place.
   if (!(size.width > kEpsilon && size.height > kEpsilon)) return RunOutcome::kRegisteredEmpty;
   return RunOutcome::kRegistered;

@@ -10,7 +10,7 @@
 #include "app/run_mode.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
-#include "pattern/run_context.h"
+#include "pattern/draw.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -19,7 +19,14 @@ namespace gara {
 struct RunEnvironment {
   FileSystem& fs;
   ProgramPaths paths;
+  // The size limit of a drawing run's output.
+  double maxOutputBytes = kMaxOutputBytesPerRun;
 };
+
+// The size limit named by GARANARABE_MAX_OUTPUT_MB (whole megabytes of 10^6 bytes), for a host
+// that takes more (or less) than the default; the default when it is unset or not such a
+// number.
+double OutputLimitFromEnvironment(const char* megabytes);
 
 enum class RunOutcome {
   kShowDialog,          // dialog mode: the host shows the settings
@@ -72,6 +79,9 @@ class ProgramRun {
   const OutputBuffer& output() const { return buffer_; }
   // The counts and the file behind the last outcome.
   const RunDetail& detail() const { return detail_; }
+  // What the drawing run would write, worked out before drawing (the figures and bytes a
+  // refusal names); zero before a drawing run.
+  const DrawEstimate& estimate() const { return estimate_; }
 
  private:
   RunOutcome Draw(RunMode mode);
@@ -83,6 +93,8 @@ class ProgramRun {
   CommandWriter writer_;
   Settings settings_;
   RunDetail detail_;
+  bool settingsReadable_ = true;
+  DrawEstimate estimate_;
 };
 
 // Prepare and RunWindowless in one call.

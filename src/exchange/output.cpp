@@ -29,25 +29,36 @@ size_t RecordLength(std::string_view bytes) {
   return i;
 }
 
-// Calls put() with the pieces of the file image in order: records and line ends.
-template <typename Put>
-void VisitFileImage(const OutputBuffer& buffer, Put&& put) {
-  if (buffer.empty()) {
-    put("hq");
-    put(kLineEnd);
-    return;
-  }
-  // A text command and the text behind it share one line; a trailing one has no line end.
-  bool joining = false;
-  buffer.ForEachRecord([&](std::string_view record) {
+// The file image record by record: a text command and the text behind it share one line; a
+// trailing one has no line end. A file without records is the single line "hq".
+class ImageLines {
+ public:
+  template <typename Put>
+  void Record(std::string_view record, Put&& put) {
     put(record);
-    if (!joining && !record.empty() && record.back() == '"') {
-      joining = true;
+    if (!joining_ && !record.empty() && record.back() == '"') {
+      joining_ = true;
       return;
     }
-    joining = false;
+    joining_ = false;
     put(kLineEnd);
-  });
+  }
+  template <typename Put>
+  static void Empty(Put&& put) {
+    put("hq");
+    put(kLineEnd);
+  }
+
+ private:
+  bool joining_ = false;
+};
+
+// Calls put() with the pieces of the file image of the kept records in order.
+template <typename Put>
+void VisitFileImage(const OutputBuffer& buffer, Put&& put) {
+  if (buffer.empty()) return ImageLines::Empty(put);
+  ImageLines lines;
+  buffer.ForEachRecord([&](std::string_view record) { lines.Record(record, put); });
 }
 
 // Collects the file image in large blocks so that the file sees few writes.
@@ -56,6 +67,7 @@ class BlockWriter {
   explicit BlockWriter(OutputFile& file) : file_(file) {}
   void Put(std::string_view bytes) {
     if (!ok_) return;
+    written_ += bytes.size();
     if (bytes.size() > sizeof block_ - used_) {
       Flush();
       if (bytes.size() > sizeof block_) {
@@ -70,6 +82,7 @@ class BlockWriter {
     Flush();
     return ok_;
   }
+  uint64_t written() const { return written_; }
 
  private:
   void Flush() {
@@ -80,6 +93,7 @@ class BlockWriter {
   OutputFile& file_;
   char block_[64 * 1024];
   size_t used_ = 0;
+  uint64_t written_ = 0;
   bool ok_ = true;
 };
 
@@ -165,7 +179,46 @@ const char* TextKeyword(int32_t type) {
 
 }  // namespace
 
+class OutputBuffer::Stream {
+ public:
+  explicit Stream(OutputFile& file) : writer_(file) {}
+  void Record(std::string_view record) {
+    lines_.Record(record, [this](std::string_view bytes) { writer_.Put(bytes); });
+  }
+  bool Finish(bool empty) {
+    if (empty) ImageLines::Empty([this](std::string_view bytes) { writer_.Put(bytes); });
+    return writer_.Finish();
+  }
+  uint64_t written() const { return writer_.written(); }
+
+ private:
+  BlockWriter writer_;
+  ImageLines lines_;
+};
+
+OutputBuffer::OutputBuffer() = default;
+OutputBuffer::~OutputBuffer() = default;
+
+void OutputBuffer::StreamTo(OutputFile& file) {
+  Clear();
+  stream_ = std::make_unique<Stream>(file);
+}
+
+bool OutputBuffer::FinishStream() {
+  if (!stream_) return false;
+  const bool ok = stream_->Finish(empty());
+  stream_.reset();
+  return ok;
+}
+
+uint64_t OutputBuffer::streamedBytes() const { return stream_ ? stream_->written() : 0; }
+
 void OutputBuffer::Append(std::string_view record) {
+  ++records_;
+  if (stream_) {
+    stream_->Record(record);
+    return;
+  }
   if (blocks_.empty() || blockUsed_ + record.size() > kBlockBytes) {
     blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
     blockFirst_.push_back(ends_.size());
@@ -209,6 +262,8 @@ void OutputBuffer::Clear() {
   blockUsed_ = 0;
   bytes_ = 0;
   ends_.clear();
+  records_ = 0;
+  stream_.reset();
 }
 
 bool OutputBuffer::WriteTo(OutputFile& file) const {
@@ -511,6 +566,19 @@ void CommandWriter::EmitSolidSg(double x, double y, double r, double flatness, d
 bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer) {
   return ReplaceFile(
       fs, path, [&buffer](OutputFile& file) { return buffer.WriteTo(file); },
+      OnWriteFailure::kRemoveOld);
+}
+
+bool WriteOutputFile(FileSystem& fs, const std::string& path, OutputBuffer& buffer,
+                     const std::function<bool()>& produce) {
+  return ReplaceFile(
+      fs, path,
+      [&](OutputFile& file) {
+        buffer.StreamTo(file);
+        const bool produced = produce();
+        // Finished even when abandoned, so that the buffer never outlives the file it points to.
+        return buffer.FinishStream() && produced;
+      },
       OnWriteFailure::kRemoveOld);
 }
 

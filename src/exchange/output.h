@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,17 +14,30 @@
 
 namespace gara {
 
-// Output records in file order, stored in byte blocks; each record is cut at 255 bytes.
-// A record that ends with a double quote is joined with the record after it on one line.
+// Output records in file order; each record is cut at 255 bytes. A record that ends with a
+// double quote is joined with the record after it on one line.
+//
+// Records are either kept in memory, in byte blocks (tests and anything that looks at them), or,
+// after StreamTo, turned into the file image as they come and written through one fixed block,
+// so that a run of any size holds no more of its output than that block.
 class OutputBuffer {
  public:
   static constexpr size_t kMaxRecord = 255;
 
+  OutputBuffer();
+  ~OutputBuffer();
+  OutputBuffer(const OutputBuffer&) = delete;
+  OutputBuffer& operator=(const OutputBuffer&) = delete;
+
   void AppendLine(std::string_view text);
-  size_t size() const { return ends_.size(); }
-  bool empty() const { return ends_.empty(); }
+  // Records appended so far, kept or streamed.
+  uint64_t size() const { return records_; }
+  bool empty() const { return records_ == 0; }
+  // Bytes of the kept records (line ends not counted).
+  uint64_t bytes() const { return bytes_; }
+  // The kept records (none while streaming).
   std::string_view operator[](size_t i) const;
-  // Calls visit(record) for every record in order, without looking each one up.
+  // Calls visit(record) for every kept record in order, without looking each one up.
   template <typename Visit>
   void ForEachRecord(Visit&& visit) const {
     size_t i = 0;
@@ -36,10 +50,19 @@ class OutputBuffer {
       }
     }
   }
+  // Empties the buffer and ends any streaming (without finishing the file).
   void Clear();
-  // Streams the file image: joined lines, CR LF, "hq" when there is no record.
+  // Streams the file image of the kept records: joined lines, CR LF, "hq" when there is none.
   [[nodiscard]] bool WriteTo(OutputFile& file) const;
   std::string FileImage() const;  // the same bytes in memory (for tests)
+
+  // From now on records go to `file` as they come instead of being kept; the buffer must be
+  // empty. FinishStream writes what is still pending ("hq" for a run without records) and
+  // ends the streaming; false when any write failed.
+  void StreamTo(OutputFile& file);
+  bool FinishStream();
+  // Bytes handed to the file so far while streaming, line ends included.
+  uint64_t streamedBytes() const;
 
  private:
   // Records fill blocks that never move: growing copies nothing and touches no more memory
@@ -51,8 +74,12 @@ class OutputBuffer {
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::vector<size_t> blockFirst_;  // index of the first record in each block
   size_t blockUsed_ = 0;            // bytes used in the last block
-  uint64_t bytes_ = 0;              // bytes of all records
+  uint64_t bytes_ = 0;              // bytes of all kept records
   std::vector<uint32_t> ends_;      // end of each record within its block
+  uint64_t records_ = 0;
+
+  class Stream;
+  std::unique_ptr<Stream> stream_;  // while streaming
 };
 
 // The command cache's rule: an attribute command is written only when it changes what the
@@ -154,5 +181,10 @@ class CommandWriter {
 // Replaces the exchange file with the buffer's image; on failure no file remains at `path`.
 [[nodiscard]] bool WriteOutputFile(FileSystem& fs, const std::string& path,
                                    const OutputBuffer& buffer);
+// Replaces the exchange file with the records `produce` appends to `buffer` (empty on entry),
+// streamed to the temporary file as they come; the file replaces the old one only once
+// complete. `produce` returns false to abandon the file. On failure no file remains at `path`.
+[[nodiscard]] bool WriteOutputFile(FileSystem& fs, const std::string& path, OutputBuffer& buffer,
+                                   const std::function<bool()>& produce);
 
 }  // namespace gara

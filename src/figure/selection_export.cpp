@@ -389,18 +389,19 @@ std::string SelectionFigureText(const DrawingState& state) {
   return out;
 }
 
+bool WriteSelection(const DrawingState& state, OutputFile& file) {
+  std::string out;
+  out.reserve(kChunk + 4096);
+  return WriteFigure(state, out, [&] {
+    const bool written = file.Write(out);
+    out.clear();
+    return written;
+  });
+}
+
 bool ExportSelection(FileSystem& fs, const std::string& path, const DrawingState& state) {
   return ReplaceFile(
-      fs, path,
-      [&state](OutputFile& file) {
-        std::string out;
-        out.reserve(kChunk + 4096);
-        return WriteFigure(state, out, [&] {
-          const bool written = file.Write(out);
-          out.clear();
-          return written;
-        });
-      },
+      fs, path, [&state](OutputFile& file) { return WriteSelection(state, file); },
       OnWriteFailure::kRemoveOld);
 }
 

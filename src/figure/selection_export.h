@@ -10,6 +10,8 @@ namespace gara {
 
 // The figure file image of the selection (every record but blocks, centred on its extents).
 std::string SelectionFigureText(const DrawingState& state);
+// Writes it to `file` in pieces; false when a write failed.
+bool WriteSelection(const DrawingState& state, OutputFile& file);
 // Writes it to `path`; on failure no file (and no partial file) remains there.
 [[nodiscard]] bool ExportSelection(FileSystem& fs, const std::string& path,
                                    const DrawingState& state);

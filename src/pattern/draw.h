@@ -11,6 +11,7 @@
 #include "pattern/place_figure.h"
 #include "pattern/run_context.h"
 #include "util/file_system.h"
+#include "util/number_text.h"
 
 namespace gara {
 
@@ -19,6 +20,10 @@ inline constexpr int64_t kMaxFiguresPerRun = 1'000'000;
 // Likewise for the entities of all copies together (copies times the figure's entities): the
 // output of a larger run would not fit in the memory of the 32-bit program.
 inline constexpr int64_t kMaxFigureEntitiesPerRun = 20'000'000;
+// And, by default, for the bytes it would write: Jw_cad, a 32-bit program, reads the whole
+// exchange file back and keeps every entity it draws; beyond this size it runs out of memory
+// long before the figure limits are reached (a copy of a text-heavy figure takes kilobytes).
+inline constexpr double kMaxOutputBytesPerRun = 1e9;
 // Designated points are numbered 1..99.
 inline constexpr int kMaxDesignatedPoints = 99;
 
@@ -28,37 +33,55 @@ struct DrawInputs {
   const RunContext& run;
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
-};
-
-// The writing layer group, layer, colour, line type and line width, as they stand (no
-// conversion): before the first drawing and before every line of the layout.
-void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
-
-// What a drawing run found while counting, for telling the user why it drew nothing.
-struct DrawReport {
-  double figures = 0;          // copies of the figure over all segments
-  double records = 0;          // entity records of all those copies
-  bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
-  bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+  double maxOutputBytes = kMaxOutputBytesPerRun;
 };
 
 enum class DrawResult {
   kDrawn,           // the layout was emitted (possibly empty)
   kTooManyFigures,  // more than kMaxFiguresPerRun copies: nothing emitted
   kTooMuchOutput,   // more than kMaxFigureEntitiesPerRun entities: nothing emitted
+  kTooLarge,        // more bytes than the run may write: nothing emitted
 };
 
-// The counts of a run about to place `figures` copies of the row's figure, and whether it stays
-// within kMaxFiguresPerRun and kMaxFigureEntitiesPerRun. `report`, when given, receives the
-// counts in every case.
-DrawResult CheckRunLimits(const LayoutRow& row, FigurePlacer& placer, double figures,
-                          DrawReport* report);
+// What a drawing run would write, worked out before anything is drawn; also what the user is
+// told when it draws nothing.
+struct DrawEstimate {
+  double figures = 0;   // copies of the figure (+infinity for a segment without end)
+  double entities = 0;  // entity commands of all copies
+  double bytes = 0;     // size of the output file, about: one copy measured, times the copies
+  double maxBytes = kMaxOutputBytesPerRun;  // the size limit of the run
+  bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
+  bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+
+  // kDrawn when the run stays within every limit; otherwise the first limit it passes.
+  DrawResult Verdict() const {
+    if (!(figures <= static_cast<double>(kMaxFiguresPerRun))) return DrawResult::kTooManyFigures;
+    if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) {
+      return DrawResult::kTooMuchOutput;
+    }
+    if (bytes > maxBytes) return DrawResult::kTooLarge;
+    return DrawResult::kDrawn;
+  }
+};
+
+// The estimate of DrawPattern with the same arguments.
+DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident);
+
+// The writing layer group, layer, colour, line type and line width, as they stand (no
+// conversion): before the first drawing and before every line of the layout.
+void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
+
+// The estimate of a run that places `figures` copies of the row's figure with `lineBytes` of
+// lines besides; one copy is measured as it would be written at (x, y) turned by `angle`.
+DrawEstimate EstimateCopies(const DrawInputs& inputs, const LayoutRow& row, FigurePlacer& placer,
+                            double figures, double lineBytes, Point at, double angle);
+// The bytes of one line command, at most: for the estimate of lines besides the copies.
+inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
-// Past either limit nothing is emitted; the caller then writes no drawing at all. `report`,
-// when given, receives the counts in every case.
+// Past any limit of the estimate nothing is emitted; the caller then writes no drawing at all.
 [[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
-                                     bool skipCoincident, DrawReport* report = nullptr);
+                                     bool skipCoincident);
 
 }  // namespace gara

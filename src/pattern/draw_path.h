@@ -8,11 +8,12 @@
 
 namespace gara {
 
-// Lays out the pattern along each path in turn and emits it through `out`. Past either limit of
-// DrawPattern nothing is emitted; the caller then writes no drawing at all. `report`, when
-// given, receives the counts in every case.
+// The estimate of DrawPathPattern with the same arguments.
+DrawEstimate EstimatePathDrawing(const DrawInputs& inputs, const std::vector<Path>& paths);
+
+// Lays out the pattern along each path in turn and emits it through `out`. Past any limit of
+// the estimate nothing is emitted; the caller then writes no drawing at all.
 [[nodiscard]] DrawResult DrawPathPattern(const DrawInputs& inputs, CommandWriter& out,
-                                         const std::vector<Path>& paths,
-                                         DrawReport* report = nullptr);
+                                         const std::vector<Path>& paths);
 
 }  // namespace gara

@@ -17,6 +17,7 @@ class RealFileSystem final : public FileSystem {
   [[nodiscard]] bool Remove(const std::string& path) override;
   std::unique_ptr<OutputFile> Create(const std::string& path) override;
   [[nodiscard]] bool Rename(const std::string& from, const std::string& to) override;
+  uint32_t ProcessId() override;
 };
 
 }  // namespace gara

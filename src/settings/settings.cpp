@@ -89,6 +89,12 @@ Settings LoadSettings(FileSystem& fs, const std::string& path) {
   return bytes ? ParseSettings(*bytes) : Settings{};
 }
 
+std::optional<Settings> LoadExistingSettings(FileSystem& fs, const std::string& path) {
+  if (auto bytes = fs.ReadFile(path)) return ParseSettings(*bytes);
+  if (fs.IsFile(path)) return std::nullopt;
+  return Settings{};
+}
+
 std::string SerializeSettings(const Settings& s) {
   std::string out;
   out.reserve(2048 + s.jwsFile.size());

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "pattern/pattern_row.h"
@@ -37,6 +38,9 @@ struct Settings {
 
 // Defaults, then whatever the file holds; never fails.
 Settings LoadSettings(FileSystem& fs, const std::string& path);
+// As LoadSettings, but nullopt when a file is there and cannot be read (permissions, a read
+// error): its patterns must not be taken for defaults and then saved over it.
+std::optional<Settings> LoadExistingSettings(FileSystem& fs, const std::string& path);
 Settings ParseSettings(std::string_view bytes);
 std::string SerializeSettings(const Settings& settings);
 // Replaces the file only once the new one is complete; on failure the old file stays.

@@ -1,5 +1,6 @@
 #include "util/file_system.h"
 
+#include <string>
 #include <utility>
 
 namespace gara {
@@ -12,40 +13,55 @@ bool FileSystem::ReadPieces(const std::string& path,
   return true;
 }
 
-namespace {
-
-// Removes the temporary file when the write ends by an exception (memory ran out while
-// producing): only a finished replacement keeps it, by renaming it away.
-class TemporaryFile {
- public:
-  TemporaryFile(FileSystem& fs, std::string path) : fs_(fs), path_(std::move(path)) {}
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  ~TemporaryFile() {
-    if (!kept_) static_cast<void>(fs_.Remove(path_));  // best effort
+std::unique_ptr<OutputFile> FileSystem::CreateTemporary(const std::string& target,
+                                                        std::string& temporaryPath) {
+  // Anything already at a name (a leftover of a run that died, another run's file, a link or a
+  // directory) only moves on to the next name.
+  constexpr int kAttempts = 100;
+  const std::string stem = target + "." + std::to_string(ProcessId()) + "-";
+  for (int i = 0; i < kAttempts; ++i) {
+    std::string candidate = stem + std::to_string(temporaryCount_++) + ".tmp";
+    if (auto file = Create(candidate)) {
+      temporaryPath = std::move(candidate);
+      return file;
+    }
   }
-  const std::string& path() const { return path_; }
-  void Keep() { kept_ = true; }
+  return nullptr;
+}
 
- private:
-  FileSystem& fs_;
-  std::string path_;
-  bool kept_ = false;
-};
+bool StagedFile::Write(const std::function<bool(OutputFile&)>& produce) {
+  Discard();
+  auto file = fs_.CreateTemporary(target_, temp_);
+  if (!file) return false;
+  const bool written = produce(*file);
+  const bool closed = file->Close();
+  if (written && closed) return true;
+  Discard();
+  return false;
+}
 
-}  // namespace
+bool StagedFile::Write(std::string_view bytes) {
+  return Write([bytes](OutputFile& file) { return file.Write(bytes); });
+}
+
+bool StagedFile::Commit() {
+  if (temp_.empty() || !fs_.Rename(temp_, target_)) return false;
+  temp_.clear();
+  return true;
+}
+
+void StagedFile::Discard() {
+  if (temp_.empty()) return;
+  static_cast<void>(fs_.Remove(temp_));  // best effort: a leftover never affects a run
+  temp_.clear();
+}
 
 bool ReplaceFile(FileSystem& fs, const std::string& path,
                  const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure) {
   // The temporary file stands beside the target so that the rename never crosses a volume.
-  TemporaryFile temp(fs, path + ".tmp");
-  bool ok = false;
-  if (auto file = fs.Create(temp.path())) {
-    const bool written = produce(*file);
-    const bool closed = file->Close();
-    ok = written && closed && fs.Rename(temp.path(), path);
-    if (ok) temp.Keep();
-  }
+  StagedFile staged(fs, path);
+  const bool ok = staged.Write(produce) && staged.Commit();
+  if (!ok) staged.Discard();
   // Best effort: the caller hears of the failure whether or not this goes.
   if (!ok && onFailure == OnWriteFailure::kRemoveOld) static_cast<void>(fs.Remove(path));
   return ok;

@@ -2,6 +2,7 @@
 // the real one, and tests supply one that makes any step of a write fail.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,7 +16,8 @@ class OutputFile {
  public:
   virtual ~OutputFile() = default;
   [[nodiscard]] virtual bool Write(std::string_view bytes) = 0;
-  // Flushes and closes; false when any byte may not have reached the disk.
+  // Flushes to the disk itself (not only to the system's cache) and closes; false when any
+  // byte may not have reached the disk.
   [[nodiscard]] virtual bool Close() = 0;
 };
 
@@ -32,10 +34,48 @@ class FileSystem {
                           const std::function<bool(std::string_view)>& consume);
   virtual bool IsFile(const std::string& path) = 0;
   [[nodiscard]] virtual bool Remove(const std::string& path) = 0;
-  // Creates or truncates; nullptr on failure.
+  // Creates a new file; nullptr when anything (a file, a directory, a link, even a dangling
+  // one) is already at `path` or the file cannot be created. Never follows a link.
   virtual std::unique_ptr<OutputFile> Create(const std::string& path) = 0;
-  // Moves `from` over `to`, replacing it.
+  // Moves `from` over `to`, replacing it, and makes the change durable as far as the system
+  // allows (the folder is flushed to the disk). Refuses a `to` that is read-only.
   [[nodiscard]] virtual bool Rename(const std::string& from, const std::string& to) = 0;
+  // Distinguishes the temporary files of runs sharing one folder.
+  virtual uint32_t ProcessId() { return 0; }
+
+  // Creates a new file beside `target` under a name no other file has (process id and a
+  // counter); `temporaryPath` receives it. nullptr when no such file can be created.
+  std::unique_ptr<OutputFile> CreateTemporary(const std::string& target,
+                                              std::string& temporaryPath);
+
+ private:
+  uint32_t temporaryCount_ = 0;
+};
+
+// A file written completely under a temporary name beside its target, then put in place by
+// Commit. Several staged files make one change of several files: all are written before any
+// is committed. The temporary file is removed unless committed.
+class StagedFile {
+ public:
+  StagedFile(FileSystem& fs, std::string target) : fs_(fs), target_(std::move(target)) {}
+  StagedFile(const StagedFile&) = delete;
+  StagedFile& operator=(const StagedFile&) = delete;
+  ~StagedFile() { Discard(); }
+
+  // Creates the temporary file, lets `produce` write it and closes it; false on any failure
+  // (the temporary file is then gone).
+  [[nodiscard]] bool Write(const std::function<bool(OutputFile&)>& produce);
+  [[nodiscard]] bool Write(std::string_view bytes);
+  // Renames the written temporary file over the target.
+  [[nodiscard]] bool Commit();
+  void Discard();
+  // The written file before Commit, to read it back.
+  const std::string& temporaryPath() const { return temp_; }
+
+ private:
+  FileSystem& fs_;
+  std::string target_;
+  std::string temp_;  // empty when there is no temporary file
 };
 
 enum class OnWriteFailure {
@@ -44,7 +84,8 @@ enum class OnWriteFailure {
 };
 
 // Writes `path` through a temporary file beside it that is renamed over the old file once
-// `produce` has written everything. No temporary file survives, success or not.
+// `produce` has written everything. No temporary file survives, success or not; the old file
+// is removed (kRemoveOld) only after the new one failed.
 [[nodiscard]] bool ReplaceFile(FileSystem& fs, const std::string& path,
                                const std::function<bool(OutputFile&)>& produce,
                                OnWriteFailure onFailure);

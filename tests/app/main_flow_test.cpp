@@ -10,6 +10,7 @@
 
 #include "app/test_files.h"
 #include "platform/real_file_system.h"
+#include "settings/settings.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
 
@@ -117,21 +118,142 @@ TEST(ProgramRunPrepare, PreparingAgainStartsFromTheResetState) {
   EXPECT_TRUE(run.output().empty());
 }
 
-class ExchangeWriteFault : public ::testing::TestWithParam<FaultCase> {};
+// A drawing of a few hundred kilobytes: 2000 copies of a figure of 20 lines along one segment.
+void WriteDrawingFolder(const TempDir& dir) {
+  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", "lc1", "lt1", "hp1 0 0", "hp2 20000 0"}));
+  std::vector<std::string> figure{"-5,-5,5,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,20"};
+  for (int i = 0; i < 20; ++i) {
+    figure.push_back("L,0,0,2,1,1,0,0,-5," + std::to_string(i * 0.5 - 5) + ",5.125,-3.0625");
+  }
+  figure.push_back("BD,0");
+  dir.Write("sel.txt", CrLf(figure));
+}
+
+struct DrawFaultCase {
+  RunMode mode;
+  FaultCase step;
+  int writesBeforeFailure;
+};
+
+void PrintTo(const DrawFaultCase& c, std::ostream* os) {
+  *os << "mode " << static_cast<int>(c.mode) << " failing " << c.step.step << " after "
+      << c.writesBeforeFailure;
+}
+
+class ExchangeWriteFault : public ::testing::TestWithParam<DrawFaultCase> {};
 
 TEST_P(ExchangeWriteFault, NoPartialExchangeFileAndNoTemporary) {
   TempDir dir;
-  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", "lc1", "lt1", "hp1 0 0", "hp2 50 0"}));
+  WriteDrawingFolder(dir);
+  const std::string figure = dir.Read("sel.txt").value();
   FaultFileSystem fs;
-  fs.fault = GetParam().fault;
+  fs.fault = GetParam().step.fault;
+  fs.writesBeforeFailure = GetParam().writesBeforeFailure;
   ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
   run.Prepare();
-  EXPECT_EQ(run.RunWindowless(RunMode::kMultiPoint), RunOutcome::kWriteFailed);
+  EXPECT_EQ(run.RunWindowless(GetParam().mode), RunOutcome::kWriteFailed);
   EXPECT_FALSE(dir.Exists("JWC_TEMP.TXT"));
-  EXPECT_EQ(FilesIn(dir), 0u);
+  EXPECT_EQ(dir.Read("sel.txt"), figure);
+  EXPECT_EQ(FilesIn(dir), 1u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Steps, ExchangeWriteFault, ::testing::ValuesIn(testing::kWriteFaults));
+std::vector<DrawFaultCase> DrawFaults() {
+  std::vector<DrawFaultCase> cases;
+  for (RunMode mode : {RunMode::kTwoPoint, RunMode::kMultiPoint}) {
+    for (const FaultCase& step : testing::kWriteFaults) cases.push_back({mode, step, 0});
+    cases.push_back({mode, testing::kWriteFaults[1], 3});  // in the middle of the drawing
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ExchangeWriteFault, ::testing::ValuesIn(DrawFaults()));
+
+// The estimate a refusal names is close to what the run writes.
+TEST(DrawEstimate, IsAboutTheSizeOfTheFile) {
+  TempDir dir;
+  WriteDrawingFolder(dir);
+  RealFileSystem fs;
+  ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+  run.Prepare();
+  ASSERT_EQ(run.RunWindowless(RunMode::kMultiPoint), RunOutcome::kDrawn);
+  const double written = static_cast<double>(dir.Read("JWC_TEMP.TXT").value().size());
+  EXPECT_EQ(run.estimate().figures, 2000);
+  EXPECT_EQ(run.estimate().entities, 2000 * 20);
+  EXPECT_GE(run.estimate().bytes, 0.9 * written);
+  EXPECT_LE(run.estimate().bytes, 1.5 * written);
+}
+
+// The size limit the host sets for the run is the one a drawing is held to.
+TEST(DrawEstimate, TheEnvironmentsSizeLimitHolds) {
+  TempDir dir;
+  WriteDrawingFolder(dir);
+  RealFileSystem fs;
+  RunEnvironment env{fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))};
+  env.maxOutputBytes = 100'000;
+  ProgramRun run(env);
+  run.Prepare();
+  EXPECT_EQ(run.RunWindowless(RunMode::kMultiPoint), RunOutcome::kTooLarge);
+  EXPECT_EQ(run.estimate().maxBytes, 100'000);
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+}
+
+TEST(DrawEstimate, SizeLimitFromTheEnvironment) {
+  const std::pair<const char*, double> cases[] = {{nullptr, kMaxOutputBytesPerRun},
+                                                  {"", kMaxOutputBytesPerRun},
+                                                  {"4000", 4e9},
+                                                  {"1", 1e6},
+                                                  {"0", kMaxOutputBytesPerRun},
+                                                  {"-5", kMaxOutputBytesPerRun},
+                                                  {"12MB", kMaxOutputBytesPerRun},
+                                                  {"99999999999", kMaxOutputBytesPerRun}};
+  for (const auto& [text, limit] : cases) {
+    EXPECT_EQ(OutputLimitFromEnvironment(text), limit) << (text ? text : "unset");
+  }
+}
+
+struct LimitCase {
+  const char* name;
+  const char* far;  // the second designated point
+  int texts;        // texts of 200 bytes in the figure
+  RunOutcome outcome;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* os) { *os << c.name; }
+
+class RunLimit : public ::testing::TestWithParam<LimitCase> {};
+
+// Past a limit nothing is drawn, whatever the figure would have been: the file holds "hq" only,
+// and the outcome tells which limit and by how much.
+TEST_P(RunLimit, RefusedBeforeDrawingWithItsReason) {
+  TempDir dir;
+  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "hp1 0 0", GetParam().far}));
+  std::vector<std::string> figure{"-5,-5,5,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1",
+                                  "N," + std::to_string(GetParam().texts)};
+  for (int i = 0; i < GetParam().texts; ++i) {
+    figure.push_back("M,0,0,2,1,1,0,0,-3,-2,3,-2,3,3,3,0.5,\"x\",\"" + std::string(200, 'A') +
+                     "\"");
+  }
+  figure.push_back("BD,0");
+  dir.Write("sel.txt", CrLf(figure));
+  RealFileSystem fs;
+  ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+  run.Prepare();
+  EXPECT_EQ(run.RunWindowless(RunMode::kMultiPoint), GetParam().outcome);
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+  if (GetParam().outcome == RunOutcome::kTooLarge) {
+    EXPECT_EQ(run.estimate().figures, 500000);
+    EXPECT_GT(run.estimate().bytes, kMaxOutputBytesPerRun);
+    EXPECT_LT(run.estimate().bytes, 2 * kMaxOutputBytesPerRun);
+  } else {
+    EXPECT_GT(run.estimate().figures, static_cast<double>(kMaxFiguresPerRun));
+  }
+  EXPECT_EQ(FilesIn(dir), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, RunLimit,
+    ::testing::Values(LimitCase{"figures", "hp2 20000000 0", 1, RunOutcome::kTooManyFigures},
+                      LimitCase{"bytes", "hp2 5000000 0", 10, RunOutcome::kTooLarge}));
 
 TEST(RegisterWriteFault, TheSavedPatternsSurviveAFailedRegistration) {
   TempDir dir;
@@ -150,6 +272,152 @@ TEST(RegisterWriteFault, TheSavedPatternsSurviveAFailedRegistration) {
   EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
   EXPECT_FALSE(dir.Exists("sel.txt"));
   EXPECT_EQ(FilesIn(dir), 2u);
+}
+
+// Register mode failing at each step, files of both kinds there before: the old figure and the
+// old settings stay together, or the new ones replace both; no temporary file remains.
+struct RegisterFaultCase {
+  FaultCase step;
+  int callsBeforeFailure;
+};
+
+void PrintTo(const RegisterFaultCase& c, std::ostream* os) {
+  *os << "failing " << c.step.step << " after " << c.callsBeforeFailure;
+}
+
+class RegisterTransaction : public ::testing::TestWithParam<RegisterFaultCase> {};
+
+TEST_P(RegisterTransaction, FigureAndSettingsChangeTogetherOrNotAtAll) {
+  const std::string exchange = CrLf({"hq", "lg0", "ly2", "lc1", "lt1", "10 20 30 20", "ci 0 0 4"});
+  Settings stored;
+  stored.rows[4].interval = 7.5;
+  const std::string oldSettings = SerializeSettings(stored);
+  const std::string oldFigure = CrLf({"-1,-1,1,1", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "BD,0"});
+  const auto prepare = [&](const TempDir& dir) {
+    dir.Write("JWC_TEMP.TXT", exchange);
+    dir.Write("garanarabe.dat", oldSettings);
+    dir.Write("sel.txt", oldFigure);
+  };
+  TempDir reference;
+  prepare(reference);
+  RealFileSystem realFs;
+  ASSERT_EQ(RunWindowless(RunMode::kRegister,
+                          {realFs, ProgramPaths::FromProgramFile(reference.File("garanarabe"))}),
+            RunOutcome::kRegistered);
+
+  TempDir dir;
+  prepare(dir);
+  FaultFileSystem fs;
+  fs.fault = GetParam().step.fault;
+  fs.callsBeforeFailure = GetParam().callsBeforeFailure;
+  // A rename that fails once: the one that puts the figure in place after the settings, whose
+  // undoing must then succeed.
+  if (fs.fault == FaultFileSystem::Fault::kRename) fs.failures = 1;
+  const RunOutcome outcome = RunWindowless(
+      RunMode::kRegister, {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+  if (outcome == RunOutcome::kRegistered) {
+    EXPECT_EQ(dir.Read("sel.txt"), reference.Read("sel.txt"));
+    EXPECT_EQ(dir.Read("garanarabe.dat"), reference.Read("garanarabe.dat"));
+  } else {
+    EXPECT_EQ(outcome, RunOutcome::kWriteFailed);
+    EXPECT_EQ(dir.Read("sel.txt"), oldFigure);
+    EXPECT_EQ(dir.Read("garanarabe.dat"), oldSettings);
+  }
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+  EXPECT_EQ(FilesIn(dir), 3u);
+}
+
+std::vector<RegisterFaultCase> RegisterFaults() {
+  std::vector<RegisterFaultCase> cases;
+  for (const FaultCase& step : testing::kWriteFaults) {
+    // Three files are written (figure, settings, the old settings kept aside) and two renamed.
+    for (int calls = 0; calls < 3; ++calls) cases.push_back({step, calls});
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, RegisterTransaction, ::testing::ValuesIn(RegisterFaults()));
+
+TEST(RegisterTransaction, ReadOnlySettingsAreNeitherReplacedNorJoinedByANewFigure) {
+  TempDir dir;
+  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "10 20 30 20"}));
+  const std::string settings = SerializeSettings(Settings{});
+  dir.Write("garanarabe.dat", settings);
+  const auto path = dir.path() / "garanarabe.dat";
+  namespace stdfs = std::filesystem;
+  stdfs::permissions(
+      path, stdfs::perms::owner_write | stdfs::perms::group_write | stdfs::perms::others_write,
+      stdfs::perm_options::remove);
+  RealFileSystem fs;
+  EXPECT_EQ(RunWindowless(RunMode::kRegister,
+                          {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))}),
+            RunOutcome::kWriteFailed);
+  stdfs::permissions(path, stdfs::perms::owner_write, stdfs::perm_options::add);
+  EXPECT_EQ(dir.Read("garanarabe.dat"), settings);
+  EXPECT_FALSE(dir.Exists("sel.txt"));
+  EXPECT_EQ(FilesIn(dir), 2u);
+}
+
+// A settings file that is there but cannot be read is not taken for defaults: no mode writes.
+TEST(UnreadableSettings, EveryModeRefusesAndWritesNothing) {
+  for (RunMode mode :
+       {RunMode::kDialog, RunMode::kTwoPoint, RunMode::kMultiPoint, RunMode::kRegister}) {
+    TempDir dir;
+    WriteDrawingFolder(dir);
+    const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
+    const std::string figure = dir.Read("sel.txt").value();
+    dir.Write("garanarabe.dat", "secret patterns");
+    FaultFileSystem fs;
+    fs.unreadable = dir.File("garanarabe.dat");
+    EXPECT_EQ(RunWindowless(mode, {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))}),
+              RunOutcome::kSettingsUnreadable);
+    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+    EXPECT_EQ(dir.Read("sel.txt"), figure);
+    EXPECT_EQ(dir.Read("garanarabe.dat"), "secret patterns");
+    EXPECT_EQ(FilesIn(dir), 3u);
+  }
+}
+
+// Leftovers of any kind under any temporary name, the names this process tries first
+// included, change nothing: every run finishes, writes through no link and removes nothing of
+// them.
+TEST(Leftovers, NeverAffectARun) {
+  TempDir dir;
+  WriteDrawingFolder(dir);
+  dir.Write("outside.txt", "outside");
+  RealFileSystem fs;
+  namespace stdfs = std::filesystem;
+  std::vector<std::string> leftovers;
+  for (const char* target : {"JWC_TEMP.TXT", "sel.txt", "garanarabe.dat"}) {
+    const std::string base = std::string(target) + "." + std::to_string(fs.ProcessId()) + "-";
+    for (int n = 0; n < 4; ++n) {
+      const std::string name = base + std::to_string(n) + ".tmp";
+      if (n == 0) stdfs::create_directory(dir.path() / name);
+      if (n == 1) dir.Write(name, "stale");
+#ifndef _WIN32
+      if (n == 2) stdfs::create_symlink(dir.path() / "outside.txt", dir.path() / name);
+      if (n == 3) stdfs::create_symlink(dir.path() / "nowhere", dir.path() / name);
+#endif
+      if (stdfs::exists(stdfs::symlink_status(dir.path() / name))) leftovers.push_back(name);
+    }
+    stdfs::create_directory(dir.path() / (std::string(target) + ".tmp"));
+    leftovers.push_back(std::string(target) + ".tmp");
+  }
+  ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+  run.Prepare();
+  EXPECT_EQ(run.RunWindowless(RunMode::kMultiPoint), RunOutcome::kDrawn);
+  WriteDrawingFolder(dir);
+  run.Prepare();
+  EXPECT_EQ(run.RunWindowless(RunMode::kRegister), RunOutcome::kRegisteredEmpty);
+  EXPECT_TRUE(stdfs::is_regular_file(stdfs::symlink_status(dir.path() / "JWC_TEMP.TXT")));
+  EXPECT_TRUE(stdfs::is_regular_file(stdfs::symlink_status(dir.path() / "sel.txt")));
+  EXPECT_TRUE(stdfs::is_regular_file(stdfs::symlink_status(dir.path() / "garanarabe.dat")));
+  EXPECT_EQ(dir.Read("outside.txt"), "outside");
+  EXPECT_FALSE(dir.Exists("nowhere"));
+  for (const std::string& name : leftovers) {
+    EXPECT_TRUE(stdfs::exists(stdfs::symlink_status(dir.path() / name))) << name;
+  }
+  EXPECT_EQ(FilesIn(dir), 4 + leftovers.size());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The built program, run in a temporary program directory as Jw_cad runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -14,11 +15,16 @@
 #include "support/temp_dir.h"
 #include "util/lines.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace gara {
 namespace {
 
 using testing::CrLf;
 using testing::Lines;
+using testing::ProgramResult;
 using testing::RunProgramIn;
 using testing::TempDir;
 
@@ -87,6 +93,88 @@ TEST(ProgramDrawing, TooManyFiguresWritesOnlyHq) {
   dir.Write("garanarabe.dat", SerializeSettings(settings));
   EXPECT_EQ(RunProgramIn(dir, {"2"}).exitCode, 0);
   EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+}
+
+// Every name in the folder but the program's own.
+std::vector<std::string> FolderNames(const TempDir& dir) {
+  std::vector<std::string> names;
+  const std::string program =
+      std::filesystem::path(testing::ProgramUnderTest()).filename().string();
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name != program) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A figure of 40 lines, copied 2500 times: a few megabytes of output, so that runs started
+// together are still writing while the others start.
+void WriteLargeDrawing(const TempDir& dir, const std::string& mode2Points) {
+  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", "lc1", "lt1", "hp1 0 0", mode2Points}));
+  std::vector<std::string> figure{"-5,-5,5,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,40"};
+  for (int i = 0; i < 40; ++i) {
+    figure.push_back("L,0,0,2,1,1,0,0,-4.75," + std::to_string(i * 0.25 - 5) + ",4.5,3.125");
+  }
+  figure.push_back("BD,0");
+  dir.Write("sel.txt", CrLf(figure));
+}
+
+constexpr int kRunsAtOnce = 4;
+
+// Two Jw_cad windows sharing one program folder: every run finishes, the exchange file is one
+// complete output (a run that started after another had finished reads that one's output), and
+// no temporary file stays.
+TEST(ProgramRunsAtOnce, DrawingRunsEachLeaveACompleteFile) {
+  TempDir reference;
+  WriteLargeDrawing(reference, "hp2 25000 10");
+  ASSERT_EQ(RunProgramIn(reference, {"1"}).exitCode, 0);
+  const std::string first = reference.Read("JWC_TEMP.TXT").value();
+  ASSERT_EQ(RunProgramIn(reference, {"1"}).exitCode, 0);
+  const std::string second = reference.Read("JWC_TEMP.TXT").value();
+  ASSERT_GT(first.size(), 3'000'000u);
+
+  TempDir dir;
+  WriteLargeDrawing(dir, "hp2 25000 10");
+  for (const ProgramResult& result : testing::RunProgramsAtOnceIn(dir, {"1"}, kRunsAtOnce)) {
+    EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  }
+  const std::string out = dir.Read("JWC_TEMP.TXT").value_or("");
+  EXPECT_TRUE(out == first || out == second) << out.size();
+  EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"JWC_TEMP.TXT", "sel.txt"}));
+}
+
+TEST(ProgramRunsAtOnce, RegisterRunsEachLeaveTheFigureWithItsSettings) {
+  std::vector<std::string> exchange{"hq", "lg0", "ly0", "lc1", "lt1"};
+  for (int i = 0; i < 20000; ++i) exchange.push_back("ci " + std::to_string(i) + " 0 4");
+  TempDir reference;
+  reference.Write("JWC_TEMP.TXT", CrLf(exchange));
+  ASSERT_EQ(RunProgramIn(reference, {"3"}).exitCode, 0);
+
+  TempDir dir;
+  dir.Write("JWC_TEMP.TXT", CrLf(exchange));
+  for (const ProgramResult& result : testing::RunProgramsAtOnceIn(dir, {"3"}, kRunsAtOnce)) {
+    EXPECT_EQ(result.exitCode, 0) << result.errorOutput;
+  }
+  EXPECT_EQ(dir.Read("sel.txt"), reference.Read("sel.txt"));
+  EXPECT_EQ(dir.Read("garanarabe.dat"), reference.Read("garanarabe.dat"));
+  EXPECT_EQ(FolderNames(dir),
+            (std::vector<std::string>{"JWC_TEMP.TXT", "garanarabe.dat", "sel.txt"}));
+}
+
+// A FIFO in place of an input is no file: the run neither waits for a writer nor fails.
+TEST(ProgramInputs, FifosCountAsMissing) {
+  if (kWindowsProgram) GTEST_SKIP() << "Linux program only";
+#ifndef _WIN32
+  TempDir dir;
+  for (const char* name : {"JWC_TEMP.TXT", "sel.txt", "garanarabe.dat"}) {
+    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  }
+  EXPECT_EQ(RunProgramIn(dir, {"2"}).exitCode, 0);
+  EXPECT_EQ(RunProgramIn(dir, {"1"}).exitCode, 0);
+  // Drawn at the reset points with the default pattern: nothing but the attributes.
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"lg0", "ly0", "lc1", "lt1"}));
+#endif
 }
 
 struct UntouchedCase {

@@ -154,6 +154,26 @@ TEST(OutputBuffer, StreamsInLargeBlocks) {
   EXPECT_LE(file.writes, static_cast<int>(file.data.size() / 32768 + 1));
 }
 
+// Streamed records make the same file image as kept ones, joins across the writer's blocks
+// included, and nothing of them stays in memory.
+TEST(OutputBuffer, StreamedImageIsTheKeptImage) {
+  for (const int count : {0, 1, 40000}) {
+    OutputBuffer kept;
+    OutputBuffer streamed;
+    RecordingFile file;
+    streamed.StreamTo(file);
+    for (int i = 0; i < count; ++i) {
+      const std::string record = i % 3 == 0 ? "ch 1 2 10 0 \"" : std::string(i % 300, 'q');
+      kept.AppendLine(record);
+      streamed.AppendLine(record);
+    }
+    EXPECT_EQ(streamed.size(), kept.size());
+    EXPECT_EQ(streamed.bytes(), 0u);
+    ASSERT_TRUE(streamed.FinishStream());
+    EXPECT_EQ(file.data, kept.FileImage()) << count;
+  }
+}
+
 TEST(OutputBuffer, WriteToStopsAtFirstFailure) {
   class FailingFile final : public OutputFile {
    public:
@@ -647,6 +667,36 @@ TEST_P(WriteOutputFileFaultTest, LeavesNoFileBehind) {
   fs.fault = c.fault;
   fs.writesBeforeFailure = c.writesBeforeFailure;
   EXPECT_FALSE(WriteOutputFile(fs, Path(), buffer));
+  EXPECT_EQ(Files(), std::vector<std::string>{});
+
+  // The same records streamed as they are made.
+  if (c.existingFile) dir.Write("JWC_TEMP.TXT", "hq\r\nhp1 0 0\r\n");
+  testing::FaultFileSystem streamFs;
+  streamFs.fault = c.fault;
+  streamFs.writesBeforeFailure = c.writesBeforeFailure;
+  OutputBuffer streamed;
+  EXPECT_FALSE(WriteOutputFile(streamFs, Path(), streamed, [&] {
+    for (int i = 0; i < 20000; ++i) streamed.AppendLine("12345.6789 98765.4321 0.125 -7");
+    return true;
+  }));
+  EXPECT_EQ(Files(), std::vector<std::string>{});
+}
+
+TEST_F(WriteOutputFileTest, StreamedFileReplacesTheOldOneOnlyWhenComplete) {
+  dir.Write("JWC_TEMP.TXT", "hq\r\nhp1 0 0\r\n");
+  RealFileSystem fs;
+  OutputBuffer buffer;
+  ASSERT_TRUE(WriteOutputFile(fs, Path(), buffer, [&] {
+    buffer.AppendLine("lg1");
+    // Beside the temporary file being written, the old file is still whole.
+    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\nhp1 0 0\r\n");
+    EXPECT_EQ(Files().size(), 2u);
+    return true;
+  }));
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "lg1\r\n");
+  EXPECT_EQ(Files(), std::vector<std::string>{"JWC_TEMP.TXT"});
+  // Abandoned: the old file goes, as after any failed write of the exchange file.
+  EXPECT_FALSE(WriteOutputFile(fs, Path(), buffer, [] { return false; }));
   EXPECT_EQ(Files(), std::vector<std::string>{});
 }
 

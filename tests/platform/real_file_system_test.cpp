@@ -7,6 +7,10 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "support/temp_dir.h"
 
 namespace gara {
@@ -51,6 +55,18 @@ TEST(RealFileSystem, MissingFileAndDirectoryAreNotReadable) {
   EXPECT_FALSE(fs.ReadFile(dir.dir()).has_value());
 }
 
+#ifndef _WIN32
+// A FIFO in place of an input is missing, and reading it does not wait for a writer.
+TEST(RealFileSystem, FifoIsNotAFileAndNeverBlocks) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.File("JWC_TEMP.TXT").c_str(), 0600), 0);
+  RealFileSystem fs;
+  EXPECT_FALSE(fs.IsFile(dir.File("JWC_TEMP.TXT")));
+  EXPECT_FALSE(fs.ReadFile(dir.File("JWC_TEMP.TXT")).has_value());
+  EXPECT_FALSE(fs.ReadPieces(dir.File("JWC_TEMP.TXT"), [](std::string_view) { return true; }));
+}
+#endif
+
 TEST(RealFileSystem, IsFileOnlyForRegularFiles) {
   TempDir dir;
   dir.Write("f.txt", "x");
@@ -62,12 +78,60 @@ TEST(RealFileSystem, IsFileOnlyForRegularFiles) {
   EXPECT_FALSE(fs.IsFile(""));
 }
 
-TEST(RealFileSystem, CreateWritesBytesUnchangedAndTruncates) {
+TEST(RealFileSystem, CreateWritesBytesUnchanged) {
   TempDir dir;
-  dir.Write("out.txt", std::string(1000, 'x'));
   RealFileSystem fs;
   ASSERT_TRUE(WriteWhole(fs, dir.File("out.txt"), AllBytes()));
   EXPECT_EQ(dir.Read("out.txt"), AllBytes());
+}
+
+// A temporary name already taken, by whatever, is never written through or truncated.
+TEST(RealFileSystem, CreateRefusesAnythingAlreadyThere) {
+  TempDir dir;
+  dir.Write("old.txt", "old");
+  std::filesystem::create_directory(dir.path() / "sub");
+  RealFileSystem fs;
+  EXPECT_EQ(fs.Create(dir.File("old.txt")), nullptr);
+  EXPECT_EQ(fs.Create(dir.File("sub")), nullptr);
+  EXPECT_EQ(dir.Read("old.txt"), "old");
+#ifndef _WIN32
+  std::filesystem::create_symlink(dir.path() / "old.txt", dir.path() / "link.tmp");
+  std::filesystem::create_symlink(dir.path() / "nowhere", dir.path() / "dangling.tmp");
+  EXPECT_EQ(fs.Create(dir.File("link.tmp")), nullptr);
+  EXPECT_EQ(fs.Create(dir.File("dangling.tmp")), nullptr);
+  EXPECT_EQ(dir.Read("old.txt"), "old");
+  EXPECT_FALSE(dir.Exists("nowhere"));
+#endif
+}
+
+// The user's write protection holds the same on both systems: the file is not replaced.
+TEST(RealFileSystem, RenameRefusesReadOnlyTarget) {
+  TempDir dir;
+  dir.Write("new.tmp", "new");
+  dir.Write("settings.dat", "old");
+  const auto target = dir.path() / "settings.dat";
+  std::filesystem::permissions(target,
+                               std::filesystem::perms::owner_write |
+                                   std::filesystem::perms::group_write |
+                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  RealFileSystem fs;
+  EXPECT_FALSE(fs.Rename(dir.File("new.tmp"), dir.File("settings.dat")));
+  EXPECT_EQ(dir.Read("settings.dat"), "old");
+  std::filesystem::permissions(target, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+}
+
+TEST(RealFileSystem, TemporaryNamesAreDistinct) {
+  TempDir dir;
+  RealFileSystem fs;
+  std::string first, second;
+  auto a = fs.CreateTemporary(dir.File("sel.txt"), first);
+  auto b = fs.CreateTemporary(dir.File("sel.txt"), second);
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(first, second);
+  EXPECT_NE(first.find(std::to_string(fs.ProcessId())), std::string::npos);
+  EXPECT_TRUE(a->Close() && b->Close());
 }
 
 TEST(RealFileSystem, WritesInPiecesAppend) {

@@ -6,10 +6,10 @@ namespace {
 
 class FaultOutputFile final : public OutputFile {
  public:
-  FaultOutputFile(std::unique_ptr<OutputFile> real, FaultFileSystem::Fault fault, int writesLeft)
-      : real_(std::move(real)), fault_(fault), writesLeft_(writesLeft) {}
+  FaultOutputFile(std::unique_ptr<OutputFile> real, FaultFileSystem& fs)
+      : real_(std::move(real)), fs_(fs), writesLeft_(fs.writesBeforeFailure) {}
   bool Write(std::string_view bytes) override {
-    if (fault_ == FaultFileSystem::Fault::kWrite && writesLeft_-- <= 0) {
+    if (fs_.fault == FaultFileSystem::Fault::kWrite && writesLeft_-- <= 0) {
       // Half of the bytes reach the file, as when a disk fills up.
       static_cast<void>(real_->Write(bytes.substr(0, bytes.size() / 2)));
       return false;
@@ -18,22 +18,22 @@ class FaultOutputFile final : public OutputFile {
   }
   bool Close() override {
     const bool ok = real_->Close();
-    return ok && fault_ != FaultFileSystem::Fault::kClose;
+    return !fs_.Fails(FaultFileSystem::Fault::kClose) && ok;
   }
 
  private:
   std::unique_ptr<OutputFile> real_;
-  FaultFileSystem::Fault fault_;
+  FaultFileSystem& fs_;
   int writesLeft_;
 };
 
 }  // namespace
 
 std::unique_ptr<OutputFile> FaultFileSystem::Create(const std::string& path) {
-  if (fault == Fault::kCreate) return nullptr;
+  if (Fails(Fault::kCreate)) return nullptr;
   auto file = real_.Create(path);
   if (!file) return nullptr;
-  return std::make_unique<FaultOutputFile>(std::move(file), fault, writesBeforeFailure);
+  return std::make_unique<FaultOutputFile>(std::move(file), *this);
 }
 
 }  // namespace gara::testing

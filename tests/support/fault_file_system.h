@@ -14,21 +14,39 @@ class FaultFileSystem final : public FileSystem {
  public:
   enum class Fault { kNone, kCreate, kWrite, kClose, kRename };
   Fault fault = Fault::kNone;
-  // With kWrite: how many Write calls succeed before one fails.
+  // With kWrite: how many Write calls of each file succeed before one fails.
   int writesBeforeFailure = 0;
+  // With kCreate, kClose or kRename: how many calls of that kind succeed before `failures`
+  // calls fail (the steps of a run that writes several files); any later ones succeed again.
+  int callsBeforeFailure = 0;
+  int failures = 1 << 30;
+
+  // A file that is there but cannot be read (as without read permission, which the tests'
+  // user may not be denied).
+  std::string unreadable;
 
   std::optional<std::string> ReadFile(const std::string& path) override {
+    if (path == unreadable) return std::nullopt;
     return real_.ReadFile(path);
   }
   bool IsFile(const std::string& path) override { return real_.IsFile(path); }
   bool Remove(const std::string& path) override { return real_.Remove(path); }
   std::unique_ptr<OutputFile> Create(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override {
-    return fault != Fault::kRename && real_.Rename(from, to);
+    return !Fails(Fault::kRename) && real_.Rename(from, to);
+  }
+  uint32_t ProcessId() override { return real_.ProcessId(); }
+
+  // Counts a call of kind `kind`; true when it is to fail.
+  bool Fails(Fault kind) {
+    if (fault != kind) return false;
+    const int call = calls_++;
+    return call >= callsBeforeFailure && call - callsBeforeFailure < failures;
   }
 
  private:
   RealFileSystem real_;
+  int calls_ = 0;
 };
 
 // The failing step by name in the parameterised tests' output.

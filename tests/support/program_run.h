@@ -21,5 +21,9 @@ std::string ProgramUnderTest();
 // `args`, the working directory being `dir`.
 ProgramResult RunProgramIn(const TempDir& dir, const std::vector<std::string>& args,
                            const std::string& program = ProgramUnderTest());
+// Starts `count` runs of the program under test in `dir` at once, as several Jw_cad windows
+// sharing one program folder would, and waits for all.
+std::vector<ProgramResult> RunProgramsAtOnceIn(const TempDir& dir,
+                                               const std::vector<std::string>& args, int count);
 
 }  // namespace gara::testing

@@ -1,6 +1,7 @@
 // The Linux program: the windowless modes as on Windows; without a mode, where Windows opens the
 // settings dialog, the pattern table is printed instead, in UTF-8 for the terminal.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -19,7 +20,9 @@ int Run(int argc, char** argv) {
   using namespace gara;
   RealFileSystem fs;
   const RunMode mode = ParseRunModeArgs(argc, argv);
-  ProgramRun run(RunEnvironment{fs, ProgramPaths::FromProgramFile(ProgramFilePath(argv[0]))});
+  RunEnvironment env{fs, ProgramPaths::FromProgramFile(ProgramFilePath(argv[0]))};
+  env.maxOutputBytes = OutputLimitFromEnvironment(std::getenv("GARANARABE_MAX_OUTPUT_MB"));
+  ProgramRun run(env);
   run.Prepare(mode);
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {

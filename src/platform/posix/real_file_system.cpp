@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 namespace gara {
 
@@ -13,30 +14,57 @@ namespace {
 
 class PosixOutputFile final : public OutputFile {
  public:
-  explicit PosixOutputFile(std::FILE* file) : file_(file) {}
+  explicit PosixOutputFile(int fd) : fd_(fd) {}
   ~PosixOutputFile() override {
-    if (file_) std::fclose(file_);
+    if (fd_ >= 0) ::close(fd_);
   }
   bool Write(std::string_view bytes) override {
-    return file_ && std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size();
+    if (fd_ < 0) return false;
+    while (!bytes.empty()) {
+      const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
   }
   bool Close() override {
-    if (!file_) return false;
-    const bool flushed = std::fflush(file_) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    return flushed && closed;
+    if (fd_ < 0) return false;
+    // The rename that follows must never put in place a file whose bytes are still only in
+    // the system's cache: after a power cut the target would be empty.
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    return synced && closed;
   }
 
  private:
-  std::FILE* file_;
+  int fd_;
 };
+
+// The folder part of `path` ("." for a bare name).
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A regular file without any write permission: Windows neither deletes nor replaces such a file,
+// and the user's protection must hold the same here.
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
 
 // A descriptor of a regular file open for reading, or -1.
 int OpenRegularFile(const std::string& path, struct stat& st) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK a FIFO at the path would hold the run in open() until a writer came.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+      ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return -1;
   }
@@ -99,16 +127,32 @@ bool RealFileSystem::IsFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool RealFileSystem::Remove(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RealFileSystem::Remove(const std::string& path) {
+  if (IsReadOnlyFile(path)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
 
 std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return nullptr;
-  return std::make_unique<PosixOutputFile>(file);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  return std::make_unique<PosixOutputFile>(fd);
 }
 
 bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  // rename() would replace a read-only file.
+  if (IsReadOnlyFile(to)) return false;
+  if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+  // The new name lives in the folder: until the folder reaches the disk, a power cut can bring
+  // back the old file or none. The rename itself has happened, so a folder that cannot be
+  // flushed does not undo it: a caller told otherwise would remove the new file.
+  const int folder = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder >= 0) {
+    ::fsync(folder);
+    ::close(folder);
+  }
+  return true;
 }
+
+uint32_t RealFileSystem::ProcessId() { return static_cast<uint32_t>(::getpid()); }
 
 }  // namespace gara

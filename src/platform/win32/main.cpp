@@ -1,7 +1,9 @@
 // The Windows program. Modes "1", "2" and "3" run without ever creating a window, so nothing
 // flashes on the screen while Jw_cad waits; without a mode the settings dialog opens.
 #include <stdlib.h>  // __argc, __argv
+
 #include <windows.h>
+#include <cstdlib>
 
 #include <new>
 #include <string>
@@ -22,7 +24,9 @@ int Run(HINSTANCE instance) {
   const RunMode mode = ParseRunModeArgs(__argc, __argv);
   const ProgramPaths paths =
       ProgramPaths::FromProgramFile(ProgramFilePath(__argc > 0 ? __argv[0] : nullptr));
-  ProgramRun run(RunEnvironment{fs, paths});
+  RunEnvironment env{fs, paths};
+  env.maxOutputBytes = OutputLimitFromEnvironment(std::getenv("GARANARABE_MAX_OUTPUT_MB"));
+  ProgramRun run(env);
   run.Prepare(mode);
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {

@@ -39,6 +39,21 @@ class Win32OutputFile final : public OutputFile {
   HANDLE file_;
 };
 
+// Calls `step` until it succeeds or fails for another reason than a file that someone else has
+// open for a moment (another run reading or replacing it, a virus scanner): Windows then
+// refuses to open or replace it, where Linux would not.
+template <typename Step>
+bool WhileBusy(Step&& step) {
+  constexpr int kAttempts = 100;
+  for (int attempt = 1;; ++attempt) {
+    if (step()) return true;
+    const DWORD error = GetLastError();
+    if (attempt == kAttempts || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+      return false;
+    Sleep(20);
+  }
+}
+
 bool IsRegularFile(DWORD attributes) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !(attributes & FILE_ATTRIBUTE_DEVICE);
@@ -47,9 +62,17 @@ bool IsRegularFile(DWORD attributes) {
 // A handle of a regular file open for reading and its size, or INVALID_HANDLE_VALUE.
 HANDLE OpenRegularFile(const std::string& path, LARGE_INTEGER& size) {
   // Jw_cad may still hold the exchange file open for writing: share everything.
-  const HANDLE file = CreateFileA(
-      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = INVALID_HANDLE_VALUE;
+  WhileBusy([&] {
+    file = CreateFileA(path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // A directory is refused as "access denied" too, and for good.
+    if (file == INVALID_HANDLE_VALUE && !IsRegularFile(GetFileAttributesA(path.c_str()))) {
+      SetLastError(ERROR_FILE_NOT_FOUND);
+    }
+    return file != INVALID_HANDLE_VALUE;
+  });
   if (file == INVALID_HANDLE_VALUE) return file;
   BY_HANDLE_FILE_INFORMATION info{};
   // Directories, devices and pipes are not files (opening a directory fails anyway without
@@ -125,19 +148,40 @@ bool RealFileSystem::IsFile(const std::string& path) {
   return IsRegularFile(GetFileAttributesA(path.c_str()));
 }
 
-bool RealFileSystem::Remove(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+namespace {
+
+// Windows refuses to delete or replace a read-only file; Wine does not always, and the user's
+// protection must hold under both.
+bool IsReadOnlyFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
+bool RealFileSystem::Remove(const std::string& path) {
+  return !IsReadOnlyFile(path) && DeleteFileA(path.c_str()) != 0;
+}
 
 std::unique_ptr<OutputFile> RealFileSystem::Create(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // CREATE_NEW fails on anything already at the path, a link included: a temporary file is
+  // never anything but the file this run made.
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<Win32OutputFile>(file);
 }
 
 bool RealFileSystem::Rename(const std::string& from, const std::string& to) {
-  // Unlike rename() of the C library, this replaces an existing target.
-  return MoveFileExA(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (IsReadOnlyFile(to)) return false;
+  // Unlike rename() of the C library, this replaces an existing target; write-through returns
+  // only once the move is on the disk.
+  return WhileBusy([&] {
+    return MoveFileExA(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
 }
+
+uint32_t RealFileSystem::ProcessId() { return static_cast<uint32_t>(GetCurrentProcessId()); }
 
 }  // namespace gara
