@@ -1,4 +1,4 @@
-// libFuzzer target: the whole program in run modes 1, 2 and 3, in memory. One input holds
+// libFuzzer target: the whole program in run modes 1 to 4, in memory. One input holds
 // JWC_TEMP.TXT, garanarabe.dat and the figure file, split at the first two NUL bytes (the
 // figure file serves as both sel.txt and jws.txt). Built and run by the fuzz preset.
 #include <cstddef>
@@ -28,15 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view exchange = TakePart(rest);
   const std::string_view settings = TakePart(rest);
   const std::string_view figure = rest;
-  for (const gara::RunMode mode :
-       {gara::RunMode::kTwoPoint, gara::RunMode::kMultiPoint, gara::RunMode::kRegister}) {
+  for (const gara::RunMode mode : {gara::RunMode::kTwoPoint, gara::RunMode::kMultiPoint,
+                                   gara::RunMode::kRegister, gara::RunMode::kPath}) {
     gara::testing::MemoryFileSystem fs;
     const gara::ProgramPaths paths{"", "garanarabe.dat"};
     fs.files[paths.ExchangeFile()] = exchange;
     fs.files[paths.settingsPath] = settings;
     fs.files["sel.txt"] = figure;
     fs.files["jws.txt"] = figure;
-    gara::RunWindowless(mode, gara::RunEnvironment{fs, paths});
+    // A smaller size limit than a real run's keeps each input fast; the refusal path is the same.
+    gara::RunWindowless(mode, gara::RunEnvironment{fs, paths, 16e6});
     for (const auto& [path, bytes] : fs.files) {
       // A drawing places up to a million copies of the figure by design, so its size follows
       // the layout, not the input; the run's own limits bound it.
