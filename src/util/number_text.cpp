@@ -1,5 +1,6 @@
 #include "util/number_text.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -89,82 +90,28 @@ constexpr uint64_t kPowersOf10[19] = {1u,
 constexpr uint64_t kFifteenDigitsMin = kPowersOf10[kDigits - 1];
 constexpr uint64_t kFifteenDigitsEnd = kPowersOf10[kDigits];
 
-// floor(m * 10^k / 2^shift) for m < 2^53, k <= 18 and 3 <= shift <= 65, and whether the part
-// cut off is above, at or below one half (1, 0, -1).
-uint64_t ScaledFloor(uint64_t m, int k, int shift, int& half) {
+// m * 10^k / 2^shift rounded to nearest, ties to even (as printf rounds), for m < 2^53,
+// k <= 18 and 3 <= shift <= 65.
+uint64_t ScaledRounded(uint64_t m, int k, int shift) {
   const Product p = MultiplyFull(m, kPowersOf10[k]);
-  uint64_t quotient = 0;
-  uint64_t restHigh = 0;  // the cut-off bits, compared with 2^(shift - 1) in two words
-  uint64_t restLow = 0;
-  uint64_t halfHigh = 0;
-  uint64_t halfLow = 0;
   if (shift < 64) {
-    quotient = (p.high << (64 - shift)) | (p.low >> shift);
-    restLow = p.low & ((uint64_t{1} << shift) - 1);
-    halfLow = uint64_t{1} << (shift - 1);
-  } else {
-    quotient = p.high >> (shift - 64);
-    restHigh = shift == 64 ? 0 : p.high & ((uint64_t{1} << (shift - 64)) - 1);
-    restLow = p.low;
-    if (shift == 64) {
-      halfLow = uint64_t{1} << 63;
-    } else {
-      halfHigh = uint64_t{1} << (shift - 65);
-    }
+    const uint64_t quotient = (p.high << (64 - shift)) | (p.low >> shift);
+    const uint64_t rest = p.low & ((uint64_t{1} << shift) - 1);
+    // Up when the rest is above one half, or at it with an odd quotient: no branch to mispredict.
+    return quotient + ((rest + (quotient & 1)) > (uint64_t{1} << (shift - 1)));
   }
-  if (restHigh != halfHigh) {
-    half = restHigh > halfHigh ? 1 : -1;
-  } else {
-    half = restLow > halfLow ? 1 : (restLow == halfLow ? 0 : -1);
+  const uint64_t odd = (p.high >> (shift - 64)) & 1;
+  if (shift == 64) {
+    const uint64_t half = uint64_t{1} << 63;
+    return p.high + (p.low > half || (p.low == half && odd != 0));
   }
-  return quotient;
+  // shift 65: one half is 2^64, the low bit of the high word followed by the low word.
+  return (p.high >> 1) + ((p.high & 1) != 0 && (p.low != 0 || odd != 0));
 }
 
-// The common case of a drawing's coordinates, 2^-13 <= v < 10^15, in exact integer arithmetic:
-// v = m / 2^shift, and its 15 significant digits are m * 10^k / 2^shift rounded to nearest,
-// ties to even (as printf rounds), for the k that puts that quotient in [10^14, 10^15).
-bool RoundedDigitsFast(double v, char* digits, int& exponent, int& count) {
-  if (!(v >= 0x1p-13 && v < 1e15)) return false;
-  uint64_t bits = 0;
-  std::memcpy(&bits, &v, sizeof bits);
-  const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
-  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
-  const int shift = 52 - binaryExponent;
-  // floor(binaryExponent * log10(2)): the decimal exponent of v or one less.
-  int decimalExponent = (binaryExponent * 78913) >> 18;
-  int half = 0;
-  uint64_t scaled = ScaledFloor(m, kDigits - 1 - decimalExponent, shift, half);
-  if (scaled >= kFifteenDigitsEnd) {
-    ++decimalExponent;
-    scaled = ScaledFloor(m, kDigits - 1 - decimalExponent, shift, half);
-  }
-  if (half > 0 || (half == 0 && (scaled & 1) != 0)) ++scaled;
-  if (scaled == kFifteenDigitsEnd) {  // 999...9.5 and above rounds up to 1000...0
-    scaled = kFifteenDigitsMin;
-    ++decimalExponent;
-  }
-  exponent = decimalExponent;
-  // Seven digits, then eight, in 32-bit arithmetic.
-  uint32_t upper = static_cast<uint32_t>(scaled / 100000000u);
-  uint32_t lower = static_cast<uint32_t>(scaled % 100000000u);
-  for (int i = 14; i >= 7; --i) {
-    digits[i] = static_cast<char>('0' + lower % 10);
-    lower /= 10;
-  }
-  for (int i = 6; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + upper % 10);
-    upper /= 10;
-  }
-  count = kDigits;
-  while (count > 1 && digits[count - 1] == '0') --count;
-  return true;
-}
-
-// The value's decimal digits rounded to 15 significant ones (trailing zeros dropped) and the
-// decimal exponent of the first, both after rounding. Returns the digit count, 1..15.
-int RoundedDigits(double v, char* digits, int& exponent) {
-  int fastCount = 0;
-  if (RoundedDigitsFast(v, digits, exponent, fastCount)) return fastCount;
+// RoundedDigits for the values outside the common range and the subnormal ones. Writes the
+// digits at digits and pads them with zeros to 15; returns their count without trailing zeros.
+int RoundedDigitsExact(double v, char* digits, int& exponent) {
   // The shortest digits that read back as v come first: they are fast, and they round to the
   // same 15 digits as v itself unless they lie exactly on a rounding midpoint. No midpoint can
   // lie between v and them: it would be a representation at least as short and nearer to v.
@@ -179,6 +126,7 @@ int RoundedDigits(double v, char* digits, int& exponent) {
     count = SplitScientific(text, result.ptr, shortest, exponent);
     if (count <= kDigits) {
       std::memcpy(digits, shortest, count);
+      std::memset(digits + count, '0', kDigits - count);
       return count;
     }
   }
@@ -186,6 +134,7 @@ int RoundedDigits(double v, char* digits, int& exponent) {
     // On a midpoint: only the exact value decides (14 decimals round it to 15 digits).
     result = std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, kDigits - 1);
     count = SplitScientific(text, result.ptr, digits, exponent);
+    std::memset(digits + count, '0', kDigits - count);
   } else {
     std::memcpy(digits, shortest, kDigits);
     count = kDigits;
@@ -204,15 +153,102 @@ int RoundedDigits(double v, char* digits, int& exponent) {
   return count;
 }
 
+// Digit pairs "00" to "99": two digits at a time, with no division by ten per digit.
+struct DigitPairs {
+  char text[200];
+};
+constexpr DigitPairs MakeDigitPairs() {
+  DigitPairs pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs.text[2 * i] = static_cast<char>('0' + i / 10);
+    pairs.text[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}
+constexpr DigitPairs kDigitPairs = MakeDigitPairs();
+
+void WriteFourDigits(char* out, uint32_t n) {
+  const uint32_t high = n / 100;
+  std::memcpy(out, kDigitPairs.text + 2 * high, 2);
+  std::memcpy(out + 2, kDigitPairs.text + 2 * (n - 100 * high), 2);
+}
+
+// n < 10^8 as eight digits with leading zeros.
+void WriteEightDigits(char* out, uint32_t n) {
+  const uint32_t high = n / 10000;
+  WriteFourDigits(out, high);
+  WriteFourDigits(out + 4, n - 10000 * high);
+}
+
+// The decimal powers a double holds exactly, for telling the decimal exponent of v >= 1.
+constexpr double kExactPowersOf10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The common case of a drawing's coordinates, 2^-13 <= v < 10^15, in exact integer arithmetic:
+// v = m / 2^shift, and its 15 significant digits are m * 10^k / 2^shift rounded to nearest,
+// ties to even (as printf rounds), for the k that puts that quotient in [10^14, 10^15).
+// Writes the 15 digits, trailing zeros included, at digits, and a zero in the byte before them;
+// returns their count without the trailing zeros, or 0 when v lies outside that range.
+int RoundedDigitsFast(double v, char* digits, int& exponent) {
+  if (!(v >= 0x1p-13 && v < 1e15)) return 0;
+  uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+  const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
+  const int shift = 52 - binaryExponent;
+  // floor(binaryExponent * log10(2)): the decimal exponent of v or one less. From 1 up, one
+  // comparison tells which; below 1 the quotient does.
+  int decimalExponent = (binaryExponent * 78913) >> 18;
+  if (decimalExponent >= -1 && v >= kExactPowersOf10[decimalExponent + 1]) ++decimalExponent;
+  uint64_t scaled = ScaledRounded(m, kDigits - 1 - decimalExponent, shift);
+  if (scaled > kFifteenDigitsEnd) {  // below 1, the estimate was one short
+    ++decimalExponent;
+    scaled = ScaledRounded(m, kDigits - 1 - decimalExponent, shift);
+  }
+  if (scaled == kFifteenDigitsEnd) {  // 999...9.5 up to 1000...0.5 is 1000...0
+    scaled = kFifteenDigitsMin;
+    ++decimalExponent;
+  }
+  exponent = decimalExponent;
+  // Seven digits (written as eight with a leading zero), then eight: the quotient by 10^8 is
+  // the one 64-bit division.
+  const uint64_t upper = scaled / 100000000u;
+  const uint32_t lower = static_cast<uint32_t>(scaled - upper * 100000000u);
+  WriteEightDigits(digits - 1, static_cast<uint32_t>(upper));
+  WriteEightDigits(digits + 7, lower);
+  // Trailing zeros counted eight digits at a time: the last digit is the word's top byte, and
+  // its zero digits are the zero bytes the word has after subtracting '0' from each.
+  static_assert(std::endian::native == std::endian::little);
+  constexpr uint64_t kZeroDigits = 0x3030303030303030u;
+  uint64_t word = 0;
+  if (lower != 0) {
+    std::memcpy(&word, digits + 7, sizeof word);
+    return kDigits - std::countl_zero(word ^ kZeroDigits) / 8;
+  }
+  std::memcpy(&word, digits - 1, sizeof word);  // never all zeros: the first digit is not
+  return 7 - std::countl_zero(word ^ kZeroDigits) / 8;
+}
+
+// The value's decimal digits rounded to 15 significant ones and the decimal exponent of the
+// first, both after rounding. Writes the 15 digits, trailing zeros included, and returns the
+// count without them, 1..15.
+int RoundedDigits(double v, char* digits, int& exponent) {
+  const int count = RoundedDigitsFast(v, digits, exponent);
+  return count != 0 ? count : RoundedDigitsExact(v, digits, exponent);
+}
+
 }  // namespace
 
 char* WriteNumberText(char* out, double v) {
   if (!std::isfinite(v) || v == 0.0) return WriteZero(out);
-  if (v < 0) {
-    *out++ = '-';
-    v = -v;
-  }
-  char digits[kDigits];
+  *out = '-';  // kept by a negative value; no branch on the sign, which is random in drawings
+  out += std::signbit(v) ? 1 : 0;
+  v = std::fabs(v);
+  // The 15 digits at buffer + 1, with room behind them for the 16-byte copies below: a copy of
+  // fixed size is one move, and what it carries past the text's end lies within the caller's
+  // kNumberTextMax bytes and is overwritten or ignored.
+  char buffer[40];
+  char* digits = buffer + 1;
   int exponent = 0;
   const int count = RoundedDigits(v, digits, exponent);
 
@@ -226,25 +262,22 @@ char* WriteNumberText(char* out, double v) {
     *out++ = 'E';
     return WriteExponent(out, exponent);
   }
-  if (exponent < 0) {
-    *out++ = '0';
-    *out++ = '.';
-    for (int i = -1; i > exponent; --i) *out++ = '0';
-    std::memcpy(out, digits, count);
+  if (exponent < 0) {  // "0.", up to three zeros, the digits: at most 21 bytes
+    std::memcpy(out, "0.000", 5);
+    out += 1 - exponent;
+    std::memcpy(out, digits, 16);
     return out + count;
   }
   const int whole = exponent + 1;  // digits before the point, 1..15
-  if (count <= whole) {
-    std::memcpy(out, digits, count);
-    out += count;
-    for (int i = count; i < whole; ++i) *out++ = '0';
-    return out;
+  if (count <= whole) {            // the digits' trailing zeros fill the places up to the point
+    std::memcpy(out, digits, 16);
+    return out + whole;
   }
-  std::memcpy(out, digits, whole);
-  out += whole;
-  *out++ = '.';
-  std::memcpy(out, digits + whole, count - whole);
-  return out + (count - whole);
+  // The point moved in: the digits after it one place on, then the text in one copy.
+  std::memmove(digits + whole + 1, digits + whole, 16);
+  digits[whole] = '.';
+  std::memcpy(out, digits, 16);
+  return out + count + 1;
 }
 
 void AppendNumberText(std::string& out, double v) {
