@@ -167,74 +167,119 @@ constexpr DigitPairs MakeDigitPairs() {
 }
 constexpr DigitPairs kDigitPairs = MakeDigitPairs();
 
-void WriteFourDigits(char* out, uint32_t n) {
-  const uint32_t high = n / 100;
-  std::memcpy(out, kDigitPairs.text + 2 * high, 2);
-  std::memcpy(out + 2, kDigitPairs.text + 2 * (n - 100 * high), 2);
+// The texts below are built as 16-byte strings held in two 64-bit words, first character in the
+// lowest byte: digits are moved and the point put in by shifts and masks in registers, and each
+// text reaches memory in two stores, never read back.
+static_assert(std::endian::native == std::endian::little);
+
+struct Text16 {
+  uint64_t low;   // characters 0..7
+  uint64_t high;  // characters 8..15
+};
+
+constexpr uint64_t kZeroDigits = 0x3030303030303030u;
+
+uint64_t DigitPair(uint32_t n) {
+  uint16_t pair = 0;
+  std::memcpy(&pair, kDigitPairs.text + 2 * n, 2);
+  return pair;
 }
 
 // n < 10^8 as eight digits with leading zeros.
-void WriteEightDigits(char* out, uint32_t n) {
-  const uint32_t high = n / 10000;
-  WriteFourDigits(out, high);
-  WriteFourDigits(out + 4, n - 10000 * high);
+uint64_t EightDigits(uint32_t n) {
+  const uint32_t upper = n / 10000;
+  const uint32_t lower = n - 10000 * upper;
+  const uint32_t a = upper / 100;
+  const uint32_t b = lower / 100;
+  return DigitPair(a) | DigitPair(upper - 100 * a) << 16 | DigitPair(b) << 32 |
+         DigitPair(lower - 100 * b) << 48;
 }
 
-// The decimal powers a double holds exactly, for telling the decimal exponent of v >= 1.
-constexpr double kExactPowersOf10[16] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+// Bytes 0..n-1 of a 16-byte text, for n in 0..16.
+struct ByteMasks {
+  Text16 below[17];
+};
+constexpr ByteMasks MakeByteMasks() {
+  ByteMasks masks{};
+  for (int n = 0; n <= 16; ++n) {
+    masks.below[n].low = n >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * n)) - 1;
+    masks.below[n].high = n >= 16 ? ~uint64_t{0} : n <= 8 ? 0 : (uint64_t{1} << (8 * (n - 8))) - 1;
+  }
+  return masks;
+}
+constexpr ByteMasks kByteMasks = MakeByteMasks();
+
+// The digits with a point after the first `whole` of them (1..14).
+Text16 WithPoint(Text16 digits, int whole) {
+  const Text16 before = kByteMasks.below[whole];
+  const Text16 through = kByteMasks.below[whole + 1];
+  const uint64_t movedLow = digits.low << 8;
+  const uint64_t movedHigh = digits.high << 8 | digits.low >> 56;
+  constexpr uint64_t kPoints = 0x2E2E2E2E2E2E2E2Eu;
+  return {
+      (digits.low & before.low) | (movedLow & ~through.low) | (kPoints & through.low & ~before.low),
+      (digits.high & before.high) | (movedHigh & ~through.high) |
+          (kPoints & through.high & ~before.high)};
+}
+
+void Store(char* out, Text16 text) {
+  std::memcpy(out, &text.low, 8);
+  std::memcpy(out + 8, &text.high, 8);
+}
+
+// The doubles nearest to 10^-3 .. 10^15, for telling the decimal exponent of v by one
+// comparison: from 1 up they are exact, and below 1 each lies just above the power it stands
+// for, so that v (never equal to such a power) is at or above it exactly when v is above the
+// power.
+constexpr double kPowersOf10Above[19] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3,  1e4,  1e5, 1e6,
+                                         1e7,  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
 // The common case of a drawing's coordinates, 2^-13 <= v < 10^15, in exact integer arithmetic:
 // v = m / 2^shift, and its 15 significant digits are m * 10^k / 2^shift rounded to nearest,
 // ties to even (as printf rounds), for the k that puts that quotient in [10^14, 10^15).
-// Writes the 15 digits, trailing zeros included, at digits, and a zero in the byte before them;
-// returns their count without the trailing zeros, or 0 when v lies outside that range.
-int RoundedDigitsFast(double v, char* digits, int& exponent) {
+// Sets the 15 digits, trailing zeros included; returns their count without the trailing zeros,
+// or 0 when v lies outside that range.
+int RoundedDigitsFast(double v, Text16& digits, int& exponent) {
   if (!(v >= 0x1p-13 && v < 1e15)) return 0;
   uint64_t bits = 0;
   std::memcpy(&bits, &v, sizeof bits);
   const int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
   const uint64_t m = (bits & ((uint64_t{1} << 52) - 1)) | (uint64_t{1} << 52);
   const int shift = 52 - binaryExponent;
-  // floor(binaryExponent * log10(2)): the decimal exponent of v or one less. From 1 up, one
-  // comparison tells which; below 1 the quotient does.
+  // floor(binaryExponent * log10(2)) is the decimal exponent of v or one less (-4 and up).
   int decimalExponent = (binaryExponent * 78913) >> 18;
-  if (decimalExponent >= -1 && v >= kExactPowersOf10[decimalExponent + 1]) ++decimalExponent;
+  if (v >= kPowersOf10Above[decimalExponent + 4]) ++decimalExponent;
   uint64_t scaled = ScaledRounded(m, kDigits - 1 - decimalExponent, shift);
-  if (scaled > kFifteenDigitsEnd) {  // below 1, the estimate was one short
-    ++decimalExponent;
-    scaled = ScaledRounded(m, kDigits - 1 - decimalExponent, shift);
-  }
   if (scaled == kFifteenDigitsEnd) {  // 999...9.5 up to 1000...0.5 is 1000...0
     scaled = kFifteenDigitsMin;
     ++decimalExponent;
   }
   exponent = decimalExponent;
-  // Seven digits (written as eight with a leading zero), then eight: the quotient by 10^8 is
-  // the one 64-bit division.
+  // Seven digits (made as eight with a leading zero), then eight: the quotient by 10^8 is the
+  // one 64-bit division.
   const uint64_t upper = scaled / 100000000u;
   const uint32_t lower = static_cast<uint32_t>(scaled - upper * 100000000u);
-  WriteEightDigits(digits - 1, static_cast<uint32_t>(upper));
-  WriteEightDigits(digits + 7, lower);
+  const uint64_t first = EightDigits(static_cast<uint32_t>(upper));
+  const uint64_t last = EightDigits(lower);
+  digits = {first >> 8 | last << 56, last >> 8 | kZeroDigits << 56};
   // Trailing zeros counted eight digits at a time: the last digit is the word's top byte, and
-  // its zero digits are the zero bytes the word has after subtracting '0' from each.
-  static_assert(std::endian::native == std::endian::little);
-  constexpr uint64_t kZeroDigits = 0x3030303030303030u;
-  uint64_t word = 0;
-  if (lower != 0) {
-    std::memcpy(&word, digits + 7, sizeof word);
-    return kDigits - std::countl_zero(word ^ kZeroDigits) / 8;
-  }
-  std::memcpy(&word, digits - 1, sizeof word);  // never all zeros: the first digit is not
-  return 7 - std::countl_zero(word ^ kZeroDigits) / 8;
+  // its zero digits are the zero bytes of the word less '0' in every byte.
+  if (lower != 0) return kDigits - std::countl_zero(last ^ kZeroDigits) / 8;
+  return 7 - std::countl_zero(first ^ kZeroDigits) / 8;  // the first digit is never 0
 }
 
 // The value's decimal digits rounded to 15 significant ones and the decimal exponent of the
-// first, both after rounding. Writes the 15 digits, trailing zeros included, and returns the
-// count without them, 1..15.
-int RoundedDigits(double v, char* digits, int& exponent) {
+// first, both after rounding. Sets the 15 digits, trailing zeros included (and a zero after
+// them), and returns the count without them, 1..15.
+int RoundedDigits(double v, Text16& digits, int& exponent) {
   const int count = RoundedDigitsFast(v, digits, exponent);
-  return count != 0 ? count : RoundedDigitsExact(v, digits, exponent);
+  if (count != 0) return count;
+  char text[16];
+  const int exactCount = RoundedDigitsExact(v, text, exponent);
+  text[kDigits] = '0';
+  std::memcpy(&digits.low, text, 8);
+  std::memcpy(&digits.high, text + 8, 8);
+  return exactCount;
 }
 
 }  // namespace
@@ -244,39 +289,36 @@ char* WriteNumberText(char* out, double v) {
   *out = '-';  // kept by a negative value; no branch on the sign, which is random in drawings
   out += std::signbit(v) ? 1 : 0;
   v = std::fabs(v);
-  // The 15 digits at buffer + 1, with room behind them for the 16-byte copies below: a copy of
-  // fixed size is one move, and what it carries past the text's end lies within the caller's
-  // kNumberTextMax bytes and is overwritten or ignored.
-  char buffer[40];
-  char* digits = buffer + 1;
+  Text16 digits{};
   int exponent = 0;
   const int count = RoundedDigits(v, digits, exponent);
 
   if (exponent >= 15 || exponent < -4) {
-    *out++ = digits[0];
+    char text[16];
+    Store(text, digits);
+    *out++ = text[0];
     if (count > 1) {
       *out++ = '.';
-      std::memcpy(out, digits + 1, count - 1);
+      std::memcpy(out, text + 1, count - 1);
       out += count - 1;
     }
     *out++ = 'E';
     return WriteExponent(out, exponent);
   }
+  // The fixed texts are stored 16 bytes at a time; the bytes past the text's end stay within
+  // the kNumberTextMax bytes at out.
   if (exponent < 0) {  // "0.", up to three zeros, the digits: at most 21 bytes
     std::memcpy(out, "0.000", 5);
     out += 1 - exponent;
-    std::memcpy(out, digits, 16);
+    Store(out, digits);
     return out + count;
   }
   const int whole = exponent + 1;  // digits before the point, 1..15
   if (count <= whole) {            // the digits' trailing zeros fill the places up to the point
-    std::memcpy(out, digits, 16);
+    Store(out, digits);
     return out + whole;
   }
-  // The point moved in: the digits after it one place on, then the text in one copy.
-  std::memmove(digits + whole + 1, digits + whole, 16);
-  digits[whole] = '.';
-  std::memcpy(out, digits, 16);
+  Store(out, WithPoint(digits, whole));
   return out + count + 1;
 }
 
