@@ -9,6 +9,12 @@
 // Prints the mismatches (at most 20), their count and a checksum of every text written. The
 // values come from integer arithmetic and single correctly rounded operations only, so the
 // checksum must be the same on every build of the program, the 32-bit Windows one included.
+// The Windows build has no benchmarks; for a sample under Wine, build this file by hand with the
+// cross compiler and the flags of the windows preset (and -D__USE_MINGW_ANSI_STDIO=1, for a
+// printf that rounds exactly), e.g.
+//   i686-w64-mingw32-g++-posix -std=c++20 -O2 -msse2 -mfpmath=sse -D__USE_MINGW_ANSI_STDIO=1 \
+//     -Isrc bench/number_text_check.cpp src/util/number_text.cpp -static -o check.exe
+//   cmake/wine-run.sh check.exe 10000000
 #include <cinttypes>
 #include <cmath>
 #include <cstdint>
