@@ -12,8 +12,8 @@
 // The Windows build has no benchmarks; for a sample under Wine, build this file by hand with the
 // cross compiler and the flags of the windows preset (and -D__USE_MINGW_ANSI_STDIO=1, for a
 // printf that rounds exactly), e.g.
-//   i686-w64-mingw32-g++-posix -std=c++20 -O2 -msse2 -mfpmath=sse -D__USE_MINGW_ANSI_STDIO=1 \
-//     -Isrc bench/number_text_check.cpp src/util/number_text.cpp -static -o check.exe
+//   i686-w64-mingw32-g++-posix -std=c++20 -O2 -msse2 -mfpmath=sse -D__USE_MINGW_ANSI_STDIO=1
+//       -Isrc bench/number_text_check.cpp src/util/number_text.cpp -static -o check.exe
 //   cmake/wine-run.sh check.exe 10000000
 #include <cinttypes>
 #include <cmath>
