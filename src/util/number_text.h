@@ -9,8 +9,9 @@ namespace gara {
 // Longest possible number text, e.g. "-1.23456789012345E-308".
 inline constexpr int kNumberTextMax = 24;
 
-// Writes the number text of v at out and returns the end. NaN and infinities are written as "0"
-// so that nothing unreadable ever reaches Jw_cad.
+// Writes the number text of v at out and returns the end. out must have room for kNumberTextMax
+// bytes, all of which may be written: the digits go out in blocks of sixteen. NaN and infinities
+// are written as "0" so that nothing unreadable ever reaches Jw_cad.
 char* WriteNumberText(char* out, double v);
 void AppendNumberText(std::string& out, double v);
 std::string NumberText(double v);

@@ -163,6 +163,35 @@ TEST(NumberText, MatchesPrintfAcrossCoordinateBinades) {
   }
 }
 
+// The point at every place of the 15 digits, trailing zeros on either side of the eighth digit
+// from the end, and the longest texts: each written whole and nothing written past
+// kNumberTextMax bytes, though the digits are stored in blocks of sixteen.
+TEST(NumberText, PlacesThePointAndStaysWithinItsRoom) {
+  const NumberCase cases[] = {{-1.23456789012345, "-1.23456789012345"},
+                              {-12.3456789012345, "-12.3456789012345"},
+                              {-1234567.89012345, "-1234567.89012345"},
+                              {-12345678.9012345, "-12345678.9012345"},
+                              {-12345678901234.5, "-12345678901234.5"},
+                              {-123456789012345, "-123456789012345"},
+                              {-1234567, "-1234567"},
+                              {-12345678, "-12345678"},
+                              {-1234567.5, "-1234567.5"},
+                              {-100000000000000, "-100000000000000"},
+                              {-0.000123456789012345, "-0.000123456789012345"},
+                              {-0.1234567, "-0.1234567"},
+                              {-1.23456789012345e-100, "-1.23456789012345E-100"}};
+  for (const NumberCase& c : cases) {
+    for (const double v : {c.value, -c.value}) {
+      char room[kNumberTextMax + 16];
+      std::memset(room, 'x', sizeof room);
+      const char* end = WriteNumberText(room, v);
+      const std::string_view expected = v < 0 ? c.text : c.text.substr(1);
+      EXPECT_EQ(std::string_view(room, end), expected);
+      EXPECT_EQ(std::string_view(room + kNumberTextMax, 16), std::string(16, 'x')) << expected;
+    }
+  }
+}
+
 TEST(NumberText, RoundTripsThroughTextToRealWithin15Digits) {
   std::mt19937_64 random(7);
   std::uniform_real_distribution<double> mantissa(-1000.0, 1000.0);
