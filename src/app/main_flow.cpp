@@ -41,8 +41,11 @@ void ProgramRun::Prepare(RunMode mode) {
   detail_ = RunDetail{};
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
-  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
-                   mode == RunMode::kPath ? EntityRecords::kKeep : EntityRecords::kSkip);
+  // The register mode uses nothing of it but the selection, which it reads as it writes.
+  if (mode != RunMode::kRegister) {
+    ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
+                     mode == RunMode::kPath ? EntityRecords::kKeep : EntityRecords::kSkip);
+  }
   writer_.ResetCommandCache();
   estimate_ = DrawEstimate{};
   const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
