@@ -41,9 +41,11 @@ void ProgramRun::Prepare(RunMode mode) {
   detail_ = RunDetail{};
   buffer_.Clear();
   // Whether the file was there does not matter: without it the run goes on with the reset state.
-  ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
-                   mode == RunMode::kRegister || mode == RunMode::kPath ? EntityRecords::kKeep
-                                                                        : EntityRecords::kSkip);
+  // The register mode uses nothing of it but the selection, which it reads as it writes.
+  if (mode != RunMode::kRegister) {
+    ReadExchangeFile(env_.fs, env_.paths.ExchangeFile(), *state_,
+                     mode == RunMode::kPath ? EntityRecords::kKeep : EntityRecords::kSkip);
+  }
   writer_.ResetCommandCache();
   estimate_ = DrawEstimate{};
   const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
@@ -162,7 +164,9 @@ RunOutcome ProgramRun::Register() {
   // temporary names before either is put in place, and the settings, put in place first, are
   // put back should the figure then fail to follow.
   StagedFile figure(fs, figurePath);
-  if (!figure.Write([this](OutputFile& file) { return WriteSelection(*state_, file); })) {
+  // The selection is read from the exchange file again, in batches, rather than kept.
+  const std::string exchangePath = env_.paths.ExchangeFile();
+  if (!figure.Write([&](OutputFile& file) { return WriteSelection(fs, exchangePath, file); })) {
     return failed(figurePath);
   }
   // The selected figure just written; the JWS figure is neither converted nor measured here.

@@ -65,10 +65,11 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
-  // reset state), reset the command cache, load the settings. Only the register and the path
-  // modes keep the selected entities of JWC_TEMP.TXT; the others use its header and points
-  // alone. The default keeps everything.
-  void Prepare(RunMode mode = RunMode::kRegister);
+  // reset state), reset the command cache, load the settings. Only the path mode keeps the
+  // selected entities of JWC_TEMP.TXT; the register mode reads none of it here (it reads the
+  // selection as it writes); the others use its header and points alone. The default keeps
+  // everything.
+  void Prepare(RunMode mode = RunMode::kPath);
   // Modes "1" to "4" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
 

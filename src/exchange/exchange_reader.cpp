@@ -391,8 +391,12 @@ void ReadExchangeBytes(std::string_view bytes, DrawingState& state) {
   ExchangeReader(state).Bytes(bytes);
 }
 
-bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
-                      EntityRecords records) {
+namespace {
+
+// After every line `afterLine` is called.
+template <typename AfterLine>
+bool ReadPieces(FileSystem& fs, const std::string& path, DrawingState& state, EntityRecords records,
+                AfterLine&& afterLine) {
   // The file comes in pieces, so a selection of many megabytes is never held whole next to its
   // records; a line that runs on into the next piece waits in `carry`.
   ExchangeReader reader(state, records);
@@ -400,6 +404,7 @@ bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& sta
   const auto parse = [&](std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     reader.Line(line);
+    afterLine();
   };
   const bool read = fs.ReadPieces(path, [&](std::string_view piece) {
     if (!carry.empty()) {
@@ -426,6 +431,26 @@ bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& sta
   });
   // The last line needs no line end; after a read error it is incomplete and left out.
   if (read && !carry.empty()) parse(carry);
+  return read;
+}
+
+}  // namespace
+
+bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
+                      EntityRecords records) {
+  return ReadPieces(fs, path, state, records, [] {});
+}
+
+bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
+                               const std::function<void(const SelectedEntities&)>& batch) {
+  constexpr size_t kBatch = 4 * EntityList<EntityRef>::kBlock;
+  const bool read = ReadPieces(fs, path, state, EntityRecords::kKeep, [&] {
+    if (state.entities.order.size() < kBatch) return;
+    batch(state.entities);
+    state.entities = SelectedEntities{};
+  });
+  if (!state.entities.order.empty()) batch(state.entities);
+  state.entities = SelectedEntities{};
   return read;
 }
 

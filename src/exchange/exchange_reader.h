@@ -1,6 +1,7 @@
 // The input side of JWC_TEMP.TXT: header and attribute lines, designated points, entity lines.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,11 @@ class ExchangeReader {
 // selected entities take no memory: `state.entities` stays empty.
 bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
                       EntityRecords records = EntityRecords::kKeep);
+// Reads the file into `state` like ReadExchangeFile, handing the entity records to `batch` a few
+// thousand at a time, in file order, and dropping them after each call: a large selection is
+// never held whole.
+bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
+                               const std::function<void(const SelectedEntities&)>& batch);
 // Every line of `bytes`, in order.
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
 

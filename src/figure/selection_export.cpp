@@ -4,6 +4,7 @@
 #include <cassert>
 #include <vector>
 
+#include "exchange/exchange_reader.h"
 #include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
@@ -86,7 +87,7 @@ using BaseLine = std::array<Point, 2>;
 struct ExtentsPass {
   Extents& box;
   size_t& count;
-  std::vector<BaseLine>& baseLines;
+  EntityList<BaseLine>& baseLines;
 
   void AddText(const TextEntity& t, int anchor) {
     const std::array<Point, 4> corners = TextBoxCorners(BoxOf(t), anchor, t.x, t.y);
@@ -181,7 +182,7 @@ FontStyle SplitFont(std::string_view font) {
 // The record pass: one figure-file record per entity, every point shifted by the centre.
 class RecordWriter {
  public:
-  RecordWriter(std::string& out, Point centre, const std::vector<BaseLine>& baseLines)
+  RecordWriter(std::string& out, Point centre, const EntityList<BaseLine>& baseLines)
       : out_(out), centre_(centre), baseLines_(baseLines) {}
 
   void operator()(const LineEntity& l) { Line(l, l.polylineNumber); }
@@ -258,6 +259,9 @@ class RecordWriter {
     End();
   }
 
+  // True when a text came that the extents pass had not measured.
+  bool overrun() const { return overrun_; }
+
  private:
   // Fields 0 to 7.
   void Begin(char kind, int32_t field1, const EntityHeader& h, int32_t field5, int32_t flags) {
@@ -298,6 +302,11 @@ class RecordWriter {
 
   void Text(const TextEntity& t, int anchor) {
     const FontStyle font = SplitFont(t.fontName);
+    // A file read differently the second time may hold more texts than were measured.
+    if (nextText_ == baseLines_.size()) {
+      overrun_ = true;
+      return;
+    }
     Begin(figure::kText, 0, t.header, anchor + 1, TextFlags(t));
     const BaseLine& line = baseLines_[nextText_++];
     Xy(line[0].x, line[0].y);
@@ -335,18 +344,27 @@ class RecordWriter {
 
   std::string& out_;
   Point centre_;
-  const std::vector<BaseLine>& baseLines_;
+  const EntityList<BaseLine>& baseLines_;
   size_t nextText_ = 0;
+  bool overrun_ = false;
 };
 
 // Writes the figure in pieces through `flush`, which gets the text written so far and clears it.
-template <typename Flush>
-[[nodiscard]] bool WriteFigure(const DrawingState& state, std::string& out, Flush&& flush) {
+// `visitAll(visitor)` visits every record in file order; it is called twice, to measure and to
+// write, and `state` gives the layer group scales once the first visit is done. False when a
+// write failed or the second visit did not see the records of the first.
+template <typename VisitAll, typename Flush>
+[[nodiscard]] bool WriteFigure(VisitAll&& visitAll, const DrawingState& state, std::string& out,
+                               Flush&& flush) {
   Extents box;
   size_t count = 0;
-  std::vector<BaseLine> baseLines;
-  baseLines.reserve(state.entities.texts.size() + state.entities.dimensions.size());
-  ForEachEntity(state.entities, ExtentsPass{box, count, baseLines});
+  size_t measured = 0;
+  EntityList<BaseLine> baseLines;
+  ExtentsPass extents{box, count, baseLines};
+  visitAll([&](const auto&... record) {
+    ++measured;
+    extents(record...);
+  });
   const Point centre = box.Centre();
 
   AppendFixedText(out, figure::kLengthDecimals, box.minX() - centre.x);
@@ -367,16 +385,33 @@ template <typename Flush>
   out.append("\r\n");
 
   bool ok = true;
+  size_t written = 0;
   RecordWriter writer(out, centre, baseLines);
-  ForEachEntity(state.entities, [&](const auto&... record) {
-    if (!ok) return;
+  visitAll([&](const auto&... record) {
+    if (!ok || ++written > measured) return;
     writer(record...);
     if (out.size() >= kChunk) ok = flush();
   });
-  if (!ok) return false;
+  if (!ok || written != measured || writer.overrun()) return false;
   out.append(figure::kTrailer);
   out.append("\r\n");
   return flush();
+}
+
+// The records already read into `state`.
+auto StoredRecords(const DrawingState& state) {
+  return [&state](auto&& visitor) { ForEachEntity(state.entities, visitor); };
+}
+
+template <typename VisitAll>
+bool WriteInPieces(VisitAll&& visitAll, const DrawingState& state, OutputFile& file) {
+  std::string out;
+  out.reserve(kChunk + 4096);
+  return WriteFigure(visitAll, state, out, [&] {
+    const bool written = file.Write(out);
+    out.clear();
+    return written;
+  });
 }
 
 }  // namespace
@@ -384,19 +419,29 @@ template <typename Flush>
 std::string SelectionFigureText(const DrawingState& state) {
   std::string out;
   // Text in memory has nowhere to fail.
-  [[maybe_unused]] const bool whole = WriteFigure(state, out, [] { return true; });
+  [[maybe_unused]] const bool whole =
+      WriteFigure(StoredRecords(state), state, out, [] { return true; });
   assert(whole);
   return out;
 }
 
 bool WriteSelection(const DrawingState& state, OutputFile& file) {
-  std::string out;
-  out.reserve(kChunk + 4096);
-  return WriteFigure(state, out, [&] {
-    const bool written = file.Write(out);
-    out.clear();
-    return written;
-  });
+  return WriteInPieces(StoredRecords(state), state, file);
+}
+
+bool WriteSelection(FileSystem& fs, const std::string& exchangePath, OutputFile& file) {
+  DrawingState first;
+  int visit = 0;
+  const auto visitAll = [&](auto&& visitor) {
+    // The first visit reads into `first`, whose scales head the figure; the second into a
+    // state of its own, as the file is read from its start again. A file that is missing or
+    // cannot be read is an empty selection, as it is to every run mode.
+    DrawingState again;
+    static_cast<void>(ReadExchangeFileInBatches(
+        fs, exchangePath, visit++ == 0 ? first : again,
+        [&](const SelectedEntities& batch) { ForEachEntity(batch, visitor); }));
+  };
+  return WriteInPieces(visitAll, first, file);
 }
 
 bool ExportSelection(FileSystem& fs, const std::string& path, const DrawingState& state) {
