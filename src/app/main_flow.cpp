@@ -181,7 +181,9 @@ RunOutcome ProgramRun::Register() {
   StagedFile newSettings(fs, settingsPath);
   if (!newSettings.Write(SerializeSettings(updated))) return failed(settingsPath);
   StagedFile oldSettings(fs, settingsPath);
-  const std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
+  std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
+  // Another run may have put the first settings file in place just now: read what it wrote.
+  if (!oldBytes && fs.IsFile(settingsPath)) oldBytes = fs.ReadFile(settingsPath);
   if (oldBytes ? !oldSettings.Write(*oldBytes) : fs.IsFile(settingsPath)) {
     return failed(settingsPath);
   }
