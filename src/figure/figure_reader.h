@@ -68,6 +68,8 @@ class FigureReader {
  public:
   // Reads the header lines.
   explicit FigureReader(std::string_view bytes);
+  // The reader reads the bytes in place: a temporary would be gone before the first line.
+  explicit FigureReader(std::string&&) = delete;
 
   const FigureHeader& header() const { return header_; }
   // The next entity record, reusing the storage of `record`; false after the counted records or

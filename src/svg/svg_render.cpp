@@ -519,7 +519,8 @@ std::string WriteSvg(const Drawing& drawing) {
 bool WriteSvg(const Drawing& drawing, const SvgSink& sink) {
   std::string out;
   out.reserve(kSvgChunk + 4096);
-  Writer writer(ViewOf(drawing), out, &sink);
+  const View view = ViewOf(drawing);  // the writer keeps a reference to it
+  Writer writer(view, out, &sink);
   writer.Document(drawing);
   return writer.ok();
 }

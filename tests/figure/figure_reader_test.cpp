@@ -91,9 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FigureReaderTest, FieldsAsNumbersAndTexts) {
-  FigureReader reader(
+  // The reader reads the bytes in place: they must outlive it.
+  const std::string bytes =
       CrLf({"-3.5,-2,4,6", kScales, "N,1",
-            "M,0,0,2,7,9,0,59520,1.5,x,1,9,30010,2,4,0.5,\"F\"\"x\",\"say \"\"hi\"\"\""}));
+            "M,0,0,2,7,9,0,59520,1.5,x,1,9,30010,2,4,0.5,\"F\"\"x\",\"say \"\"hi\"\"\""});
+  FigureReader reader(bytes);
   const FigureHeader& h = reader.header();
   EXPECT_EQ(h.CentreX(), 0.25);
   EXPECT_EQ(h.CentreY(), 2.0);
