@@ -80,7 +80,9 @@ double ParameterAt(const PathPiece& p, double s) {
   double lo = 0;
   double hi = sweep;
   double tau = sweep * (s / p.length);
-  double f = EllipseLength(p, tau) - s;
+  // Measured from the nearer end: the first measure is the dearest step.
+  double f =
+      tau <= sweep / 2 ? EllipseLength(p, tau) - s : p.length - LengthBetween(p, tau, sweep) - s;
   for (int i = 0; i < 100 && std::fabs(f) > 1e-13 * p.length; ++i) {
     (f < 0 ? lo : hi) = tau;
     const double speed = Speed(p, p.start + (p.sweep < 0 ? -tau : tau));
