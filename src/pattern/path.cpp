@@ -53,11 +53,14 @@ double LengthBetween(const PathPiece& p, double a, double b) {
   const double ta = p.start + dir * a;
   const double tb = p.start + dir * b;
   const double hi = std::max(ta, tb);
+  // The tolerance follows the larger semi-axis: the length of a flatness far above 1 outgrows
+  // the radius, and a tolerance below its rounding would halve the interval to the depth limit.
+  const double scale = p.radius * std::max(1.0, p.flatness);
   double total = 0;
   for (double lo = std::min(ta, tb); lo < hi;) {
     double next = std::min(hi, (std::floor(lo / quarter) + 1) * quarter);
     if (!(next > lo)) next = std::min(hi, lo + quarter);
-    const double tol = 1e-13 * p.radius * (next - lo);
+    const double tol = 1e-13 * scale * (next - lo);
     total += Adaptive(p, lo, next, Gauss5(p, lo, next), tol, 40);
     lo = next;
   }
@@ -77,7 +80,9 @@ double ParameterAt(const PathPiece& p, double s) {
   double lo = 0;
   double hi = sweep;
   double tau = sweep * (s / p.length);
-  double f = EllipseLength(p, tau) - s;
+  // Measured from the nearer end: the first measure is the dearest step.
+  double f =
+      tau <= sweep / 2 ? EllipseLength(p, tau) - s : p.length - LengthBetween(p, tau, sweep) - s;
   for (int i = 0; i < 100 && std::fabs(f) > 1e-13 * p.length; ++i) {
     (f < 0 ? lo : hi) = tau;
     const double speed = Speed(p, p.start + (p.sweep < 0 ? -tau : tau));

@@ -107,7 +107,8 @@ TEST(PathPieceTest, EllipticalArcsAreMeasuredToOnePartInABillion) {
   struct Case {
     double flatness, start, sweep;
   };
-  for (const Case c : {Case{0.5, 0, 2 * kPi}, Case{0.05, 0.3, 2.5}, Case{3, -1, -4}}) {
+  for (const Case c :
+       {Case{0.5, 0, 2 * kPi}, Case{0.05, 0.3, 2.5}, Case{3, -1, -4}, Case{1e4, 0.7, 2 * kPi}}) {
     const PathPiece p = ArcPiece({3, 4}, 20, c.flatness, 0.7, c.start, c.sweep);
     const double coarse = ChordLength(p, 100000);
     const double fine = ChordLength(p, 200000);
