@@ -36,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs.files[paths.settingsPath] = settings;
     fs.files["sel.txt"] = figure;
     fs.files["jws.txt"] = figure;
-    // A smaller size limit than a real run's keeps each input fast; the refusal path is the same.
-    gara::RunWindowless(mode, gara::RunEnvironment{fs, paths, 16e6});
+    // A size limit far below a real run's keeps each input (and the checks of its output) fast;
+    // the refusal path is the same.
+    gara::RunWindowless(mode, gara::RunEnvironment{fs, paths, 2e6});
     for (const auto& [path, bytes] : fs.files) {
       // A drawing places up to a million copies of the figure by design, so its size follows
       // the layout, not the input; the run's own limits bound it.
