@@ -87,7 +87,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   // The path mode draws along the selection instead of the designated points.
   const bool pathMode = mode == RunMode::kPath;
   const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
-  if (pathMode ? paths.empty() : n < 2) return RunOutcome::kNothingToDraw;
+  if (pathMode && paths.empty()) return RunOutcome::kNoPath;
+  if (!pathMode && n < 2) return RunOutcome::kNothingToDraw;
 
   run.useWritingLayerGroup = settings_.useWritingLayerGroup;
   run.useWritingLayer = settings_.useWritingLayer;

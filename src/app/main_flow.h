@@ -31,8 +31,8 @@ double OutputLimitFromEnvironment(const char* megabytes);
 enum class RunOutcome {
   kShowDialog,          // dialog mode: the host shows the settings
   kDrawn,               // JWC_TEMP.TXT holds the drawing
-  kNothingToDraw,       // fewer than two designated points (mode "4": no path): JWC_TEMP.TXT
-                        // left as Jw_cad wrote it
+  kNothingToDraw,       // fewer than two designated points: JWC_TEMP.TXT left as Jw_cad wrote it
+  kNoPath,              // mode "4" with no line, arc or circle selected: JWC_TEMP.TXT left as it is
   kTooManyFigures,      // the layout asked for more figures than one run may place: "hq" only
   kTooMuchOutput,       // the copies together would hold too many entities: "hq" only
   kTooLarge,            // the output would exceed the bytes one run may write: "hq" only

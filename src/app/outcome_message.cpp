@@ -31,6 +31,9 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
     case RunOutcome::kNothingToDraw:
       return "指示点が２点以上ないため、何も作図しませんでした。\n"
              "柄を並べる点を１点目から順に２点以上指示して、もう一度実行してください。";
+    case RunOutcome::kNoPath:
+      return "線・円弧・円が選択されていないため、何も作図しませんでした。\n"
+             "柄を並べる線・円弧・円を範囲選択して、もう一度実行してください。";
     case RunOutcome::kTooManyFigures:
     case RunOutcome::kTooMuchOutput:
       return "並べる図形が多すぎるため、何も作図しませんでした。\n"

@@ -80,8 +80,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ModeCase{RunMode::kMultiPoint, "hp1 0 0", RunOutcome::kNothingToDraw},
                       ModeCase{RunMode::kMultiPoint, "hp2 1 1", RunOutcome::kNothingToDraw},
                       ModeCase{RunMode::kRegister, "hp1 0 0", RunOutcome::kRegisteredEmpty},
-                      ModeCase{RunMode::kPath, "hp1 0 0", RunOutcome::kNothingToDraw},
-                      ModeCase{RunMode::kPath, "0 0 0 0", RunOutcome::kNothingToDraw},
+                      ModeCase{RunMode::kPath, "hp1 0 0", RunOutcome::kNoPath},
+                      ModeCase{RunMode::kPath, "0 0 0 0", RunOutcome::kNoPath},
                       ModeCase{RunMode::kPath, "ci 0 0 5", RunOutcome::kNoFigureFile}));
 
 TEST(ProgramRunPrepare, ReadsTheExchangeFileAndTheSettingsBesideTheProgram) {

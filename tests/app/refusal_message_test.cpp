@@ -57,6 +57,7 @@ std::vector<RefusalCase> Cases() {
   return {
       {"drawn", "2", &kTwoPoints, &kFigure, 20, 10, {}, 0, ""},
       {"one_point", "2", &kOnePoint, nullptr, -1, 0, {"指示点が２点以上ない"}, 0, nullptr},
+      {"no_path", "4", &kOnePoint, nullptr, -1, 0, {"線・円弧・円が選択されていない"}, 0, nullptr},
       {"over_the_limit",
        "2",
        &kFarPoints,
