@@ -47,7 +47,6 @@ void ProgramRun::Prepare(RunMode mode) {
                      mode == RunMode::kPath ? EntityRecords::kKeep : EntityRecords::kSkip);
   }
   writer_.ResetCommandCache();
-  estimate_ = DrawEstimate{};
   const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
   settingsReadable_ = loaded.has_value();
   settings_ = loaded.value_or(Settings{});
@@ -105,11 +104,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const bool skipCoincident = mode == RunMode::kMultiPoint;
   const std::string path = env_.paths.ExchangeFile();
   // The limits are checked before anything is written: past them the file holds only "hq".
-  estimate_ =
+  detail_.estimate =
       pathMode ? EstimatePathDrawing(inputs, paths) : EstimateDrawing(inputs, n, skipCoincident);
-  detail_.figures = estimate_.figures;
-  detail_.records = estimate_.entities;
-  detail_.bytes = estimate_.bytes;
   detail_.figureKind = ResolveRow(inputs.row).figureKind;
   const auto refuse = [&](RunOutcome outcome) {
     buffer_.Clear();
@@ -130,7 +126,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     }
     return RunOutcome::kDrawn;
   };
-  const DrawResult verdict = estimate_.Verdict();
+  const DrawResult verdict = detail_.estimate.Verdict();
   if (verdict != DrawResult::kDrawn) return refuse(refusal(verdict));
 
   DrawResult drawn = DrawResult::kDrawn;
@@ -148,8 +144,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   // A figure file that grew between the estimate and the drawing (a registration running at
   // the same time) can still meet a limit; the complete "hq" file then replaces the partial one.
   if (drawn != DrawResult::kDrawn) return refuse(refusal(drawn));
-  if (estimate_.sizeZero) return RunOutcome::kFigureSizeZero;
-  if (estimate_.figureMissing) return RunOutcome::kNoFigureFile;
+  if (detail_.estimate.sizeZero) return RunOutcome::kFigureSizeZero;
+  if (detail_.estimate.figureMissing) return RunOutcome::kNoFigureFile;
   return RunOutcome::kDrawn;
 }
 

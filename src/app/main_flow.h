@@ -46,9 +46,7 @@ enum class RunOutcome {
 
 // What the user is told about an outcome: the counts and the file it concerns.
 struct RunDetail {
-  double figures = 0;      // copies the layout would place
-  double records = 0;      // entity records of all those copies
-  double bytes = 0;        // bytes the run would write (kTooLarge)
+  DrawEstimate estimate;   // what the drawing run would have written
   int32_t figureKind = 0;  // 0 the selected figure (sel.txt), 1 the JWS figure (jws.txt)
   std::string file;        // the file that could not be written or read
 };
@@ -82,7 +80,7 @@ class ProgramRun {
   const RunDetail& detail() const { return detail_; }
   // What the drawing run would write, worked out before drawing (the figures and bytes a
   // refusal names); zero before a drawing run.
-  const DrawEstimate& estimate() const { return estimate_; }
+  const DrawEstimate& estimate() const { return detail_.estimate; }
 
  private:
   RunOutcome Draw(RunMode mode);
@@ -95,7 +93,6 @@ class ProgramRun {
   Settings settings_;
   RunDetail detail_;
   bool settingsReadable_ = true;
-  DrawEstimate estimate_;
 };
 
 // Prepare and RunWindowless in one call.

@@ -38,17 +38,18 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
     case RunOutcome::kTooMuchOutput:
       return "並べる図形が多すぎるため、何も作図しませんでした。\n"
              "図形の数: " +
-             CountText(detail.figures) + " 個（上限 " + CountText(kMaxFiguresPerRun) +
+             CountText(detail.estimate.figures) + " 個（上限 " + CountText(kMaxFiguresPerRun) +
              " 個）\n"
              "図形の要素の数: " +
-             CountText(detail.records) + " 個（上限 " + CountText(kMaxFigureEntitiesPerRun) +
+             CountText(detail.estimate.entities) + " 個（上限 " +
+             CountText(kMaxFigureEntitiesPerRun) +
              " 個）\n"
              "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
              "図面の縮尺も確かめてください。";
     case RunOutcome::kTooLarge:
       return "書き出す作図データが大きすぎるため、何も作図しませんでした。\n"
              "書き出す大きさ: 約 " +
-             CountText(std::ceil(detail.bytes / 1e6)) +
+             CountText(std::ceil(detail.estimate.bytes / 1e6)) +
              " MB\n"
              "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
              "図面の縮尺も確かめてください。";

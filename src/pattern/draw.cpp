@@ -52,14 +52,10 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Segm
       second = points[j];
     }
   }
-  double gapLines = 0, fullLines = 0;
-  for (const LineMode mode : row.lineModes) {
-    gapLines += mode == LineMode::kGaps;
-    fullLines += mode == LineMode::kFullLength;
-  }
+  const LineCounts lines = CountLines(row);
   const double lineBytes =
-      figures * gapLines * kLineRecordBytes +
-      segmentCount * ((gapLines + fullLines) * kLineRecordBytes + kAttributeBytes);
+      figures * lines.gaps * kLineRecordBytes +
+      segmentCount * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
   // One copy as it would be written halfway along the first segment: about the average copy.
   return EstimateCopies(inputs, row, placer, figures, lineBytes,
                         {first.x + (second.x - first.x) / 2, first.y + (second.y - first.y) / 2},
@@ -67,6 +63,15 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Segm
 }
 
 }  // namespace
+
+LineCounts CountLines(const LayoutRow& row) {
+  LineCounts counts;
+  for (const LineMode mode : row.lineModes) {
+    counts.gaps += mode == LineMode::kGaps;
+    counts.fullLength += mode == LineMode::kFullLength;
+  }
+  return counts;
+}
 
 DrawEstimate EstimateCopies(const DrawInputs& inputs, const LayoutRow& row, FigurePlacer& placer,
                             double figures, double lineBytes, Point at, double angle) {

@@ -77,6 +77,12 @@ DrawEstimate EstimateCopies(const DrawInputs& inputs, const LayoutRow& row, Figu
                             double figures, double lineBytes, Point at, double angle);
 // The bytes of one line command, at most: for the estimate of lines besides the copies.
 inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
+// How many of the row's top, middle and bottom lines run in the gaps, and how many full length.
+struct LineCounts {
+  double gaps = 0;
+  double fullLength = 0;
+};
+LineCounts CountLines(const LayoutRow& row);
 
 // Lays out the segments of designated points 1..pointCount and emits them through `out`.
 // With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").

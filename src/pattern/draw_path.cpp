@@ -11,11 +11,7 @@ namespace {
 
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row,
                       const std::vector<LaidPath>& laid, FigurePlacer& placer) {
-  double gapLines = 0, fullLines = 0;
-  for (const LineMode mode : row.lineModes) {
-    gapLines += mode == LineMode::kGaps;
-    fullLines += mode == LineMode::kFullLength;
-  }
+  const LineCounts lines = CountLines(row);
   double figures = 0;
   double lineBytes = 0;
   for (const LaidPath& path : laid) {
@@ -23,7 +19,8 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row,
     figures += count;
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(path.path.pieces.size());
-    lineBytes += (fullLines * 2 * pieces + gapLines * (count + 2 * pieces)) * kLineRecordBytes;
+    lineBytes +=
+        (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces)) * kLineRecordBytes;
   }
   Point at{};
   double angle = 0;
