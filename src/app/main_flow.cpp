@@ -180,10 +180,13 @@ RunOutcome ProgramRun::Register() {
   StagedFile oldSettings(fs, settingsPath);
   std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
   // Another run may have put the first settings file in place just now: read what it wrote.
-  if (!oldBytes && fs.IsFile(settingsPath)) oldBytes = fs.ReadFile(settingsPath);
-  if (oldBytes ? !oldSettings.Write(*oldBytes) : fs.IsFile(settingsPath)) {
-    return failed(settingsPath);
+  // Only a file that is there and still cannot be read stops the run; asking again whether it
+  // is there would catch the next run's settings appearing and fail a sound registration.
+  if (!oldBytes && fs.IsFile(settingsPath)) {
+    oldBytes = fs.ReadFile(settingsPath);
+    if (!oldBytes) return failed(settingsPath);
   }
+  if (oldBytes && !oldSettings.Write(*oldBytes)) return failed(settingsPath);
 
   if (!newSettings.Commit()) return failed(settingsPath);
   if (!figure.Commit()) {
