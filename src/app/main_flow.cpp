@@ -74,12 +74,7 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
 
 RunOutcome ProgramRun::Draw(RunMode mode) {
   const DrawingState& state = *state_;
-  RunContext run;
-  run.writingLayerGroup = state.writingLayerGroup;
-  run.writingLayer = state.writingLayer;
-  run.writingColour = state.writingColour;
-  run.writingLineType = state.writingLineType;
-  run.writingLineWidth = state.writingLineWidth;
+  const RunContext run = MakeRunContext(state, settings_);
 
   // Two-point mode takes points 1 and 2 as they stand, designated or not.
   const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
@@ -88,11 +83,6 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
   if (pathMode && paths.empty()) return RunOutcome::kNoPath;
   if (!pathMode && n < 2) return RunOutcome::kNothingToDraw;
-
-  run.useWritingLayerGroup = settings_.useWritingLayerGroup;
-  run.useWritingLayer = settings_.useWritingLayer;
-  run.useWritingColour = settings_.useWritingColour;
-  run.useWritingLineType = settings_.useWritingLineType;
 
   const DrawInputs inputs{state,
                           settings_.Row(settings_.selectedRow),

@@ -89,6 +89,20 @@ Settings LoadSettings(FileSystem& fs, const std::string& path) {
   return bytes ? ParseSettings(*bytes) : Settings{};
 }
 
+RunContext MakeRunContext(const DrawingState& state, const Settings& settings) {
+  RunContext run;
+  run.writingLayerGroup = state.writingLayerGroup;
+  run.writingLayer = state.writingLayer;
+  run.writingColour = state.writingColour;
+  run.writingLineType = state.writingLineType;
+  run.writingLineWidth = state.writingLineWidth;
+  run.useWritingLayerGroup = settings.useWritingLayerGroup;
+  run.useWritingLayer = settings.useWritingLayer;
+  run.useWritingColour = settings.useWritingColour;
+  run.useWritingLineType = settings.useWritingLineType;
+  return run;
+}
+
 std::optional<Settings> LoadExistingSettings(FileSystem& fs, const std::string& path) {
   if (auto bytes = fs.ReadFile(path)) return ParseSettings(*bytes);
   if (fs.IsFile(path)) return std::nullopt;

@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 
+#include "exchange/drawing_state.h"
 #include "pattern/pattern_row.h"
+#include "pattern/run_context.h"
 #include "util/file_system.h"
 
 namespace gara {
@@ -35,6 +37,10 @@ struct Settings {
   void SetUseWritingLayerGroup(bool on);
   void SetUseWritingLayer(bool on);
 };
+
+// What a drawing run takes: the writing attributes of the drawing, and the switches that put
+// them in place of the figure's own.
+RunContext MakeRunContext(const DrawingState& state, const Settings& settings);
 
 // Defaults, then whatever the file holds; never fails.
 Settings LoadSettings(FileSystem& fs, const std::string& path);

@@ -1,11 +1,16 @@
 // garanarabe-svg: draws an exchange file or a figure file as SVG.
 //
 //   garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]
+//   garanarabe-svg --settings garanarabe.dat --row N [-o OUTPUT.svg]
 //
 // INPUT is an exchange file (JWC_TEMP.TXT) or a figure file (sel.txt, jws.txt), told apart by
 // its content. --points FROM draws the designated points of the exchange file FROM under the
-// picture. Without -o the SVG goes to standard output. Exit codes: 0 done, 1 a file could not
-// be read or written, 2 a usage error.
+// picture. The second form draws the preview of pattern row N (1..12) of the settings file, as
+// the settings dialog shows it: the figure files and JWC_TEMP.TXT beside the settings file are
+// read as the program reads them. Without -o the SVG goes to standard output. Exit codes: 0
+// done, 1 a file could not be read or written, 2 a usage error.
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -18,7 +23,11 @@
 #include <io.h>
 #endif
 
+#include "app/program_paths.h"
+#include "exchange/exchange_reader.h"
 #include "platform/real_file_system.h"
+#include "settings/settings.h"
+#include "svg/preview.h"
 #include "svg/svg_render.h"
 #include "util/file_system.h"
 
@@ -27,7 +36,9 @@ namespace {
 constexpr int kFileError = 1;
 constexpr int kUsageError = 2;
 
-constexpr const char* kUsage = "usage: garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]\n";
+constexpr const char* kUsage =
+    "usage: garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]\n"
+    "       garanarabe-svg --settings garanarabe.dat --row N [-o OUTPUT.svg]\n";
 
 int Usage(const std::string& why) {
   std::fprintf(stderr, "garanarabe-svg: %s\n%s", why.c_str(), kUsage);
@@ -35,8 +46,18 @@ int Usage(const std::string& why) {
 }
 
 struct Arguments {
-  std::optional<std::string> input, output, points;
+  std::optional<std::string> input, output, points, settings, row;
 };
+
+std::optional<int32_t> RowNumber(std::string_view text) {
+  int32_t row = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), row);
+  if (ec != std::errc() || end != text.data() + text.size() || row < 1 ||
+      row > gara::kPatternRows) {
+    return std::nullopt;
+  }
+  return row;
+}
 
 // An empty optional with a message in `error` when the command line is not usable.
 std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
@@ -48,6 +69,10 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
       target = &args.output;
     } else if (arg == "--points") {
       target = &args.points;
+    } else if (arg == "--settings") {
+      target = &args.settings;
+    } else if (arg == "--row") {
+      target = &args.row;
     } else if (arg.size() > 1 && arg[0] == '-') {
       error = "unknown option " + std::string(arg);
       return std::nullopt;
@@ -60,7 +85,7 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
       continue;
     }
     if (i + 1 >= argc) {
-      error = std::string(arg) + " needs a file name";
+      error = std::string(arg) + (target == &args.row ? " needs a number" : " needs a file name");
       return std::nullopt;
     }
     if (*target) {
@@ -69,6 +94,18 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
     }
     *target = std::string(argv[++i]);
   }
+  if (args.settings || args.row) {
+    if (!args.settings || !args.row) {
+      error = "--settings and --row go together";
+    } else if (args.input || args.points) {
+      error = "--settings takes no input file and no --points";
+    } else if (!RowNumber(*args.row)) {
+      error = "--row needs a number from 1 to 12";
+    } else {
+      return args;
+    }
+    return std::nullopt;
+  }
   if (!args.input) {
     error = "no input file";
     return std::nullopt;
@@ -76,26 +113,7 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
   return args;
 }
 
-int Run(const Arguments& args) {
-  gara::RealFileSystem fs;
-  std::optional<std::string> input = fs.ReadFile(*args.input);
-  if (!input) {
-    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.input->c_str());
-    return kFileError;
-  }
-  std::optional<std::string> points;
-  if (args.points) {
-    points = fs.ReadFile(*args.points);
-    if (!points) {
-      std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.points->c_str());
-      return kFileError;
-    }
-  }
-  const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
-  const gara::svg::Drawing drawing = gara::svg::ReadDrawing(*input, points ? &pointsView : nullptr);
-  // The picture is written in pieces as it is made; the files it came from are no longer needed.
-  input.reset();
-  points.reset();
+int Write(const gara::svg::Drawing& drawing, const Arguments& args, gara::FileSystem& fs) {
   if (args.output) {
     const bool written = gara::ReplaceFile(
         fs, *args.output,
@@ -122,6 +140,52 @@ int Run(const Arguments& args) {
     return kFileError;
   }
   return 0;
+}
+
+int RunFile(const Arguments& args, gara::FileSystem& fs) {
+  std::optional<std::string> input = fs.ReadFile(*args.input);
+  if (!input) {
+    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.input->c_str());
+    return kFileError;
+  }
+  std::optional<std::string> points;
+  if (args.points) {
+    points = fs.ReadFile(*args.points);
+    if (!points) {
+      std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.points->c_str());
+      return kFileError;
+    }
+  }
+  const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
+  const gara::svg::Drawing drawing = gara::svg::ReadDrawing(*input, points ? &pointsView : nullptr);
+  // The picture is written in pieces as it is made; the files it came from are no longer needed.
+  input.reset();
+  points.reset();
+  return Write(drawing, args, fs);
+}
+
+// The preview of a row, as the settings dialog shows it with this settings file.
+int RunPreview(const Arguments& args, gara::FileSystem& fs) {
+  const std::optional<std::string> bytes = fs.ReadFile(*args.settings);
+  if (!bytes) {
+    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.settings->c_str());
+    return kFileError;
+  }
+  const gara::Settings settings = gara::ParseSettings(*bytes);
+  const std::string folder(gara::DirectoryPart(*args.settings, gara::kPathSeparators));
+  // The writing attributes of the drawing the program was started from, when there is one.
+  gara::DrawingState exchange;
+  static_cast<void>(
+      gara::ReadExchangeFile(fs, folder + "JWC_TEMP.TXT", exchange, gara::EntityRecords::kSkip));
+  const gara::RunContext run = gara::MakeRunContext(exchange, settings);
+  const gara::svg::Preview preview =
+      gara::svg::BuildPreview({settings, *RowNumber(*args.row), run, fs, folder});
+  return Write(preview.drawing, args, fs);
+}
+
+int Run(const Arguments& args) {
+  gara::RealFileSystem fs;
+  return args.settings ? RunPreview(args, fs) : RunFile(args, fs);
 }
 
 int Main(int argc, char** argv) {

@@ -96,7 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"OutputWithoutName", {"in.txt", "-o"}},
                       UsageCase{"PointsWithoutName", {"in.txt", "--points"}},
                       UsageCase{"TwoInputs", {"in.txt", "in.txt"}},
-                      UsageCase{"OutputTwice", {"in.txt", "-o", "out.svg", "-o", "out.svg"}}),
+                      UsageCase{"OutputTwice", {"in.txt", "-o", "out.svg", "-o", "out.svg"}},
+                      UsageCase{"RowWithoutSettings", {"--row", "1"}},
+                      UsageCase{"RowOutOfRange", {"--settings", "in.txt", "--row", "13"}},
+                      UsageCase{"RowNotANumber", {"--settings", "in.txt", "--row", "1x"}},
+                      UsageCase{"SettingsAndInput",
+                                {"in.txt", "--settings", "in.txt", "--row", "1"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SvgProgram, UnreadableFilesExitWithOne) {
@@ -112,6 +117,22 @@ TEST(SvgProgram, UnreadableFilesExitWithOne) {
   EXPECT_TRUE(missingPoints.output.empty());
   const ProgramResult badOutput = RunSvg(dir, {"in.txt", "-o", "no-such-folder/out.svg"});
   EXPECT_EQ(badOutput.exitCode, 1);
+}
+
+// The preview of a row, with the figure file beside the settings file; a settings file that is
+// not there is an error, not the defaults.
+TEST(SvgProgram, PreviewOfARowFromTheSettingsFile) {
+  TempDir dir;
+  dir.Write("garanarabe.dat", "");
+  dir.Write("sel.txt", "-5,-3,5,3\r\n1\r\nN,1\r\nL,0,0,0,2,1,0,0,-5,-3,5,3\r\nBD,0\r\n");
+  const ProgramResult run =
+      RunSvg(dir, {"--settings", dir.File("garanarabe.dat"), "--row", "2", "-o", "out.svg"});
+  EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+  const std::string svg = dir.Read("out.svg").value_or("");
+  // Three designated points and the copies along them.
+  EXPECT_NE(svg.find(">3</text>"), std::string::npos);
+  EXPECT_GT(svg.find("<line"), svg.find("<g id=\"drawing\""));
+  EXPECT_EQ(RunSvg(dir, {"--settings", "none.dat", "--row", "1"}).exitCode, 1);
 }
 
 TEST(SvgProgram, HelpOnStandardOutput) {

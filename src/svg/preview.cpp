@@ -1,0 +1,107 @@
+#include "svg/preview.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "exchange/exchange_reader.h"
+#include "exchange/output.h"
+#include "pattern/draw.h"
+#include "pattern/layout.h"
+#include "util/geometry.h"
+
+namespace gara::svg {
+
+namespace {
+
+// The step of the sample path: one figure and its interval, or a plain length where the row
+// gives none that could be drawn.
+double SampleStep(const LayoutRow& row) {
+  const double step = row.width + std::max(row.interval, 0.0);
+  return std::isfinite(step) && step > 1e-6 && step < 1e6 ? step : 10.0;
+}
+
+// A note in the middle of the sample path, in the writing attributes.
+void EmitNote(CommandWriter& out, std::string_view text, Point centre, double height) {
+  out.EmitTextSize(0, 2, height, height, 0);
+  const double length = TextRunWidth(text, height, 0);
+  out.EmitText(0, text, centre.x - length / 2, centre.y - height / 2, length, 0);
+}
+
+}  // namespace
+
+std::string_view PreviewNoteText(PreviewNote note) {
+  switch (note) {
+    case PreviewNote::kNone:
+      break;
+    case PreviewNote::kNoRow:
+      return "柄が選ばれていません";
+    case PreviewNote::kFigureMissing:
+      return "図形がありません";
+    case PreviewNote::kSizeZero:
+      return "図形の幅か高さが 0 です";
+    case PreviewNote::kTooLarge:
+      return "図形が大きすぎて表示できません";
+  }
+  return {};
+}
+
+Preview BuildPreview(const PreviewInputs& inputs) {
+  Preview preview;
+  const PatternRow* stored = inputs.settings.Row(inputs.row);
+  const LayoutRow row = ResolveRow(stored);
+  // A segment, a left turn and a shorter segment: both the gap lines and the full-length lines
+  // with their mitre show, and a leftover at the end of each segment.
+  const double step = SampleStep(row);
+  preview.points[0] = {0, 0};
+  preview.points[1] = {4.5 * step, 0};
+  preview.points[2] = {4.5 * step, 2.5 * step};
+
+  DrawingState sample;
+  sample.writingLayerGroup = inputs.run.writingLayerGroup;
+  sample.writingLayer = inputs.run.writingLayer;
+  sample.writingColour = inputs.run.writingColour;
+  sample.writingLineType = inputs.run.writingLineType;
+  sample.writingLineWidth = inputs.run.writingLineWidth;
+  for (int n = 1; n <= 3; ++n) {
+    DesignatedPoint& p = sample.designatedPoints[size_t(n)];
+    p.used = true;
+    p.x = preview.points[n - 1].x;
+    p.y = preview.points[n - 1].y;
+  }
+  const DrawInputs draw{sample, stored, inputs.run, inputs.fs, inputs.programDir, kMaxPreviewBytes};
+
+  OutputBuffer buffer;
+  CommandWriter out(buffer, sample);
+  const DrawEstimate estimate = EstimateDrawing(draw, 3, true);
+  if (!stored) {
+    preview.note = PreviewNote::kNoRow;
+  } else if (estimate.sizeZero) {
+    preview.note = PreviewNote::kSizeZero;
+  } else if (estimate.figureMissing) {
+    preview.note = PreviewNote::kFigureMissing;
+  } else if (estimate.Verdict() != DrawResult::kDrawn) {
+    preview.note = PreviewNote::kTooLarge;
+  }
+  if (preview.note == PreviewNote::kNone) {
+    EmitWritingAttributes(inputs.run, out);
+    // A figure file that grew since the estimate is refused by the drawing itself.
+    if (DrawPattern(draw, out, 3, true) != DrawResult::kDrawn) {
+      buffer.Clear();
+      out.ResetCommandCache();
+      preview.note = PreviewNote::kTooLarge;
+    }
+  }
+  if (preview.note != PreviewNote::kNone) {
+    EmitWritingAttributes(inputs.run, out);
+    EmitNote(out, PreviewNoteText(preview.note), {2.25 * step, 1.25 * step}, step / 4);
+  }
+
+  // Read back as Jw_cad would read the run's output.
+  DrawingState drawn;
+  ReadExchangeBytes(buffer.FileImage(), drawn);
+  AddExchangeEntities(drawn, preview.drawing);
+  AddDesignatedPoints(sample, preview.drawing.overlay);
+  return preview;
+}
+
+}  // namespace gara::svg
