@@ -442,7 +442,7 @@ bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& sta
 }
 
 bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
-                               const std::function<void(const SelectedEntities&)>& batch) {
+                               const std::function<void(SelectedEntities&)>& batch) {
   constexpr size_t kBatch = 4 * EntityList<EntityRef>::kBlock;
   const bool read = ReadPieces(fs, path, state, EntityRecords::kKeep, [&] {
     if (state.entities.order.size() < kBatch) return;

@@ -43,10 +43,10 @@ class ExchangeReader {
 bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& state,
                       EntityRecords records = EntityRecords::kKeep);
 // Reads the file into `state` like ReadExchangeFile, handing the entity records to `batch` a few
-// thousand at a time, in file order, and dropping them after each call: a large selection is
-// never held whole.
+// thousand at a time, in file order, and dropping them after each call unless `batch` moved
+// them away: a large selection is never held whole.
 bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
-                               const std::function<void(const SelectedEntities&)>& batch);
+                               const std::function<void(SelectedEntities&)>& batch);
 // Every line of `bytes`, in order.
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
 

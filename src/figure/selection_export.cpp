@@ -19,6 +19,9 @@ constexpr double kDegToRad = kPi / 180;
 // The output is handed to the file in pieces of about this size, so a large selection never
 // exists twice in memory.
 constexpr size_t kChunk = 1 << 16;
+// Records of a selection kept from its first reading for the second: at about 120 bytes a
+// record, some 60 MB at most, well inside the 32-bit program's memory.
+constexpr size_t kMaxKeptSelection = 500'000;
 
 // The box of a text.
 TextBox BoxOf(const TextEntity& t) {
@@ -431,15 +434,35 @@ bool WriteSelection(const DrawingState& state, OutputFile& file) {
 
 bool WriteSelection(FileSystem& fs, const std::string& exchangePath, OutputFile& file) {
   DrawingState first;
+  // The records of the first reading, kept while they are few: the figure is then written from
+  // them without reading and parsing the file a second time. A selection past the limit is
+  // read again instead, so that no selection is ever held whole.
+  std::vector<SelectedEntities> kept;
+  size_t keptRecords = 0;
+  bool readAgain = false;
   int visit = 0;
   const auto visitAll = [&](auto&& visitor) {
+    if (visit++ > 0 && !readAgain) {
+      for (const SelectedEntities& batch : kept) ForEachEntity(batch, visitor);
+      return;
+    }
     // The first visit reads into `first`, whose scales head the figure; the second into a
     // state of its own, as the file is read from its start again. A file that is missing or
     // cannot be read is an empty selection, as it is to every run mode.
     DrawingState again;
-    static_cast<void>(ReadExchangeFileInBatches(
-        fs, exchangePath, visit++ == 0 ? first : again,
-        [&](const SelectedEntities& batch) { ForEachEntity(batch, visitor); }));
+    const bool keep = visit == 1;
+    static_cast<void>(ReadExchangeFileInBatches(fs, exchangePath, keep ? first : again,
+                                                [&](SelectedEntities& batch) {
+                                                  ForEachEntity(batch, visitor);
+                                                  if (!keep || readAgain) return;
+                                                  keptRecords += batch.order.size();
+                                                  if (keptRecords > kMaxKeptSelection) {
+                                                    readAgain = true;
+                                                    kept.clear();
+                                                    return;
+                                                  }
+                                                  kept.push_back(std::move(batch));
+                                                }));
   };
   return WriteInPieces(visitAll, first, file);
 }
