@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "util/wide_integer.h"
+
 namespace gara {
 
 namespace {
@@ -48,26 +50,6 @@ int SplitScientific(const char* p, const char* end, char* digits, int& exponent)
   return count;
 }
 
-// a * b in full, as two 64-bit halves: 32-bit targets have no 128-bit integer type, and the
-// same arithmetic on every target gives the same digits.
-struct Product {
-  uint64_t high;
-  uint64_t low;
-};
-
-Product MultiplyFull(uint64_t a, uint64_t b) {
-  const uint64_t aLow = a & 0xFFFFFFFFu;
-  const uint64_t aHigh = a >> 32;
-  const uint64_t bLow = b & 0xFFFFFFFFu;
-  const uint64_t bHigh = b >> 32;
-  const uint64_t lowLow = aLow * bLow;
-  const uint64_t lowHigh = aLow * bHigh;
-  const uint64_t highLow = aHigh * bLow;
-  const uint64_t middle = (lowLow >> 32) + (lowHigh & 0xFFFFFFFFu) + (highLow & 0xFFFFFFFFu);
-  return {aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32),
-          (middle << 32) | (lowLow & 0xFFFFFFFFu)};
-}
-
 constexpr uint64_t kPowersOf10[19] = {1u,
                                       10u,
                                       100u,
@@ -93,7 +75,7 @@ constexpr uint64_t kFifteenDigitsEnd = kPowersOf10[kDigits];
 // m * 10^k / 2^shift rounded to nearest, ties to even (as printf rounds), for m < 2^53,
 // k <= 18 and 3 <= shift <= 65.
 uint64_t ScaledRounded(uint64_t m, int k, int shift) {
-  const Product p = MultiplyFull(m, kPowersOf10[k]);
+  const Wide p = MultiplyFull(m, kPowersOf10[k]);
   if (shift < 64) {
     const uint64_t quotient = (p.high << (64 - shift)) | (p.low >> shift);
     const uint64_t rest = p.low & ((uint64_t{1} << shift) - 1);
@@ -184,6 +166,18 @@ uint64_t DigitPair(uint32_t n) {
   std::memcpy(&pair, kDigitPairs.text + 2 * n, 2);
   return pair;
 }
+
+}  // namespace
+
+void WriteLastDigits(char* out, uint64_t n, int count) {
+  for (; count >= 2; count -= 2) {
+    std::memcpy(out + count - 2, kDigitPairs.text + 2 * (n % 100), 2);
+    n /= 100;
+  }
+  if (count == 1) out[0] = static_cast<char>('0' + n % 10);
+}
+
+namespace {
 
 // n < 10^8 as eight digits with leading zeros. n / 10^6 in fixed point with 48 fraction bits
 // (close enough for every such n, as tried on each): the whole part is the first two digits, and

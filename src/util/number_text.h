@@ -2,6 +2,7 @@
 // fixed notation for 0.0001 <= |v| < 1e15, otherwise "E" with no plus sign or leading zeros.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace gara {
@@ -14,6 +15,8 @@ inline constexpr int kNumberTextMax = 24;
 // are written as "0" so that nothing unreadable ever reaches Jw_cad.
 char* WriteNumberText(char* out, double v);
 void AppendNumberText(std::string& out, double v);
+// The last `count` decimal digits of n, leading zeros included, as count bytes at out.
+void WriteLastDigits(char* out, uint64_t n, int count);
 std::string NumberText(double v);
 
 }  // namespace gara

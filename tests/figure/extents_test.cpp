@@ -220,7 +220,8 @@ TEST(FigureWriter, FixedTextMatchesTheTextHelperEverywhere) {
     values.push_back(std::nextafter(tie, 1e9));
   }
   for (double v : {0.5, 1.5, 2.5, 0.125, 0.375, 5e-11, 1.5e-10, 2.5e-12, 0x1p60, 0x1p60 - 1024,
-                   -0x1p60, 1e-320, 4.9e-324}) {
+                   -0x1p60, 1e-320, 4.9e-324, 0x1p64 / 1e12, 0x1p63 / 1e10, 0x1p64 - 2048, 0x1p64,
+                   18446744.073709551, 1844674407.3709551}) {
     values.push_back(v);
   }
   for (int decimals : {0, 1, 2, 8, 10, 12}) {
