@@ -19,9 +19,6 @@ constexpr double kDegToRad = kPi / 180;
 // The output is handed to the file in pieces of about this size, so a large selection never
 // exists twice in memory.
 constexpr size_t kChunk = 1 << 16;
-// Records of a selection kept from its first reading for the second: at about 120 bytes a
-// record, some 60 MB at most, well inside the 32-bit program's memory.
-constexpr size_t kMaxKeptSelection = 500'000;
 
 // The box of a text.
 TextBox BoxOf(const TextEntity& t) {
@@ -432,11 +429,10 @@ bool WriteSelection(const DrawingState& state, OutputFile& file) {
   return WriteInPieces(StoredRecords(state), state, file);
 }
 
-bool WriteSelection(FileSystem& fs, const std::string& exchangePath, OutputFile& file) {
+bool WriteSelection(FileSystem& fs, const std::string& exchangePath, OutputFile& file,
+                    size_t keepAtMost) {
   DrawingState first;
-  // The records of the first reading, kept while they are few: the figure is then written from
-  // them without reading and parsing the file a second time. A selection past the limit is
-  // read again instead, so that no selection is ever held whole.
+  // Writing from the kept records spares reading and parsing the file a second time.
   std::vector<SelectedEntities> kept;
   size_t keptRecords = 0;
   bool readAgain = false;
@@ -456,7 +452,7 @@ bool WriteSelection(FileSystem& fs, const std::string& exchangePath, OutputFile&
                                                   ForEachEntity(batch, visitor);
                                                   if (!keep || readAgain) return;
                                                   keptRecords += batch.order.size();
-                                                  if (keptRecords > kMaxKeptSelection) {
+                                                  if (keptRecords > keepAtMost) {
                                                     readAgain = true;
                                                     kept.clear();
                                                     return;

@@ -14,6 +14,7 @@
 #include "figure/measure.h"
 #include "figure/selection_examples.h"
 #include "support/fault_file_system.h"
+#include "support/memory_file_system.h"
 #include "support/temp_dir.h"
 #include "util/lines.h"
 #include "util/text.h"
@@ -156,6 +157,28 @@ TEST(SelectionExport, TensOfThousandsOfEntities) {
   EXPECT_EQ(lines[0], "-10000.5,-1,10000.5,1");
   EXPECT_EQ(lines[2], "N,40000");
   EXPECT_EQ(lines[40002], "L,0,0,0,1,1,0,0,9999.5,0,10000.5,1");
+}
+
+// From the exchange file in batches: written from the kept records, or from a second reading
+// when there are too many to keep (past the limit on the first batch or on a later one), the
+// same figure as from the whole selection in memory.
+TEST(SelectionExport, FromTheFileKeptOrReadAgainTheSameFigure) {
+  std::string exchange = "hs 2 3\n";
+  for (int i = 0; i < 9000; ++i) {
+    exchange += "ci " + std::to_string(i) + " 0 " + std::to_string(1 + i % 7) + " 10 " +
+                std::to_string(i % 360) + "\n" + std::to_string(i) + " -9 0 " + std::to_string(i) +
+                "\n";
+  }
+  testing::MemoryFileSystem fs;
+  fs.files["JWC_TEMP.TXT"] = exchange;
+  const std::string whole = Export(exchange);
+  for (size_t keepAtMost : {size_t{0}, size_t{5000}, kMaxKeptSelection}) {
+    testing::MemoryFileSystem out;
+    const auto file = out.Create("sel.txt");
+    ASSERT_TRUE(WriteSelection(fs, "JWC_TEMP.TXT", *file, keepAtMost));
+    EXPECT_EQ(out.files["sel.txt"], whole) << keepAtMost;
+  }
+  EXPECT_EQ(fs.reads, 5);  // twice for each limit below the 18 000 records, once for the last
 }
 
 TEST(SelectionExport, WritesTheFileAndItMeasures) {
