@@ -158,7 +158,7 @@ bool SamePoint(double x1, double y1, double x2, double y2) {
 }
 
 void AppendIfFinite(OutputBuffer& buffer, const Line& line) {
-  if (line.finite()) buffer.AppendLine(line.view());
+  if (line.finite()) buffer.AppendNumbersLine(line.view());
 }
 
 // The command cache's rule: true when the command must be written, and then the value is cached

@@ -2,6 +2,7 @@
 // command Jw_cad understands.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -30,6 +31,12 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void AppendLine(std::string_view text);
+  // A line the writer built of a keyword and numbers only: no CR or LF to take out, shorter than
+  // a record, so it goes in as it is.
+  void AppendNumbersLine(std::string_view text) {
+    assert(text.size() <= kMaxRecord);
+    Append(text);
+  }
   // Records appended so far, kept or streamed.
   uint64_t size() const { return records_; }
   bool empty() const { return records_ == 0; }
