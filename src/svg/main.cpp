@@ -92,16 +92,17 @@ int Run(const Arguments& args) {
     }
   }
   const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
-  const gara::svg::Drawing drawing = gara::svg::ReadDrawing(*input, points ? &pointsView : nullptr);
-  // The picture is written in pieces as it is made; the files it came from are no longer needed.
-  input.reset();
-  points.reset();
+  const std::string_view* pointsFrom = points ? &pointsView : nullptr;
+  // The picture is made as it is written, from the files read again for each pass: memory
+  // stays at about the size of the files, whatever the picture's size.
+  const auto write = [&](const gara::svg::SvgSink& sink) {
+    return gara::svg::StreamSvg(*input, pointsFrom, sink);
+  };
   if (args.output) {
     const bool written = gara::ReplaceFile(
         fs, *args.output,
-        [&drawing](gara::OutputFile& file) {
-          return gara::svg::WriteSvg(drawing,
-                                     [&file](std::string_view piece) { return file.Write(piece); });
+        [&write](gara::OutputFile& file) {
+          return write([&file](std::string_view piece) { return file.Write(piece); });
         },
         gara::OnWriteFailure::kRemoveOld);
     if (!written) {
@@ -114,7 +115,7 @@ int Run(const Arguments& args) {
   // The SVG's line ends stay LF, as on every other system.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  const bool written = gara::svg::WriteSvg(drawing, [](std::string_view piece) {
+  const bool written = write([](std::string_view piece) {
     return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
   });
   if (!written || std::fflush(stdout) != 0) {
