@@ -7,9 +7,9 @@
 # Usage: bench/svg_run.sh [release build dir]
 #
 # Measured on 7 December 2026 on the shared 2-core build machine (before the two passes the
-# whole picture was held: 679 MB and 202 MB):
-#   segments  20 MB in  199 MB out  1.7 s  peak 24.9 MB
-#   mixed     20 MB in   97 MB out  1.2 s  peak 25.2 MB
+# whole picture was held: peaks of 663 MB and 184 MB):
+#   segments   20 MB in   190 MB out  2.1 s  peak 24.4 MB
+#   mixed      20 MB in    86 MB out  1.5 s  peak 24.6 MB
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
