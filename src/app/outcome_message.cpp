@@ -88,6 +88,14 @@ std::string_view FailureMessage(RunFailure failure) {
   return "予期しないエラーのため、処理を中止しました。ファイルは元のままです。";
 }
 
+std::string_view DialogFailureMessage(RunFailure failure) {
+  if (failure == RunFailure::kOutOfMemory) {
+    return "メモリが足りないため、設定画面を閉じました。設定は保存していません。\n"
+           "他のプログラムを閉じてから、もう一度開いてください。";
+  }
+  return "予期しないエラーのため、設定画面を閉じました。設定は保存していません。";
+}
+
 int ExitStatus(RunOutcome outcome) {
   return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable
              ? kWriteFailedExit

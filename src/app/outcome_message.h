@@ -7,11 +7,10 @@
 #include <string_view>
 
 #include "app/main_flow.h"
+#include "settings/dialog_model.h"  // kApplicationTitle, the caption of the message box
 
 namespace gara {
 
-// The caption of the message box: the application title.
-inline constexpr std::string_view kApplicationTitle = "r864_柄並べ９";
 // Set to "1", the Windows program writes its message to standard error instead of showing a
 // box (tests and scripted use).
 inline constexpr const char* kNoMessageBoxVariable = "GARANARABE_NO_MESSAGE_BOX";
@@ -22,6 +21,8 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail);
 // A run stopped by a failure it could not handle: the files stay as they were.
 enum class RunFailure { kOutOfMemory, kUnexpected };
 std::string_view FailureMessage(RunFailure failure);
+// The settings dialog closed by such a failure, without saving.
+std::string_view DialogFailureMessage(RunFailure failure);
 
 // The exit status: 0 when the run did its work or was refused for a reason the user was told,
 // kWriteFailedExit when a file could not be written or read, kAbortedExit after a failure.

@@ -441,17 +441,46 @@ bool ReadExchangeFile(FileSystem& fs, const std::string& path, DrawingState& sta
   return ReadPieces(fs, path, state, records, [] {});
 }
 
-bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
-                               const std::function<void(SelectedEntities&)>& batch) {
+namespace {
+
+// Runs `read` (which reads lines into `state`, calling its argument after each) with the entity
+// records handed to `batch` a few thousand at a time and dropped after each call, unless
+// `batch` moved them away.
+template <typename Read>
+void InBatches(DrawingState& state, const std::function<void(SelectedEntities&)>& batch,
+               Read&& read) {
   constexpr size_t kBatch = 4 * EntityList<EntityRef>::kBlock;
-  const bool read = ReadPieces(fs, path, state, EntityRecords::kKeep, [&] {
+  read([&] {
     if (state.entities.order.size() < kBatch) return;
     batch(state.entities);
     state.entities = SelectedEntities{};
   });
   if (!state.entities.order.empty()) batch(state.entities);
   state.entities = SelectedEntities{};
+}
+
+}  // namespace
+
+bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingState& state,
+                               const std::function<void(SelectedEntities&)>& batch) {
+  bool read = false;
+  InBatches(state, batch, [&](const auto& afterLine) {
+    read = ReadPieces(fs, path, state, EntityRecords::kKeep, afterLine);
+  });
   return read;
+}
+
+void ReadExchangeBytesInBatches(std::string_view bytes, DrawingState& state,
+                                const std::function<void(SelectedEntities&)>& batch) {
+  InBatches(state, batch, [&](const auto& afterLine) {
+    ExchangeReader reader(state);
+    LineReader lines(bytes);
+    std::string_view line;
+    while (lines.Next(line)) {
+      reader.Line(line);
+      afterLine();
+    }
+  });
 }
 
 }  // namespace gara

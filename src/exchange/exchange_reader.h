@@ -49,5 +49,9 @@ bool ReadExchangeFileInBatches(FileSystem& fs, const std::string& path, DrawingS
                                const std::function<void(SelectedEntities&)>& batch);
 // Every line of `bytes`, in order.
 void ReadExchangeBytes(std::string_view bytes, DrawingState& state);
+// Every line of `bytes`, with the entity records handed to `batch` as ReadExchangeFileInBatches
+// does.
+void ReadExchangeBytesInBatches(std::string_view bytes, DrawingState& state,
+                                const std::function<void(SelectedEntities&)>& batch);
 
 }  // namespace gara

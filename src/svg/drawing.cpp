@@ -46,20 +46,31 @@ Style LineStyle(const EntityHeader& h, int32_t rgb = 0) {
   return {h.layerGroup, h.layer, ColourOf(h.colour, rgb), h.lineType, h.lineWidth};
 }
 
-Shape& Push(std::vector<Shape>& shapes, ShapeKind kind, const Style& style,
-            std::initializer_list<double> values) {
-  Shape& shape = shapes.emplace_back();
+Shape Make(ShapeKind kind, const Style& style, std::initializer_list<double> values,
+           int32_t form = 0) {
+  Shape shape;
   shape.kind = kind;
+  shape.form = form;
   shape.style = style;
   size_t k = 0;
   for (double v : values) shape.v[k++] = v;
   return shape;
 }
 
-void AddLine(std::vector<Shape>& shapes, const Style& style, double x1, double y1, double x2,
-             double y2, int32_t form = 0) {
+// Appends to a list: the in-memory picture.
+class ShapeList final : public ShapeSink {
+ public:
+  explicit ShapeList(std::vector<Shape>& to) : to_(to) {}
+  void Add(Shape&& shape) override { to_.push_back(std::move(shape)); }
+
+ private:
+  std::vector<Shape>& to_;
+};
+
+void AddLine(ShapeSink& sink, const Style& style, double x1, double y1, double x2, double y2,
+             int32_t form = 0) {
   if (!Coordinates({x1, y1, x2, y2})) return;
-  Push(shapes, ShapeKind::kLine, style, {x1, y1, x2, y2}).form = form;
+  sink.Add(Make(ShapeKind::kLine, style, {x1, y1, x2, y2}, form));
 }
 
 struct Ellipse {
@@ -87,12 +98,14 @@ bool Usable(const Ellipse& e) {
                       e.cy - e.ry, e.cy + e.ry});
 }
 
-Shape* AddEllipse(std::vector<Shape>& shapes, ShapeKind kind, const Style& style, const Ellipse& e,
-                  int32_t form) {
-  if (!Usable(e)) return nullptr;
-  Shape& shape = Push(shapes, kind, style, {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep});
-  shape.form = form;
-  return &shape;
+// `more` are v[7] onwards (the inner ellipse of a ring, the corner of a solid).
+void AddEllipse(ShapeSink& sink, ShapeKind kind, const Style& style, const Ellipse& e, int32_t form,
+                std::initializer_list<double> more = {}) {
+  if (!Usable(e)) return;
+  Shape shape = Make(kind, style, {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep}, form);
+  size_t k = 7;
+  for (double v : more) shape.v[k++] = v;
+  sink.Add(std::move(shape));
 }
 
 Ellipse ArcEllipseDeg(double cx, double cy, double r, double startDeg, double endDeg,
@@ -119,8 +132,7 @@ Point TangentAt(const Ellipse& e, double t) {
 // Curved solids: "sc" circle solids (kind -1 outside the arc, 0 sector, 5 segment, 100 whole;
 // other kinds are drawn as sectors), "se" circumference solids (0 arc, 100 whole; a thick
 // arc), "so" rings of constant flatness and "sg" rings of constant width.
-void AddCircleSolid(std::vector<Shape>& shapes, const Style& style, const Ellipse& ellipse,
-                    int32_t kind) {
+void AddCircleSolid(ShapeSink& sink, const Style& style, const Ellipse& ellipse, int32_t kind) {
   Ellipse e = ellipse;
   if (kind == 100) e.sweep = kTwoPi;
   SolidForm form = kind == 5 ? SolidForm::kSegment : SolidForm::kSector;
@@ -140,53 +152,44 @@ void AddCircleSolid(std::vector<Shape>& shapes, const Style& style, const Ellips
       form = SolidForm::kSegment;
     }
   }
-  Shape* shape = AddEllipse(shapes, ShapeKind::kSolidArea, style, e, int32_t(form));
-  if (shape) {
-    shape->v[9] = corner[0];
-    shape->v[10] = corner[1];
-  }
+  AddEllipse(sink, ShapeKind::kSolidArea, style, e, int32_t(form), {0, 0, corner[0], corner[1]});
 }
 
-void AddRingSolid(std::vector<Shape>& shapes, const Style& style, const Ellipse& e, double r2,
+void AddRingSolid(ShapeSink& sink, const Style& style, const Ellipse& e, double r2,
                   bool constantWidth) {
   if (!Size(r2) || r2 >= e.rx) return;
   const double flatness = e.ry / e.rx;
   double innerRy = r2 * flatness;
   if (constantWidth) innerRy = e.ry + (e.ry < 0 ? 1 : -1) * (e.rx - r2);
   if (!std::isfinite(innerRy)) return;
-  Shape* shape = AddEllipse(shapes, ShapeKind::kSolidArea, style, e, int32_t(SolidForm::kRing));
-  if (shape) {
-    shape->v[7] = r2;
-    shape->v[8] = innerRy;
-  }
+  AddEllipse(sink, ShapeKind::kSolidArea, style, e, int32_t(SolidForm::kRing), {r2, innerRy});
 }
 
-void AddSolidCurve(std::vector<Shape>& shapes, const Style& style, EntityType type, double x,
-                   double y, double r, double flatness, double tilt, double start, double sweep,
-                   int32_t kind, double r2) {
+void AddSolidCurve(ShapeSink& sink, const Style& style, EntityType type, double x, double y,
+                   double r, double flatness, double tilt, double start, double sweep, int32_t kind,
+                   double r2) {
   Ellipse e{x, y, r, r * flatness, std::fmod(tilt, kTwoPi)};
   SetSweep(e, start, sweep);
   switch (type) {
     case EntityType::kSolidSc:
-      AddCircleSolid(shapes, style, e, kind);
+      AddCircleSolid(sink, style, e, kind);
       break;
     case EntityType::kSolidSe:
       if (kind == 100) e.sweep = kTwoPi;
-      AddEllipse(shapes, ShapeKind::kCurve, style, e, 1);
+      AddEllipse(sink, ShapeKind::kCurve, style, e, 1);
       break;
     case EntityType::kSolidSo:
-      AddRingSolid(shapes, style, e, r2, false);
+      AddRingSolid(sink, style, e, r2, false);
       break;
     default:
-      AddRingSolid(shapes, style, e, r2, true);
+      AddRingSolid(sink, style, e, r2, true);
       break;
   }
 }
 
-void AddSolidPolygon(std::vector<Shape>& shapes, const Style& style,
-                     std::initializer_list<double> corners) {
+void AddSolidPolygon(ShapeSink& sink, const Style& style, std::initializer_list<double> corners) {
   if (!Coordinates(corners)) return;
-  Push(shapes, ShapeKind::kPolygon, style, corners).form = int32_t(corners.size() / 2);
+  sink.Add(Make(ShapeKind::kPolygon, style, corners, int32_t(corners.size() / 2)));
 }
 
 // "<ＭＳ ゴシック>/!" gives the name between the brackets and the styles after them.
@@ -205,19 +208,20 @@ void SetFont(Shape& shape, std::string_view font) {
 
 // A text whose box has its lower-left corner at (x, y), runs `angle` radians from the x axis
 // for `length` and stands `across` high; its characters are `height` high.
-void AddText(std::vector<Shape>& shapes, const Style& style, std::string_view text,
-             std::string_view font, bool vertical, double x, double y, double angle, double length,
-             double height, double across) {
+void AddText(ShapeSink& sink, const Style& style, std::string_view text, std::string_view font,
+             bool vertical, double x, double y, double angle, double length, double height,
+             double across) {
   if (IsBlankText(text)) return;
   if (!Coordinates({x, y}) || !Size(height) || !std::isfinite(angle) || !std::isfinite(length) ||
       length < 0 || length > kMaxCoordinate || !std::isfinite(across) ||
       std::fabs(across) > kMaxCoordinate) {
     return;
   }
-  Shape& shape = Push(shapes, ShapeKind::kText, style, {x, y, angle, length, height, across});
+  Shape shape = Make(ShapeKind::kText, style, {x, y, angle, length, height, across});
   shape.text = text;
   SetFont(shape, font);
   if (vertical) shape.textStyle |= kTextVertical;
+  sink.Add(std::move(shape));
 }
 
 double TextScale(const DrawingState& state, int32_t layerGroup) {
@@ -228,7 +232,7 @@ double TextScale(const DrawingState& state, int32_t layerGroup) {
 
 // A text record of the exchange file; `anchor` overrides the record's (dimension texts are
 // placed by their lower-left corner).
-void AddTextEntity(std::vector<Shape>& shapes, const DrawingState& state, const TextEntity& t,
+void AddTextEntity(ShapeSink& sink, const DrawingState& state, const TextEntity& t,
                    int32_t anchor) {
   const double scale = TextScale(state, t.header.layerGroup);
   const double w = t.width * scale, h = t.height * scale, s = t.spacing * scale;
@@ -236,89 +240,92 @@ void AddTextEntity(std::vector<Shape>& shapes, const DrawingState& state, const 
   const TextBox box = MeasureTextBox(t.textKind, t.text, w, h, s, t.dx, t.dy);
   const Point corner = TextBoxCorner(box, anchor, t.x, t.y, 0);
   const Style style{t.header.layerGroup, t.header.layer, ColourOf(t.header.colour, 0), 1, 0};
-  AddText(shapes, style, t.text, t.fontName, t.textKind == 1, corner.x, corner.y,
+  AddText(sink, style, t.text, t.fontName, t.textKind == 1, corner.x, corner.y,
           box.angleDeg * kDegree, box.length, h, box.height);
 }
 
-void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& shapes) {
-  const SelectedEntities& all = state.entities;
+// `state` gives the text scales; `all` holds the record `ref` names.
+void AddEntity(const DrawingState& state, const SelectedEntities& all, EntityRef ref,
+               ShapeSink& sink) {
   const size_t i = ref.index;
   switch (ref.type) {
     case EntityType::kLine: {
       const LineEntity& e = all.lines[i];
-      AddLine(shapes, LineStyle(e.header), e.x1, e.y1, e.x2, e.y2);
+      AddLine(sink, LineStyle(e.header), e.x1, e.y1, e.x2, e.y2);
       break;
     }
     case EntityType::kCircle: {
       const CircleEntity& e = all.circles[i];
-      AddEllipse(shapes, ShapeKind::kCurve, LineStyle(e.header), {e.x, e.y, e.r, e.r}, 0);
+      AddEllipse(sink, ShapeKind::kCurve, LineStyle(e.header), {e.x, e.y, e.r, e.r}, 0);
       break;
     }
     case EntityType::kArc: {
       const ArcEntity& e = all.arcs[i];
-      AddEllipse(shapes, ShapeKind::kCurve, LineStyle(e.header),
+      AddEllipse(sink, ShapeKind::kCurve, LineStyle(e.header),
                  ArcEllipseDeg(e.x, e.y, e.r, e.startAngle, e.endAngle, e.flatness, e.tilt), 0);
       break;
     }
     case EntityType::kText: {
       const TextEntity& e = all.texts[i];
-      AddTextEntity(shapes, state, e, e.anchor);
+      AddTextEntity(sink, state, e, e.anchor);
       break;
     }
     case EntityType::kPoint: {
       const PointEntity& e = all.points[i];
-      if (Coordinates({e.x, e.y})) Push(shapes, ShapeKind::kPoint, LineStyle(e.header), {e.x, e.y});
+      if (Coordinates({e.x, e.y}))
+        sink.Add(Make(ShapeKind::kPoint, LineStyle(e.header), {e.x, e.y}));
       break;
     }
     case EntityType::kRotatedPoint: {
       const RotatedPointEntity& e = all.rotatedPoints[i];
       if (Coordinates({e.x, e.y}) && std::isfinite(e.size) && std::isfinite(e.angle)) {
         const double angle = NormalizeDeg(e.angle) * kDegree;
-        Push(shapes, ShapeKind::kMarker, LineStyle(e.header), {e.x, e.y, e.size, angle}).form =
-            e.kind;
+        sink.Add(Make(ShapeKind::kMarker, LineStyle(e.header), {e.x, e.y, e.size, angle}, e.kind));
       }
       break;
     }
     case EntityType::kDimension: {
       const DimensionEntity& e = all.dimensions[i];
-      AddLine(shapes, LineStyle(e.line.header), e.line.x1, e.line.y1, e.line.x2, e.line.y2);
-      AddTextEntity(shapes, state, e.text, 0);
+      AddLine(sink, LineStyle(e.line.header), e.line.x1, e.line.y1, e.line.x2, e.line.y2);
+      AddTextEntity(sink, state, e.text, 0);
       break;
     }
     case EntityType::kBlock: {
       const BlockEntity& e = all.blocks[i];
       if (Coordinates({e.x, e.y})) {
-        Push(shapes, ShapeKind::kBlock, LineStyle(e.header), {e.x, e.y}).text = e.name;
+        Shape block = Make(ShapeKind::kBlock, LineStyle(e.header), {e.x, e.y});
+        block.text = e.name;
+        sink.Add(std::move(block));
       }
       break;
     }
     case EntityType::kSolidLine: {
       const SolidLineEntity& e = all.solidLines[i];
-      AddLine(shapes, LineStyle(e.header, e.rgb), e.x1, e.y1, e.x2, e.y2, 1);
+      AddLine(sink, LineStyle(e.header, e.rgb), e.x1, e.y1, e.x2, e.y2, 1);
       break;
     }
     case EntityType::kSolidTriangle: {
       const SolidTriangleEntity& e = all.solidTriangles[i];
-      AddSolidPolygon(shapes, LineStyle(e.header, e.rgb), {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
+      AddSolidPolygon(sink, LineStyle(e.header, e.rgb), {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
       break;
     }
     case EntityType::kSolidQuad: {
       const SolidQuadEntity& e = all.solidQuads[i];
-      AddSolidPolygon(shapes, LineStyle(e.header, e.rgb),
+      AddSolidPolygon(sink, LineStyle(e.header, e.rgb),
                       {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3, e.x4, e.y4});
       break;
     }
     case EntityType::kSolidSc:
     case EntityType::kSolidSe: {
       const SolidArcEntity& e = ref.type == EntityType::kSolidSc ? all.solidSc[i] : all.solidSe[i];
-      AddSolidCurve(shapes, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
+      AddSolidCurve(sink, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
                     e.start, e.sweep, e.kind, 0);
       break;
     }
     case EntityType::kSolidSo:
     case EntityType::kSolidSg: {
       const SolidRingEntity& e = ref.type == EntityType::kSolidSo ? all.solidSo[i] : all.solidSg[i];
-      AddSolidCurve(shapes, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
+      AddSolidCurve(sink, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
                     e.start, e.sweep, 0, e.r2);
       break;
     }
@@ -329,7 +336,7 @@ void AddEntity(const DrawingState& state, EntityRef ref, std::vector<Shape>& sha
 // stops at the first line that lacks a field it uses; the shapes before it stay.
 class FigureShapes {
  public:
-  explicit FigureShapes(std::vector<Shape>& shapes) : shapes_(shapes) {}
+  explicit FigureShapes(ShapeSink& sink) : sink_(sink) {}
 
   void Run(FigureReader& reader) {
     FigureRecord record;
@@ -347,7 +354,7 @@ class FigureShapes {
 
   void Text(std::string_view text, bool vertical, double x, double y, double angle, double length,
             double across) {
-    AddText(shapes_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_, across);
+    AddText(sink_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_, across);
   }
 
   // False when reading stops.
@@ -394,7 +401,7 @@ class FigureShapes {
 
   bool LinePart(const FigureLine& line) {
     if (!line.Has(11)) return false;
-    AddLine(shapes_, LineStyle(), line.Real(8), line.Real(9), line.Real(10), line.Real(11));
+    AddLine(sink_, LineStyle(), line.Real(8), line.Real(9), line.Real(10), line.Real(11));
     return true;
   }
 
@@ -403,9 +410,9 @@ class FigureShapes {
     if (!line.Has(15)) return false;
     const FigureCurve c = CurveOf(line);
     if (!c.arc) {
-      AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
+      AddEllipse(sink_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
     } else if (std::isfinite(c.start) && std::isfinite(c.end) && std::isfinite(c.tilt)) {
-      AddEllipse(shapes_, ShapeKind::kCurve, LineStyle(),
+      AddEllipse(sink_, ShapeKind::kCurve, LineStyle(),
                  ArcEllipseDeg(c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt), 0);
     }
     return true;
@@ -417,7 +424,7 @@ class FigureShapes {
     lineWidth_ = line.Int(6);
     const double x = line.Real(8), y = line.Real(9);
     if (line.Int(5) != figure::kRotatedPointCode) {
-      if (Coordinates({x, y})) Push(shapes_, ShapeKind::kPoint, PointStyle(), {x, y});
+      if (Coordinates({x, y})) sink_.Add(Make(ShapeKind::kPoint, PointStyle(), {x, y}));
       return true;
     }
     if (!line.Has(13)) return false;
@@ -425,7 +432,7 @@ class FigureShapes {
     const double size = line.Real(13);
     if (std::isfinite(angleDeg) && Coordinates({x, y}) && std::isfinite(size)) {
       const double angle = NormalizeDeg(angleDeg) * kDegree;
-      Push(shapes_, ShapeKind::kMarker, PointStyle(), {x, y, size, angle}).form = line.Int(11);
+      sink_.Add(Make(ShapeKind::kMarker, PointStyle(), {x, y, size, angle}, line.Int(11)));
     }
     return true;
   }
@@ -459,7 +466,7 @@ class FigureShapes {
     if (!TextAttributes(value) || !value.Has(17)) return false;
     const double x1 = measured.Real(8), y1 = measured.Real(9);
     const double x2 = measured.Real(10), y2 = measured.Real(11);
-    AddLine(shapes_, LineStyle(), x1, y1, x2, y2);
+    AddLine(sink_, LineStyle(), x1, y1, x2, y2);
     std::string text = ShownText(value.text);
     // A blank value text stands for the measured length, as the program writes it.
     if (IsBlankText(text)) {
@@ -485,13 +492,13 @@ class FigureShapes {
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:
-        AddLine(shapes_, LineStyle(), v[0], v[1], v[2], v[3], 1);
+        AddLine(sink_, LineStyle(), v[0], v[1], v[2], v[3], 1);
         break;
       case FigureSolidKind::kTriangle:
-        AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5]});
+        AddSolidPolygon(sink_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5]});
         break;
       case FigureSolidKind::kQuad:
-        AddSolidPolygon(shapes_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
+        AddSolidPolygon(sink_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7]});
         break;
       case FigureSolidKind::kSc:
       case FigureSolidKind::kSe:
@@ -502,7 +509,7 @@ class FigureShapes {
                                 : solid.kind == FigureSolidKind::kSo ? EntityType::kSolidSo
                                                                      : EntityType::kSolidSg;
         const bool arc = type == EntityType::kSolidSc || type == EntityType::kSolidSe;
-        AddSolidCurve(shapes_, LineStyle(), type, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
+        AddSolidCurve(sink_, LineStyle(), type, v[0], v[1], v[2], v[3], v[4], v[5], v[6],
                       arc ? solid.arcKind : 0, v[7]);
         break;
       }
@@ -510,7 +517,7 @@ class FigureShapes {
     return true;
   }
 
-  std::vector<Shape>& shapes_;
+  ShapeSink& sink_;
   int32_t layerGroup_ = 0, layer_ = 0, colour_ = 1, rgb_ = 0, lineType_ = 1, lineWidth_ = 0;
   int32_t pointColour_ = 1, textColour_ = 1;
   double textWidth_ = 2.0, textHeight_ = 2.0, textSpacing_ = 0.0;
@@ -540,8 +547,14 @@ void AddExchangeEntities(const DrawingState& state, Drawing& drawing) {
   // Mostly one shape an entity: reserved up front, the list never holds twice what it needs
   // while it grows.
   drawing.shapes.reserve(drawing.shapes.size() + state.entities.order.size());
-  for (const EntityRef& ref : state.entities.order) AddEntity(state, ref, drawing.shapes);
+  ShapeList shapes(drawing.shapes);
+  AddEntityShapes(state.entities, state, shapes);
   AddDesignatedPoints(state, drawing.overlay);
+}
+
+void AddEntityShapes(const SelectedEntities& entities, const DrawingState& header,
+                     ShapeSink& sink) {
+  for (const EntityRef& ref : entities.order) AddEntity(header, entities, ref, sink);
 }
 
 void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
@@ -561,23 +574,27 @@ void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
       }
     }
     if (joined) continue;
-    Shape& mark = Push(to, ShapeKind::kDesignatedPoint, style, {p.x, p.y});
-    mark.form = n;
+    Shape& mark = to.emplace_back(Make(ShapeKind::kDesignatedPoint, style, {p.x, p.y}, n));
     mark.text = std::to_string(n);
   }
 }
 
 void AddFigure(std::string_view bytes, Drawing& drawing) {
+  ShapeList shapes(drawing.shapes);
+  AddFigure(bytes, shapes, drawing.overlay);
+}
+
+void AddFigure(std::string_view bytes, ShapeSink& shapes, std::vector<Shape>& overlay) {
   FigureReader reader(bytes);
-  FigureShapes(drawing.shapes).Run(reader);
+  FigureShapes(shapes).Run(reader);
 
   const FigureHeader& h = reader.header();
   if (!h.hasExtents || !Coordinates({h.minX, h.minY, h.maxX, h.maxY})) return;
   const Style style{0, 0, kExtentsColour, 2, 0};
-  Push(drawing.overlay, ShapeKind::kExtentsBox, style,
-       {std::fmin(h.minX, h.maxX), std::fmin(h.minY, h.maxY), std::fmax(h.minX, h.maxX),
-        std::fmax(h.minY, h.maxY)});
-  Push(drawing.overlay, ShapeKind::kCentre, style, {h.CentreX(), h.CentreY()});
+  overlay.push_back(Make(ShapeKind::kExtentsBox, style,
+                         {std::fmin(h.minX, h.maxX), std::fmin(h.minY, h.maxY),
+                          std::fmax(h.minX, h.maxX), std::fmax(h.minY, h.maxY)}));
+  overlay.push_back(Make(ShapeKind::kCentre, style, {h.CentreX(), h.CentreY()}));
 }
 
 bool IsFigureFile(std::string_view bytes) {

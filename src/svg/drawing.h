@@ -64,6 +64,16 @@ struct Shape {
   std::string font;  // Shift-JIS font name without angle brackets and style marks
 };
 
+// Takes the shapes of a picture one at a time, as they are made: a list (Drawing) or a writer
+// that never holds them all.
+class ShapeSink {
+ public:
+  virtual void Add(Shape&& shape) = 0;
+
+ protected:
+  ~ShapeSink() = default;
+};
+
 struct Drawing {
   std::vector<Shape> shapes;    // the entities, in file order
   std::vector<Shape> underlay;  // designated points of another file, drawn first
@@ -83,9 +93,14 @@ uint32_t ColourOf(int32_t colour, int32_t rgb);
 // text's layer group.
 void AddExchangeEntities(const DrawingState& state, Drawing& drawing);
 void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to);
+// The shapes of entity records (a batch of a file read in pieces), in file order; the text
+// scales are those of `header`, the state the whole file was read into.
+void AddEntityShapes(const SelectedEntities& entities, const DrawingState& header, ShapeSink& sink);
 
 // The entities of a figure file (sel.txt, jws.txt), its extents box and centre.
 void AddFigure(std::string_view bytes, Drawing& drawing);
+// The same with the entity shapes handed to `shapes` and the box and centre added to `overlay`.
+void AddFigure(std::string_view bytes, ShapeSink& shapes, std::vector<Shape>& overlay);
 
 // True when `bytes` look like a figure file: a first line with commas and a third line that
 // starts with the count prefix "N,". Anything else is read as an exchange file.

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string>
@@ -113,13 +114,14 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
   return args;
 }
 
-int Write(const gara::svg::Drawing& drawing, const Arguments& args, gara::FileSystem& fs) {
+// Writes the picture that `write` hands to its sink to OUTPUT or standard output.
+using Picture = std::function<bool(const gara::svg::SvgSink&)>;
+int Write(const Picture& write, const Arguments& args, gara::FileSystem& fs) {
   if (args.output) {
     const bool written = gara::ReplaceFile(
         fs, *args.output,
-        [&drawing](gara::OutputFile& file) {
-          return gara::svg::WriteSvg(drawing,
-                                     [&file](std::string_view piece) { return file.Write(piece); });
+        [&write](gara::OutputFile& file) {
+          return write([&file](std::string_view piece) { return file.Write(piece); });
         },
         gara::OnWriteFailure::kRemoveOld);
     if (!written) {
@@ -132,7 +134,7 @@ int Write(const gara::svg::Drawing& drawing, const Arguments& args, gara::FileSy
   // The SVG's line ends stay LF, as on every other system.
   _setmode(_fileno(stdout), _O_BINARY);
 #endif
-  const bool written = gara::svg::WriteSvg(drawing, [](std::string_view piece) {
+  const bool written = write([](std::string_view piece) {
     return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
   });
   if (!written || std::fflush(stdout) != 0) {
@@ -157,11 +159,14 @@ int RunFile(const Arguments& args, gara::FileSystem& fs) {
     }
   }
   const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
-  const gara::svg::Drawing drawing = gara::svg::ReadDrawing(*input, points ? &pointsView : nullptr);
-  // The picture is written in pieces as it is made; the files it came from are no longer needed.
-  input.reset();
-  points.reset();
-  return Write(drawing, args, fs);
+  const std::string_view* pointsFrom = points ? &pointsView : nullptr;
+  // The picture is made as it is written, from the files read again for each pass: memory
+  // stays at about the size of the files, whatever the picture's size.
+  return Write(
+      [&](const gara::svg::SvgSink& sink) {
+        return gara::svg::StreamSvg(*input, pointsFrom, sink);
+      },
+      args, fs);
 }
 
 // The preview of a row, as the settings dialog shows it with this settings file.
@@ -180,7 +185,9 @@ int RunPreview(const Arguments& args, gara::FileSystem& fs) {
   const gara::RunContext run = gara::MakeRunContext(exchange, settings);
   const gara::svg::Preview preview =
       gara::svg::BuildPreview({settings, *RowNumber(*args.row), run, fs, folder});
-  return Write(preview.drawing, args, fs);
+  return Write(
+      [&](const gara::svg::SvgSink& sink) { return gara::svg::WriteSvg(preview.drawing, sink); },
+      args, fs);
 }
 
 int Run(const Arguments& args) {

@@ -1,8 +1,10 @@
 #include "svg/svg_render.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -71,7 +73,23 @@ void AddShapeBox(Extents& box, const Shape& s) {
   }
 }
 
-class Writer {
+// The box of a picture's shapes, taken a list or a shape at a time (the measuring pass of a
+// picture written as it is read), and the View around it.
+class Bounds final : public ShapeSink {
+ public:
+  void Add(Shape&& shape) override { AddShapeBox(box_, shape); }
+  void Add(const std::vector<Shape>& shapes) {
+    for (const Shape& s : shapes) AddShapeBox(box_, s);
+  }
+  View view() const;
+
+ private:
+  Extents box_;
+};
+
+// Between Begin and End the document's groups: a whole list with Group, or the drawing group's
+// shapes one at a time (OpenGroup, Add, CloseGroup).
+class Writer final : public ShapeSink {
  public:
   // `flush`, when given, takes the text written so far whenever it passes kSvgChunk bytes and
   // once at the end; `out` is then cleared after each.
@@ -80,6 +98,14 @@ class Writer {
   bool ok() const { return ok_; }
 
   void Document(const Drawing& drawing) {
+    Begin();
+    Group("underlay", drawing.underlay, false);
+    Group("drawing", drawing.shapes, true);
+    Group("overlay", drawing.overlay, false);
+    End();
+  }
+
+  void Begin() {
     // The view's top edge in the SVG's y down.
     const std::string x = NumberString(view_.x), top = NumberString(-(view_.y + view_.height));
     const std::string width = NumberString(view_.width), height = NumberString(view_.height);
@@ -89,40 +115,53 @@ class Writer {
     out_ += "<!-- drawing millimetres, y up: every y is written negated -->\n";
     out_ += "<rect class=\"background\" x=\"" + x + "\" y=\"" + top + "\" width=\"" + width +
             "\" height=\"" + height + "\" fill=\"#ffffff\"/>\n";
-    Group("underlay", drawing.underlay, false);
-    Group("drawing", drawing.shapes, true);
-    Group("overlay", drawing.overlay, false);
+  }
+
+  void End() {
     out_ += "</svg>\n";
     Flush();
   }
 
- private:
   void Group(const char* id, const std::vector<Shape>& shapes, bool layers) {
-    if (shapes.empty()) return;
-    out_ += "<g id=\"";
-    out_ += id;
-    out_ += "\" fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
-    bool open = false;
-    int32_t group = 0, layer = 0;
-    for (const Shape& s : shapes) {
-      if (layers && (!open || s.style.layerGroup != group || s.style.layer != layer)) {
-        if (open) out_ += "</g>\n";
-        group = s.style.layerGroup;
-        layer = s.style.layer;
-        out_ += "<g class=\"lg";
-        out_ += std::to_string(group);
-        out_ += " ly";
-        out_ += std::to_string(group);
-        out_ += '-';
-        out_ += std::to_string(layer);
-        out_ += "\">\n";
-        open = true;
-      }
-      Element(s);
-      if (out_.size() >= kSvgChunk) Flush();
-    }
-    if (open) out_ += "</g>\n";
+    OpenGroup(id, layers);
+    for (const Shape& s : shapes) Put(s);
+    CloseGroup();
+  }
+
+  // A group without shapes is left out, so it is begun with its first shape. With `layers` its
+  // shapes are grouped again by runs of one layer.
+  void OpenGroup(const char* id, bool layers) { group_ = {id, layers}; }
+  void Add(Shape&& shape) override { Put(shape); }
+  void CloseGroup() {
+    if (!group_.begun) return;
+    if (group_.layerOpen) out_ += "</g>\n";
     out_ += "</g>\n";
+  }
+
+ private:
+  void Put(const Shape& s) {
+    if (!group_.begun) {
+      out_ += "<g id=\"";
+      out_ += group_.id;
+      out_ += "\" fill=\"none\" stroke-linecap=\"round\" stroke-linejoin=\"round\">\n";
+      group_.begun = true;
+    }
+    if (group_.layers && (!group_.layerOpen || s.style.layerGroup != group_.layerGroup ||
+                          s.style.layer != group_.layer)) {
+      if (group_.layerOpen) out_ += "</g>\n";
+      group_.layerGroup = s.style.layerGroup;
+      group_.layer = s.style.layer;
+      out_ += "<g class=\"lg";
+      out_ += std::to_string(group_.layerGroup);
+      out_ += " ly";
+      out_ += std::to_string(group_.layerGroup);
+      out_ += '-';
+      out_ += std::to_string(group_.layer);
+      out_ += "\">\n";
+      group_.layerOpen = true;
+    }
+    Element(s);
+    if (out_.size() >= kSvgChunk) Flush();
   }
 
   void Num(double v) { AppendNumber(out_, v); }
@@ -488,15 +527,16 @@ class Writer {
   std::string& out_;
   const SvgSink* flush_;
   bool ok_ = true;
+  struct OpenedGroup {
+    const char* id = "";
+    bool layers = false;
+    bool begun = false, layerOpen = false;
+    int32_t layerGroup = 0, layer = 0;
+  } group_;
 };
 
-}  // namespace
-
-View ViewOf(const Drawing& drawing) {
-  Extents box;
-  for (const auto* list : {&drawing.underlay, &drawing.shapes, &drawing.overlay}) {
-    for (const Shape& s : *list) AddShapeBox(box, s);
-  }
+View Bounds::view() const {
+  const Extents& box = box_;
   View view;
   if (box.empty()) {
     view = {-kEmptyHalfSide, -kEmptyHalfSide, 2 * kEmptyHalfSide, 2 * kEmptyHalfSide};
@@ -507,6 +547,100 @@ View ViewOf(const Drawing& drawing) {
   }
   view.unit = std::max(view.width, view.height) / kUnitsPerSide;
   return view;
+}
+
+// The header values a result file takes from the drawing its points come from: it holds no
+// header, and Jw_cad draws it with the settings of that drawing unless it sets its own.
+std::unique_ptr<DrawingState> StartState(const DrawingState* pointsFrom) {
+  auto state = std::make_unique<DrawingState>();
+  if (pointsFrom) {
+    state->textSizeTable = pointsFrom->textSizeTable;
+    state->layerGroupScales = pointsFrom->layerGroupScales;
+    state->paperScaleFlag = pointsFrom->paperScaleFlag;
+  }
+  return state;
+}
+
+// What sets the size of an exchange file's texts after they are read.
+struct TextScales {
+  std::array<double, 16> layerGroups;
+  bool paper;
+  explicit TextScales(const DrawingState& s)
+      : layerGroups(s.layerGroupScales), paper(s.paperScaleFlag) {}
+  bool operator==(const TextScales&) const = default;
+};
+
+// The picture of an input read afresh for each pass, so that no more than a batch of its
+// entities is ever held.
+class Passes {
+ public:
+  Passes(std::string_view input, const std::string_view* pointsFrom)
+      : input_(input), figure_(IsFigureFile(input)) {
+    if (pointsFrom) {
+      from_ = std::make_unique<DrawingState>();
+      ReadExchangeBytes(*pointsFrom, *from_);
+      AddDesignatedPoints(*from_, underlay_);
+    }
+  }
+
+  const std::vector<Shape>& underlay() const { return underlay_; }
+  const std::vector<Shape>& overlay() const { return overlay_; }
+
+  // The first pass: the overlay and, for an exchange file, the header every text is sized by.
+  View Measure() {
+    Bounds box;
+    box.Add(underlay_);
+    if (figure_) {
+      AddFigure(input_, box, overlay_);
+    } else {
+      header_ = StartState(from_.get());
+      // Texts are sized by the scales the whole file sets, known only at its end; measured with
+      // the scales in force, they are measured again in the rare file whose scales change
+      // after its first entities.
+      std::optional<TextScales> scales;
+      bool steady = true;
+      ReadExchangeBytesInBatches(input_, *header_, [&](const SelectedEntities& batch) {
+        if (!scales) scales.emplace(*header_);
+        steady = steady && *scales == TextScales(*header_);
+        AddEntityShapes(batch, *header_, box);
+      });
+      if (scales && !(steady && *scales == TextScales(*header_))) {
+        box = {};
+        box.Add(underlay_);
+        Entities(box);
+      }
+      AddDesignatedPoints(*header_, overlay_);
+    }
+    box.Add(overlay_);
+    return box.view();
+  }
+
+  // The entity shapes in file order; after Measure.
+  void Entities(ShapeSink& sink) const {
+    if (figure_) {
+      std::vector<Shape> overlay;
+      AddFigure(input_, sink, overlay);
+      return;
+    }
+    const auto state = StartState(from_.get());
+    ReadExchangeBytesInBatches(input_, *state, [&](const SelectedEntities& batch) {
+      AddEntityShapes(batch, *header_, sink);
+    });
+  }
+
+ private:
+  std::string_view input_;
+  bool figure_;
+  std::unique_ptr<DrawingState> from_, header_;
+  std::vector<Shape> underlay_, overlay_;
+};
+
+}  // namespace
+
+View ViewOf(const Drawing& drawing) {
+  Bounds box;
+  for (const auto* list : {&drawing.underlay, &drawing.shapes, &drawing.overlay}) box.Add(*list);
+  return box.view();
 }
 
 std::string WriteSvg(const Drawing& drawing) {
@@ -527,24 +661,36 @@ bool WriteSvg(const Drawing& drawing, const SvgSink& sink) {
 
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) {
   Drawing drawing;
-  const auto state = std::make_unique<DrawingState>();
+  std::unique_ptr<DrawingState> from;
   if (pointsFrom) {
-    const auto from = std::make_unique<DrawingState>();
+    from = std::make_unique<DrawingState>();
     ReadExchangeBytes(*pointsFrom, *from);
     AddDesignatedPoints(*from, drawing.underlay);
-    // A result file holds no header: Jw_cad draws it with the settings of the drawing it came
-    // from, so the text sizes and scales of that file apply unless the result sets its own.
-    state->textSizeTable = from->textSizeTable;
-    state->layerGroupScales = from->layerGroupScales;
-    state->paperScaleFlag = from->paperScaleFlag;
   }
   if (IsFigureFile(input)) {
     AddFigure(input, drawing);
   } else {
+    const auto state = StartState(from.get());
     ReadExchangeBytes(input, *state);
     AddExchangeEntities(*state, drawing);
   }
   return drawing;
+}
+
+bool StreamSvg(std::string_view input, const std::string_view* pointsFrom, const SvgSink& sink) {
+  Passes passes(input, pointsFrom);
+  const View view = passes.Measure();  // the writer keeps a reference to it
+  std::string out;
+  out.reserve(kSvgChunk + 4096);
+  Writer writer(view, out, &sink);
+  writer.Begin();
+  writer.Group("underlay", passes.underlay(), false);
+  writer.OpenGroup("drawing", true);
+  passes.Entities(writer);
+  writer.CloseGroup();
+  writer.Group("overlay", passes.overlay(), false);
+  writer.End();
+  return writer.ok();
 }
 
 std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom) {

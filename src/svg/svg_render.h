@@ -38,5 +38,9 @@ bool WriteSvg(const Drawing& drawing, const SvgSink& sink);
 // reads a result back into the drawing it came from, unless `input` sets its own.
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom = nullptr);
 std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom = nullptr);
+// The document of RenderSvg handed to `sink` as WriteSvg hands it, with memory that does not grow
+// with the picture: `input` is read once to measure the picture and again to write it, a batch of
+// its entities at a time. False when the sink failed.
+bool StreamSvg(std::string_view input, const std::string_view* pointsFrom, const SvgSink& sink);
 
 }  // namespace gara::svg

@@ -1,5 +1,6 @@
 // libFuzzer target: any bytes drawn as a picture, alone and over the designated points of
-// another file (the bytes split at the first NUL). Built and run by the fuzz preset.
+// another file (the bytes split at the first NUL), in memory and as it is read. Built and run by
+// the fuzz preset.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -16,6 +17,13 @@ void Check(std::string_view input, const std::string_view* pointsFrom) {
   if (svg.size() > 4096 + 400 * inputSize) __builtin_trap();
   if (svg.compare(0, 5, "<?xml") != 0) __builtin_trap();
   if (svg.size() < 7 || svg.compare(svg.size() - 7, 7, "</svg>\n") != 0) __builtin_trap();
+  // The picture written as the input is read is the same document.
+  std::string streamed;
+  gara::svg::StreamSvg(input, pointsFrom, [&streamed](std::string_view piece) {
+    streamed += piece;
+    return true;
+  });
+  if (streamed != svg) __builtin_trap();
   // No attribute (coordinates, sizes, angles) may carry a number that is not finite; the font
   // name is the file's own text and may hold anything.
   for (size_t at = svg.find("=\""); at != std::string::npos; at = svg.find("=\"", at)) {

@@ -218,6 +218,57 @@ TEST(SvgPieces, SameDocumentInPiecesAndAFailingSinkStops) {
   EXPECT_EQ(calls, 1);
 }
 
+// Many entities across layers, so that the written-as-read picture spans several batches of
+// records and its layer groups run on from one batch into the next.
+std::string ManyEntities(std::string_view tail) {
+  constexpr std::string_view kHex = "0123456789abcdef";
+  std::string exchange = "hs 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2 2\n";
+  for (int i = 0; i < 9000; ++i) {
+    const std::string n = std::to_string(i);
+    // Group 0 only at the start; runs of one layer that straddle the batches.
+    if (i % 700 == 0)
+      exchange += std::string("lg") + kHex[i / 700] + "\nly" + kHex[i / 1400] + '\n';
+    exchange += i % 3 == 0   ? "ch " + n + " 0 1 0 \"T" + n + "\n"
+                : i % 3 == 1 ? "ci " + n + " 5 2 0 200 0.5 30\n"
+                             : n + " 0 " + n + " 9\n";
+  }
+  return exchange + std::string(tail);
+}
+
+struct StreamCase {
+  const char* name;
+  std::string input;
+  std::string points;  // drawn under the picture when not empty
+};
+
+void PrintTo(const StreamCase& c, std::ostream* os) { *os << c.name; }
+
+class StreamTest : public ::testing::TestWithParam<StreamCase> {};
+
+// The picture written as the input is read is the picture of the whole drawing in memory.
+TEST_P(StreamTest, SameDocumentAsTheDrawingInMemory) {
+  const StreamCase& c = GetParam();
+  const std::string_view points = c.points;
+  const std::string_view* from = points.empty() ? nullptr : &points;
+  std::string streamed;
+  EXPECT_TRUE(StreamSvg(c.input, from, [&](std::string_view piece) {
+    streamed += piece;
+    return true;
+  }));
+  EXPECT_EQ(streamed, RenderSvg(c.input, from));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, StreamTest,
+    ::testing::Values(
+        StreamCase{"Empty", "", ""}, StreamCase{"Mixed", ManyEntities("hp1 0 0\nhp2 9000 9\n"), ""},
+        // Scales set after the texts size them all: the picture's box follows the last ones.
+        StreamCase{"ScalesAtTheEnd", ManyEntities("hs 900 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\n"), ""},
+        StreamCase{"PointsOfAnotherFile", "ch 0 0 1 0 \"AB\n0 0 10 0\n",
+                   "hcw 4 4 4 4 4 4 4 4 4 4\nhs 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhp1 -9 -9\n"},
+        StreamCase{"Figure", Figure("L,0,0,3,8,2,0,0,-10,-5,10,-5\r\n"), "hp1 0 0\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(LineStyle, SolidLineTypeHasNoDashes) {
   EXPECT_EQ(Body("lt1\n0 0 100 0\n").find("dasharray"), std::string::npos);
   EXPECT_EQ(Body("lt42\n0 0 100 0\n").find("dasharray"), std::string::npos);

@@ -7,9 +7,13 @@
 
 #include <algorithm>
 #include <array>
+#include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/outcome_message.h"
+#include "platform/run_message.h"
 #include "settings/dialog_layout.h"
 #include "settings/dialog_model.h"
 #include "settings/help_text.h"
@@ -96,10 +100,13 @@ class SettingsForm {
   // Measures, fills the controls, moves the window to its stored place and shows it.
   void Show();
   int RunMessageLoop();
+  // Set when a failure ended the dialog: nothing was saved, the user is yet to be told.
+  std::optional<RunFailure> failure() const { return failure_; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void Abandon(RunFailure failure);
   void OnCommand(int id, int code);
 
   HWND CreateControl(const ControlLayout& layout, int index);
@@ -132,6 +139,7 @@ class SettingsForm {
   HBRUSH memoBrush_ = nullptr;
   HWND lastFocus_ = nullptr;    // the control that had the keyboard when the form lost it
   std::vector<HWND> controls_;  // in creation order: the grid row by row, then the others
+  std::optional<RunFailure> failure_;
 };
 
 SettingsForm::~SettingsForm() {
@@ -477,10 +485,28 @@ LRESULT CALLBACK SettingsForm::WindowProc(HWND window, UINT message, WPARAM wPar
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
   auto* form = reinterpret_cast<SettingsForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (form == nullptr || form->window_ != window) {
+  // After a failure the form takes no more part: its window is on its way out.
+  if (form == nullptr || form->window_ != window || form->failure_) {
     return DefWindowProcA(window, message, wParam, lParam);
   }
-  return form->Handle(message, wParam, lParam);
+  // No exception may unwind through the system's frames that called this: a failure ends the
+  // dialog here, and the user is told once its window is gone.
+  try {
+    return form->Handle(message, wParam, lParam);
+  } catch (const std::bad_alloc&) {
+    form->Abandon(RunFailure::kOutOfMemory);
+  } catch (...) {
+    form->Abandon(RunFailure::kUnexpected);
+  }
+  return 0;
+}
+
+// Closes the dialog without saving. Handlers still running below a wait for the converter find
+// the window gone; the message loop ends on the quit message, which a wait passes on.
+void SettingsForm::Abandon(RunFailure failure) {
+  failure_ = failure;
+  if (IsWindow(window_)) DestroyWindow(window_);
+  PostQuitMessage(0);
 }
 
 LRESULT SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -545,10 +571,17 @@ int SettingsForm::RunMessageLoop() {
 }  // namespace
 
 int RunSettingsDialog(HINSTANCE instance, SettingsDialogInput input) {
-  SettingsForm form(input);
-  if (!form.Create(instance)) return 1;
-  form.Show();
-  return form.RunMessageLoop();
+  std::optional<RunFailure> failure;
+  {
+    SettingsForm form(input);
+    if (!form.Create(instance)) return 1;
+    form.Show();
+    form.RunMessageLoop();
+    failure = form.failure();
+  }
+  if (!failure) return 0;
+  ShowRunMessage(DialogFailureMessage(*failure));
+  return kAbortedExit;
 }
 
 }  // namespace gara
