@@ -1,9 +1,11 @@
 #include "figure/figure_writer.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "figure/figure_format.h"
 #include "util/number_text.h"
@@ -28,15 +30,16 @@ bool AppendScaled(std::string& out, bool negative, uint64_t whole, int runtimeDe
   char buffer[48];
   char* p = buffer;
   if (negative) *p++ = '-';
-  const uint64_t scale = kPowersOf10[decimals];
-  p = std::to_chars(p, buffer + sizeof buffer, whole / scale).ptr;
-  const uint64_t fraction = whole % scale;
-  if (fraction != 0) {
-    *p++ = '.';
-    WriteLastDigits(p, fraction, decimals);
-    int width = decimals;
-    while (p[width - 1] == '0') --width;
-    p += width;
+  // All digits at once, with zeros before them up to the one before the point.
+  const int count = std::max(DecimalDigitCount(whole), decimals + 1);
+  WriteLastDigits(p, whole, count);
+  p += count - decimals;
+  int width = decimals;
+  while (width > 0 && p[width - 1] == '0') --width;
+  if (width > 0) {
+    std::memmove(p + 1, p, static_cast<size_t>(width));
+    *p = '.';
+    p += width + 1;
   }
   out.append(buffer, static_cast<size_t>(p - buffer));
   return true;

@@ -177,6 +177,14 @@ void WriteLastDigits(char* out, uint64_t n, int count) {
   if (count == 1) out[0] = static_cast<char>('0' + n % 10);
 }
 
+int DecimalDigitCount(uint64_t n) {
+  // From the bit length: log10(2) is about 1233 / 4096, which gives the count or one less.
+  const int below = ((64 - std::countl_zero(n | 1)) * 1233) >> 12;
+  constexpr uint64_t kTenToTheNineteenth = 10000000000000000000u;
+  const uint64_t power = below < 19 ? kPowersOf10[below] : kTenToTheNineteenth;
+  return below + (n >= power || n == 0 ? 1 : 0);
+}
+
 namespace {
 
 // n < 10^8 as eight digits with leading zeros. n / 10^6 in fixed point with 48 fraction bits

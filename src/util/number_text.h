@@ -17,6 +17,8 @@ char* WriteNumberText(char* out, double v);
 void AppendNumberText(std::string& out, double v);
 // The last `count` decimal digits of n, leading zeros included, as count bytes at out.
 void WriteLastDigits(char* out, uint64_t n, int count);
+// The number of decimal digits of n, 1..20.
+int DecimalDigitCount(uint64_t n);
 std::string NumberText(double v);
 
 }  // namespace gara

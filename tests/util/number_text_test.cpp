@@ -202,5 +202,24 @@ TEST(NumberText, RoundTripsThroughTextToRealWithin15Digits) {
   }
 }
 
+// Every power of ten and its neighbours, up to the largest 64-bit value.
+TEST(DigitText, CountsAndLastDigits) {
+  EXPECT_EQ(DecimalDigitCount(0), 1);
+  uint64_t power = 1;
+  for (int digits = 1; digits <= 20; ++digits) {
+    EXPECT_EQ(DecimalDigitCount(power), digits) << power;
+    if (digits > 1) {
+      EXPECT_EQ(DecimalDigitCount(power - 1), digits - 1) << power;
+    }
+    if (digits < 20) power *= 10;
+  }
+  EXPECT_EQ(DecimalDigitCount(UINT64_MAX), 20);
+  char text[21] = {};
+  WriteLastDigits(text, UINT64_MAX, 20);
+  EXPECT_STREQ(text, "18446744073709551615");
+  WriteLastDigits(text, 42, 5);
+  EXPECT_EQ(std::string(text, 5), "00042");
+}
+
 }  // namespace
 }  // namespace gara
