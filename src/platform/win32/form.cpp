@@ -10,9 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/preview_pane.h"
 #include "settings/dialog_layout.h"
 #include "settings/dialog_model.h"
 #include "settings/help_text.h"
+#include "settings/settings.h"
+#include "svg/preview.h"
 
 namespace gara {
 
@@ -31,6 +34,8 @@ constexpr int kDropDownListHeight = 160;   // the open list below a drop-down bo
 constexpr int kComboSelectionHeight = 15;  // closed box 21 pixels high, as the edit fields
 constexpr int kCheckMarkWidth = 20;        // the box and the gap before the caption
 constexpr int kMaxPathBytes = 1024;
+// The preview pane's caption, followed by the number of the row it shows.
+constexpr std::string_view kPreviewCaption = "プレビュー　パターン";
 
 int GridIndex(int row, RowColumn column) {
   return (row - 1) * kRowColumns + static_cast<int>(column);
@@ -115,6 +120,10 @@ class SettingsForm {
   // Controls -> model.
   void ReadRows();
 
+  // Builds the preview of the selected row from the values the controls show now, as OK would
+  // store them. While a figure is measured (jws.txt may be half written) it waits for the end.
+  void RefreshPreview();
+
   void OnFigureKindChange(int row);
   void OnBrowse();
   void OnOk();
@@ -130,7 +139,9 @@ class SettingsForm {
   HFONT font_ = nullptr;
   HBRUSH whiteBrush_ = nullptr;
   HBRUSH memoBrush_ = nullptr;
-  HWND lastFocus_ = nullptr;    // the control that had the keyboard when the form lost it
+  HWND lastFocus_ = nullptr;  // the control that had the keyboard when the form lost it
+  PreviewPane preview_;
+  bool filling_ = false;        // Show is writing the controls: the preview waits for the end
   std::vector<HWND> controls_;  // in creation order: the grid row by row, then the others
 };
 
@@ -174,6 +185,10 @@ bool SettingsForm::Create(HINSTANCE instance) {
     controls_[i] = CreateControl(layout[i], static_cast<int>(i));
   }
   SetWindowTextA(Other(OtherControl::kMemo1), HelpText().c_str());
+  // Made after every control, so that it takes no place in their order.
+  const RECT pane{kPreviewLeft, kPreviewTop, kPreviewLeft + kPreviewWidth,
+                  kPreviewTop + kPreviewHeight};
+  preview_.Create(window_, pane, font_);
   return true;
 }
 
@@ -275,6 +290,7 @@ void SettingsForm::WriteSwitches() {
 }
 
 void SettingsForm::Show() {
+  filling_ = true;
   model_.Show(input_.paperScale);
   SetWindowTextA(Other(OtherControl::kLabelU), model_.unitLabel().c_str());
   SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
@@ -288,6 +304,8 @@ void SettingsForm::Show() {
     WriteRow(row);
     EnableWindow(RowControl(row, RowColumn::kFigureKind), TRUE);
   }
+  filling_ = false;
+  RefreshPreview();
   MoveToStoredPlace();
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
@@ -346,6 +364,18 @@ void SettingsForm::CloseIfPending() {
   if (model_.ClosePending() && !model_.Busy() && IsWindow(window_)) DestroyWindow(window_);
 }
 
+void SettingsForm::RefreshPreview() {
+  if (filling_ || model_.Busy() || model_.ClosePending() || !IsWindow(window_)) return;
+  ReadRows();
+  const Settings edited = model_.Collect(0, 0);
+  const RunContext run = MakeRunContext(input_.drawing, edited);
+  const svg::Preview preview =
+      svg::BuildPreview({edited, edited.selectedRow, run, input_.fs, input_.programDir});
+  std::string caption(kPreviewCaption);
+  if (edited.Row(edited.selectedRow) != nullptr) caption += std::to_string(edited.selectedRow);
+  preview_.Show(preview.drawing, caption);
+}
+
 void SettingsForm::OnFigureKindChange(int row) {
   HWND box = RowControl(row, RowColumn::kFigureKind);
   if (box == nullptr) return;
@@ -363,6 +393,8 @@ void SettingsForm::OnFigureKindChange(int row) {
     case DialogModel::KindChange::kUnchanged:
       break;
   }
+  // Also after a refused change: edits made during the measurement wait for its end.
+  RefreshPreview();
   CloseIfPending();
 }
 
@@ -407,6 +439,7 @@ void SettingsForm::OnBrowse() {
       MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
     }
   }
+  RefreshPreview();
   CloseIfPending();
 }
 
@@ -432,8 +465,11 @@ void SettingsForm::OnCommand(int id, int code) {
     if (column == RowColumn::kRadio && code == BN_CLICKED) {
       model_.SelectRow(row);
       WriteRadios();
+      RefreshPreview();
     } else if (column == RowColumn::kFigureKind && code == CBN_SELCHANGE) {
       PostMessageA(window_, kMeasureRowMessage, static_cast<WPARAM>(row), 0);
+    } else if ((code == CBN_SELCHANGE || code == EN_CHANGE) && model_.row(row).selected) {
+      RefreshPreview();
     }
     return;
   }
@@ -453,6 +489,7 @@ void SettingsForm::OnCommand(int id, int code) {
     case OtherControl::kButton4:
       model_.ClearSwitches();
       WriteSwitches();
+      RefreshPreview();
       break;
     case OtherControl::kCheckBox1:
     case OtherControl::kCheckBox2:
@@ -465,6 +502,7 @@ void SettingsForm::OnCommand(int id, int code) {
         }
       }
       WriteSwitches();
+      RefreshPreview();
       break;
     default:
       break;
