@@ -687,7 +687,36 @@ case_preview_of_a_missing_figure() {
   expect_exit
 }
 
-cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
+# The selected row shows the JWS figure: after 参照 to another .jws file the pane shows the new
+# figure (two crossed lines, then a circle).
+case_preview_follows_the_jws_file() {
+  local dir scales='1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1'
+  dir="$(jws_program_dir preview-jws old.jws "figure\\n0,0,20,5\\r\\n$scales\\r\\nN,2\\r\\nL,0,0,0,2,1,0,0,0,0,20,5\\r\\nL,0,0,0,2,1,0,0,0,5,20,0\\r\\nBD,0\\r\\n")"
+  printf '%b' "figure\\n0,0,8,8\\r\\n$scales\\r\\nN,1\\r\\nE,0,0,0,6,1,0,0,4,4,4,1,0,6.28318530718,0,1\\r\\nBD,0\\r\\n" \
+    >"$dir/new.jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/old.jws")" 0 0 0 0 2 \
+    "0 10 10 0 0 1 0 0 0" "1 10 10 0 2 1 0 0 0"
+  start_dialog "$dir" || return
+  screenshot preview-jws-old
+  browse_to "$dir/new.jws" || return
+  for _ in $(seq 1 50); do
+    grep -q 6.28 "$dir/jws.txt" 2>/dev/null && break
+    sleep 0.2
+  done
+  sleep 0.5
+  screenshot preview-jws-new
+  for shot in preview-jws-old preview-jws-new; do
+    pane_shot "$shot"
+    expect_drawn "$shot"
+  done
+  expect_different_panes preview-jws-old preview-jws-new
+  click_ok
+  expect_exit
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 8 "row 2 width"
+}
+
+cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure
+  preview_follows_the_jws_file ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
   real_converter_measures_the_jws_file
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
