@@ -117,8 +117,8 @@ class SettingsForm {
   void WriteRowSizes(int row);
   void WriteRadios();
   void WriteSwitches();
-  // Controls -> model.
-  void ReadRows();
+  // Controls -> rows: the model's for OK, a copy for the preview.
+  void ReadRows(std::array<RowView, kPatternRows>& rows) const;
 
   // Builds the preview of the selected row from the values the controls show now, as OK would
   // store them. While a figure is measured (jws.txt may be half written) it waits for the end.
@@ -260,10 +260,10 @@ void SettingsForm::WriteRadios() {
   }
 }
 
-void SettingsForm::ReadRows() {
+void SettingsForm::ReadRows(std::array<RowView, kPatternRows>& rows) const {
   std::array<char, kMaxPathBytes> buffer{};
   for (int row = 1; row <= kPatternRows; ++row) {
-    RowView& view = model_.row(row);
+    RowView& view = rows[row - 1];
     for (int column = 0; column < kRowColumns; ++column) {
       const RowBinding binding = RowColumnBinding(static_cast<RowColumn>(column));
       HWND control = RowControl(row, static_cast<RowColumn>(column));
@@ -366,8 +366,9 @@ void SettingsForm::CloseIfPending() {
 
 void SettingsForm::RefreshPreview() {
   if (filling_ || model_.Busy() || model_.ClosePending() || !IsWindow(window_)) return;
-  ReadRows();
-  const Settings edited = model_.Collect(0, 0);
+  std::array<RowView, kPatternRows> rows = model_.rows();
+  ReadRows(rows);
+  const Settings edited = model_.Collect(rows, 0, 0);
   const RunContext run = MakeRunContext(input_.drawing, edited);
   const svg::Preview preview =
       svg::BuildPreview({edited, edited.selectedRow, run, input_.fs, input_.programDir});
@@ -445,7 +446,7 @@ void SettingsForm::OnBrowse() {
 
 void SettingsForm::OnOk() {
   if (model_.Busy()) return;
-  ReadRows();
+  ReadRows(model_.rows());
   RECT bounds;
   GetWindowRect(window_, &bounds);
   if (model_.Ok(bounds.left, bounds.top) != DialogModel::OkResult::kRefused) {
