@@ -270,7 +270,7 @@ run_case() {
 case_shows_the_dialog() {
   local dir
   dir="$(new_program_dir show)"
-  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 1 0 1 \
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 0 0 1 \
     "0 10 10 0 2 1 2 0 2" "1 10 10 1 2.5 0 1 2 1" "0 10 10 0 5 2 2 2 2" "7 3.5 2 9 0 5 5 5 5"
   start_dialog "$dir" || return
   screenshot dialog
@@ -645,7 +645,7 @@ expect_different_panes() {
 
 # The pane shows the row whose radio button is on, and follows every change of it: row 1
 # (reference 上, no lines) and row 2 (reference 下, top and bottom lines over the whole length)
-# look different, and so does row 2 with another interval.
+# look different, and so does row 2 with another interval and with the writing colour.
 case_preview_follows_the_selected_row() {
   local dir
   dir="$(new_program_dir preview)"
@@ -661,12 +661,17 @@ case_preview_follows_the_selected_row() {
   xdotool type "8"
   sleep 0.5
   screenshot preview-row2-interval
-  for shot in preview-row1 preview-row2 preview-row2-interval; do
+  # The writing colour replaces the figure's own black and green.
+  click_checkbox 3
+  sleep 0.3
+  screenshot preview-row2-colour
+  for shot in preview-row1 preview-row2 preview-row2-interval preview-row2-colour; do
     pane_shot "$shot"
     expect_drawn "$shot"
   done
   expect_different_panes preview-row1 preview-row2
   expect_different_panes preview-row2 preview-row2-interval
+  expect_different_panes preview-row2-interval preview-row2-colour
   # A click into the pane leaves the keyboard where it was: Esc still cancels.
   click $((pane_x + pane_width / 2)) $((pane_y + pane_height / 2))
   key Escape
