@@ -15,7 +15,12 @@ namespace gara {
 
 inline constexpr std::string_view kFormCaption = "柄並べ９　設定";
 inline constexpr int kClientWidth = 877;
-inline constexpr int kClientHeight = 354;
+// The preview of the selected row stands below every other control, across the whole form.
+inline constexpr int kPreviewLeft = 8;
+inline constexpr int kPreviewTop = 352;
+inline constexpr int kPreviewWidth = kClientWidth - 2 * kPreviewLeft;
+inline constexpr int kPreviewHeight = 296;
+inline constexpr int kClientHeight = kPreviewTop + kPreviewHeight + kPreviewLeft;
 // The place in the resource, replaced at show by the stored window position.
 inline constexpr int kResourceLeft = 193;
 inline constexpr int kResourceTop = 125;

@@ -204,12 +204,13 @@ DialogModel::BrowseResult DialogModel::Browse(const std::string& chosenPath) {
   return BrowseResult::kAccepted;
 }
 
-Settings DialogModel::Collect(int32_t windowLeft, int32_t windowTop) const {
+Settings DialogModel::Collect(const std::array<RowView, kPatternRows>& rows, int32_t windowLeft,
+                              int32_t windowTop) const {
   Settings out = settings_;
   out.windowLeft = windowLeft;
   out.windowTop = windowTop;
   for (int n = 1; n <= kPatternRows; ++n) {
-    const RowView& view = rows_[n - 1];
+    const RowView& view = rows[n - 1];
     PatternRow& stored = out.rows[n - 1];
     // With no radio button on, the loaded selection stays.
     if (view.selected) out.selectedRow = n;

@@ -123,7 +123,13 @@ class DialogModel {
   // the settings, with empty or non-positive sizes replaced by 1 and intervals by 0.
   [[nodiscard]] OkResult Ok(int32_t windowLeft, int32_t windowTop);
   // The settings that OK stores, without saving them.
-  Settings Collect(int32_t windowLeft, int32_t windowTop) const;
+  Settings Collect(int32_t windowLeft, int32_t windowTop) const {
+    return Collect(rows_, windowLeft, windowTop);
+  }
+  // The same for rows read apart from the model (the preview reads the controls as they stand
+  // without touching rows(), which the form may be half way through showing).
+  Settings Collect(const std::array<RowView, kPatternRows>& rows, int32_t windowLeft,
+                   int32_t windowTop) const;
 
   enum class CloseResult { kNow, kDeferred };
   // Cancel or the close box. During a measurement the close waits until it has ended; the

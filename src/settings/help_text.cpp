@@ -7,7 +7,7 @@ namespace gara {
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 113> kHelpLines{
+constexpr std::array<std::string_view, 115> kHelpLines{
     "指示した２点間に　指示した図形を",
     "１個または複数個　均等に並べて",
     "作図します。",
@@ -20,6 +20,8 @@ constexpr std::array<std::string_view, 113> kHelpLines{
     "選択します。",
     "選んだパターンは　ＯＫで保存され",
     "次の作図から使われます。",
+    "選んでいるパターンの見本は",
+    "下の枠に表示されます。",
     "　",
     "図形は次の２種類から選びます。",
     "・選択図形",

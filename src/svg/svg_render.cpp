@@ -28,12 +28,9 @@ constexpr double kMarginPart = 0.05;  // of the drawing's larger side, each way
 constexpr double kMinMargin = 1.0;    // mm: a single point still gets a picture around it
 constexpr double kEmptyHalfSide = 10.0;
 
-// Widths in units: an ordinary line, the thinnest and thickest a line width may give, the
-// thick stroke of a two-corner or circumference solid, and the marks.
+// Widths in units: an ordinary line, and the thickest a line width may give.
 constexpr double kLineWidth = 1.5;
 constexpr double kMaxLineWidth = 6.0;
-constexpr double kSolidStroke = 3.0;
-constexpr double kMarkStroke = 1.0;
 
 void AddTextCorners(Extents& box, const double* v) {
   const SineCosine a = PortableSinCos(v[2]);
@@ -186,27 +183,15 @@ class Writer final : public ShapeSink {
     out_ += '"';
   }
 
-  // Jw_cad's line types 2..9 as dash patterns in units; 1 and any other number are solid.
   void Dashes(int32_t lineType) {
-    static constexpr double kPatterns[8][6] = {
-        {8, 4, 0, 0, 0, 0},  {16, 6, 0, 0, 0, 0}, {2, 4, 0, 0, 0, 0},  {20, 4, 3, 4, 0, 0},
-        {32, 6, 4, 6, 0, 0}, {20, 4, 3, 4, 3, 4}, {32, 6, 4, 6, 4, 6}, {1, 3, 0, 0, 0, 0},
-    };
-    if (lineType < 2 || lineType > 9) return;
+    const std::span<const double> pattern = DashPattern(lineType);
+    if (pattern.empty()) return;
     out_ += " stroke-dasharray=\"";
-    const double* pattern = kPatterns[lineType - 2];
-    for (int k = 0; k < 6 && pattern[k] > 0; ++k) {
+    for (size_t k = 0; k < pattern.size(); ++k) {
       if (k > 0) out_ += ' ';
       Num(pattern[k] * u_);
     }
     out_ += '"';
-  }
-
-  // Width 0 is the ordinary line; a width n draws n / 100 mm, kept between the ordinary line
-  // and four times it so that no line vanishes or swallows the picture.
-  double StrokeWidth(int32_t width) const {
-    if (width <= 0) return kLineWidth * u_;
-    return std::clamp(width / 100.0, kLineWidth * u_, kMaxLineWidth * u_);
   }
 
   void Stroke(const Style& style, double width, bool dashed) {
@@ -411,7 +396,7 @@ class Writer final : public ShapeSink {
     Pt(x, y + half);
     out_ += '"';
     ColourAttr("stroke", rgb);
-    Attr("stroke-width", kMarkStroke * u_);
+    Attr("stroke-width", kMarkStrokeUnits * u_);
     out_ += "/>\n";
   }
 
@@ -427,9 +412,9 @@ class Writer final : public ShapeSink {
         }
         // Form 1: a two-corner or circumference solid, a thick stroke without a line type.
         if (s.form == 1) {
-          Stroke(s.style, kSolidStroke * u_, false);
+          Stroke(s.style, kSolidStrokeUnits * u_, false);
         } else {
-          Stroke(s.style, StrokeWidth(s.style.lineWidth), true);
+          Stroke(s.style, StrokeWidth(s.style.lineWidth, u_), true);
         }
         out_ += "/>\n";
         break;
@@ -465,10 +450,10 @@ class Writer final : public ShapeSink {
         out_ += " L";
         Pt(v[0] + 5 * u_ * size * a.cos, v[1] + 5 * u_ * size * a.sin);
         out_ += '"';
-        Stroke(s.style, kMarkStroke * u_, false);
+        Stroke(s.style, kMarkStrokeUnits * u_, false);
         out_ += "/>\n";
         CircleElement(v[0], v[1], 2.5 * u_ * size);
-        Stroke(s.style, kMarkStroke * u_, false);
+        Stroke(s.style, kMarkStrokeUnits * u_, false);
         out_ += "/>\n";
         break;
       }
@@ -482,7 +467,7 @@ class Writer final : public ShapeSink {
         out_ += " L";
         Pt(v[0], v[1] - 3 * u_);
         out_ += " Z\"";
-        Stroke(s.style, kMarkStroke * u_, false);
+        Stroke(s.style, kMarkStrokeUnits * u_, false);
         out_ += "><title>";
         AppendXmlText(out_, s.text);
         out_ += "</title></path>\n";
@@ -490,7 +475,7 @@ class Writer final : public ShapeSink {
       case ShapeKind::kDesignatedPoint:
         out_ += "<g class=\"designated-point\">\n";
         CircleElement(v[0], v[1], 4 * u_);
-        Stroke(s.style, kMarkStroke * u_, false);
+        Stroke(s.style, kMarkStrokeUnits * u_, false);
         out_ += "/>\n";
         Cross(v[0], v[1], 7 * u_, s.style.rgb);
         Label(v[0], v[1], s.text, s.style.rgb);
@@ -502,13 +487,13 @@ class Writer final : public ShapeSink {
         Attr("y", -v[3]);
         Attr("width", v[2] - v[0]);
         Attr("height", v[3] - v[1]);
-        Stroke(s.style, kMarkStroke * u_, true);
+        Stroke(s.style, kMarkStrokeUnits * u_, true);
         out_ += "/>\n";
         break;
       case ShapeKind::kCentre:
         out_ += "<g class=\"centre\">\n";
         CircleElement(v[0], v[1], 3 * u_);
-        Stroke(s.style, kMarkStroke * u_, false);
+        Stroke(s.style, kMarkStrokeUnits * u_, false);
         out_ += "/>\n";
         Cross(v[0], v[1], 6 * u_, s.style.rgb);
         out_ += "</g>\n";
@@ -636,6 +621,26 @@ class Passes {
 };
 
 }  // namespace
+
+// Width 0 is the ordinary line; a width n draws n / 100 mm, kept between the ordinary line and
+// four times it so that no line vanishes or swallows the picture.
+double StrokeWidth(int32_t width, double unit) {
+  if (width <= 0) return kLineWidth * unit;
+  return std::clamp(width / 100.0, kLineWidth * unit, kMaxLineWidth * unit);
+}
+
+// Line type 1 and any number outside 2..9 are solid.
+std::span<const double> DashPattern(int32_t lineType) {
+  static constexpr double kPatterns[8][6] = {
+      {8, 4, 0, 0, 0, 0},  {16, 6, 0, 0, 0, 0}, {2, 4, 0, 0, 0, 0},  {20, 4, 3, 4, 0, 0},
+      {32, 6, 4, 6, 0, 0}, {20, 4, 3, 4, 3, 4}, {32, 6, 4, 6, 4, 6}, {1, 3, 0, 0, 0, 0},
+  };
+  if (lineType < 2 || lineType > 9) return {};
+  const double* pattern = kPatterns[lineType - 2];
+  size_t count = 0;
+  while (count < 6 && pattern[count] > 0) ++count;
+  return {pattern, count};
+}
 
 View ViewOf(const Drawing& drawing) {
   Bounds box;

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,6 +26,15 @@ struct View {
   double unit = 0;
 };
 View ViewOf(const Drawing& drawing);
+
+// The sizes every painter of a scene shares, in units of the view: the stroke of a two-corner or
+// circumference solid and of the marks.
+inline constexpr double kSolidStrokeUnits = 3.0;
+inline constexpr double kMarkStrokeUnits = 1.0;
+// The stroke width of a line of Jw_cad's line width `width`, in drawing millimetres.
+double StrokeWidth(int32_t width, double unit);
+// Jw_cad's line types 2..9 as dash patterns (on, off, ...) in units; empty for a solid line.
+std::span<const double> DashPattern(int32_t lineType);
 
 std::string WriteSvg(const Drawing& drawing);
 // The same document handed to `sink` in pieces of about kSvgChunk bytes, so that a large

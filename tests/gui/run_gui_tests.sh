@@ -54,7 +54,9 @@ done
 export DISPLAY=":$(head -n 1 "$out/display")"
 
 # The client area lies inside the frame Wine draws itself (there is no window manager).
-readonly client_width=877 client_height=354
+readonly client_width=877 client_height=656
+# The preview pane, in client coordinates.
+readonly pane_x=8 pane_y=352 pane_width=861 pane_height=296
 window=""
 frame_x=0
 frame_y=0
@@ -98,13 +100,17 @@ expect_setting() {
   [[ "$got" == "$want" ]] || fail "$what: line $line is '$got', expected '$want'"
 }
 
-# A program folder as Jw_cad's batch file would use it: the program, the converter and sel.txt.
+# A program folder as Jw_cad's batch file would use it: the program, the converter and sel.txt,
+# a registered figure 12.5 x 4 (a rhombus around a small circle).
 new_program_dir() {
   local dir="$out/$1"
   mkdir -p "$dir"
   cp "$exe" "$dir/garanarabe.exe"
   cp "$converter" "$dir/kvx.exe"
-  printf '0,0,12.5,4\r\n' >"$dir/sel.txt"
+  printf '%s\r\n' '0,0,12.5,4' '1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1' 'N,5' \
+    'L,0,0,0,2,1,0,0,0,2,6.25,4' 'L,0,0,0,2,1,0,0,6.25,4,12.5,2' 'L,0,0,0,2,1,0,0,12.5,2,6.25,0' \
+    'L,0,0,0,2,1,0,0,6.25,0,0,2' 'E,0,0,0,3,1,0,0,6.25,2,1.2,1,0,6.28318530718,0,1' 'BD,0' \
+    >"$dir/sel.txt"
   echo "$dir"
 }
 
@@ -264,8 +270,8 @@ run_case() {
 case_shows_the_dialog() {
   local dir
   dir="$(new_program_dir show)"
-  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 1 0 2 \
-    "0 10 10 0 0 1 0 0 0" "1 10 10 1 2.5 0 1 2 1" "0 10 10 0 5 2 2 2 2" "7 3.5 2 9 0 5 5 5 5"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 1 0 0 1 \
+    "0 10 10 0 2 1 2 0 2" "1 10 10 1 2.5 0 1 2 1" "0 10 10 0 5 2 2 2 2" "7 3.5 2 9 0 5 5 5 5"
   start_dialog "$dir" || return
   screenshot dialog
   local name
@@ -612,7 +618,110 @@ case_drawing_scale_unit_label() {
   expect_exit
 }
 
-cases=(shows_the_dialog ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
+# pane_shot NAME: the preview pane alone, cut from the screenshot NAME.png.
+pane_shot() {
+  convert "$out/$1.png" +repage -crop "${pane_width}x${pane_height}+$((frame_x + pane_x))+$((frame_y + pane_y))" \
+    +repage "$out/$1-pane.png"
+}
+# Pixels that differ between two pictures of the same size.
+differing_pixels() { compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
+# Pixels of the pane's picture (inside its border and below its caption) that are not white.
+drawn_pixels() {
+  local inner_width=$((pane_width - 20)) inner_height=$((pane_height - 34))
+  convert "$1" -crop "${inner_width}x${inner_height}+10+24" +repage "$out/inner.png"
+  convert -size "${inner_width}x${inner_height}" xc:white "$out/white.png"
+  differing_pixels "$out/inner.png" "$out/white.png"
+}
+expect_drawn() {
+  local drawn
+  drawn="$(drawn_pixels "$out/$1-pane.png")"
+  ((drawn > 500)) || fail "$1: the preview holds $drawn drawn pixels"
+}
+expect_different_panes() {
+  local differ
+  differ="$(differing_pixels "$out/$1-pane.png" "$out/$2-pane.png")"
+  ((differ > 100)) || fail "the previews $1 and $2 differ in $differ pixels"
+}
+
+# The pane shows the row whose radio button is on, and follows every change of it: row 1
+# (reference 上, no lines) and row 2 (reference 下, top and bottom lines over the whole length)
+# look different, and so does row 2 with another interval and with the writing colour.
+case_preview_follows_the_selected_row() {
+  local dir
+  dir="$(new_program_dir preview)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1 \
+    "0 12.5 4 0 2 0 0 0 0" "0 12.5 4 0 2 2 2 0 2"
+  start_dialog "$dir" || return
+  screenshot preview-row1
+  click_radio 2
+  sleep 0.3
+  screenshot preview-row2
+  click_interval 2
+  key End shift+Home
+  xdotool type "8"
+  sleep 0.5
+  screenshot preview-row2-interval
+  # The writing colour replaces the figure's own black and green.
+  click_checkbox 3
+  sleep 0.3
+  screenshot preview-row2-colour
+  for shot in preview-row1 preview-row2 preview-row2-interval preview-row2-colour; do
+    pane_shot "$shot"
+    expect_drawn "$shot"
+  done
+  expect_different_panes preview-row1 preview-row2
+  expect_different_panes preview-row2 preview-row2-interval
+  expect_different_panes preview-row2-interval preview-row2-colour
+  # A click into the pane leaves the keyboard where it was: Esc still cancels.
+  click $((pane_x + pane_width / 2)) $((pane_y + pane_height / 2))
+  key Escape
+  expect_exit
+}
+
+# A row whose figure is missing shows the note instead, and the dialog works as before.
+case_preview_of_a_missing_figure() {
+  local dir
+  dir="$(new_program_dir preview-missing)"
+  rm "$dir/sel.txt"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1
+  start_dialog "$dir" || return
+  screenshot preview-missing
+  pane_shot preview-missing
+  expect_drawn preview-missing
+  click_cancel
+  expect_exit
+}
+
+# The selected row shows the JWS figure: after 参照 to another .jws file the pane shows the new
+# figure (two crossed lines, then a circle).
+case_preview_follows_the_jws_file() {
+  local dir scales='1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1'
+  dir="$(jws_program_dir preview-jws old.jws "figure\\n0,0,20,5\\r\\n$scales\\r\\nN,2\\r\\nL,0,0,0,2,1,0,0,0,0,20,5\\r\\nL,0,0,0,2,1,0,0,0,5,20,0\\r\\nBD,0\\r\\n")"
+  printf '%b' "figure\\n0,0,8,8\\r\\n$scales\\r\\nN,1\\r\\nE,0,0,0,6,1,0,0,4,4,4,1,0,6.28318530718,0,1\\r\\nBD,0\\r\\n" \
+    >"$dir/new.jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "$(windows_path "$dir/old.jws")" 0 0 0 0 2 \
+    "0 10 10 0 0 1 0 0 0" "1 10 10 0 2 1 0 0 0"
+  start_dialog "$dir" || return
+  screenshot preview-jws-old
+  browse_to "$dir/new.jws" || return
+  for _ in $(seq 1 50); do
+    grep -q 6.28 "$dir/jws.txt" 2>/dev/null && break
+    sleep 0.2
+  done
+  sleep 0.5
+  screenshot preview-jws-new
+  for shot in preview-jws-old preview-jws-new; do
+    pane_shot "$shot"
+    expect_drawn "$shot"
+  done
+  expect_different_panes preview-jws-old preview-jws-new
+  click_ok
+  expect_exit
+  expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 8 "row 2 width"
+}
+
+cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure
+  preview_follows_the_jws_file ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
   real_converter_measures_the_jws_file
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion

@@ -227,5 +227,16 @@ TEST(DialogLayout, EveryControlLiesInsideTheClientArea) {
   }
 }
 
+// The preview pane takes room of its own: no control reaches into it.
+TEST(DialogLayout, PreviewPaneOverlapsNoControl) {
+  EXPECT_LE(kPreviewLeft + kPreviewWidth, kClientWidth);
+  EXPECT_LE(kPreviewTop + kPreviewHeight, kClientHeight);
+  for (const ControlLayout& control : AllControls()) {
+    SCOPED_TRACE(control.name);
+    // Drop-down lists open over it, but their closed box stays above.
+    EXPECT_LE(control.top + control.height, kPreviewTop);
+  }
+}
+
 }  // namespace
 }  // namespace gara

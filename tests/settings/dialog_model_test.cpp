@@ -204,6 +204,24 @@ TEST_F(DialogModelTest, OkCorrectsSizesAndIntervals) {
   }
 }
 
+// The preview collects rows read from the controls as OK would store them, and the model's own
+// rows, which the form may be half way through showing, stay as they are.
+TEST_F(DialogModelTest, CollectingOtherRowsLeavesTheModelsRows) {
+  DialogModel& model = Open(Settings{});
+  model.SelectRow(4);
+  std::array<RowView, kPatternRows> edited = model.rows();
+  edited[3].width = "-2";
+  edited[3].interval = "7.5";
+  edited[3].referencePoint = 2;
+  const Settings collected = model.Collect(edited, 0, 0);
+  EXPECT_EQ(collected.selectedRow, 4);
+  EXPECT_EQ(collected.rows[3].width, 1.0);
+  EXPECT_EQ(collected.rows[3].interval, 7.5);
+  EXPECT_EQ(collected.rows[3].referencePoint, 2);
+  EXPECT_EQ(model.row(4).width, "12.5");
+  EXPECT_EQ(model.Collect(0, 0).rows[3].interval, 0.0);
+}
+
 TEST_F(DialogModelTest, OkOnARowShowingZeroStoresWidthOne) {
   measurer_.selected = {};  // no sel.txt when the dialog opened
   DialogModel& model = Open(Settings{});

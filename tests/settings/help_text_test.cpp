@@ -29,7 +29,7 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
 }
 
 TEST(HelpText, HasItsLinesAndFirstLine) {
-  ASSERT_EQ(HelpLines().size(), 113u);
+  ASSERT_EQ(HelpLines().size(), 115u);
   EXPECT_EQ(HelpLines()[0], "指示した２点間に　指示した図形を");
 }
 
@@ -47,7 +47,7 @@ TEST(HelpText, TopicsInOrder) {
   };
   const Topic topics[] = {
       {{"２点間", "複数個", "均等", "飾り罫線"}, {}},
-      {{"１２パターン", "ラジオスイッチ"}, {}},
+      {{"１２パターン", "ラジオスイッチ", "見本"}, {}},
       {{}, {"・選択図形", "・JWS図形"}},
       {{"範囲選択", "バッチファイル", "図形登録"}, {}},
       {{"[参照]", "曲線属性", "ブロック図形", "拡張寸法", "矢印", "引出線", "ソリッド"},

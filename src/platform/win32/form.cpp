@@ -14,9 +14,12 @@
 
 #include "app/outcome_message.h"
 #include "platform/run_message.h"
+#include "platform/win32/preview_pane.h"
 #include "settings/dialog_layout.h"
 #include "settings/dialog_model.h"
 #include "settings/help_text.h"
+#include "settings/settings.h"
+#include "svg/preview.h"
 
 namespace gara {
 
@@ -35,6 +38,8 @@ constexpr int kDropDownListHeight = 160;   // the open list below a drop-down bo
 constexpr int kComboSelectionHeight = 15;  // closed box 21 pixels high, as the edit fields
 constexpr int kCheckMarkWidth = 20;        // the box and the gap before the caption
 constexpr int kMaxPathBytes = 1024;
+// The preview pane's caption, followed by the number of the row it shows.
+constexpr std::string_view kPreviewCaption = "プレビュー　パターン";
 
 int GridIndex(int row, RowColumn column) {
   return (row - 1) * kRowColumns + static_cast<int>(column);
@@ -119,8 +124,12 @@ class SettingsForm {
   void WriteRowSizes(int row);
   void WriteRadios();
   void WriteSwitches();
-  // Controls -> model.
-  void ReadRows();
+  // Controls -> rows: the model's for OK, a copy for the preview.
+  void ReadRows(std::array<RowView, kPatternRows>& rows) const;
+
+  // Builds the preview of the selected row from the values the controls show now, as OK would
+  // store them. While a figure is measured (jws.txt may be half written) it waits for the end.
+  void RefreshPreview();
 
   void OnFigureKindChange(int row);
   void OnBrowse();
@@ -137,7 +146,9 @@ class SettingsForm {
   HFONT font_ = nullptr;
   HBRUSH whiteBrush_ = nullptr;
   HBRUSH memoBrush_ = nullptr;
-  HWND lastFocus_ = nullptr;    // the control that had the keyboard when the form lost it
+  HWND lastFocus_ = nullptr;  // the control that had the keyboard when the form lost it
+  PreviewPane preview_;
+  bool filling_ = false;        // Show is writing the controls: the preview waits for the end
   std::vector<HWND> controls_;  // in creation order: the grid row by row, then the others
   std::optional<RunFailure> failure_;
 };
@@ -182,6 +193,10 @@ bool SettingsForm::Create(HINSTANCE instance) {
     controls_[i] = CreateControl(layout[i], static_cast<int>(i));
   }
   SetWindowTextA(Other(OtherControl::kMemo1), HelpText().c_str());
+  // Made after every control, so that it takes no place in their order.
+  const RECT pane{kPreviewLeft, kPreviewTop, kPreviewLeft + kPreviewWidth,
+                  kPreviewTop + kPreviewHeight};
+  preview_.Create(window_, pane, font_);
   return true;
 }
 
@@ -253,10 +268,10 @@ void SettingsForm::WriteRadios() {
   }
 }
 
-void SettingsForm::ReadRows() {
+void SettingsForm::ReadRows(std::array<RowView, kPatternRows>& rows) const {
   std::array<char, kMaxPathBytes> buffer{};
   for (int row = 1; row <= kPatternRows; ++row) {
-    RowView& view = model_.row(row);
+    RowView& view = rows[row - 1];
     for (int column = 0; column < kRowColumns; ++column) {
       const RowBinding binding = RowColumnBinding(static_cast<RowColumn>(column));
       HWND control = RowControl(row, static_cast<RowColumn>(column));
@@ -283,6 +298,7 @@ void SettingsForm::WriteSwitches() {
 }
 
 void SettingsForm::Show() {
+  filling_ = true;
   model_.Show(input_.paperScale);
   SetWindowTextA(Other(OtherControl::kLabelU), model_.unitLabel().c_str());
   SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
@@ -296,6 +312,8 @@ void SettingsForm::Show() {
     WriteRow(row);
     EnableWindow(RowControl(row, RowColumn::kFigureKind), TRUE);
   }
+  filling_ = false;
+  RefreshPreview();
   MoveToStoredPlace();
   ShowWindow(window_, SW_SHOWNORMAL);
   UpdateWindow(window_);
@@ -354,6 +372,19 @@ void SettingsForm::CloseIfPending() {
   if (model_.ClosePending() && !model_.Busy() && IsWindow(window_)) DestroyWindow(window_);
 }
 
+void SettingsForm::RefreshPreview() {
+  if (filling_ || model_.Busy() || model_.ClosePending() || !IsWindow(window_)) return;
+  std::array<RowView, kPatternRows> rows = model_.rows();
+  ReadRows(rows);
+  const Settings edited = model_.Collect(rows, 0, 0);
+  const RunContext run = MakeRunContext(input_.drawing, edited);
+  const svg::Preview preview =
+      svg::BuildPreview({edited, edited.selectedRow, run, input_.fs, input_.programDir});
+  std::string caption(kPreviewCaption);
+  if (edited.Row(edited.selectedRow) != nullptr) caption += std::to_string(edited.selectedRow);
+  preview_.Show(preview.drawing, caption);
+}
+
 void SettingsForm::OnFigureKindChange(int row) {
   HWND box = RowControl(row, RowColumn::kFigureKind);
   if (box == nullptr) return;
@@ -371,6 +402,8 @@ void SettingsForm::OnFigureKindChange(int row) {
     case DialogModel::KindChange::kUnchanged:
       break;
   }
+  // Also after a refused change: edits made during the measurement wait for its end.
+  RefreshPreview();
   CloseIfPending();
 }
 
@@ -415,12 +448,13 @@ void SettingsForm::OnBrowse() {
       MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
     }
   }
+  RefreshPreview();
   CloseIfPending();
 }
 
 void SettingsForm::OnOk() {
   if (model_.Busy()) return;
-  ReadRows();
+  ReadRows(model_.rows());
   RECT bounds;
   GetWindowRect(window_, &bounds);
   if (model_.Ok(bounds.left, bounds.top) != DialogModel::OkResult::kRefused) {
@@ -440,8 +474,11 @@ void SettingsForm::OnCommand(int id, int code) {
     if (column == RowColumn::kRadio && code == BN_CLICKED) {
       model_.SelectRow(row);
       WriteRadios();
+      RefreshPreview();
     } else if (column == RowColumn::kFigureKind && code == CBN_SELCHANGE) {
       PostMessageA(window_, kMeasureRowMessage, static_cast<WPARAM>(row), 0);
+    } else if ((code == CBN_SELCHANGE || code == EN_CHANGE) && model_.row(row).selected) {
+      RefreshPreview();
     }
     return;
   }
@@ -461,6 +498,7 @@ void SettingsForm::OnCommand(int id, int code) {
     case OtherControl::kButton4:
       model_.ClearSwitches();
       WriteSwitches();
+      RefreshPreview();
       break;
     case OtherControl::kCheckBox1:
     case OtherControl::kCheckBox2:
@@ -473,6 +511,7 @@ void SettingsForm::OnCommand(int id, int code) {
         }
       }
       WriteSwitches();
+      RefreshPreview();
       break;
     default:
       break;

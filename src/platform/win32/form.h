@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "exchange/drawing_state.h"
 #include "figure/converter.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
@@ -19,6 +20,8 @@ struct SettingsDialogInput {
   std::string settingsPath;  // the program's own path with the extension ".dat"
   Settings settings;         // as loaded
   bool paperScale = false;   // the exchange file held "bz": sizes are in drawing millimetres
+  // The exchange file the dialog was started with: the preview draws in its writing attributes.
+  const DrawingState& drawing;
 };
 
 // Dialog mode: fills and shows the dialog and runs its message loop until OK (which saves),

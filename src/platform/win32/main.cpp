@@ -31,9 +31,9 @@ int Run(HINSTANCE instance) {
   const RunOutcome outcome = run.RunWindowless(mode);
   if (outcome == RunOutcome::kShowDialog) {
     RealProcessRunner runner;
-    return RunSettingsDialog(instance,
-                             SettingsDialogInput{fs, runner, paths.programDir, paths.settingsPath,
-                                                 run.settings(), run.state().paperScaleFlag});
+    return RunSettingsDialog(
+        instance, SettingsDialogInput{fs, runner, paths.programDir, paths.settingsPath,
+                                      run.settings(), run.state().paperScaleFlag, run.state()});
   }
   // Jw_cad reads only the files; the reason for a refusal is shown in one box.
   const std::string message = OutcomeMessage(outcome, run.detail());
