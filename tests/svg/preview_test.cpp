@@ -20,6 +20,21 @@ const std::string kFigure =
     CrLf({"-10,-5,10,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,2", "L,0,0,2,1,1,0,0,-10,-5,10,-5",
           "E,0,0,2,2,1,0,0,0,0,5,1,0,6.28318530718,0,1", "BD,0"});
 
+// The program folder with the figure registered.
+MemoryFileSystem WithFigure() {
+  MemoryFileSystem fs;
+  fs.files["dir/sel.txt"] = kFigure;
+  return fs;
+}
+
+// A row of that figure's size.
+PatternRow FigureRow() {
+  PatternRow row;
+  row.width = 20;
+  row.height = 10;
+  return row;
+}
+
 Settings RowOne(const PatternRow& row) {
   Settings settings;
   settings.rows[0] = row;
@@ -40,11 +55,8 @@ std::vector<const Shape*> OfKind(const Preview& p, ShapeKind kind) {
 }
 
 TEST(Preview, FiguresOnBothSegmentsWithTheDesignatedPointsMarked) {
-  MemoryFileSystem fs;
-  fs.files["dir/sel.txt"] = kFigure;
-  PatternRow row;
-  row.width = 20;
-  row.height = 10;
+  MemoryFileSystem fs = WithFigure();
+  PatternRow row = FigureRow();
   row.interval = 5;
   const Preview p = Build(RowOne(row), fs);
   EXPECT_EQ(p.note, PreviewNote::kNone);
@@ -59,16 +71,13 @@ TEST(Preview, FiguresOnBothSegmentsWithTheDesignatedPointsMarked) {
 // The reference moves the copies across the path: up, onto it, or down (to the left of the
 // first segment's direction is up).
 TEST(Preview, ReferenceMovesTheCopiesAcrossThePath) {
-  MemoryFileSystem fs;
-  fs.files["dir/sel.txt"] = kFigure;
+  MemoryFileSystem fs = WithFigure();
   const struct {
     int32_t reference;
     double centreY;
   } cases[] = {{0, -5}, {1, 0}, {2, 5}};
   for (const auto& c : cases) {
-    PatternRow row;
-    row.width = 20;
-    row.height = 10;
+    PatternRow row = FigureRow();
     row.referencePoint = c.reference;
     const auto circles = OfKind(Build(RowOne(row), fs), ShapeKind::kCurve);
     ASSERT_FALSE(circles.empty());
@@ -78,11 +87,8 @@ TEST(Preview, ReferenceMovesTheCopiesAcrossThePath) {
 
 // Full-length lines meet at the corner in a mitre; gap lines stop short of each copy.
 TEST(Preview, FullLengthLinesMeetInAMitreAtTheCorner) {
-  MemoryFileSystem fs;
-  fs.files["dir/sel.txt"] = kFigure;
-  PatternRow row;
-  row.width = 20;
-  row.height = 10;
+  MemoryFileSystem fs = WithFigure();
+  PatternRow row = FigureRow();
   row.bottomLine = 2;
   const Preview p = Build(RowOne(row), fs);
   // The bottom line runs outside the left turn: its mitre point lies beyond the corner.
@@ -98,8 +104,7 @@ TEST(Preview, FullLengthLinesMeetInAMitreAtTheCorner) {
 }
 
 TEST(Preview, TheWritingColourSwitchColoursTheCopies) {
-  MemoryFileSystem fs;
-  fs.files["dir/sel.txt"] = kFigure;
+  MemoryFileSystem fs = WithFigure();
   RunContext run;
   run.writingColour = 5;
   run.useWritingColour = true;
