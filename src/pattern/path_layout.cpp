@@ -233,7 +233,7 @@ LaidPath PlanRuns(const Path& path) {
   return laid;
 }
 
-Point PathAt(const LaidPath& laid, double s) {
+Point PathAt(const LaidPath& laid, double s, ArcMark* mark) {
   const double length = laid.path.length;
   if (laid.path.closed && length > 0) {
     s = std::fmod(s, length);
@@ -241,10 +241,10 @@ Point PathAt(const LaidPath& laid, double s) {
   }
   const auto it = std::upper_bound(laid.starts.begin(), laid.starts.end(), s);
   const size_t i = it == laid.starts.begin() ? 0 : (it - laid.starts.begin()) - 1;
-  return PieceAt(laid.path.pieces[i], s - laid.starts[i]);
+  return PieceAt(laid.path.pieces[i], s - laid.starts[i], mark);
 }
 
-std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1) {
+std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark) {
   std::vector<PathPiece> out;
   const double length = laid.path.length;
   const size_t count = laid.path.pieces.size();
@@ -260,7 +260,7 @@ std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1) {
     const PathPiece& p = laid.path.pieces[i];
     const double a = std::max(s0, base);
     const double b = std::min(s1, base + p.length);
-    if (b - a > kEpsilon) out.push_back(PieceSpan(p, a - base, b - base));
+    if (b - a > kEpsilon) out.push_back(PieceSpan(p, a - base, b - base, mark));
   }
   return out;
 }
@@ -322,9 +322,12 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
     }
   }
 
+  // The figures and gaps go along the path in order: each point on an ellipse is measured
+  // from the one before.
+  ArcMark mark;
   auto gapRails = [&](double s0, double s1) {
     if (!(s1 - s0 > kEpsilon)) return;
-    const std::vector<PathPiece> span = SubPath(laid, s0, s1);
+    const std::vector<PathPiece> span = SubPath(laid, s0, s1, &mark);
     for (int k = 0; k < 3; ++k) {
       if (row.lineModes[k] != LineMode::kGaps) continue;
       EmitPieces(OffsetRail(span, false, heights[k] - r), sink);
@@ -337,13 +340,13 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
       a = std::clamp(a, run.begin, run.end);
       b = std::clamp(b, run.begin, run.end);
     }
-    const Point p = PathAt(laid, a);
-    const Point q = PathAt(laid, b);
+    const Point p = PathAt(laid, a, &mark);
+    const Point q = PathAt(laid, b, &mark);
     Point u = UnitOf(q.x - p.x, q.y - p.y, {0, 0});
     if (u.x == 0 && u.y == 0) {
       // A figure too narrow for a chord turns with the path's tangent.
-      const Point t0 = PathAt(laid, s);
-      const Point t1 = PathAt(laid, s + 1e-6);
+      const Point t0 = PathAt(laid, s, &mark);
+      const Point t1 = PathAt(laid, s + 1e-6, &mark);
       u = UnitOf(t1.x - t0.x, t1.y - t0.y, {1, 0});
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};

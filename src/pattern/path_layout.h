@@ -35,10 +35,11 @@ struct LaidPath {
 };
 LaidPath PlanRuns(const Path& path);
 
-// The point at arc length s along the path (wrapped around a closed path).
-Point PathAt(const LaidPath& laid, double s);
+// The point at arc length s along the path (wrapped around a closed path). `mark` carries the
+// last point found on an elliptical piece from one call to the next (see PieceAt).
+Point PathAt(const LaidPath& laid, double s, ArcMark* mark = nullptr);
 // The pieces between arc lengths s0 < s1 (s1 may pass the end of a closed path).
-std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1);
+std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark = nullptr);
 
 // The copies the path asks for: its runs' counts summed.
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
