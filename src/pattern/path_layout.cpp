@@ -104,6 +104,16 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
   return 2;
 }
 
+// The spans an elliptical arc's offset starts from: an eighth of a half turn at most.
+int FirstSpans(double sweep) { return std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8)))); }
+
+// The rails' distances to the left of the base line, top, middle and bottom.
+std::array<double, 3> RailDistances(const LayoutRow& row) {
+  const double h = row.height;
+  const double r = row.referenceOffset;
+  return {h - r, h / 2 - r, -r};
+}
+
 // Short lines along the offset of an elliptical arc, each halved (in the ellipse's parameter,
 // which needs no arc length) until its middle lies within the allowed error of the offset.
 void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
@@ -112,7 +122,7 @@ void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
     Point a, b;
   };
   const double sweep = std::fabs(p.sweep);
-  const int first = std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8))));
+  const int first = FirstSpans(sweep);
   std::vector<Span> todo;
   for (int i = first - 1; i >= 0; --i) {
     const double t0 = sweep * i / first;
@@ -202,6 +212,50 @@ void EmitPieces(const std::vector<PathPiece>& pieces, PathSink& sink) {
 }
 
 }  // namespace
+
+double EllipseOffsetLines(const PathPiece& piece, double k) {
+  // A span of parameter h is kept once its bend |P''| h^2 / 8 is within half the error, so the
+  // offset P takes about the integral of sqrt(|P''| / (4 error)) spans, twice that at most by
+  // the halving's powers of two. P'' by second differences of the ellipse E and its normal N
+  // (P = E + k N), 16 to a quarter turn: enough for a count, not for the line.
+  const double sweep = std::fabs(piece.sweep);
+  const int first = FirstSpans(sweep);
+  const int n = 4 * first;
+  std::array<Point, 3> e{}, nrm{};
+  double sum = 0;
+  for (int i = 0; i <= n; ++i) {
+    const double tau = sweep * i / n;
+    e = {e[1], e[2], ArcOffsetAt(piece, tau, 0)};
+    const Point o = ArcOffsetAt(piece, tau, 1);
+    nrm = {nrm[1], nrm[2], Point{o.x - e[2].x, o.y - e[2].y}};
+    if (i < 2) continue;
+    const double de = PortableHypot(e[0].x - 2 * e[1].x + e[2].x, e[0].y - 2 * e[1].y + e[2].y);
+    const double dn =
+        PortableHypot(nrm[0].x - 2 * nrm[1].x + nrm[2].x, nrm[0].y - 2 * nrm[1].y + nrm[2].y);
+    sum += std::sqrt((de + std::fabs(k) * dn) / (4 * kEllipseRailError));
+  }
+  return first + 2 * sum * n / (n - 1);
+}
+
+double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures) {
+  const std::array<double, 3> distances = RailDistances(row);
+  double total = 0;
+  double gapRails = 0;
+  bool ellipse = false;
+  for (int k = 0; k < 3; ++k) {
+    if (row.lineModes[k] == LineMode::kNone) continue;
+    gapRails += row.lineModes[k] == LineMode::kGaps;
+    for (const PathPiece& p : laid.path.pieces) {
+      if (!p.IsArc() || p.IsCircular()) continue;
+      ellipse = true;
+      total += EllipseOffsetLines(p, distances[k]);
+    }
+  }
+  // A gap along an ellipse starts from several spans, not one line.
+  const double pieces = static_cast<double>(laid.path.pieces.size());
+  if (ellipse) total += gapRails * (FirstSpans(0) - 1) * (figures + 2 * pieces);
+  return total;
+}
 
 LaidPath PlanRuns(const Path& path) {
   LaidPath laid;
@@ -310,7 +364,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   const double w = row.width;
   const double h = row.height;
   const double r = row.referenceOffset;
-  const double heights[3] = {h, h / 2, 0.0};  // top, middle, bottom line above the base line
+  const std::array<double, 3> distances = RailDistances(row);
   const bool oneLine = path.pieces.size() == 1 && !path.pieces[0].IsArc();
 
   // A straight stretch is a segment of the designated-point modes; its full-length lines are
@@ -330,7 +384,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
     const std::vector<PathPiece> span = SubPath(laid, s0, s1, &mark);
     for (int k = 0; k < 3; ++k) {
       if (row.lineModes[k] != LineMode::kGaps) continue;
-      EmitPieces(OffsetRail(span, false, heights[k] - r), sink);
+      EmitPieces(OffsetRail(span, false, distances[k]), sink);
     }
   };
   auto figureAt = [&](const PathRun& run, double s) {
@@ -373,7 +427,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
       if (!(n >= 1)) {
         for (int k = 0; k < 3; ++k) {
           if (row.lineModes[k] == LineMode::kGaps) {
-            EmitPieces(OffsetRail(path.pieces, true, heights[k] - r), sink);
+            EmitPieces(OffsetRail(path.pieces, true, distances[k]), sink);
           }
         }
         continue;
@@ -404,7 +458,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   sink.Attributes();
   for (int k = 0; k < 3; ++k) {
     if (row.lineModes[k] != LineMode::kFullLength) continue;
-    EmitPieces(OffsetRail(path.pieces, path.closed, heights[k] - r), sink);
+    EmitPieces(OffsetRail(path.pieces, path.closed, distances[k]), sink);
   }
 }
 

@@ -44,6 +44,13 @@ std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMa
 // The copies the path asks for: its runs' counts summed.
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
 
+// The short lines that the offsets at distance k of an elliptical piece take (see OffsetRail),
+// estimated from above, for the limits of a run: a huge ellipse has millions of them.
+double EllipseOffsetLines(const PathPiece& piece, double k);
+// The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
+// (one or two per piece, one per gap): the short lines of its ellipses.
+double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures);
+
 // The offset of the pieces at distance k (positive: to the left of the direction), each offset
 // trimmed or extended to meet the next (lines by their mitre, arcs at the intersection nearest
 // the joint), with an arc around the joint where they do not meet. Arcs of ellipses become

@@ -243,5 +243,22 @@ TEST(PathLayoutTest, ArcWithAnEndAngleOfManyTurnsIsLaidOutOnce) {
   EXPECT_FALSE(out.lines.empty());
 }
 
+TEST(PathLayoutTest, EllipticalRailsAreCountedForTheLimits) {
+  // Round, flat, tall and huge ellipses, inside and outside; a rail of a huge ellipse takes
+  // millions of short lines, which the limits must see before they are made.
+  struct Case {
+    double r, flatness, sweep, k;
+  };
+  for (const Case c : {Case{50, 0.4, 4, 5}, Case{50, 0.4, 4, -5}, Case{1e6, 0.5, 1.5, 3},
+                       Case{100, 0.01, 6.28, -3}, Case{100, 0.001, 6.28, 30},
+                       Case{1000, 50, 6.28, 30}, Case{1e5, 0.0001, 6.28, 100}}) {
+    const PathPiece arc = ArcPiece({0, 0}, c.r, c.flatness, 0.3, 0.2, c.sweep);
+    const double made = static_cast<double>(OffsetRail({arc}, false, c.k).size());
+    const double counted = EllipseOffsetLines(arc, c.k);
+    EXPECT_GE(counted, made) << c.r << " " << c.flatness << " " << c.k;
+    EXPECT_LE(counted, 2 * made) << c.r << " " << c.flatness << " " << c.k;
+  }
+}
+
 }  // namespace
 }  // namespace gara
