@@ -234,7 +234,8 @@ double EllipseOffsetLines(const PathPiece& piece, double k) {
         PortableHypot(nrm[0].x - 2 * nrm[1].x + nrm[2].x, nrm[0].y - 2 * nrm[1].y + nrm[2].y);
     sum += std::sqrt((de + std::fabs(k) * dn) / (4 * kEllipseRailError));
   }
-  return first + 2 * sum * n / (n - 1);
+  const double lines = first + 2 * sum * n / (n - 1);
+  return std::isnan(lines) ? INFINITY : lines;  // an ellipse past the range of the numbers
 }
 
 double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures) {
