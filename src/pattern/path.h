@@ -40,9 +40,9 @@ PathPiece Reversed(const PathPiece& piece);
 // another along the piece are measured from there rather than from the piece's start, so that
 // each figure along a long ellipse costs the measure of its own short step.
 struct ArcMark {
-  const PathPiece* piece = nullptr;
-  double s = 0;    // the arc length ...
-  double tau = 0;  // ... at this parameter offset from the piece's start
+  const PathPiece* piece = nullptr;  // the piece itself: a mark holds while it lives unchanged
+  double s = 0;                      // the arc length ...
+  double tau = 0;                    // ... at this parameter offset from the piece's start
 };
 
 // The point at arc length s from the piece's start (clamped to the piece), and the unit
