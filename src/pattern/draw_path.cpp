@@ -19,8 +19,9 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row,
     figures += count;
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(path.path.pieces.size());
-    lineBytes +=
-        (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces)) * kLineRecordBytes;
+    lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +
+                  EllipseRailLines(row, path, count)) *
+                 kLineRecordBytes;
   }
   Point at{};
   double angle = 0;

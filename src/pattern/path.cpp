@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <unordered_map>
 
 #include "figure/extents.h"
@@ -40,7 +41,12 @@ double Adaptive(const PathPiece& p, double a, double b, double whole, double tol
   const double m = (a + b) / 2;
   const double left = Gauss5(p, a, m);
   const double right = Gauss5(p, m, b);
-  if (depth == 0 || std::fabs(left + right - whole) <= tol) return left + right;
+  // Halving stops where it cannot help: at the rounding of the sum itself (a radius so small
+  // that the tolerance underflows), or where the speed is not finite (a flatness so large that
+  // it overflows). Either would otherwise halve to the depth limit, 2^40 times.
+  const double sum = left + right;
+  const double noise = 4 * std::numeric_limits<double>::epsilon() * std::fabs(sum);
+  if (depth == 0 || !(std::fabs(sum - whole) > std::max(tol, noise))) return sum;
   return Adaptive(p, a, m, left, tol / 2, depth - 1) + Adaptive(p, m, b, right, tol / 2, depth - 1);
 }
 
@@ -60,6 +66,7 @@ double LengthBetween(const PathPiece& p, double a, double b) {
   for (double lo = std::min(ta, tb); lo < hi;) {
     double next = std::min(hi, (std::floor(lo / quarter) + 1) * quarter);
     if (!(next > lo)) next = std::min(hi, lo + quarter);
+    if (!(next > lo)) next = hi;  // a parameter so large that a quarter turn is below its ulp
     const double tol = 1e-13 * scale * (next - lo);
     total += Adaptive(p, lo, next, Gauss5(p, lo, next), tol, 40);
     lo = next;
@@ -70,7 +77,7 @@ double LengthBetween(const PathPiece& p, double a, double b) {
 double EllipseLength(const PathPiece& p, double tau) { return LengthBetween(p, 0, tau); }
 
 // The parameter offset (from the start, in the sweep's direction) at arc length s.
-double ParameterAt(const PathPiece& p, double s) {
+double ParameterAt(const PathPiece& p, double s, ArcMark* mark = nullptr) {
   const double sweep = std::fabs(p.sweep);
   if (s <= 0) return 0;
   if (s >= p.length) return sweep;
@@ -80,9 +87,19 @@ double ParameterAt(const PathPiece& p, double s) {
   double lo = 0;
   double hi = sweep;
   double tau = sweep * (s / p.length);
-  // Measured from the nearer end: the first measure is the dearest step.
-  double f =
-      tau <= sweep / 2 ? EllipseLength(p, tau) - s : p.length - LengthBetween(p, tau, sweep) - s;
+  double f = 0;
+  const bool marked = mark != nullptr && mark->piece == &p;
+  if (marked && std::fabs(s - mark->s) < std::min(s, p.length - s)) {
+    // From the last point found, nearer than either end.
+    (s > mark->s ? lo : hi) = mark->tau;
+    const double speed = Speed(p, p.start + (p.sweep < 0 ? -mark->tau : mark->tau));
+    tau = std::clamp(mark->tau + (s - mark->s) / speed, lo, hi);
+    f = mark->s - s +
+        (tau > mark->tau ? LengthBetween(p, mark->tau, tau) : -LengthBetween(p, tau, mark->tau));
+  } else {
+    // Measured from the nearer end: the first measure is the dearest step.
+    f = tau <= sweep / 2 ? EllipseLength(p, tau) - s : p.length - LengthBetween(p, tau, sweep) - s;
+  }
   for (int i = 0; i < 100 && std::fabs(f) > 1e-13 * p.length; ++i) {
     (f < 0 ? lo : hi) = tau;
     const double speed = Speed(p, p.start + (p.sweep < 0 ? -tau : tau));
@@ -91,6 +108,8 @@ double ParameterAt(const PathPiece& p, double s) {
     f += next > tau ? LengthBetween(p, tau, next) : -LengthBetween(p, next, tau);
     tau = next;
   }
+  // The length measured to tau, not the one asked for: the next step starts from a true point.
+  if (mark != nullptr) *mark = {&p, s + f, tau};
   return tau;
 }
 
@@ -201,10 +220,10 @@ PathPiece Reversed(const PathPiece& piece) {
   return p;
 }
 
-Point PieceAt(const PathPiece& piece, double s) {
+Point PieceAt(const PathPiece& piece, double s, ArcMark* mark) {
   if (s <= 0) return piece.from;
   if (s >= piece.length) return piece.to;
-  if (piece.IsArc()) return ArcPoint(piece, ParameterAt(piece, s));
+  if (piece.IsArc()) return ArcPoint(piece, ParameterAt(piece, s, mark));
   const double k = s / piece.length;
   return {piece.from.x + (piece.to.x - piece.from.x) * k,
           piece.from.y + (piece.to.y - piece.from.y) * k};
@@ -221,11 +240,11 @@ Point ArcOffsetAt(const PathPiece& arc, double tau, double k) {
   return {p.x - k * t.y, p.y + k * t.x};
 }
 
-PathPiece PieceSpan(const PathPiece& piece, double s0, double s1) {
+PathPiece PieceSpan(const PathPiece& piece, double s0, double s1, ArcMark* mark) {
   if (!piece.IsArc()) return LinePiece(PieceAt(piece, s0), PieceAt(piece, s1));
   const double dir = piece.sweep < 0 ? -1.0 : 1.0;
-  const double t0 = ParameterAt(piece, s0);
-  const double t1 = ParameterAt(piece, s1);
+  const double t0 = ParameterAt(piece, s0, mark);
+  const double t1 = ParameterAt(piece, s1, mark);
   PathPiece p = ArcPiece(piece.centre, piece.radius, piece.flatness, piece.tilt,
                          piece.start + dir * t0, dir * (t1 - t0));
   // The ends the piece already has stay exact.
@@ -245,9 +264,12 @@ std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
       pieces.push_back(ArcPiece({e.x, e.y}, e.r, 1, 0, 0, kTwoPi));
     } else if (ref.type == EntityType::kArc) {
       const ArcEntity& e = entities.arcs[ref.index];
-      const ArcSweep sweep = NormalizeArcSweepDeg(e.startAngle, e.endAngle);
-      pieces.push_back(ArcPiece({e.x, e.y}, e.r, e.flatness, DegToRad(e.tilt),
-                                DegToRad(e.startAngle),
+      // Angles taken within a turn: an end angle of 360100 is the same arc as one of 100, and
+      // the sweep of an arc is never more than one turn (a sweep of many turns would be
+      // measured turn after turn for every figure).
+      const double startDeg = std::fmod(e.startAngle, 360.0);
+      const ArcSweep sweep = NormalizeArcSweepDeg(startDeg, std::fmod(e.endAngle, 360.0));
+      pieces.push_back(ArcPiece({e.x, e.y}, e.r, e.flatness, DegToRad(e.tilt), DegToRad(startDeg),
                                 sweep.closed ? kTwoPi : DegToRad(sweep.sweepDeg)));
     }
   }

@@ -36,14 +36,23 @@ PathPiece ArcPiece(Point centre, double radius, double flatness, double tilt, do
                    double sweep);
 PathPiece Reversed(const PathPiece& piece);
 
+// The last point found by arc length along an elliptical piece. Points asked for one after
+// another along the piece are measured from there rather than from the piece's start, so that
+// each figure along a long ellipse costs the measure of its own short step.
+struct ArcMark {
+  const PathPiece* piece = nullptr;  // the piece itself: a mark holds while it lives unchanged
+  double s = 0;                      // the arc length ...
+  double tau = 0;                    // ... at this parameter offset from the piece's start
+};
+
 // The point at arc length s from the piece's start (clamped to the piece), and the unit
-// tangent there in the piece's direction.
-Point PieceAt(const PathPiece& piece, double s);
+// tangent there in the piece's direction. `mark`, when given, is used and moved on.
+Point PieceAt(const PathPiece& piece, double s, ArcMark* mark = nullptr);
 Point PieceTangent(const PathPiece& piece, double s);
 // The point k to the left of an arc at the parameter offset tau (0 ... |sweep|) from its start.
 Point ArcOffsetAt(const PathPiece& arc, double tau, double k);
 // The part of the piece between arc lengths s0 < s1.
-PathPiece PieceSpan(const PathPiece& piece, double s0, double s1);
+PathPiece PieceSpan(const PathPiece& piece, double s0, double s1, ArcMark* mark = nullptr);
 
 struct Path {
   std::vector<PathPiece> pieces;

@@ -104,6 +104,16 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
   return 2;
 }
 
+// The spans an elliptical arc's offset starts from: an eighth of a half turn at most.
+int FirstSpans(double sweep) { return std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8)))); }
+
+// The rails' distances to the left of the base line, top, middle and bottom.
+std::array<double, 3> RailDistances(const LayoutRow& row) {
+  const double h = row.height;
+  const double r = row.referenceOffset;
+  return {h - r, h / 2 - r, -r};
+}
+
 // Short lines along the offset of an elliptical arc, each halved (in the ellipse's parameter,
 // which needs no arc length) until its middle lies within the allowed error of the offset.
 void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
@@ -112,7 +122,7 @@ void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
     Point a, b;
   };
   const double sweep = std::fabs(p.sweep);
-  const int first = std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8))));
+  const int first = FirstSpans(sweep);
   std::vector<Span> todo;
   for (int i = first - 1; i >= 0; --i) {
     const double t0 = sweep * i / first;
@@ -203,6 +213,51 @@ void EmitPieces(const std::vector<PathPiece>& pieces, PathSink& sink) {
 
 }  // namespace
 
+double EllipseOffsetLines(const PathPiece& piece, double k) {
+  // A span of parameter h is kept once its bend |P''| h^2 / 8 is within half the error, so the
+  // offset P takes about the integral of sqrt(|P''| / (4 error)) spans, twice that at most by
+  // the halving's powers of two. P'' by second differences of the ellipse E and its normal N
+  // (P = E + k N), 16 to a quarter turn: enough for a count, not for the line.
+  const double sweep = std::fabs(piece.sweep);
+  const int first = FirstSpans(sweep);
+  const int n = 4 * first;
+  std::array<Point, 3> e{}, nrm{};
+  double sum = 0;
+  for (int i = 0; i <= n; ++i) {
+    const double tau = sweep * i / n;
+    e = {e[1], e[2], ArcOffsetAt(piece, tau, 0)};
+    const Point o = ArcOffsetAt(piece, tau, 1);
+    nrm = {nrm[1], nrm[2], Point{o.x - e[2].x, o.y - e[2].y}};
+    if (i < 2) continue;
+    const double de = PortableHypot(e[0].x - 2 * e[1].x + e[2].x, e[0].y - 2 * e[1].y + e[2].y);
+    const double dn =
+        PortableHypot(nrm[0].x - 2 * nrm[1].x + nrm[2].x, nrm[0].y - 2 * nrm[1].y + nrm[2].y);
+    sum += std::sqrt((de + std::fabs(k) * dn) / (4 * kEllipseRailError));
+  }
+  const double lines = first + 2 * sum * n / (n - 1);
+  return std::isnan(lines) ? INFINITY : lines;  // an ellipse past the range of the numbers
+}
+
+double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures) {
+  const std::array<double, 3> distances = RailDistances(row);
+  double total = 0;
+  double gapRails = 0;
+  bool ellipse = false;
+  for (int k = 0; k < 3; ++k) {
+    if (row.lineModes[k] == LineMode::kNone) continue;
+    gapRails += row.lineModes[k] == LineMode::kGaps;
+    for (const PathPiece& p : laid.path.pieces) {
+      if (!p.IsArc() || p.IsCircular()) continue;
+      ellipse = true;
+      total += EllipseOffsetLines(p, distances[k]);
+    }
+  }
+  // A gap along an ellipse starts from several spans, not one line.
+  const double pieces = static_cast<double>(laid.path.pieces.size());
+  if (ellipse) total += gapRails * (FirstSpans(0) - 1) * (figures + 2 * pieces);
+  return total;
+}
+
 LaidPath PlanRuns(const Path& path) {
   LaidPath laid;
   laid.path = path;
@@ -233,7 +288,7 @@ LaidPath PlanRuns(const Path& path) {
   return laid;
 }
 
-Point PathAt(const LaidPath& laid, double s) {
+Point PathAt(const LaidPath& laid, double s, ArcMark* mark) {
   const double length = laid.path.length;
   if (laid.path.closed && length > 0) {
     s = std::fmod(s, length);
@@ -241,10 +296,10 @@ Point PathAt(const LaidPath& laid, double s) {
   }
   const auto it = std::upper_bound(laid.starts.begin(), laid.starts.end(), s);
   const size_t i = it == laid.starts.begin() ? 0 : (it - laid.starts.begin()) - 1;
-  return PieceAt(laid.path.pieces[i], s - laid.starts[i]);
+  return PieceAt(laid.path.pieces[i], s - laid.starts[i], mark);
 }
 
-std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1) {
+std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark) {
   std::vector<PathPiece> out;
   const double length = laid.path.length;
   const size_t count = laid.path.pieces.size();
@@ -260,7 +315,7 @@ std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1) {
     const PathPiece& p = laid.path.pieces[i];
     const double a = std::max(s0, base);
     const double b = std::min(s1, base + p.length);
-    if (b - a > kEpsilon) out.push_back(PieceSpan(p, a - base, b - base));
+    if (b - a > kEpsilon) out.push_back(PieceSpan(p, a - base, b - base, mark));
   }
   return out;
 }
@@ -310,7 +365,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   const double w = row.width;
   const double h = row.height;
   const double r = row.referenceOffset;
-  const double heights[3] = {h, h / 2, 0.0};  // top, middle, bottom line above the base line
+  const std::array<double, 3> distances = RailDistances(row);
   const bool oneLine = path.pieces.size() == 1 && !path.pieces[0].IsArc();
 
   // A straight stretch is a segment of the designated-point modes; its full-length lines are
@@ -322,12 +377,15 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
     }
   }
 
+  // The figures and gaps go along the path in order: each point on an ellipse is measured
+  // from the one before.
+  ArcMark mark;
   auto gapRails = [&](double s0, double s1) {
     if (!(s1 - s0 > kEpsilon)) return;
-    const std::vector<PathPiece> span = SubPath(laid, s0, s1);
+    const std::vector<PathPiece> span = SubPath(laid, s0, s1, &mark);
     for (int k = 0; k < 3; ++k) {
       if (row.lineModes[k] != LineMode::kGaps) continue;
-      EmitPieces(OffsetRail(span, false, heights[k] - r), sink);
+      EmitPieces(OffsetRail(span, false, distances[k]), sink);
     }
   };
   auto figureAt = [&](const PathRun& run, double s) {
@@ -337,13 +395,13 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
       a = std::clamp(a, run.begin, run.end);
       b = std::clamp(b, run.begin, run.end);
     }
-    const Point p = PathAt(laid, a);
-    const Point q = PathAt(laid, b);
+    const Point p = PathAt(laid, a, &mark);
+    const Point q = PathAt(laid, b, &mark);
     Point u = UnitOf(q.x - p.x, q.y - p.y, {0, 0});
     if (u.x == 0 && u.y == 0) {
       // A figure too narrow for a chord turns with the path's tangent.
-      const Point t0 = PathAt(laid, s);
-      const Point t1 = PathAt(laid, s + 1e-6);
+      const Point t0 = PathAt(laid, s, &mark);
+      const Point t1 = PathAt(laid, s + 1e-6, &mark);
       u = UnitOf(t1.x - t0.x, t1.y - t0.y, {1, 0});
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
@@ -370,7 +428,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
       if (!(n >= 1)) {
         for (int k = 0; k < 3; ++k) {
           if (row.lineModes[k] == LineMode::kGaps) {
-            EmitPieces(OffsetRail(path.pieces, true, heights[k] - r), sink);
+            EmitPieces(OffsetRail(path.pieces, true, distances[k]), sink);
           }
         }
         continue;
@@ -401,7 +459,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   sink.Attributes();
   for (int k = 0; k < 3; ++k) {
     if (row.lineModes[k] != LineMode::kFullLength) continue;
-    EmitPieces(OffsetRail(path.pieces, path.closed, heights[k] - r), sink);
+    EmitPieces(OffsetRail(path.pieces, path.closed, distances[k]), sink);
   }
 }
 

@@ -35,13 +35,21 @@ struct LaidPath {
 };
 LaidPath PlanRuns(const Path& path);
 
-// The point at arc length s along the path (wrapped around a closed path).
-Point PathAt(const LaidPath& laid, double s);
+// The point at arc length s along the path (wrapped around a closed path). `mark` carries the
+// last point found on an elliptical piece from one call to the next (see PieceAt).
+Point PathAt(const LaidPath& laid, double s, ArcMark* mark = nullptr);
 // The pieces between arc lengths s0 < s1 (s1 may pass the end of a closed path).
-std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1);
+std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark = nullptr);
 
 // The copies the path asks for: its runs' counts summed.
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
+
+// The short lines that the offsets at distance k of an elliptical piece take (see OffsetRail),
+// estimated from above, for the limits of a run: a huge ellipse has millions of them.
+double EllipseOffsetLines(const PathPiece& piece, double k);
+// The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
+// (one or two per piece, one per gap): the short lines of its ellipses.
+double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures);
 
 // The offset of the pieces at distance k (positive: to the left of the direction), each offset
 // trimmed or extended to meet the next (lines by their mitre, arcs at the intersection nearest

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "exchange/read_exchange.h"
 #include "pattern/path_examples.h"
 
 namespace gara {
@@ -211,6 +212,51 @@ TEST(PathLayoutTest, EllipticalRailStaysWithinAThousandthOfTheOffset) {
       }
     }
     EXPECT_LT(dist((lo + hi) / 2), 0.001);
+  }
+}
+
+TEST(PathLayoutTest, ArcWithAnEndAngleOfManyTurnsIsLaidOutOnce) {
+  // A fuzz input that once ran for minutes: the last arc ends 360100 degrees round, that is
+  // at 100 degrees.
+  const std::vector<Path> paths =
+      SelectedPaths(testing::ReadExchangeText("hq\r\n"
+                                              "ci 180 100 40 90 1<garbage>180 14gallery\r\n"
+                                              "ci 180 \r\n"
+                                              "ci 180 100 40 90 180 1 0\r\n"
+                                              "ci 100 40 40 270 360100 40 9 0\r\n")
+                        .entities);
+  const LayoutRow row = Row(10, 6, 0, false, {2, 1, 2});
+  double expected = 0;
+  Recorder out;
+  for (const Path& path : paths) {
+    const LaidPath laid = PlanRuns(path);
+    expected += PathFigureCount(row, laid);
+    LayoutPath(row, laid, out);
+  }
+  // One turn of an ellipse 40 by 1600 at most, not a thousand.
+  EXPECT_GT(expected, 0);
+  EXPECT_LT(expected, 2 * kPi * 1600 / 10);
+  EXPECT_EQ(static_cast<double>(out.figures.size()), expected);
+  for (const Placed& f : out.figures) {
+    EXPECT_TRUE(std::isfinite(f.x) && std::isfinite(f.y) && std::isfinite(f.angle));
+  }
+  EXPECT_FALSE(out.lines.empty());
+}
+
+TEST(PathLayoutTest, EllipticalRailsAreCountedForTheLimits) {
+  // Round, flat, tall and huge ellipses, inside and outside; a rail of a huge ellipse takes
+  // millions of short lines, which the limits must see before they are made.
+  struct Case {
+    double r, flatness, sweep, k;
+  };
+  for (const Case c : {Case{50, 0.4, 4, 5}, Case{50, 0.4, 4, -5}, Case{1e6, 0.5, 1.5, 3},
+                       Case{100, 0.01, 6.28, -3}, Case{100, 0.001, 6.28, 30},
+                       Case{1000, 50, 6.28, 30}, Case{1e5, 0.0001, 6.28, 100}}) {
+    const PathPiece arc = ArcPiece({0, 0}, c.r, c.flatness, 0.3, 0.2, c.sweep);
+    const double made = static_cast<double>(OffsetRail({arc}, false, c.k).size());
+    const double counted = EllipseOffsetLines(arc, c.k);
+    EXPECT_GE(counted, made) << c.r << " " << c.flatness << " " << c.k;
+    EXPECT_LE(counted, 2 * made) << c.r << " " << c.flatness << " " << c.k;
   }
 }
 

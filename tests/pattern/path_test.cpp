@@ -121,5 +121,51 @@ TEST(PathPieceTest, EllipticalArcsAreMeasuredToOnePartInABillion) {
   }
 }
 
+TEST(PathChainTest, ArcAnglesAreTakenWithinATurn) {
+  // Angles past a turn name the same arc as their remainders; a sweep is never more than one
+  // turn (one of a thousand turns once cost minutes).
+  struct Case {
+    const char* wild;
+    const char* tame;
+  };
+  for (const Case c : {Case{"ci 100 40 40 270 360100 40 9 0", "ci 100 40 40 270 100 40 9 0"},
+                       Case{"ci 0 0 10 720 1170 0.5 0", "ci 0 0 10 0 90 0.5 0"},
+                       Case{"ci 0 0 10 -30 1020 1 0", "ci 0 0 10 -30 300 1 0"}}) {
+    const std::vector<Path> wild =
+        SelectedPaths(testing::ReadExchangeText(std::string(c.wild) + "\r\n").entities);
+    const std::vector<Path> tame =
+        SelectedPaths(testing::ReadExchangeText(std::string(c.tame) + "\r\n").entities);
+    ASSERT_EQ(wild.size(), 1u) << c.wild;
+    ASSERT_EQ(tame.size(), 1u);
+    const PathPiece& w = wild[0].pieces[0];
+    const PathPiece& t = tame[0].pieces[0];
+    EXPECT_LE(std::fabs(w.sweep), 2 * kPi) << c.wild;
+    EXPECT_NEAR(w.length, t.length, 1e-9 * t.length) << c.wild;
+    ExpectNear(w.from, t.from);
+    ExpectNear(w.to, t.to);
+  }
+  // A flatness whose length overflows leaves nothing to follow; an end angle of 1e300 is some
+  // angle within a turn.
+  EXPECT_TRUE(
+      SelectedPaths(testing::ReadExchangeText("ci 0 0 1 0 90 1e300 0\r\n").entities).empty());
+  const std::vector<Path> far =
+      SelectedPaths(testing::ReadExchangeText("ci 0 0 10 1e300 -1e300 0.5 0\r\n").entities);
+  for (const Path& path : far) EXPECT_LE(std::fabs(path.pieces[0].sweep), 2 * kPi);
+}
+
+TEST(PathPieceTest, PointsFoundOneAfterAnotherMatchThoseFoundFromTheStart) {
+  for (const double flatness : {0.05, 0.4, 40.0}) {
+    const PathPiece p = ArcPiece({3, 4}, 20, flatness, 0.7, 0.3, -5.5);
+    ArcMark mark;
+    // Forwards in uneven steps, then one step back.
+    for (const double f : {0.001, 0.002, 0.2, 0.21, 0.5, 0.93, 0.999, 0.6}) {
+      const Point walked = PieceAt(p, f * p.length, &mark);
+      const Point direct = PieceAt(p, f * p.length);
+      EXPECT_NEAR(walked.x, direct.x, 1e-9 * p.length) << flatness << " " << f;
+      EXPECT_NEAR(walked.y, direct.y, 1e-9 * p.length) << flatness << " " << f;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace gara
