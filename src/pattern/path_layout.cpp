@@ -116,7 +116,8 @@ std::array<double, 3> RailDistances(const LayoutRow& row) {
 
 // Short lines along the offset of an elliptical arc, each halved (in the ellipse's parameter,
 // which needs no arc length) until its middle lies within the allowed error of the offset.
-void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
+template <typename Put>
+void EllipseOffset(const PathPiece& p, double k, Put&& put) {
   struct Span {
     double t0, t1;
     Point a, b;
@@ -141,21 +142,22 @@ void EllipseOffset(const PathPiece& p, double k, std::vector<PathPiece>& out) {
       todo.push_back({span.t0, tm, span.a, m});
       continue;
     }
-    out.push_back(LinePiece(span.a, span.b));
+    put(LinePiece(span.a, span.b));
   }
 }
 
 // The offsets of one piece: a line, a concentric arc, short lines for an ellipse, or nothing
 // where an arc's offset shrinks to its centre.
-void OffsetPiece(const PathPiece& p, double k, std::vector<PathPiece>& out) {
+template <typename Put>
+void OffsetPiece(const PathPiece& p, double k, Put&& put) {
   if (!p.IsArc()) {
     const Point n = Left(UnitOf(p.to.x - p.from.x, p.to.y - p.from.y, {1, 0}));
-    out.push_back(LinePiece(Add(p.from, k, n), Add(p.to, k, n)));
+    put(LinePiece(Add(p.from, k, n), Add(p.to, k, n)));
   } else if (p.IsCircular()) {
     const double r = p.sweep > 0 ? p.radius - k : p.radius + k;
-    if (r > kEpsilon) out.push_back(ArcPiece(p.centre, r, 1, p.tilt, p.start, p.sweep));
+    if (r > kEpsilon) put(ArcPiece(p.centre, r, 1, p.tilt, p.start, p.sweep));
   } else {
-    EllipseOffset(p, k, out);
+    EllipseOffset(p, k, put);
   }
 }
 
@@ -195,20 +197,69 @@ PathPiece Join(PathPiece& a, PathPiece& b, Point joint, double k) {
   return around;
 }
 
-void EmitPieces(const std::vector<PathPiece>& pieces, PathSink& sink) {
+void EmitPiece(const PathPiece& p, PathSink& sink) {
   constexpr double kDeg = 180.0 / kPi;
-  for (const PathPiece& p : pieces) {
-    if (!p.IsArc()) {
-      sink.Line(p.from.x, p.from.y, p.to.x, p.to.y);
-    } else if (std::fabs(p.sweep) >= kTwoPi - 1e-12) {
-      sink.Circle(p.centre.x, p.centre.y, p.radius);
-    } else if (p.length > 0) {
-      const double a = (p.start + p.tilt) * kDeg;
-      const double b = (p.start + p.sweep + p.tilt) * kDeg;
-      sink.Arc(p.centre.x, p.centre.y, p.radius, NormalizeDeg(std::min(a, b)),
-               NormalizeDeg(std::max(a, b)));
-    }
+  if (!p.IsArc()) {
+    sink.Line(p.from.x, p.from.y, p.to.x, p.to.y);
+  } else if (std::fabs(p.sweep) >= kTwoPi - 1e-12) {
+    sink.Circle(p.centre.x, p.centre.y, p.radius);
+  } else if (p.length > 0) {
+    const double a = (p.start + p.tilt) * kDeg;
+    const double b = (p.start + p.sweep + p.tilt) * kDeg;
+    sink.Arc(p.centre.x, p.centre.y, p.radius, NormalizeDeg(std::min(a, b)),
+             NormalizeDeg(std::max(a, b)));
   }
+}
+
+// The rail at distance k of the pieces, handed to `put` piece by piece. The offsets of an
+// elliptical piece are made twice, once to join its ends with its neighbours' and once to hand
+// them over, rather than kept: a huge ellipse has millions of them.
+template <typename Put>
+void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, Put&& put) {
+  // The offsets of each piece by their ends (the same piece when there is one), with the joint
+  // each group ends at.
+  struct Group {
+    size_t source = 0;
+    size_t count = 0;
+    PathPiece first, last;
+    PathPiece& Front() { return first; }
+    PathPiece& Back() { return count == 1 ? first : last; }
+  };
+  std::vector<Group> groups;
+  std::vector<Point> joints;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    Group g;
+    g.source = i;
+    OffsetPiece(pieces[i], k, [&g](const PathPiece& q) {
+      if (g.count++ == 0) g.first = q;
+      g.last = q;
+    });
+    if (g.count == 0) continue;
+    groups.push_back(g);
+    joints.push_back(pieces[i].to);
+  }
+  std::vector<PathPiece> arounds(groups.size());
+  const size_t count = groups.size();
+  for (size_t i = 0; i + 1 < count || (closed && count > 1 && i < count); ++i) {
+    arounds[i] = Join(groups[i].Back(), groups[(i + 1) % count].Front(), joints[i], k);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    Group& g = groups[i];
+    if (g.count == 1) {
+      put(g.first);
+    } else {
+      size_t n = 0;
+      OffsetPiece(pieces[g.source], k, [&](const PathPiece& q) {
+        put(n == 0 ? g.first : n + 1 == g.count ? g.last : q);
+        ++n;
+      });
+    }
+    if (arounds[i].length > 0) put(arounds[i]);
+  }
+}
+
+void EmitRail(const std::vector<PathPiece>& pieces, bool closed, double k, PathSink& sink) {
+  ForEachRailPiece(pieces, closed, k, [&sink](const PathPiece& p) { EmitPiece(p, sink); });
 }
 
 }  // namespace
@@ -333,28 +384,8 @@ double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
 }
 
 std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k) {
-  // The offsets of each piece, with the joint each group ends at.
-  std::vector<std::vector<PathPiece>> groups;
-  std::vector<Point> joints;
-  for (const PathPiece& p : pieces) {
-    std::vector<PathPiece> g;
-    OffsetPiece(p, k, g);
-    if (g.empty()) continue;
-    groups.push_back(std::move(g));
-    joints.push_back(p.to);
-  }
-  std::vector<PathPiece> arounds(groups.size());
-  const size_t count = groups.size();
-  for (size_t i = 0; i + 1 < count || (closed && count > 1 && i < count); ++i) {
-    PathPiece& a = groups[i].back();
-    PathPiece& b = groups[(i + 1) % count].front();
-    arounds[i] = Join(a, b, joints[i], k);
-  }
   std::vector<PathPiece> rail;
-  for (size_t i = 0; i < count; ++i) {
-    rail.insert(rail.end(), groups[i].begin(), groups[i].end());
-    if (arounds[i].length > 0) rail.push_back(arounds[i]);
-  }
+  ForEachRailPiece(pieces, closed, k, [&rail](const PathPiece& p) { rail.push_back(p); });
   return rail;
 }
 
@@ -385,7 +416,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
     const std::vector<PathPiece> span = SubPath(laid, s0, s1, &mark);
     for (int k = 0; k < 3; ++k) {
       if (row.lineModes[k] != LineMode::kGaps) continue;
-      EmitPieces(OffsetRail(span, false, distances[k]), sink);
+      EmitRail(span, false, distances[k], sink);
     }
   };
   auto figureAt = [&](const PathRun& run, double s) {
@@ -428,7 +459,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
       if (!(n >= 1)) {
         for (int k = 0; k < 3; ++k) {
           if (row.lineModes[k] == LineMode::kGaps) {
-            EmitPieces(OffsetRail(path.pieces, true, distances[k]), sink);
+            EmitRail(path.pieces, true, distances[k], sink);
           }
         }
         continue;
@@ -459,7 +490,7 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   sink.Attributes();
   for (int k = 0; k < 3; ++k) {
     if (row.lineModes[k] != LineMode::kFullLength) continue;
-    EmitPieces(OffsetRail(path.pieces, path.closed, distances[k]), sink);
+    EmitRail(path.pieces, path.closed, distances[k], sink);
   }
 }
 
