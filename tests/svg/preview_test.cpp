@@ -46,6 +46,7 @@ Preview Build(const Settings& settings, MemoryFileSystem& fs, int32_t row = 1,
   return BuildPreview({settings, row, run, fs, "dir/"});
 }
 
+std::vector<const Shape*> OfKind(Preview&&, ShapeKind) = delete;  // pointers into a temporary
 std::vector<const Shape*> OfKind(const Preview& p, ShapeKind kind) {
   std::vector<const Shape*> found;
   for (const Shape& s : p.drawing.shapes) {
@@ -79,7 +80,8 @@ TEST(Preview, ReferenceMovesTheCopiesAcrossThePath) {
   for (const auto& c : cases) {
     PatternRow row = FigureRow();
     row.referencePoint = c.reference;
-    const auto circles = OfKind(Build(RowOne(row), fs), ShapeKind::kCurve);
+    const Preview p = Build(RowOne(row), fs);
+    const auto circles = OfKind(p, ShapeKind::kCurve);
     ASSERT_FALSE(circles.empty());
     EXPECT_NEAR(circles.front()->v[1], c.centreY, 1e-9) << c.reference;
   }
