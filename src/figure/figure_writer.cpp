@@ -19,9 +19,6 @@ namespace {
 constexpr int kFastDecimals = 12;
 constexpr uint64_t kPowersOf5[kFastDecimals + 1] = {
     1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125, 9765625, 48828125, 244140625};
-constexpr uint64_t kPowersOf10[kFastDecimals + 1] = {
-    1,        10,        100,        1000,        10000,        100000,       1000000,
-    10000000, 100000000, 1000000000, 10000000000, 100000000000, 1000000000000};
 
 // `whole` / 10^decimals as text, without trailing zeros in its fraction.
 template <int kDecimals = -1>
