@@ -62,14 +62,9 @@ bool AppendFixedFast(std::string& out, int decimals, double value) {
   if (shift <= 0) {
     if (product.high != 0 || -shift >= 64 || (product.low >> (63 + shift)) > 1) return false;
     whole = product.low << -shift;
-  } else if (shift < 82) {  // beyond, the product is below half a unit: it rounds to 0
-    const Wide n = ShiftRight(product, shift);
-    if (n.high != 0) return false;
-    whole = n.low;
-    const Wide rest = LowBits(product, shift);
-    const Wide half = PowerOfTwo(shift - 1);
-    if (half < rest || (rest == half && (whole & 1))) ++whole;
-    if (whole == 0 && n.low != 0) return false;  // carried past 64 bits
+  } else if (shift < 82 && !RoundedShift(product, shift, whole)) {
+    // Beyond 81, the product of at most 81 bits is below half a unit: it rounds to 0.
+    return false;
   }
   if (whole == 0) {
     out.push_back('0');  // a value that rounds to zero is written 0, whatever its sign

@@ -73,22 +73,11 @@ constexpr uint64_t kFifteenDigitsMin = kPowersOf10[kDigits - 1];
 constexpr uint64_t kFifteenDigitsEnd = kPowersOf10[kDigits];
 
 // m * 10^k / 2^shift rounded to nearest, ties to even (as printf rounds), for m < 2^53,
-// k <= 18 and 3 <= shift <= 65.
+// k <= 18 and 3 <= shift <= 65: always within 64 bits.
 uint64_t ScaledRounded(uint64_t m, int k, int shift) {
-  const Wide p = MultiplyFull(m, kPowersOf10[k]);
-  if (shift < 64) {
-    const uint64_t quotient = (p.high << (64 - shift)) | (p.low >> shift);
-    const uint64_t rest = p.low & ((uint64_t{1} << shift) - 1);
-    // Up when the rest is above one half, or at it with an odd quotient: no branch to mispredict.
-    return quotient + ((rest + (quotient & 1)) > (uint64_t{1} << (shift - 1)));
-  }
-  const uint64_t odd = (p.high >> (shift - 64)) & 1;
-  if (shift == 64) {
-    const uint64_t half = uint64_t{1} << 63;
-    return p.high + (p.low > half || (p.low == half && odd != 0));
-  }
-  // shift 65: one half is 2^64, the low bit of the high word followed by the low word.
-  return (p.high >> 1) + ((p.high & 1) != 0 && (p.low != 0 || odd != 0));
+  uint64_t quotient = 0;
+  RoundedShift(MultiplyFull(m, kPowersOf10[k]), shift, quotient);
+  return quotient;
 }
 
 // RoundedDigits for the values outside the common range and the subnormal ones. Writes the

@@ -25,26 +25,32 @@ constexpr Wide MultiplyFull(uint64_t a, uint64_t b) {
           (middle << 32) | (lowLow & 0xFFFFFFFFu)};
 }
 
-// w >> shift, for shift in 1..127.
-constexpr Wide ShiftRight(Wide w, int shift) {
-  if (shift >= 64) return {0, w.high >> (shift - 64)};
-  return {w.high >> shift, (w.low >> shift) | (w.high << (64 - shift))};
-}
-
-// The low `bits` bits of w, for bits in 1..127.
-constexpr Wide LowBits(Wide w, int bits) {
-  if (bits >= 64) return {w.high & ((uint64_t{1} << (bits - 64)) - 1), w.low};
-  return {0, w.low & ((uint64_t{1} << bits) - 1)};
-}
-
-// 2^bit, for bit in 0..127.
-constexpr Wide PowerOfTwo(int bit) {
-  return bit >= 64 ? Wide{uint64_t{1} << (bit - 64), 0} : Wide{0, uint64_t{1} << bit};
-}
-
-constexpr bool operator==(Wide a, Wide b) { return a.high == b.high && a.low == b.low; }
-constexpr bool operator<(Wide a, Wide b) {
-  return a.high != b.high ? a.high < b.high : a.low < b.low;
+// w / 2^shift rounded to nearest, ties to even (as printf rounds), for shift in 1..127; false
+// when the quotient does not fit 64 bits. Branch-free for the shifts below 64, which are those
+// of the number text.
+constexpr bool RoundedShift(Wide w, int shift, uint64_t& quotient) {
+  if (shift < 64) {
+    const uint64_t q = (w.high << (64 - shift)) | (w.low >> shift);
+    const uint64_t rest = w.low & ((uint64_t{1} << shift) - 1);
+    // Up when the rest is above one half, or at it with an odd quotient.
+    quotient = q + ((rest + (q & 1)) > (uint64_t{1} << (shift - 1)));
+    // Fits unless bits stand above the shifted ones or the rounding carried past 64 bits.
+    return ((w.high >> shift) == 0) & (quotient >= q);
+  }
+  const uint64_t q = w.high >> (shift - 64);
+  const bool odd = (q & 1) != 0;
+  bool up = false;
+  if (shift == 64) {
+    constexpr uint64_t kHalf = uint64_t{1} << 63;
+    up = w.low > kHalf || (w.low == kHalf && odd);
+  } else {
+    // One half is 2^(shift - 1), in the high word.
+    const uint64_t rest = w.high & ((uint64_t{1} << (shift - 64)) - 1);
+    const uint64_t half = uint64_t{1} << (shift - 65);
+    up = rest > half || (rest == half && (w.low != 0 || odd));
+  }
+  quotient = q + (up ? 1 : 0);
+  return true;
 }
 
 }  // namespace gara
