@@ -177,14 +177,16 @@ int RunPreview(const Arguments& args, gara::FileSystem& fs) {
     return kFileError;
   }
   const gara::Settings settings = gara::ParseSettings(*bytes);
-  const std::string folder(gara::DirectoryPart(*args.settings, gara::kPathSeparators));
+  gara::ProgramPaths paths;
+  paths.programDir = gara::DirectoryPart(*args.settings, gara::kPathSeparators);
+  paths.settingsPath = *args.settings;
   // The writing attributes of the drawing the program was started from, when there is one.
   gara::DrawingState exchange;
   static_cast<void>(
-      gara::ReadExchangeFile(fs, folder + "JWC_TEMP.TXT", exchange, gara::EntityRecords::kSkip));
+      gara::ReadExchangeFile(fs, paths.ExchangeFile(), exchange, gara::EntityRecords::kSkip));
   const gara::RunContext run = gara::MakeRunContext(exchange, settings);
   const gara::svg::Preview preview =
-      gara::svg::BuildPreview({settings, *RowNumber(*args.row), run, fs, folder});
+      gara::svg::BuildPreview({settings, *RowNumber(*args.row), run, fs, paths.programDir});
   return Write(
       [&](const gara::svg::SvgSink& sink) { return gara::svg::WriteSvg(preview.drawing, sink); },
       args, fs);
