@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Writes src/jws/cp932_table.inc: every character of the Basic Multilingual Plane that the
+"""Writes src/util/cp932_table.inc: every character of the Basic Multilingual Plane that the
 system's iconv converts to code page 932, as sorted (UTF-16 unit, CP932 code) pairs.
 
 The table is taken from glibc's iconv ("iconv -c -f UTF-16LE -t CP932"), so the reader needs no
 platform call at run time. Characters that map to themselves in ASCII are left out (the reader
 copies 0x00..0x7F as they are; the script checks that iconv agrees). Surrogates are left out.
 
-Usage: tools/gen_cp932_table.py [output path]   (default: src/jws/cp932_table.inc)
+Usage: tools/gen_cp932_table.py [output path]   (default: src/util/cp932_table.inc)
 """
 import os
 import subprocess
@@ -18,7 +18,7 @@ SEPARATOR = 0x0A  # a newline after every character; CP932 trail bytes never fal
 
 def main():
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    out_path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "src", "jws", "cp932_table.inc")
+    out_path = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "src", "util", "cp932_table.inc")
     units = [u for u in range(0x10000) if u != SEPARATOR and not 0xD800 <= u <= 0xDFFF]
     source = bytearray()
     for u in units:

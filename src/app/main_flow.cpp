@@ -7,10 +7,11 @@
 #include "exchange/exchange_reader.h"
 #include "figure/measure.h"
 #include "figure/selection_export.h"
+#include "geom/geometry.h"
 #include "pattern/draw.h"
 #include "pattern/draw_path.h"
 #include "pattern/layout.h"
-#include "util/geometry.h"
+#include "pattern/selected_paths.h"
 
 namespace gara {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/main_flow.h"
-#include "settings/dialog_model.h"  // kApplicationTitle, the caption of the message box
+#include "dialog/dialog_model.h"  // kApplicationTitle, the caption of the message box
 
 namespace gara {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/dialog_items.h"
+#include "dialog/dialog_items.h"
 #include "settings/settings.h"
 
 namespace gara {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "util/geometry.h"
+#include "geom/geometry.h"
 #include "util/number_text.h"
 #include "util/text.h"
 

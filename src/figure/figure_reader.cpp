@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "exchange/output.h"
-#include "util/geometry.h"
+#include "geom/geometry.h"
 #include "util/text.h"
 
 namespace gara {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "exchange/exchange_reader.h"
-#include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
-#include "util/geometry.h"
+#include "geom/extents.h"
+#include "geom/geometry.h"
 #include "util/text.h"
 
 namespace gara {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "figure/figure_format.h"
+#include "geom/geometry.h"
 #include "jws/figure_file.h"
-#include "util/geometry.h"
 #include "util/portable_math.h"
 
 namespace gara::jws {

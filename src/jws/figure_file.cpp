@@ -5,11 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_writer.h"
+#include "geom/extents.h"
+#include "geom/geometry.h"
 #include "jws/blocks.h"
-#include "util/geometry.h"
 #include "util/text.h"
 
 namespace gara::jws {

@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "jws/cp932.h"
+#include "util/cp932.h"
 
 namespace gara::jws {
 

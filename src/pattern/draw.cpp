@@ -5,10 +5,10 @@
 #include <cmath>
 #include <span>
 
+#include "geom/geometry.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/layout.h"
 #include "pattern/place_figure.h"
-#include "util/geometry.h"
 
 namespace gara {
 

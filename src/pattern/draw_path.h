@@ -3,8 +3,8 @@
 
 #include <vector>
 
+#include "geom/path.h"
 #include "pattern/draw.h"
-#include "pattern/path.h"
 
 namespace gara {
 

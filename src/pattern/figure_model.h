@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "exchange/output.h"
+#include "geom/geometry.h"
 #include "pattern/run_context.h"
-#include "util/geometry.h"
 
 namespace gara {
 

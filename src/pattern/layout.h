@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "geom/geometry.h"
 #include "pattern/pattern_row.h"
-#include "util/geometry.h"
 
 namespace gara {
 

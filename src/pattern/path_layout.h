@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "geom/path.h"
 #include "pattern/layout.h"
-#include "pattern/path.h"
 
 namespace gara {
 

@@ -27,8 +27,8 @@
 #include "app/program_paths.h"
 #include "exchange/exchange_reader.h"
 #include "platform/real_file_system.h"
+#include "scene/preview.h"
 #include "settings/settings.h"
-#include "svg/preview.h"
 #include "svg/svg_render.h"
 #include "util/file_system.h"
 
@@ -184,9 +184,8 @@ int RunPreview(const Arguments& args, gara::FileSystem& fs) {
   gara::DrawingState exchange;
   static_cast<void>(
       gara::ReadExchangeFile(fs, paths.ExchangeFile(), exchange, gara::EntityRecords::kSkip));
-  const gara::RunContext run = gara::MakeRunContext(exchange, settings);
-  const gara::svg::Preview preview =
-      gara::svg::BuildPreview({settings, *RowNumber(*args.row), run, fs, paths.programDir});
+  const gara::scene::Preview preview =
+      gara::scene::BuildPreview(settings, *RowNumber(*args.row), exchange, fs, paths.programDir);
   return Write(
       [&](const gara::svg::SvgSink& sink) { return gara::svg::WriteSvg(preview.drawing, sink); },
       args, fs);

@@ -15,26 +15,37 @@
 #include <string>
 #include <string_view>
 
-#include "svg/drawing.h"
+#include "scene/drawing.h"
+#include "scene/view.h"
 
 namespace gara::svg {
 
-// The box the picture shows, in drawing coordinates (y up), and its unit for line widths and
-// marks.
-struct View {
-  double x = 0, y = 0, width = 0, height = 0;
-  double unit = 0;
-};
-View ViewOf(const Drawing& drawing);
+// The scene the picture is written from.
+using scene::AddDesignatedPoints;
+using scene::AddEntityShapes;
+using scene::AddExchangeEntities;
+using scene::AddFigure;
+using scene::ColourOf;
+using scene::Drawing;
+using scene::EllipseAt;
+using scene::IsFigureFile;
+using scene::kMaxCoordinate;
+using scene::kTextBold;
+using scene::kTextItalic;
+using scene::kTextVertical;
+using scene::Shape;
+using scene::ShapeKind;
+using scene::ShapeSink;
+using scene::SolidForm;
+using scene::Style;
 
-// The sizes every painter of a scene shares, in units of the view: the stroke of a two-corner or
-// circumference solid and of the marks.
-inline constexpr double kSolidStrokeUnits = 3.0;
-inline constexpr double kMarkStrokeUnits = 1.0;
-// The stroke width of a line of Jw_cad's line width `width`, in drawing millimetres.
-double StrokeWidth(int32_t width, double unit);
-// Jw_cad's line types 2..9 as dash patterns (on, off, ...) in units; empty for a solid line.
-std::span<const double> DashPattern(int32_t lineType);
+using scene::Bounds;
+using scene::DashPattern;
+using scene::kMarkStrokeUnits;
+using scene::kSolidStrokeUnits;
+using scene::StrokeWidth;
+using scene::View;
+using scene::ViewOf;
 
 std::string WriteSvg(const Drawing& drawing);
 // The same document handed to `sink` in pieces of about kSvgChunk bytes, so that a large

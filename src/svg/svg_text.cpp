@@ -1,6 +1,6 @@
 #include "svg/svg_text.h"
 
-#include "jws/cp932.h"
+#include "util/cp932.h"
 #include "util/text.h"
 
 namespace gara::svg {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "app/test_files.h"
-#include "jws/cp932.h"
 #include "settings/settings.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
+#include "util/cp932.h"
 
 namespace gara {
 namespace {

@@ -8,9 +8,9 @@
 
 #include "exchange/read_exchange.h"
 #include "figure/selection_examples.h"
+#include "geom/geometry.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
-#include "util/geometry.h"
 
 namespace gara {
 namespace {

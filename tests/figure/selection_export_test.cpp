@@ -9,10 +9,10 @@
 
 #include "exchange/exchange_reader.h"
 #include "exchange/read_exchange.h"
-#include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/measure.h"
 #include "figure/selection_examples.h"
+#include "geom/extents.h"
 #include "support/fault_file_system.h"
 #include "support/memory_file_system.h"
 #include "support/temp_dir.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "jws/cp932.h"
 #include "jws/document.h"
+#include "util/cp932.h"
 
 namespace gara::testing {
 

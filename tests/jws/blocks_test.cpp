@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "geom/geometry.h"
 #include "jws/archive_writer.h"
 #include "jws/blocks.h"
-#include "util/geometry.h"
 
 namespace gara {
 namespace {

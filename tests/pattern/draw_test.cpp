@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "app/test_files.h"
+#include "geom/geometry.h"
 #include "pattern/pattern_test_support.h"
-#include "util/geometry.h"
 
 namespace gara {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "pattern/path.h"
+#include "geom/path.h"
 
 namespace gara::testing {
 

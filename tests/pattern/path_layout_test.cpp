@@ -7,6 +7,7 @@
 
 #include "exchange/read_exchange.h"
 #include "pattern/path_examples.h"
+#include "pattern/selected_paths.h"
 
 namespace gara {
 namespace {

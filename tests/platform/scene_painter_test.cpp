@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "util/geometry.h"
+#include "geom/geometry.h"
 
 namespace gara {
 namespace {
 
-using svg::Shape;
-using svg::ShapeKind;
+using scene::Shape;
+using scene::ShapeKind;
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x008000;
 
@@ -49,7 +49,7 @@ class Canvas {
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
 
-  void Paint(const svg::Drawing& drawing) {
+  void Paint(const scene::Drawing& drawing) {
     PaintScene(dc_, {0, 0, width_, height_}, drawing);
     GdiFlush();
   }
@@ -96,7 +96,7 @@ Shape Line(double x1, double y1, double x2, double y2, uint32_t rgb, int32_t lin
 }
 
 TEST(ScenePainter, YIsUpAndTheSceneFillsTheMiddle) {
-  svg::Drawing drawing;
+  scene::Drawing drawing;
   drawing.shapes = {Line(0, 10, 100, 10, kRed), Line(0, 0, 100, 0, kBlue)};
   Canvas canvas(200, 100);
   canvas.Paint(drawing);
@@ -117,7 +117,7 @@ TEST(ScenePainter, SolidsAreFilledAndKeepTheAspectRatio) {
   square.style.rgb = kGreen;
   const double corners[8] = {0, 0, 10, 0, 10, 10, 0, 10};
   std::copy(corners, corners + 8, square.v);
-  svg::Drawing drawing;
+  scene::Drawing drawing;
   drawing.shapes = {square};
   Canvas canvas(200, 100);
   canvas.Paint(drawing);
@@ -135,7 +135,7 @@ TEST(ScenePainter, LineTypesDrawDashesAndSolidLinesNone) {
   };
   for (const Case c : {Case{1, false}, Case{2, true}, Case{4, true}, Case{9, true}}) {
     SCOPED_TRACE(c.lineType);
-    svg::Drawing drawing;
+    scene::Drawing drawing;
     drawing.shapes = {Line(0, 0, 100, 0, kBlue, c.lineType), Line(0, 5, 100, 5, kRed)};
     Canvas canvas(300, 100);
     canvas.Paint(drawing);
@@ -160,7 +160,7 @@ TEST(ScenePainter, CurvesRunRoundTheirCentre) {
   arc.style.rgb = kRed;
   const double quarter[7] = {0, 0, 8, 4, kPi / 2, 0, kPi / 2};
   std::copy(quarter, quarter + 7, arc.v);
-  svg::Drawing drawing;
+  scene::Drawing drawing;
   drawing.shapes = {circle, arc};
   Canvas canvas(100, 100);
   canvas.Paint(drawing);
@@ -188,7 +188,7 @@ TEST(ScenePainter, TextsAndDesignatedPointsShow) {
   point.form = 1;
   point.text = "1";
   point.v[0] = 0, point.v[1] = -5;
-  svg::Drawing drawing;
+  scene::Drawing drawing;
   drawing.shapes = {text};
   drawing.overlay = {point};
   Canvas canvas(200, 100);

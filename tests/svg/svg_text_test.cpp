@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "jws/cp932.h"
 #include "support/shortest_text.h"
+#include "util/cp932.h"
 
 namespace gara::svg {
 namespace {

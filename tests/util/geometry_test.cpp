@@ -1,5 +1,5 @@
 // Geometry helpers shared by the layout, the placement, the export and the writer.
-#include "util/geometry.h"
+#include "geom/geometry.h"
 #include "support/shortest_text.h"
 
 #include <gtest/gtest.h>

@@ -9,10 +9,10 @@
 #include "app/main_flow.h"
 #include "app/outcome_message.h"
 #include "app/pattern_table.h"
-#include "jws/cp932.h"
 #include "platform/program_path.h"
 #include "platform/real_file_system.h"
 #include "platform/run_message.h"
+#include "util/cp932.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "jws/cp932.h"
+#include "util/cp932.h"
 
 namespace gara {
 

@@ -13,13 +13,12 @@
 #include <vector>
 
 #include "app/outcome_message.h"
+#include "dialog/dialog_layout.h"
+#include "dialog/dialog_model.h"
+#include "dialog/help_text.h"
 #include "platform/run_message.h"
 #include "platform/win32/preview_pane.h"
-#include "settings/dialog_layout.h"
-#include "settings/dialog_model.h"
-#include "settings/help_text.h"
-#include "settings/settings.h"
-#include "svg/preview.h"
+#include "scene/preview.h"
 
 namespace gara {
 
@@ -377,9 +376,8 @@ void SettingsForm::RefreshPreview() {
   std::array<RowView, kPatternRows> rows = model_.rows();
   ReadRows(rows);
   const Settings edited = model_.Collect(rows, 0, 0);
-  const RunContext run = MakeRunContext(input_.drawing, edited);
-  const svg::Preview preview =
-      svg::BuildPreview({edited, edited.selectedRow, run, input_.fs, input_.programDir});
+  const scene::Preview preview =
+      scene::BuildPreview(edited, edited.selectedRow, input_.drawing, input_.fs, input_.programDir);
   std::string caption(kPreviewCaption);
   if (edited.Row(edited.selectedRow) != nullptr) caption += std::to_string(edited.selectedRow);
   preview_.Show(preview.drawing, caption);

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "dialog/dialog_model.h"
 #include "exchange/drawing_state.h"
 #include "figure/converter.h"
-#include "settings/settings.h"
 #include "util/file_system.h"
 
 namespace gara {

@@ -51,7 +51,7 @@ bool PreviewPane::Create(HWND parent, const RECT& place, HFONT font) {
   return true;
 }
 
-void PreviewPane::Show(const svg::Drawing& drawing, std::string_view caption) {
+void PreviewPane::Show(const scene::Drawing& drawing, std::string_view caption) {
   if (picture_ == nullptr) return;
   const RECT whole{0, 0, width_, height_};
   HBRUSH background = CreateSolidBrush(kBackground);

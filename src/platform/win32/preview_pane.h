@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "svg/drawing.h"
+#include "scene/drawing.h"
 
 namespace gara {
 
@@ -22,7 +22,7 @@ class PreviewPane {
   // neither the keyboard nor a place in the tab order.
   bool Create(HWND parent, const RECT& place, HFONT font);
   // Paints `drawing` and the caption (Shift-JIS) into the picture and shows it.
-  void Show(const svg::Drawing& drawing, std::string_view caption);
+  void Show(const scene::Drawing& drawing, std::string_view caption);
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "svg/svg_render.h"
-#include "util/geometry.h"
+#include "geom/geometry.h"
+#include "scene/view.h"
 #include "util/portable_math.h"
 #include "util/text.h"
 
@@ -15,8 +15,8 @@ namespace gara {
 
 namespace {
 
-using svg::Shape;
-using svg::ShapeKind;
+using scene::Shape;
+using scene::ShapeKind;
 
 constexpr double kToDegrees = 180 / kPi;
 constexpr double kTwoPi = 2 * kPi;
@@ -54,7 +54,7 @@ class Selected {
 
 class Painter {
  public:
-  Painter(HDC dc, const RECT& area, const svg::View& view) : dc_(dc) {
+  Painter(HDC dc, const RECT& area, const scene::View& view) : dc_(dc) {
     const double width = area.right - area.left, height = area.bottom - area.top;
     scale_ = std::min(width / view.width, height / view.height);
     left_ = area.left + (width - view.width * scale_) / 2 - view.x * scale_;
@@ -83,7 +83,7 @@ class Painter {
   HPEN Pen(uint32_t rgb, double widthPixels, int32_t lineType = 1) const {
     LOGBRUSH brush{BS_SOLID, Colour(rgb), 0};
     const DWORD width = static_cast<DWORD>(std::max(1L, std::lround(widthPixels)));
-    const std::span<const double> pattern = svg::DashPattern(lineType);
+    const std::span<const double> pattern = scene::DashPattern(lineType);
     if (pattern.empty()) {
       return ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_ROUND | PS_JOIN_ROUND, width, &brush,
                           0, nullptr);
@@ -96,7 +96,7 @@ class Painter {
     return ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT | PS_JOIN_ROUND, width, &brush,
                         static_cast<DWORD>(pattern.size()), dashes);
   }
-  HPEN MarkPen(uint32_t rgb) const { return Pen(rgb, svg::kMarkStrokeUnits * mark_); }
+  HPEN MarkPen(uint32_t rgb) const { return Pen(rgb, scene::kMarkStrokeUnits * mark_); }
 
   // The points of the ellipse in v[0..6] from parameter `from` over `sweep` (negative: backwards).
   void AppendArc(std::vector<POINT>& to, const double* v, double rx, double ry, double from,
@@ -104,7 +104,8 @@ class Painter {
     const double radius = std::max(std::fabs(rx), std::fabs(ry)) * scale_;
     const double pieces = std::ceil(std::fabs(sweep) * radius / kCurvePiecePixels);
     const int n = static_cast<int>(std::clamp(pieces, 8.0, double(kMaxCurvePieces)));
-    for (int i = 0; i <= n; ++i) to.push_back(At(svg::EllipseAt(v, rx, ry, from + sweep * i / n)));
+    for (int i = 0; i <= n; ++i)
+      to.push_back(At(scene::EllipseAt(v, rx, ry, from + sweep * i / n)));
   }
 
   void Polyline(const std::vector<POINT>& points, HPEN pen) {
@@ -146,8 +147,8 @@ class Painter {
     font.lfHeight = -std::lround(heightPixels);
     font.lfWidth = std::lround(widthPixels);
     font.lfEscapement = font.lfOrientation = std::lround(NormalizeDeg(degrees) * 10);
-    font.lfWeight = (s.textStyle & svg::kTextBold) ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = (s.textStyle & svg::kTextItalic) ? TRUE : FALSE;
+    font.lfWeight = (s.textStyle & scene::kTextBold) ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = (s.textStyle & scene::kTextItalic) ? TRUE : FALSE;
     font.lfCharSet = SHIFTJIS_CHARSET;
     // Only outline fonts turn.
     font.lfOutPrecision = OUT_TT_ONLY_PRECIS;
@@ -182,7 +183,7 @@ class Painter {
     SetTextColor(dc_, Colour(s.style.rgb));
     SetBkMode(dc_, TRANSPARENT);
     const double degrees = v[2] * kToDegrees;
-    if (!(s.textStyle & svg::kTextVertical)) {
+    if (!(s.textStyle & scene::kTextVertical)) {
       // A fixed-pitch font: the half-width character is the run's length over its half widths.
       const double width = v[3] > 0 ? v[3] * scale_ / halfWidths : 0;
       if (v[3] > 0 && width < 1) return;
@@ -223,18 +224,18 @@ class Painter {
     const double start = v[5], sweep = v[6];
     std::vector<POINT> points;
     std::vector<INT> counts;
-    switch (static_cast<svg::SolidForm>(s.form)) {
-      case svg::SolidForm::kSector:
+    switch (static_cast<scene::SolidForm>(s.form)) {
+      case scene::SolidForm::kSector:
         points.push_back(At(v[0], v[1]));
         break;
-      case svg::SolidForm::kOutside:
+      case scene::SolidForm::kOutside:
         points.push_back(At(v[9], v[10]));
         break;
       default:
         break;
     }
     AppendArc(points, v, v[2], v[3], start, sweep);
-    if (s.form == int32_t(svg::SolidForm::kRing)) {
+    if (s.form == int32_t(scene::SolidForm::kRing)) {
       if (sweep >= kTwoPi) {
         // Two closed ellipses; the alternate fill leaves the inner one empty.
         counts.push_back(static_cast<INT>(points.size()));
@@ -263,8 +264,8 @@ class Painter {
           AppendArc(points, v, v[2], v[3], v[5], v[6]);
         }
         Polyline(points, solidStroke
-                             ? Pen(s.style.rgb, svg::kSolidStrokeUnits * unit_)
-                             : Pen(s.style.rgb, svg::StrokeWidth(s.style.lineWidth, 1) * unit_,
+                             ? Pen(s.style.rgb, scene::kSolidStrokeUnits * unit_)
+                             : Pen(s.style.rgb, scene::StrokeWidth(s.style.lineWidth, 1) * unit_,
                                    s.style.lineType));
         break;
       }
@@ -310,7 +311,7 @@ class Painter {
         break;
       case ShapeKind::kExtentsBox:
         Polyline({At(v[0], v[1]), At(v[2], v[1]), At(v[2], v[3]), At(v[0], v[3]), At(v[0], v[1])},
-                 Pen(s.style.rgb, svg::kMarkStrokeUnits * mark_, s.style.lineType));
+                 Pen(s.style.rgb, scene::kMarkStrokeUnits * mark_, s.style.lineType));
         break;
       case ShapeKind::kCentre:
         Ring(v[0], v[1], 3 * mark_, s.style.rgb);
@@ -327,9 +328,9 @@ class Painter {
 
 }  // namespace
 
-void PaintScene(HDC dc, const RECT& area, const svg::Drawing& drawing) {
+void PaintScene(HDC dc, const RECT& area, const scene::Drawing& drawing) {
   if (area.right <= area.left || area.bottom <= area.top) return;
-  const svg::View view = svg::ViewOf(drawing);
+  const scene::View view = scene::ViewOf(drawing);
   if (!(view.width > 0 && view.height > 0)) return;
   const int saved = SaveDC(dc);
   IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);

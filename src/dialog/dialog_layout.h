@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/dialog_model.h"
+#include "dialog/dialog_model.h"
 
 namespace gara {
 

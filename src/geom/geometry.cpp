@@ -1,4 +1,4 @@
-#include "util/geometry.h"
+#include "geom/geometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,15 @@
-#include "svg/preview.h"
+#include "scene/preview.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "exchange/exchange_reader.h"
 #include "exchange/output.h"
+#include "geom/geometry.h"
 #include "pattern/draw.h"
 #include "pattern/layout.h"
-#include "util/geometry.h"
 
-namespace gara::svg {
+namespace gara::scene {
 
 namespace {
 
@@ -104,4 +104,9 @@ Preview BuildPreview(const PreviewInputs& inputs) {
   return preview;
 }
 
-}  // namespace gara::svg
+Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
+                     FileSystem& fs, const std::string& programDir) {
+  return BuildPreview({settings, row, MakeRunContext(drawing, settings), fs, programDir});
+}
+
+}  // namespace gara::scene

@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "dialog/dialog_model.h"
 #include "figure/converter.h"
 #include "platform/real_file_system.h"
-#include "settings/dialog_model.h"
 #include "support/temp_dir.h"
 
 namespace gara {

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "dialog/dialog_items.h"
 #include "figure/measure.h"
-#include "settings/dialog_items.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 

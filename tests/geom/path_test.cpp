@@ -1,4 +1,4 @@
-#include "pattern/path.h"
+#include "geom/path.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "exchange/read_exchange.h"
 #include "pattern/path_examples.h"
+#include "pattern/selected_paths.h"
 
 namespace gara {
 namespace {

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "exchange/entities.h"
-#include "util/geometry.h"
+#include "geom/geometry.h"
 
 namespace gara {
 
@@ -60,9 +59,6 @@ struct Path {
   double length = 0;
 };
 
-// The lines, arcs and circles of the selection as pieces in file order, every other entity
-// left out.
-std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities);
 // Ends closer than this meet: 1e-6 of the larger side of the box around all pieces.
 double ChainTolerance(const std::vector<PathPiece>& pieces);
 
@@ -74,9 +70,6 @@ double ChainTolerance(const std::vector<PathPiece>& pieces);
 // earliest pieces continue each other and the later ones start or join other paths. A chain
 // closes as soon as its end comes back to its start.
 std::vector<Path> ChainPieces(const std::vector<PathPiece>& pieces, double tolerance);
-
-// The selection's paths, as mode "4" draws them.
-std::vector<Path> SelectedPaths(const SelectedEntities& entities);
 
 // The turn from the end of `a` into the start of `b`, radians in [0, pi].
 double TurnAngle(const PathPiece& a, const PathPiece& b);

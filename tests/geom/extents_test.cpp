@@ -1,5 +1,5 @@
 // The box around a figure: the same for every figure source.
-#include "figure/extents.h"
+#include "geom/extents.h"
 
 #include <gtest/gtest.h>
 

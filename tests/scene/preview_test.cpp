@@ -1,5 +1,5 @@
 // The preview of a pattern row: the scene the dialog paints and garanarabe-svg writes.
-#include "svg/preview.h"
+#include "scene/preview.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "app/test_files.h"
 #include "support/memory_file_system.h"
 
-namespace gara::svg {
+namespace gara::scene {
 namespace {
 
 using testing::CrLf;
@@ -145,4 +145,4 @@ TEST(Preview, ANoteStandsInForFiguresThatCannotBeShown) {
 }
 
 }  // namespace
-}  // namespace gara::svg
+}  // namespace gara::scene

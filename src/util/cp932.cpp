@@ -1,4 +1,4 @@
-#include "jws/cp932.h"
+#include "util/cp932.h"
 
 #include <algorithm>
 #include <iterator>
@@ -17,7 +17,7 @@ struct Cp932Run {
   uint16_t index;  // index of the run's first code in kCp932Codes (four hex digits each)
 };
 
-#include "jws/cp932_table.inc"
+#include "util/cp932_table.inc"
 
 constexpr int HexValue(char c) { return c <= '9' ? c - '0' : c - 'A' + 10; }
 

@@ -1,7 +1,7 @@
 // The settings dialog's behaviour without a window: what the rows show when it opens, what OK
 // stores, the switches, the figure-kind change, the browse result, and the guard that keeps a
 // click during a running converter from saving, closing or converting on top of it.
-#include "settings/dialog_model.h"
+#include "dialog/dialog_model.h"
 
 #include <gtest/gtest.h>
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "exchange/drawing_state.h"
-#include "util/geometry.h"
+#include "geom/geometry.h"
 
-namespace gara::svg {
+namespace gara::scene {
 
 // Coordinates, radii and text sizes beyond this (or not finite) come from absurd input: the
 // shape is left out, so the picture stays readable and every number stays short.
@@ -106,4 +106,4 @@ void AddFigure(std::string_view bytes, ShapeSink& shapes, std::vector<Shape>& ov
 // starts with the count prefix "N,". Anything else is read as an exchange file.
 bool IsFigureFile(std::string_view bytes);
 
-}  // namespace gara::svg
+}  // namespace gara::scene

@@ -1,19 +1,19 @@
-#include "svg/drawing.h"
+#include "scene/drawing.h"
 
 #include <cmath>
 #include <initializer_list>
 
 #include "exchange/entities.h"
-#include "figure/extents.h"
 #include "figure/figure_format.h"
 #include "figure/figure_reader.h"
-#include "util/geometry.h"
+#include "geom/extents.h"
+#include "geom/geometry.h"
 #include "util/lines.h"
 #include "util/number_text.h"
 #include "util/portable_math.h"
 #include "util/text.h"
 
-namespace gara::svg {
+namespace gara::scene {
 
 namespace {
 
@@ -607,4 +607,4 @@ bool IsFigureFile(std::string_view bytes) {
   return fields.size() == 2 && fields[0] == "N";
 }
 
-}  // namespace gara::svg
+}  // namespace gara::scene

@@ -1,5 +1,5 @@
 // The preview of a pattern row: its figure laid out along a sample path by the same drawing
-// run as a real one, read back as a scene (svg::Drawing) for the dialog's pane and the SVG.
+// run as a real one, read back as a scene (scene::Drawing) for the dialog's pane and the SVG.
 #pragma once
 
 #include <cstdint>
@@ -7,11 +7,11 @@
 #include <string_view>
 
 #include "pattern/run_context.h"
+#include "scene/drawing.h"
 #include "settings/settings.h"
-#include "svg/drawing.h"
 #include "util/file_system.h"
 
-namespace gara::svg {
+namespace gara::scene {
 
 // What stands in place of the figures when they cannot be shown.
 enum class PreviewNote {
@@ -42,8 +42,12 @@ struct Preview {
 inline constexpr double kMaxPreviewBytes = 8e6;
 
 Preview BuildPreview(const PreviewInputs& inputs);
+// The preview of row `row` of `settings` with the writing attributes of `drawing` and the
+// settings' switches, as a drawing run would take them.
+Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
+                     FileSystem& fs, const std::string& programDir);
 
 // The note's text, Shift-JIS; empty for kNone.
 std::string_view PreviewNoteText(PreviewNote note);
 
-}  // namespace gara::svg
+}  // namespace gara::scene

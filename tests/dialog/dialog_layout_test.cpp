@@ -1,5 +1,5 @@
 // The settings dialog's layout: the row grid, the captions, the item lists and the Tab order.
-#include "settings/dialog_layout.h"
+#include "dialog/dialog_layout.h"
 
 #include <gtest/gtest.h>
 

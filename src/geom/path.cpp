@@ -1,4 +1,4 @@
-#include "pattern/path.h"
+#include "geom/path.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <unordered_map>
 
-#include "figure/extents.h"
+#include "geom/extents.h"
 #include "util/portable_math.h"
 
 namespace gara {
@@ -253,29 +253,6 @@ PathPiece PieceSpan(const PathPiece& piece, double s0, double s1, ArcMark* mark)
   return p;
 }
 
-std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
-  std::vector<PathPiece> pieces;
-  for (const EntityRef& ref : entities.order) {
-    if (ref.type == EntityType::kLine) {
-      const LineEntity& e = entities.lines[ref.index];
-      pieces.push_back(LinePiece({e.x1, e.y1}, {e.x2, e.y2}));
-    } else if (ref.type == EntityType::kCircle) {
-      const CircleEntity& e = entities.circles[ref.index];
-      pieces.push_back(ArcPiece({e.x, e.y}, e.r, 1, 0, 0, kTwoPi));
-    } else if (ref.type == EntityType::kArc) {
-      const ArcEntity& e = entities.arcs[ref.index];
-      // Angles taken within a turn: an end angle of 360100 is the same arc as one of 100, and
-      // the sweep of an arc is never more than one turn (a sweep of many turns would be
-      // measured turn after turn for every figure).
-      const double startDeg = std::fmod(e.startAngle, 360.0);
-      const ArcSweep sweep = NormalizeArcSweepDeg(startDeg, std::fmod(e.endAngle, 360.0));
-      pieces.push_back(ArcPiece({e.x, e.y}, e.r, e.flatness, DegToRad(e.tilt), DegToRad(startDeg),
-                                sweep.closed ? kTwoPi : DegToRad(sweep.sweepDeg)));
-    }
-  }
-  return pieces;
-}
-
 double ChainTolerance(const std::vector<PathPiece>& pieces) {
   double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
   auto add = [&](double x, double y) {
@@ -350,11 +327,6 @@ std::vector<Path> ChainPieces(const std::vector<PathPiece>& all, double toleranc
     paths.push_back(std::move(path));
   }
   return paths;
-}
-
-std::vector<Path> SelectedPaths(const SelectedEntities& entities) {
-  const std::vector<PathPiece> pieces = SelectedPieces(entities);
-  return ChainPieces(pieces, ChainTolerance(pieces));
 }
 
 double TurnAngle(const PathPiece& a, const PathPiece& b) {

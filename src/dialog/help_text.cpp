@@ -1,4 +1,4 @@
-#include "settings/help_text.h"
+#include "dialog/help_text.h"
 
 #include <array>
 

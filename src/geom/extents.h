@@ -6,7 +6,7 @@
 #include <array>
 #include <string_view>
 
-#include "util/geometry.h"
+#include "geom/geometry.h"
 
 namespace gara {
 

@@ -1,4 +1,4 @@
-#include "settings/dialog_layout.h"
+#include "dialog/dialog_layout.h"
 
 #include <utility>
 

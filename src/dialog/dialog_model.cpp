@@ -1,4 +1,4 @@
-#include "settings/dialog_model.h"
+#include "dialog/dialog_model.h"
 
 #include <optional>
 #include <utility>

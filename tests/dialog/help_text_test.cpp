@@ -1,6 +1,6 @@
 // The help memo: its size, its quoted lines, its fifteen topics in order, and lines that fit
 // the memo and are whole Shift-JIS text.
-#include "settings/help_text.h"
+#include "dialog/help_text.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/dialog_items.h"
+#include "dialog/dialog_items.h"
 #include "util/text.h"
 
 namespace gara {

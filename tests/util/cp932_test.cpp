@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "jws/cp932.h"
+#include "util/cp932.h"
 
 namespace gara {
 namespace {

@@ -1,4 +1,4 @@
-#include "figure/extents.h"
+#include "geom/extents.h"
 
 #include <algorithm>
 #include <cmath>
