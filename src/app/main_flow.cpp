@@ -3,13 +3,14 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "exchange/exchange_reader.h"
 #include "figure/measure.h"
 #include "figure/selection_export.h"
 #include "geom/geometry.h"
 #include "pattern/draw.h"
-#include "pattern/draw_path.h"
 #include "pattern/layout.h"
 #include "pattern/selected_paths.h"
 
@@ -77,13 +78,20 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const DrawingState& state = *state_;
   const RunContext run = MakeRunContext(state, settings_);
 
-  // Two-point mode takes points 1 and 2 as they stand, designated or not.
-  const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
-  // The path mode draws along the selection instead of the designated points.
-  const bool pathMode = mode == RunMode::kPath;
-  const std::vector<Path> paths = pathMode ? SelectedPaths(state.entities) : std::vector<Path>{};
-  if (pathMode && paths.empty()) return RunOutcome::kNoPath;
-  if (!pathMode && n < 2) return RunOutcome::kNothingToDraw;
+  // The path mode draws along the selection, the others along the designated points; only the
+  // multi-point mode skips segments whose ends coincide. Two-point mode takes points 1 and 2 as
+  // they stand, designated or not.
+  std::vector<Path> paths;
+  std::unique_ptr<Course> course;
+  if (mode == RunMode::kPath) {
+    paths = SelectedPaths(state.entities);
+    if (paths.empty()) return RunOutcome::kNoPath;
+    course = std::make_unique<PathCourse>(paths);
+  } else {
+    const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
+    if (n < 2) return RunOutcome::kNothingToDraw;
+    course = std::make_unique<SegmentCourse>(state, n, mode == RunMode::kMultiPoint);
+  }
 
   const DrawInputs inputs{state,
                           settings_.Row(settings_.selectedRow),
@@ -91,12 +99,9 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
                           env_.fs,
                           env_.paths.programDir,
                           env_.maxOutputBytes};
-  // Only the multi-point mode skips segments whose ends coincide.
-  const bool skipCoincident = mode == RunMode::kMultiPoint;
   const std::string path = env_.paths.ExchangeFile();
   // The limits are checked before anything is written: past them the file holds only "hq".
-  detail_.estimate =
-      pathMode ? EstimatePathDrawing(inputs, paths) : EstimateDrawing(inputs, n, skipCoincident);
+  detail_.estimate = EstimateDrawing(inputs, *course);
   detail_.figureKind = ResolveRow(inputs.row).figureKind;
   const auto refuse = [&](RunOutcome outcome) {
     buffer_.Clear();
@@ -124,8 +129,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const bool written = WriteOutputFile(env_.fs, path, buffer_, [&] {
     if (state.paperScaleFlag) writer_.AppendLine("bz");
     EmitWritingAttributes(run, writer_);
-    drawn = pathMode ? DrawPathPattern(inputs, writer_, paths)
-                     : DrawPattern(inputs, writer_, n, skipCoincident);
+    drawn = DrawPattern(inputs, writer_, *course);
     return true;
   });
   if (!written) {

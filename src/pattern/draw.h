@@ -6,6 +6,7 @@
 
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "pattern/course.h"
 #include "pattern/layout.h"
 #include "pattern/pattern_row.h"
 #include "pattern/place_figure.h"
@@ -24,8 +25,6 @@ inline constexpr int64_t kMaxFigureEntitiesPerRun = 20'000'000;
 // exchange file back and keeps every entity it draws; beyond this size it runs out of memory
 // long before the figure limits are reached (a copy of a text-heavy figure takes kilobytes).
 inline constexpr double kMaxOutputBytesPerRun = 1e9;
-// Designated points are numbered 1..99.
-inline constexpr int kMaxDesignatedPoints = 99;
 
 struct DrawInputs {
   const DrawingState& state;
@@ -65,28 +64,19 @@ struct DrawEstimate {
 };
 
 // The estimate of DrawPattern with the same arguments.
-DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident);
+DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course);
 
 // The writing layer group, layer, colour, line type and line width, as they stand (no
 // conversion): before the first drawing and before every line of the layout.
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
-// The estimate of a run that places `figures` copies of the row's figure with `lineBytes` of
-// lines besides; one copy is measured as it would be written at (x, y) turned by `angle`.
-DrawEstimate EstimateCopies(const DrawInputs& inputs, const LayoutRow& row, FigurePlacer& placer,
-                            double figures, double lineBytes, Point at, double angle);
-// The bytes of one line command, at most: for the estimate of lines besides the copies.
-inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
-// How many of the row's top, middle and bottom lines run in the gaps, and how many full length.
-struct LineCounts {
-  double gaps = 0;
-  double fullLength = 0;
-};
-LineCounts CountLines(const LayoutRow& row);
+// Lays out the pattern along the course and emits it through `out`. Past any limit of the
+// estimate nothing is emitted; the caller then writes no drawing at all.
+[[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out,
+                                     const Course& course);
 
-// Lays out the segments of designated points 1..pointCount and emits them through `out`.
-// With `skipCoincident`, segments whose two ends are the same point are skipped (mode "2").
-// Past any limit of the estimate nothing is emitted; the caller then writes no drawing at all.
+// The same along the segments of designated points 1..pointCount (see SegmentCourse).
+DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident);
 [[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, int pointCount,
                                      bool skipCoincident);
 

@@ -3,29 +3,14 @@
 // hands its steps, in output order, to a sink that writes them (or records them in tests).
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <span>
 
 #include "geom/geometry.h"
 #include "pattern/pattern_row.h"
+#include "pattern/run_plan.h"
 
 namespace gara {
-
-// The pattern row a run draws with, resolved once.
-struct LayoutRow {
-  int32_t figureKind = 0;
-  double width = 10.0;
-  double height = 10.0;
-  bool evenSpacing = false;  // "均等配置"
-  double interval = 0.0;
-  double referenceOffset = 5.0;  // R: the height of the designated segment above the base line
-  std::array<LineMode, 3> lineModes{};  // top, middle, bottom
-  bool checkSize = true;  // a stored row is drawn only with a width and height above 1e-8
-};
-
-// The stored row a run draws with, or the defaults when no row 1..12 is selected (nullptr).
-LayoutRow ResolveRow(const PatternRow* stored);
 
 // Receives the layout of a segment in output order.
 class LayoutSink {
@@ -38,18 +23,11 @@ class LayoutSink {
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 
-// Where the n copies on a run of `length` stand: the end gap a before the first copy and the
-// interval D' between copies.
-struct Spacing {
-  double gap;
-  double step;
-};
-Spacing SpacingOf(const LayoutRow& row, double length, int64_t n);
-
-// The number of copies on the segment from p to q: (L + D) / (W + D) truncated. Zero when the
-// row draws nothing there or the quotient is negative or not a number; +infinity and other
-// values beyond any run's limit are returned as they are, for the caller to refuse.
-double SegmentFigureCount(const LayoutRow& row, Point p, Point q);
+// Lays out one straight run from p to q: the five attributes, then the copies of the row's
+// figure as `plan` places them, each followed by the attributes, and the lines the row draws in
+// the gaps. A segment of modes "1" and "2" and a straight run of a path are laid out alike.
+void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point q,
+                       LayoutSink& sink);
 
 // Lays out the segment from points[j - 1] to points[j] (designated points j and j + 1, the
 // list holding designated points 1..c). Full-length lines meet the same line of the previous

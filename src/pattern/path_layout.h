@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "geom/offset.h"
 #include "geom/path.h"
 #include "pattern/layout.h"
 
@@ -25,6 +26,8 @@ struct PathRun {
   double begin = 0;
   double end = 0;
   bool closed = false;  // the whole of a closed path without corners
+
+  RunEnds Ends() const { return closed ? RunEnds::kClosed : RunEnds::kOpen; }
 };
 
 // A path as the layout walks it: a closed path with corners starts at one of them.
@@ -33,7 +36,7 @@ struct LaidPath {
   std::vector<double> starts;  // the arc length at which each piece starts
   std::vector<PathRun> runs;
 };
-LaidPath PlanRuns(const Path& path);
+LaidPath SplitRuns(const Path& path);
 
 // The point at arc length s along the path (wrapped around a closed path). `mark` carries the
 // last point found on an elliptical piece from one call to the next (see PieceAt).
@@ -41,21 +44,12 @@ Point PathAt(const LaidPath& laid, double s, ArcMark* mark = nullptr);
 // The pieces between arc lengths s0 < s1 (s1 may pass the end of a closed path).
 std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark = nullptr);
 
-// The copies the path asks for: its runs' counts summed.
+// The copies the path asks for: its runs' counts summed, each by PlanRun.
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
 
-// The short lines that the offsets at distance k of an elliptical piece take (see OffsetRail),
-// estimated from above, for the limits of a run: a huge ellipse has millions of them.
-double EllipseOffsetLines(const PathPiece& piece, double k);
 // The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
 // (one or two per piece, one per gap): the short lines of its ellipses.
 double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figures);
-
-// The offset of the pieces at distance k (positive: to the left of the direction), each offset
-// trimmed or extended to meet the next (lines by their mitre, arcs at the intersection nearest
-// the joint), with an arc around the joint where they do not meet. Arcs of ellipses become
-// short lines within 0.001 of the true offset.
-std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k);
 
 // Lays out the row along the path. A path that is one open line is laid out exactly as a
 // two-point segment.

@@ -240,7 +240,7 @@ TEST(LayoutTest, StoredRowWithoutWidthOrHeightDrawsNothing) {
   }
   PatternRow barely = Row(2e-8, 6, 0, 0, 1);
   barely.middleLine = 2;
-  EXPECT_GT(SegmentFigureCount(Resolve(barely), {0, 0}, {1, 0}), 1e6);
+  EXPECT_GT(PlanRun(Resolve(barely), 1, RunEnds::kOpen).count, 1e6);
 }
 
 TEST(LayoutTest, NoRowSelectedUsesTheDefaults) {
@@ -380,19 +380,57 @@ TEST(CornerTest, VerticalSegmentsMeetAtTheirCorners) {
 
 TEST(FigureCountTest, QuotientTruncatedAndGuarded) {
   const LayoutRow row = Resolve(Row(10, 6, 0, 4, 1));
-  EXPECT_EQ(SegmentFigureCount(row, {0, 0}, {100, 0}), 7);
-  EXPECT_EQ(SegmentFigureCount(row, {0, 0}, {9.99, 0}), 0);
   LayoutRow negative = row;
   negative.interval = -20;  // (100 - 20) / (10 - 20) < 0
-  EXPECT_EQ(SegmentFigureCount(negative, {0, 0}, {100, 0}), 0);
   LayoutRow cancelling = row;
-  cancelling.interval = -10;  // 0 / 0 on a segment of length 10
-  EXPECT_EQ(SegmentFigureCount(cancelling, {0, 0}, {10, 0}), 0);
-  EXPECT_TRUE(std::isinf(SegmentFigureCount(cancelling, {0, 0}, {20, 0})));
+  cancelling.interval = -10;  // 0 / 0 on a run of length 10
+  struct Case {
+    const LayoutRow& row;
+    double length;
+    RunEnds ends;
+    double count;
+  };
+  for (const Case& c : std::vector<Case>{{row, 100, RunEnds::kOpen, 7},
+                                         {row, 9.99, RunEnds::kOpen, 0},
+                                         {row, 100, RunEnds::kClosed, 7},  // 100 / 14
+                                         {row, 97.99, RunEnds::kClosed, 6},
+                                         {negative, 100, RunEnds::kOpen, 0},
+                                         {negative, 100, RunEnds::kClosed, 0},
+                                         {cancelling, 10, RunEnds::kOpen, 0},
+                                         {cancelling, 20, RunEnds::kOpen, INFINITY}}) {
+    const double count = PlanRun(c.row, c.length, c.ends).count;
+    EXPECT_EQ(count, c.count) << c.length;
+    EXPECT_FALSE(std::signbit(count)) << c.length;
+  }
   LayoutRow tiny = row;
   tiny.width = 1e-6;
   tiny.interval = 0;
-  EXPECT_GT(SegmentFigureCount(tiny, {0, 0}, {1e6, 0}), 9.9e11);
+  EXPECT_GT(PlanRun(tiny, 1e6, RunEnds::kOpen).count, 9.9e11);
+}
+
+// Where the copies stand: each arrangement's gap, interval and pitch on open and closed runs.
+TEST(FigureCountTest, PlanPlacesTheCopies) {
+  LayoutRow interval = Resolve(Row(10, 6, 0, 4, 1));
+  LayoutRow even = interval;
+  even.evenSpacing = true;
+  struct Case {
+    const LayoutRow& row;
+    double length;
+    RunEnds ends;
+    RunPlan plan;
+  };
+  for (const Case& c : std::vector<Case>{
+           {interval, 100, RunEnds::kOpen, {7, 3, 4, 14}},    // 7 * 10 + 6 * 4 = 94
+           {even, 100, RunEnds::kOpen, {7, 0, 5, 15}},        // 30 / 6 between
+           {even, 12, RunEnds::kOpen, {1, 1, 4, 14}},         // one copy in the middle
+           {interval, 100, RunEnds::kClosed, {7, 0, 4, 14}},  // one pitch apart from the start
+           {even, 100, RunEnds::kClosed, {7, 0, 100.0 / 7 - 10, 100.0 / 7}}}) {
+    const RunPlan plan = PlanRun(c.row, c.length, c.ends);
+    EXPECT_EQ(plan.count, c.plan.count) << c.length;
+    EXPECT_DOUBLE_EQ(plan.gap, c.plan.gap) << c.length;
+    EXPECT_DOUBLE_EQ(plan.interval, c.plan.interval) << c.length;
+    EXPECT_DOUBLE_EQ(plan.pitch, c.plan.pitch) << c.length;
+  }
 }
 
 TEST(FigureCountTest, SegmentOverTheLimitIsLeftOut) {

@@ -70,7 +70,7 @@ void ExpectJoined(const std::vector<PathPiece>& rail, bool closed) {
 TEST(PathLayoutTest, CircleEvenlySpaced) {
   Recorder sink;
   const Path circle = MakePath({ArcPiece({20, 30}, 100, 1, 0, 0, 2 * kPi)});
-  LayoutPath(Row(12, 6, 6, true, {2, 0, 2}), PlanRuns(circle), sink);
+  LayoutPath(Row(12, 6, 6, true, {2, 0, 2}), SplitRuns(circle), sink);
   ASSERT_EQ(sink.figures.size(), 34u);
   for (size_t i = 0; i < 34; ++i) {
     const Placed& f = sink.figures[i];
@@ -88,7 +88,7 @@ TEST(PathLayoutTest, CircleEvenlySpaced) {
 
 TEST(PathLayoutTest, RoundedRectangleIsOneClosedRunWithClosedRails) {
   const Path path = MakePath(RoundedRectangle());
-  const LaidPath laid = PlanRuns(path);
+  const LaidPath laid = SplitRuns(path);
   ASSERT_EQ(laid.runs.size(), 1u);
   EXPECT_TRUE(laid.runs[0].closed);
   Recorder sink;
@@ -119,7 +119,7 @@ TEST(PathLayoutTest, CurveOfShortLinesIsOneRun) {
         LinePiece({500 * std::cos(a), 500 * std::sin(a)}, {500 * std::cos(b), 500 * std::sin(b)}));
   }
   const Path path = MakePath(pieces);
-  const LaidPath laid = PlanRuns(path);
+  const LaidPath laid = SplitRuns(path);
   ASSERT_EQ(laid.runs.size(), 1u);
   Recorder sink;
   LayoutPath(Row(10, 6, 3, false, {1, 0, 0}), laid, sink);
@@ -145,7 +145,7 @@ TEST(PathLayoutTest, CurveOfShortLinesIsOneRun) {
 TEST(PathLayoutTest, SharpLineArcCornerRestartsTheLayoutAndJoinsTheRails) {
   // Along the x axis to (100, 0), then a right turn into a half circle about (130, 0).
   const Path path = MakePath({LinePiece({0, 0}, {100, 0}), ArcPiece({130, 0}, 30, 1, 0, kPi, kPi)});
-  const LaidPath laid = PlanRuns(path);
+  const LaidPath laid = SplitRuns(path);
   ASSERT_EQ(laid.runs.size(), 2u);
   Recorder sink;
   LayoutPath(Row(10, 6, 0, false, {0, 0, 0}), laid, sink);
@@ -230,7 +230,7 @@ TEST(PathLayoutTest, ArcWithAnEndAngleOfManyTurnsIsLaidOutOnce) {
   double expected = 0;
   Recorder out;
   for (const Path& path : paths) {
-    const LaidPath laid = PlanRuns(path);
+    const LaidPath laid = SplitRuns(path);
     expected += PathFigureCount(row, laid);
     LayoutPath(row, laid, out);
   }

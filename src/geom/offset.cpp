@@ -1,0 +1,298 @@
+#include "geom/offset.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <utility>
+
+#include "util/portable_math.h"
+
+namespace gara {
+
+namespace {
+
+constexpr double kTwoPi = 2 * kPi;
+// The largest distance of a short line of an ellipse's offset from the true curve.
+constexpr double kEllipseRailError = 0.001;
+
+Point Left(Point u) { return {-u.y, u.x}; }
+Point Add(Point p, double k, Point d) { return {p.x + k * d.x, p.y + k * d.y}; }
+
+Point UnitOf(double x, double y, Point otherwise) {
+  const double len = PortableHypot(x, y);
+  if (!(len > kEpsilon)) return otherwise;
+  return {x / len, y / len};
+}
+
+// The angle of `a` turned into `b`, in (-pi, pi].
+double SignedAngle(Point a, Point b) {
+  return PortableAtan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
+}
+
+double Wrap(double a) {
+  while (a > kPi) a -= kTwoPi;
+  while (a <= -kPi) a += kTwoPi;
+  return a;
+}
+
+// The parameter of a circular arc at which it passes the direction of p from its centre.
+double CircleParameter(const PathPiece& arc, Point p) {
+  return PortableAtan2(p.y - arc.centre.y, p.x - arc.centre.x) - arc.tilt;
+}
+
+// An arc trimmed past its other end is gone; turned round it would draw a piece backwards.
+void SetSweep(PathPiece& arc, double sweep) {
+  arc.sweep = sweep * arc.sweep > 0 ? sweep : 0;
+  arc.length = arc.radius * std::fabs(arc.sweep);
+}
+
+void SetEnd(PathPiece& piece, Point x) {
+  if (piece.IsArc()) {
+    SetSweep(piece, piece.sweep + Wrap(CircleParameter(piece, x) - (piece.start + piece.sweep)));
+  } else {
+    piece.length = Distance(piece.from.x, piece.from.y, x.x, x.y);
+  }
+  piece.to = x;
+}
+
+void SetStart(PathPiece& piece, Point x) {
+  if (piece.IsArc()) {
+    const double d = Wrap(CircleParameter(piece, x) - piece.start);
+    piece.start += d;
+    SetSweep(piece, piece.sweep - d);
+  } else {
+    piece.length = Distance(x.x, x.y, piece.to.x, piece.to.y);
+  }
+  piece.from = x;
+}
+
+// Where the full line or circle of `a` meets that of `b`: up to two points.
+int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
+  if (!a.IsArc() && !b.IsArc()) {
+    const Intersection hit =
+        IntersectLines(a.from.x, a.from.y, a.to.x, a.to.y, b.from.x, b.from.y, b.to.x, b.to.y);
+    if (hit.result == 0 || !std::isfinite(hit.point.x) || !std::isfinite(hit.point.y)) return 0;
+    out[0] = hit.point;
+    return 1;
+  }
+  if (a.IsArc() && b.IsArc()) {
+    const double dx = b.centre.x - a.centre.x;
+    const double dy = b.centre.y - a.centre.y;
+    const double d = PortableHypot(dx, dy);
+    if (!(d > kEpsilon)) return 0;
+    const double along = (d * d + a.radius * a.radius - b.radius * b.radius) / (2 * d);
+    const double h2 = a.radius * a.radius - along * along;
+    if (h2 < 0) return 0;
+    const double h = std::sqrt(h2);
+    const Point u{dx / d, dy / d};
+    const Point m = Add(a.centre, along, u);
+    out[0] = Add(m, h, Left(u));
+    out[1] = Add(m, -h, Left(u));
+    return 2;
+  }
+  const PathPiece& line = a.IsArc() ? b : a;
+  const PathPiece& arc = a.IsArc() ? a : b;
+  const Point u = UnitOf(line.to.x - line.from.x, line.to.y - line.from.y, {1, 0});
+  // The foot of the centre on the line, then the chord's half length.
+  const double t = (arc.centre.x - line.from.x) * u.x + (arc.centre.y - line.from.y) * u.y;
+  const Point foot = Add(line.from, t, u);
+  const double dist = Distance(foot.x, foot.y, arc.centre.x, arc.centre.y);
+  const double h2 = arc.radius * arc.radius - dist * dist;
+  if (h2 < 0) return 0;
+  const double h = std::sqrt(h2);
+  out[0] = Add(foot, -h, u);
+  out[1] = Add(foot, h, u);
+  return 2;
+}
+
+// Short lines along the offset of an elliptical arc, each halved (in the ellipse's parameter,
+// which needs no arc length) until its middle lies within the allowed error of the offset.
+void EllipseOffset(const PathPiece& p, double k, PieceSink& put) {
+  struct Span {
+    double t0, t1;
+    Point a, b;
+  };
+  const double sweep = std::fabs(p.sweep);
+  const int first = FirstEllipseSpans(sweep);
+  std::vector<Span> todo;
+  for (int i = first - 1; i >= 0; --i) {
+    const double t0 = sweep * i / first;
+    const double t1 = sweep * (i + 1) / first;
+    todo.push_back({t0, t1, ArcOffsetAt(p, t0, k), ArcOffsetAt(p, t1, k)});
+  }
+  while (!todo.empty()) {
+    const Span span = todo.back();
+    todo.pop_back();
+    const double tm = (span.t0 + span.t1) / 2;
+    const Point m = ArcOffsetAt(p, tm, k);
+    const Point mid{(span.a.x + span.b.x) / 2, (span.a.y + span.b.y) / 2};
+    if (span.t1 - span.t0 > 1e-9 * sweep &&
+        Distance(m.x, m.y, mid.x, mid.y) > kEllipseRailError / 2) {
+      todo.push_back({tm, span.t1, m, span.b});
+      todo.push_back({span.t0, tm, span.a, m});
+      continue;
+    }
+    put.Put(LinePiece(span.a, span.b));
+  }
+}
+
+// The offsets of one piece: a line, a concentric arc, short lines for an ellipse, or nothing
+// where an arc's offset shrinks to its centre.
+void OffsetPiece(const PathPiece& p, double k, PieceSink& put) {
+  if (!p.IsArc()) {
+    const Point n = Left(UnitOf(p.to.x - p.from.x, p.to.y - p.from.y, {1, 0}));
+    put.Put(LinePiece(Add(p.from, k, n), Add(p.to, k, n)));
+  } else if (p.IsCircular()) {
+    const double r = p.sweep > 0 ? p.radius - k : p.radius + k;
+    if (r > kEpsilon) put.Put(ArcPiece(p.centre, r, 1, p.tilt, p.start, p.sweep));
+  } else {
+    EllipseOffset(p, k, put);
+  }
+}
+
+// Makes the offsets `a` (ending) and `b` (starting) at the path's joint meet. Returns the arc
+// around the joint to put between them, when they do not meet; a piece of length 0 otherwise.
+PathPiece Join(PathPiece& a, PathPiece& b, Point joint, double k) {
+  if (NearlySamePoint(a.to.x, a.to.y, b.from.x, b.from.y)) {
+    b.from = a.to;
+    return {};
+  }
+  std::array<Point, 2> hits;
+  const int count = Meet(a, b, hits);
+  const Point mid{(a.to.x + b.from.x) / 2, (a.to.y + b.from.y) / 2};
+  int best = -1;
+  for (int i = 0; i < count; ++i) {
+    if (best < 0 || Distance(hits[i].x, hits[i].y, mid.x, mid.y) <
+                        Distance(hits[best].x, hits[best].y, mid.x, mid.y)) {
+      best = i;
+    }
+  }
+  // A crossing farther than the offset's own reach from the joint belongs to another turn.
+  const double reach = 4 * std::fabs(k) + Distance(a.to.x, a.to.y, b.from.x, b.from.y);
+  const bool near = best >= 0 && (!(a.IsArc() || b.IsArc()) ||
+                                  Distance(hits[best].x, hits[best].y, joint.x, joint.y) <= reach);
+  if (near) {
+    SetEnd(a, hits[best]);
+    SetStart(b, hits[best]);
+    return {};
+  }
+  if (!a.IsArc() && !b.IsArc()) return {};  // parallel lines stay as they are
+  const Point u{a.to.x - joint.x, a.to.y - joint.y};
+  const Point v{b.from.x - joint.x, b.from.y - joint.y};
+  PathPiece around =
+      ArcPiece(joint, std::fabs(k), 1, 0, PortableAtan2(u.y, u.x), SignedAngle(u, v));
+  around.from = a.to;
+  around.to = b.from;
+  return around;
+}
+
+// The offsets of one piece by their ends (the same piece when there is one).
+struct Group {
+  size_t source = 0;
+  size_t count = 0;
+  PathPiece first, last;
+  PathPiece& Front() { return first; }
+  PathPiece& Back() { return count == 1 ? first : last; }
+};
+
+// Keeps the first and last offsets of a piece.
+class Ends final : public PieceSink {
+ public:
+  explicit Ends(Group& g) : g_(g) {}
+  void Put(const PathPiece& q) override {
+    if (g_.count++ == 0) g_.first = q;
+    g_.last = q;
+  }
+
+ private:
+  Group& g_;
+};
+
+// Hands over the offsets of a piece made again, with its ends as they were joined.
+class Joined final : public PieceSink {
+ public:
+  Joined(const Group& g, PieceSink& out) : g_(g), out_(out) {}
+  void Put(const PathPiece& q) override {
+    out_.Put(n_ == 0 ? g_.first : n_ + 1 == g_.count ? g_.last : q);
+    ++n_;
+  }
+
+ private:
+  const Group& g_;
+  PieceSink& out_;
+  size_t n_ = 0;
+};
+
+}  // namespace
+
+void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& put) {
+  // The offsets of each piece by their ends (the same piece when there is one), with the joint
+  // each group ends at.
+  std::vector<Group> groups;
+  std::vector<Point> joints;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    Group g;
+    g.source = i;
+    Ends ends(g);
+    OffsetPiece(pieces[i], k, ends);
+    if (g.count == 0) continue;
+    groups.push_back(g);
+    joints.push_back(pieces[i].to);
+  }
+  std::vector<PathPiece> arounds(groups.size());
+  const size_t count = groups.size();
+  for (size_t i = 0; i + 1 < count || (closed && count > 1 && i < count); ++i) {
+    arounds[i] = Join(groups[i].Back(), groups[(i + 1) % count].Front(), joints[i], k);
+  }
+  for (size_t i = 0; i < count; ++i) {
+    Group& g = groups[i];
+    if (g.count == 1) {
+      put.Put(g.first);
+    } else {
+      Joined joined(g, put);
+      OffsetPiece(pieces[g.source], k, joined);
+    }
+    if (arounds[i].length > 0) put.Put(arounds[i]);
+  }
+}
+
+// An eighth of a half turn at most.
+int FirstEllipseSpans(double sweep) {
+  return std::max(4, static_cast<int>(std::ceil(sweep / (kPi / 8))));
+}
+
+double EllipseOffsetLines(const PathPiece& piece, double k) {
+  // A span of parameter h is kept once its bend |P''| h^2 / 8 is within half the error, so the
+  // offset P takes about the integral of sqrt(|P''| / (4 error)) spans, twice that at most by
+  // the halving's powers of two. P'' by second differences of the ellipse E and its normal N
+  // (P = E + k N), 16 to a quarter turn: enough for a count, not for the line.
+  const double sweep = std::fabs(piece.sweep);
+  const int first = FirstEllipseSpans(sweep);
+  const int n = 4 * first;
+  std::array<Point, 3> e{}, nrm{};
+  double sum = 0;
+  for (int i = 0; i <= n; ++i) {
+    const double tau = sweep * i / n;
+    e = {e[1], e[2], ArcOffsetAt(piece, tau, 0)};
+    const Point o = ArcOffsetAt(piece, tau, 1);
+    nrm = {nrm[1], nrm[2], Point{o.x - e[2].x, o.y - e[2].y}};
+    if (i < 2) continue;
+    const double de = PortableHypot(e[0].x - 2 * e[1].x + e[2].x, e[0].y - 2 * e[1].y + e[2].y);
+    const double dn =
+        PortableHypot(nrm[0].x - 2 * nrm[1].x + nrm[2].x, nrm[0].y - 2 * nrm[1].y + nrm[2].y);
+    sum += std::sqrt((de + std::fabs(k) * dn) / (4 * kEllipseRailError));
+  }
+  const double lines = first + 2 * sum * n / (n - 1);
+  return std::isnan(lines) ? INFINITY : lines;  // an ellipse past the range of the numbers
+}
+
+std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k) {
+  struct Collect final : PieceSink {
+    std::vector<PathPiece> rail;
+    void Put(const PathPiece& p) override { rail.push_back(p); }
+  } collect;
+  ForEachRailPiece(pieces, closed, k, collect);
+  return std::move(collect.rail);
+}
+
+}  // namespace gara

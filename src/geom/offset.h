@@ -1,0 +1,40 @@
+// Offsets of a path (the rails drawn beside it): each piece moved sideways, lines as lines,
+// circular arcs as concentric arcs, elliptical arcs as short lines, and the offsets of
+// neighbouring pieces joined where the path turns.
+//
+// The join rule: two offsets that already touch stay as they are; otherwise they are trimmed or
+// extended to meet, two lines at their mitre, an arc at the crossing nearest the joint as long as
+// it lies within the offset's reach of it; offsets with an arc that do not meet there get an arc
+// around the joint between them, and parallel lines are left as they are.
+#pragma once
+
+#include <vector>
+
+#include "geom/path.h"
+
+namespace gara {
+
+// Takes the pieces of a rail one at a time, as they are made.
+class PieceSink {
+ public:
+  virtual void Put(const PathPiece& piece) = 0;
+
+ protected:
+  ~PieceSink() = default;
+};
+
+// The offset of the pieces at distance k (positive: to the left of the direction), joined by
+// the rule above, handed to `out` piece by piece. The offsets of an elliptical piece are made
+// twice, once to join its ends with its neighbours' and once to hand them over, rather than
+// kept: a huge ellipse has millions of them.
+void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& out);
+// The same rail as a list.
+std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k);
+
+// The spans the offset of an elliptical arc of `sweep` radians starts from before halving.
+int FirstEllipseSpans(double sweep);
+// The short lines that the offset at distance k of an elliptical piece takes, estimated from
+// above, for the limits of a run: a huge ellipse has millions of them.
+double EllipseOffsetLines(const PathPiece& piece, double k);
+
+}  // namespace gara

@@ -1,0 +1,85 @@
+#include "pattern/course.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gara {
+
+namespace {
+
+// The five writing attributes before the lines of a segment.
+constexpr double kAttributeBytes = 5 * 16;
+
+}  // namespace
+
+SegmentCourse::SegmentCourse(const DrawingState& state, int pointCount, bool skipCoincident)
+    : count_(std::clamp(pointCount, 0, kMaxDesignatedPoints)), skip_(skipCoincident) {
+  for (int i = 0; i < count_; ++i) {
+    const DesignatedPoint& dp = state.designatedPoints[i + 1];
+    points_[i] = {dp.x, dp.y};
+  }
+}
+
+bool SegmentCourse::LaidOut(int j) const {
+  const Point a = points_[j - 1];
+  const Point b = points_[j];
+  return !(skip_ && NearlySamePoint(a.x, a.y, b.x, b.y));
+}
+
+CourseCount SegmentCourse::Count(const LayoutRow& row) const {
+  CourseCount c;
+  double segments = 0;
+  Point first{}, second{};  // the first segment laid out
+  for (int j = 1; j < count_; ++j) {
+    if (!LaidOut(j)) continue;
+    const Point p = points_[j - 1];
+    const Point q = points_[j];
+    c.figures += PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen).count;
+    if (segments++ == 0) {
+      first = p;
+      second = q;
+    }
+  }
+  const LineCounts lines = CountLines(row);
+  c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
+                segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
+  // One copy halfway along the first segment: about the average copy.
+  c.at = {first.x + (second.x - first.x) / 2, first.y + (second.y - first.y) / 2};
+  c.angle = std::atan2(second.y - first.y, second.x - first.x);
+  return c;
+}
+
+void SegmentCourse::Lay(const LayoutRow& row, PathSink& sink) const {
+  for (int j = 1; j < count_; ++j) {
+    if (LaidOut(j)) LayoutSegment(row, Points(), j, sink, INFINITY);
+  }
+}
+
+CourseCount PathCourse::Count(const LayoutRow& row) const {
+  CourseCount c;
+  const LineCounts lines = CountLines(row);
+  for (size_t i = 0; i < paths_.size(); ++i) {
+    const LaidPath laid = SplitRuns(paths_[i]);
+    const double count = PathFigureCount(row, laid);
+    c.figures += count;
+    // A rail piece is a line or an arc of about a line's size; the joins add one at most.
+    const double pieces = static_cast<double>(laid.path.pieces.size());
+    c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +
+                    EllipseRailLines(row, laid, count)) *
+                   kLineRecordBytes;
+    if (i == 0 && !laid.path.pieces.empty()) {
+      // One copy at the start of the first path, as it is laid out.
+      const PathPiece& piece = laid.path.pieces[0];
+      c.at = piece.from;
+      const Point t = PieceTangent(piece, 0);
+      c.angle = std::atan2(t.y, t.x);
+    }
+  }
+  return c;
+}
+
+void PathCourse::Lay(const LayoutRow& row, PathSink& sink) const {
+  for (const Path& path : paths_) LayoutPath(row, SplitRuns(path), sink);
+}
+
+}  // namespace gara

@@ -1,0 +1,68 @@
+// What a drawing run lays its pattern along: the segments between designated points (modes
+// "1" and "2") or the paths of the selected lines, arcs and circles (mode "4"). A course counts
+// what its layout will place, for the limits, and then lays it out; both go by the run plan.
+#pragma once
+
+#include <array>
+#include <span>
+#include <vector>
+
+#include "exchange/drawing_state.h"
+#include "geom/path.h"
+#include "pattern/path_layout.h"
+#include "util/number_text.h"
+
+namespace gara {
+
+// Designated points are numbered 1..99.
+inline constexpr int kMaxDesignatedPoints = 99;
+
+// The bytes of one line command, at most: for the estimate of lines besides the copies.
+inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
+
+// What a course's layout would place, worked out before anything is laid out.
+struct CourseCount {
+  double figures = 0;    // copies of the figure (+infinity for a run without end)
+  double lineBytes = 0;  // the lines, arcs and attribute commands besides the copies, about
+  Point at;              // where a typical copy stands, and its angle: one copy is measured
+  double angle = 0;      // there for the size of all
+};
+
+class Course {
+ public:
+  virtual ~Course() = default;
+  virtual CourseCount Count(const LayoutRow& row) const = 0;
+  // Lays out the row along the course, in output order.
+  virtual void Lay(const LayoutRow& row, PathSink& sink) const = 0;
+};
+
+// The segments of designated points 1..pointCount. With `skipCoincident`, segments whose two
+// ends are the same point are skipped (mode "2").
+class SegmentCourse final : public Course {
+ public:
+  SegmentCourse(const DrawingState& state, int pointCount, bool skipCoincident);
+  CourseCount Count(const LayoutRow& row) const override;
+  void Lay(const LayoutRow& row, PathSink& sink) const override;
+
+ private:
+  std::span<const Point> Points() const { return {points_.data(), static_cast<size_t>(count_)}; }
+  bool LaidOut(int j) const;
+
+  int count_;
+  bool skip_;
+  std::array<Point, kMaxDesignatedPoints> points_{};
+};
+
+// The paths, each split into its runs as it is counted or laid out, so that only one path's
+// runs are held at a time.
+class PathCourse final : public Course {
+ public:
+  explicit PathCourse(const std::vector<Path>& paths) : paths_(paths) {}
+  CourseCount Count(const LayoutRow& row) const override;
+  void Lay(const LayoutRow& row, PathSink& sink) const override;
+
+ private:
+  const std::vector<Path>& paths_;
+};
+
+}  // namespace gara

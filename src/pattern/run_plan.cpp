@@ -1,0 +1,80 @@
+#include "pattern/run_plan.h"
+
+#include <cmath>
+
+#include "geom/geometry.h"
+
+namespace gara {
+
+namespace {
+
+// The copies' quotient truncated; a negative interval beyond the width, or one that cancels it
+// on a zero-length run, places nothing, like a run too short for one copy. No count is -0.
+double Truncated(double quotient) { return quotient >= 0 ? std::trunc(quotient) + 0.0 : 0; }
+
+}  // namespace
+
+bool LayoutRow::Draws() const { return !checkSize || (width > kEpsilon && height > kEpsilon); }
+
+LayoutRow ResolveRow(const PatternRow* stored) {
+  const PatternRow row = stored ? *stored : PatternRow{};
+  LayoutRow r;
+  r.figureKind = row.figureKind;
+  r.width = row.width;
+  r.height = row.height;
+  r.evenSpacing = row.Spacing() == Arrangement::kEven;
+  r.interval = row.interval;
+  switch (row.Reference()) {
+    case ReferencePoint::kTop:
+      r.referenceOffset = row.height;
+      break;
+    case ReferencePoint::kBottom:
+      r.referenceOffset = 0.0;
+      break;
+    case ReferencePoint::kMiddle:
+      r.referenceOffset = row.height / 2;
+      break;
+  }
+  r.lineModes = row.LineModes();
+  r.checkSize = stored != nullptr;
+  return r;
+}
+
+LineCounts CountLines(const LayoutRow& row) {
+  LineCounts counts;
+  for (const LineMode mode : row.lineModes) {
+    counts.gaps += mode == LineMode::kGaps;
+    counts.fullLength += mode == LineMode::kFullLength;
+  }
+  return counts;
+}
+
+RunPlan PlanRun(const LayoutRow& row, double length, RunEnds ends) {
+  RunPlan plan;
+  if (!row.Draws()) return plan;
+  const double w = row.width;
+  const double d = row.interval;
+  if (ends == RunEnds::kClosed) {
+    plan.count = Truncated(length / (w + d));
+    plan.pitch = row.evenSpacing && plan.count > 0 ? length / plan.count : w + d;
+    plan.interval = plan.pitch - w;
+    return plan;
+  }
+  plan.count = Truncated((length + d) / (w + d));
+  const double n = plan.count;
+  plan.interval = d;
+  if (!row.evenSpacing) {
+    plan.gap = (length - (n * w + (n - 1) * d)) * 0.5;
+  } else if (n == 1) {
+    // One copy spread evenly over the run stands in its middle, with the leftover length split
+    // between the two ends as with spacing by interval (the even-spacing formula would divide
+    // by n - 1 = 0 here).
+    plan.gap = (length - w) * 0.5;
+  } else {
+    plan.interval = d + (length - (n * w + (n - 1) * d)) / (n - 1);
+  }
+  plan.pitch = w + plan.interval;
+  return plan;
+}
+
+}  // namespace gara

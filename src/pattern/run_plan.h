@@ -1,0 +1,56 @@
+// The one rule of how many copies of a row's figure a run takes and where they stand: for the
+// segments of modes "1" and "2", the runs of a path, and the estimate that judges a run before
+// it is drawn.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "pattern/pattern_row.h"
+
+namespace gara {
+
+// The pattern row a run draws with, resolved once.
+struct LayoutRow {
+  int32_t figureKind = 0;
+  double width = 10.0;
+  double height = 10.0;
+  bool evenSpacing = false;  // "均等配置"
+  double interval = 0.0;
+  double referenceOffset = 5.0;  // R: the height of the designated segment above the base line
+  std::array<LineMode, 3> lineModes{};  // top, middle, bottom
+  bool checkSize = true;  // a stored row is drawn only with a width and height above 1e-8
+
+  // False when the row places nothing anywhere: a stored row whose figure has no size.
+  bool Draws() const;
+};
+
+// The stored row a run draws with, or the defaults when no row 1..12 is selected (nullptr).
+LayoutRow ResolveRow(const PatternRow* stored);
+
+// How many of the row's top, middle and bottom lines run in the gaps, and how many full length.
+struct LineCounts {
+  double gaps = 0;
+  double fullLength = 0;
+};
+LineCounts CountLines(const LayoutRow& row);
+
+// An open run has ends: its copies keep the row's interval between them and share the leftover
+// between its two end gaps ("間隔指定") or their intervals ("均等配置"). A closed run (a whole
+// closed path without corners) goes round: copies start one pitch apart from its start.
+enum class RunEnds { kOpen, kClosed };
+
+// Where the copies of one run stand, by distance along it from its start.
+struct RunPlan {
+  // The copies: (L + D) / (W + D) truncated on an open run, L / (W + D) on a closed one; zero
+  // when the row draws nothing or the quotient is negative or not a number. +infinity and other
+  // values beyond any run's limit are returned as they are, for the caller to refuse; the
+  // distances below then mean nothing.
+  double count = 0;
+  double gap = 0;       // a: from the start to the first copy (open runs)
+  double interval = 0;  // D': from the end of one copy to the start of the next (open runs)
+  double pitch = 0;     // from the start of one copy to the start of the next
+};
+RunPlan PlanRun(const LayoutRow& row, double length, RunEnds ends);
+
+}  // namespace gara
