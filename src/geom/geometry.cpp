@@ -144,4 +144,10 @@ double TextRunWidthFixed(std::string_view text, double w, double s) {
   return n * w + (n - 1) * s;
 }
 
+Point UnitOf(double x, double y, Point otherwise) {
+  const double len = PortableHypot(x, y);
+  if (!(len > kEpsilon)) return otherwise;
+  return {x / len, y / len};
+}
+
 }  // namespace gara

@@ -14,6 +14,13 @@ struct Point {
   double y = 0.0;
 };
 
+// p moved by k along the direction d.
+inline Point Along(Point p, double k, Point d) { return {p.x + k * d.x, p.y + k * d.y}; }
+// The direction u turned a quarter turn to the left.
+inline Point LeftOf(Point u) { return {-u.y, u.x}; }
+// The unit vector of (x, y); `otherwise` for a vector no longer than kEpsilon.
+Point UnitOf(double x, double y, Point otherwise);
+
 void SwapValues(double& a, double& b);
 inline double DegToRad(double deg) { return deg / 180.0 * kPi; }
 double RoundE10(double x);

@@ -15,15 +15,6 @@ constexpr double kTwoPi = 2 * kPi;
 // The largest distance of a short line of an ellipse's offset from the true curve.
 constexpr double kEllipseRailError = 0.001;
 
-Point Left(Point u) { return {-u.y, u.x}; }
-Point Add(Point p, double k, Point d) { return {p.x + k * d.x, p.y + k * d.y}; }
-
-Point UnitOf(double x, double y, Point otherwise) {
-  const double len = PortableHypot(x, y);
-  if (!(len > kEpsilon)) return otherwise;
-  return {x / len, y / len};
-}
-
 // The angle of `a` turned into `b`, in (-pi, pi].
 double SignedAngle(Point a, Point b) {
   return PortableAtan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
@@ -85,9 +76,9 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
     if (h2 < 0) return 0;
     const double h = std::sqrt(h2);
     const Point u{dx / d, dy / d};
-    const Point m = Add(a.centre, along, u);
-    out[0] = Add(m, h, Left(u));
-    out[1] = Add(m, -h, Left(u));
+    const Point m = Along(a.centre, along, u);
+    out[0] = Along(m, h, LeftOf(u));
+    out[1] = Along(m, -h, LeftOf(u));
     return 2;
   }
   const PathPiece& line = a.IsArc() ? b : a;
@@ -95,13 +86,13 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
   const Point u = UnitOf(line.to.x - line.from.x, line.to.y - line.from.y, {1, 0});
   // The foot of the centre on the line, then the chord's half length.
   const double t = (arc.centre.x - line.from.x) * u.x + (arc.centre.y - line.from.y) * u.y;
-  const Point foot = Add(line.from, t, u);
+  const Point foot = Along(line.from, t, u);
   const double dist = Distance(foot.x, foot.y, arc.centre.x, arc.centre.y);
   const double h2 = arc.radius * arc.radius - dist * dist;
   if (h2 < 0) return 0;
   const double h = std::sqrt(h2);
-  out[0] = Add(foot, -h, u);
-  out[1] = Add(foot, h, u);
+  out[0] = Along(foot, -h, u);
+  out[1] = Along(foot, h, u);
   return 2;
 }
 
@@ -140,8 +131,8 @@ void EllipseOffset(const PathPiece& p, double k, PieceSink& put) {
 // where an arc's offset shrinks to its centre.
 void OffsetPiece(const PathPiece& p, double k, PieceSink& put) {
   if (!p.IsArc()) {
-    const Point n = Left(UnitOf(p.to.x - p.from.x, p.to.y - p.from.y, {1, 0}));
-    put.Put(LinePiece(Add(p.from, k, n), Add(p.to, k, n)));
+    const Point n = LeftOf(UnitOf(p.to.x - p.from.x, p.to.y - p.from.y, {1, 0}));
+    put.Put(LinePiece(Along(p.from, k, n), Along(p.to, k, n)));
   } else if (p.IsCircular()) {
     const double r = p.sweep > 0 ? p.radius - k : p.radius + k;
     if (r > kEpsilon) put.Put(ArcPiece(p.centre, r, 1, p.tilt, p.start, p.sweep));

@@ -18,8 +18,6 @@ Point Direction(double dx, double dy) {
   return {dx / len, dy / len};
 }
 
-Point Along(Point p, double k, Point dir) { return {p.x + k * dir.x, p.y + k * dir.y}; }
-
 // The heights of the top, middle and bottom line above the base line.
 std::array<double, 3> LineHeights(const LayoutRow& row) {
   return {row.height, row.height / 2, 0.0};

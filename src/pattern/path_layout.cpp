@@ -13,15 +13,6 @@ namespace {
 
 constexpr double kTwoPi = 2 * kPi;
 
-Point Left(Point u) { return {-u.y, u.x}; }
-Point Add(Point p, double k, Point d) { return {p.x + k * d.x, p.y + k * d.y}; }
-
-Point UnitOf(double x, double y, Point otherwise) {
-  const double len = PortableHypot(x, y);
-  if (!(len > kEpsilon)) return otherwise;
-  return {x / len, y / len};
-}
-
 // The rails' distances to the left of the base line, top, middle and bottom.
 std::array<double, 3> RailDistances(const LayoutRow& row) {
   const double h = row.height;
@@ -206,7 +197,7 @@ class PathLayout {
       u = UnitOf(t1.x - t0.x, t1.y - t0.y, {1, 0});
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
-    const Point centre = Add(mid, row_.height / 2 - row_.referenceOffset, Left(u));
+    const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
     sink_.Figure(row_.figureKind, centre.x, centre.y, LineAngle(u.x, u.y));
     sink_.Attributes();
   }
