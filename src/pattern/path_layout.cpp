@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 
 #include "geom/offset.h"
@@ -98,6 +99,12 @@ LaidPath SplitRuns(const Path& path) {
     laid.runs.back().closed = true;
   }
   laid.path.length = s;
+  // PathAt and SubPath find a piece by binary search over the starts; the runs cover the path
+  // in order, each from where the one before ends.
+  assert(std::is_sorted(laid.starts.begin(), laid.starts.end()));
+  assert(std::adjacent_find(laid.runs.begin(), laid.runs.end(),
+                            [](const PathRun& a, const PathRun& b) { return a.end != b.begin; }) ==
+         laid.runs.end());
   return laid;
 }
 

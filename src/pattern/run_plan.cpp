@@ -1,5 +1,6 @@
 #include "pattern/run_plan.h"
 
+#include <cassert>
 #include <cmath>
 
 #include "geom/geometry.h"
@@ -74,6 +75,7 @@ RunPlan PlanRun(const LayoutRow& row, double length, RunEnds ends) {
     plan.interval = d + (length - (n * w + (n - 1) * d)) / (n - 1);
   }
   plan.pitch = w + plan.interval;
+  assert(!(plan.count < 0) && !std::signbit(plan.count));
   return plan;
 }
 
