@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "exchange/exchange_reader.h"
@@ -81,12 +82,11 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   // The path mode draws along the selection, the others along the designated points; only the
   // multi-point mode skips segments whose ends coincide. Two-point mode takes points 1 and 2 as
   // they stand, designated or not.
-  std::vector<Path> paths;
   std::unique_ptr<Course> course;
   if (mode == RunMode::kPath) {
-    paths = SelectedPaths(state.entities);
+    std::vector<Path> paths = SelectedPaths(state.entities);
     if (paths.empty()) return RunOutcome::kNoPath;
-    course = std::make_unique<PathCourse>(paths);
+    course = std::make_unique<PathCourse>(std::move(paths));
   } else {
     const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
     if (n < 2) return RunOutcome::kNothingToDraw;

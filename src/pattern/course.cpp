@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace gara {
 
@@ -55,11 +56,16 @@ void SegmentCourse::Lay(const LayoutRow& row, PathSink& sink) const {
   }
 }
 
+PathCourse::PathCourse(std::vector<Path> paths) {
+  laid_.reserve(paths.size());
+  for (Path& path : paths) laid_.push_back(SplitRuns(std::move(path)));
+}
+
 CourseCount PathCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   const LineCounts lines = CountLines(row);
-  for (size_t i = 0; i < paths_.size(); ++i) {
-    const LaidPath laid = SplitRuns(paths_[i]);
+  for (size_t i = 0; i < laid_.size(); ++i) {
+    const LaidPath& laid = laid_[i];
     const double count = PathFigureCount(row, laid);
     c.figures += count;
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
@@ -79,7 +85,7 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
 }
 
 void PathCourse::Lay(const LayoutRow& row, PathSink& sink) const {
-  for (const Path& path : paths_) LayoutPath(row, SplitRuns(path), sink);
+  for (const LaidPath& laid : laid_) LayoutPath(row, laid, sink);
 }
 
 }  // namespace gara

@@ -53,16 +53,16 @@ class SegmentCourse final : public Course {
   std::array<Point, kMaxDesignatedPoints> points_{};
 };
 
-// The paths, each split into its runs as it is counted or laid out, so that only one path's
-// runs are held at a time.
+// The paths, each split into its runs where its pieces are: a selection of millions of pieces
+// is held once.
 class PathCourse final : public Course {
  public:
-  explicit PathCourse(const std::vector<Path>& paths) : paths_(paths) {}
+  explicit PathCourse(std::vector<Path> paths);
   CourseCount Count(const LayoutRow& row) const override;
   void Lay(const LayoutRow& row, PathSink& sink) const override;
 
  private:
-  const std::vector<Path>& paths_;
+  std::vector<LaidPath> laid_;
 };
 
 }  // namespace gara

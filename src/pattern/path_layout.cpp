@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 #include <cmath>
+#include <utility>
 
 #include "geom/offset.h"
 #include "util/portable_math.h"
@@ -72,18 +73,19 @@ double EllipseRailLines(const LayoutRow& row, const LaidPath& laid, double figur
   return total;
 }
 
-LaidPath SplitRuns(const Path& path) {
+LaidPath SplitRuns(Path path) {
   LaidPath laid;
-  laid.path = path;
+  laid.path = std::move(path);
+  const Path& whole = laid.path;
   std::vector<PathPiece>& pieces = laid.path.pieces;
   const size_t count = pieces.size();
   std::vector<bool> corner(count, false);  // a corner before piece i
   for (size_t i = 0; i < count; ++i) {
-    if (i == 0 && !path.closed) continue;
+    if (i == 0 && !whole.closed) continue;
     corner[i] = TurnAngle(pieces[(i + count - 1) % count], pieces[i]) > kCornerTurn;
   }
   const auto firstCorner = std::find(corner.begin(), corner.end(), true);
-  if (path.closed && firstCorner != corner.end()) {
+  if (whole.closed && firstCorner != corner.end()) {
     const auto shift = firstCorner - corner.begin();
     std::rotate(pieces.begin(), pieces.begin() + shift, pieces.end());
     std::rotate(corner.begin(), corner.begin() + shift, corner.end());
@@ -95,7 +97,7 @@ LaidPath SplitRuns(const Path& path) {
     s += pieces[i].length;
     laid.runs.back().end = s;
   }
-  if (path.closed && firstCorner == corner.end() && !laid.runs.empty()) {
+  if (whole.closed && firstCorner == corner.end() && !laid.runs.empty()) {
     laid.runs.back().closed = true;
   }
   laid.path.length = s;

@@ -36,7 +36,9 @@ struct LaidPath {
   std::vector<double> starts;  // the arc length at which each piece starts
   std::vector<PathRun> runs;
 };
-LaidPath SplitRuns(const Path& path);
+// The path split into its runs. It is taken by value: a caller that moves its path in has its
+// pieces laid out where they are, never copied.
+LaidPath SplitRuns(Path path);
 
 // The point at arc length s along the path (wrapped around a closed path). `mark` carries the
 // last point found on an elliptical piece from one call to the next (see PieceAt).

@@ -49,7 +49,6 @@ TEST(CourseTest, CountIsWhatTheLayoutPlaces) {
       ReadExchangeBytes(ReadAll(exchange), state);
       const Settings settings = ParseSettings(ReadAll(settingsFile));
       const LayoutRow row = ResolveRow(settings.Row(settings.selectedRow));
-      const std::vector<Path> paths = SelectedPaths(state.entities);
       std::string modes = ReadAll(dir.path() / "modes") + ReadAll(dir.path() / "mode");
       for (const char mode : modes) {
         std::unique_ptr<Course> course;
@@ -57,7 +56,7 @@ TEST(CourseTest, CountIsWhatTheLayoutPlaces) {
           const int n = mode == '1' ? 2 : ConsecutiveDesignatedPoints(state);
           course = std::make_unique<SegmentCourse>(state, n, mode == '2');
         } else if (mode == '4') {
-          course = std::make_unique<PathCourse>(paths);
+          course = std::make_unique<PathCourse>(SelectedPaths(state.entities));
         } else {
           continue;
         }
