@@ -43,7 +43,7 @@ Spacing SpacingOf(const LayoutRow& row, double length, int64_t n) {
 LayoutRow ResolveRow(const PatternRow* stored) {
   const PatternRow row = stored ? *stored : PatternRow{};
   LayoutRow r;
-  r.figureKind = row.figureKind;
+  r.figureKind = static_cast<FigureKind>(row.figureKind);
   r.width = row.width;
   r.height = row.height;
   r.evenSpacing = row.Spacing() == Arrangement::kEven;

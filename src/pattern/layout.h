@@ -14,7 +14,7 @@ namespace gara {
 
 // The pattern row a run draws with, resolved once.
 struct LayoutRow {
-  int32_t figureKind = 0;
+  FigureKind figureKind = FigureKind::kSelected;
   double width = 10.0;
   double height = 10.0;
   bool evenSpacing = false;  // "均等配置"
@@ -34,7 +34,7 @@ class LayoutSink {
   // The five attribute commands of the writing attributes.
   virtual void Attributes() = 0;
   // One copy of the figure: the centre of its box and the segment angle in radians.
-  virtual void Figure(int32_t kind, double x, double y, double angle) = 0;
+  virtual void Figure(FigureKind kind, double x, double y, double angle) = 0;
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 
