@@ -170,14 +170,14 @@ class RecordWalker {
       case FigurePart::kLine:
         return handler_.Line(line);
       case FigurePart::kCurve:
-        return handler_.Curve(line);
+        return handler_.Curve(line, CurveOf(line));
       case FigurePart::kPoint:
       case FigurePart::kEndPoint:
         return handler_.Point(line, flags_);
       case FigurePart::kText:
-        return handler_.Text(line);
+        return handler_.Text(line, TextOf(line, TextTypeFromFlags(line.Int(7))));
       case FigurePart::kSolid:
-        return handler_.Solid(line);
+        return handler_.Solid(line, SolidOf(line));
       case FigurePart::kDimensionLine:
         return handler_.DimensionLine(line);
       case FigurePart::kDimensionText:
@@ -260,7 +260,7 @@ FigureText TextOf(const FigureLine& line, int32_t type) {
   const double x1 = line.Real(8), y1 = line.Real(9), x2 = line.Real(10), y2 = line.Real(11);
   // A vertical text ("cv") is as high as its characters are wide.
   const double height = type == 1 ? line.Real(13) : line.Real(14);
-  return {x1, y1, Distance(x1, y1, x2, y2), height, LineAngle(x2 - x1, y2 - y1)};
+  return {x1, y1, Distance(x1, y1, x2, y2), height, LineAngle(x2 - x1, y2 - y1), type};
 }
 
 double DimensionTextAngle(const FigureLine& text) {

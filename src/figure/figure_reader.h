@@ -87,6 +87,47 @@ class FigureReader {
   std::vector<std::string> fields_;
 };
 
+// Meanings of record fields that every user of the records shares.
+
+// The part of a text that can make a difference in the output, which shows the first bytes of
+// a text and otherwise only asks whether anything but blanks is left: the whole characters that
+// fill an output record, plus, when they are blank, the first character that is not.
+std::string ShownText(std::string_view text);
+// The end of the whole characters of a font command text that fill an output record; the
+// text's size when it is shorter.
+size_t ShownFontLength(std::string_view font);
+// The font command text of a text line: "<name>" and the style marks of field 12.
+std::string FontOf(const FigureLine& line);
+
+// A curve line (fields 8 ... 15): a whole circle, or an arc with its angles in degrees, start
+// and end counter-clockwise.
+struct FigureCurve {
+  bool arc = false;
+  double cx = 0, cy = 0, r = 0, start = 0, end = 0, flatness = 1, tilt = 0;
+};
+FigureCurve CurveOf(const FigureLine& line);
+
+// A text line's anchor kind (field 5 stores it plus one); -1 for a value out of range.
+int32_t TextAnchorOf(const FigureLine& line);
+// A text line's base line (fields 8 ... 11) and character height, for text command `type`.
+struct FigureText {
+  double x = 0, y = 0, length = 0, height = 0, angle = 0;  // angle in radians
+  int32_t type = 0;                                        // the text command type
+};
+FigureText TextOf(const FigureLine& line, int32_t type);
+
+// The value text's angle of a dimension, from its text line (fields 8 ... 11), in radians.
+double DimensionTextAngle(const FigureLine& text);
+
+// What a solid line draws (fields 5 and 8 ... 15).
+enum class FigureSolidKind { kLine, kTriangle, kQuad, kSc, kSe, kSo, kSg };
+struct FigureSolid {
+  FigureSolidKind kind = FigureSolidKind::kQuad;
+  double v[8] = {};     // corners; or cx, cy, r, flatness, tilt, start, sweep, r2 (as stored)
+  int32_t arcKind = 0;  // "sc" and "se": field 15 read as an integer
+};
+FigureSolid SolidOf(const FigureLine& line);
+
 // The parts of a record, in the order a record hands them on. Most kinds are one part on their
 // first line after the head; a dimension "D" is its dimension line and value text on lines 1
 // and 2, and an "X" dimension adds two extension lines and two end points (lines 3 to 6).
@@ -114,7 +155,8 @@ enum class SolidColour { kOwn, kReplaced };
 size_t FieldsNeeded(FigurePart part, const FigureLine& line, SolidColour solidColour);
 
 // What a user does with the parts of a figure's records. Each member but Cut gets a line that
-// holds every field its part needs.
+// holds every field its part needs, and the shared meanings of a curve, a text and a solid
+// worked out once.
 class FigureHandler {
  public:
   virtual ~FigureHandler() = default;
@@ -122,12 +164,13 @@ class FigureHandler {
   // head alone.
   virtual void Head(const FigureLine& head) = 0;
   virtual void Line(const FigureLine& line) = 0;
-  virtual void Curve(const FigureLine& line) = 0;
+  virtual void Curve(const FigureLine& line, const FigureCurve& curve) = 0;
   // A point record, or an end point of an "X" dimension; `flags` are field 7 of the record's
   // first line.
   virtual void Point(const FigureLine& line, int32_t flags) = 0;
-  virtual void Text(const FigureLine& line) = 0;
-  virtual void Solid(const FigureLine& line) = 0;
+  // `text` for the text command type that the flags (field 7) name.
+  virtual void Text(const FigureLine& line, const FigureText& text) = 0;
+  virtual void Solid(const FigureLine& line, const FigureSolid& solid) = 0;
   // The dimension line of a dimension; its value text follows in DimensionText.
   virtual void DimensionLine(const FigureLine& line) = 0;
   virtual void DimensionText(const FigureLine& text) = 0;
@@ -143,45 +186,5 @@ class FigureHandler {
 // the first cut part; returns the head lines.
 FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler,
                         SolidColour solidColour = SolidColour::kOwn);
-
-// Meanings of record fields that every user of the records shares.
-
-// The part of a text that can make a difference in the output, which shows the first bytes of
-// a text and otherwise only asks whether anything but blanks is left: the whole characters that
-// fill an output record, plus, when they are blank, the first character that is not.
-std::string ShownText(std::string_view text);
-// The end of the whole characters of a font command text that fill an output record; the
-// text's size when it is shorter.
-size_t ShownFontLength(std::string_view font);
-// The font command text of a text line: "<name>" and the style marks of field 12.
-std::string FontOf(const FigureLine& line);
-
-// A curve line (fields 8 ... 15): a whole circle, or an arc with its angles in degrees, start
-// and end counter-clockwise.
-struct FigureCurve {
-  bool arc = false;
-  double cx = 0, cy = 0, r = 0, start = 0, end = 0, flatness = 1, tilt = 0;
-};
-FigureCurve CurveOf(const FigureLine& line);
-
-// A text line's anchor kind (field 5 stores it plus one); -1 for a value out of range.
-int32_t TextAnchorOf(const FigureLine& line);
-// A text line's base line (fields 8 ... 11) and character height, for text command `type`.
-struct FigureText {
-  double x = 0, y = 0, length = 0, height = 0, angle = 0;  // angle in radians
-};
-FigureText TextOf(const FigureLine& line, int32_t type);
-
-// The value text's angle of a dimension, from its text line (fields 8 ... 11), in radians.
-double DimensionTextAngle(const FigureLine& text);
-
-// What a solid line draws (fields 5 and 8 ... 15).
-enum class FigureSolidKind { kLine, kTriangle, kQuad, kSc, kSe, kSo, kSg };
-struct FigureSolid {
-  FigureSolidKind kind = FigureSolidKind::kQuad;
-  double v[8] = {};     // corners; or cx, cy, r, flatness, tilt, start, sweep, r2 (as stored)
-  int32_t arcKind = 0;  // "sc" and "se": field 15 read as an integer
-};
-FigureSolid SolidOf(const FigureLine& line);
 
 }  // namespace gara

@@ -230,10 +230,10 @@ class RecordWriter {
     SolidCorners(s, {s.x1, s.y1, s.x2, s.y2, s.x3, s.y3, s.x4, s.y4});
   }
   void operator()(const SolidArcEntity& s, int32_t code) {
-    w_.ArcSolid(SolidAttributes(s.header, code), CurveOf(s), s.kind, s.rgb);
+    w_.ArcSolid(SolidAttributes(s.header, code), SolidCurve(s), s.kind, s.rgb);
   }
   void operator()(const SolidRingEntity& s, int32_t code) {
-    w_.RingSolid(SolidAttributes(s.header, code), CurveOf(s), s.r2, s.rgb);
+    w_.RingSolid(SolidAttributes(s.header, code), SolidCurve(s), s.r2, s.rgb);
   }
 
   // True when a text came that the extents pass had not measured.
@@ -283,7 +283,7 @@ class RecordWriter {
   }
 
   template <typename Curved>
-  FigureSolidCurveFields CurveOf(const Curved& s) const {
+  FigureSolidCurveFields SolidCurve(const Curved& s) const {
     const Point at = Shifted(s.x, s.y);
     return {at.x, at.y, s.r, s.flatness, s.tilt, s.start, s.sweep};
   }

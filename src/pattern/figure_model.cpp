@@ -47,10 +47,9 @@ class Compiler final : public FigureHandler {
     PushLine(line);
   }
 
-  void Curve(const FigureLine& line) override {
+  void Curve(const FigureLine& line, const FigureCurve& c) override {
     LineAttributes(line);
     PushMarks(FlagClass::kCurveOrPoint, line.Int(7));
-    const FigureCurve c = CurveOf(line);
     if (!c.arc) {
       PushShape(FigureOpCode::kCircle, {c.cx, c.cy, c.r});
     } else if (AllFinite({c.start, c.end, c.tilt})) {
@@ -72,19 +71,17 @@ class Compiler final : public FigureHandler {
     }
   }
 
-  void Text(const FigureLine& line) override {
+  void Text(const FigureLine& line, const FigureText& t) override {
     TextAttributes(line);
-    const int32_t type = TextTypeFromFlags(line.Int(7));
-    const FigureText t = TextOf(line, type);
     FigureOp& op = PushShape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
-    op.i = type;
+    op.i = t.type;
     op.i2 = TextAnchorOf(line);
     SetText(op, ShownText(line.text));
   }
 
-  void Solid(const FigureLine& line) override {
+  void Solid(const FigureLine& line, const FigureSolid& solid) override {
     SolidAttributes(line);
-    PushSolid(SolidOf(line));
+    PushSolid(solid);
   }
 
   void DimensionLine(const FigureLine& line) override {

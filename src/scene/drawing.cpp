@@ -371,9 +371,8 @@ class FigureShapes final : public FigureHandler {
     AddLine(sink_, LineStyle(), line.Real(8), line.Real(9), line.Real(10), line.Real(11));
   }
 
-  void Curve(const FigureLine& line) override {
+  void Curve(const FigureLine& line, const FigureCurve& c) override {
     LineAttributes(line);
-    const FigureCurve c = CurveOf(line);
     if (!c.arc) {
       AddEllipse(sink_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
     } else if (std::isfinite(c.start) && std::isfinite(c.end) && std::isfinite(c.tilt)) {
@@ -408,11 +407,9 @@ class FigureShapes final : public FigureHandler {
     font_.resize(ShownFontLength(font_));
   }
 
-  void Text(const FigureLine& line) override {
+  void Text(const FigureLine& line, const FigureText& t) override {
     TextAttributes(line);
-    const int32_t type = TextTypeFromFlags(line.Int(7));
-    const FigureText t = TextOf(line, type);
-    Text(ShownText(line.text), type == 1, t.x, t.y, t.angle, t.length, t.height);
+    Text(ShownText(line.text), t.type == 1, t.x, t.y, t.angle, t.length, t.height);
   }
 
   void DimensionLine(const FigureLine& measured) override {
@@ -438,12 +435,11 @@ class FigureShapes final : public FigureHandler {
     Text(text, false, value.Real(8), value.Real(9), angle, box.length, box.height);
   }
 
-  void Solid(const FigureLine& line) override {
+  void Solid(const FigureLine& line, const FigureSolid& solid) override {
     const int32_t colour = line.Int(4);
     colour_ = colour;
     if (colour == 10) rgb_ = line.Int(16);
     lineWidth_ = line.Int(6);
-    const FigureSolid solid = SolidOf(line);
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:

@@ -97,10 +97,14 @@ class Parts final : public FigureHandler {
   std::vector<FigurePart> parts;
   void Head(const FigureLine&) override { parts.push_back(FigurePart::kHead); }
   void Line(const FigureLine&) override { parts.push_back(FigurePart::kLine); }
-  void Curve(const FigureLine&) override { parts.push_back(FigurePart::kCurve); }
+  void Curve(const FigureLine&, const FigureCurve&) override {
+    parts.push_back(FigurePart::kCurve);
+  }
   void Point(const FigureLine&, int32_t) override { parts.push_back(FigurePart::kPoint); }
-  void Text(const FigureLine&) override { parts.push_back(FigurePart::kText); }
-  void Solid(const FigureLine&) override { parts.push_back(FigurePart::kSolid); }
+  void Text(const FigureLine&, const FigureText&) override { parts.push_back(FigurePart::kText); }
+  void Solid(const FigureLine&, const FigureSolid&) override {
+    parts.push_back(FigurePart::kSolid);
+  }
   void DimensionLine(const FigureLine&) override { parts.push_back(FigurePart::kDimensionLine); }
   void DimensionText(const FigureLine&) override { parts.push_back(FigurePart::kDimensionText); }
   void ExtensionLine(const FigureLine&) override { parts.push_back(FigurePart::kExtensionLine); }

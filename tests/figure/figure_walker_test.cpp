@@ -20,12 +20,12 @@ class Recorder final : public FigureHandler {
 
   void Head(const FigureLine& l) override { Add("head", l); }
   void Line(const FigureLine& l) override { Add("line", l); }
-  void Curve(const FigureLine& l) override { Add("curve", l); }
+  void Curve(const FigureLine& l, const FigureCurve&) override { Add("curve", l); }
   void Point(const FigureLine& l, int32_t flags) override {
     Add("point/" + std::to_string(flags), l);
   }
-  void Text(const FigureLine& l) override { Add("text", l); }
-  void Solid(const FigureLine& l) override { Add("solid", l); }
+  void Text(const FigureLine& l, const FigureText&) override { Add("text", l); }
+  void Solid(const FigureLine& l, const FigureSolid&) override { Add("solid", l); }
   void DimensionLine(const FigureLine& l) override { Add("dimension-line", l); }
   void DimensionText(const FigureLine& l) override { Add("dimension-text", l); }
   void ExtensionLine(const FigureLine& l) override { Add("extension", l); }
