@@ -46,9 +46,9 @@ enum class RunOutcome {
 
 // What the user is told about an outcome: the counts and the file it concerns.
 struct RunDetail {
-  DrawEstimate estimate;   // what the drawing run would have written
-  int32_t figureKind = 0;  // 0 the selected figure (sel.txt), 1 the JWS figure (jws.txt)
-  std::string file;        // the file that could not be written or read
+  DrawEstimate estimate;                          // what the drawing run would have written
+  FigureKind figureKind = FigureKind::kSelected;  // of the row the drawing run drew with
+  std::string file;                               // the file that could not be written or read
 };
 
 // The number of consecutive designated points from number 1 on (99 at most).

@@ -57,7 +57,7 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
       return "選択中の柄の図形は幅か高さが 0 のため、図形を並べられませんでした。\n"
              "図形を登録し直すか、設定で別の柄を選んでください。";
     case RunOutcome::kNoFigureFile:
-      if (detail.figureKind == 1) {
+      if (detail.figureKind == FigureKind::kJws) {
         return "JWS図形のファイル jws.txt がないか空のため、図形を並べられませんでした。\n"
                "設定で JWS 図形（.jws ファイル）を選び直してください。";
       }

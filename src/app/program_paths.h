@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "figure/figure_format.h"
 #include "util/path.h"
 
 namespace gara {
@@ -24,7 +25,9 @@ struct ProgramPaths {
                                       std::string_view separators = kPathSeparators);
 
   std::string ExchangeFile() const { return programDir + "JWC_TEMP.TXT"; }
-  std::string SelectionFigureFile() const { return programDir + "sel.txt"; }
+  std::string SelectionFigureFile() const {
+    return programDir + std::string(FigureFileName(FigureKind::kSelected));
+  }
 };
 
 // `path` with the extension of its file name replaced by `extension` (which starts with "."),

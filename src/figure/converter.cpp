@@ -1,5 +1,9 @@
 #include "figure/converter.h"
 
+#include <optional>
+
+#include "figure/figure_format.h"
+
 namespace gara {
 
 std::string ConverterCommand::CommandLine() const {
@@ -17,7 +21,7 @@ std::string ConverterCommand::CommandLine() const {
 
 bool RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
                   const std::string& jwsPath) {
-  const std::string output = programDir + "jws.txt";
+  const std::string output = programDir + std::string(FigureFileName(FigureKind::kJws));
   // A failed conversion must leave no stale figure behind.
   if (fs.IsFile(output) && !fs.Remove(output)) return false;
   if (jwsPath.empty() || !fs.IsFile(jwsPath)) return true;
@@ -27,15 +31,12 @@ bool RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& prog
 
 FigureSize MeasureFigure(int kind, FileSystem& fs, ProcessRunner* runner,
                          const std::string& programDir, const std::string& jwsPath) {
-  switch (kind) {
-    case 0:
-      return MeasureFigureFile(fs, programDir + "sel.txt");
-    case 1:
-      if (runner && !RunConverter(fs, *runner, programDir, jwsPath)) return FigureSize{};
-      return MeasureFigureFile(fs, programDir + "jws.txt");
-    default:
-      return FigureSize{};
+  const std::optional<FigureKind> figure = FigureKindOf(kind);
+  if (!figure) return FigureSize{};
+  if (*figure == FigureKind::kJws && runner && !RunConverter(fs, *runner, programDir, jwsPath)) {
+    return FigureSize{};
   }
+  return MeasureFigureFile(fs, programDir + std::string(FigureFileName(*figure)));
 }
 
 }  // namespace gara

@@ -33,8 +33,9 @@ class ProcessRunner {
 [[nodiscard]] bool RunConverter(FileSystem& fs, ProcessRunner& runner,
                                 const std::string& programDir, const std::string& jwsPath);
 
-// Kind 0 measures sel.txt; kind 1 first re-converts (when `runner` is given) and measures jws.txt;
-// any other kind, or an old jws.txt that could not be deleted for the re-conversion, is (0, 0).
+// The stored kind 0 measures sel.txt; kind 1 first re-converts (when `runner` is given) and
+// measures jws.txt; any other kind, or an old jws.txt that could not be deleted for the
+// re-conversion, is (0, 0).
 FigureSize MeasureFigure(int kind, FileSystem& fs, ProcessRunner* runner,
                          const std::string& programDir, const std::string& jwsPath);
 

@@ -19,6 +19,16 @@ bool IsBlankOrControl(unsigned char b) { return b >= 0x01 && b <= 0x20; }
 
 }  // namespace
 
+std::string_view FigureFileName(FigureKind kind) {
+  switch (kind) {
+    case FigureKind::kSelected:
+      return figure::kSelectedFile;
+    case FigureKind::kJws:
+      return figure::kJwsFile;
+  }
+  return {};
+}
+
 int32_t EntityMarksFromFlags(FlagClass cls, int32_t flags) {
   const int column = static_cast<int>(cls);
   int32_t marks = 0;

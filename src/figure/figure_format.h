@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,18 @@ inline constexpr int kLengthDecimals = 10;
 inline constexpr int kAngleDecimals = 12;
 inline constexpr int kScaleDecimals = 8;
 }  // namespace figure
+
+// The two figure sources a pattern row chooses from, by their stored values: "選択図形" (the
+// registered selection) and "JWS 図形" (converted from a .jws file). A value passed on from a
+// settings row may lie outside the two; it stands for no figure.
+enum class FigureKind : int32_t { kSelected = 0, kJws = 1 };
+// The kind a stored value names; none for a value outside the list.
+inline std::optional<FigureKind> FigureKindOf(int32_t stored) {
+  if (stored == 0 || stored == 1) return static_cast<FigureKind>(stored);
+  return std::nullopt;
+}
+// The file name of a kind's figure in the program directory; empty for a value outside the list.
+std::string_view FigureFileName(FigureKind kind);
 
 // Which column of the attribute-flag table an entity's marks are read in.
 enum class FlagClass { kLine, kCurveOrPoint, kText, kDimensionLine, kSolid };

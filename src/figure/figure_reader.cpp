@@ -93,6 +93,117 @@ bool FigureReader::Next(FigureRecord& record) {
   return true;
 }
 
+size_t FieldsNeeded(FigurePart part, const FigureLine& line, SolidColour solidColour) {
+  switch (part) {
+    case FigurePart::kHead:
+      return 8;
+    case FigurePart::kLine:
+    case FigurePart::kDimensionLine:
+    case FigurePart::kExtensionLine:
+      return 12;
+    case FigurePart::kCurve:
+      return 16;
+    case FigurePart::kPoint:
+    case FigurePart::kEndPoint:
+      return line.Int(5) == figure::kRotatedPointCode ? 14 : 10;
+    case FigurePart::kText:
+    case FigurePart::kDimensionText:
+      return 18;
+    case FigurePart::kSolid:
+      return solidColour == SolidColour::kOwn && line.Int(4) == 10 ? 17 : 16;
+  }
+  return 0;
+}
+
+namespace {
+
+// Hands the parts of one record to a handler; false at a cut part.
+class RecordWalker {
+ public:
+  RecordWalker(FigureHandler& handler, SolidColour solidColour)
+      : handler_(handler), solidColour_(solidColour) {}
+
+  bool Walk(const FigureRecord& record) {
+    record_ = &record;
+    flags_ = 0;
+    if (!Part(FigurePart::kHead, 0)) return false;
+    flags_ = record.lines[0].Int(7);
+    switch (record.kind) {
+      case RecordKind::kLine:
+        return Part(FigurePart::kLine, 0);
+      case RecordKind::kCurve:
+        return Part(FigurePart::kCurve, 0);
+      case RecordKind::kPoint:
+        return Part(FigurePart::kPoint, 0);
+      case RecordKind::kText:
+        return Part(FigurePart::kText, 0);
+      case RecordKind::kSolid:
+        return Part(FigurePart::kSolid, 0);
+      case RecordKind::kDimension:
+        return Part(FigurePart::kDimensionLine, 1) && Part(FigurePart::kDimensionText, 2);
+      case RecordKind::kDimensionX:
+        return Part(FigurePart::kDimensionLine, 1) && Part(FigurePart::kDimensionText, 2) &&
+               Part(FigurePart::kExtensionLine, 3) && Part(FigurePart::kExtensionLine, 4) &&
+               Part(FigurePart::kEndPoint, 5) && Part(FigurePart::kEndPoint, 6);
+      case RecordKind::kUnknown:
+        return true;
+    }
+    return true;
+  }
+
+ private:
+  // The part on line `index` of the record; false when it is cut.
+  bool Part(FigurePart part, size_t index) {
+    const FigureLine* line = index < record_->lineCount ? &record_->lines[index] : nullptr;
+    if (line == nullptr || line->count < FieldsNeeded(part, *line, solidColour_)) {
+      handler_.Cut(part, line, flags_);
+      return false;
+    }
+    Hand(part, *line);
+    return true;
+  }
+
+  void Hand(FigurePart part, const FigureLine& line) {
+    switch (part) {
+      case FigurePart::kHead:
+        return handler_.Head(line);
+      case FigurePart::kLine:
+        return handler_.Line(line);
+      case FigurePart::kCurve:
+        return handler_.Curve(line, CurveOf(line));
+      case FigurePart::kPoint:
+      case FigurePart::kEndPoint:
+        return handler_.Point(line, flags_);
+      case FigurePart::kText:
+        return handler_.Text(line, TextOf(line, TextTypeFromFlags(line.Int(7))));
+      case FigurePart::kSolid:
+        return handler_.Solid(line, SolidOf(line));
+      case FigurePart::kDimensionLine:
+        return handler_.DimensionLine(line);
+      case FigurePart::kDimensionText:
+        return handler_.DimensionText(line);
+      case FigurePart::kExtensionLine:
+        return handler_.ExtensionLine(line);
+    }
+  }
+
+  FigureHandler& handler_;
+  SolidColour solidColour_;
+  const FigureRecord* record_ = nullptr;
+  int32_t flags_ = 0;  // of the record's head; 0 until the head is read
+};
+
+}  // namespace
+
+FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler, SolidColour solidColour) {
+  FigureReader reader(bytes);
+  RecordWalker walker(handler, solidColour);
+  FigureRecord record;
+  while (reader.Next(record) && walker.Walk(record)) {
+  }
+  return reader.header();
+}
+
 std::string ShownText(std::string_view text) {
   bool blank = true;
   const size_t end = ShownPrefix(text, OutputBuffer::kMaxRecord, blank);
@@ -149,7 +260,7 @@ FigureText TextOf(const FigureLine& line, int32_t type) {
   const double x1 = line.Real(8), y1 = line.Real(9), x2 = line.Real(10), y2 = line.Real(11);
   // A vertical text ("cv") is as high as its characters are wide.
   const double height = type == 1 ? line.Real(13) : line.Real(14);
-  return {x1, y1, Distance(x1, y1, x2, y2), height, LineAngle(x2 - x1, y2 - y1)};
+  return {x1, y1, Distance(x1, y1, x2, y2), height, LineAngle(x2 - x1, y2 - y1), type};
 }
 
 double DimensionTextAngle(const FigureLine& text) {

@@ -1,10 +1,12 @@
-// Reading a figure file (sel.txt, jws.txt) into plain records: the extents line, the scales line,
-// the record count and the entity records, each line's fields read as numbers as the file holds
-// them. What a record draws is worked out by its users; the helpers at the end of this file are
-// the meanings they share.
+// Reading a figure file (sel.txt, jws.txt): the extents line, the scales line, the record count
+// and the entity records, each line's fields read as numbers as the file holds them. ReadFigure
+// walks the records and hands each part of a record to a FigureHandler; what a record draws is
+// worked out by the handler, with the helpers at the end of this file for the meanings every
+// user shares.
 //
-// A cut or damaged file is read as far as it goes: a line keeps the count of the fields it has,
-// so that a user stops where a line lacks a field it uses, keeping what came before.
+// A cut or damaged file is read as far as it goes: the first part whose line is missing or lacks
+// a field its kind needs (FieldsNeeded) goes to FigureHandler::Cut, and reading stops there,
+// keeping what came before.
 #pragma once
 
 #include <cstddef>
@@ -110,6 +112,7 @@ int32_t TextAnchorOf(const FigureLine& line);
 // A text line's base line (fields 8 ... 11) and character height, for text command `type`.
 struct FigureText {
   double x = 0, y = 0, length = 0, height = 0, angle = 0;  // angle in radians
+  int32_t type = 0;                                        // the text command type
 };
 FigureText TextOf(const FigureLine& line, int32_t type);
 
@@ -124,5 +127,64 @@ struct FigureSolid {
   int32_t arcKind = 0;  // "sc" and "se": field 15 read as an integer
 };
 FigureSolid SolidOf(const FigureLine& line);
+
+// The parts of a record, in the order a record hands them on. Most kinds are one part on their
+// first line after the head; a dimension "D" is its dimension line and value text on lines 1
+// and 2, and an "X" dimension adds two extension lines and two end points (lines 3 to 6).
+enum class FigurePart {
+  kHead,  // fields 0 ... 7 of a record's first line: kind, layer group, layer ... flags
+  kLine,
+  kCurve,
+  kPoint,
+  kText,
+  kSolid,
+  kDimensionLine,
+  kDimensionText,
+  kExtensionLine,
+  kEndPoint,
+};
+
+// Whether a colour-10 solid's own colour (field 16) is read. The drawing run under its writing
+// colour never reads it, so for that run a solid without field 16 is whole; the picture, which
+// shows every entity in its own colour, stops at it.
+enum class SolidColour { kOwn, kReplaced };
+
+// The count of fields a part's line must have: 8 for the head, 12 for a line, 16 for a curve
+// or a solid (17 for a solid of colour 10 whose own colour is read), 10 for a point (14 for a
+// marker, code 100) and 18 for a text.
+size_t FieldsNeeded(FigurePart part, const FigureLine& line, SolidColour solidColour);
+
+// What a user does with the parts of a figure's records. Each member but Cut gets a line that
+// holds every field its part needs, and the shared meanings of a curve, a text and a solid
+// worked out once.
+class FigureHandler {
+ public:
+  virtual ~FigureHandler() = default;
+  // Every record's head, before the parts of its kind; a record of an unknown kind is its
+  // head alone.
+  virtual void Head(const FigureLine& head) = 0;
+  virtual void Line(const FigureLine& line) = 0;
+  virtual void Curve(const FigureLine& line, const FigureCurve& curve) = 0;
+  // A point record, or an end point of an "X" dimension; `flags` are field 7 of the record's
+  // first line.
+  virtual void Point(const FigureLine& line, int32_t flags) = 0;
+  // `text` for the text command type that the flags (field 7) name.
+  virtual void Text(const FigureLine& line, const FigureText& text) = 0;
+  virtual void Solid(const FigureLine& line, const FigureSolid& solid) = 0;
+  // The dimension line of a dimension; its value text follows in DimensionText.
+  virtual void DimensionLine(const FigureLine& line) = 0;
+  virtual void DimensionText(const FigureLine& text) = 0;
+  virtual void ExtensionLine(const FigureLine& line) = 0;
+  // The part where the file cuts the figure short: `line` lacks a field the part needs, or is
+  // nullptr where the file ends before it. Nothing is read after it. The picture draws nothing
+  // of the part; the drawing run still writes the attribute commands that the fields before
+  // the gap carry, as a reader writing as it goes would have left them.
+  virtual void Cut(FigurePart part, const FigureLine* line, int32_t flags) = 0;
+};
+
+// Reads the head lines of `bytes` and hands the parts of the counted records to `handler`, up to
+// the first cut part; returns the head lines.
+FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler,
+                        SolidColour solidColour = SolidColour::kOwn);
 
 }  // namespace gara

@@ -121,4 +121,119 @@ void AppendQuotedText(std::string& out, std::string_view text) {
   out.push_back('"');
 }
 
+void FigureFileWriter::Head(double minX, double minY, double maxX, double maxY,
+                            std::span<const double> scales, int64_t count) {
+  // Each head line starts with a number, not a separator.
+  const size_t extents = out_.size();
+  for (double v : {minX, minY, maxX, maxY}) Length(v);
+  out_.erase(extents, 1);
+  End();
+  const size_t scalesStart = out_.size();
+  for (double s : scales) Real(figure::kScaleDecimals, s);
+  if (!scales.empty()) out_.erase(scalesStart, 1);
+  End();
+  out_.append(figure::kCountPrefix);
+  AppendInteger(out_, count);
+  End();
+}
+
+void FigureFileWriter::Trailer() {
+  out_.append(figure::kTrailer);
+  End();
+}
+
+void FigureFileWriter::Begin(char kind, const FigureAttributes& a) {
+  out_.push_back(kind);
+  for (int64_t v : {a.number, a.layerGroup, a.layer, a.colour, a.code, a.width, a.flags}) Int(v);
+}
+
+void FigureFileWriter::Int(int64_t v) {
+  out_.push_back(',');
+  AppendInteger(out_, v);
+}
+
+void FigureFileWriter::Real(int decimals, double v) {
+  if (!std::isfinite(v)) finite_ = false;
+  out_.push_back(',');
+  AppendFixedText(out_, decimals, v);
+}
+
+void FigureFileWriter::Length(double v) { Real(figure::kLengthDecimals, v); }
+void FigureFileWriter::Angle(double v) { Real(figure::kAngleDecimals, v); }
+void FigureFileWriter::End() { out_.append("\r\n"); }
+
+void FigureFileWriter::Line(const FigureAttributes& a, double x1, double y1, double x2, double y2) {
+  Begin(figure::kLine, a);
+  for (double v : {x1, y1, x2, y2}) Length(v);
+  End();
+}
+
+void FigureFileWriter::Curve(const FigureAttributes& a, const FigureCurveFields& c) {
+  Begin(figure::kCurve, a);
+  for (double v : {c.cx, c.cy, c.r}) Length(v);
+  for (double v : {c.flatness, c.start, c.sweep, c.tilt}) Angle(v);
+  Int(c.closed);
+  End();
+}
+
+void FigureFileWriter::Point(const FigureAttributes& a, double x, double y, int64_t marker,
+                             double angle, double size) {
+  Begin(figure::kPoint, a);
+  Length(x);
+  Length(y);
+  Int(0);
+  Int(marker);
+  Angle(angle);
+  Length(size);
+  End();
+}
+
+void FigureFileWriter::Text(const FigureAttributes& a, const FigureTextFields& t) {
+  Begin(figure::kText, a);
+  for (double v : {t.x1, t.y1, t.x2, t.y2}) Length(v);
+  Int(t.sizeCode);
+  for (double v : {t.width, t.height, t.spacing}) Length(v);
+  out_.push_back(',');
+  AppendQuotedText(out_, t.font);
+  out_.push_back(',');
+  AppendQuotedText(out_, t.text);
+  End();
+}
+
+void FigureFileWriter::Dimension(const FigureAttributes& a, bool extended) {
+  Begin(extended ? figure::kDimensionX : figure::kDimension, a);
+  out_.push_back(',');
+  End();
+}
+
+void FigureFileWriter::PolygonSolid(const FigureAttributes& a, const double (&corners)[8],
+                                    int64_t rgb) {
+  Begin(figure::kSolid, a);
+  for (double v : corners) Length(v);
+  Int(rgb);
+  End();
+}
+
+void FigureFileWriter::CurvedSolid(const FigureAttributes& a, const FigureSolidCurveFields& s) {
+  Begin(figure::kSolid, a);
+  for (double v : {s.cx, s.cy, s.r}) Length(v);
+  for (double v : {s.flatness, s.tilt, s.start, s.sweep}) Angle(v);
+}
+
+void FigureFileWriter::ArcSolid(const FigureAttributes& a, const FigureSolidCurveFields& s,
+                                int64_t kind, int64_t rgb) {
+  CurvedSolid(a, s);
+  Int(kind);
+  Int(rgb);
+  End();
+}
+
+void FigureFileWriter::RingSolid(const FigureAttributes& a, const FigureSolidCurveFields& s,
+                                 double r2, int64_t rgb) {
+  CurvedSolid(a, s);
+  Length(r2);
+  Int(rgb);
+  End();
+}
+
 }  // namespace gara

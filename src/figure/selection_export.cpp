@@ -179,125 +179,82 @@ FontStyle SplitFont(std::string_view font) {
   return style;
 }
 
+// The fields 1 to 7 of an entity: its header with field 1, field 5 and the flags of its kind.
+FigureAttributes Attributes(const EntityHeader& h, int64_t number, int64_t code, int64_t flags) {
+  return {number, h.layerGroup, h.layer, h.colour, code, h.lineWidth, flags};
+}
+
 // The record pass: one figure-file record per entity, every point shifted by the centre.
 class RecordWriter {
  public:
   RecordWriter(std::string& out, Point centre, const EntityList<BaseLine>& baseLines)
-      : out_(out), centre_(centre), baseLines_(baseLines) {}
+      : w_(out), centre_(centre), baseLines_(baseLines) {}
 
   void operator()(const LineEntity& l) { Line(l, l.polylineNumber); }
   void operator()(const CircleEntity& c) {
-    Begin(figure::kCurve, 0, c.header, c.header.lineType,
-          AttributeFlagCode(FlagClass::kCurveOrPoint, c.header.zFlags));
-    Xy(c.x, c.y);
-    Length(c.r);
-    Angle(1);
-    Angle(0);
-    Angle(2 * kPi);
-    Angle(0);
-    Integer(1);
-    End();
+    const Point at = Shifted(c.x, c.y);
+    w_.Curve(CurveAttributes(c.header), {at.x, at.y, c.r, 1, 0, 2 * kPi, 0, 1});
   }
   void operator()(const ArcEntity& a) {
     const ArcSweep sweep = NormalizeArcSweepDeg(a.startAngle, a.endAngle);
-    Begin(figure::kCurve, 0, a.header, a.header.lineType,
-          AttributeFlagCode(FlagClass::kCurveOrPoint, a.header.zFlags));
-    Xy(a.x, a.y);
-    Length(a.r);
-    Angle(a.flatness);
-    Angle(a.startAngle * kDegToRad);
-    Angle(sweep.sweepDeg * kDegToRad);
-    Angle(a.tilt * kDegToRad);
-    Integer(sweep.closed ? 1 : 0);
-    End();
+    const Point at = Shifted(a.x, a.y);
+    w_.Curve(CurveAttributes(a.header),
+             {at.x, at.y, a.r, a.flatness, a.startAngle * kDegToRad, sweep.sweepDeg * kDegToRad,
+              a.tilt * kDegToRad, sweep.closed ? 1 : 0});
   }
   void operator()(const TextEntity& t) { Text(t, t.anchor); }
   void operator()(const PointEntity& p) {
-    Begin(figure::kPoint, 0, p.header, p.header.lineType,
-          AttributeFlagCode(FlagClass::kCurveOrPoint, p.header.zFlags));
-    Xy(p.x, p.y);
-    out_.append(",0,0,0,1");
-    End();
+    const Point at = Shifted(p.x, p.y);
+    w_.Point(CurveAttributes(p.header), at.x, at.y, 0, 0, 1);
   }
   void operator()(const RotatedPointEntity& p) {
-    Begin(figure::kPoint, 0, p.header, figure::kRotatedPointCode,
-          AttributeFlagCode(FlagClass::kCurveOrPoint, p.header.zFlags));
-    Xy(p.x, p.y);
-    Integer(0);
-    Integer(p.kind);
-    Angle(p.angle * kDegToRad);
-    Length(p.size);
-    End();
+    const Point at = Shifted(p.x, p.y);
+    w_.Point(Attributes(p.header, 0, figure::kRotatedPointCode,
+                        AttributeFlagCode(FlagClass::kCurveOrPoint, p.header.zFlags)),
+             at.x, at.y, p.kind, p.angle * kDegToRad, p.size);
   }
   void operator()(const DimensionEntity& d) {
-    Begin(figure::kDimension, 0, d.header, d.header.lineType,
-          AttributeFlagCode(FlagClass::kDimensionLine, d.header.zFlags));
-    out_.push_back(',');  // the D line ends with an empty field
-    End();
+    w_.Dimension(Attributes(d.header, 0, d.header.lineType,
+                            AttributeFlagCode(FlagClass::kDimensionLine, d.header.zFlags)),
+                 false);
     Line(d.line, 0);
     Text(d.text, 0);
   }
   void operator()(const SolidLineEntity& s) {
-    SolidCorners(s, {{s.x1, s.y1}, {s.x2, s.y2}, {s.x2, s.y2}, {s.x2, s.y2}});
+    SolidCorners(s, {s.x1, s.y1, s.x2, s.y2, s.x2, s.y2, s.x2, s.y2});
   }
   void operator()(const SolidTriangleEntity& s) {
-    SolidCorners(s, {{s.x1, s.y1}, {s.x2, s.y2}, {s.x3, s.y3}, {s.x3, s.y3}});
+    SolidCorners(s, {s.x1, s.y1, s.x2, s.y2, s.x3, s.y3, s.x3, s.y3});
   }
   void operator()(const SolidQuadEntity& s) {
-    SolidCorners(s, {{s.x1, s.y1}, {s.x2, s.y2}, {s.x3, s.y3}, {s.x4, s.y4}});
+    SolidCorners(s, {s.x1, s.y1, s.x2, s.y2, s.x3, s.y3, s.x4, s.y4});
   }
   void operator()(const SolidArcEntity& s, int32_t code) {
-    CurvedSolid(s, code);
-    Integer(s.kind);
-    Integer(s.rgb);
-    End();
+    w_.ArcSolid(SolidAttributes(s.header, code), SolidCurve(s), s.kind, s.rgb);
   }
   void operator()(const SolidRingEntity& s, int32_t code) {
-    CurvedSolid(s, code);
-    Length(s.r2);
-    Integer(s.rgb);
-    End();
+    w_.RingSolid(SolidAttributes(s.header, code), SolidCurve(s), s.r2, s.rgb);
   }
 
   // True when a text came that the extents pass had not measured.
   bool overrun() const { return overrun_; }
 
  private:
-  // Fields 0 to 7.
-  void Begin(char kind, int32_t field1, const EntityHeader& h, int32_t field5, int32_t flags) {
-    out_.push_back(kind);
-    Integer(field1);
-    Integer(h.layerGroup);
-    Integer(h.layer);
-    Integer(h.colour);
-    Integer(field5);
-    Integer(h.lineWidth);
-    Integer(flags);
+  Point Shifted(double x, double y) const { return {x - centre_.x, y - centre_.y}; }
+
+  // Curves and points: their own line type and the flags of their column.
+  static FigureAttributes CurveAttributes(const EntityHeader& h) {
+    return Attributes(h, 0, h.lineType, AttributeFlagCode(FlagClass::kCurveOrPoint, h.zFlags));
   }
-  void End() { out_.append("\r\n"); }
-  void Integer(int64_t v) {
-    out_.push_back(',');
-    AppendInteger(out_, v);
-  }
-  void Length(double v) {
-    out_.push_back(',');
-    AppendFixedText(out_, figure::kLengthDecimals, v);
-  }
-  void Angle(double v) {
-    out_.push_back(',');
-    AppendFixedText(out_, figure::kAngleDecimals, v);
-  }
-  void Xy(double x, double y) {
-    Length(x - centre_.x);
-    Length(y - centre_.y);
+  static FigureAttributes SolidAttributes(const EntityHeader& h, int32_t code) {
+    return Attributes(h, 0, code, AttributeFlagCode(FlagClass::kSolid, h.zFlags));
   }
 
   void Line(const LineEntity& l, int32_t polylineNumber) {
-    Begin(figure::kLine, polylineNumber, l.header, l.header.lineType,
-          AttributeFlagCode(FlagClass::kLine, l.header.zFlags));
-    Xy(l.x1, l.y1);
-    Xy(l.x2, l.y2);
-    End();
+    const Point a = Shifted(l.x1, l.y1), b = Shifted(l.x2, l.y2);
+    w_.Line(Attributes(l.header, polylineNumber, l.header.lineType,
+                       AttributeFlagCode(FlagClass::kLine, l.header.zFlags)),
+            a.x, a.y, b.x, b.y);
   }
 
   void Text(const TextEntity& t, int anchor) {
@@ -307,42 +264,31 @@ class RecordWriter {
       overrun_ = true;
       return;
     }
-    Begin(figure::kText, 0, t.header, anchor + 1, TextFlags(t));
     const BaseLine& line = baseLines_[nextText_++];
-    Xy(line[0].x, line[0].y);
-    Xy(line[1].x, line[1].y);
-    Integer(int64_t{t.sizeKind} + font.offset);
-    Length(t.width);
-    Length(t.height);
-    Length(t.spacing);
-    out_.push_back(',');
-    AppendQuotedText(out_, font.name);
-    out_.push_back(',');
-    AppendQuotedText(out_, t.text);
-    End();
+    const Point a = Shifted(line[0].x, line[0].y), b = Shifted(line[1].x, line[1].y);
+    w_.Text(Attributes(t.header, 0, anchor + 1, TextFlags(t)),
+            {a.x, a.y, b.x, b.y, int64_t{t.sizeKind} + font.offset, t.width, t.height, t.spacing,
+             font.name, t.text});
   }
 
   template <typename Solid>
-  void SolidCorners(const Solid& s, std::initializer_list<Point> corners) {
-    Begin(figure::kSolid, 0, s.header, figure::kSolidPolygon,
-          AttributeFlagCode(FlagClass::kSolid, s.header.zFlags));
-    for (const Point& p : corners) Xy(p.x, p.y);
-    Integer(s.rgb);
-    End();
+  void SolidCorners(const Solid& s, const double (&corners)[8]) {
+    double shifted[8];
+    for (size_t k = 0; k < 8; k += 2) {
+      const Point p = Shifted(corners[k], corners[k + 1]);
+      shifted[k] = p.x;
+      shifted[k + 1] = p.y;
+    }
+    w_.PolygonSolid(SolidAttributes(s.header, figure::kSolidPolygon), shifted, s.rgb);
   }
 
   template <typename Curved>
-  void CurvedSolid(const Curved& s, int32_t code) {
-    Begin(figure::kSolid, 0, s.header, code, AttributeFlagCode(FlagClass::kSolid, s.header.zFlags));
-    Xy(s.x, s.y);
-    Length(s.r);
-    Angle(s.flatness);
-    Angle(s.tilt);
-    Angle(s.start);
-    Angle(s.sweep);
+  FigureSolidCurveFields SolidCurve(const Curved& s) const {
+    const Point at = Shifted(s.x, s.y);
+    return {at.x, at.y, s.r, s.flatness, s.tilt, s.start, s.sweep};
   }
 
-  std::string& out_;
+  FigureFileWriter w_;
   Point centre_;
   const EntityList<BaseLine>& baseLines_;
   size_t nextText_ = 0;
@@ -367,22 +313,9 @@ template <typename VisitAll, typename Flush>
   });
   const Point centre = box.Centre();
 
-  AppendFixedText(out, figure::kLengthDecimals, box.minX() - centre.x);
-  out.push_back(',');
-  AppendFixedText(out, figure::kLengthDecimals, box.minY() - centre.y);
-  out.push_back(',');
-  AppendFixedText(out, figure::kLengthDecimals, box.maxX() - centre.x);
-  out.push_back(',');
-  AppendFixedText(out, figure::kLengthDecimals, box.maxY() - centre.y);
-  out.append("\r\n");
-  for (size_t g = 0; g < state.layerGroupScales.size(); ++g) {
-    if (g > 0) out.push_back(',');
-    AppendFixedText(out, figure::kScaleDecimals, state.layerGroupScales[g]);
-  }
-  out.append("\r\n");
-  out.append(figure::kCountPrefix);
-  AppendInteger(out, static_cast<int64_t>(count));
-  out.append("\r\n");
+  FigureFileWriter(out).Head(box.minX() - centre.x, box.minY() - centre.y, box.maxX() - centre.x,
+                             box.maxY() - centre.y, state.layerGroupScales,
+                             static_cast<int64_t>(count));
 
   bool ok = true;
   size_t written = 0;
@@ -393,8 +326,7 @@ template <typename VisitAll, typename Flush>
     if (out.size() >= kChunk) ok = flush();
   });
   if (!ok || written != measured || writer.overrun()) return false;
-  out.append(figure::kTrailer);
-  out.append("\r\n");
+  FigureFileWriter(out).Trailer();
   return flush();
 }
 

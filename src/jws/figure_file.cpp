@@ -16,51 +16,19 @@ namespace gara::jws {
 
 namespace {
 
-using figure::kAngleDecimals;
-using figure::kLengthDecimals;
-
 constexpr uint16_t kVerticalFlag = 0x20;
 constexpr uint16_t kOtherTextKindFlags =
     0x4000 | 0x10 | 0x100 | 0x200 | 0x400 | 0x1000 | 0x40 | 0x80 | 0x8000;
 
-// One record line at a time, field by field; remembers whether any real was not finite.
-class RecordWriter {
- public:
-  explicit RecordWriter(std::string& out) : out_(out) {}
-
-  void Begin(char kind) { out_.push_back(kind); }
-  void Int(int64_t v) {
-    out_.push_back(',');
-    AppendInteger(out_, v);
+// A kind code stored as a real, as the integer the file holds; false when it is not a number.
+bool CodeOf(double v, int64_t& code) {
+  if (!std::isfinite(v)) {
+    code = 0;
+    return false;
   }
-  void Real(int decimals, double v) {
-    if (!std::isfinite(v)) bad_ = true;
-    out_.push_back(',');
-    AppendFixedText(out_, decimals, v);
-  }
-  void Length(double v) { Real(kLengthDecimals, v); }
-  void Angle(double v) { Real(kAngleDecimals, v); }
-  void Quoted(std::string_view text) {
-    out_.push_back(',');
-    AppendQuotedText(out_, text);
-  }
-  // An integer stored as a real.
-  void Code(double v) {
-    if (!std::isfinite(v)) {
-      bad_ = true;
-      v = 0;
-    }
-    Int(std::llround(std::clamp(v, -2e9, 2e9)));
-  }
-  void EmptyField() { out_.push_back(','); }
-  void End() { out_.append("\r\n"); }
-
-  bool bad() const { return bad_; }
-
- private:
-  std::string& out_;
-  bool bad_ = false;
-};
+  code = std::llround(std::clamp(v, -2e9, 2e9));
+  return true;
+}
 
 class FigureMaker {
  public:
@@ -81,29 +49,17 @@ class FigureMaker {
         result.error = Where(i) + error_;
         return result;
       }
-      if (w_.bad()) {
+      if (!w_.finite() || !codesFinite_) {
         result.error = Where(i) + "a value is not a finite number";
         return result;
       }
     }
     std::string& out = result.text;
     out.reserve(records_.size() + 512);
-    RecordWriter head(out);
-    for (double v : {box_.minX(), box_.minY(), box_.maxX(), box_.maxY()}) {
-      head.Length(v);
-    }
-    out.erase(0, 1);  // the line starts with a number, not a separator
-    head.End();
-    const size_t scalesStart = out.size();
-    for (double s : doc_.scales) head.Real(figure::kScaleDecimals, s);
-    out.erase(scalesStart, 1);
-    head.End();
-    out.append(figure::kCountPrefix);
-    out.append(std::to_string(count_));
-    head.End();
+    FigureFileWriter head(out);
+    head.Head(box_.minX(), box_.minY(), box_.maxX(), box_.maxY(), doc_.scales, count_);
     out.append(records_);
-    out.append(figure::kTrailer);
-    head.End();
+    head.Trailer();
     result.ok = true;
     result.records = count_;
     return result;
@@ -168,45 +124,27 @@ class FigureMaker {
     return !RemoveControlChars(text).empty();
   }
 
-  void Leading(char kind, const Common& c, int64_t field5, int64_t width) {
-    w_.Begin(kind);
-    w_.Int(0);
-    w_.Int(c.layerGroup);
-    w_.Int(c.layer);
-    w_.Int(c.colour);
-    w_.Int(field5);
-    w_.Int(width);
-    w_.Int(c.flags);
+  static FigureAttributes Attributes(const Common& c, int64_t code, int64_t width) {
+    return {0, c.layerGroup, c.layer, c.colour, code, width, c.flags};
   }
 
-  // A stored coordinate pair in real size, written and measured.
-  void Point(double x, double y) {
+  // A stored coordinate pair in real size, measured.
+  Point RealSize(double x, double y) {
     x *= scale_;
     y *= scale_;
-    w_.Length(x);
-    w_.Length(y);
     box_.Add(x, y);
+    return {x, y};
   }
 
   void LineRecord(const Line& l) {
-    Leading(figure::kLine, l.c, l.c.penStyle, l.c.width);
-    Point(l.x1, l.y1);
-    Point(l.x2, l.y2);
-    w_.End();
+    const Point a = RealSize(l.x1, l.y1), b = RealSize(l.x2, l.y2);
+    w_.Line(Attributes(l.c, l.c.penStyle, l.c.width), a.x, a.y, b.x, b.y);
   }
 
   void ArcRecord(const Arc& a) {
-    Leading(figure::kCurve, a.c, a.c.penStyle, a.c.width);
     const double cx = a.cx * scale_, cy = a.cy * scale_, r = a.radius * scale_;
-    w_.Length(cx);
-    w_.Length(cy);
-    w_.Length(r);
-    w_.Angle(a.flatness);
-    w_.Angle(a.start);
-    w_.Angle(a.sweep);
-    w_.Angle(a.tilt);
-    w_.Int(a.fullCircle != 0 ? 1 : 0);
-    w_.End();
+    w_.Curve(Attributes(a.c, a.c.penStyle, a.c.width),
+             {cx, cy, r, a.flatness, a.start, a.sweep, a.tilt, a.fullCircle != 0 ? 1 : 0});
     if (a.fullCircle != 0 && NearlyEqual(a.flatness, 1)) {
       AddCircleBox(box_, cx, cy, r);
     } else {
@@ -217,26 +155,15 @@ class FigureMaker {
 
   void PointRecord(const PointEntity& p) {
     const bool marker = p.c.penStyle == kMarkerPenStyle;
-    Leading(figure::kPoint, p.c, marker ? figure::kRotatedPointCode : 1, p.c.width);
-    Point(p.x, p.y);
-    w_.Int(0);
-    w_.Int(marker ? p.marker : 0);
-    w_.Angle(marker ? p.angle : 0);
-    w_.Length(marker ? p.scale : 1);
-    w_.End();
+    const Point at = RealSize(p.x, p.y);
+    w_.Point(Attributes(p.c, marker ? figure::kRotatedPointCode : 1, p.c.width), at.x, at.y,
+             marker ? p.marker : 0, marker ? p.angle : 0, marker ? p.scale : 1);
   }
 
   void TextRecord(const Text& t, int anchorField) {
-    Leading(figure::kText, t.c, anchorField, 0);
-    Point(t.x1, t.y1);
-    Point(t.x2, t.y2);
-    w_.Int(t.kind);
-    w_.Length(t.width);
-    w_.Length(t.height);
-    w_.Length(t.spacing);
-    w_.Quoted(doc_.Str(t.font));
-    w_.Quoted(doc_.Str(t.text));
-    w_.End();
+    const Point a = RealSize(t.x1, t.y1), b = RealSize(t.x2, t.y2);
+    w_.Text(Attributes(t.c, anchorField, 0), {a.x, a.y, b.x, b.y, t.kind, t.width, t.height,
+                                              t.spacing, doc_.Str(t.font), doc_.Str(t.text)});
     const double x = t.x1 * scale_, y = t.y1 * scale_;
     const TextBox box = MeasureTextBox(IsVerticalText(t.c.flags) ? 1 : 0, doc_.Str(t.text), t.width,
                                        t.height, t.spacing, t.x2 * scale_ - x, t.y2 * scale_ - y);
@@ -245,9 +172,7 @@ class FigureMaker {
 
   void DimensionRecord(const Dimension& d) {
     const bool extended = d.hasSxf && d.sxfMode != 0;
-    Leading(extended ? figure::kDimensionX : figure::kDimension, d.c, d.c.penStyle, d.c.width);
-    w_.EmptyField();
-    w_.End();
+    w_.Dimension(Attributes(d.c, d.c.penStyle, d.c.width), extended);
     LineRecord(d.line);
     TextRecord(d.text, 1);
     if (!extended) return;
@@ -257,31 +182,38 @@ class FigureMaker {
 
   void SolidRecord(const Solid& s) {
     const bool polygon = s.c.penStyle <= kPolygonSolidMax;
-    Leading(figure::kSolid, s.c, polygon ? figure::kSolidPolygon : s.c.penStyle, s.c.width);
+    const FigureAttributes a =
+        Attributes(s.c, polygon ? figure::kSolidPolygon : s.c.penStyle, s.c.width);
+    const int64_t rgb = s.c.colour == 10 ? s.rgb : 0;
     if (polygon) {
-      for (int i = 0; i < 8; i += 2) Point(s.v[i], s.v[i + 1]);
-    } else {
-      const double cx = s.v[0] * scale_, cy = s.v[1] * scale_, r = s.v[2] * scale_;
-      w_.Length(cx);
-      w_.Length(cy);
-      w_.Length(r);
-      for (int i = 3; i < 7; ++i) w_.Angle(s.v[i]);  // flatness, tilt, start, sweep
-      if (s.c.penStyle == figure::kSolidSc || s.c.penStyle == figure::kSolidSe) {
-        w_.Code(s.v[7]);  // kind code: whole circle, sector, segment ...
-      } else {
-        w_.Length(s.v[7] * scale_);  // inner radius of a ring
+      double corners[8];
+      for (int i = 0; i < 8; i += 2) {
+        const Point p = RealSize(s.v[i], s.v[i + 1]);
+        corners[i] = p.x;
+        corners[i + 1] = p.y;
       }
-      AddArcSamples(box_, cx, cy, r, s.v[3], s.v[4], s.v[5], s.v[6]);
+      w_.PolygonSolid(a, corners, rgb);
+      return;
     }
-    w_.Int(s.c.colour == 10 ? s.rgb : 0);
-    w_.End();
+    // flatness, tilt, start, sweep as stored
+    const FigureSolidCurveFields curve{s.v[0] * scale_, s.v[1] * scale_, s.v[2] * scale_, s.v[3],
+                                       s.v[4],          s.v[5],          s.v[6]};
+    if (s.c.penStyle == figure::kSolidSc || s.c.penStyle == figure::kSolidSe) {
+      int64_t kind = 0;  // whole circle, sector, segment ...
+      if (!CodeOf(s.v[7], kind)) codesFinite_ = false;
+      w_.ArcSolid(a, curve, kind, rgb);
+    } else {
+      w_.RingSolid(a, curve, s.v[7] * scale_, rgb);  // inner radius of a ring
+    }
+    AddArcSamples(box_, curve.cx, curve.cy, curve.r, s.v[3], s.v[4], s.v[5], s.v[6]);
   }
 
   const Document& doc_;
   const Document* original_ = nullptr;
   const std::vector<uint32_t>* sources_ = nullptr;
   std::string records_;
-  RecordWriter w_;
+  FigureFileWriter w_;
+  bool codesFinite_ = true;
   Extents box_;
   double scale_ = 1;
   int count_ = 0;

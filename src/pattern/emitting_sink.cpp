@@ -8,7 +8,7 @@ namespace gara {
 
 void EmittingSink::Attributes() { EmitWritingAttributes(run_, out_); }
 
-void EmittingSink::Figure(int32_t kind, double x, double y, double angle) {
+void EmittingSink::Figure(FigureKind kind, double x, double y, double angle) {
   placer_.PlaceFigure(kind, x, y, angle, out_);
 }
 

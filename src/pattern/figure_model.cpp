@@ -22,35 +22,123 @@ bool AllFinite(std::initializer_list<double> values) {
 }
 
 // Turns the records of a figure file into the emitter calls a copy makes under `run`'s
-// switches. A record stops where a line lacks a field that is used, after the calls made so far.
-class Compiler {
+// switches. The attribute commands of a part are pushed field by field, each where the line has
+// its field, so that a cut part (FigureHandler::Cut) leaves the calls a reader emitting as it
+// goes would have made before the gap; a whole part always has them all.
+class Compiler final : public FigureHandler {
  public:
   Compiler(const RunContext& run, LongFontTable& longFonts, FigureModel& model)
       : run_(run), longFonts_(longFonts), model_(model) {}
 
   void Run(std::string_view bytes) {
-    FigureReader reader(bytes);
-    const FigureHeader& header = reader.header();
+    // Under the writing colour a solid's own colour is never read.
+    const FigureHeader header = ReadFigure(
+        bytes, *this, run_.useWritingColour ? SolidColour::kReplaced : SolidColour::kOwn);
     if (!header.hasExtents) return;
     model_.centreX = header.CentreX();
     model_.centreY = header.CentreY();
-    FigureRecord record;
-    while (reader.Next(record)) {
-      if (!Entity(record)) return;
+  }
+
+  void Head(const FigureLine& head) override { LayerAttributes(head); }
+
+  void Line(const FigureLine& line) override {
+    LineAttributes(line);
+    PushMarks(FlagClass::kLine, line.Int(7));
+    PushLine(line);
+  }
+
+  void Curve(const FigureLine& line, const FigureCurve& c) override {
+    LineAttributes(line);
+    PushMarks(FlagClass::kCurveOrPoint, line.Int(7));
+    if (!c.arc) {
+      PushShape(FigureOpCode::kCircle, {c.cx, c.cy, c.r});
+    } else if (AllFinite({c.start, c.end, c.tilt})) {
+      // An angle beyond the range of a double leaves nothing to draw.
+      PushShape(FigureOpCode::kArc, {c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt});
+    }
+  }
+
+  void Point(const FigureLine& line, int32_t flags) override {
+    PointAttributes(line, flags);
+    if (line.Int(5) != figure::kRotatedPointCode) {
+      PushShape(FigureOpCode::kPoint, {line.Real(8), line.Real(9)});
+      return;
+    }
+    const double angle = line.Real(12) * 180 / kPi;
+    if (std::isfinite(angle)) {
+      PushShape(FigureOpCode::kRotatedPoint, {line.Real(8), line.Real(9), line.Real(13), angle}).i =
+          line.Int(11);
+    }
+  }
+
+  void Text(const FigureLine& line, const FigureText& t) override {
+    TextAttributes(line);
+    FigureOp& op = PushShape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
+    op.i = t.type;
+    op.i2 = TextAnchorOf(line);
+    SetText(op, ShownText(line.text));
+  }
+
+  void Solid(const FigureLine& line, const FigureSolid& solid) override {
+    SolidAttributes(line);
+    PushSolid(solid);
+  }
+
+  void DimensionLine(const FigureLine& line) override {
+    LineAttributes(line);
+    for (size_t k = 0; k < 4; ++k) dimensionLine_[k] = line.Real(8 + k);
+  }
+
+  void DimensionText(const FigureLine& text) override {
+    TextSize(text);
+    Font(text);
+    const double* d = dimensionLine_;
+    FigureOp& op = PushShape(FigureOpCode::kDimension, {d[0], d[1], d[2], d[3], text.Real(8),
+                                                        text.Real(9), DimensionTextAngle(text)});
+    const std::string shown = ShownText(text.text);
+    // A blank value text is replaced by the measured length, which must then be finite.
+    op.i = IsBlankText(shown) ? 1 : 0;
+    SetText(op, shown);
+  }
+
+  void ExtensionLine(const FigureLine& line) override {
+    LineAttributes(line);
+    PushLine(line);
+  }
+
+  void Cut(FigurePart part, const FigureLine* line, int32_t flags) override {
+    if (line == nullptr) return;
+    switch (part) {
+      case FigurePart::kHead:
+        LayerAttributes(*line);
+        return;
+      case FigurePart::kLine:
+      case FigurePart::kCurve:
+        // A cut record line has its head, so fields 4 ... 7 are there.
+        LineAttributes(*line);
+        PushMarks(part == FigurePart::kLine ? FlagClass::kLine : FlagClass::kCurveOrPoint, flags);
+        return;
+      case FigurePart::kDimensionLine:
+      case FigurePart::kExtensionLine:
+        LineAttributes(*line);
+        return;
+      case FigurePart::kPoint:
+      case FigurePart::kEndPoint:
+        PointAttributes(*line, flags);
+        return;
+      case FigurePart::kText:
+        TextAttributes(*line);
+        return;
+      case FigurePart::kDimensionText:
+        if (TextSize(*line)) Font(*line);
+        return;
+      case FigurePart::kSolid:
+        SolidAttributes(*line);
+        return;
     }
   }
 
  private:
-  // The next line of the record; false where the file ended inside it.
-  bool NextLine() {
-    if (lineIndex_ + 1 >= record_->lineCount) return false;
-    line_ = &record_->lines[++lineIndex_];
-    return true;
-  }
-  bool Has(size_t i) const { return line_->Has(i); }
-  double Real(size_t i) const { return line_->Real(i); }
-  int32_t Int(size_t i) const { return line_->Int(i); }
-
   FigureOp& Push(FigureOpCode code) {
     FigureOp& op = model_.ops.emplace_back();
     op.code = code;
@@ -80,132 +168,79 @@ class Compiler {
     const int32_t marks = EntityMarksFromFlags(cls, flags);
     if (marks != 0) PushValue(FigureOpCode::kMarks, marks);  // no marks write nothing
   }
+  void PushLine(const FigureLine& line) {
+    PushShape(FigureOpCode::kLine, {line.Real(8), line.Real(9), line.Real(10), line.Real(11)});
+  }
 
-  // One record; false when reading stops.
-  bool Entity(const FigureRecord& record) {
-    record_ = &record;
-    lineIndex_ = 0;
-    line_ = &record.lines[0];
+  // The attribute pushes of the parts: each stops (false) where the line lacks a field it uses.
+
+  bool LayerAttributes(const FigureLine& line) {
     if (run_.useWritingLayerGroup || run_.useWritingLayer) {
       PushValue(FigureOpCode::kLayerGroup, run_.writingLayerGroup);
     } else {
-      if (!Has(2)) return false;
-      PushValue(FigureOpCode::kLayerGroup, Int(2));
+      if (!line.Has(2)) return false;
+      PushValue(FigureOpCode::kLayerGroup, line.Int(2));
     }
     if (run_.useWritingLayer) {
       PushValue(FigureOpCode::kLayer, run_.writingLayer);
     } else {
-      if (!Has(3)) return false;
-      PushValue(FigureOpCode::kLayer, Int(3));
-    }
-    if (!Has(7)) return false;
-    const int32_t flags = Int(7);
-    switch (record.kind) {
-      case RecordKind::kLine:
-        if (!LineAttributes()) return false;
-        PushMarks(FlagClass::kLine, flags);
-        return LinePart();
-      case RecordKind::kCurve:
-        return Curve(flags);
-      case RecordKind::kPoint:
-        return PointPart(flags);
-      case RecordKind::kText:
-        return Text(flags);
-      case RecordKind::kDimension:
-        return Dimension();
-      case RecordKind::kDimensionX:
-        return DimensionX(flags);
-      case RecordKind::kSolid:
-        return Solid(flags);
-      case RecordKind::kUnknown:
-        return true;
+      if (!line.Has(3)) return false;
+      PushValue(FigureOpCode::kLayer, line.Int(3));
     }
     return true;
   }
 
-  bool LineAttributes() {
+  bool LineAttributes(const FigureLine& line) {
     if (run_.useWritingColour) {
       PushValue(FigureOpCode::kLineColour, run_.writingColour);
     } else {
-      if (!Has(4)) return false;
-      PushValue(FigureOpCode::kLineColour, Int(4));
+      if (!line.Has(4)) return false;
+      PushValue(FigureOpCode::kLineColour, line.Int(4));
     }
     if (run_.useWritingLineType) {
       PushValue(FigureOpCode::kLineType, run_.writingLineType);
     } else {
-      if (!Has(5)) return false;
-      PushValue(FigureOpCode::kLineType, Int(5));
+      if (!line.Has(5)) return false;
+      PushValue(FigureOpCode::kLineType, line.Int(5));
     }
-    if (!Has(6)) return false;
-    PushValue(FigureOpCode::kLineWidth, Int(6));
-    return true;
-  }
-
-  // The line command of a line record or an extension line.
-  bool LinePart() {
-    if (!Has(11)) return false;
-    PushShape(FigureOpCode::kLine, {Real(8), Real(9), Real(10), Real(11)});
-    return true;
-  }
-
-  bool Curve(int32_t flags) {
-    if (!LineAttributes()) return false;
-    PushMarks(FlagClass::kCurveOrPoint, flags);
-    if (!Has(15)) return false;
-    const FigureCurve c = CurveOf(*line_);
-    if (!c.arc) {
-      PushShape(FigureOpCode::kCircle, {c.cx, c.cy, c.r});
-    } else if (AllFinite({c.start, c.end, c.tilt})) {
-      // An angle beyond the range of a double leaves nothing to draw.
-      PushShape(FigureOpCode::kArc, {c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt});
-    }
+    if (!line.Has(6)) return false;
+    PushValue(FigureOpCode::kLineWidth, line.Int(6));
     return true;
   }
 
   // A point record, or an end point of an X record with the marks of its first line.
-  bool PointPart(int32_t flags) {
+  bool PointAttributes(const FigureLine& line, int32_t flags) {
     if (run_.useWritingColour) {
       PushValue(FigureOpCode::kPointColour, run_.writingColour);
     } else {
-      if (!Has(4)) return false;
-      PushValue(FigureOpCode::kPointColour, Int(4));
+      if (!line.Has(4)) return false;
+      PushValue(FigureOpCode::kPointColour, line.Int(4));
     }
-    if (!Has(6)) return false;
-    const int32_t code = Int(5);
-    PushValue(FigureOpCode::kLineWidth, Int(6));
+    if (!line.Has(6)) return false;
+    PushValue(FigureOpCode::kLineWidth, line.Int(6));
     PushMarks(FlagClass::kCurveOrPoint, flags);
-    if (!Has(9)) return false;
-    if (code != figure::kRotatedPointCode) {
-      PushShape(FigureOpCode::kPoint, {Real(8), Real(9)});
-      return true;
-    }
-    if (!Has(13)) return false;
-    const double angle = Real(12) * 180 / kPi;
-    if (std::isfinite(angle)) {
-      PushShape(FigureOpCode::kRotatedPoint, {Real(8), Real(9), Real(13), angle}).i = Int(11);
-    }
     return true;
   }
 
   // Text size and font of a text line (a text record or the value text of a dimension).
-  bool TextSize() {
-    if (!Has(15)) return false;
+  bool TextSize(const FigureLine& line) {
+    if (!line.Has(15)) return false;
     FigureOp& op = Push(FigureOpCode::kTextSize);
     if (run_.useWritingColour) {
       op.i = 0;
       op.i2 = run_.writingColour;
     } else {
-      op.i = TextSizeKindOf(Int(12));
-      op.i2 = Int(4);
+      op.i = TextSizeKindOf(line.Int(12));
+      op.i2 = line.Int(4);
     }
-    op.v[0] = Real(13);
-    op.v[1] = Real(14);
-    op.v[2] = Real(15);
+    op.v[0] = line.Real(13);
+    op.v[1] = line.Real(14);
+    op.v[2] = line.Real(15);
     return true;
   }
-  bool Font() {
-    if (!Has(16)) return false;
-    std::string font = FontOf(*line_);
+  bool Font(const FigureLine& line) {
+    if (!line.Has(16)) return false;
+    std::string font = FontOf(line);
     // Only the first bytes of a long font reach the output; the rest is replaced by its
     // number among the long fonts, which keeps equal fonts equal and different ones
     // different for the command cache. The number stands behind a line end, which never
@@ -221,72 +256,35 @@ class Compiler {
     return true;
   }
 
-  bool Text(int32_t flags) {
-    if (!TextSize()) return false;
-    // Any anchor out of range acts as 0 in both uses below.
-    const int32_t anchor = TextAnchorOf(*line_);
-    PushValue(FigureOpCode::kTextAnchor, anchor);
-    if (!Font()) return false;
-    const int32_t type = TextTypeFromFlags(flags);
-    PushMarks(FlagClass::kText, flags);
-    if (!Has(17)) return false;
-    const FigureText t = TextOf(*line_, type);
-    FigureOp& op = PushShape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
-    op.i = type;
-    op.i2 = anchor;
-    SetText(op, ShownText(line_->text));
+  bool TextAttributes(const FigureLine& line) {
+    if (!TextSize(line)) return false;
+    // Any anchor out of range acts as 0 in both uses.
+    PushValue(FigureOpCode::kTextAnchor, TextAnchorOf(line));
+    if (!Font(line)) return false;
+    PushMarks(FlagClass::kText, line.Int(7));
     return true;
   }
 
-  // The dimension line and the value text shared by D and X records.
-  bool DimensionParts() {
-    if (!NextLine()) return false;
-    if (!LineAttributes()) return false;
-    if (!Has(11)) return false;
-    const double x1 = Real(8), y1 = Real(9), x2 = Real(10), y2 = Real(11);
-    if (!NextLine()) return false;
-    if (!TextSize() || !Font()) return false;
-    if (!Has(17)) return false;
-    FigureOp& op = PushShape(FigureOpCode::kDimension,
-                             {x1, y1, x2, y2, Real(8), Real(9), DimensionTextAngle(*line_)});
-    const std::string text = ShownText(line_->text);
-    // A blank value text is replaced by the measured length, which must then be finite.
-    op.i = IsBlankText(text) ? 1 : 0;
-    SetText(op, text);
-    return true;
-  }
-
-  bool Dimension() { return DimensionParts(); }
-
-  bool DimensionX(int32_t flags) {
-    if (!DimensionParts()) return false;
-    for (int k = 0; k < 2; ++k) {
-      if (!NextLine() || !LineAttributes() || !LinePart()) return false;
-    }
-    for (int k = 0; k < 2; ++k) {
-      if (!NextLine() || !PointPart(flags)) return false;
-    }
-    return true;
-  }
-
-  bool Solid(int32_t flags) {
+  bool SolidAttributes(const FigureLine& line) {
     if (run_.useWritingColour) {
       PushValue(FigureOpCode::kLineColour, run_.writingColour);
     } else {
-      if (!Has(4)) return false;
-      const int32_t colour = Int(4);
+      if (!line.Has(4)) return false;
+      const int32_t colour = line.Int(4);
       if (colour == 10) {
-        if (!Has(16)) return false;
-        PushValue(FigureOpCode::kRgbColour, Int(16));
+        if (!line.Has(16)) return false;
+        PushValue(FigureOpCode::kRgbColour, line.Int(16));
       } else {
         PushValue(FigureOpCode::kLineColour, colour);
       }
     }
-    if (!Has(6)) return false;
-    PushValue(FigureOpCode::kLineWidth, Int(6));
-    PushMarks(FlagClass::kSolid, flags);
-    if (!Has(15)) return false;
-    const FigureSolid solid = SolidOf(*line_);
+    if (!line.Has(6)) return false;
+    PushValue(FigureOpCode::kLineWidth, line.Int(6));
+    PushMarks(FlagClass::kSolid, line.Int(7));
+    return true;
+  }
+
+  void PushSolid(const FigureSolid& solid) {
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:
@@ -311,15 +309,12 @@ class Compiler {
         PushShape(FigureOpCode::kSolidSg, solid.v);
         break;
     }
-    return true;
   }
 
   const RunContext& run_;
   LongFontTable& longFonts_;
   FigureModel& model_;
-  const FigureRecord* record_ = nullptr;
-  size_t lineIndex_ = 0;
-  const FigureLine* line_ = nullptr;
+  double dimensionLine_[4] = {};  // of the dimension whose value text comes next
 };
 
 // Within one copy, an attribute command that the command cache would never write, whatever
@@ -399,139 +394,173 @@ Placement::Placement(double x_, double y_, double angle_, double centreX_, doubl
       sinA(PortableSin(angle_)),
       angleDeg(angle_ * 180 / kPi) {}
 
+namespace {
+
+// The attribute commands, whose values are final; false for an entity command.
+bool ReplayAttribute(const FigureModel& model, const FigureOp& op, CommandWriter& out) {
+  switch (op.code) {
+    case FigureOpCode::kLayerGroup:
+      out.EmitLayerGroup(op.i);
+      return true;
+    case FigureOpCode::kLayer:
+      out.EmitLayer(op.i);
+      return true;
+    case FigureOpCode::kLineColour:
+      out.EmitLineColour(op.i);
+      return true;
+    case FigureOpCode::kLineType:
+      out.EmitLineType(op.i);
+      return true;
+    case FigureOpCode::kLineWidth:
+      out.EmitLineWidth(op.i);
+      return true;
+    case FigureOpCode::kPointColour:
+      out.EmitPointColour(op.i);
+      return true;
+    case FigureOpCode::kRgbColour:
+      out.EmitRgbColour(op.i);
+      return true;
+    case FigureOpCode::kTextAnchor:
+      out.EmitTextAnchor(op.i);
+      return true;
+    case FigureOpCode::kTextSize:
+      out.EmitTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
+      return true;
+    case FigureOpCode::kFont:
+      out.EmitFont(model.Text(op));
+      return true;
+    case FigureOpCode::kMarks:
+      out.EmitEntityMarks(op.i);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Lines, circles, arcs and points of one copy; false for another command.
+bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& out) {
+  const double* v = op.v;
+  switch (op.code) {
+    case FigureOpCode::kLine: {
+      const Point a = p.Apply(v[0], v[1]);
+      const Point b = p.Apply(v[2], v[3]);
+      if (AllFinite({a.x, a.y, b.x, b.y})) out.EmitLine(a.x, a.y, b.x, b.y);
+      return true;
+    }
+    case FigureOpCode::kCircle: {
+      const Point c = p.Apply(v[0], v[1]);
+      if (AllFinite({c.x, c.y})) out.EmitCircle(c.x, c.y, v[2]);
+      return true;
+    }
+    case FigureOpCode::kArc: {
+      const Point c = p.Apply(v[0], v[1]);
+      const double tilt = NormalizeDeg(p.angleDeg + v[6]);
+      if (AllFinite({c.x, c.y, tilt})) out.EmitArc(c.x, c.y, v[2], v[3], v[4], v[5], tilt);
+      return true;
+    }
+    case FigureOpCode::kPoint: {
+      const Point a = p.Apply(v[0], v[1]);
+      if (AllFinite({a.x, a.y})) out.EmitPoint(a.x, a.y);
+      return true;
+    }
+    case FigureOpCode::kRotatedPoint: {
+      const Point a = p.Apply(v[0], v[1]);
+      const double turn = NormalizeDeg(p.angleDeg + v[3]);
+      if (AllFinite({a.x, a.y, turn})) out.EmitRotatedPoint(op.i, a.x, a.y, v[2], turn);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+// Texts and dimensions of one copy; false for another command.
+bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p,
+                CommandWriter& out) {
+  const double* v = op.v;
+  if (op.code == FigureOpCode::kText) {
+    const double phi = p.angle + v[4];
+    const Point a = p.Apply(v[0], v[1]);
+    const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2], v[3], phi * 180 / kPi);
+    if (AllFinite({at.x, at.y})) {
+      out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * PortableCos(phi), 10 * PortableSin(phi));
+    }
+    return true;
+  }
+  if (op.code != FigureOpCode::kDimension) return false;
+  const Point a = p.Apply(v[0], v[1]);
+  const Point b = p.Apply(v[2], v[3]);
+  const Point t = p.Apply(v[4], v[5]);
+  const double phi = p.angle + v[6];
+  const bool measured = op.i != 0;
+  if (AllFinite({a.x, a.y, b.x, b.y, t.x, t.y}) &&
+      (!measured || std::isfinite(Distance(a.x, a.y, b.x, b.y)))) {
+    out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * PortableCos(phi),
+                      10 * PortableSin(phi));
+  }
+  return true;
+}
+
+// The solids of one copy.
+void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
+  const double* v = op.v;
+  switch (op.code) {
+    case FigureOpCode::kSolidLine: {
+      const Point a = p.Apply(v[0], v[1]);
+      const Point b = p.Apply(v[2], v[3]);
+      if (AllFinite({a.x, a.y, b.x, b.y})) out.EmitSolidLine(a.x, a.y, b.x, b.y);
+      return;
+    }
+    case FigureOpCode::kSolidTriangle: {
+      const Point a = p.Apply(v[0], v[1]);
+      const Point b = p.Apply(v[2], v[3]);
+      const Point c = p.Apply(v[4], v[5]);
+      if (AllFinite({a.x, a.y, b.x, b.y, c.x, c.y})) {
+        out.EmitSolidTriangle(a.x, a.y, b.x, b.y, c.x, c.y);
+      }
+      return;
+    }
+    case FigureOpCode::kSolidQuad: {
+      const Point a = p.Apply(v[0], v[1]);
+      const Point b = p.Apply(v[2], v[3]);
+      const Point c = p.Apply(v[4], v[5]);
+      const Point d = p.Apply(v[6], v[7]);
+      if (AllFinite({a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y})) {
+        out.EmitSolidQuad(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y);
+      }
+      return;
+    }
+    case FigureOpCode::kSolidSc:
+    case FigureOpCode::kSolidSe:
+    case FigureOpCode::kSolidSo:
+    case FigureOpCode::kSolidSg:
+      break;
+    default:
+      return;
+  }
+  // v = cx, cy, r, flatness, tilt, start, sweep, kind or r2 (as stored)
+  const Point c = p.Apply(v[0], v[1]);
+  const double tilt = NormalizeDeg((p.angle + v[4]) * 180 / kPi) * kPi / 180;
+  if (!AllFinite({c.x, c.y, tilt})) return;
+  if (op.code == FigureOpCode::kSolidSc) {
+    out.EmitSolidSc(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
+  } else if (op.code == FigureOpCode::kSolidSe) {
+    out.EmitSolidSe(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
+  } else if (op.code == FigureOpCode::kSolidSo) {
+    out.EmitSolidSo(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
+  } else {
+    out.EmitSolidSg(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
+  }
+}
+
+}  // namespace
+
 void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out) {
   const Placement p(x, y, angle, model.centreX, model.centreY);
   for (const FigureOp& op : model.ops) {
-    const double* v = op.v;
-    switch (op.code) {
-      case FigureOpCode::kLayerGroup:
-        out.EmitLayerGroup(op.i);
-        break;
-      case FigureOpCode::kLayer:
-        out.EmitLayer(op.i);
-        break;
-      case FigureOpCode::kLineColour:
-        out.EmitLineColour(op.i);
-        break;
-      case FigureOpCode::kLineType:
-        out.EmitLineType(op.i);
-        break;
-      case FigureOpCode::kLineWidth:
-        out.EmitLineWidth(op.i);
-        break;
-      case FigureOpCode::kPointColour:
-        out.EmitPointColour(op.i);
-        break;
-      case FigureOpCode::kRgbColour:
-        out.EmitRgbColour(op.i);
-        break;
-      case FigureOpCode::kTextAnchor:
-        out.EmitTextAnchor(op.i);
-        break;
-      case FigureOpCode::kTextSize:
-        out.EmitTextSize(op.i, op.i2, v[0], v[1], v[2]);
-        break;
-      case FigureOpCode::kFont:
-        out.EmitFont(model.Text(op));
-        break;
-      case FigureOpCode::kMarks:
-        out.EmitEntityMarks(op.i);
-        break;
-      case FigureOpCode::kLine: {
-        const Point a = p.Apply(v[0], v[1]);
-        const Point b = p.Apply(v[2], v[3]);
-        if (AllFinite({a.x, a.y, b.x, b.y})) out.EmitLine(a.x, a.y, b.x, b.y);
-        break;
-      }
-      case FigureOpCode::kCircle: {
-        const Point c = p.Apply(v[0], v[1]);
-        if (AllFinite({c.x, c.y})) out.EmitCircle(c.x, c.y, v[2]);
-        break;
-      }
-      case FigureOpCode::kArc: {
-        const Point c = p.Apply(v[0], v[1]);
-        const double tilt = NormalizeDeg(p.angleDeg + v[6]);
-        if (AllFinite({c.x, c.y, tilt})) out.EmitArc(c.x, c.y, v[2], v[3], v[4], v[5], tilt);
-        break;
-      }
-      case FigureOpCode::kPoint: {
-        const Point a = p.Apply(v[0], v[1]);
-        if (AllFinite({a.x, a.y})) out.EmitPoint(a.x, a.y);
-        break;
-      }
-      case FigureOpCode::kRotatedPoint: {
-        const Point a = p.Apply(v[0], v[1]);
-        const double turn = NormalizeDeg(p.angleDeg + v[3]);
-        if (AllFinite({a.x, a.y, turn})) out.EmitRotatedPoint(op.i, a.x, a.y, v[2], turn);
-        break;
-      }
-      case FigureOpCode::kText: {
-        const double phi = angle + v[4];
-        const Point a = p.Apply(v[0], v[1]);
-        const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2], v[3], phi * 180 / kPi);
-        if (AllFinite({at.x, at.y})) {
-          out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * PortableCos(phi),
-                       10 * PortableSin(phi));
-        }
-        break;
-      }
-      case FigureOpCode::kDimension: {
-        const Point a = p.Apply(v[0], v[1]);
-        const Point b = p.Apply(v[2], v[3]);
-        const Point t = p.Apply(v[4], v[5]);
-        const double phi = angle + v[6];
-        const bool measured = op.i != 0;
-        if (AllFinite({a.x, a.y, b.x, b.y, t.x, t.y}) &&
-            (!measured || std::isfinite(Distance(a.x, a.y, b.x, b.y)))) {
-          out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * PortableCos(phi),
-                            10 * PortableSin(phi));
-        }
-        break;
-      }
-      case FigureOpCode::kSolidLine: {
-        const Point a = p.Apply(v[0], v[1]);
-        const Point b = p.Apply(v[2], v[3]);
-        if (AllFinite({a.x, a.y, b.x, b.y})) out.EmitSolidLine(a.x, a.y, b.x, b.y);
-        break;
-      }
-      case FigureOpCode::kSolidTriangle: {
-        const Point a = p.Apply(v[0], v[1]);
-        const Point b = p.Apply(v[2], v[3]);
-        const Point c = p.Apply(v[4], v[5]);
-        if (AllFinite({a.x, a.y, b.x, b.y, c.x, c.y})) {
-          out.EmitSolidTriangle(a.x, a.y, b.x, b.y, c.x, c.y);
-        }
-        break;
-      }
-      case FigureOpCode::kSolidQuad: {
-        const Point a = p.Apply(v[0], v[1]);
-        const Point b = p.Apply(v[2], v[3]);
-        const Point c = p.Apply(v[4], v[5]);
-        const Point d = p.Apply(v[6], v[7]);
-        if (AllFinite({a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y})) {
-          out.EmitSolidQuad(a.x, a.y, b.x, b.y, c.x, c.y, d.x, d.y);
-        }
-        break;
-      }
-      case FigureOpCode::kSolidSc:
-      case FigureOpCode::kSolidSe:
-      case FigureOpCode::kSolidSo:
-      case FigureOpCode::kSolidSg: {
-        // v = cx, cy, r, flatness, tilt, start, sweep, kind or r2 (as stored)
-        const Point c = p.Apply(v[0], v[1]);
-        const double tilt = NormalizeDeg((angle + v[4]) * 180 / kPi) * kPi / 180;
-        if (!AllFinite({c.x, c.y, tilt})) break;
-        if (op.code == FigureOpCode::kSolidSc) {
-          out.EmitSolidSc(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
-        } else if (op.code == FigureOpCode::kSolidSe) {
-          out.EmitSolidSe(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
-        } else if (op.code == FigureOpCode::kSolidSo) {
-          out.EmitSolidSo(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
-        } else {
-          out.EmitSolidSg(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
-        }
-        break;
-      }
+    if (!ReplayAttribute(model, op, out) && !ReplayLineOrPoint(op, p, out) &&
+        !ReplayText(model, op, p, out)) {
+      ReplaySolid(op, p, out);
     }
   }
 }

@@ -19,7 +19,7 @@ class LayoutSink {
   // The five attribute commands of the writing attributes.
   virtual void Attributes() = 0;
   // One copy of the figure: the centre of its box and the segment angle in radians.
-  virtual void Figure(int32_t kind, double x, double y, double angle) = 0;
+  virtual void Figure(FigureKind kind, double x, double y, double angle) = 0;
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <optional>
 
+#include "figure/figure_format.h"
+
 namespace gara {
 
-// The closed sets a pattern row chooses from, by their stored values.
-// "選択図形" (sel.txt), "JWS 図形" (jws.txt).
-enum class FigureKind : int32_t { kSelected = 0, kJws = 1 };
+// The closed sets a pattern row chooses from, by their stored values (FigureKind, the figure
+// source, lives with the figure file).
 // "間隔指定", "均等配置".
 enum class Arrangement : int32_t { kInterval = 0, kEven = 1 };
 // "上", "中", "下".
@@ -32,10 +33,7 @@ struct PatternRow {
   int32_t bottomLine = 0;
 
   // None for a value outside the list: such a row has no figure.
-  std::optional<FigureKind> Kind() const {
-    if (figureKind == 0 || figureKind == 1) return static_cast<FigureKind>(figureKind);
-    return std::nullopt;
-  }
+  std::optional<FigureKind> Kind() const { return FigureKindOf(figureKind); }
   // Anything but "均等配置" lays out as "間隔指定".
   Arrangement Spacing() const {
     return arrangement == 1 ? Arrangement::kEven : Arrangement::kInterval;

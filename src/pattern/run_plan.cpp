@@ -20,7 +20,7 @@ bool LayoutRow::Draws() const { return !checkSize || (width > kEpsilon && height
 LayoutRow ResolveRow(const PatternRow* stored) {
   const PatternRow row = stored ? *stored : PatternRow{};
   LayoutRow r;
-  r.figureKind = row.figureKind;
+  r.figureKind = static_cast<FigureKind>(row.figureKind);
   r.width = row.width;
   r.height = row.height;
   r.evenSpacing = row.Spacing() == Arrangement::kEven;

@@ -12,7 +12,7 @@ namespace gara {
 
 // The pattern row a run draws with, resolved once.
 struct LayoutRow {
-  int32_t figureKind = 0;
+  FigureKind figureKind = FigureKind::kSelected;
   double width = 10.0;
   double height = 10.0;
   bool evenSpacing = false;  // "均等配置"

@@ -332,18 +332,11 @@ void AddEntity(const DrawingState& state, const SelectedEntities& all, EntityRef
   }
 }
 
-// The shapes of a figure file's records, drawn with the attributes the records set. Reading
-// stops at the first line that lacks a field it uses; the shapes before it stay.
-class FigureShapes {
+// The shapes of a figure file's records, drawn with the attributes the records set. A cut part
+// draws nothing; the shapes before it stay.
+class FigureShapes final : public FigureHandler {
  public:
   explicit FigureShapes(ShapeSink& sink) : sink_(sink) {}
-
-  void Run(FigureReader& reader) {
-    FigureRecord record;
-    while (reader.Next(record)) {
-      if (!Entity(record)) return;
-    }
-  }
 
  private:
   Style LineStyle() const {
@@ -357,41 +350,16 @@ class FigureShapes {
     AddText(sink_, TextStyle(), text, font_, vertical, x, y, angle, length, textHeight_, across);
   }
 
-  // False when reading stops.
-  bool Entity(const FigureRecord& record) {
-    const FigureLine& line = record.lines[0];
-    if (!line.Has(7)) return false;
-    layerGroup_ = line.Int(2);
-    layer_ = line.Int(3);
-    switch (record.kind) {
-      case RecordKind::kLine:
-        LineAttributes(line);
-        return LinePart(line);
-      case RecordKind::kCurve:
-        return Curve(line);
-      case RecordKind::kPoint:
-        return PointPart(line);
-      case RecordKind::kText:
-        return TextRecord(line);
-      case RecordKind::kDimension:
-        return Dimension(record);
-      case RecordKind::kDimensionX:
-        if (!Dimension(record)) return false;
-        // Two extension lines, then two end points; the file may end after any of them.
-        for (size_t k = 3; k < 7; ++k) {
-          if (k >= record.lineCount) return false;
-          const FigureLine& part = record.lines[k];
-          if (k < 5) LineAttributes(part);
-          if (!(k < 5 ? LinePart(part) : PointPart(part))) return false;
-        }
-        return true;
-      case RecordKind::kSolid:
-        return Solid(line);
-      case RecordKind::kUnknown:
-        return true;
-    }
-    return true;
+  void Head(const FigureLine& head) override {
+    layerGroup_ = head.Int(2);
+    layer_ = head.Int(3);
   }
+  void Line(const FigureLine& line) override {
+    LineAttributes(line);
+    LinePart(line);
+  }
+  void ExtensionLine(const FigureLine& line) override { Line(line); }
+  void Cut(FigurePart, const FigureLine*, int32_t) override {}
 
   void LineAttributes(const FigureLine& line) {
     colour_ = line.Int(4);
@@ -399,73 +367,60 @@ class FigureShapes {
     lineWidth_ = line.Int(6);
   }
 
-  bool LinePart(const FigureLine& line) {
-    if (!line.Has(11)) return false;
+  void LinePart(const FigureLine& line) {
     AddLine(sink_, LineStyle(), line.Real(8), line.Real(9), line.Real(10), line.Real(11));
-    return true;
   }
 
-  bool Curve(const FigureLine& line) {
+  void Curve(const FigureLine& line, const FigureCurve& c) override {
     LineAttributes(line);
-    if (!line.Has(15)) return false;
-    const FigureCurve c = CurveOf(line);
     if (!c.arc) {
       AddEllipse(sink_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
     } else if (std::isfinite(c.start) && std::isfinite(c.end) && std::isfinite(c.tilt)) {
       AddEllipse(sink_, ShapeKind::kCurve, LineStyle(),
                  ArcEllipseDeg(c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt), 0);
     }
-    return true;
   }
 
-  bool PointPart(const FigureLine& line) {
-    if (!line.Has(9)) return false;
+  void Point(const FigureLine& line, int32_t /*flags*/) override {
     pointColour_ = line.Int(4);
     lineWidth_ = line.Int(6);
     const double x = line.Real(8), y = line.Real(9);
     if (line.Int(5) != figure::kRotatedPointCode) {
       if (Coordinates({x, y})) sink_.Add(Make(ShapeKind::kPoint, PointStyle(), {x, y}));
-      return true;
+      return;
     }
-    if (!line.Has(13)) return false;
     const double angleDeg = line.Real(12) * 180 / kPi;
     const double size = line.Real(13);
     if (std::isfinite(angleDeg) && Coordinates({x, y}) && std::isfinite(size)) {
       const double angle = NormalizeDeg(angleDeg) * kDegree;
       sink_.Add(Make(ShapeKind::kMarker, PointStyle(), {x, y, size, angle}, line.Int(11)));
     }
-    return true;
   }
 
-  // The text size and font of a text line; false when it lacks them.
-  bool TextAttributes(const FigureLine& line) {
-    if (!line.Has(16)) return false;
+  // The text size and font of a text line.
+  void TextAttributes(const FigureLine& line) {
     textColour_ = line.Int(4);
     textWidth_ = line.Real(13);
     textHeight_ = line.Real(14);
     textSpacing_ = line.Real(15);
     font_ = FontOf(line);
     font_.resize(ShownFontLength(font_));
-    return true;
   }
 
-  bool TextRecord(const FigureLine& line) {
-    if (!TextAttributes(line) || !line.Has(17)) return false;
-    const int32_t type = TextTypeFromFlags(line.Int(7));
-    const FigureText t = TextOf(line, type);
-    Text(ShownText(line.text), type == 1, t.x, t.y, t.angle, t.length, t.height);
-    return true;
+  void Text(const FigureLine& line, const FigureText& t) override {
+    TextAttributes(line);
+    Text(ShownText(line.text), t.type == 1, t.x, t.y, t.angle, t.length, t.height);
   }
 
-  bool Dimension(const FigureRecord& record) {
-    if (record.lineCount < 3) return false;
-    const FigureLine& measured = record.lines[1];
-    const FigureLine& value = record.lines[2];
-    if (!measured.Has(11)) return false;
+  void DimensionLine(const FigureLine& measured) override {
     LineAttributes(measured);
-    if (!TextAttributes(value) || !value.Has(17)) return false;
-    const double x1 = measured.Real(8), y1 = measured.Real(9);
-    const double x2 = measured.Real(10), y2 = measured.Real(11);
+    for (size_t k = 0; k < 4; ++k) measured_[k] = measured.Real(8 + k);
+  }
+
+  // The dimension line is drawn with its value text, once the text is known to be whole.
+  void DimensionText(const FigureLine& value) override {
+    TextAttributes(value);
+    const double x1 = measured_[0], y1 = measured_[1], x2 = measured_[2], y2 = measured_[3];
     AddLine(sink_, LineStyle(), x1, y1, x2, y2);
     std::string text = ShownText(value.text);
     // A blank value text stands for the measured length, as the program writes it.
@@ -478,17 +433,13 @@ class FigureShapes {
     const TextBox box =
         MeasureTextBox(2, text, textWidth_, textHeight_, textSpacing_, a.cos, a.sin);
     Text(text, false, value.Real(8), value.Real(9), angle, box.length, box.height);
-    return true;
   }
 
-  bool Solid(const FigureLine& line) {
+  void Solid(const FigureLine& line, const FigureSolid& solid) override {
     const int32_t colour = line.Int(4);
-    if (colour == 10 && !line.Has(16)) return false;
-    if (!line.Has(15)) return false;
     colour_ = colour;
     if (colour == 10) rgb_ = line.Int(16);
     lineWidth_ = line.Int(6);
-    const FigureSolid solid = SolidOf(line);
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:
@@ -514,7 +465,6 @@ class FigureShapes {
         break;
       }
     }
-    return true;
   }
 
   ShapeSink& sink_;
@@ -522,6 +472,7 @@ class FigureShapes {
   int32_t pointColour_ = 1, textColour_ = 1;
   double textWidth_ = 2.0, textHeight_ = 2.0, textSpacing_ = 0.0;
   std::string font_;
+  double measured_[4] = {};  // the dimension line whose value text comes next
 };
 
 }  // namespace
@@ -585,10 +536,8 @@ void AddFigure(std::string_view bytes, Drawing& drawing) {
 }
 
 void AddFigure(std::string_view bytes, ShapeSink& shapes, std::vector<Shape>& overlay) {
-  FigureReader reader(bytes);
-  FigureShapes(shapes).Run(reader);
-
-  const FigureHeader& h = reader.header();
+  FigureShapes figure(shapes);
+  const FigureHeader h = ReadFigure(bytes, figure);
   if (!h.hasExtents || !Coordinates({h.minX, h.minY, h.maxX, h.maxY})) return;
   const Style style{0, 0, kExtentsColour, 2, 0};
   overlay.push_back(Make(ShapeKind::kExtentsBox, style,

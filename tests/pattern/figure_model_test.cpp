@@ -42,7 +42,7 @@ Lines PlaceCopies(const std::string& file, const RunContext& run, const std::vec
   CommandWriter out(buffer, state);
   out.ResetCommandCache();
   FigurePlacer placer(fs, kDir, run);
-  for (const At& at : copies) placer.PlaceFigure(0, at.x, at.y, at.angle, out);
+  for (const At& at : copies) placer.PlaceFigure(FigureKind::kSelected, at.x, at.y, at.angle, out);
   return buffer.empty() ? Lines{} : OutputLines(buffer);
 }
 
@@ -306,11 +306,11 @@ TEST(RecordTest, MissingFileOrOtherKindPlacesNothing) {
   CommandWriter out(buffer, state);
   out.ResetCommandCache();
   FigurePlacer placer(fs, kDir, kFigureAttributes);
-  placer.PlaceFigure(0, 0, 0, 0, out);
-  placer.PlaceFigure(1, 0, 0, 0, out);
+  placer.PlaceFigure(FigureKind::kSelected, 0, 0, 0, out);
+  placer.PlaceFigure(FigureKind::kJws, 0, 0, 0, out);
   fs.files[kDir + "sel.txt"] = Figure("-5,-5,5,5", {"L,0,0,2,1,1,0,0,-5,0,5,0"});
-  placer.PlaceFigure(2, 0, 0, 0, out);
-  placer.PlaceFigure(-1, 0, 0, 0, out);
+  placer.PlaceFigure(static_cast<FigureKind>(2), 0, 0, 0, out);
+  placer.PlaceFigure(static_cast<FigureKind>(-1), 0, 0, 0, out);
   EXPECT_TRUE(buffer.empty());
 }
 
@@ -322,7 +322,7 @@ TEST(RecordTest, EachFileIsReadOncePerRun) {
   CommandWriter out(buffer, state);
   out.ResetCommandCache();
   FigurePlacer placer(fs, kDir, kFigureAttributes);
-  for (int i = 0; i < 50; ++i) placer.PlaceFigure(1, i * 20.0, 0, 0, out);
+  for (int i = 0; i < 50; ++i) placer.PlaceFigure(FigureKind::kJws, i * 20.0, 0, 0, out);
   EXPECT_EQ(fs.reads, 1);
   EXPECT_EQ(buffer.size(), 4u + 50u);
 }
@@ -619,7 +619,7 @@ std::string ModelImage(const std::string& file, const RunContext& run) {
   std::optional<FigurePlacer> placer;
   return Image(file, [&](FileSystem& fs, const At& at, CommandWriter& out) {
     if (!placer) placer.emplace(fs, kDir, run);
-    placer->PlaceFigure(0, at.x, at.y, at.angle, out);
+    placer->PlaceFigure(FigureKind::kSelected, at.x, at.y, at.angle, out);
   });
 }
 

@@ -17,13 +17,13 @@ constexpr double kTol = 1e-9;
 struct Step {
   enum Kind { kAttributes, kFigure, kLine } kind;
   double a = 0, b = 0, c = 0, d = 0;  // figure: x, y, angle; line: x1, y1, x2, y2
-  int32_t figureKind = 0;
+  FigureKind figureKind = FigureKind::kSelected;
 };
 
 class Recorder final : public LayoutSink {
  public:
   void Attributes() override { steps.push_back({Step::kAttributes}); }
-  void Figure(int32_t kind, double x, double y, double angle) override {
+  void Figure(FigureKind kind, double x, double y, double angle) override {
     steps.push_back({Step::kFigure, x, y, angle, 0, kind});
   }
   void Line(double x1, double y1, double x2, double y2) override {
@@ -254,7 +254,7 @@ TEST(LayoutTest, NoRowSelectedUsesTheDefaults) {
     EXPECT_EQ(row.interval, 0.0);
     EXPECT_FALSE(row.evenSpacing);
     EXPECT_EQ(row.referenceOffset, 5.0);
-    EXPECT_EQ(row.figureKind, 0);
+    EXPECT_EQ(row.figureKind, FigureKind::kSelected);
     Recorder rec;
     LayoutSegment(row, kHundred, 1, rec, 1e6);
     const auto figures = rec.Of(Step::kFigure);
