@@ -142,9 +142,26 @@ std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMa
   return out;
 }
 
+const PathPiece* StraightRun(const LaidPath& laid, const PathRun& run) {
+  if (run.closed) return nullptr;
+  const auto first = std::upper_bound(laid.starts.begin(), laid.starts.end(), run.begin) - 1;
+  const size_t i = static_cast<size_t>(first - laid.starts.begin());
+  // The run is this one piece when the next piece starts where the run ends.
+  const bool onePiece = i + 1 == laid.starts.size() || laid.starts[i + 1] >= run.end;
+  const PathPiece& piece = laid.path.pieces[i];
+  return onePiece && !piece.IsArc() ? &piece : nullptr;
+}
+
+RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& run) {
+  // A straight run is measured as a segment is, end to end: the difference of its stations
+  // along the path can differ from that in the last bit.
+  const PathPiece* line = StraightRun(laid, run);
+  return PlanRun(row, line ? line->length : run.end - run.begin, run.Ends());
+}
+
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
   double total = 0;
-  for (const PathRun& run : laid.runs) total += PlanRun(row, run.end - run.begin, run.Ends()).count;
+  for (const PathRun& run : laid.runs) total += PlanPathRun(row, laid, run).count;
   return total;
 }
 
@@ -158,14 +175,9 @@ class PathLayout {
       : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)) {}
 
   void Run(const PathRun& run) {
-    const RunPlan plan = PlanRun(row_, run.end - run.begin, run.Ends());
-    const auto first = std::upper_bound(laid_.starts.begin(), laid_.starts.end(), run.begin) - 1;
-    const size_t i = static_cast<size_t>(first - laid_.starts.begin());
-    // The run is this one piece when the next piece starts where the run ends.
-    const bool onePiece = i + 1 == laid_.starts.size() || laid_.starts[i + 1] >= run.end;
-    const PathPiece& piece = laid_.path.pieces[i];
-    if (!run.closed && onePiece && !piece.IsArc()) {
-      LayoutStraightRun(row_, plan, piece.from, piece.to, sink_);
+    const RunPlan plan = PlanPathRun(row_, laid_, run);
+    if (const PathPiece* line = StraightRun(laid_, run)) {
+      LayoutStraightRun(row_, plan, line->from, line->to, sink_);
       return;
     }
     sink_.Attributes();

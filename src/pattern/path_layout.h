@@ -46,7 +46,12 @@ Point PathAt(const LaidPath& laid, double s, ArcMark* mark = nullptr);
 // The pieces between arc lengths s0 < s1 (s1 may pass the end of a closed path).
 std::vector<PathPiece> SubPath(const LaidPath& laid, double s0, double s1, ArcMark* mark = nullptr);
 
-// The copies the path asks for: its runs' counts summed, each by PlanRun.
+// The one open straight piece a run is, if it is one: it is laid out as a segment of modes "1"
+// and "2" is.
+const PathPiece* StraightRun(const LaidPath& laid, const PathRun& run);
+// Where the copies of a run of the path stand.
+RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& run);
+// The copies the path asks for: its runs' counts summed.
 double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
 
 // The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's

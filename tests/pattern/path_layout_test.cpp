@@ -67,6 +67,30 @@ void ExpectJoined(const std::vector<PathPiece>& rail, bool closed) {
   }
 }
 
+// A straight run after a corner is laid out as the two-point segment of its ends, to the last
+// bit: its length is the segment's own, not the difference of its stations along the path
+// (1000.1 + 7.3 - 1000.1 is not 7.3).
+TEST(PathLayoutTest, StraightRunAfterACornerIsItsSegment) {
+  for (const bool even : {false, true}) {
+    const LayoutRow row = Row(2, 1, 0.3, even, {1, 0, 0});
+    const Path path =
+        MakePath({LinePiece({0, 0}, {1000.1, 0}), LinePiece({1000.1, 0}, {1000.1, 7.3})});
+    Recorder along;
+    LayoutPath(row, SplitRuns(path), along);
+    Recorder segment;
+    const Point ends[2] = {{1000.1, 0}, {1000.1, 7.3}};
+    LayoutSegment(row, ends, 1, segment, INFINITY);
+    ASSERT_FALSE(segment.figures.empty());
+    ASSERT_GE(along.figures.size(), segment.figures.size());
+    const size_t skip = along.figures.size() - segment.figures.size();
+    for (size_t i = 0; i < segment.figures.size(); ++i) {
+      EXPECT_EQ(along.figures[skip + i].x, segment.figures[i].x) << i;
+      EXPECT_EQ(along.figures[skip + i].y, segment.figures[i].y) << i;
+    }
+    EXPECT_EQ(PathFigureCount(row, SplitRuns(path)), static_cast<double>(along.figures.size()));
+  }
+}
+
 TEST(PathLayoutTest, CircleEvenlySpaced) {
   Recorder sink;
   const Path circle = MakePath({ArcPiece({20, 30}, 100, 1, 0, 0, 2 * kPi)});
