@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exchange/entities.h"
+#include "exchange/writing_attributes.h"
 
 namespace gara {
 
@@ -38,11 +39,7 @@ struct DrawingState {
   std::vector<int32_t> rgbTable;
 
   // Writing attributes: the first line of each attribute kind.
-  int32_t writingLayerGroup = 0;
-  int32_t writingLayer = 0;
-  int32_t writingColour = 1;
-  int32_t writingLineType = 1;
-  int32_t writingLineWidth = 0;
+  WritingAttributes writing;
   int32_t writingTextSizeKind = 1;
   double writingTextWidth = 2.0;
   double writingTextHeight = 2.0;

@@ -236,26 +236,26 @@ void TextSizeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, 
 bool AttributeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, DrawingState& s) {
   const int c = f.count();
   if (k.starts_with("lgn")) {
-    JoinName(f, 4, s.layerGroupNames[r.currentLayerGroup]);
+    JoinName(f, 4, s.layerGroupNames[r.current.layerGroup]);
     return true;
   }
   if (k.starts_with("lyn")) {
-    JoinName(f, 4, s.layerNames[r.currentLayerGroup * 16 + r.currentLayer]);
+    JoinName(f, 4, s.layerNames[r.current.layerGroup * 16 + r.current.layer]);
     return true;
   }
   if (k.starts_with("lg")) {
-    LayerLine(k, r.firstSeen.lg, s.writingLayerGroup, r.currentLayerGroup);
-    if (c >= 2) s.layerGroupValues[r.currentLayerGroup] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.lg, s.writing.layerGroup, r.current.layerGroup);
+    if (c >= 2) s.layerGroupValues[r.current.layerGroup] = TextToInt(f[2]);
   } else if (k.starts_with("ly")) {
-    LayerLine(k, r.firstSeen.ly, s.writingLayer, r.currentLayer);
-    if (c >= 2) s.layerValues[r.currentLayerGroup * 16 + r.currentLayer] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.ly, s.writing.layer, r.current.layer);
+    if (c >= 2) s.layerValues[r.current.layerGroup * 16 + r.current.layer] = TextToInt(f[2]);
   } else if (k.starts_with("lc")) {
-    NumberedAttribute(k, r.firstSeen.lc, s.writingColour, r.currentColour);
-    if (r.currentColour == 10 && c >= 2) r.currentRgb = TextToInt(f[2]);
+    NumberedAttribute(k, r.firstSeen.lc, s.writing.colour, r.current.colour);
+    if (r.current.colour == 10 && c >= 2) r.currentRgb = TextToInt(f[2]);
   } else if (k.starts_with("lt")) {
-    NumberedAttribute(k, r.firstSeen.lt, s.writingLineType, r.currentLineType);
+    NumberedAttribute(k, r.firstSeen.lt, s.writing.lineType, r.current.lineType);
   } else if (k.starts_with("lw")) {
-    NumberedAttribute(k, r.firstSeen.lw, s.writingLineWidth, r.currentLineWidth);
+    NumberedAttribute(k, r.firstSeen.lw, s.writing.lineWidth, r.current.lineWidth);
     s.lineWidthPresent = true;
   } else if (k.starts_with("cn$")) {
     // A font name holds blanks ("<ＭＳ ゴシック>"), which split the line: the fields are joined

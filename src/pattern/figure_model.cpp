@@ -87,13 +87,13 @@ class Compiler {
     lineIndex_ = 0;
     line_ = &record.lines[0];
     if (run_.useWritingLayerGroup || run_.useWritingLayer) {
-      PushValue(FigureOpCode::kLayerGroup, run_.writingLayerGroup);
+      PushValue(FigureOpCode::kLayerGroup, run_.writing.layerGroup);
     } else {
       if (!Has(2)) return false;
       PushValue(FigureOpCode::kLayerGroup, Int(2));
     }
     if (run_.useWritingLayer) {
-      PushValue(FigureOpCode::kLayer, run_.writingLayer);
+      PushValue(FigureOpCode::kLayer, run_.writing.layer);
     } else {
       if (!Has(3)) return false;
       PushValue(FigureOpCode::kLayer, Int(3));
@@ -125,13 +125,13 @@ class Compiler {
 
   bool LineAttributes() {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kLineColour, run_.writingColour);
+      PushValue(FigureOpCode::kLineColour, run_.writing.colour);
     } else {
       if (!Has(4)) return false;
       PushValue(FigureOpCode::kLineColour, Int(4));
     }
     if (run_.useWritingLineType) {
-      PushValue(FigureOpCode::kLineType, run_.writingLineType);
+      PushValue(FigureOpCode::kLineType, run_.writing.lineType);
     } else {
       if (!Has(5)) return false;
       PushValue(FigureOpCode::kLineType, Int(5));
@@ -165,7 +165,7 @@ class Compiler {
   // A point record, or an end point of an X record with the marks of its first line.
   bool PointPart(int32_t flags) {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kPointColour, run_.writingColour);
+      PushValue(FigureOpCode::kPointColour, run_.writing.colour);
     } else {
       if (!Has(4)) return false;
       PushValue(FigureOpCode::kPointColour, Int(4));
@@ -193,7 +193,7 @@ class Compiler {
     FigureOp& op = Push(FigureOpCode::kTextSize);
     if (run_.useWritingColour) {
       op.i = 0;
-      op.i2 = run_.writingColour;
+      op.i2 = run_.writing.colour;
     } else {
       op.i = TextSizeKindOf(Int(12));
       op.i2 = Int(4);
@@ -271,7 +271,7 @@ class Compiler {
 
   bool Solid(int32_t flags) {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kLineColour, run_.writingColour);
+      PushValue(FigureOpCode::kLineColour, run_.writing.colour);
     } else {
       if (!Has(4)) return false;
       const int32_t colour = Int(4);
