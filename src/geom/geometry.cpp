@@ -117,7 +117,7 @@ Intersection IntersectLines(double xa1, double ya1, double xa2, double ya2, doub
   out.point = {x, y};
   const bool inside = WithinPiece(x, xa1, xa2) && WithinPiece(y, ya1, ya2) &&
                       WithinPiece(x, xb1, xb2) && WithinPiece(y, yb1, yb2);
-  out.result = inside ? 1 : 2;
+  out.result = inside ? LineCrossing::kInsideBoth : LineCrossing::kOutside;
   return out;
 }
 
