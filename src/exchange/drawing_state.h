@@ -19,11 +19,14 @@ struct TextSize {
   int32_t colour = 2;
 };
 
+// The suffix of a designated point's keyword: "hp1", "hp1-", "hp1ln", "hp1ci", "hp1ch".
+enum class DesignatedPointKind : uint8_t { kPlain, kDash, kLn, kCi, kCh };
+
 struct DesignatedPoint {
   bool used = false;
   double x = 0.0;
   double y = 0.0;
-  int32_t kind = 0;  // 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+  DesignatedPointKind kind = DesignatedPointKind::kPlain;
 };
 
 struct DrawingState {

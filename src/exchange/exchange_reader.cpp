@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cassert>
+#include <utility>
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_fields.h"
@@ -281,13 +282,18 @@ bool AttributeLine(const ExchangeFields& f, std::string_view k, ReadingState& r,
 
 // Rule 27.
 void DesignatedPointLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
-  int kind = 0;
+  DesignatedPointKind kind = DesignatedPointKind::kPlain;
   std::string_view number = From(k, 3);
-  static constexpr std::string_view kSuffixes[] = {"-", "ln", "ci", "ch"};
-  for (int i = 0; i < 4; ++i) {
-    const size_t at = k.find(kSuffixes[i]);
+  // Looked for in this order, a later match replacing an earlier one.
+  static constexpr std::pair<std::string_view, DesignatedPointKind> kSuffixes[] = {
+      {"-", DesignatedPointKind::kDash},
+      {"ln", DesignatedPointKind::kLn},
+      {"ci", DesignatedPointKind::kCi},
+      {"ch", DesignatedPointKind::kCh}};
+  for (const auto& [suffix, suffixKind] : kSuffixes) {
+    const size_t at = k.find(suffix);
     if (at != std::string_view::npos) {
-      kind = i + 1;
+      kind = suffixKind;
       number = k.substr(2, at - 2);
     }
   }

@@ -220,8 +220,10 @@ struct PointCase {
   std::string line;
   int number;  // -1: nothing set
   double x, y;
-  int kind;
+  DesignatedPointKind kind;
 };
+
+using enum DesignatedPointKind;
 
 void PrintTo(const PointCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.line); }
 
@@ -245,19 +247,19 @@ TEST_P(DesignatedPointTest, SetsThePoint) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, DesignatedPointTest,
-    ::testing::Values(PointCase{"hp1 10 20", 1, 10, 20, 0}, PointCase{"hp2- 5 5", 2, 5, 5, 1},
-                      PointCase{"hp3ln 1 2", 3, 1, 2, 2},
-                      PointCase{"hp4ci -1.5 2e2", 4, -1.5, 200, 3},
-                      PointCase{"hp5ch 1 2", 5, 1, 2, 4}, PointCase{"hp99 1 2 3 4", 99, 1, 2, 0},
-                      PointCase{"hp12ln 7 8", 12, 7, 8, 2}, PointCase{"hp100 1 1", -1, 0, 0, 0},
-                      PointCase{"hp0 1 1", -1, 0, 0, 0}, PointCase{"hp1", -1, 0, 0, 0},
-                      PointCase{"hp1 5", -1, 0, 0, 0}, PointCase{"hpx 1 1", -1, 0, 0, 0},
-                      PointCase{"hp-1 1 1", -1, 0, 0, 0}));
+    ::testing::Values(
+        PointCase{"hp1 10 20", 1, 10, 20, kPlain}, PointCase{"hp2- 5 5", 2, 5, 5, kDash},
+        PointCase{"hp3ln 1 2", 3, 1, 2, kLn}, PointCase{"hp4ci -1.5 2e2", 4, -1.5, 200, kCi},
+        PointCase{"hp5ch 1 2", 5, 1, 2, kCh}, PointCase{"hp99 1 2 3 4", 99, 1, 2, kPlain},
+        PointCase{"hp12ln 7 8", 12, 7, 8, kLn}, PointCase{"hp100 1 1", -1, 0, 0, kPlain},
+        PointCase{"hp0 1 1", -1, 0, 0, kPlain}, PointCase{"hp1", -1, 0, 0, kPlain},
+        PointCase{"hp1 5", -1, 0, 0, kPlain}, PointCase{"hpx 1 1", -1, 0, 0, kPlain},
+        PointCase{"hp-1 1 1", -1, 0, 0, kPlain}));
 
 TEST(ExchangeReader, RepeatedDesignatedPointOverwrites) {
   const DrawingState s = Read("hp1 1 1\nhp1ln 2 3\n");
   EXPECT_EQ(s.designatedPoints[1].x, 2);
-  EXPECT_EQ(s.designatedPoints[1].kind, 2);
+  EXPECT_EQ(s.designatedPoints[1].kind, DesignatedPointKind::kLn);
 }
 
 struct HhpCase {

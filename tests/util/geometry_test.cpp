@@ -209,9 +209,7 @@ TEST(ConvertTextAnchor, CentreToUpperRightTurned) {
   EXPECT_NEAR(p.y, 5, kTight);
 }
 
-constexpr LineCrossing kParallel = LineCrossing::kParallel;
-constexpr LineCrossing kInsideBoth = LineCrossing::kInsideBoth;
-constexpr LineCrossing kOutside = LineCrossing::kOutside;
+using enum LineCrossing;
 
 struct IntersectCase {
   double xa1, ya1, xa2, ya2, xb1, yb1, xb2, yb2;
