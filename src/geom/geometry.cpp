@@ -16,8 +16,6 @@ bool WithinPiece(double v, double a, double b) {
 
 }  // namespace
 
-void SwapValues(double& a, double& b) { std::swap(a, b); }
-
 double QuantizeE8(double v) { return std::trunc(v / 1e-8 + 0.5) * 1e-8; }
 
 double RoundE10(double x) {

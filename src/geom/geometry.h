@@ -15,7 +15,6 @@ struct Point {
   double y = 0.0;
 };
 
-void SwapValues(double& a, double& b);
 inline double DegToRad(double deg) { return deg / 180.0 * kPi; }
 double RoundE10(double x);
 double Distance(double x1, double y1, double x2, double y2);

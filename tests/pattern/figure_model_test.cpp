@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/test_files.h"
@@ -501,7 +502,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
         if (!NearlyEqual(flatness, 1) || (closed < 1 && !NearlyEqual(std::fabs(sweep), 0) &&
                                           !NearlyEqual(std::fabs(sweep), 360))) {
           double a = NormalizeDeg(start), b = NormalizeDeg(start + sweep);
-          if (sweep < 0) SwapValues(a, b);
+          if (sweep < 0) std::swap(a, b);
           out.EmitArc(c.x, c.y, r, a, b, flatness, NormalizeDeg(thetaDeg + tilt));
         } else {
           out.EmitCircle(c.x, c.y, r);

@@ -12,13 +12,6 @@ namespace {
 
 constexpr double kTight = 1e-12;
 
-TEST(SwapValues, Exchanges) {
-  double a = 1.5, b = -2;
-  SwapValues(a, b);
-  EXPECT_EQ(a, -2);
-  EXPECT_EQ(b, 1.5);
-}
-
 struct RoundCase {
   double x;
   double expected;
