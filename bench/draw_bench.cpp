@@ -69,7 +69,7 @@ Inputs& BenchInputs() {
     in.fs.files["/p/sel.txt"] = Figure();
     double x = 0, y = 0;
     for (int i = 1; i <= 99; ++i) {
-      in.drawing.designatedPoints[i] = {true, x, y, 0};
+      in.drawing.designatedPoints[i] = {true, x, y, DesignatedPointKind::kPlain};
       x += 4085 * std::cos(i * 0.61);
       y += 4085 * std::sin(i * 0.61);
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exchange/entities.h"
+#include "exchange/writing_attributes.h"
 
 namespace gara {
 
@@ -18,11 +19,14 @@ struct TextSize {
   int32_t colour = 2;
 };
 
+// The suffix of a designated point's keyword: "hp1", "hp1-", "hp1ln", "hp1ci", "hp1ch".
+enum class DesignatedPointKind : uint8_t { kPlain, kDash, kLn, kCi, kCh };
+
 struct DesignatedPoint {
   bool used = false;
   double x = 0.0;
   double y = 0.0;
-  int32_t kind = 0;  // 0 plain, 1 "-", 2 "ln", 3 "ci", 4 "ch"
+  DesignatedPointKind kind = DesignatedPointKind::kPlain;
 };
 
 struct DrawingState {
@@ -38,11 +42,7 @@ struct DrawingState {
   std::vector<int32_t> rgbTable;
 
   // Writing attributes: the first line of each attribute kind.
-  int32_t writingLayerGroup = 0;
-  int32_t writingLayer = 0;
-  int32_t writingColour = 1;
-  int32_t writingLineType = 1;
-  int32_t writingLineWidth = 0;
+  WritingAttributes writing;
   int32_t writingTextSizeKind = 1;
   double writingTextWidth = 2.0;
   double writingTextHeight = 2.0;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "exchange/writing_attributes.h"
+
 namespace gara {
 
 enum class EntityType : uint8_t {
@@ -29,14 +31,10 @@ enum class EntityType : uint8_t {
   kSolidSg = 15,
 };
 
-// The attributes in force when the entity line was read.
-struct EntityHeader {
+// The attributes in force when the entity line was read, with the marks that belonged to it.
+// The colour is the line colour, but the point colour for points and the text colour for texts.
+struct EntityHeader : WritingAttributes {
   int32_t hhpNumber = 0;
-  int32_t layerGroup = 0;
-  int32_t layer = 0;
-  int32_t colour = 1;  // line colour; point colour for points; text colour for texts
-  int32_t lineType = 1;
-  int32_t lineWidth = 0;
   int32_t zFlags = 0;  // 1, 2, 4, 8, 16 for "z1" ... "z5"
 };
 

@@ -24,12 +24,13 @@ class Fields {
   std::span<const std::string_view> fields_;
 };
 
-EntityHeader CurrentHeader(const ReadingState& r, int32_t colour) {
-  return {r.hhpNumber,       r.currentLayerGroup, r.currentLayer, colour,
-          r.currentLineType, r.currentLineWidth,  r.zFlags};
-}
+EntityHeader CurrentHeader(const ReadingState& r) { return {r.current, r.hhpNumber, r.zFlags}; }
 
-EntityHeader CurrentHeader(const ReadingState& r) { return CurrentHeader(r, r.currentColour); }
+EntityHeader CurrentHeader(const ReadingState& r, int32_t colour) {
+  EntityHeader header = CurrentHeader(r);
+  header.colour = colour;
+  return header;
+}
 
 // The common steps after a record: the marks and the designation number belong to one entity;
 // every entity but a line segment also ends a polyline run and abandons a pending dimension.

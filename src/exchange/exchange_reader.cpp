@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cassert>
+#include <utility>
 
 #include "exchange/entity_records.h"
 #include "exchange/exchange_fields.h"
@@ -236,26 +237,26 @@ void TextSizeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, 
 bool AttributeLine(const ExchangeFields& f, std::string_view k, ReadingState& r, DrawingState& s) {
   const int c = f.count();
   if (k.starts_with("lgn")) {
-    JoinName(f, 4, s.layerGroupNames[r.currentLayerGroup]);
+    JoinName(f, 4, s.layerGroupNames[r.current.layerGroup]);
     return true;
   }
   if (k.starts_with("lyn")) {
-    JoinName(f, 4, s.layerNames[r.currentLayerGroup * 16 + r.currentLayer]);
+    JoinName(f, 4, s.layerNames[r.current.layerGroup * 16 + r.current.layer]);
     return true;
   }
   if (k.starts_with("lg")) {
-    LayerLine(k, r.firstSeen.lg, s.writingLayerGroup, r.currentLayerGroup);
-    if (c >= 2) s.layerGroupValues[r.currentLayerGroup] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.lg, s.writing.layerGroup, r.current.layerGroup);
+    if (c >= 2) s.layerGroupValues[r.current.layerGroup] = TextToInt(f[2]);
   } else if (k.starts_with("ly")) {
-    LayerLine(k, r.firstSeen.ly, s.writingLayer, r.currentLayer);
-    if (c >= 2) s.layerValues[r.currentLayerGroup * 16 + r.currentLayer] = TextToInt(f[2]);
+    LayerLine(k, r.firstSeen.ly, s.writing.layer, r.current.layer);
+    if (c >= 2) s.layerValues[r.current.layerGroup * 16 + r.current.layer] = TextToInt(f[2]);
   } else if (k.starts_with("lc")) {
-    NumberedAttribute(k, r.firstSeen.lc, s.writingColour, r.currentColour);
-    if (r.currentColour == 10 && c >= 2) r.currentRgb = TextToInt(f[2]);
+    NumberedAttribute(k, r.firstSeen.lc, s.writing.colour, r.current.colour);
+    if (r.current.colour == 10 && c >= 2) r.currentRgb = TextToInt(f[2]);
   } else if (k.starts_with("lt")) {
-    NumberedAttribute(k, r.firstSeen.lt, s.writingLineType, r.currentLineType);
+    NumberedAttribute(k, r.firstSeen.lt, s.writing.lineType, r.current.lineType);
   } else if (k.starts_with("lw")) {
-    NumberedAttribute(k, r.firstSeen.lw, s.writingLineWidth, r.currentLineWidth);
+    NumberedAttribute(k, r.firstSeen.lw, s.writing.lineWidth, r.current.lineWidth);
     s.lineWidthPresent = true;
   } else if (k.starts_with("cn$")) {
     // A font name holds blanks ("<ＭＳ ゴシック>"), which split the line: the fields are joined
@@ -281,13 +282,18 @@ bool AttributeLine(const ExchangeFields& f, std::string_view k, ReadingState& r,
 
 // Rule 27.
 void DesignatedPointLine(const ExchangeFields& f, std::string_view k, DrawingState& s) {
-  int kind = 0;
+  DesignatedPointKind kind = DesignatedPointKind::kPlain;
   std::string_view number = From(k, 3);
-  static constexpr std::string_view kSuffixes[] = {"-", "ln", "ci", "ch"};
-  for (int i = 0; i < 4; ++i) {
-    const size_t at = k.find(kSuffixes[i]);
+  // Looked for in this order, a later match replacing an earlier one.
+  static constexpr std::pair<std::string_view, DesignatedPointKind> kSuffixes[] = {
+      {"-", DesignatedPointKind::kDash},
+      {"ln", DesignatedPointKind::kLn},
+      {"ci", DesignatedPointKind::kCi},
+      {"ch", DesignatedPointKind::kCh}};
+  for (const auto& [suffix, suffixKind] : kSuffixes) {
+    const size_t at = k.find(suffix);
     if (at != std::string_view::npos) {
-      kind = i + 1;
+      kind = suffixKind;
       number = k.substr(2, at - 2);
     }
   }

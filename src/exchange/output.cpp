@@ -289,28 +289,28 @@ AttributeCache AttributeCache::Unknown() {
 }
 
 bool AttributeCache::TakeLayerGroup(int32_t group) {
-  if (!TakeIfChanged(force_.lg, cache_.layerGroup, group)) return false;
+  if (!TakeIfChanged(force_.lg, cache_.line.layerGroup, group)) return false;
   // A layer belongs to its layer group: after a group command the layer is written again.
   force_.ly = true;
   return true;
 }
 
 bool AttributeCache::TakeLayer(int32_t layer) {
-  return TakeIfChanged(force_.ly, cache_.layer, layer);
+  return TakeIfChanged(force_.ly, cache_.line.layer, layer);
 }
 
 bool AttributeCache::TakeLineColour(int32_t colour) {
-  if (!TakeIfChanged(force_.lc, cache_.lineColour, colour)) return false;
+  if (!TakeIfChanged(force_.lc, cache_.line.colour, colour)) return false;
   force_.lc10 = false;
   return true;
 }
 
 bool AttributeCache::TakeLineType(int32_t lineType) {
-  return TakeIfChanged(force_.lt, cache_.lineType, lineType);
+  return TakeIfChanged(force_.lt, cache_.line.lineType, lineType);
 }
 
 bool AttributeCache::TakeLineWidth(int32_t width) {
-  return TakeIfChanged(force_.lw, cache_.lineWidth, width);
+  return TakeIfChanged(force_.lw, cache_.line.lineWidth, width);
 }
 
 bool AttributeCache::TakeTextSize(int32_t kind, int32_t colour, double width, double height,
@@ -343,13 +343,13 @@ bool AttributeCache::TakePointColour(int32_t colour) {
 }
 
 bool AttributeCache::TakeRgbColour(int32_t rgb) {
-  if (!force_.lc && cache_.lineColour == 10 && !force_.lc10 && cache_.rgbKnown &&
+  if (!force_.lc && cache_.line.colour == 10 && !force_.lc10 && cache_.rgbKnown &&
       rgb == cache_.rgb) {
     return false;
   }
   cache_.rgb = rgb;
   cache_.rgbKnown = true;
-  cache_.lineColour = 10;
+  cache_.line.colour = 10;
   force_.lc10 = false;
   force_.lc = false;
   return true;
@@ -379,7 +379,7 @@ void CommandWriter::EmitLineType(int32_t lineType) {
 
 void CommandWriter::EmitLineWidth(int32_t width) {
   if (!state_.lineWidthPresent) return;
-  if (width == -1) width = state_.writingLineWidth;
+  if (width == -1) width = state_.writing.lineWidth;
   if (width < 0 || width > 30000) width = 0;
   if (!cache_.TakeLineWidth(width)) return;
   AppendLine(Line().Text("lw").Int(width).view());

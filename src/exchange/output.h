@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "exchange/drawing_state.h"
+#include "exchange/writing_attributes.h"
 #include "util/file_system.h"
 
 namespace gara {
@@ -114,7 +115,7 @@ class AttributeCache {
 
  private:
   struct Cache {
-    int32_t layerGroup = 0, layer = 0, lineColour = 1, lineType = 1, lineWidth = 0;
+    WritingAttributes line;  // "lg", "ly", "lc", "lt", "lw"
     int32_t textKind = 1, textColour = 1;
     double textWidth = 2.0, textHeight = 2.0, textSpacing = 0.0;
     int32_t textAnchor = 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "exchange/entities.h"
+#include "exchange/writing_attributes.h"
 
 namespace gara {
 
@@ -16,11 +17,7 @@ struct ReadingState {
     bool lg = true, ly = true, lc = true, lt = true, lw = true, cn = true;
   } firstSeen;
 
-  int32_t currentLayerGroup = 0;
-  int32_t currentLayer = 0;
-  int32_t currentColour = 1;
-  int32_t currentLineType = 1;
-  int32_t currentLineWidth = 0;
+  WritingAttributes current;
   int32_t currentTextSizeKind = 1;
   double currentTextWidth = 2.0;
   double currentTextHeight = 2.0;
@@ -38,7 +35,7 @@ struct ReadingState {
   bool keepEntities = true;
   bool inPolyline = false;
   bool dimensionPending = false;
-  LineEntity pendingDimensionLine{{0, 0, 0, 1, 1, 0, 0}, 0, 0.0, 0.0, 1.0, 0.0};
+  LineEntity pendingDimensionLine{{}, 0, 0.0, 0.0, 1.0, 0.0};
 };
 
 }  // namespace gara

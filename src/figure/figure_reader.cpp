@@ -1,6 +1,7 @@
 #include "figure/figure_reader.h"
 
 #include <cmath>
+#include <utility>
 
 #include "exchange/output.h"
 #include "geom/geometry.h"
@@ -246,7 +247,7 @@ FigureCurve CurveOf(const FigureLine& line) {
   if (!c.arc) return c;
   c.start = NormalizeDeg(start);
   c.end = NormalizeDeg(start + sweep);
-  if (sweep < 0) SwapValues(c.start, c.end);
+  if (sweep < 0) std::swap(c.start, c.end);
   return c;
 }
 

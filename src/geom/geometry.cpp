@@ -16,8 +16,6 @@ bool WithinPiece(double v, double a, double b) {
 
 }  // namespace
 
-void SwapValues(double& a, double& b) { std::swap(a, b); }
-
 double QuantizeE8(double v) { return std::trunc(v / 1e-8 + 0.5) * 1e-8; }
 
 double RoundE10(double x) {
@@ -117,7 +115,7 @@ Intersection IntersectLines(double xa1, double ya1, double xa2, double ya2, doub
   out.point = {x, y};
   const bool inside = WithinPiece(x, xa1, xa2) && WithinPiece(y, ya1, ya2) &&
                       WithinPiece(x, xb1, xb2) && WithinPiece(y, yb1, yb2);
-  out.result = inside ? 1 : 2;
+  out.result = inside ? LineCrossing::kInsideBoth : LineCrossing::kOutside;
   return out;
 }
 

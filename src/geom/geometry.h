@@ -1,6 +1,7 @@
 // Small pure functions on 64-bit coordinates. Angles are radians unless the name ends in Deg.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace gara {
@@ -21,7 +22,6 @@ inline Point LeftOf(Point u) { return {-u.y, u.x}; }
 // The unit vector of (x, y); `otherwise` for a vector no longer than kEpsilon.
 Point UnitOf(double x, double y, Point otherwise);
 
-void SwapValues(double& a, double& b);
 inline double DegToRad(double deg) { return deg / 180.0 * kPi; }
 double RoundE10(double x);
 double Distance(double x1, double y1, double x2, double y2);
@@ -48,8 +48,14 @@ Point TextOrigin(int anchor, double x0, double y0, double w, double h, double an
 Point ConvertTextAnchor(int fromAnchor, int toAnchor, double x0, double y0, double w, double h,
                         double angleDeg);
 
+enum class LineCrossing : uint8_t {
+  kParallel,    // no point: the lines never meet
+  kInsideBoth,  // the point lies on both pieces
+  kOutside,     // the point lies on the lines, beyond at least one piece
+};
+
 struct Intersection {
-  int result = 0;  // 0 parallel (point unset), 1 inside both pieces, 2 outside
+  LineCrossing result = LineCrossing::kParallel;
   Point point;
 };
 Intersection IntersectLines(double xa1, double ya1, double xa2, double ya2, double xb1, double yb1,

@@ -62,7 +62,9 @@ int Meet(const PathPiece& a, const PathPiece& b, std::array<Point, 2>& out) {
   if (!a.IsArc() && !b.IsArc()) {
     const Intersection hit =
         IntersectLines(a.from.x, a.from.y, a.to.x, a.to.y, b.from.x, b.from.y, b.to.x, b.to.y);
-    if (hit.result == 0 || !std::isfinite(hit.point.x) || !std::isfinite(hit.point.y)) return 0;
+    if (hit.result == LineCrossing::kParallel || !std::isfinite(hit.point.x) ||
+        !std::isfinite(hit.point.y))
+      return 0;
     out[0] = hit.point;
     return 1;
   }

@@ -41,11 +41,11 @@ DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
 }
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
-  out.EmitLayerGroup(run.writingLayerGroup);
-  out.EmitLayer(run.writingLayer);
-  out.EmitLineColour(run.writingColour);
-  out.EmitLineType(run.writingLineType);
-  out.EmitLineWidth(run.writingLineWidth);
+  out.EmitLayerGroup(run.writing.layerGroup);
+  out.EmitLayer(run.writing.layer);
+  out.EmitLineColour(run.writing.colour);
+  out.EmitLineType(run.writing.lineType);
+  out.EmitLineWidth(run.writing.lineWidth);
 }
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {

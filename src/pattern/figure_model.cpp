@@ -176,13 +176,13 @@ class Compiler final : public FigureHandler {
 
   bool LayerAttributes(const FigureLine& line) {
     if (run_.useWritingLayerGroup || run_.useWritingLayer) {
-      PushValue(FigureOpCode::kLayerGroup, run_.writingLayerGroup);
+      PushValue(FigureOpCode::kLayerGroup, run_.writing.layerGroup);
     } else {
       if (!line.Has(2)) return false;
       PushValue(FigureOpCode::kLayerGroup, line.Int(2));
     }
     if (run_.useWritingLayer) {
-      PushValue(FigureOpCode::kLayer, run_.writingLayer);
+      PushValue(FigureOpCode::kLayer, run_.writing.layer);
     } else {
       if (!line.Has(3)) return false;
       PushValue(FigureOpCode::kLayer, line.Int(3));
@@ -192,13 +192,13 @@ class Compiler final : public FigureHandler {
 
   bool LineAttributes(const FigureLine& line) {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kLineColour, run_.writingColour);
+      PushValue(FigureOpCode::kLineColour, run_.writing.colour);
     } else {
       if (!line.Has(4)) return false;
       PushValue(FigureOpCode::kLineColour, line.Int(4));
     }
     if (run_.useWritingLineType) {
-      PushValue(FigureOpCode::kLineType, run_.writingLineType);
+      PushValue(FigureOpCode::kLineType, run_.writing.lineType);
     } else {
       if (!line.Has(5)) return false;
       PushValue(FigureOpCode::kLineType, line.Int(5));
@@ -211,7 +211,7 @@ class Compiler final : public FigureHandler {
   // A point record, or an end point of an X record with the marks of its first line.
   bool PointAttributes(const FigureLine& line, int32_t flags) {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kPointColour, run_.writingColour);
+      PushValue(FigureOpCode::kPointColour, run_.writing.colour);
     } else {
       if (!line.Has(4)) return false;
       PushValue(FigureOpCode::kPointColour, line.Int(4));
@@ -228,7 +228,7 @@ class Compiler final : public FigureHandler {
     FigureOp& op = Push(FigureOpCode::kTextSize);
     if (run_.useWritingColour) {
       op.i = 0;
-      op.i2 = run_.writingColour;
+      op.i2 = run_.writing.colour;
     } else {
       op.i = TextSizeKindOf(line.Int(12));
       op.i2 = line.Int(4);
@@ -267,7 +267,7 @@ class Compiler final : public FigureHandler {
 
   bool SolidAttributes(const FigureLine& line) {
     if (run_.useWritingColour) {
-      PushValue(FigureOpCode::kLineColour, run_.writingColour);
+      PushValue(FigureOpCode::kLineColour, run_.writing.colour);
     } else {
       if (!line.Has(4)) return false;
       const int32_t colour = line.Int(4);

@@ -48,7 +48,8 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
       const Point n2 = Along(nPt, offset, nrm);
       const Intersection hit = IntersectLines(s.x, s.y, t.x, t.y, m2.x, m2.y, n2.x, n2.y);
       // Parallel lines, and crossings beyond the range of a double, leave the end as it is.
-      if (hit.result != 0 && std::isfinite(hit.point.x) && std::isfinite(hit.point.y)) {
+      if (hit.result != LineCrossing::kParallel && std::isfinite(hit.point.x) &&
+          std::isfinite(hit.point.y)) {
         target = hit.point;
       }
     };

@@ -144,7 +144,7 @@ void AddCircleSolid(ShapeSink& sink, const Style& style, const Ellipse& ellipse,
     const Intersection meet =
         IntersectLines(a.x, a.y, a.x + ta.x, a.y + ta.y, b.x, b.y, b.x + tb.x, b.y + tb.y);
     // Parallel end tangents have no corner: the arc and its chord are the best left.
-    if (meet.result != 0 && Coordinates({meet.point.x, meet.point.y})) {
+    if (meet.result != LineCrossing::kParallel && Coordinates({meet.point.x, meet.point.y})) {
       form = SolidForm::kOutside;
       corner[0] = meet.point.x;
       corner[1] = meet.point.y;

@@ -57,11 +57,7 @@ Preview BuildPreview(const PreviewInputs& inputs) {
   preview.points[2] = {4.5 * step, 2.5 * step};
 
   DrawingState sample;
-  sample.writingLayerGroup = inputs.run.writingLayerGroup;
-  sample.writingLayer = inputs.run.writingLayer;
-  sample.writingColour = inputs.run.writingColour;
-  sample.writingLineType = inputs.run.writingLineType;
-  sample.writingLineWidth = inputs.run.writingLineWidth;
+  sample.writing = inputs.run.writing;
   for (int n = 1; n <= 3; ++n) {
     DesignatedPoint& p = sample.designatedPoints[size_t(n)];
     p.used = true;

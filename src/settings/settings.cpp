@@ -91,11 +91,7 @@ Settings LoadSettings(FileSystem& fs, const std::string& path) {
 
 RunContext MakeRunContext(const DrawingState& state, const Settings& settings) {
   RunContext run;
-  run.writingLayerGroup = state.writingLayerGroup;
-  run.writingLayer = state.writingLayer;
-  run.writingColour = state.writingColour;
-  run.writingLineType = state.writingLineType;
-  run.writingLineWidth = state.writingLineWidth;
+  run.writing = state.writing;
   run.useWritingLayerGroup = settings.useWritingLayerGroup;
   run.useWritingLayer = settings.useWritingLayer;
   run.useWritingColour = settings.useWritingColour;

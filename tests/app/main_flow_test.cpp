@@ -95,8 +95,8 @@ TEST(ProgramRunPrepare, ReadsTheExchangeFileAndTheSettingsBesideTheProgram) {
   ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("prog.exe"))});
   run.Prepare();
   EXPECT_TRUE(run.state().paperScaleFlag);
-  EXPECT_EQ(run.state().writingLayerGroup, 3);
-  EXPECT_EQ(run.state().writingLayer, 11);
+  EXPECT_EQ(run.state().writing.layerGroup, 3);
+  EXPECT_EQ(run.state().writing.layer, 11);
   EXPECT_TRUE(run.state().designatedPoints[2].used);
   EXPECT_EQ(run.settings().selectedRow, 9);
   EXPECT_EQ(run.settings().jwsFile, "x.jws");

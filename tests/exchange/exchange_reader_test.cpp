@@ -133,7 +133,7 @@ TEST(ExchangeReader, EmptyAndBlankLinesChangeNothing) {
   const DrawingState s = Read("\n   \r\n\t\n");
   EXPECT_EQ(s.entities.order.size(), 0u);
   EXPECT_FALSE(s.paperScaleFlag);
-  EXPECT_EQ(s.writingColour, 1);
+  EXPECT_EQ(s.writing.colour, 1);
 }
 
 TEST(ExchangeReader, HeaderTables) {
@@ -220,8 +220,10 @@ struct PointCase {
   std::string line;
   int number;  // -1: nothing set
   double x, y;
-  int kind;
+  DesignatedPointKind kind;
 };
+
+using enum DesignatedPointKind;
 
 void PrintTo(const PointCase& c, std::ostream* os) { *os << ::testing::PrintToString(c.line); }
 
@@ -245,19 +247,19 @@ TEST_P(DesignatedPointTest, SetsThePoint) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, DesignatedPointTest,
-    ::testing::Values(PointCase{"hp1 10 20", 1, 10, 20, 0}, PointCase{"hp2- 5 5", 2, 5, 5, 1},
-                      PointCase{"hp3ln 1 2", 3, 1, 2, 2},
-                      PointCase{"hp4ci -1.5 2e2", 4, -1.5, 200, 3},
-                      PointCase{"hp5ch 1 2", 5, 1, 2, 4}, PointCase{"hp99 1 2 3 4", 99, 1, 2, 0},
-                      PointCase{"hp12ln 7 8", 12, 7, 8, 2}, PointCase{"hp100 1 1", -1, 0, 0, 0},
-                      PointCase{"hp0 1 1", -1, 0, 0, 0}, PointCase{"hp1", -1, 0, 0, 0},
-                      PointCase{"hp1 5", -1, 0, 0, 0}, PointCase{"hpx 1 1", -1, 0, 0, 0},
-                      PointCase{"hp-1 1 1", -1, 0, 0, 0}));
+    ::testing::Values(
+        PointCase{"hp1 10 20", 1, 10, 20, kPlain}, PointCase{"hp2- 5 5", 2, 5, 5, kDash},
+        PointCase{"hp3ln 1 2", 3, 1, 2, kLn}, PointCase{"hp4ci -1.5 2e2", 4, -1.5, 200, kCi},
+        PointCase{"hp5ch 1 2", 5, 1, 2, kCh}, PointCase{"hp99 1 2 3 4", 99, 1, 2, kPlain},
+        PointCase{"hp12ln 7 8", 12, 7, 8, kLn}, PointCase{"hp100 1 1", -1, 0, 0, kPlain},
+        PointCase{"hp0 1 1", -1, 0, 0, kPlain}, PointCase{"hp1", -1, 0, 0, kPlain},
+        PointCase{"hp1 5", -1, 0, 0, kPlain}, PointCase{"hpx 1 1", -1, 0, 0, kPlain},
+        PointCase{"hp-1 1 1", -1, 0, 0, kPlain}));
 
 TEST(ExchangeReader, RepeatedDesignatedPointOverwrites) {
   const DrawingState s = Read("hp1 1 1\nhp1ln 2 3\n");
   EXPECT_EQ(s.designatedPoints[1].x, 2);
-  EXPECT_EQ(s.designatedPoints[1].kind, 2);
+  EXPECT_EQ(s.designatedPoints[1].kind, DesignatedPointKind::kLn);
 }
 
 struct HhpCase {
@@ -283,10 +285,10 @@ TEST(ExchangeReader, LayerGroupAndLayerWithFirstSeen) {
   const char* lines = "lgA 3\nlyF 9\nlg2\nly1 4\nlgZ\n";
   const DrawingState s = Read(lines);
   const ReadingState r = Working(lines);
-  EXPECT_EQ(s.writingLayerGroup, 10);
-  EXPECT_EQ(s.writingLayer, 15);
-  EXPECT_EQ(r.currentLayerGroup, 0);  // "Z" is no hex digit
-  EXPECT_EQ(r.currentLayer, 1);
+  EXPECT_EQ(s.writing.layerGroup, 10);
+  EXPECT_EQ(s.writing.layer, 15);
+  EXPECT_EQ(r.current.layerGroup, 0);  // "Z" is no hex digit
+  EXPECT_EQ(r.current.layer, 1);
   EXPECT_EQ(s.layerGroupValues[10], 3);
   EXPECT_EQ(s.layerValues[10 * 16 + 15], 9);
   EXPECT_EQ(s.layerValues[2 * 16 + 1], 4);
@@ -294,7 +296,7 @@ TEST(ExchangeReader, LayerGroupAndLayerWithFirstSeen) {
   EXPECT_FALSE(r.firstSeen.ly);
 }
 
-TEST(ExchangeReader, LowerCaseHexLayerGroup) { EXPECT_EQ(Read("lgb\n").writingLayerGroup, 11); }
+TEST(ExchangeReader, LowerCaseHexLayerGroup) { EXPECT_EQ(Read("lgb\n").writing.layerGroup, 11); }
 
 TEST(ExchangeReader, LayerNamesJoinTheirFields) {
   const DrawingState s = Read("lg3\nlgnA  B\nly4\nlyn\x95\\\x8e\xa6 X\n");
@@ -306,13 +308,13 @@ TEST(ExchangeReader, LineColourTypeWidth) {
   const char* lines = "lc3\nlt2\nlw5\nlc10 255\nlt4\nlw\n";
   const DrawingState s = Read(lines);
   const ReadingState r = Working(lines);
-  EXPECT_EQ(s.writingColour, 3);
-  EXPECT_EQ(s.writingLineType, 2);
-  EXPECT_EQ(s.writingLineWidth, 5);
-  EXPECT_EQ(r.currentColour, 10);
+  EXPECT_EQ(s.writing.colour, 3);
+  EXPECT_EQ(s.writing.lineType, 2);
+  EXPECT_EQ(s.writing.lineWidth, 5);
+  EXPECT_EQ(r.current.colour, 10);
   EXPECT_EQ(r.currentRgb, 255);
-  EXPECT_EQ(r.currentLineType, 4);
-  EXPECT_EQ(r.currentLineWidth, 0);
+  EXPECT_EQ(r.current.lineType, 4);
+  EXPECT_EQ(r.current.lineWidth, 0);
   EXPECT_TRUE(s.lineWidthPresent);
 }
 
@@ -429,7 +431,7 @@ TEST(ExchangeFile, ReadsEveryLine) {
   RealFileSystem fs;
   DrawingState s;
   ASSERT_TRUE(ReadExchangeFile(fs, dir.File("JWC_TEMP.TXT"), s));
-  EXPECT_EQ(s.writingLayerGroup, 2);
+  EXPECT_EQ(s.writing.layerGroup, 2);
   EXPECT_TRUE(s.designatedPoints[2].used);
   EXPECT_EQ(s.entities.lines.size(), 1u);
 }
@@ -456,8 +458,8 @@ TEST(ExchangeFile, SkippedEntitiesLeaveTheRestOfTheStateAsItIs) {
   EXPECT_EQ(r.hhpNumber, k.hhpNumber);
   EXPECT_EQ(r.inPolyline, k.inPolyline);
   EXPECT_EQ(r.polylineCounter, k.polylineCounter);
-  EXPECT_EQ(r.currentColour, 4);
-  EXPECT_EQ(skipped.writingLayerGroup, 2);
+  EXPECT_EQ(r.current.colour, 4);
+  EXPECT_EQ(skipped.writing.layerGroup, 2);
   EXPECT_EQ(skipped.designatedPoints[2].y, 4);
 }
 

@@ -205,7 +205,7 @@ class CommandWriterTest : public ::testing::TestWithParam<EmitCase> {
  protected:
   CommandWriterTest() {
     state.lineWidthPresent = true;
-    state.writingLineWidth = 7;
+    state.writing.lineWidth = 7;
     state.writingTextSizeKind = 0;
     state.writingTextWidth = 4.5;
     state.writingTextHeight = 5;

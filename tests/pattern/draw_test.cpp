@@ -28,7 +28,7 @@ struct DrawRun {
 
   void Points(const std::vector<Point>& points) {
     for (size_t i = 0; i < points.size(); ++i) {
-      state.designatedPoints[i + 1] = {true, points[i].x, points[i].y, 0};
+      state.designatedPoints[i + 1] = {true, points[i].x, points[i].y, DesignatedPointKind::kPlain};
     }
   }
   PatternRow& Row() { return row; }

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/test_files.h"
@@ -69,10 +70,10 @@ void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.name; }
 
 RunContext Switches(bool group, bool layer, bool colour, bool lineType) {
   RunContext run;
-  run.writingLayerGroup = 3;
-  run.writingLayer = 4;
-  run.writingColour = 5;
-  run.writingLineType = 6;
+  run.writing.layerGroup = 3;
+  run.writing.layer = 4;
+  run.writing.colour = 5;
+  run.writing.lineType = 6;
   run.useWritingLayerGroup = group;
   run.useWritingLayer = layer;
   run.useWritingColour = colour;
@@ -422,8 +423,8 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
     };
     const double thetaDeg = theta * 180 / kPi;
     auto lineAttributes = [&] {
-      out.EmitLineColour(run.useWritingColour ? run.writingColour : f.I(4));
-      out.EmitLineType(run.useWritingLineType ? run.writingLineType : f.I(5));
+      out.EmitLineColour(run.useWritingColour ? run.writing.colour : f.I(4));
+      out.EmitLineType(run.useWritingLineType ? run.writing.lineType : f.I(5));
       out.EmitLineWidth(f.I(6));
     };
     auto pointMarks = [](int32_t flags) {
@@ -431,7 +432,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
              ((flags & 0x80) ? 8 : 0);
     };
     auto point = [&](int32_t flags) {
-      out.EmitPointColour(run.useWritingColour ? run.writingColour : f.I(4));
+      out.EmitPointColour(run.useWritingColour ? run.writing.colour : f.I(4));
       const int32_t code = f.I(5);
       out.EmitLineWidth(f.I(6));
       out.EmitEntityMarks(pointMarks(flags));
@@ -445,7 +446,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
     };
     auto textSize = [&] {
       if (run.useWritingColour) {
-        out.EmitTextSize(0, run.writingColour, f.R(13), f.R(14), f.R(15));
+        out.EmitTextSize(0, run.writing.colour, f.R(13), f.R(14), f.R(15));
       } else {
         out.EmitTextSize(f.I(12) % 100, f.I(4), f.R(13), f.R(14), f.R(15));
       }
@@ -477,9 +478,9 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
     };
     for (int32_t k = 0; k < t; ++k) {
       next();
-      out.EmitLayerGroup(run.useWritingLayerGroup || run.useWritingLayer ? run.writingLayerGroup
+      out.EmitLayerGroup(run.useWritingLayerGroup || run.useWritingLayer ? run.writing.layerGroup
                                                                          : f.I(2));
-      out.EmitLayer(run.useWritingLayer ? run.writingLayer : f.I(3));
+      out.EmitLayer(run.useWritingLayer ? run.writing.layer : f.I(3));
       const int32_t flags = f.I(7);
       const std::string kind = f[0];
       if (kind == "L") {
@@ -501,7 +502,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
         if (!NearlyEqual(flatness, 1) || (closed < 1 && !NearlyEqual(std::fabs(sweep), 0) &&
                                           !NearlyEqual(std::fabs(sweep), 360))) {
           double a = NormalizeDeg(start), b = NormalizeDeg(start + sweep);
-          if (sweep < 0) SwapValues(a, b);
+          if (sweep < 0) std::swap(a, b);
           out.EmitArc(c.x, c.y, r, a, b, flatness, NormalizeDeg(thetaDeg + tilt));
         } else {
           out.EmitCircle(c.x, c.y, r);
@@ -552,7 +553,7 @@ void ReferencePlace(FileSystem& fs, const RunContext& run, double x, double y, d
         }
       } else if (kind == "S") {
         if (run.useWritingColour) {
-          out.EmitLineColour(run.writingColour);
+          out.EmitLineColour(run.writing.colour);
         } else if (f.I(4) == 10) {
           out.EmitRgbColour(f.I(16));
         } else {

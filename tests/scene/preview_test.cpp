@@ -108,7 +108,7 @@ TEST(Preview, FullLengthLinesMeetInAMitreAtTheCorner) {
 TEST(Preview, TheWritingColourSwitchColoursTheCopies) {
   MemoryFileSystem fs = WithFigure();
   RunContext run;
-  run.writingColour = 5;
+  run.writing.colour = 5;
   run.useWritingColour = true;
   const Preview p = Build(RowOne(PatternRow{}), fs, 1, run);
   ASSERT_FALSE(p.drawing.shapes.empty());

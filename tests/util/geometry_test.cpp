@@ -12,13 +12,6 @@ namespace {
 
 constexpr double kTight = 1e-12;
 
-TEST(SwapValues, Exchanges) {
-  double a = 1.5, b = -2;
-  SwapValues(a, b);
-  EXPECT_EQ(a, -2);
-  EXPECT_EQ(b, 1.5);
-}
-
 struct RoundCase {
   double x;
   double expected;
@@ -209,9 +202,11 @@ TEST(ConvertTextAnchor, CentreToUpperRightTurned) {
   EXPECT_NEAR(p.y, 5, kTight);
 }
 
+using enum LineCrossing;
+
 struct IntersectCase {
   double xa1, ya1, xa2, ya2, xb1, yb1, xb2, yb2;
-  int result;
+  LineCrossing result;
   double x, y;
 };
 
@@ -226,7 +221,7 @@ TEST_P(IntersectLinesTest, Crossing) {
   const IntersectCase& c = GetParam();
   const Intersection i = IntersectLines(c.xa1, c.ya1, c.xa2, c.ya2, c.xb1, c.yb1, c.xb2, c.yb2);
   EXPECT_EQ(i.result, c.result);
-  if (c.result != 0) {
+  if (c.result != kParallel) {
     EXPECT_NEAR(i.point.x, c.x, 1e-9);
     EXPECT_NEAR(i.point.y, c.y, 1e-9);
   }
@@ -236,25 +231,25 @@ INSTANTIATE_TEST_SUITE_P(
     Lines, IntersectLinesTest,
     ::testing::Values(
         // Two horizontal lines at different heights: parallel.
-        IntersectCase{0, 0, 10, 0, 0, 5, 10, 5, 0, 0, 0},
+        IntersectCase{0, 0, 10, 0, 0, 5, 10, 5, kParallel, 0, 0},
         // Both vertical.
-        IntersectCase{0, 0, 0, 10, 5, 0, 5, 10, 0, 0, 0},
+        IntersectCase{0, 0, 0, 10, 5, 0, 5, 10, kParallel, 0, 0},
         // Horizontal and vertical, crossing inside both pieces.
-        IntersectCase{0, 0, 10, 0, 4, -1, 4, 1, 1, 4, 0},
-        IntersectCase{4, -1, 4, 1, 0, 0, 10, 0, 1, 4, 0},
+        IntersectCase{0, 0, 10, 0, 4, -1, 4, 1, kInsideBoth, 4, 0},
+        IntersectCase{4, -1, 4, 1, 0, 0, 10, 0, kInsideBoth, 4, 0},
         // ... and outside the horizontal piece.
-        IntersectCase{0, 0, 10, 0, 12, -1, 12, 1, 2, 12, 0},
+        IntersectCase{0, 0, 10, 0, 12, -1, 12, 1, kOutside, 12, 0},
         // Outside by less than the margin still counts as inside.
-        IntersectCase{0, 0, 10, 0, 10.000000005, -1, 10.000000005, 1, 1, 10.000000005, 0},
+        IntersectCase{0, 0, 10, 0, 10.000000005, -1, 10.000000005, 1, kInsideBoth, 10.000000005, 0},
         // The crossing lies beyond the vertical piece.
-        IntersectCase{0, 0, 10, 0, 4, 1, 4, 3, 2, 4, 0},
+        IntersectCase{0, 0, 10, 0, 4, 1, 4, 3, kOutside, 4, 0},
         // Diagonals.
-        IntersectCase{0, 0, 10, 10, 0, 10, 10, 0, 1, 5, 5},
-        IntersectCase{0, 0, 1, 1, 0, 10, 1, 9, 2, 5, 5},
+        IntersectCase{0, 0, 10, 10, 0, 10, 10, 0, kInsideBoth, 5, 5},
+        IntersectCase{0, 0, 1, 1, 0, 10, 1, 9, kOutside, 5, 5},
         // Same slope within 1e-8: parallel.
-        IntersectCase{0, 0, 1, 1, 0, 5, 1, 6.000000001, 0, 0, 0},
+        IntersectCase{0, 0, 1, 1, 0, 5, 1, 6.000000001, kParallel, 0, 0},
         // A nearly vertical line counts as vertical: xa1 - xa2 = -1.4e-8 is in the zero band.
-        IntersectCase{0, 0, 1.4e-8, 10, -5, 5, 5, 5, 1, 0, 5}));
+        IntersectCase{0, 0, 1.4e-8, 10, -5, 5, 5, 5, kInsideBoth, 0, 5}));
 
 TEST(TextRunWidth, HalfAndFullWidthCharacters) {
   EXPECT_DOUBLE_EQ(TextRunWidth("ab", 4, 1), 4.5);
