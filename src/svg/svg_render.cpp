@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <memory>
 #include <optional>
@@ -16,6 +17,8 @@
 #include "util/text.h"
 
 namespace gara::svg {
+
+class Passes;
 
 namespace {
 
@@ -479,28 +482,34 @@ struct TextScales {
   bool operator==(const TextScales&) const = default;
 };
 
+}  // namespace
+
 // The picture of an input read afresh for each pass, so that no more than a batch of its
-// entities is ever held.
+// entities is ever held: a figure file (small, held whole) or an exchange file that
+// `exchange` reads into a state, handing its entities over in batches.
 class Passes {
  public:
-  Passes(std::string_view input, const std::string_view* pointsFrom)
-      : input_(input), figure_(IsFigureFile(input)) {
-    if (pointsFrom) {
-      from_ = std::make_unique<DrawingState>();
-      ReadExchangeBytes(*pointsFrom, *from_);
-      AddDesignatedPoints(*from_, underlay_);
-    }
+  using EntityBatch = std::function<void(SelectedEntities&)>;
+  using Batches = std::function<bool(DrawingState&, const EntityBatch&)>;
+
+  // `from`, when given, is the read exchange file whose designated points go under the picture.
+  Passes(std::optional<std::string_view> figure, Batches exchange,
+         std::unique_ptr<DrawingState> from)
+      : figure_(figure), exchange_(std::move(exchange)), from_(std::move(from)) {
+    assert(figure_ || exchange_);
+    if (from_) AddDesignatedPoints(*from_, underlay_);
   }
 
   const std::vector<Shape>& underlay() const { return underlay_; }
   const std::vector<Shape>& overlay() const { return overlay_; }
 
   // The first pass: the overlay and, for an exchange file, the header every text is sized by.
-  View Measure() {
+  // Nothing when the exchange file cannot be read.
+  std::optional<View> Measure() {
     Bounds box;
     box.Add(underlay_);
     if (figure_) {
-      AddFigure(input_, box, overlay_);
+      AddFigure(*figure_, box, overlay_);
     } else {
       header_ = StartState(from_.get());
       // Texts are sized by the scales the whole file sets, known only at its end; measured with
@@ -508,15 +517,16 @@ class Passes {
       // after its first entities.
       std::optional<TextScales> scales;
       bool steady = true;
-      ReadExchangeBytesInBatches(input_, *header_, [&](const SelectedEntities& batch) {
+      const bool read = exchange_(*header_, [&](const SelectedEntities& batch) {
         if (!scales) scales.emplace(*header_);
         steady = steady && *scales == TextScales(*header_);
         AddEntityShapes(batch, *header_, box);
       });
+      if (!read) return std::nullopt;
       if (scales && !(steady && *scales == TextScales(*header_))) {
         box = {};
         box.Add(underlay_);
-        Entities(box);
+        if (!Entities(box)) return std::nullopt;
       }
       AddDesignatedPoints(*header_, overlay_);
     }
@@ -524,25 +534,63 @@ class Passes {
     return box.view();
   }
 
-  // The entity shapes in file order; after Measure.
-  void Entities(ShapeSink& sink) const {
+  // The entity shapes in file order; after Measure. False when the exchange file could not be
+  // read again.
+  bool Entities(ShapeSink& sink) const {
     if (figure_) {
       std::vector<Shape> overlay;
-      AddFigure(input_, sink, overlay);
-      return;
+      AddFigure(*figure_, sink, overlay);
+      return true;
     }
+    assert(header_);
     const auto state = StartState(from_.get());
-    ReadExchangeBytesInBatches(input_, *state, [&](const SelectedEntities& batch) {
-      AddEntityShapes(batch, *header_, sink);
-    });
+    return exchange_(
+        *state, [&](const SelectedEntities& batch) { AddEntityShapes(batch, *header_, sink); });
+  }
+
+  // The whole document, after Measure gave `view`; false when the sink failed or the input
+  // could not be read again.
+  bool Write(const View& view, const SvgSink& sink) const {
+    std::string out;
+    out.reserve(kSvgChunk + 4096);
+    Writer writer(view, out, &sink);
+    writer.Begin();
+    writer.Group("underlay", underlay(), false);
+    writer.OpenGroup("drawing", true);
+    const bool read = Entities(writer);
+    writer.CloseGroup();
+    writer.Group("overlay", overlay(), false);
+    writer.End();
+    return read && writer.ok();
   }
 
  private:
-  std::string_view input_;
-  bool figure_;
+  std::optional<std::string_view> figure_;
+  Batches exchange_;
   std::unique_ptr<DrawingState> from_, header_;
   std::vector<Shape> underlay_, overlay_;
 };
+
+namespace {
+
+std::unique_ptr<DrawingState> PointsFrom(const std::string_view* bytes) {
+  if (!bytes) return nullptr;
+  auto from = std::make_unique<DrawingState>();
+  ReadExchangeBytes(*bytes, *from);
+  return from;
+}
+
+// The first three lines of a file, enough for IsFigureFile, or its whole when shorter; nothing
+// when it cannot be read.
+std::optional<std::string> FileHead(FileSystem& fs, const std::string& path) {
+  std::string head;
+  const bool read = fs.ReadPieces(path, [&head](std::string_view piece) {
+    head.append(piece);
+    return std::count(head.begin(), head.end(), '\n') < 3;
+  });
+  if (!read) return std::nullopt;
+  return head;
+}
 
 }  // namespace
 
@@ -581,19 +629,65 @@ Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) 
 }
 
 bool StreamSvg(std::string_view input, const std::string_view* pointsFrom, const SvgSink& sink) {
-  Passes passes(input, pointsFrom);
-  const View view = passes.Measure();  // the writer keeps a reference to it
-  std::string out;
-  out.reserve(kSvgChunk + 4096);
-  Writer writer(view, out, &sink);
-  writer.Begin();
-  writer.Group("underlay", passes.underlay(), false);
-  writer.OpenGroup("drawing", true);
-  passes.Entities(writer);
-  writer.CloseGroup();
-  writer.Group("overlay", passes.overlay(), false);
-  writer.End();
-  return writer.ok();
+  std::optional<std::string_view> figure;
+  if (IsFigureFile(input)) figure = input;
+  Passes passes(
+      figure,
+      [input](DrawingState& state, const Passes::EntityBatch& batch) {
+        ReadExchangeBytesInBatches(input, state, batch);
+        return true;
+      },
+      PointsFrom(pointsFrom));
+  const std::optional<View> view = passes.Measure();
+  assert(view);  // bytes in memory are always read
+  return passes.Write(*view, sink);
+}
+
+FilePicture::FilePicture(FileSystem& fs, std::string input, const std::string* points)
+    : fs_(fs), input_(std::move(input)) {
+  if (points) points_ = *points;
+}
+
+FilePicture::~FilePicture() = default;
+
+bool FilePicture::Measure(std::string& unreadable) {
+  std::unique_ptr<DrawingState> from;
+  if (points_) {
+    // Only its header and designated points are used: its entities take no memory.
+    from = std::make_unique<DrawingState>();
+    if (!ReadExchangeFile(fs_, *points_, *from, EntityRecords::kSkip)) {
+      unreadable = *points_;
+      return false;
+    }
+  }
+  unreadable = input_;
+  const std::optional<std::string> head = FileHead(fs_, input_);
+  if (!head) return false;
+  std::optional<std::string_view> figure;
+  if (IsFigureFile(*head)) {
+    std::optional<std::string> bytes = fs_.ReadFile(input_);
+    if (!bytes) return false;
+    figure_ = std::move(*bytes);
+    figure = figure_;
+  }
+  passes_ = std::make_unique<Passes>(
+      figure,
+      [this](DrawingState& state, const Passes::EntityBatch& batch) {
+        const bool read = ReadExchangeFileInBatches(fs_, input_, state, batch);
+        lost_ = lost_ || !read;
+        return read;
+      },
+      std::move(from));
+  const std::optional<View> view = passes_->Measure();
+  if (!view) return false;
+  view_ = *view;
+  unreadable.clear();
+  return true;
+}
+
+bool FilePicture::Write(const SvgSink& sink) {
+  assert(passes_);
+  return passes_->Write(view_, sink);
 }
 
 std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom) {
