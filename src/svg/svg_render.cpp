@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "exchange/exchange_reader.h"
@@ -21,6 +22,30 @@ namespace gara::svg {
 class Passes;
 
 namespace {
+
+using scene::BlockShape;
+using scene::Centre;
+using scene::CurveShape;
+using scene::DesignatedPointShape;
+using scene::Ellipse;
+using scene::ExtentsBox;
+using scene::kBlockHalfUnits;
+using scene::kCentreMark;
+using scene::kDesignatedMark;
+using scene::kLabelFontUnits;
+using scene::kLabelOffsetUnits;
+using scene::kPointRadiusUnits;
+using scene::LayOutVertical;
+using scene::LineShape;
+using scene::MarkerMark;
+using scene::MarkerShape;
+using scene::MarkOf;
+using scene::PointShape;
+using scene::PolygonShape;
+using scene::SolidAreaShape;
+using scene::TextShape;
+using scene::VerticalCharacter;
+using scene::VerticalLayout;
 
 constexpr double kTwoPi = 2 * kPi;
 constexpr double kToDegrees = 180 / kPi;
@@ -160,26 +185,28 @@ class Writer final : public ShapeSink {
   // `sweep`, or `from` - `sweep` when `backwards`. A sweep beyond a half turn is drawn as two
   // halves: an arc of almost a whole turn would otherwise have end points that round to one
   // point, and SVG leaves such an arc out.
-  void ArcTo(const double* v, double rx, double ry, double from, double sweep,
+  void ArcTo(const Ellipse& e, double rx, double ry, double from, double sweep,
              bool backwards = false) {
     if (sweep > kPi) {
       const double half = sweep / 2;
-      ArcTo(v, rx, ry, from, half, backwards);
-      ArcTo(v, rx, ry, backwards ? from - half : from + half, half, backwards);
+      ArcTo(e, rx, ry, from, half, backwards);
+      ArcTo(e, rx, ry, backwards ? from - half : from + half, half, backwards);
       return;
     }
-    const Point end = EllipseAt(v, rx, ry, backwards ? from - sweep : from + sweep);
+    const Point end = EllipseAt(e, rx, ry, backwards ? from - sweep : from + sweep);
     out_ += " A";
     Num(rx);
     out_ += ' ';
     Num(std::fabs(ry));
     out_ += ' ';
-    Num(-v[4] * kToDegrees);
+    Num(-e.tilt * kToDegrees);
     // Never the large arc. Counter-clockwise in y up is clockwise in the SVG's y down, the
     // negative direction; a negative ry or a backward run turns the other way.
     out_ += (ry < 0) != backwards ? " 0 1 " : " 0 0 ";
     Pt(end.x, end.y);
   }
+  // Round the outer ellipse from its start.
+  void ArcTo(const Ellipse& e) { ArcTo(e, e.rx, e.ry, e.start, e.sweep); }
   void MoveTo(Point p) {
     out_ += 'M';
     Pt(p.x, p.y);
@@ -189,52 +216,20 @@ class Writer final : public ShapeSink {
     Pt(p.x, p.y);
   }
 
-  void CurvePath(const Shape& s) {
-    const double* v = s.v;
-    out_ += "<path d=\"";
-    MoveTo(EllipseAt(v, v[2], v[3], v[5]));
-    ArcTo(v, v[2], v[3], v[5], v[6]);
-    if (v[6] >= kTwoPi) out_ += " Z";
-    out_ += '"';
-  }
-
-  void SolidAreaPath(const Shape& s) {
-    const double* v = s.v;
-    const double start = v[5], sweep = v[6];
-    out_ += "<path d=\"";
-    switch (static_cast<SolidForm>(s.form)) {
-      case SolidForm::kSector:
-      case SolidForm::kOutside:
-        // From the centre or the corner to the arc, and round it.
-        MoveTo(s.form == int32_t(SolidForm::kSector) ? Point{v[0], v[1]} : Point{v[9], v[10]});
-        LineTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        break;
-      case SolidForm::kRing:
-        MoveTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        if (sweep >= kTwoPi) {
-          // Two closed ellipses; the even-odd rule leaves the inner one empty.
-          out_ += " Z ";
-          MoveTo(EllipseAt(v, v[7], v[8], start));
-          ArcTo(v, v[7], v[8], start, sweep);
-        } else {
-          LineTo(EllipseAt(v, v[7], v[8], start + sweep));
-          ArcTo(v, v[7], v[8], start + sweep, sweep, true);
-        }
-        break;
-      case SolidForm::kSegment:
-      case SolidForm::kWhole:
-        MoveTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        break;
-    }
-    out_ += " Z\" fill-rule=\"evenodd\"";
-  }
-
   void Fill(const Style& style) {
     ColourAttr("fill", style.rgb);
     out_ += " stroke=\"none\"";
+  }
+
+  // The end of a line or curve: a two-corner or circumference solid is a thick stroke without
+  // a line type.
+  void LineEnd(const Style& style, bool solid) {
+    if (solid) {
+      Stroke(style, kSolidStrokeUnits * u_, false);
+    } else {
+      Stroke(style, StrokeWidth(style.lineWidth, u_), true);
+    }
+    out_ += "/>\n";
   }
 
   // The font name as a CSS family, without the characters that would end it early.
@@ -253,12 +248,12 @@ class Writer final : public ShapeSink {
   }
 
   // The attributes after the position that every text of a shape shares.
-  void TextLook(const Shape& s) {
-    Attr("font-size", s.v[4]);
+  void TextLook(const Shape& s, const TextShape& t) {
+    Attr("font-size", t.height);
     ColourAttr("fill", s.style.rgb);
     FontFamily(s.font);
-    if (s.textStyle & kTextItalic) out_ += " font-style=\"italic\"";
-    if (s.textStyle & kTextBold) out_ += " font-weight=\"bold\"";
+    if (t.italic) out_ += " font-style=\"italic\"";
+    if (t.bold) out_ += " font-weight=\"bold\"";
   }
 
   void TextStart(double x, double y, double degrees) {
@@ -271,62 +266,34 @@ class Writer final : public ShapeSink {
     out_ += ")\"";
   }
 
-  void TextElement(const Shape& s) {
-    const double* v = s.v;
-    if (s.textStyle & kTextVertical) return VerticalText(s);
-    TextStart(v[0], v[1], v[2] * kToDegrees);
-    if (v[3] > 0) {
-      Attr("textLength", v[3]);
-      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
-    }
-    TextLook(s);
-    out_ += " xml:space=\"preserve\">";
-    AppendXmlText(out_, s.text);
-    out_ += "</text>\n";
-  }
-
-  // A vertical text stands its characters upright one below the other, at a fixed pitch down
-  // the run: each is a text of its own, centred across the box with its foot at the bottom of
-  // its cell.
-  void VerticalText(const Shape& s) {
-    const double* v = s.v;
-    const std::string_view text = s.text;
-    std::vector<std::string_view> chars;
-    for (size_t i = 0; i < text.size();) {
-      const size_t n =
-          IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-      chars.push_back(text.substr(i, n));
-      i += n;
-    }
-    const double h = v[4];
-    const double pitch = chars.size() > 1 ? (v[3] - h) / double(chars.size() - 1) : h;
-    const SineCosine a = PortableSinCos(v[2]);
+  // Each character of a vertical text is a text of its own.
+  void VerticalText(const Shape& s, const TextShape& t) {
+    const VerticalLayout layout = LayOutVertical(t, s.text);
     out_ += "<g class=\"vertical-text\"";
-    TextLook(s);
+    TextLook(s, t);
     out_ += " text-anchor=\"middle\">\n";
-    for (size_t k = 0; k < chars.size(); ++k) {
-      const double along = double(k) * pitch + h, across = v[5] / 2;
-      TextStart(v[0] + along * a.cos - across * a.sin, v[1] + along * a.sin + across * a.cos,
-                NormalizeDeg(v[2] * kToDegrees + 90));
+    for (const VerticalCharacter& c : layout.characters) {
+      TextStart(c.foot.x, c.foot.y, NormalizeDeg(layout.degrees));
       out_ += '>';
-      AppendXmlText(out_, chars[k]);
+      AppendXmlText(out_, c.bytes);
       out_ += "</text>\n";
     }
     out_ += "</g>\n";
   }
 
-  void Label(double x, double y, std::string_view label, uint32_t rgb) {
+  void Label(Point at, std::string_view label, uint32_t rgb) {
     out_ += "<text";
-    Attr("x", x + 4 * u_);
-    Attr("y", -(y + 4 * u_));
-    Attr("font-size", 12 * u_);
+    Attr("x", at.x + kLabelOffsetUnits * u_);
+    Attr("y", -(at.y + kLabelOffsetUnits * u_));
+    Attr("font-size", kLabelFontUnits * u_);
     ColourAttr("fill", rgb);
     out_ += " font-family=\"sans-serif\">";
     AppendXmlAscii(out_, label);
     out_ += "</text>\n";
   }
 
-  void Cross(double x, double y, double half, uint32_t rgb) {
+  void Cross(Point at, double half, uint32_t rgb) {
+    const double x = at.x, y = at.y;
     out_ += "<path d=\"M";
     Pt(x - half, y);
     out_ += " L";
@@ -341,105 +308,154 @@ class Writer final : public ShapeSink {
     out_ += "/>\n";
   }
 
+  // A ring of the marks' stroke.
+  void Ring(Point at, double radius, const Style& style) {
+    CircleElement(at.x, at.y, radius);
+    Stroke(style, kMarkStrokeUnits * u_, false);
+    out_ += "/>\n";
+  }
+
   void Element(const Shape& s) {
-    const double* v = s.v;
-    switch (s.kind) {
-      case ShapeKind::kLine:
-      case ShapeKind::kCurve:
-        if (s.kind == ShapeKind::kLine) {
-          LineElement(v[0], v[1], v[2], v[3]);
+    std::visit([this, &s](const auto& geometry) { Draw(s, geometry); }, s.geometry);
+  }
+
+  // One overload a kind of shape.
+  void Draw(const Shape& s, const LineShape& line) {
+    LineElement(line.from.x, line.from.y, line.to.x, line.to.y);
+    LineEnd(s.style, line.solid);
+  }
+
+  void Draw(const Shape& s, const CurveShape& curve) {
+    const Ellipse& e = curve.ellipse;
+    out_ += "<path d=\"";
+    MoveTo(EllipseAt(e, e.start));
+    ArcTo(e);
+    if (e.sweep >= kTwoPi) out_ += " Z";
+    out_ += '"';
+    LineEnd(s.style, curve.solid);
+  }
+
+  void Draw(const Shape& s, const PolygonShape& polygon) {
+    assert(polygon.count == 3 || polygon.count == 4);
+    out_ += "<polygon points=\"";
+    for (int k = 0; k < polygon.count; ++k) {
+      if (k > 0) out_ += ' ';
+      Pt(polygon.corners[size_t(k)].x, polygon.corners[size_t(k)].y);
+    }
+    out_ += '"';
+    Fill(s.style);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const SolidAreaShape& area) {
+    const Ellipse& e = area.ellipse;
+    const double start = e.start, sweep = e.sweep;
+    out_ += "<path d=\"";
+    switch (area.form) {
+      case SolidForm::kSector:
+      case SolidForm::kOutside:
+        // From the centre or the corner to the arc, and round it.
+        MoveTo(area.form == SolidForm::kSector ? Point{e.cx, e.cy} : area.corner);
+        LineTo(EllipseAt(e, start));
+        ArcTo(e);
+        break;
+      case SolidForm::kRing:
+        MoveTo(EllipseAt(e, start));
+        ArcTo(e);
+        if (sweep >= kTwoPi) {
+          // Two closed ellipses; the even-odd rule leaves the inner one empty.
+          out_ += " Z ";
+          MoveTo(EllipseAt(e, area.innerRx, area.innerRy, start));
+          ArcTo(e, area.innerRx, area.innerRy, start, sweep);
         } else {
-          CurvePath(s);
+          LineTo(EllipseAt(e, area.innerRx, area.innerRy, start + sweep));
+          ArcTo(e, area.innerRx, area.innerRy, start + sweep, sweep, true);
         }
-        // Form 1: a two-corner or circumference solid, a thick stroke without a line type.
-        if (s.form == 1) {
-          Stroke(s.style, kSolidStrokeUnits * u_, false);
-        } else {
-          Stroke(s.style, StrokeWidth(s.style.lineWidth, u_), true);
-        }
-        out_ += "/>\n";
         break;
-      case ShapeKind::kPolygon:
-        out_ += "<polygon points=\"";
-        for (int k = 0; k < s.form; ++k) {
-          if (k > 0) out_ += ' ';
-          Pt(v[2 * k], v[2 * k + 1]);
-        }
-        out_ += '"';
-        Fill(s.style);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kSolidArea:
-        SolidAreaPath(s);
-        Fill(s.style);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kText:
-        TextElement(s);
-        break;
-      case ShapeKind::kPoint:
-        CircleElement(v[0], v[1], 1.5 * u_);
-        ColourAttr("fill", s.style.rgb);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kMarker: {
-        // A marker of Jw_cad's point kinds: a ring with a tick in its direction, by its size.
-        const double size = std::clamp(std::fabs(v[2]), 0.25, 4.0);
-        const SineCosine a = PortableSinCos(v[3]);
-        out_ += "<path d=\"M";
-        Pt(v[0], v[1]);
-        out_ += " L";
-        Pt(v[0] + 5 * u_ * size * a.cos, v[1] + 5 * u_ * size * a.sin);
-        out_ += '"';
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        CircleElement(v[0], v[1], 2.5 * u_ * size);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        break;
-      }
-      case ShapeKind::kBlock:
-        out_ += "<path d=\"M";
-        Pt(v[0] - 3 * u_, v[1]);
-        out_ += " L";
-        Pt(v[0], v[1] + 3 * u_);
-        out_ += " L";
-        Pt(v[0] + 3 * u_, v[1]);
-        out_ += " L";
-        Pt(v[0], v[1] - 3 * u_);
-        out_ += " Z\"";
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "><title>";
-        AppendXmlText(out_, s.text);
-        out_ += "</title></path>\n";
-        break;
-      case ShapeKind::kDesignatedPoint:
-        out_ += "<g class=\"designated-point\">\n";
-        CircleElement(v[0], v[1], 4 * u_);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        Cross(v[0], v[1], 7 * u_, s.style.rgb);
-        Label(v[0], v[1], s.text, s.style.rgb);
-        out_ += "</g>\n";
-        break;
-      case ShapeKind::kExtentsBox:
-        out_ += "<rect class=\"extents\"";
-        Attr("x", v[0]);
-        Attr("y", -v[3]);
-        Attr("width", v[2] - v[0]);
-        Attr("height", v[3] - v[1]);
-        Stroke(s.style, kMarkStrokeUnits * u_, true);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kCentre:
-        out_ += "<g class=\"centre\">\n";
-        CircleElement(v[0], v[1], 3 * u_);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        Cross(v[0], v[1], 6 * u_, s.style.rgb);
-        out_ += "</g>\n";
+      case SolidForm::kSegment:
+      case SolidForm::kWhole:
+        MoveTo(EllipseAt(e, start));
+        ArcTo(e);
         break;
     }
+    out_ += " Z\" fill-rule=\"evenodd\"";
+    Fill(s.style);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const TextShape& t) {
+    if (t.vertical) return VerticalText(s, t);
+    TextStart(t.corner.x, t.corner.y, t.angle * kToDegrees);
+    if (t.length > 0) {
+      Attr("textLength", t.length);
+      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
+    }
+    TextLook(s, t);
+    out_ += " xml:space=\"preserve\">";
+    AppendXmlText(out_, s.text);
+    out_ += "</text>\n";
+  }
+
+  void Draw(const Shape& s, const PointShape& point) {
+    CircleElement(point.at.x, point.at.y, kPointRadiusUnits * u_);
+    ColourAttr("fill", s.style.rgb);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const MarkerShape& marker) {
+    const MarkerMark mark = MarkOf(marker, u_);
+    const double x = marker.at.x, y = marker.at.y;
+    out_ += "<path d=\"M";
+    Pt(x, y);
+    out_ += " L";
+    Pt(x + mark.tickX, y + mark.tickY);
+    out_ += '"';
+    Stroke(s.style, kMarkStrokeUnits * u_, false);
+    out_ += "/>\n";
+    Ring(marker.at, mark.ringRadius, s.style);
+  }
+
+  void Draw(const Shape& s, const BlockShape& block) {
+    const double x = block.at.x, y = block.at.y, d = kBlockHalfUnits * u_;
+    out_ += "<path d=\"M";
+    Pt(x - d, y);
+    out_ += " L";
+    Pt(x, y + d);
+    out_ += " L";
+    Pt(x + d, y);
+    out_ += " L";
+    Pt(x, y - d);
+    out_ += " Z\"";
+    Stroke(s.style, kMarkStrokeUnits * u_, false);
+    out_ += "><title>";
+    AppendXmlText(out_, s.text);
+    out_ += "</title></path>\n";
+  }
+
+  void Draw(const Shape& s, const DesignatedPointShape& point) {
+    out_ += "<g class=\"designated-point\">\n";
+    Ring(point.at, kDesignatedMark.ringRadius * u_, s.style);
+    Cross(point.at, kDesignatedMark.crossHalf * u_, s.style.rgb);
+    Label(point.at, s.text, s.style.rgb);
+    out_ += "</g>\n";
+  }
+
+  void Draw(const Shape& s, const ExtentsBox& box) {
+    assert(box.minX <= box.maxX && box.minY <= box.maxY);
+    out_ += "<rect class=\"extents\"";
+    Attr("x", box.minX);
+    Attr("y", -box.maxY);
+    Attr("width", box.maxX - box.minX);
+    Attr("height", box.maxY - box.minY);
+    Stroke(s.style, kMarkStrokeUnits * u_, true);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const Centre& centre) {
+    out_ += "<g class=\"centre\">\n";
+    Ring(centre.at, kCentreMark.ringRadius * u_, s.style);
+    Cross(centre.at, kCentreMark.crossHalf * u_, s.style.rgb);
+    out_ += "</g>\n";
   }
 
   const View& view_;
