@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Peak memory of garanarabe-svg on two exchange files of 20 MB: segments only ("0 0 1 1", the
 # most shapes a byte gives) and a mix of segments, circles, elliptic arcs, layer changes and
-# texts. The picture is measured in one pass over the input and written in a second, so the
-# peak follows the input's size, not the picture's (about ten times the input here).
+# texts. The picture is measured in one pass over the input and written in a second, each pass
+# reading the file from the disk in batches, so the peak follows neither the input's size nor
+# the picture's (about ten times the input here).
 #
 # Usage: bench/svg_run.sh [release build dir]
 #
-# Measured on 7 December 2026 on the shared 2-core build machine (before the two passes the
-# whole picture was held: peaks of 663 MB and 184 MB):
-#   segments   20 MB in   190 MB out  2.1 s  peak 24.4 MB
-#   mixed      20 MB in    86 MB out  1.5 s  peak 24.6 MB
+# Measured on 7 December 2026 on the shared 2-core build machine (when the input was held whole
+# for the two passes the peaks were 24.4 MB and 24.6 MB, and on inputs of 200 MB 204 MB; read in
+# batches they are 5.6 MB and 5.9 MB at 200 MB too):
+#   segments   20 MB in   190 MB out  4.5 s  peak 5.6 MB
+#   mixed      20 MB in    86 MB out  2.1 s  peak 5.9 MB
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,5 +1,6 @@
 #include "scene/drawing.h"
 
+#include <cassert>
 #include <cmath>
 #include <initializer_list>
 
@@ -46,17 +47,6 @@ Style LineStyle(const EntityHeader& h, int32_t rgb = 0) {
   return {h.layerGroup, h.layer, ColourOf(h.colour, rgb), h.lineType, h.lineWidth};
 }
 
-Shape Make(ShapeKind kind, const Style& style, std::initializer_list<double> values,
-           int32_t form = 0) {
-  Shape shape;
-  shape.kind = kind;
-  shape.form = form;
-  shape.style = style;
-  size_t k = 0;
-  for (double v : values) shape.v[k++] = v;
-  return shape;
-}
-
 // Appends to a list: the in-memory picture.
 class ShapeList final : public ShapeSink {
  public:
@@ -67,15 +57,12 @@ class ShapeList final : public ShapeSink {
   std::vector<Shape>& to_;
 };
 
+// `solid`: a two-corner solid.
 void AddLine(ShapeSink& sink, const Style& style, double x1, double y1, double x2, double y2,
-             int32_t form = 0) {
+             bool solid = false) {
   if (!Coordinates({x1, y1, x2, y2})) return;
-  sink.Add(Make(ShapeKind::kLine, style, {x1, y1, x2, y2}, form));
+  sink.Add({style, LineShape{{x1, y1}, {x2, y2}, solid}});
 }
-
-struct Ellipse {
-  double cx = 0, cy = 0, rx = 0, ry = 0, tilt = 0, start = 0, sweep = kTwoPi;
-};
 
 // A sweep in radians as drawn: a negative one runs backwards from the start, so its start is
 // moved to its other end; nothing or a whole turn or more is the whole ellipse.
@@ -98,14 +85,13 @@ bool Usable(const Ellipse& e) {
                       e.cy - e.ry, e.cy + e.ry});
 }
 
-// `more` are v[7] onwards (the inner ellipse of a ring, the corner of a solid).
-void AddEllipse(ShapeSink& sink, ShapeKind kind, const Style& style, const Ellipse& e, int32_t form,
-                std::initializer_list<double> more = {}) {
-  if (!Usable(e)) return;
-  Shape shape = Make(kind, style, {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep}, form);
-  size_t k = 7;
-  for (double v : more) shape.v[k++] = v;
-  sink.Add(std::move(shape));
+// `solid`: a circumference solid.
+void AddCurve(ShapeSink& sink, const Style& style, const Ellipse& e, bool solid = false) {
+  if (Usable(e)) sink.Add({style, CurveShape{e, solid}});
+}
+
+void AddSolidArea(ShapeSink& sink, const Style& style, const SolidAreaShape& area) {
+  if (Usable(area.ellipse)) sink.Add({style, area});
 }
 
 Ellipse ArcEllipseDeg(double cx, double cy, double r, double startDeg, double endDeg,
@@ -116,10 +102,6 @@ Ellipse ArcEllipseDeg(double cx, double cy, double r, double startDeg, double en
   return e;
 }
 
-Point At(const Ellipse& e, double t) {
-  const double v[7] = {e.cx, e.cy, e.rx, e.ry, e.tilt, e.start, e.sweep};
-  return EllipseAt(v, e.rx, e.ry, t);
-}
 // The tangent direction at parameter t.
 Point TangentAt(const Ellipse& e, double t) {
   const SineCosine a = PortableSinCos(t);
@@ -135,24 +117,24 @@ Point TangentAt(const Ellipse& e, double t) {
 void AddCircleSolid(ShapeSink& sink, const Style& style, const Ellipse& ellipse, int32_t kind) {
   Ellipse e = ellipse;
   if (kind == 100) e.sweep = kTwoPi;
-  SolidForm form = kind == 5 ? SolidForm::kSegment : SolidForm::kSector;
-  if (e.sweep >= kTwoPi) form = SolidForm::kWhole;
-  double corner[2] = {0, 0};
-  if (kind == -1 && form != SolidForm::kWhole) {
-    const Point a = At(e, e.start), b = At(e, e.start + e.sweep);
+  SolidAreaShape area;
+  area.ellipse = e;
+  area.form = kind == 5 ? SolidForm::kSegment : SolidForm::kSector;
+  if (e.sweep >= kTwoPi) area.form = SolidForm::kWhole;
+  if (kind == -1 && area.form != SolidForm::kWhole) {
+    const Point a = EllipseAt(e, e.start), b = EllipseAt(e, e.start + e.sweep);
     const Point ta = TangentAt(e, e.start), tb = TangentAt(e, e.start + e.sweep);
     const Intersection meet =
         IntersectLines(a.x, a.y, a.x + ta.x, a.y + ta.y, b.x, b.y, b.x + tb.x, b.y + tb.y);
     // Parallel end tangents have no corner: the arc and its chord are the best left.
     if (meet.result != LineCrossing::kParallel && Coordinates({meet.point.x, meet.point.y})) {
-      form = SolidForm::kOutside;
-      corner[0] = meet.point.x;
-      corner[1] = meet.point.y;
+      area.form = SolidForm::kOutside;
+      area.corner = meet.point;
     } else {
-      form = SolidForm::kSegment;
+      area.form = SolidForm::kSegment;
     }
   }
-  AddEllipse(sink, ShapeKind::kSolidArea, style, e, int32_t(form), {0, 0, corner[0], corner[1]});
+  AddSolidArea(sink, style, area);
 }
 
 void AddRingSolid(ShapeSink& sink, const Style& style, const Ellipse& e, double r2,
@@ -162,7 +144,12 @@ void AddRingSolid(ShapeSink& sink, const Style& style, const Ellipse& e, double 
   double innerRy = r2 * flatness;
   if (constantWidth) innerRy = e.ry + (e.ry < 0 ? 1 : -1) * (e.rx - r2);
   if (!std::isfinite(innerRy)) return;
-  AddEllipse(sink, ShapeKind::kSolidArea, style, e, int32_t(SolidForm::kRing), {r2, innerRy});
+  SolidAreaShape ring;
+  ring.ellipse = e;
+  ring.form = SolidForm::kRing;
+  ring.innerRx = r2;
+  ring.innerRy = innerRy;
+  AddSolidArea(sink, style, ring);
 }
 
 void AddSolidCurve(ShapeSink& sink, const Style& style, EntityType type, double x, double y,
@@ -176,7 +163,7 @@ void AddSolidCurve(ShapeSink& sink, const Style& style, EntityType type, double 
       break;
     case EntityType::kSolidSe:
       if (kind == 100) e.sweep = kTwoPi;
-      AddEllipse(sink, ShapeKind::kCurve, style, e, 1);
+      AddCurve(sink, style, e, true);
       break;
     case EntityType::kSolidSo:
       AddRingSolid(sink, style, e, r2, false);
@@ -188,8 +175,12 @@ void AddSolidCurve(ShapeSink& sink, const Style& style, EntityType type, double 
 }
 
 void AddSolidPolygon(ShapeSink& sink, const Style& style, std::initializer_list<double> corners) {
+  assert(corners.size() == 6 || corners.size() == 8);
   if (!Coordinates(corners)) return;
-  sink.Add(Make(ShapeKind::kPolygon, style, corners, int32_t(corners.size() / 2)));
+  PolygonShape polygon;
+  for (auto v = corners.begin(); v != corners.end(); v += 2)
+    polygon.corners[size_t(polygon.count++)] = {v[0], v[1]};
+  sink.Add({style, polygon});
 }
 
 // "<ＭＳ ゴシック>/!" gives the name between the brackets and the styles after them.
@@ -201,8 +192,9 @@ void SetFont(Shape& shape, std::string_view font) {
     styles = font.substr(close + 1);
     font = font.substr(open + 1, close - open - 1);
   }
-  if (styles.find('/') != std::string_view::npos) shape.textStyle |= kTextItalic;
-  if (styles.find('!') != std::string_view::npos) shape.textStyle |= kTextBold;
+  TextShape& text = shape.as<TextShape>();
+  text.italic = styles.find('/') != std::string_view::npos;
+  text.bold = styles.find('!') != std::string_view::npos;
   shape.font = font;
 }
 
@@ -217,10 +209,16 @@ void AddText(ShapeSink& sink, const Style& style, std::string_view text, std::st
       std::fabs(across) > kMaxCoordinate) {
     return;
   }
-  Shape shape = Make(ShapeKind::kText, style, {x, y, angle, length, height, across});
+  Shape shape{style, TextShape{}};
+  TextShape& t = shape.as<TextShape>();
+  t.corner = {x, y};
+  t.angle = angle;
+  t.length = length;
+  t.height = height;
+  t.across = across;
+  t.vertical = vertical;
   shape.text = text;
   SetFont(shape, font);
-  if (vertical) shape.textStyle |= kTextVertical;
   sink.Add(std::move(shape));
 }
 
@@ -244,91 +242,99 @@ void AddTextEntity(ShapeSink& sink, const DrawingState& state, const TextEntity&
           box.angleDeg * kDegree, box.length, h, box.height);
 }
 
-// `state` gives the text scales; `all` holds the record `ref` names.
-void AddEntity(const DrawingState& state, const SelectedEntities& all, EntityRef ref,
-               ShapeSink& sink) {
+// The shapes of an exchange file's entity records, an overload a kind of record; `state` gives
+// the text scales.
+class EntityShapes {
+ public:
+  EntityShapes(const DrawingState& state, ShapeSink& sink) : state_(state), sink_(sink) {}
+
+  void operator()(const LineEntity& e) {
+    AddLine(sink_, LineStyle(e.header), e.x1, e.y1, e.x2, e.y2);
+  }
+  void operator()(const CircleEntity& e) {
+    AddCurve(sink_, LineStyle(e.header), {e.x, e.y, e.r, e.r});
+  }
+  void operator()(const ArcEntity& e) {
+    AddCurve(sink_, LineStyle(e.header),
+             ArcEllipseDeg(e.x, e.y, e.r, e.startAngle, e.endAngle, e.flatness, e.tilt));
+  }
+  void operator()(const TextEntity& e) { AddTextEntity(sink_, state_, e, e.anchor); }
+  void operator()(const PointEntity& e) {
+    if (Coordinates({e.x, e.y})) sink_.Add({LineStyle(e.header), PointShape{{e.x, e.y}}});
+  }
+  void operator()(const RotatedPointEntity& e) {
+    if (!Coordinates({e.x, e.y}) || !std::isfinite(e.size) || !std::isfinite(e.angle)) return;
+    const double angle = NormalizeDeg(e.angle) * kDegree;
+    sink_.Add({LineStyle(e.header), MarkerShape{{e.x, e.y}, e.size, angle, e.kind}});
+  }
+  // The measured line, then its value.
+  void operator()(const DimensionEntity& e) {
+    (*this)(e.line);
+    AddTextEntity(sink_, state_, e.text, 0);
+  }
+  void operator()(const BlockEntity& e) {
+    if (Coordinates({e.x, e.y})) sink_.Add({LineStyle(e.header), BlockShape{{e.x, e.y}}, e.name});
+  }
+  void operator()(const SolidLineEntity& e) {
+    AddLine(sink_, LineStyle(e.header, e.rgb), e.x1, e.y1, e.x2, e.y2, true);
+  }
+  void operator()(const SolidTriangleEntity& e) {
+    AddSolidPolygon(sink_, LineStyle(e.header, e.rgb), {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
+  }
+  void operator()(const SolidQuadEntity& e) {
+    AddSolidPolygon(sink_, LineStyle(e.header, e.rgb),
+                    {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3, e.x4, e.y4});
+  }
+  // "sc" and "se".
+  void operator()(const SolidArcEntity& e, EntityType type) {
+    AddSolidCurve(sink_, LineStyle(e.header, e.rgb), type, e.x, e.y, e.r, e.flatness, e.tilt,
+                  e.start, e.sweep, e.kind, 0);
+  }
+  // "so" and "sg".
+  void operator()(const SolidRingEntity& e, EntityType type) {
+    AddSolidCurve(sink_, LineStyle(e.header, e.rgb), type, e.x, e.y, e.r, e.flatness, e.tilt,
+                  e.start, e.sweep, 0, e.r2);
+  }
+
+ private:
+  const DrawingState& state_;
+  ShapeSink& sink_;
+};
+
+// The record `ref` names in `all`, handed to `add`.
+void AddEntity(const SelectedEntities& all, EntityRef ref, EntityShapes& add) {
   const size_t i = ref.index;
   switch (ref.type) {
-    case EntityType::kLine: {
-      const LineEntity& e = all.lines[i];
-      AddLine(sink, LineStyle(e.header), e.x1, e.y1, e.x2, e.y2);
-      break;
-    }
-    case EntityType::kCircle: {
-      const CircleEntity& e = all.circles[i];
-      AddEllipse(sink, ShapeKind::kCurve, LineStyle(e.header), {e.x, e.y, e.r, e.r}, 0);
-      break;
-    }
-    case EntityType::kArc: {
-      const ArcEntity& e = all.arcs[i];
-      AddEllipse(sink, ShapeKind::kCurve, LineStyle(e.header),
-                 ArcEllipseDeg(e.x, e.y, e.r, e.startAngle, e.endAngle, e.flatness, e.tilt), 0);
-      break;
-    }
-    case EntityType::kText: {
-      const TextEntity& e = all.texts[i];
-      AddTextEntity(sink, state, e, e.anchor);
-      break;
-    }
-    case EntityType::kPoint: {
-      const PointEntity& e = all.points[i];
-      if (Coordinates({e.x, e.y}))
-        sink.Add(Make(ShapeKind::kPoint, LineStyle(e.header), {e.x, e.y}));
-      break;
-    }
-    case EntityType::kRotatedPoint: {
-      const RotatedPointEntity& e = all.rotatedPoints[i];
-      if (Coordinates({e.x, e.y}) && std::isfinite(e.size) && std::isfinite(e.angle)) {
-        const double angle = NormalizeDeg(e.angle) * kDegree;
-        sink.Add(Make(ShapeKind::kMarker, LineStyle(e.header), {e.x, e.y, e.size, angle}, e.kind));
-      }
-      break;
-    }
-    case EntityType::kDimension: {
-      const DimensionEntity& e = all.dimensions[i];
-      AddLine(sink, LineStyle(e.line.header), e.line.x1, e.line.y1, e.line.x2, e.line.y2);
-      AddTextEntity(sink, state, e.text, 0);
-      break;
-    }
-    case EntityType::kBlock: {
-      const BlockEntity& e = all.blocks[i];
-      if (Coordinates({e.x, e.y})) {
-        Shape block = Make(ShapeKind::kBlock, LineStyle(e.header), {e.x, e.y});
-        block.text = e.name;
-        sink.Add(std::move(block));
-      }
-      break;
-    }
-    case EntityType::kSolidLine: {
-      const SolidLineEntity& e = all.solidLines[i];
-      AddLine(sink, LineStyle(e.header, e.rgb), e.x1, e.y1, e.x2, e.y2, 1);
-      break;
-    }
-    case EntityType::kSolidTriangle: {
-      const SolidTriangleEntity& e = all.solidTriangles[i];
-      AddSolidPolygon(sink, LineStyle(e.header, e.rgb), {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3});
-      break;
-    }
-    case EntityType::kSolidQuad: {
-      const SolidQuadEntity& e = all.solidQuads[i];
-      AddSolidPolygon(sink, LineStyle(e.header, e.rgb),
-                      {e.x1, e.y1, e.x2, e.y2, e.x3, e.y3, e.x4, e.y4});
-      break;
-    }
+    case EntityType::kLine:
+      return add(all.lines[i]);
+    case EntityType::kCircle:
+      return add(all.circles[i]);
+    case EntityType::kArc:
+      return add(all.arcs[i]);
+    case EntityType::kText:
+      return add(all.texts[i]);
+    case EntityType::kPoint:
+      return add(all.points[i]);
+    case EntityType::kRotatedPoint:
+      return add(all.rotatedPoints[i]);
+    case EntityType::kDimension:
+      return add(all.dimensions[i]);
+    case EntityType::kBlock:
+      return add(all.blocks[i]);
+    case EntityType::kSolidLine:
+      return add(all.solidLines[i]);
+    case EntityType::kSolidTriangle:
+      return add(all.solidTriangles[i]);
+    case EntityType::kSolidQuad:
+      return add(all.solidQuads[i]);
     case EntityType::kSolidSc:
-    case EntityType::kSolidSe: {
-      const SolidArcEntity& e = ref.type == EntityType::kSolidSc ? all.solidSc[i] : all.solidSe[i];
-      AddSolidCurve(sink, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
-                    e.start, e.sweep, e.kind, 0);
-      break;
-    }
+      return add(all.solidSc[i], ref.type);
+    case EntityType::kSolidSe:
+      return add(all.solidSe[i], ref.type);
     case EntityType::kSolidSo:
-    case EntityType::kSolidSg: {
-      const SolidRingEntity& e = ref.type == EntityType::kSolidSo ? all.solidSo[i] : all.solidSg[i];
-      AddSolidCurve(sink, LineStyle(e.header, e.rgb), ref.type, e.x, e.y, e.r, e.flatness, e.tilt,
-                    e.start, e.sweep, 0, e.r2);
-      break;
-    }
+      return add(all.solidSo[i], ref.type);
+    case EntityType::kSolidSg:
+      return add(all.solidSg[i], ref.type);
   }
 }
 
@@ -374,10 +380,10 @@ class FigureShapes final : public FigureHandler {
   void Curve(const FigureLine& line, const FigureCurve& c) override {
     LineAttributes(line);
     if (!c.arc) {
-      AddEllipse(sink_, ShapeKind::kCurve, LineStyle(), {c.cx, c.cy, c.r, c.r}, 0);
+      AddCurve(sink_, LineStyle(), {c.cx, c.cy, c.r, c.r});
     } else if (std::isfinite(c.start) && std::isfinite(c.end) && std::isfinite(c.tilt)) {
-      AddEllipse(sink_, ShapeKind::kCurve, LineStyle(),
-                 ArcEllipseDeg(c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt), 0);
+      AddCurve(sink_, LineStyle(),
+               ArcEllipseDeg(c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt));
     }
   }
 
@@ -386,14 +392,14 @@ class FigureShapes final : public FigureHandler {
     lineWidth_ = line.Int(6);
     const double x = line.Real(8), y = line.Real(9);
     if (line.Int(5) != figure::kRotatedPointCode) {
-      if (Coordinates({x, y})) sink_.Add(Make(ShapeKind::kPoint, PointStyle(), {x, y}));
+      if (Coordinates({x, y})) sink_.Add({PointStyle(), PointShape{{x, y}}});
       return;
     }
     const double angleDeg = line.Real(12) * 180 / kPi;
     const double size = line.Real(13);
     if (std::isfinite(angleDeg) && Coordinates({x, y}) && std::isfinite(size)) {
       const double angle = NormalizeDeg(angleDeg) * kDegree;
-      sink_.Add(Make(ShapeKind::kMarker, PointStyle(), {x, y, size, angle}, line.Int(11)));
+      sink_.Add({PointStyle(), MarkerShape{{x, y}, size, angle, line.Int(11)}});
     }
   }
 
@@ -443,7 +449,7 @@ class FigureShapes final : public FigureHandler {
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:
-        AddLine(sink_, LineStyle(), v[0], v[1], v[2], v[3], 1);
+        AddLine(sink_, LineStyle(), v[0], v[1], v[2], v[3], true);
         break;
       case FigureSolidKind::kTriangle:
         AddSolidPolygon(sink_, LineStyle(), {v[0], v[1], v[2], v[3], v[4], v[5]});
@@ -477,12 +483,12 @@ class FigureShapes final : public FigureHandler {
 
 }  // namespace
 
-Point EllipseAt(const double* v, double rx, double ry, double t) {
+Point EllipseAt(const Ellipse& e, double rx, double ry, double t) {
   const SineCosine a = PortableSinCos(t);
-  const SineCosine tilt = PortableSinCos(v[4]);
+  const SineCosine tilt = PortableSinCos(e.tilt);
   const double px = rx * a.cos;
   const double py = ry * a.sin;
-  return {v[0] + px * tilt.cos - py * tilt.sin, v[1] + px * tilt.sin + py * tilt.cos};
+  return {e.cx + px * tilt.cos - py * tilt.sin, e.cy + px * tilt.sin + py * tilt.cos};
 }
 
 uint32_t ColourOf(int32_t colour, int32_t rgb) {
@@ -505,7 +511,8 @@ void AddExchangeEntities(const DrawingState& state, Drawing& drawing) {
 
 void AddEntityShapes(const SelectedEntities& entities, const DrawingState& header,
                      ShapeSink& sink) {
-  for (const EntityRef& ref : entities.order) AddEntity(header, entities, ref, sink);
+  EntityShapes add(header, sink);
+  for (const EntityRef& ref : entities.order) AddEntity(entities, ref, add);
 }
 
 void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
@@ -516,8 +523,8 @@ void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
     // Points on one spot (the ends of a closed polyline) share one mark with all their numbers.
     bool joined = false;
     for (Shape& earlier : to) {
-      if (earlier.kind == ShapeKind::kDesignatedPoint &&
-          NearlySamePoint(earlier.v[0], earlier.v[1], p.x, p.y)) {
+      const auto* mark = std::get_if<DesignatedPointShape>(&earlier.geometry);
+      if (mark && NearlySamePoint(mark->at.x, mark->at.y, p.x, p.y)) {
         earlier.text += ',';
         earlier.text += std::to_string(n);
         joined = true;
@@ -525,8 +532,7 @@ void AddDesignatedPoints(const DrawingState& state, std::vector<Shape>& to) {
       }
     }
     if (joined) continue;
-    Shape& mark = to.emplace_back(Make(ShapeKind::kDesignatedPoint, style, {p.x, p.y}, n));
-    mark.text = std::to_string(n);
+    to.push_back({style, DesignatedPointShape{{p.x, p.y}, n}, std::to_string(n)});
   }
 }
 
@@ -540,10 +546,9 @@ void AddFigure(std::string_view bytes, ShapeSink& shapes, std::vector<Shape>& ov
   const FigureHeader h = ReadFigure(bytes, figure);
   if (!h.hasExtents || !Coordinates({h.minX, h.minY, h.maxX, h.maxY})) return;
   const Style style{0, 0, kExtentsColour, 2, 0};
-  overlay.push_back(Make(ShapeKind::kExtentsBox, style,
-                         {std::fmin(h.minX, h.maxX), std::fmin(h.minY, h.maxY),
-                          std::fmax(h.minX, h.maxX), std::fmax(h.minY, h.maxY)}));
-  overlay.push_back(Make(ShapeKind::kCentre, style, {h.CentreX(), h.CentreY()}));
+  overlay.push_back({style, ExtentsBox{std::fmin(h.minX, h.maxX), std::fmin(h.minY, h.maxY),
+                                       std::fmax(h.minX, h.maxX), std::fmax(h.minY, h.maxY)}});
+  overlay.push_back({style, Centre{{h.CentreX(), h.CentreY()}}});
 }
 
 bool IsFigureFile(std::string_view bytes) {

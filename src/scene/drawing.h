@@ -2,9 +2,13 @@
 // millimetres (y up), ready to be measured and written as SVG.
 #pragma once
 
+#include <array>
+#include <cassert>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "exchange/drawing_state.h"
@@ -24,45 +28,128 @@ struct Style {
   int32_t lineWidth = 0;
 };
 
-enum class ShapeKind : uint8_t {
-  kLine,             // v: x1, y1, x2, y2; form 1: a two-corner solid (a thick filled stroke)
-  kCurve,            // v: the ellipse (below); form 1: a circumference solid (thick stroke)
-  kPolygon,          // v: corners x, y; form: the corner count (3 or 4); filled
-  kSolidArea,        // v: the ellipse, then inner rx, inner ry, corner x, y; form: SolidForm
-  kText,             // v: lower-left x, y, angle (radians), length, character height, the
-                     // box's height across the run (for vertical texts the character width)
-  kPoint,            // v: x, y
-  kMarker,           // v: x, y, size, angle (radians); form: the marker kind
-  kBlock,            // v: x, y; text: its name
-  kDesignatedPoint,  // v: x, y; form: the point number; text: its label, "1" or "1,6"
-  kExtentsBox,       // v: minX, minY, maxX, maxY
-  kCentre,           // v: x, y
+// The ellipse of a curve or curved solid: centre; rx, the semi-axis along the tilt; ry, signed
+// (a negative one runs the parameter clockwise); tilt, start and sweep in radians, the sweep in
+// (0, 2 pi], where 2 pi is the whole ellipse.
+struct Ellipse {
+  double cx = 0, cy = 0, rx = 0, ry = 0, tilt = 0, start = 0, sweep = 2 * kPi;
 };
 
-// The ellipse of a curve or curved solid, in v[0..6]: centre x, y; rx (the semi-axis along the
-// tilt); ry (signed: a negative one runs the parameter clockwise); tilt, start and sweep in
-// radians, the sweep in (0, 2 pi], where 2 pi is the whole ellipse.
+// A line; `solid`: a two-corner solid, a thick filled stroke without a line type.
+struct LineShape {
+  Point from, to;
+  bool solid = false;
+};
+
+// An arc or a whole ellipse; `solid`: a circumference solid, a thick stroke.
+struct CurveShape {
+  Ellipse ellipse;
+  bool solid = false;
+};
+
+// A filled triangle or quadrilateral: the first `count` corners.
+struct PolygonShape {
+  std::array<Point, 4> corners{};
+  int32_t count = 0;  // 3 or 4
+};
+
 enum class SolidForm : int32_t {
   kSector = 0,   // centre, arc
   kSegment = 1,  // arc and chord
   kOutside = 2,  // between the arc and the corner where its end tangents meet
-  kRing = 3,     // between the outer arc and the inner one (v[7], v[8])
+  kRing = 3,     // between the outer arc and the inner one (innerRx, innerRy)
   kWhole = 4,    // the whole ellipse
 };
 
-inline constexpr int32_t kTextItalic = 1;
-inline constexpr int32_t kTextBold = 2;
-inline constexpr int32_t kTextVertical = 4;
-
-struct Shape {
-  ShapeKind kind = ShapeKind::kLine;
-  int32_t form = 0;
-  int32_t textStyle = 0;  // kTextItalic | kTextBold | kTextVertical
-  Style style;
-  double v[11] = {};
-  std::string text;  // Shift-JIS bytes as read
-  std::string font;  // Shift-JIS font name without angle brackets and style marks
+// A filled area bounded by an arc of `ellipse`.
+struct SolidAreaShape {
+  Ellipse ellipse;
+  SolidForm form = SolidForm::kSector;
+  double innerRx = 0, innerRy = 0;  // kRing: the inner ellipse's semi-axes
+  Point corner;                     // kOutside: where the end tangents meet
 };
+
+// A text (Shape::text, in Shape::font) in the box with its lower-left corner at `corner`,
+// running `angle` radians from the x axis for `length` and `across` high across the run (for a
+// vertical text: the character width); its characters are `height` high.
+struct TextShape {
+  Point corner;
+  double angle = 0, length = 0, height = 0, across = 0;
+  bool italic = false, bold = false, vertical = false;
+};
+
+struct PointShape {
+  Point at;
+};
+
+// A point of Jw_cad's marker kinds: a ring with a tick turned `angle` radians, by its size.
+struct MarkerShape {
+  Point at;
+  double size = 0, angle = 0;
+  int32_t kind = 0;
+};
+
+// A block's insertion point; Shape::text is its name.
+struct BlockShape {
+  Point at;
+};
+
+// Points on one spot share one mark: Shape::text is the label of all their numbers, "1" or
+// "1,6".
+struct DesignatedPointShape {
+  Point at;
+  int32_t number = 0;  // the first one's
+};
+
+// A figure file's extents; min <= max.
+struct ExtentsBox {
+  double minX = 0, minY = 0, maxX = 0, maxY = 0;
+};
+
+struct Centre {
+  Point at;
+};
+
+// The kinds in the order of Shape::geometry's alternatives.
+enum class ShapeKind : uint8_t {
+  kLine,
+  kCurve,
+  kPolygon,
+  kSolidArea,
+  kText,
+  kPoint,
+  kMarker,
+  kBlock,
+  kDesignatedPoint,
+  kExtentsBox,
+  kCentre,
+};
+
+// The geometry of each kind is a plain value, so that a shape moves as cheaply as its strings;
+// the texts of the kinds that have one are beside it.
+struct Shape {
+  Style style;
+  std::variant<LineShape, CurveShape, PolygonShape, SolidAreaShape, TextShape, PointShape,
+               MarkerShape, BlockShape, DesignatedPointShape, ExtentsBox, Centre>
+      geometry;
+  std::string text = {};  // a text's, a block's name, a designated point's label; Shift-JIS bytes
+  std::string font = {};  // a text's font name without angle brackets and style marks
+
+  ShapeKind kind() const { return static_cast<ShapeKind>(geometry.index()); }
+  // The geometry of a shape known to be a `T`.
+  template <typename T>
+  const T& as() const {
+    assert(std::holds_alternative<T>(geometry));
+    return *std::get_if<T>(&geometry);
+  }
+  template <typename T>
+  T& as() {
+    assert(std::holds_alternative<T>(geometry));
+    return *std::get_if<T>(&geometry);
+  }
+};
+static_assert(std::variant_size_v<decltype(Shape::geometry)> == size_t(ShapeKind::kCentre) + 1);
+static_assert(std::is_trivially_copyable_v<decltype(Shape::geometry)>);
 
 // Takes the shapes of a picture one at a time, as they are made: a list (Drawing) or a writer
 // that never holds them all.
@@ -80,9 +167,10 @@ struct Drawing {
   std::vector<Shape> overlay;   // designated points, extents box and centre, drawn last
 };
 
-// The point of parameter t on the ellipse in v[0..6] (see ShapeKind), with rx and ry replaced
-// by `rx`, `ry` (the inner ellipse of a ring).
-Point EllipseAt(const double* v, double rx, double ry, double t);
+// The point of parameter t on `e`, with its semi-axes replaced by `rx`, `ry` (the inner ellipse
+// of a ring).
+Point EllipseAt(const Ellipse& e, double rx, double ry, double t);
+inline Point EllipseAt(const Ellipse& e, double t) { return EllipseAt(e, e.rx, e.ry, t); }
 
 // The colour of Jw_cad's colour number `colour`, or `rgb` (Windows order 0x00BBGGRR, as the
 // "lc10" value) when the number is 10. Numbers without a colour of their own are black.

@@ -1,12 +1,18 @@
 #include "scene/view.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <variant>
 
 #include "util/portable_math.h"
+#include "util/text.h"
 
 namespace gara::scene {
 
 namespace {
+
+constexpr double kToDegrees = 180 / kPi;
 
 // The unit is this part of the picture's larger side.
 constexpr double kUnitsPerSide = 600;
@@ -18,43 +24,53 @@ constexpr double kEmptyHalfSide = 10.0;
 constexpr double kLineWidth = 1.5;
 constexpr double kMaxLineWidth = 6.0;
 
-void AddTextCorners(Extents& box, const double* v) {
-  const SineCosine a = PortableSinCos(v[2]);
-  const double lx = v[3] * a.cos, ly = v[3] * a.sin;   // along the base line
-  const double hx = -v[5] * a.sin, hy = v[5] * a.cos;  // across the run
-  box.Add(v[0], v[1]);
-  box.Add(v[0] + lx, v[1] + ly);
-  box.Add(v[0] + hx, v[1] + hy);
-  box.Add(v[0] + lx + hx, v[1] + ly + hy);
+void AddArc(Extents& box, const Ellipse& e) {
+  // The scene makes no other ellipse: the flatness divides by rx, and every painter takes the
+  // sweep as at most one turn.
+  assert(e.rx > 0 && e.sweep > 0 && e.sweep <= 2 * kPi);
+  AddArcSamples(box, e.cx, e.cy, e.rx, e.ry / e.rx, e.tilt, e.start, e.sweep);
 }
 
-void AddShapeBox(Extents& box, const Shape& s) {
-  const double* v = s.v;
-  switch (s.kind) {
-    case ShapeKind::kLine:
-    case ShapeKind::kExtentsBox:
-      box.Add(v[0], v[1]);
-      box.Add(v[2], v[3]);
-      break;
-    case ShapeKind::kCurve:
-    case ShapeKind::kSolidArea:
-      AddArcSamples(box, v[0], v[1], v[2], v[3] / v[2], v[4], v[5], v[6]);
-      if (s.kind == ShapeKind::kSolidArea) {
-        if (s.form == int32_t(SolidForm::kSector)) box.Add(v[0], v[1]);
-        if (s.form == int32_t(SolidForm::kOutside)) box.Add(v[9], v[10]);
-      }
-      break;
-    case ShapeKind::kPolygon:
-      for (int k = 0; k < s.form; ++k) box.Add(v[2 * k], v[2 * k + 1]);
-      break;
-    case ShapeKind::kText:
-      AddTextCorners(box, v);
-      break;
-    default:
-      box.Add(v[0], v[1]);
-      break;
+// The points a shape's box takes in, one overload a kind.
+struct ShapeBox {
+  Extents& box;
+
+  void operator()(const LineShape& s) const {
+    box.Add(s.from.x, s.from.y);
+    box.Add(s.to.x, s.to.y);
   }
-}
+  void operator()(const CurveShape& s) const { AddArc(box, s.ellipse); }
+  void operator()(const PolygonShape& s) const {
+    assert(s.count == 3 || s.count == 4);
+    for (int k = 0; k < s.count; ++k) box.Add(s.corners[size_t(k)].x, s.corners[size_t(k)].y);
+  }
+  void operator()(const SolidAreaShape& s) const {
+    AddArc(box, s.ellipse);
+    if (s.form == SolidForm::kSector) box.Add(s.ellipse.cx, s.ellipse.cy);
+    if (s.form == SolidForm::kOutside) box.Add(s.corner.x, s.corner.y);
+  }
+  void operator()(const TextShape& s) const {
+    const SineCosine a = PortableSinCos(s.angle);
+    const double lx = s.length * a.cos, ly = s.length * a.sin;   // along the base line
+    const double hx = -s.across * a.sin, hy = s.across * a.cos;  // across the run
+    const double x = s.corner.x, y = s.corner.y;
+    box.Add(x, y);
+    box.Add(x + lx, y + ly);
+    box.Add(x + hx, y + hy);
+    box.Add(x + lx + hx, y + ly + hy);
+  }
+  void operator()(const ExtentsBox& s) const {
+    box.Add(s.minX, s.minY);
+    box.Add(s.maxX, s.maxY);
+  }
+  // The marks: their spot.
+  template <typename Mark>
+  void operator()(const Mark& s) const {
+    box.Add(s.at.x, s.at.y);
+  }
+};
+
+void AddShapeBox(Extents& box, const Shape& s) { std::visit(ShapeBox{box}, s.geometry); }
 
 }  // namespace
 
@@ -96,6 +112,40 @@ std::span<const double> DashPattern(int32_t lineType) {
   size_t count = 0;
   while (count < 6 && pattern[count] > 0) ++count;
   return {pattern, count};
+}
+
+// The size only scales the mark, kept within bounds so that it neither vanishes nor swallows
+// the picture.
+MarkerMark MarkOf(const MarkerShape& marker, double unit) {
+  const double size = std::clamp(std::fabs(marker.size), 0.25, 4.0);
+  const SineCosine a = PortableSinCos(marker.angle);
+  return {2.5 * unit * size, 5 * unit * size * a.cos, 5 * unit * size * a.sin};
+}
+
+std::vector<std::string_view> TextCharacters(std::string_view text) {
+  std::vector<std::string_view> chars;
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    chars.push_back(text.substr(i, n));
+    i += n;
+  }
+  return chars;
+}
+
+VerticalLayout LayOutVertical(const TextShape& shape, std::string_view text) {
+  VerticalLayout layout;
+  layout.degrees = shape.angle * kToDegrees + 90;
+  const std::vector<std::string_view> chars = TextCharacters(text);
+  const double h = shape.height;
+  const double pitch = chars.size() > 1 ? (shape.length - h) / double(chars.size() - 1) : h;
+  const SineCosine a = PortableSinCos(shape.angle);
+  const double x = shape.corner.x, y = shape.corner.y;
+  for (size_t k = 0; k < chars.size(); ++k) {
+    const double along = double(k) * pitch + h, across = shape.across / 2;
+    layout.characters.push_back(
+        {chars[k], {x + along * a.cos - across * a.sin, y + along * a.sin + across * a.cos}});
+  }
+  return layout;
 }
 
 View ViewOf(const Drawing& drawing) {

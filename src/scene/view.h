@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "geom/extents.h"
@@ -23,6 +24,43 @@ View ViewOf(const Drawing& drawing);
 // circumference solid and of the marks.
 inline constexpr double kSolidStrokeUnits = 3.0;
 inline constexpr double kMarkStrokeUnits = 1.0;
+// The marks, in units: the dot of a point and the diamond of a block (its half diagonal).
+inline constexpr double kPointRadiusUnits = 1.5;
+inline constexpr double kBlockHalfUnits = 3.0;
+// A ring with a cross over it: a designated point's and a figure's centre.
+struct CrossedRing {
+  double ringRadius, crossHalf;
+};
+inline constexpr CrossedRing kDesignatedMark{4.0, 7.0};
+inline constexpr CrossedRing kCentreMark{3.0, 6.0};
+// A designated point's label: its lower-left corner this far right and up of the point.
+inline constexpr double kLabelOffsetUnits = 4.0;
+inline constexpr double kLabelFontUnits = 12.0;
+
+// A marker: a ring around its point and a tick from the point in its direction, sized in
+// `unit`s (drawing millimetres or pixels).
+struct MarkerMark {
+  double ringRadius = 0;
+  double tickX = 0, tickY = 0;  // the tick's end from the point, y up
+};
+MarkerMark MarkOf(const MarkerShape& marker, double unit);
+
+// The characters of a text one by one: a lead byte goes with the byte after it.
+std::vector<std::string_view> TextCharacters(std::string_view text);
+
+// A vertical text stands its characters upright one below the other, at a fixed pitch down the
+// run: each centred across the box with its foot at the bottom of its cell, turned `degrees`
+// (not normalised) from the x axis.
+struct VerticalCharacter {
+  std::string_view bytes;
+  Point foot;
+};
+struct VerticalLayout {
+  double degrees = 0;
+  std::vector<VerticalCharacter> characters;
+};
+VerticalLayout LayOutVertical(const TextShape& shape, std::string_view text);
+
 // The stroke width of a line of Jw_cad's line width `width`, in drawing millimetres.
 double StrokeWidth(int32_t width, double unit);
 // Jw_cad's line types 2..9 as dash patterns (on, off, ...) in units; empty for a solid line.

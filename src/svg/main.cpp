@@ -145,28 +145,21 @@ int Write(const Picture& write, const Arguments& args, gara::FileSystem& fs) {
 }
 
 int RunFile(const Arguments& args, gara::FileSystem& fs) {
-  std::optional<std::string> input = fs.ReadFile(*args.input);
-  if (!input) {
-    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.input->c_str());
+  // The picture is made as it is written, from the input read in batches from the disk again
+  // for each pass: memory stays bounded whatever the size of the file or of the picture.
+  gara::svg::FilePicture picture(fs, *args.input, args.points ? &*args.points : nullptr);
+  std::string unreadable;
+  if (!picture.Measure(unreadable)) {
+    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", unreadable.c_str());
     return kFileError;
   }
-  std::optional<std::string> points;
-  if (args.points) {
-    points = fs.ReadFile(*args.points);
-    if (!points) {
-      std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", args.points->c_str());
-      return kFileError;
-    }
+  const int written =
+      Write([&picture](const gara::svg::SvgSink& sink) { return picture.Write(sink); }, args, fs);
+  if (picture.inputLost()) {
+    std::fprintf(stderr, "garanarabe-svg: %s: could not be read again\n", args.input->c_str());
+    return kFileError;
   }
-  const std::string_view pointsView = points ? std::string_view(*points) : std::string_view();
-  const std::string_view* pointsFrom = points ? &pointsView : nullptr;
-  // The picture is made as it is written, from the files read again for each pass: memory
-  // stays at about the size of the files, whatever the picture's size.
-  return Write(
-      [&](const gara::svg::SvgSink& sink) {
-        return gara::svg::StreamSvg(*input, pointsFrom, sink);
-      },
-      args, fs);
+  return written;
 }
 
 // The preview of a row, as the settings dialog shows it with this settings file.

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "exchange/exchange_reader.h"
@@ -17,7 +19,33 @@
 
 namespace gara::svg {
 
+class Passes;
+
 namespace {
+
+using scene::BlockShape;
+using scene::Centre;
+using scene::CurveShape;
+using scene::DesignatedPointShape;
+using scene::Ellipse;
+using scene::ExtentsBox;
+using scene::kBlockHalfUnits;
+using scene::kCentreMark;
+using scene::kDesignatedMark;
+using scene::kLabelFontUnits;
+using scene::kLabelOffsetUnits;
+using scene::kPointRadiusUnits;
+using scene::LayOutVertical;
+using scene::LineShape;
+using scene::MarkerMark;
+using scene::MarkerShape;
+using scene::MarkOf;
+using scene::PointShape;
+using scene::PolygonShape;
+using scene::SolidAreaShape;
+using scene::TextShape;
+using scene::VerticalCharacter;
+using scene::VerticalLayout;
 
 constexpr double kTwoPi = 2 * kPi;
 constexpr double kToDegrees = 180 / kPi;
@@ -157,26 +185,28 @@ class Writer final : public ShapeSink {
   // `sweep`, or `from` - `sweep` when `backwards`. A sweep beyond a half turn is drawn as two
   // halves: an arc of almost a whole turn would otherwise have end points that round to one
   // point, and SVG leaves such an arc out.
-  void ArcTo(const double* v, double rx, double ry, double from, double sweep,
+  void ArcTo(const Ellipse& e, double rx, double ry, double from, double sweep,
              bool backwards = false) {
     if (sweep > kPi) {
       const double half = sweep / 2;
-      ArcTo(v, rx, ry, from, half, backwards);
-      ArcTo(v, rx, ry, backwards ? from - half : from + half, half, backwards);
+      ArcTo(e, rx, ry, from, half, backwards);
+      ArcTo(e, rx, ry, backwards ? from - half : from + half, half, backwards);
       return;
     }
-    const Point end = EllipseAt(v, rx, ry, backwards ? from - sweep : from + sweep);
+    const Point end = EllipseAt(e, rx, ry, backwards ? from - sweep : from + sweep);
     out_ += " A";
     Num(rx);
     out_ += ' ';
     Num(std::fabs(ry));
     out_ += ' ';
-    Num(-v[4] * kToDegrees);
+    Num(-e.tilt * kToDegrees);
     // Never the large arc. Counter-clockwise in y up is clockwise in the SVG's y down, the
     // negative direction; a negative ry or a backward run turns the other way.
     out_ += (ry < 0) != backwards ? " 0 1 " : " 0 0 ";
     Pt(end.x, end.y);
   }
+  // Round the outer ellipse from its start.
+  void ArcTo(const Ellipse& e) { ArcTo(e, e.rx, e.ry, e.start, e.sweep); }
   void MoveTo(Point p) {
     out_ += 'M';
     Pt(p.x, p.y);
@@ -186,52 +216,20 @@ class Writer final : public ShapeSink {
     Pt(p.x, p.y);
   }
 
-  void CurvePath(const Shape& s) {
-    const double* v = s.v;
-    out_ += "<path d=\"";
-    MoveTo(EllipseAt(v, v[2], v[3], v[5]));
-    ArcTo(v, v[2], v[3], v[5], v[6]);
-    if (v[6] >= kTwoPi) out_ += " Z";
-    out_ += '"';
-  }
-
-  void SolidAreaPath(const Shape& s) {
-    const double* v = s.v;
-    const double start = v[5], sweep = v[6];
-    out_ += "<path d=\"";
-    switch (static_cast<SolidForm>(s.form)) {
-      case SolidForm::kSector:
-      case SolidForm::kOutside:
-        // From the centre or the corner to the arc, and round it.
-        MoveTo(s.form == int32_t(SolidForm::kSector) ? Point{v[0], v[1]} : Point{v[9], v[10]});
-        LineTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        break;
-      case SolidForm::kRing:
-        MoveTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        if (sweep >= kTwoPi) {
-          // Two closed ellipses; the even-odd rule leaves the inner one empty.
-          out_ += " Z ";
-          MoveTo(EllipseAt(v, v[7], v[8], start));
-          ArcTo(v, v[7], v[8], start, sweep);
-        } else {
-          LineTo(EllipseAt(v, v[7], v[8], start + sweep));
-          ArcTo(v, v[7], v[8], start + sweep, sweep, true);
-        }
-        break;
-      case SolidForm::kSegment:
-      case SolidForm::kWhole:
-        MoveTo(EllipseAt(v, v[2], v[3], start));
-        ArcTo(v, v[2], v[3], start, sweep);
-        break;
-    }
-    out_ += " Z\" fill-rule=\"evenodd\"";
-  }
-
   void Fill(const Style& style) {
     ColourAttr("fill", style.rgb);
     out_ += " stroke=\"none\"";
+  }
+
+  // The end of a line or curve: a two-corner or circumference solid is a thick stroke without
+  // a line type.
+  void LineEnd(const Style& style, bool solid) {
+    if (solid) {
+      Stroke(style, kSolidStrokeUnits * u_, false);
+    } else {
+      Stroke(style, StrokeWidth(style.lineWidth, u_), true);
+    }
+    out_ += "/>\n";
   }
 
   // The font name as a CSS family, without the characters that would end it early.
@@ -250,12 +248,12 @@ class Writer final : public ShapeSink {
   }
 
   // The attributes after the position that every text of a shape shares.
-  void TextLook(const Shape& s) {
-    Attr("font-size", s.v[4]);
+  void TextLook(const Shape& s, const TextShape& t) {
+    Attr("font-size", t.height);
     ColourAttr("fill", s.style.rgb);
     FontFamily(s.font);
-    if (s.textStyle & kTextItalic) out_ += " font-style=\"italic\"";
-    if (s.textStyle & kTextBold) out_ += " font-weight=\"bold\"";
+    if (t.italic) out_ += " font-style=\"italic\"";
+    if (t.bold) out_ += " font-weight=\"bold\"";
   }
 
   void TextStart(double x, double y, double degrees) {
@@ -268,62 +266,34 @@ class Writer final : public ShapeSink {
     out_ += ")\"";
   }
 
-  void TextElement(const Shape& s) {
-    const double* v = s.v;
-    if (s.textStyle & kTextVertical) return VerticalText(s);
-    TextStart(v[0], v[1], v[2] * kToDegrees);
-    if (v[3] > 0) {
-      Attr("textLength", v[3]);
-      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
-    }
-    TextLook(s);
-    out_ += " xml:space=\"preserve\">";
-    AppendXmlText(out_, s.text);
-    out_ += "</text>\n";
-  }
-
-  // A vertical text stands its characters upright one below the other, at a fixed pitch down
-  // the run: each is a text of its own, centred across the box with its foot at the bottom of
-  // its cell.
-  void VerticalText(const Shape& s) {
-    const double* v = s.v;
-    const std::string_view text = s.text;
-    std::vector<std::string_view> chars;
-    for (size_t i = 0; i < text.size();) {
-      const size_t n =
-          IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-      chars.push_back(text.substr(i, n));
-      i += n;
-    }
-    const double h = v[4];
-    const double pitch = chars.size() > 1 ? (v[3] - h) / double(chars.size() - 1) : h;
-    const SineCosine a = PortableSinCos(v[2]);
+  // Each character of a vertical text is a text of its own.
+  void VerticalText(const Shape& s, const TextShape& t) {
+    const VerticalLayout layout = LayOutVertical(t, s.text);
     out_ += "<g class=\"vertical-text\"";
-    TextLook(s);
+    TextLook(s, t);
     out_ += " text-anchor=\"middle\">\n";
-    for (size_t k = 0; k < chars.size(); ++k) {
-      const double along = double(k) * pitch + h, across = v[5] / 2;
-      TextStart(v[0] + along * a.cos - across * a.sin, v[1] + along * a.sin + across * a.cos,
-                NormalizeDeg(v[2] * kToDegrees + 90));
+    for (const VerticalCharacter& c : layout.characters) {
+      TextStart(c.foot.x, c.foot.y, NormalizeDeg(layout.degrees));
       out_ += '>';
-      AppendXmlText(out_, chars[k]);
+      AppendXmlText(out_, c.bytes);
       out_ += "</text>\n";
     }
     out_ += "</g>\n";
   }
 
-  void Label(double x, double y, std::string_view label, uint32_t rgb) {
+  void Label(Point at, std::string_view label, uint32_t rgb) {
     out_ += "<text";
-    Attr("x", x + 4 * u_);
-    Attr("y", -(y + 4 * u_));
-    Attr("font-size", 12 * u_);
+    Attr("x", at.x + kLabelOffsetUnits * u_);
+    Attr("y", -(at.y + kLabelOffsetUnits * u_));
+    Attr("font-size", kLabelFontUnits * u_);
     ColourAttr("fill", rgb);
     out_ += " font-family=\"sans-serif\">";
     AppendXmlAscii(out_, label);
     out_ += "</text>\n";
   }
 
-  void Cross(double x, double y, double half, uint32_t rgb) {
+  void Cross(Point at, double half, uint32_t rgb) {
+    const double x = at.x, y = at.y;
     out_ += "<path d=\"M";
     Pt(x - half, y);
     out_ += " L";
@@ -338,105 +308,154 @@ class Writer final : public ShapeSink {
     out_ += "/>\n";
   }
 
+  // A ring of the marks' stroke.
+  void Ring(Point at, double radius, const Style& style) {
+    CircleElement(at.x, at.y, radius);
+    Stroke(style, kMarkStrokeUnits * u_, false);
+    out_ += "/>\n";
+  }
+
   void Element(const Shape& s) {
-    const double* v = s.v;
-    switch (s.kind) {
-      case ShapeKind::kLine:
-      case ShapeKind::kCurve:
-        if (s.kind == ShapeKind::kLine) {
-          LineElement(v[0], v[1], v[2], v[3]);
+    std::visit([this, &s](const auto& geometry) { Draw(s, geometry); }, s.geometry);
+  }
+
+  // One overload a kind of shape.
+  void Draw(const Shape& s, const LineShape& line) {
+    LineElement(line.from.x, line.from.y, line.to.x, line.to.y);
+    LineEnd(s.style, line.solid);
+  }
+
+  void Draw(const Shape& s, const CurveShape& curve) {
+    const Ellipse& e = curve.ellipse;
+    out_ += "<path d=\"";
+    MoveTo(EllipseAt(e, e.start));
+    ArcTo(e);
+    if (e.sweep >= kTwoPi) out_ += " Z";
+    out_ += '"';
+    LineEnd(s.style, curve.solid);
+  }
+
+  void Draw(const Shape& s, const PolygonShape& polygon) {
+    assert(polygon.count == 3 || polygon.count == 4);
+    out_ += "<polygon points=\"";
+    for (int k = 0; k < polygon.count; ++k) {
+      if (k > 0) out_ += ' ';
+      Pt(polygon.corners[size_t(k)].x, polygon.corners[size_t(k)].y);
+    }
+    out_ += '"';
+    Fill(s.style);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const SolidAreaShape& area) {
+    const Ellipse& e = area.ellipse;
+    const double start = e.start, sweep = e.sweep;
+    out_ += "<path d=\"";
+    switch (area.form) {
+      case SolidForm::kSector:
+      case SolidForm::kOutside:
+        // From the centre or the corner to the arc, and round it.
+        MoveTo(area.form == SolidForm::kSector ? Point{e.cx, e.cy} : area.corner);
+        LineTo(EllipseAt(e, start));
+        ArcTo(e);
+        break;
+      case SolidForm::kRing:
+        MoveTo(EllipseAt(e, start));
+        ArcTo(e);
+        if (sweep >= kTwoPi) {
+          // Two closed ellipses; the even-odd rule leaves the inner one empty.
+          out_ += " Z ";
+          MoveTo(EllipseAt(e, area.innerRx, area.innerRy, start));
+          ArcTo(e, area.innerRx, area.innerRy, start, sweep);
         } else {
-          CurvePath(s);
+          LineTo(EllipseAt(e, area.innerRx, area.innerRy, start + sweep));
+          ArcTo(e, area.innerRx, area.innerRy, start + sweep, sweep, true);
         }
-        // Form 1: a two-corner or circumference solid, a thick stroke without a line type.
-        if (s.form == 1) {
-          Stroke(s.style, kSolidStrokeUnits * u_, false);
-        } else {
-          Stroke(s.style, StrokeWidth(s.style.lineWidth, u_), true);
-        }
-        out_ += "/>\n";
         break;
-      case ShapeKind::kPolygon:
-        out_ += "<polygon points=\"";
-        for (int k = 0; k < s.form; ++k) {
-          if (k > 0) out_ += ' ';
-          Pt(v[2 * k], v[2 * k + 1]);
-        }
-        out_ += '"';
-        Fill(s.style);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kSolidArea:
-        SolidAreaPath(s);
-        Fill(s.style);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kText:
-        TextElement(s);
-        break;
-      case ShapeKind::kPoint:
-        CircleElement(v[0], v[1], 1.5 * u_);
-        ColourAttr("fill", s.style.rgb);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kMarker: {
-        // A marker of Jw_cad's point kinds: a ring with a tick in its direction, by its size.
-        const double size = std::clamp(std::fabs(v[2]), 0.25, 4.0);
-        const SineCosine a = PortableSinCos(v[3]);
-        out_ += "<path d=\"M";
-        Pt(v[0], v[1]);
-        out_ += " L";
-        Pt(v[0] + 5 * u_ * size * a.cos, v[1] + 5 * u_ * size * a.sin);
-        out_ += '"';
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        CircleElement(v[0], v[1], 2.5 * u_ * size);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        break;
-      }
-      case ShapeKind::kBlock:
-        out_ += "<path d=\"M";
-        Pt(v[0] - 3 * u_, v[1]);
-        out_ += " L";
-        Pt(v[0], v[1] + 3 * u_);
-        out_ += " L";
-        Pt(v[0] + 3 * u_, v[1]);
-        out_ += " L";
-        Pt(v[0], v[1] - 3 * u_);
-        out_ += " Z\"";
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "><title>";
-        AppendXmlText(out_, s.text);
-        out_ += "</title></path>\n";
-        break;
-      case ShapeKind::kDesignatedPoint:
-        out_ += "<g class=\"designated-point\">\n";
-        CircleElement(v[0], v[1], 4 * u_);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        Cross(v[0], v[1], 7 * u_, s.style.rgb);
-        Label(v[0], v[1], s.text, s.style.rgb);
-        out_ += "</g>\n";
-        break;
-      case ShapeKind::kExtentsBox:
-        out_ += "<rect class=\"extents\"";
-        Attr("x", v[0]);
-        Attr("y", -v[3]);
-        Attr("width", v[2] - v[0]);
-        Attr("height", v[3] - v[1]);
-        Stroke(s.style, kMarkStrokeUnits * u_, true);
-        out_ += "/>\n";
-        break;
-      case ShapeKind::kCentre:
-        out_ += "<g class=\"centre\">\n";
-        CircleElement(v[0], v[1], 3 * u_);
-        Stroke(s.style, kMarkStrokeUnits * u_, false);
-        out_ += "/>\n";
-        Cross(v[0], v[1], 6 * u_, s.style.rgb);
-        out_ += "</g>\n";
+      case SolidForm::kSegment:
+      case SolidForm::kWhole:
+        MoveTo(EllipseAt(e, start));
+        ArcTo(e);
         break;
     }
+    out_ += " Z\" fill-rule=\"evenodd\"";
+    Fill(s.style);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const TextShape& t) {
+    if (t.vertical) return VerticalText(s, t);
+    TextStart(t.corner.x, t.corner.y, t.angle * kToDegrees);
+    if (t.length > 0) {
+      Attr("textLength", t.length);
+      out_ += " lengthAdjust=\"spacingAndGlyphs\"";
+    }
+    TextLook(s, t);
+    out_ += " xml:space=\"preserve\">";
+    AppendXmlText(out_, s.text);
+    out_ += "</text>\n";
+  }
+
+  void Draw(const Shape& s, const PointShape& point) {
+    CircleElement(point.at.x, point.at.y, kPointRadiusUnits * u_);
+    ColourAttr("fill", s.style.rgb);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const MarkerShape& marker) {
+    const MarkerMark mark = MarkOf(marker, u_);
+    const double x = marker.at.x, y = marker.at.y;
+    out_ += "<path d=\"M";
+    Pt(x, y);
+    out_ += " L";
+    Pt(x + mark.tickX, y + mark.tickY);
+    out_ += '"';
+    Stroke(s.style, kMarkStrokeUnits * u_, false);
+    out_ += "/>\n";
+    Ring(marker.at, mark.ringRadius, s.style);
+  }
+
+  void Draw(const Shape& s, const BlockShape& block) {
+    const double x = block.at.x, y = block.at.y, d = kBlockHalfUnits * u_;
+    out_ += "<path d=\"M";
+    Pt(x - d, y);
+    out_ += " L";
+    Pt(x, y + d);
+    out_ += " L";
+    Pt(x + d, y);
+    out_ += " L";
+    Pt(x, y - d);
+    out_ += " Z\"";
+    Stroke(s.style, kMarkStrokeUnits * u_, false);
+    out_ += "><title>";
+    AppendXmlText(out_, s.text);
+    out_ += "</title></path>\n";
+  }
+
+  void Draw(const Shape& s, const DesignatedPointShape& point) {
+    out_ += "<g class=\"designated-point\">\n";
+    Ring(point.at, kDesignatedMark.ringRadius * u_, s.style);
+    Cross(point.at, kDesignatedMark.crossHalf * u_, s.style.rgb);
+    Label(point.at, s.text, s.style.rgb);
+    out_ += "</g>\n";
+  }
+
+  void Draw(const Shape& s, const ExtentsBox& box) {
+    assert(box.minX <= box.maxX && box.minY <= box.maxY);
+    out_ += "<rect class=\"extents\"";
+    Attr("x", box.minX);
+    Attr("y", -box.maxY);
+    Attr("width", box.maxX - box.minX);
+    Attr("height", box.maxY - box.minY);
+    Stroke(s.style, kMarkStrokeUnits * u_, true);
+    out_ += "/>\n";
+  }
+
+  void Draw(const Shape& s, const Centre& centre) {
+    out_ += "<g class=\"centre\">\n";
+    Ring(centre.at, kCentreMark.ringRadius * u_, s.style);
+    Cross(centre.at, kCentreMark.crossHalf * u_, s.style.rgb);
+    out_ += "</g>\n";
   }
 
   const View& view_;
@@ -479,28 +498,34 @@ struct TextScales {
   bool operator==(const TextScales&) const = default;
 };
 
+}  // namespace
+
 // The picture of an input read afresh for each pass, so that no more than a batch of its
-// entities is ever held.
+// entities is ever held: a figure file (small, held whole) or an exchange file that
+// `exchange` reads into a state, handing its entities over in batches.
 class Passes {
  public:
-  Passes(std::string_view input, const std::string_view* pointsFrom)
-      : input_(input), figure_(IsFigureFile(input)) {
-    if (pointsFrom) {
-      from_ = std::make_unique<DrawingState>();
-      ReadExchangeBytes(*pointsFrom, *from_);
-      AddDesignatedPoints(*from_, underlay_);
-    }
+  using EntityBatch = std::function<void(SelectedEntities&)>;
+  using Batches = std::function<bool(DrawingState&, const EntityBatch&)>;
+
+  // `from`, when given, is the read exchange file whose designated points go under the picture.
+  Passes(std::optional<std::string_view> figure, Batches exchange,
+         std::unique_ptr<DrawingState> from)
+      : figure_(figure), exchange_(std::move(exchange)), from_(std::move(from)) {
+    assert(figure_ || exchange_);
+    if (from_) AddDesignatedPoints(*from_, underlay_);
   }
 
   const std::vector<Shape>& underlay() const { return underlay_; }
   const std::vector<Shape>& overlay() const { return overlay_; }
 
   // The first pass: the overlay and, for an exchange file, the header every text is sized by.
-  View Measure() {
+  // Nothing when the exchange file cannot be read.
+  std::optional<View> Measure() {
     Bounds box;
     box.Add(underlay_);
     if (figure_) {
-      AddFigure(input_, box, overlay_);
+      AddFigure(*figure_, box, overlay_);
     } else {
       header_ = StartState(from_.get());
       // Texts are sized by the scales the whole file sets, known only at its end; measured with
@@ -508,15 +533,16 @@ class Passes {
       // after its first entities.
       std::optional<TextScales> scales;
       bool steady = true;
-      ReadExchangeBytesInBatches(input_, *header_, [&](const SelectedEntities& batch) {
+      const bool read = exchange_(*header_, [&](const SelectedEntities& batch) {
         if (!scales) scales.emplace(*header_);
         steady = steady && *scales == TextScales(*header_);
         AddEntityShapes(batch, *header_, box);
       });
+      if (!read) return std::nullopt;
       if (scales && !(steady && *scales == TextScales(*header_))) {
         box = {};
         box.Add(underlay_);
-        Entities(box);
+        if (!Entities(box)) return std::nullopt;
       }
       AddDesignatedPoints(*header_, overlay_);
     }
@@ -524,25 +550,63 @@ class Passes {
     return box.view();
   }
 
-  // The entity shapes in file order; after Measure.
-  void Entities(ShapeSink& sink) const {
+  // The entity shapes in file order; after Measure. False when the exchange file could not be
+  // read again.
+  bool Entities(ShapeSink& sink) const {
     if (figure_) {
       std::vector<Shape> overlay;
-      AddFigure(input_, sink, overlay);
-      return;
+      AddFigure(*figure_, sink, overlay);
+      return true;
     }
+    assert(header_);
     const auto state = StartState(from_.get());
-    ReadExchangeBytesInBatches(input_, *state, [&](const SelectedEntities& batch) {
-      AddEntityShapes(batch, *header_, sink);
-    });
+    return exchange_(
+        *state, [&](const SelectedEntities& batch) { AddEntityShapes(batch, *header_, sink); });
+  }
+
+  // The whole document, after Measure gave `view`; false when the sink failed or the input
+  // could not be read again.
+  bool Write(const View& view, const SvgSink& sink) const {
+    std::string out;
+    out.reserve(kSvgChunk + 4096);
+    Writer writer(view, out, &sink);
+    writer.Begin();
+    writer.Group("underlay", underlay(), false);
+    writer.OpenGroup("drawing", true);
+    const bool read = Entities(writer);
+    writer.CloseGroup();
+    writer.Group("overlay", overlay(), false);
+    writer.End();
+    return read && writer.ok();
   }
 
  private:
-  std::string_view input_;
-  bool figure_;
+  std::optional<std::string_view> figure_;
+  Batches exchange_;
   std::unique_ptr<DrawingState> from_, header_;
   std::vector<Shape> underlay_, overlay_;
 };
+
+namespace {
+
+std::unique_ptr<DrawingState> PointsFrom(const std::string_view* bytes) {
+  if (!bytes) return nullptr;
+  auto from = std::make_unique<DrawingState>();
+  ReadExchangeBytes(*bytes, *from);
+  return from;
+}
+
+// The first three lines of a file, enough for IsFigureFile, or its whole when shorter; nothing
+// when it cannot be read.
+std::optional<std::string> FileHead(FileSystem& fs, const std::string& path) {
+  std::string head;
+  const bool read = fs.ReadPieces(path, [&head](std::string_view piece) {
+    head.append(piece);
+    return std::count(head.begin(), head.end(), '\n') < 3;
+  });
+  if (!read) return std::nullopt;
+  return head;
+}
 
 }  // namespace
 
@@ -581,19 +645,65 @@ Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) 
 }
 
 bool StreamSvg(std::string_view input, const std::string_view* pointsFrom, const SvgSink& sink) {
-  Passes passes(input, pointsFrom);
-  const View view = passes.Measure();  // the writer keeps a reference to it
-  std::string out;
-  out.reserve(kSvgChunk + 4096);
-  Writer writer(view, out, &sink);
-  writer.Begin();
-  writer.Group("underlay", passes.underlay(), false);
-  writer.OpenGroup("drawing", true);
-  passes.Entities(writer);
-  writer.CloseGroup();
-  writer.Group("overlay", passes.overlay(), false);
-  writer.End();
-  return writer.ok();
+  std::optional<std::string_view> figure;
+  if (IsFigureFile(input)) figure = input;
+  Passes passes(
+      figure,
+      [input](DrawingState& state, const Passes::EntityBatch& batch) {
+        ReadExchangeBytesInBatches(input, state, batch);
+        return true;
+      },
+      PointsFrom(pointsFrom));
+  const std::optional<View> view = passes.Measure();
+  assert(view);  // bytes in memory are always read
+  return passes.Write(*view, sink);
+}
+
+FilePicture::FilePicture(FileSystem& fs, std::string input, const std::string* points)
+    : fs_(fs), input_(std::move(input)) {
+  if (points) points_ = *points;
+}
+
+FilePicture::~FilePicture() = default;
+
+bool FilePicture::Measure(std::string& unreadable) {
+  std::unique_ptr<DrawingState> from;
+  if (points_) {
+    // Only its header and designated points are used: its entities take no memory.
+    from = std::make_unique<DrawingState>();
+    if (!ReadExchangeFile(fs_, *points_, *from, EntityRecords::kSkip)) {
+      unreadable = *points_;
+      return false;
+    }
+  }
+  unreadable = input_;
+  const std::optional<std::string> head = FileHead(fs_, input_);
+  if (!head) return false;
+  std::optional<std::string_view> figure;
+  if (IsFigureFile(*head)) {
+    std::optional<std::string> bytes = fs_.ReadFile(input_);
+    if (!bytes) return false;
+    figure_ = std::move(*bytes);
+    figure = figure_;
+  }
+  passes_ = std::make_unique<Passes>(
+      figure,
+      [this](DrawingState& state, const Passes::EntityBatch& batch) {
+        const bool read = ReadExchangeFileInBatches(fs_, input_, state, batch);
+        lost_ = lost_ || !read;
+        return read;
+      },
+      std::move(from));
+  const std::optional<View> view = passes_->Measure();
+  if (!view) return false;
+  view_ = *view;
+  unreadable.clear();
+  return true;
+}
+
+bool FilePicture::Write(const SvgSink& sink) {
+  assert(passes_);
+  return passes_->Write(view_, sink);
 }
 
 std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom) {

@@ -11,12 +11,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "scene/drawing.h"
 #include "scene/view.h"
+#include "util/file_system.h"
 
 namespace gara::svg {
 
@@ -30,9 +33,6 @@ using scene::Drawing;
 using scene::EllipseAt;
 using scene::IsFigureFile;
 using scene::kMaxCoordinate;
-using scene::kTextBold;
-using scene::kTextItalic;
-using scene::kTextVertical;
 using scene::Shape;
 using scene::ShapeKind;
 using scene::ShapeSink;
@@ -64,5 +64,34 @@ std::string RenderSvg(std::string_view input, const std::string_view* pointsFrom
 // with the picture: `input` is read once to measure the picture and again to write it, a batch of
 // its entities at a time. False when the sink failed.
 bool StreamSvg(std::string_view input, const std::string_view* pointsFrom, const SvgSink& sink);
+
+class Passes;
+
+// The document of StreamSvg from files on disk: an exchange-file `input` is read from the disk
+// in batches, once to measure the picture and again to write it, so that memory stays bounded
+// whatever its size; a figure file (small) is read whole. `points` is the file of --points.
+class FilePicture {
+ public:
+  FilePicture(FileSystem& fs, std::string input, const std::string* points);
+  ~FilePicture();
+  FilePicture(const FilePicture&) = delete;
+  FilePicture& operator=(const FilePicture&) = delete;
+
+  // The first pass; false when a file cannot be read, which `unreadable` then names.
+  bool Measure(std::string& unreadable);
+  // The document, after Measure succeeded; false when the sink failed or the input could not
+  // be read again (inputLost).
+  bool Write(const SvgSink& sink);
+  bool inputLost() const { return lost_; }
+
+ private:
+  FileSystem& fs_;
+  std::string input_;
+  std::optional<std::string> points_;
+  std::string figure_;  // a figure-file input
+  std::unique_ptr<Passes> passes_;
+  View view_;
+  bool lost_ = false;
+};
 
 }  // namespace gara::svg

@@ -18,7 +18,6 @@ namespace gara {
 namespace {
 
 using scene::Shape;
-using scene::ShapeKind;
 
 constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x008000;
 
@@ -87,11 +86,9 @@ Bounds BoundsOf(const std::vector<POINT>& points) {
 }
 
 Shape Line(double x1, double y1, double x2, double y2, uint32_t rgb, int32_t lineType = 1) {
-  Shape s;
-  s.kind = ShapeKind::kLine;
+  Shape s{{}, scene::LineShape{{x1, y1}, {x2, y2}}};
   s.style.rgb = rgb;
   s.style.lineType = lineType;
-  s.v[0] = x1, s.v[1] = y1, s.v[2] = x2, s.v[3] = y2;
   return s;
 }
 
@@ -111,12 +108,8 @@ TEST(ScenePainter, YIsUpAndTheSceneFillsTheMiddle) {
 }
 
 TEST(ScenePainter, SolidsAreFilledAndKeepTheAspectRatio) {
-  Shape square;
-  square.kind = ShapeKind::kPolygon;
-  square.form = 4;
+  Shape square{{}, scene::PolygonShape{{{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}, 4}};
   square.style.rgb = kGreen;
-  const double corners[8] = {0, 0, 10, 0, 10, 10, 0, 10};
-  std::copy(corners, corners + 8, square.v);
   scene::Drawing drawing;
   drawing.shapes = {square};
   Canvas canvas(200, 100);
@@ -150,16 +143,11 @@ TEST(ScenePainter, LineTypesDrawDashesAndSolidLinesNone) {
 }
 
 TEST(ScenePainter, CurvesRunRoundTheirCentre) {
-  Shape circle;
-  circle.kind = ShapeKind::kCurve;
+  Shape circle{{}, scene::CurveShape{{0, 0, 10, 10, 0, 0, 2 * kPi}}};
   circle.style.rgb = kBlue;
-  const double ellipse[7] = {0, 0, 10, 10, 0, 0, 2 * kPi};
-  std::copy(ellipse, ellipse + 7, circle.v);
   // A quarter arc of a flat ellipse, tilted by 90 degrees: from the top down to the left.
-  Shape arc = circle;
+  Shape arc{{}, scene::CurveShape{{0, 0, 8, 4, kPi / 2, 0, kPi / 2}}};
   arc.style.rgb = kRed;
-  const double quarter[7] = {0, 0, 8, 4, kPi / 2, 0, kPi / 2};
-  std::copy(quarter, quarter + 7, arc.v);
   scene::Drawing drawing;
   drawing.shapes = {circle, arc};
   Canvas canvas(100, 100);
@@ -176,18 +164,13 @@ TEST(ScenePainter, CurvesRunRoundTheirCentre) {
 }
 
 TEST(ScenePainter, TextsAndDesignatedPointsShow) {
-  Shape text;
-  text.kind = ShapeKind::kText;
+  scene::TextShape box;
+  box.length = 20;
+  box.height = box.across = 5;
+  Shape text{{}, box, "柄AB"};
   text.style.rgb = kGreen;
-  text.text = "柄AB";
-  const double box[6] = {0, 0, 0, 20, 5, 5};
-  std::copy(box, box + 6, text.v);
-  Shape point;
-  point.kind = ShapeKind::kDesignatedPoint;
+  Shape point{{}, scene::DesignatedPointShape{{0, -5}, 1}, "1"};
   point.style.rgb = kRed;
-  point.form = 1;
-  point.text = "1";
-  point.v[0] = 0, point.v[1] = -5;
   scene::Drawing drawing;
   drawing.shapes = {text};
   drawing.overlay = {point};

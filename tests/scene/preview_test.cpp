@@ -50,7 +50,7 @@ std::vector<const Shape*> OfKind(Preview&&, ShapeKind) = delete;  // pointers in
 std::vector<const Shape*> OfKind(const Preview& p, ShapeKind kind) {
   std::vector<const Shape*> found;
   for (const Shape& s : p.drawing.shapes) {
-    if (s.kind == kind) found.push_back(&s);
+    if (s.kind() == kind) found.push_back(&s);
   }
   return found;
 }
@@ -64,8 +64,9 @@ TEST(Preview, FiguresOnBothSegmentsWithTheDesignatedPointsMarked) {
   // 4.5 and 2.5 steps of 25: four copies, then two.
   const auto circles = OfKind(p, ShapeKind::kCurve);
   ASSERT_EQ(circles.size(), 6u);
-  EXPECT_DOUBLE_EQ(circles.back()->v[0], p.points[1].x);
-  EXPECT_GT(circles.back()->v[1], p.points[1].y);
+  const scene::Ellipse& last = circles.back()->as<scene::CurveShape>().ellipse;
+  EXPECT_DOUBLE_EQ(last.cx, p.points[1].x);
+  EXPECT_GT(last.cy, p.points[1].y);
   EXPECT_EQ(p.drawing.overlay.size(), 3u);
 }
 
@@ -83,7 +84,8 @@ TEST(Preview, ReferenceMovesTheCopiesAcrossThePath) {
     const Preview p = Build(RowOne(row), fs);
     const auto circles = OfKind(p, ShapeKind::kCurve);
     ASSERT_FALSE(circles.empty());
-    EXPECT_NEAR(circles.front()->v[1], c.centreY, 1e-9) << c.reference;
+    EXPECT_NEAR(circles.front()->as<scene::CurveShape>().ellipse.cy, c.centreY, 1e-9)
+        << c.reference;
   }
 }
 
@@ -97,10 +99,9 @@ TEST(Preview, FullLengthLinesMeetInAMitreAtTheCorner) {
   const Point mitre{p.points[1].x + 5, p.points[1].y - 5};
   bool found = false;
   for (const Shape* line : OfKind(p, ShapeKind::kLine)) {
-    for (int end = 0; end < 2; ++end) {
-      found |= std::abs(line->v[2 * end] - mitre.x) < 1e-9 &&
-               std::abs(line->v[2 * end + 1] - mitre.y) < 1e-9;
-    }
+    const scene::LineShape& l = line->as<scene::LineShape>();
+    for (const Point end : {l.from, l.to})
+      found |= std::abs(end.x - mitre.x) < 1e-9 && std::abs(end.y - mitre.y) < 1e-9;
   }
   EXPECT_TRUE(found);
 }
@@ -139,7 +140,7 @@ TEST(Preview, ANoteStandsInForFiguresThatCannotBeShown) {
     const Preview p = Build(RowOne(c.row), fs, c.number);
     EXPECT_EQ(p.note, c.note) << c.name;
     ASSERT_EQ(p.drawing.shapes.size(), 1u) << c.name;
-    EXPECT_EQ(p.drawing.shapes[0].kind, ShapeKind::kText) << c.name;
+    EXPECT_EQ(p.drawing.shapes[0].kind(), ShapeKind::kText) << c.name;
     EXPECT_EQ(p.drawing.shapes[0].text, PreviewNoteText(c.note)) << c.name;
   }
 }

@@ -4,10 +4,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "support/memory_file_system.h"
 
 namespace gara::svg {
 namespace {
@@ -258,6 +263,52 @@ TEST_P(StreamTest, SameDocumentAsTheDrawingInMemory) {
   EXPECT_EQ(streamed, RenderSvg(c.input, from));
 }
 
+// Files handed over in pieces of a few bytes, so that lines straddle the pieces.
+class SmallPieces final : public FileSystem {
+ public:
+  testing::MemoryFileSystem memory;
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    return memory.ReadFile(path);
+  }
+  bool ReadPieces(const std::string& path,
+                  const std::function<bool(std::string_view)>& consume) override {
+    const std::optional<std::string> bytes = memory.ReadFile(path);
+    if (!bytes) return false;
+    for (size_t at = 0; at < bytes->size(); at += 7) {
+      if (!consume(std::string_view(*bytes).substr(at, 7))) break;
+    }
+    return true;
+  }
+  bool IsFile(const std::string& path) override { return memory.IsFile(path); }
+  bool Remove(const std::string& path) override { return memory.Remove(path); }
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    return memory.Create(path);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return memory.Rename(from, to);
+  }
+};
+
+// Read from the disk in pieces, once for each pass, the files give the same document.
+TEST_P(StreamTest, SameDocumentFromFiles) {
+  const StreamCase& c = GetParam();
+  SmallPieces fs;
+  fs.memory.files["input"] = c.input;
+  fs.memory.files["points"] = c.points;
+  const std::string points = "points";
+  FilePicture picture(fs, "input", c.points.empty() ? nullptr : &points);
+  std::string unreadable;
+  ASSERT_TRUE(picture.Measure(unreadable)) << unreadable;
+  std::string written;
+  EXPECT_TRUE(picture.Write([&](std::string_view piece) {
+    written += piece;
+    return true;
+  }));
+  EXPECT_FALSE(picture.inputLost());
+  const std::string_view from = c.points;
+  EXPECT_EQ(written, RenderSvg(c.input, c.points.empty() ? nullptr : &from));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Inputs, StreamTest,
     ::testing::Values(
@@ -268,6 +319,44 @@ INSTANTIATE_TEST_SUITE_P(
                    "hcw 4 4 4 4 4 4 4 4 4 4\nhs 50 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1\nhp1 -9 -9\n"},
         StreamCase{"Figure", Figure("L,0,0,3,8,2,0,0,-10,-5,10,-5\r\n"), "hp1 0 0\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct UnreadableCase {
+  const char* name;
+  bool inputThere, pointsThere;
+  const char* unreadable;
+};
+
+class UnreadableFileTest : public ::testing::TestWithParam<UnreadableCase> {};
+
+// A file that cannot be read is named before anything is written.
+TEST_P(UnreadableFileTest, NamesTheFile) {
+  const UnreadableCase& c = GetParam();
+  testing::MemoryFileSystem fs;
+  if (c.inputThere) fs.files["input"] = "0 0 1 1\n";
+  if (c.pointsThere) fs.files["points"] = "hp1 0 0\n";
+  const std::string points = "points";
+  FilePicture picture(fs, "input", &points);
+  std::string unreadable;
+  EXPECT_FALSE(picture.Measure(unreadable));
+  EXPECT_EQ(unreadable, c.unreadable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, UnreadableFileTest,
+                         ::testing::Values(UnreadableCase{"NoInput", false, true, "input"},
+                                           UnreadableCase{"NoPoints", true, false, "points"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// An input gone between the passes is told apart from a failed sink.
+TEST(FilePicture, InputLostBeforeTheSecondPass) {
+  testing::MemoryFileSystem fs;
+  fs.files["input"] = "0 0 1 1\n";
+  FilePicture picture(fs, "input", nullptr);
+  std::string unreadable;
+  ASSERT_TRUE(picture.Measure(unreadable));
+  fs.files.erase("input");
+  EXPECT_FALSE(picture.Write([](std::string_view) { return true; }));
+  EXPECT_TRUE(picture.inputLost());
+}
 
 TEST(LineStyle, SolidLineTypeHasNoDashes) {
   EXPECT_EQ(Body("lt1\n0 0 100 0\n").find("dasharray"), std::string::npos);

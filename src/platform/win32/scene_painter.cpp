@@ -1,22 +1,21 @@
 #include "platform/win32/scene_painter.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "geom/geometry.h"
 #include "scene/view.h"
-#include "util/portable_math.h"
-#include "util/text.h"
 
 namespace gara {
 
 namespace {
 
 using scene::Shape;
-using scene::ShapeKind;
 
 constexpr double kToDegrees = 180 / kPi;
 constexpr double kTwoPi = 2 * kPi;
@@ -31,7 +30,6 @@ constexpr double kMaxTextPixels = 4000.0;
 // A curve is drawn as a polyline with about this many pixels per piece.
 constexpr double kCurvePiecePixels = 3.0;
 constexpr int kMaxCurvePieces = 1024;
-constexpr int kLabelFontUnits = 12;  // the number beside a designated point
 
 COLORREF Colour(uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
@@ -64,7 +62,9 @@ class Painter {
   }
 
   void Paint(const std::vector<Shape>& shapes) {
-    for (const Shape& s : shapes) Shape1(s);
+    for (const Shape& s : shapes) {
+      std::visit([this, &s](const auto& geometry) { Draw(s, geometry); }, s.geometry);
+    }
   }
 
  private:
@@ -98,14 +98,15 @@ class Painter {
   }
   HPEN MarkPen(uint32_t rgb) const { return Pen(rgb, scene::kMarkStrokeUnits * mark_); }
 
-  // The points of the ellipse in v[0..6] from parameter `from` over `sweep` (negative: backwards).
-  void AppendArc(std::vector<POINT>& to, const double* v, double rx, double ry, double from,
+  // The points of the ellipse `e` with semi-axes `rx`, `ry` from parameter `from` over `sweep`
+  // (negative: backwards).
+  void AppendArc(std::vector<POINT>& to, const scene::Ellipse& e, double rx, double ry, double from,
                  double sweep) const {
     const double radius = std::max(std::fabs(rx), std::fabs(ry)) * scale_;
     const double pieces = std::ceil(std::fabs(sweep) * radius / kCurvePiecePixels);
     const int n = static_cast<int>(std::clamp(pieces, 8.0, double(kMaxCurvePieces)));
     for (int i = 0; i <= n; ++i)
-      to.push_back(At(scene::EllipseAt(v, rx, ry, from + sweep * i / n)));
+      to.push_back(At(scene::EllipseAt(e, rx, ry, from + sweep * i / n)));
   }
 
   void Polyline(const std::vector<POINT>& points, HPEN pen) {
@@ -121,18 +122,19 @@ class Painter {
     PolyPolygon(dc_, points.data(), counts.data(), static_cast<int>(counts.size()));
   }
 
-  void Circle(double x, double y, double radiusPixels, HPEN pen, HBRUSH brush) {
+  void Circle(Point at, double radiusPixels, HPEN pen, HBRUSH brush) {
     Selected selectedPen(dc_, pen);
     Selected selectedBrush(dc_, brush);
-    const POINT c = At(x, y);
+    const POINT c = At(at);
     const int r = static_cast<int>(std::max(1L, std::lround(radiusPixels)));
     Ellipse(dc_, c.x - r, c.y - r, c.x + r + 1, c.y + r + 1);
   }
-  void Ring(double x, double y, double radiusPixels, uint32_t rgb) {
-    Circle(x, y, radiusPixels, MarkPen(rgb), CreateSolidBrush(RGB(255, 255, 255)));
+  void Ring(Point at, double radiusPixels, uint32_t rgb) {
+    Circle(at, radiusPixels, MarkPen(rgb), CreateSolidBrush(RGB(255, 255, 255)));
   }
 
-  void Cross(double x, double y, double halfPixels, uint32_t rgb) {
+  void Cross(Point at, double halfPixels, uint32_t rgb) {
+    const double x = at.x, y = at.y;
     Selected pen(dc_, MarkPen(rgb));
     const POINT w = Offset(x, y, -halfPixels, 0), e = Offset(x, y, halfPixels, 0);
     const POINT n = Offset(x, y, 0, -halfPixels), s = Offset(x, y, 0, halfPixels);
@@ -142,13 +144,14 @@ class Painter {
     LineTo(dc_, s.x, s.y);
   }
 
-  HFONT Font(double heightPixels, double widthPixels, double degrees, const Shape& s) const {
+  HFONT Font(double heightPixels, double widthPixels, double degrees, const Shape& s,
+             const scene::TextShape& t) const {
     LOGFONTA font{};
     font.lfHeight = -std::lround(heightPixels);
     font.lfWidth = std::lround(widthPixels);
     font.lfEscapement = font.lfOrientation = std::lround(NormalizeDeg(degrees) * 10);
-    font.lfWeight = (s.textStyle & scene::kTextBold) ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = (s.textStyle & scene::kTextItalic) ? TRUE : FALSE;
+    font.lfWeight = t.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = t.italic ? TRUE : FALSE;
     font.lfCharSet = SHIFTJIS_CHARSET;
     // Only outline fonts turn.
     font.lfOutPrecision = OUT_TT_ONLY_PRECIS;
@@ -166,47 +169,32 @@ class Painter {
 
   // The text as the SVG writes it: its base line from the lower-left corner, stretched to the
   // run's length; a vertical text one upright character below the other.
-  void Text(const Shape& s) {
-    const double* v = s.v;
-    const double height = v[4] * scale_;
+  void Draw(const Shape& s, const scene::TextShape& t) {
+    const double height = t.height * scale_;
     if (!(height >= kMinTextPixels && height <= kMaxTextPixels) || s.text.empty()) return;
     const std::string_view text = s.text;
-    std::vector<std::string_view> chars;
-    int halfWidths = 0;
-    for (size_t i = 0; i < text.size();) {
-      const size_t n =
-          IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-      chars.push_back(text.substr(i, n));
-      halfWidths += static_cast<int>(n);
-      i += n;
-    }
     SetTextColor(dc_, Colour(s.style.rgb));
     SetBkMode(dc_, TRANSPARENT);
-    const double degrees = v[2] * kToDegrees;
-    if (!(s.textStyle & scene::kTextVertical)) {
-      // A fixed-pitch font: the half-width character is the run's length over its half widths.
-      const double width = v[3] > 0 ? v[3] * scale_ / halfWidths : 0;
-      if (v[3] > 0 && width < 1) return;
-      Selected font(dc_, Font(height, std::min(width, kMaxTextPixels), degrees, s));
+    if (!t.vertical) {
+      // A fixed-pitch font: the half-width character is the run's length over its half widths
+      // (a byte each).
+      const int halfWidths = static_cast<int>(text.size());
+      const double width = t.length > 0 ? t.length * scale_ / halfWidths : 0;
+      if (t.length > 0 && width < 1) return;
+      Selected font(dc_, Font(height, std::min(width, kMaxTextPixels), t.angle * kToDegrees, s, t));
       SetTextAlign(dc_, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-      TextAt(v[0], v[1], text);
+      TextAt(t.corner.x, t.corner.y, text);
       return;
     }
-    const double h = v[4];
-    const double pitch = chars.size() > 1 ? (v[3] - h) / double(chars.size() - 1) : h;
-    const SineCosine a = PortableSinCos(v[2]);
-    Selected font(dc_, Font(height, 0, degrees + 90, s));
+    const scene::VerticalLayout layout = scene::LayOutVertical(t, text);
+    Selected font(dc_, Font(height, 0, layout.degrees, s, t));
     SetTextAlign(dc_, TA_BASELINE | TA_CENTER | TA_NOUPDATECP);
-    for (size_t k = 0; k < chars.size(); ++k) {
-      const double along = double(k) * pitch + h, across = v[5] / 2;
-      TextAt(v[0] + along * a.cos - across * a.sin, v[1] + along * a.sin + across * a.cos,
-             chars[k]);
-    }
+    for (const scene::VerticalCharacter& c : layout.characters) TextAt(c.foot.x, c.foot.y, c.bytes);
   }
 
-  void Label(double x, double y, std::string_view label, uint32_t rgb) {
+  void Label(Point at, std::string_view label, uint32_t rgb) {
     LOGFONTA font{};
-    font.lfHeight = -std::lround(kLabelFontUnits * mark_);
+    font.lfHeight = -std::lround(scene::kLabelFontUnits * mark_);
     font.lfWeight = FW_NORMAL;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = ANTIALIASED_QUALITY;
@@ -215,33 +203,52 @@ class Painter {
     SetTextColor(dc_, Colour(rgb));
     SetBkMode(dc_, TRANSPARENT);
     SetTextAlign(dc_, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
-    const POINT p = Offset(x, y, 4 * mark_, -4 * mark_);
+    const POINT p =
+        Offset(at.x, at.y, scene::kLabelOffsetUnits * mark_, -scene::kLabelOffsetUnits * mark_);
     TextOutA(dc_, p.x, p.y, label.data(), static_cast<int>(label.size()));
   }
 
-  void SolidArea(const Shape& s) {
-    const double* v = s.v;
-    const double start = v[5], sweep = v[6];
+  // One overload a kind of shape.
+  void Draw(const Shape& s, const scene::LineShape& line) {
+    StrokeLine(s.style, line.solid, {At(line.from), At(line.to)});
+  }
+
+  void Draw(const Shape& s, const scene::CurveShape& curve) {
+    const scene::Ellipse& e = curve.ellipse;
+    std::vector<POINT> points;
+    AppendArc(points, e, e.rx, e.ry, e.start, e.sweep);
+    StrokeLine(s.style, curve.solid, points);
+  }
+
+  // A line or curve; `solid`: a two-corner or circumference solid, a thick plain stroke.
+  void StrokeLine(const scene::Style& style, bool solid, const std::vector<POINT>& points) {
+    Polyline(points, solid ? Pen(style.rgb, scene::kSolidStrokeUnits * unit_)
+                           : Pen(style.rgb, scene::StrokeWidth(style.lineWidth, 1) * unit_,
+                                 style.lineType));
+  }
+
+  void Draw(const Shape& s, const scene::PolygonShape& polygon) {
+    assert(polygon.count == 3 || polygon.count == 4);
+    std::vector<POINT> points;
+    for (int k = 0; k < polygon.count; ++k) points.push_back(At(polygon.corners[size_t(k)]));
+    Fill(s.style.rgb, points, {static_cast<INT>(points.size())});
+  }
+
+  void Draw(const Shape& s, const scene::SolidAreaShape& area) {
+    const scene::Ellipse& e = area.ellipse;
+    const double start = e.start, sweep = e.sweep;
     std::vector<POINT> points;
     std::vector<INT> counts;
-    switch (static_cast<scene::SolidForm>(s.form)) {
-      case scene::SolidForm::kSector:
-        points.push_back(At(v[0], v[1]));
-        break;
-      case scene::SolidForm::kOutside:
-        points.push_back(At(v[9], v[10]));
-        break;
-      default:
-        break;
-    }
-    AppendArc(points, v, v[2], v[3], start, sweep);
-    if (s.form == int32_t(scene::SolidForm::kRing)) {
+    if (area.form == scene::SolidForm::kSector) points.push_back(At(e.cx, e.cy));
+    if (area.form == scene::SolidForm::kOutside) points.push_back(At(area.corner));
+    AppendArc(points, e, e.rx, e.ry, start, sweep);
+    if (area.form == scene::SolidForm::kRing) {
       if (sweep >= kTwoPi) {
         // Two closed ellipses; the alternate fill leaves the inner one empty.
         counts.push_back(static_cast<INT>(points.size()));
-        AppendArc(points, v, v[7], v[8], start, sweep);
+        AppendArc(points, e, area.innerRx, area.innerRy, start, sweep);
       } else {
-        AppendArc(points, v, v[7], v[8], start + sweep, -sweep);
+        AppendArc(points, e, area.innerRx, area.innerRy, start + sweep, -sweep);
       }
     }
     int32_t used = 0;
@@ -250,74 +257,41 @@ class Painter {
     Fill(s.style.rgb, points, counts);
   }
 
-  void Shape1(const Shape& s) {
-    const double* v = s.v;
-    // Form 1 of a line or curve: a two-corner or circumference solid, a thick plain stroke.
-    const bool solidStroke = s.form == 1;
-    switch (s.kind) {
-      case ShapeKind::kLine:
-      case ShapeKind::kCurve: {
-        std::vector<POINT> points;
-        if (s.kind == ShapeKind::kLine) {
-          points = {At(v[0], v[1]), At(v[2], v[3])};
-        } else {
-          AppendArc(points, v, v[2], v[3], v[5], v[6]);
-        }
-        Polyline(points, solidStroke
-                             ? Pen(s.style.rgb, scene::kSolidStrokeUnits * unit_)
-                             : Pen(s.style.rgb, scene::StrokeWidth(s.style.lineWidth, 1) * unit_,
-                                   s.style.lineType));
-        break;
-      }
-      case ShapeKind::kPolygon: {
-        std::vector<POINT> points;
-        for (int k = 0; k < std::clamp(s.form, 0, 4); ++k)
-          points.push_back(At(v[2 * k], v[2 * k + 1]));
-        Fill(s.style.rgb, points, {static_cast<INT>(points.size())});
-        break;
-      }
-      case ShapeKind::kSolidArea:
-        SolidArea(s);
-        break;
-      case ShapeKind::kText:
-        Text(s);
-        break;
-      case ShapeKind::kPoint:
-        Circle(v[0], v[1], std::max(1.5 * unit_, 1.5), CreatePen(PS_SOLID, 1, Colour(s.style.rgb)),
-               CreateSolidBrush(Colour(s.style.rgb)));
-        break;
-      case ShapeKind::kMarker: {
-        // A ring with a tick in its direction, by its size.
-        const double size = std::clamp(std::fabs(v[2]), 0.25, 4.0);
-        const SineCosine a = PortableSinCos(v[3]);
-        Polyline({At(v[0], v[1]),
-                  Offset(v[0], v[1], 5 * mark_ * size * a.cos, -5 * mark_ * size * a.sin)},
-                 MarkPen(s.style.rgb));
-        Circle(v[0], v[1], 2.5 * mark_ * size, MarkPen(s.style.rgb),
-               static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
-        break;
-      }
-      case ShapeKind::kBlock: {
-        const double d = 3 * mark_;
-        Polyline({Offset(v[0], v[1], -d, 0), Offset(v[0], v[1], 0, -d), Offset(v[0], v[1], d, 0),
-                  Offset(v[0], v[1], 0, d), Offset(v[0], v[1], -d, 0)},
-                 MarkPen(s.style.rgb));
-        break;
-      }
-      case ShapeKind::kDesignatedPoint:
-        Ring(v[0], v[1], 4 * mark_, s.style.rgb);
-        Cross(v[0], v[1], 7 * mark_, s.style.rgb);
-        Label(v[0], v[1], s.text, s.style.rgb);
-        break;
-      case ShapeKind::kExtentsBox:
-        Polyline({At(v[0], v[1]), At(v[2], v[1]), At(v[2], v[3]), At(v[0], v[3]), At(v[0], v[1])},
-                 Pen(s.style.rgb, scene::kMarkStrokeUnits * mark_, s.style.lineType));
-        break;
-      case ShapeKind::kCentre:
-        Ring(v[0], v[1], 3 * mark_, s.style.rgb);
-        Cross(v[0], v[1], 6 * mark_, s.style.rgb);
-        break;
-    }
+  void Draw(const Shape& s, const scene::PointShape& point) {
+    Circle(point.at, std::max(scene::kPointRadiusUnits * unit_, 1.5),
+           CreatePen(PS_SOLID, 1, Colour(s.style.rgb)), CreateSolidBrush(Colour(s.style.rgb)));
+  }
+
+  void Draw(const Shape& s, const scene::MarkerShape& marker) {
+    const scene::MarkerMark mark = scene::MarkOf(marker, mark_);
+    const double x = marker.at.x, y = marker.at.y;
+    Polyline({At(x, y), Offset(x, y, mark.tickX, -mark.tickY)}, MarkPen(s.style.rgb));
+    Circle(marker.at, mark.ringRadius, MarkPen(s.style.rgb),
+           static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+  }
+
+  void Draw(const Shape& s, const scene::BlockShape& block) {
+    const double x = block.at.x, y = block.at.y, d = scene::kBlockHalfUnits * mark_;
+    Polyline({Offset(x, y, -d, 0), Offset(x, y, 0, -d), Offset(x, y, d, 0), Offset(x, y, 0, d),
+              Offset(x, y, -d, 0)},
+             MarkPen(s.style.rgb));
+  }
+
+  void Draw(const Shape& s, const scene::DesignatedPointShape& point) {
+    Ring(point.at, scene::kDesignatedMark.ringRadius * mark_, s.style.rgb);
+    Cross(point.at, scene::kDesignatedMark.crossHalf * mark_, s.style.rgb);
+    Label(point.at, s.text, s.style.rgb);
+  }
+
+  void Draw(const Shape& s, const scene::ExtentsBox& box) {
+    Polyline({At(box.minX, box.minY), At(box.maxX, box.minY), At(box.maxX, box.maxY),
+              At(box.minX, box.maxY), At(box.minX, box.minY)},
+             Pen(s.style.rgb, scene::kMarkStrokeUnits * mark_, s.style.lineType));
+  }
+
+  void Draw(const Shape& s, const scene::Centre& centre) {
+    Ring(centre.at, scene::kCentreMark.ringRadius * mark_, s.style.rgb);
+    Cross(centre.at, scene::kCentreMark.crossHalf * mark_, s.style.rgb);
   }
 
   HDC dc_;
