@@ -114,9 +114,12 @@ std::optional<Arguments> Parse(int argc, char** argv, std::string& error) {
   return args;
 }
 
-// Writes the picture that `write` hands to its sink to OUTPUT or standard output.
+// Writes the picture that `write` hands to its sink to OUTPUT or standard output. A picture
+// that failed for want of its input (`inputLost`) says so itself: the output is not to blame.
 using Picture = std::function<bool(const gara::svg::SvgSink&)>;
-int Write(const Picture& write, const Arguments& args, gara::FileSystem& fs) {
+int Write(
+    const Picture& write, const Arguments& args, gara::FileSystem& fs,
+    const std::function<bool()>& inputLost = [] { return false; }) {
   if (args.output) {
     const bool written = gara::ReplaceFile(
         fs, *args.output,
@@ -125,7 +128,9 @@ int Write(const Picture& write, const Arguments& args, gara::FileSystem& fs) {
         },
         gara::OnWriteFailure::kRemoveOld);
     if (!written) {
-      std::fprintf(stderr, "garanarabe-svg: %s: cannot be written\n", args.output->c_str());
+      if (!inputLost()) {
+        std::fprintf(stderr, "garanarabe-svg: %s: cannot be written\n", args.output->c_str());
+      }
       return kFileError;
     }
     return 0;
@@ -138,7 +143,7 @@ int Write(const Picture& write, const Arguments& args, gara::FileSystem& fs) {
     return std::fwrite(piece.data(), 1, piece.size(), stdout) == piece.size();
   });
   if (!written || std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "garanarabe-svg: standard output cannot be written\n");
+    if (!inputLost()) std::fprintf(stderr, "garanarabe-svg: standard output cannot be written\n");
     return kFileError;
   }
   return 0;
@@ -154,7 +159,8 @@ int RunFile(const Arguments& args, gara::FileSystem& fs) {
     return kFileError;
   }
   const int written =
-      Write([&picture](const gara::svg::SvgSink& sink) { return picture.Write(sink); }, args, fs);
+      Write([&picture](const gara::svg::SvgSink& sink) { return picture.Write(sink); }, args, fs,
+            [&picture] { return picture.inputLost(); });
   if (picture.inputLost()) {
     std::fprintf(stderr, "garanarabe-svg: %s: could not be read again\n", args.input->c_str());
     return kFileError;
