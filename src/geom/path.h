@@ -2,6 +2,7 @@
 // length, and their offsets (the rails drawn beside them).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -69,7 +70,23 @@ double ChainTolerance(const std::vector<PathPiece>& pieces);
 // with an end at that point (reversed when needed), so where more than two ends meet the
 // earliest pieces continue each other and the later ones start or join other paths. A chain
 // closes as soon as its end comes back to its start.
-std::vector<Path> ChainPieces(const std::vector<PathPiece>& pieces, double tolerance);
+std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance);
+
+// The paths of ChainPieces, chained first and made one by one as they are taken: the pieces are
+// held once more only by the paths taken so far, and the chaining's index is gone by then.
+class Chains {
+ public:
+  Chains(std::vector<PathPiece> pieces, double tolerance);
+  size_t size() const { return closed_.size(); }
+  // Path i (each taken once), in the order of ChainPieces.
+  Path Take(size_t i);
+
+ private:
+  std::vector<PathPiece> pieces_;  // the usable pieces, in file order
+  std::vector<uint32_t> steps_;    // the paths' pieces, each 2 * piece + 1 when reversed
+  std::vector<uint32_t> starts_;   // where each path's steps start, and the end of the last
+  std::vector<bool> closed_;
+};
 
 // The turn from the end of `a` into the start of `b`, radians in [0, pi].
 double TurnAngle(const PathPiece& a, const PathPiece& b);

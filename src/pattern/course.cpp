@@ -61,6 +61,11 @@ PathCourse::PathCourse(std::vector<Path> paths) {
   for (Path& path : paths) laid_.push_back(SplitRuns(std::move(path)));
 }
 
+PathCourse::PathCourse(Chains chains) {
+  laid_.reserve(chains.size());
+  for (size_t i = 0; i < chains.size(); ++i) laid_.push_back(SplitRuns(chains.Take(i)));
+}
+
 CourseCount PathCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   const LineCounts lines = CountLines(row);
