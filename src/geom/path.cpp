@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <utility>
 
@@ -312,7 +313,8 @@ Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::m
     return step % 2 == 0 ? pieces_[step / 2].from : pieces_[step / 2].to;
   };
   const auto to = [&](uint32_t step) { return from(step ^ 1); };
-  steps_.reserve(count);
+  std::vector<uint32_t> steps;  // the paths' pieces, each 2 * piece + 1 when reversed
+  steps.reserve(count);
   std::vector<uint32_t> after;
   std::vector<uint32_t> before;
   for (uint32_t i = 0; i < count; ++i) {
@@ -344,32 +346,52 @@ Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::m
         }
       }
     }
-    starts_.push_back(static_cast<uint32_t>(steps_.size()));
-    steps_.insert(steps_.end(), before.rbegin(), before.rend());
-    steps_.insert(steps_.end(), after.begin(), after.end());
-    if (!closed && steps_.size() - starts_.back() > 1) {
-      closed = meets(to(steps_.back()), from(steps_[starts_.back()]));
+    starts_.push_back(static_cast<uint32_t>(steps.size()));
+    steps.insert(steps.end(), before.rbegin(), before.rend());
+    steps.insert(steps.end(), after.begin(), after.end());
+    if (!closed && steps.size() - starts_.back() > 1) {
+      closed = meets(to(steps.back()), from(steps[starts_.back()]));
     }
     closed_.push_back(closed);
   }
-  starts_.push_back(static_cast<uint32_t>(steps_.size()));
+  starts_.push_back(static_cast<uint32_t>(steps.size()));
+
+  // The pieces put in the order of the paths, each turned the way its path runs, one cycle of
+  // places at a time.
+  std::vector<bool> placed(count, false);
+  for (size_t k = 0; k < count; ++k) {
+    if (placed[k]) continue;
+    const PathPiece first = pieces_[k];
+    for (size_t j = k;;) {
+      placed[j] = true;
+      const size_t source = steps[j] / 2;
+      const PathPiece& piece = source == k ? first : pieces_[source];
+      pieces_[j] = steps[j] % 2 == 0 ? piece : Reversed(piece);
+      if (source == k) break;
+      j = source;
+    }
+  }
+  // One path takes the list whole. Many are taken from the back of a deque, which gives back
+  // its blocks as they go: the pieces are held about once, not once in the list and once more
+  // in the paths.
+  if (closed_.size() > 1) {
+    rest_.assign(pieces_.begin(), pieces_.end());
+    pieces_ = std::vector<PathPiece>();
+  }
 }
 
-Path Chains::Take(size_t i) {
+Path Chains::TakeLast() {
   Path path;
-  path.closed = closed_[i];
-  const uint32_t begin = starts_[i];
-  const uint32_t end = starts_[i + 1];
-  bool inOrder = starts_.size() == 2;
-  for (uint32_t k = begin; inOrder && k < end; ++k) inOrder = steps_[k] == 2 * k;
-  if (inOrder) {
-    // One path of all the pieces as they came: they are its pieces.
+  path.closed = closed_.back();
+  closed_.pop_back();
+  starts_.pop_back();
+  if (rest_.empty()) {
     path.pieces = std::move(pieces_);
   } else {
-    path.pieces.reserve(end - begin);
-    for (uint32_t k = begin; k < end; ++k) {
-      const PathPiece& piece = pieces_[steps_[k] / 2];
-      path.pieces.push_back(steps_[k] % 2 == 0 ? piece : Reversed(piece));
+    path.pieces.resize(rest_.size() - starts_.back());
+    for (size_t k = path.pieces.size(); k-- > 0;) {
+      path.pieces[k] = rest_.back();
+      rest_.pop_back();
     }
   }
   for (const PathPiece& p : path.pieces) path.length += p.length;
@@ -378,9 +400,8 @@ Path Chains::Take(size_t i) {
 
 std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance) {
   Chains chains(std::move(pieces), tolerance);
-  std::vector<Path> paths;
-  paths.reserve(chains.size());
-  for (size_t i = 0; i < chains.size(); ++i) paths.push_back(chains.Take(i));
+  std::vector<Path> paths(chains.size());
+  for (size_t i = paths.size(); i-- > 0;) paths[i] = chains.TakeLast();
   return paths;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "geom/geometry.h"
@@ -72,19 +73,21 @@ double ChainTolerance(const std::vector<PathPiece>& pieces);
 // closes as soon as its end comes back to its start.
 std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance);
 
-// The paths of ChainPieces, chained first and made one by one as they are taken: the pieces are
-// held once more only by the paths taken so far, and the chaining's index is gone by then.
+// The paths of ChainPieces, chained first and made one by one as they are taken, from the last,
+// when the chaining's index is gone: the pieces are held about once, not once more in the paths.
 class Chains {
  public:
   Chains(std::vector<PathPiece> pieces, double tolerance);
   size_t size() const { return closed_.size(); }
-  // Path i (each taken once), in the order of ChainPieces.
-  Path Take(size_t i);
+  // The last path not yet taken, in the order of ChainPieces.
+  Path TakeLast();
 
  private:
-  std::vector<PathPiece> pieces_;  // the usable pieces, in file order
-  std::vector<uint32_t> steps_;    // the paths' pieces, each 2 * piece + 1 when reversed
-  std::vector<uint32_t> starts_;   // where each path's steps start, and the end of the last
+  // The usable pieces, once chained path after path, each turned the way its path runs: the
+  // list of the one path, or else a deque.
+  std::vector<PathPiece> pieces_;
+  std::deque<PathPiece> rest_;
+  std::vector<uint32_t> starts_;  // where each path's pieces start, and the end of the last
   std::vector<bool> closed_;
 };
 

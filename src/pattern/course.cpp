@@ -62,8 +62,8 @@ PathCourse::PathCourse(std::vector<Path> paths) {
 }
 
 PathCourse::PathCourse(Chains chains) {
-  laid_.reserve(chains.size());
-  for (size_t i = 0; i < chains.size(); ++i) laid_.push_back(SplitRuns(chains.Take(i)));
+  laid_.resize(chains.size());
+  for (size_t i = laid_.size(); i-- > 0;) laid_[i] = SplitRuns(chains.TakeLast());
 }
 
 CourseCount PathCourse::Count(const LayoutRow& row) const {
