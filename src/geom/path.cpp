@@ -204,6 +204,24 @@ bool Usable(const PathPiece& p, double tolerance) {
   return !p.IsArc() || (p.radius > 0 && p.flatness > 0 && std::isfinite(p.start));
 }
 
+// Puts the pieces in the order of the paths' steps (2 * piece, + 1 when it runs backwards), each
+// turned the way its path runs, one cycle of places at a time rather than into a second list.
+void PutInPathOrder(std::vector<PathPiece>& pieces, const std::vector<uint32_t>& steps) {
+  std::vector<bool> placed(pieces.size(), false);
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    if (placed[k]) continue;
+    const PathPiece first = pieces[k];
+    for (size_t j = k;;) {
+      placed[j] = true;
+      const size_t source = steps[j] / 2;
+      const PathPiece& piece = source == k ? first : pieces[source];
+      pieces[j] = steps[j] % 2 == 0 ? piece : Reversed(piece);
+      if (source == k) break;
+      j = source;
+    }
+  }
+}
+
 }  // namespace
 
 PathPiece LinePiece(Point from, Point to) {
@@ -356,21 +374,7 @@ Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::m
   }
   starts_.push_back(static_cast<uint32_t>(steps.size()));
 
-  // The pieces put in the order of the paths, each turned the way its path runs, one cycle of
-  // places at a time.
-  std::vector<bool> placed(count, false);
-  for (size_t k = 0; k < count; ++k) {
-    if (placed[k]) continue;
-    const PathPiece first = pieces_[k];
-    for (size_t j = k;;) {
-      placed[j] = true;
-      const size_t source = steps[j] / 2;
-      const PathPiece& piece = source == k ? first : pieces_[source];
-      pieces_[j] = steps[j] % 2 == 0 ? piece : Reversed(piece);
-      if (source == k) break;
-      j = source;
-    }
-  }
+  PutInPathOrder(pieces_, steps);
   // One path takes the list whole. Many are taken from the back of a deque, which gives back
   // its blocks as they go: the pieces are held about once, not once in the list and once more
   // in the paths.
