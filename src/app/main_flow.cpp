@@ -84,9 +84,10 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   // they stand, designated or not.
   std::unique_ptr<Course> course;
   if (mode == RunMode::kPath) {
-    std::vector<Path> paths = SelectedPaths(state.entities);
-    if (paths.empty()) return RunOutcome::kNoPath;
-    course = std::make_unique<PathCourse>(std::move(paths));
+    // The entity records are needed no more once their pieces are made.
+    Chains chains = TakeSelectedChains(state_->entities);
+    if (chains.size() == 0) return RunOutcome::kNoPath;
+    course = std::make_unique<PathCourse>(std::move(chains));
   } else {
     const int n = mode == RunMode::kTwoPoint ? 2 : ConsecutiveDesignatedPoints(state);
     if (n < 2) return RunOutcome::kNothingToDraw;

@@ -216,37 +216,60 @@ class Joined final : public PieceSink {
   size_t n_ = 0;
 };
 
-}  // namespace
-
-void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& put) {
-  // The offsets of each piece by their ends (the same piece when there is one), with the joint
-  // each group ends at.
-  std::vector<Group> groups;
-  std::vector<Point> joints;
+// One pass over the pieces' offsets, joining each group with the next as it comes, so that only
+// two groups are held at a time. A closed rail's first group is joined last, with the last
+// group, yet handed over first: `firstJoined` is that group as the last join leaves it, found by
+// a pass before (without `put`). Returns the first group as the last join leaves it.
+Group JoinRail(const std::vector<PathPiece>& pieces, bool closed, double k,
+               const Group* firstJoined, PieceSink* put) {
+  const auto hand = [&](const Group& g, const PathPiece& around) {
+    if (put == nullptr) return;
+    if (g.count == 1) {
+      put->Put(g.first);
+    } else {
+      Joined joined(g, *put);
+      OffsetPiece(pieces[g.source], k, joined);
+    }
+    if (around.length > 0) put->Put(around);
+  };
+  Group first, previous;
+  Point joint{};  // the path's joint where `previous` ends
+  size_t count = 0;
   for (size_t i = 0; i < pieces.size(); ++i) {
     Group g;
     g.source = i;
     Ends ends(g);
     OffsetPiece(pieces[i], k, ends);
     if (g.count == 0) continue;
-    groups.push_back(g);
-    joints.push_back(pieces[i].to);
-  }
-  std::vector<PathPiece> arounds(groups.size());
-  const size_t count = groups.size();
-  for (size_t i = 0; i + 1 < count || (closed && count > 1 && i < count); ++i) {
-    arounds[i] = Join(groups[i].Back(), groups[(i + 1) % count].Front(), joints[i], k);
-  }
-  for (size_t i = 0; i < count; ++i) {
-    Group& g = groups[i];
-    if (g.count == 1) {
-      put.Put(g.first);
-    } else {
-      Joined joined(g, put);
-      OffsetPiece(pieces[g.source], k, joined);
+    if (count++ > 0) {
+      const PathPiece around = Join(previous.Back(), g.Front(), joint, k);
+      if (count == 2) {
+        first = previous;
+        hand(closed && firstJoined != nullptr ? *firstJoined : previous, around);
+      } else {
+        hand(previous, around);
+      }
     }
-    if (arounds[i].length > 0) put.Put(arounds[i]);
+    previous = g;
+    joint = pieces[i].to;
   }
+  if (count == 0) return first;
+  if (count == 1) first = previous;
+  PathPiece around;
+  if (closed && count > 1) around = Join(previous.Back(), first.Front(), joint, k);
+  hand(previous, around);
+  return first;
+}
+
+}  // namespace
+
+void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& put) {
+  if (!closed) {
+    JoinRail(pieces, false, k, nullptr, &put);
+    return;
+  }
+  const Group first = JoinRail(pieces, true, k, nullptr, nullptr);
+  JoinRail(pieces, true, k, &first, &put);
 }
 
 // An eighth of a half turn at most.

@@ -26,7 +26,9 @@ class PieceSink {
 // The offset of the pieces at distance k (positive: to the left of the direction), joined by
 // the rule above, handed to `out` piece by piece. The offsets of an elliptical piece are made
 // twice, once to join its ends with its neighbours' and once to hand them over, rather than
-// kept: a huge ellipse has millions of them.
+// kept: a huge ellipse has millions of them. Likewise only two pieces' offsets are held at a
+// time; a closed rail is joined all round once before it is handed over, its first offsets
+// being joined last.
 void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& out);
 // The same rail as a list.
 std::vector<PathPiece> OffsetRail(const std::vector<PathPiece>& pieces, bool closed, double k);

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <deque>
 #include <limits>
-#include <unordered_map>
+#include <utility>
 
 #include "geom/extents.h"
 #include "util/portable_math.h"
@@ -134,32 +135,44 @@ Point ArcTangentAt(const PathPiece& piece, double tau) {
   return Unit(px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos);
 }
 
-// Ends by the grid cell they fall in, for finding the ends near a point among thousands.
+// Ends by the grid cell they fall in, for finding the ends near a point among thousands: one
+// sorted list of (cell, end) rather than a list per cell, a few bytes an end.
 class EndIndex {
  public:
-  EndIndex(double tolerance) : tolerance_(tolerance), cell_(tolerance > 0 ? tolerance : 1.0) {}
+  explicit EndIndex(double tolerance)
+      : tolerance_(tolerance), cell_(tolerance > 0 ? tolerance : 1.0) {}
 
-  void Add(Point p, uint32_t end) { cells_[Key(Cell(p.x), Cell(p.y))].push_back(end); }
+  void Reserve(size_t ends) { entries_.reserve(ends); }
+  void Add(Point p, uint32_t end) { entries_.push_back({Key(Cell(p.x), Cell(p.y)), end}); }
+  // After the last Add, before the first Earliest.
+  void Seal() { std::sort(entries_.begin(), entries_.end()); }
 
   // The end (2 * piece + 0 for its start, + 1 for its end) of the earliest unused piece within
   // the tolerance of p; -1 when there is none.
-  // Ends of used pieces are dropped on the way, so that a point where thousands of ends meet
-  // is not searched through again and again.
+  // Ends of used pieces are dropped on the way (their places at the end of their cell marked
+  // gone), so that a point where thousands of ends meet is not searched through again and again.
   int64_t Earliest(Point p, const std::vector<PathPiece>& pieces, const std::vector<bool>& used) {
     int64_t best = -1;
     const int64_t cx = Cell(p.x);
     const int64_t cy = Cell(p.y);
     for (int64_t i = cx - 1; i <= cx + 1; ++i) {
       for (int64_t j = cy - 1; j <= cy + 1; ++j) {
-        const auto it = cells_.find(Key(i, j));
-        if (it == cells_.end()) continue;
-        std::vector<uint32_t>& ends = it->second;
-        std::erase_if(ends, [&](uint32_t end) { return used[end / 2]; });
-        for (const uint32_t end : ends) {
-          if (best >= 0 && end >= best) continue;
-          const PathPiece& piece = pieces[end / 2];
-          const Point q = end % 2 == 0 ? piece.from : piece.to;
-          if (Distance(p.x, p.y, q.x, q.y) <= tolerance_) best = end;
+        const uint64_t key = Key(i, j);
+        const auto first = std::lower_bound(entries_.begin(), entries_.end(), Entry{key, 0});
+        auto last = first;
+        while (last != entries_.end() && last->key == key && last->end != kGone) ++last;
+        if (first == last) continue;
+        const auto live =
+            std::remove_if(first, last, [&](const Entry& e) { return used[e.end / 2]; });
+        std::fill(live, last, Entry{key, kGone});
+        // The ends of a cell are in ascending order: the first near one is its earliest.
+        for (auto it = first; it != live && (best < 0 || it->end < best); ++it) {
+          const PathPiece& piece = pieces[it->end / 2];
+          const Point q = it->end % 2 == 0 ? piece.from : piece.to;
+          if (Distance(p.x, p.y, q.x, q.y) <= tolerance_) {
+            best = it->end;
+            break;
+          }
         }
       }
     }
@@ -167,6 +180,13 @@ class EndIndex {
   }
 
  private:
+  struct Entry {
+    uint64_t key;
+    uint32_t end;
+    auto operator<=>(const Entry&) const = default;
+  };
+  static constexpr uint32_t kGone = UINT32_MAX;
+
   int64_t Cell(double v) const {
     return static_cast<int64_t>(std::clamp(std::floor(v / cell_), -1e15, 1e15));
   }
@@ -176,12 +196,30 @@ class EndIndex {
 
   double tolerance_;
   double cell_;
-  std::unordered_map<uint64_t, std::vector<uint32_t>> cells_;
+  std::vector<Entry> entries_;
 };
 
 bool Usable(const PathPiece& p, double tolerance) {
   if (!(p.length > tolerance) || !std::isfinite(p.length)) return false;
   return !p.IsArc() || (p.radius > 0 && p.flatness > 0 && std::isfinite(p.start));
+}
+
+// Puts the pieces in the order of the paths' steps (2 * piece, + 1 when it runs backwards), each
+// turned the way its path runs, one cycle of places at a time rather than into a second list.
+void PutInPathOrder(std::vector<PathPiece>& pieces, const std::vector<uint32_t>& steps) {
+  std::vector<bool> placed(pieces.size(), false);
+  for (size_t k = 0; k < pieces.size(); ++k) {
+    if (placed[k]) continue;
+    const PathPiece first = pieces[k];
+    for (size_t j = k;;) {
+      placed[j] = true;
+      const size_t source = steps[j] / 2;
+      const PathPiece& piece = source == k ? first : pieces[source];
+      pieces[j] = steps[j] % 2 == 0 ? piece : Reversed(piece);
+      if (source == k) break;
+      j = source;
+    }
+  }
 }
 
 }  // namespace
@@ -274,58 +312,100 @@ double ChainTolerance(const std::vector<PathPiece>& pieces) {
   return 1e-6 * std::max(maxX - minX, maxY - minY);
 }
 
-std::vector<Path> ChainPieces(const std::vector<PathPiece>& all, double tolerance) {
-  std::vector<PathPiece> pieces;
-  for (const PathPiece& p : all) {
-    if (Usable(p, tolerance)) pieces.push_back(p);
-  }
-  std::vector<bool> used(pieces.size(), false);
+Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::move(pieces)) {
+  std::erase_if(pieces_, [&](const PathPiece& p) { return !Usable(p, tolerance); });
+  const size_t count = pieces_.size();
+  std::vector<bool> used(count, false);
   EndIndex index(tolerance);
   auto meets = [&](Point a, Point b) { return Distance(a.x, a.y, b.x, b.y) <= tolerance; };
-  for (uint32_t i = 0; i < pieces.size(); ++i) {
-    if (meets(pieces[i].from, pieces[i].to)) continue;  // closed alone, never chained
-    index.Add(pieces[i].from, 2 * i);
-    index.Add(pieces[i].to, 2 * i + 1);
+  index.Reserve(2 * count);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (meets(pieces_[i].from, pieces_[i].to)) continue;  // closed alone, never chained
+    index.Add(pieces_[i].from, 2 * i);
+    index.Add(pieces_[i].to, 2 * i + 1);
   }
+  index.Seal();
 
-  std::vector<Path> paths;
-  for (uint32_t i = 0; i < pieces.size(); ++i) {
+  // A step is 2 * piece, + 1 when the piece runs backwards.
+  const auto from = [&](uint32_t step) {
+    return step % 2 == 0 ? pieces_[step / 2].from : pieces_[step / 2].to;
+  };
+  const auto to = [&](uint32_t step) { return from(step ^ 1); };
+  std::vector<uint32_t> steps;  // the paths' pieces, each 2 * piece + 1 when reversed
+  steps.reserve(count);
+  std::vector<uint32_t> after;
+  std::vector<uint32_t> before;
+  for (uint32_t i = 0; i < count; ++i) {
     if (used[i]) continue;
     used[i] = true;
-    Path path;
-    path.pieces.push_back(pieces[i]);
-    path.closed = meets(pieces[i].from, pieces[i].to);
+    after.assign(1, 2 * i);
+    before.clear();
+    bool closed = meets(pieces_[i].from, pieces_[i].to);
     // Forward from the end, then backward from the start.
-    std::vector<PathPiece> before;
-    for (int side = 0; side < 2 && !path.closed; ++side) {
+    for (int side = 0; side < 2 && !closed; ++side) {
       for (;;) {
-        const Point head = side == 0        ? path.pieces.back().to
-                           : before.empty() ? path.pieces.front().from
-                                            : before.back().from;
-        const Point tail = side == 0 ? path.pieces.front().from : path.pieces.back().to;
-        if (side == 0 && path.pieces.size() > 1 && meets(head, tail)) {
-          path.closed = true;
+        const Point head = side == 0        ? to(after.back())
+                           : before.empty() ? from(after.front())
+                                            : from(before.back());
+        if (side == 0 && after.size() > 1 && meets(head, from(after.front()))) {
+          closed = true;
           break;
         }
-        const int64_t end = index.Earliest(head, pieces, used);
+        const int64_t end = index.Earliest(head, pieces_, used);
         if (end < 0) break;
-        const PathPiece& next = pieces[end / 2];
         used[end / 2] = true;
+        // Entered at its start, the piece runs its own way forward and backwards behind.
+        const uint32_t forward = static_cast<uint32_t>(end / 2 * 2);
         const bool atStart = end % 2 == 0;
         if (side == 0) {
-          path.pieces.push_back(atStart ? next : Reversed(next));
+          after.push_back(atStart ? forward : forward + 1);
         } else {
-          before.push_back(atStart ? Reversed(next) : next);
+          before.push_back(atStart ? forward + 1 : forward);
         }
       }
     }
-    if (!before.empty()) path.pieces.insert(path.pieces.begin(), before.rbegin(), before.rend());
-    if (!path.closed && path.pieces.size() > 1) {
-      path.closed = meets(path.pieces.back().to, path.pieces.front().from);
+    starts_.push_back(static_cast<uint32_t>(steps.size()));
+    steps.insert(steps.end(), before.rbegin(), before.rend());
+    steps.insert(steps.end(), after.begin(), after.end());
+    if (!closed && steps.size() - starts_.back() > 1) {
+      closed = meets(to(steps.back()), from(steps[starts_.back()]));
     }
-    for (const PathPiece& p : path.pieces) path.length += p.length;
-    paths.push_back(std::move(path));
+    closed_.push_back(closed);
   }
+  starts_.push_back(static_cast<uint32_t>(steps.size()));
+
+  PutInPathOrder(pieces_, steps);
+  // One path takes the list whole. Many are taken from the back of a deque, which gives back
+  // its blocks as they go: the pieces are held about once, not once in the list and once more
+  // in the paths.
+  if (closed_.size() > 1) {
+    rest_.assign(pieces_.begin(), pieces_.end());
+    pieces_ = std::vector<PathPiece>();
+  }
+}
+
+Path Chains::TakeLast() {
+  Path path;
+  path.closed = closed_.back();
+  closed_.pop_back();
+  starts_.pop_back();
+  if (rest_.empty()) {
+    path.pieces = std::move(pieces_);
+  } else {
+    path.pieces.resize(rest_.size() - starts_.back());
+    for (size_t k = path.pieces.size(); k-- > 0;) {
+      path.pieces[k] = rest_.back();
+      rest_.pop_back();
+    }
+  }
+  for (const PathPiece& p : path.pieces) path.length += p.length;
+  return path;
+}
+
+std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance) {
+  Chains chains(std::move(pieces), tolerance);
+  std::vector<Path> paths(chains.size());
+  for (size_t i = paths.size(); i-- > 0;) paths[i] = chains.TakeLast();
   return paths;
 }
 

@@ -2,7 +2,9 @@
 // length, and their offsets (the rails drawn beside them).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "geom/geometry.h"
@@ -69,7 +71,25 @@ double ChainTolerance(const std::vector<PathPiece>& pieces);
 // with an end at that point (reversed when needed), so where more than two ends meet the
 // earliest pieces continue each other and the later ones start or join other paths. A chain
 // closes as soon as its end comes back to its start.
-std::vector<Path> ChainPieces(const std::vector<PathPiece>& pieces, double tolerance);
+std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance);
+
+// The paths of ChainPieces, chained first and made one by one as they are taken, from the last,
+// when the chaining's index is gone: the pieces are held about once, not once more in the paths.
+class Chains {
+ public:
+  Chains(std::vector<PathPiece> pieces, double tolerance);
+  size_t size() const { return closed_.size(); }
+  // The last path not yet taken, in the order of ChainPieces.
+  Path TakeLast();
+
+ private:
+  // The usable pieces, once chained path after path, each turned the way its path runs: the
+  // list of the one path, or else a deque.
+  std::vector<PathPiece> pieces_;
+  std::deque<PathPiece> rest_;
+  std::vector<uint32_t> starts_;  // where each path's pieces start, and the end of the last
+  std::vector<bool> closed_;
+};
 
 // The turn from the end of `a` into the start of `b`, radians in [0, pi].
 double TurnAngle(const PathPiece& a, const PathPiece& b);

@@ -61,6 +61,11 @@ PathCourse::PathCourse(std::vector<Path> paths) {
   for (Path& path : paths) laid_.push_back(SplitRuns(std::move(path)));
 }
 
+PathCourse::PathCourse(Chains chains) {
+  laid_.resize(chains.size());
+  for (size_t i = laid_.size(); i-- > 0;) laid_[i] = SplitRuns(chains.TakeLast());
+}
+
 CourseCount PathCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   const LineCounts lines = CountLines(row);

@@ -58,6 +58,8 @@ class SegmentCourse final : public Course {
 class PathCourse final : public Course {
  public:
   explicit PathCourse(std::vector<Path> paths);
+  // The chained paths, each made as it is laid: no list of all of them is held besides.
+  explicit PathCourse(Chains chains);
   CourseCount Count(const LayoutRow& row) const override;
   void Lay(const LayoutRow& row, PathSink& sink) const override;
 

@@ -90,6 +90,9 @@ LaidPath SplitRuns(Path path) {
     std::rotate(pieces.begin(), pieces.begin() + shift, pieces.end());
     std::rotate(corner.begin(), corner.begin() + shift, corner.end());
   }
+  laid.starts.reserve(count);
+  // A run starts at the first piece and at every corner after it.
+  laid.runs.reserve(count == 0 ? 0 : 1 + std::count(corner.begin() + 1, corner.end(), true));
   double s = 0;
   for (size_t i = 0; i < count; ++i) {
     laid.starts.push_back(s);

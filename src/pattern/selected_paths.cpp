@@ -1,6 +1,7 @@
 #include "pattern/selected_paths.h"
 
 #include <cmath>
+#include <utility>
 
 #include "geom/extents.h"
 #include "util/portable_math.h"
@@ -15,6 +16,7 @@ constexpr double kTwoPi = 2 * kPi;
 
 std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
   std::vector<PathPiece> pieces;
+  pieces.reserve(entities.lines.size() + entities.circles.size() + entities.arcs.size());
   for (const EntityRef& ref : entities.order) {
     if (ref.type == EntityType::kLine) {
       const LineEntity& e = entities.lines[ref.index];
@@ -37,8 +39,16 @@ std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
 }
 
 std::vector<Path> SelectedPaths(const SelectedEntities& entities) {
-  const std::vector<PathPiece> pieces = SelectedPieces(entities);
-  return ChainPieces(pieces, ChainTolerance(pieces));
+  std::vector<PathPiece> pieces = SelectedPieces(entities);
+  const double tolerance = ChainTolerance(pieces);
+  return ChainPieces(std::move(pieces), tolerance);
+}
+
+Chains TakeSelectedChains(SelectedEntities& entities) {
+  std::vector<PathPiece> pieces = SelectedPieces(entities);
+  entities = SelectedEntities{};
+  const double tolerance = ChainTolerance(pieces);
+  return Chains(std::move(pieces), tolerance);
 }
 
 }  // namespace gara

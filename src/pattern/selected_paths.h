@@ -15,4 +15,8 @@ std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities);
 // The selection's paths, as mode "4" draws them.
 std::vector<Path> SelectedPaths(const SelectedEntities& entities);
 
+// The same paths, to be taken one by one. The entities are emptied once their pieces are made:
+// a selection of millions is not held three times over.
+Chains TakeSelectedChains(SelectedEntities& entities);
+
 }  // namespace gara

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -71,6 +72,49 @@ TEST(PathChainTest, ChainsGrowBackwardsFromTheFirstPiece) {
   EXPECT_FALSE(paths[0].closed);
   ExpectNear(paths[0].pieces.front().from, {0, 0});
   ExpectNear(paths[0].pieces.back().to, {30, 5});
+}
+
+TEST(PathChainTest, WhereManyEndsMeetThePiecesPairOffInFileOrder) {
+  for (const int spokes : {2, 7, 40}) {
+    SCOPED_TRACE(spokes);
+    // Spokes into the origin: each even one goes on into the next, which runs out again.
+    std::vector<PathPiece> pieces;
+    std::vector<Point> outer;
+    for (int i = 0; i < spokes; ++i) {
+      const double a = 2 * kPi * i / spokes;
+      outer.push_back({10 * std::cos(a), 10 * std::sin(a)});
+      pieces.push_back(LinePiece(outer.back(), {0, 0}));
+    }
+    const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+    ASSERT_EQ(paths.size(), static_cast<size_t>((spokes + 1) / 2));
+    for (size_t p = 0; p < paths.size(); ++p) {
+      // An odd spoke out stands alone, into the origin.
+      const bool alone = 2 * p + 1 == static_cast<size_t>(spokes);
+      EXPECT_EQ(paths[p].pieces.size(), alone ? 1u : 2u);
+      ExpectNear(paths[p].pieces.front().from, outer[2 * p]);
+      ExpectNear(paths[p].pieces.back().to, alone ? Point{0, 0} : outer[2 * p + 1]);
+    }
+  }
+}
+
+TEST(PathChainTest, APolylineInEitherFileOrderRunsItsOwnWayWithItsPiecesAsGiven) {
+  for (const bool backwards : {false, true}) {
+    SCOPED_TRACE(backwards);
+    std::vector<PathPiece> pieces;
+    for (int i = 0; i < 500; ++i) {
+      pieces.push_back(LinePiece({i * 10.0, (i % 2) * 7.0}, {i * 10.0 + 10, ((i + 1) % 2) * 7.0}));
+    }
+    std::vector<PathPiece> given = pieces;
+    if (backwards) std::reverse(given.begin(), given.end());
+    const std::vector<Path> paths = ChainPieces(given, ChainTolerance(given));
+    ASSERT_EQ(paths.size(), 1u);
+    EXPECT_FALSE(paths[0].closed);
+    ASSERT_EQ(paths[0].pieces.size(), pieces.size());
+    for (size_t i = 0; i < pieces.size(); ++i) {
+      EXPECT_EQ(paths[0].pieces[i].from.x, pieces[i].from.x);
+      EXPECT_EQ(paths[0].pieces[i].to.y, pieces[i].to.y);
+    }
+  }
 }
 
 TEST(PathChainTest, SelectionKeepsLinesArcsAndCirclesOnly) {
