@@ -68,6 +68,32 @@ Point EllipsePointDeg(double cx, double cy, double r, double ratio, double rotDe
   return EllipsePoint(cx, cy, r, ratio, DegToRad(rotDeg), DegToRad(tDeg));
 }
 
+StretchedEllipse StretchEllipse(double r, double ratio, double rot, double stretch) {
+  // The ellipse's linear map diag(stretch, 1) R(rot) diag(r, r ratio), split as
+  // R(rot') diag(radius, radius ratio') R(shift): its columns are the images of the axes.
+  const SineCosine a = PortableSinCos(rot);
+  const double ax = stretch * r * a.cos;
+  const double ay = r * a.sin;
+  double bx = -stretch * r * ratio * a.sin;
+  double by = r * ratio * a.cos;
+  StretchedEllipse e;
+  if (ax * by - bx * ay < 0) {
+    // t -> -t turns the second axis back, so that the map keeps its orientation.
+    bx = -bx;
+    by = -by;
+    e.reversed = true;
+  }
+  const double sum = PortableHypot((ax + by) / 2, (ay - bx) / 2);
+  const double difference = PortableHypot((ax - by) / 2, (ay + bx) / 2);
+  const double turnSum = PortableAtan2(ay - bx, ax + by);
+  const double turnDifference = PortableAtan2(ay + bx, ax - by);
+  e.radius = sum + difference;
+  e.ratio = e.radius > 0 ? (sum - difference) / e.radius : 1;
+  e.rot = (turnSum + turnDifference) / 2;
+  e.shift = (turnSum - turnDifference) / 2;
+  return e;
+}
+
 bool NearlyEqual(double a, double b) { return std::fabs(a - b) <= kEpsilon; }
 
 bool NearlySamePoint(double x1, double y1, double x2, double y2) {

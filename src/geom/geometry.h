@@ -32,6 +32,19 @@ Point RotatePoint(double x, double y, double cx, double cy, double angle);
 Point RotatePointDeg(double x, double y, double cx, double cy, double angleDeg);
 Point EllipsePoint(double cx, double cy, double r, double ratio, double rot, double t);
 Point EllipsePointDeg(double cx, double cy, double r, double ratio, double rotDeg, double tDeg);
+
+// The ellipse EllipsePoint(c, r, ratio, rot, t) stretched by `stretch` > 0 along the x axis
+// (its centre moving with it) is the ellipse EllipsePoint(c', radius, ratio', rot', t') with
+// ratio' >= 0 and t' = shift + t, or t' = shift - t when `reversed` (an ellipse of negative
+// ratio, whose parameter runs the other way round).
+struct StretchedEllipse {
+  double radius = 0;
+  double ratio = 1;
+  double rot = 0;
+  double shift = 0;
+  bool reversed = false;
+};
+StretchedEllipse StretchEllipse(double r, double ratio, double rot, double stretch);
 bool NearlyEqual(double a, double b);
 bool NearlySamePoint(double x1, double y1, double x2, double y2);
 // Rounds to a multiple of 1e-8, halves up: the zero test of the line intersection and the

@@ -35,10 +35,12 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
     if (!LaidOut(j)) continue;
     const Point p = points_[j - 1];
     const Point q = points_[j];
-    c.figures += PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen).count;
+    const RunPlan plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
+    c.figures += plan.count;
     if (segments++ == 0) {
       first = p;
       second = q;
+      c.stretch = plan.scale;
     }
   }
   const LineCounts lines = CountLines(row);
@@ -84,6 +86,7 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
       c.at = piece.from;
       const Point t = PieceTangent(piece, 0);
       c.angle = std::atan2(t.y, t.x);
+      if (!laid.runs.empty()) c.stretch = PlanPathRun(row, laid, laid.runs[0]).scale;
     }
   }
   return c;

@@ -26,6 +26,7 @@ struct CourseCount {
   double lineBytes = 0;  // the lines, arcs and attribute commands besides the copies, about
   Point at;              // where a typical copy stands, and its angle: one copy is measured
   double angle = 0;      // there for the size of all
+  double stretch = 1;    // and stretched as the copies there are
 };
 
 class Course {

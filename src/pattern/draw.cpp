@@ -26,7 +26,7 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   // The copy is written with every attribute command, as the first copy is.
   OutputBuffer copy;
   CommandWriter writer(copy, inputs.state);
-  ReplayFigure(*model, count.at.x, count.at.y, count.angle, writer);
+  ReplayFigure(*model, count.at.x, count.at.y, count.angle, writer, count.stretch);
   const double copyBytes =
       static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
   estimate.bytes += count.figures * copyBytes;

@@ -8,8 +8,8 @@ namespace gara {
 
 void EmittingSink::Attributes() { EmitWritingAttributes(run_, out_); }
 
-void EmittingSink::Figure(FigureKind kind, double x, double y, double angle) {
-  placer_.PlaceFigure(kind, x, y, angle, out_);
+void EmittingSink::Figure(FigureKind kind, double x, double y, double angle, double stretch) {
+  placer_.PlaceFigure(kind, x, y, angle, out_, stretch);
 }
 
 void EmittingSink::Line(double x1, double y1, double x2, double y2) {

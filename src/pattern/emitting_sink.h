@@ -15,7 +15,7 @@ class EmittingSink final : public PathSink {
       : out_(out), run_(run), placer_(placer) {}
 
   void Attributes() override;
-  void Figure(FigureKind kind, double x, double y, double angle) override;
+  void Figure(FigureKind kind, double x, double y, double angle, double stretch) override;
   void Line(double x1, double y1, double x2, double y2) override;
   void Arc(double cx, double cy, double r, double startDeg, double endDeg) override;
   void Circle(double cx, double cy, double r) override;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <iterator>
+#include <utility>
 
 #include "figure/figure_format.h"
 #include "figure/figure_reader.h"
@@ -384,20 +385,24 @@ FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontT
   return model;
 }
 
-Placement::Placement(double x_, double y_, double angle_, double centreX_, double centreY_)
+Placement::Placement(double x_, double y_, double angle_, double centreX_, double centreY_,
+                     double stretch_)
     : x(x_),
       y(y_),
       angle(angle_),
       centreX(centreX_),
       centreY(centreY_),
+      stretch(stretch_),
       cosA(PortableCos(angle_)),
       sinA(PortableSin(angle_)),
       angleDeg(angle_ * 180 / kPi) {}
 
 namespace {
 
-// The attribute commands, whose values are final; false for an entity command.
-bool ReplayAttribute(const FigureModel& model, const FigureOp& op, CommandWriter& out) {
+// The attribute commands, whose values are final but for a text's character width and spacing,
+// which stretch with the copy; false for an entity command.
+bool ReplayAttribute(const FigureModel& model, const FigureOp& op, const Placement& p,
+                     CommandWriter& out) {
   switch (op.code) {
     case FigureOpCode::kLayerGroup:
       out.EmitLayerGroup(op.i);
@@ -424,7 +429,7 @@ bool ReplayAttribute(const FigureModel& model, const FigureOp& op, CommandWriter
       out.EmitTextAnchor(op.i);
       return true;
     case FigureOpCode::kTextSize:
-      out.EmitTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
+      out.EmitTextSize(op.i, op.i2, op.v[0] * p.stretch, op.v[1], op.v[2] * p.stretch);
       return true;
     case FigureOpCode::kFont:
       out.EmitFont(model.Text(op));
@@ -435,6 +440,48 @@ bool ReplayAttribute(const FigureModel& model, const FigureOp& op, CommandWriter
     default:
       return false;
   }
+}
+
+// The stretched ellipse (r, flatness, tilt in radians) in the copy: its tilt in degrees and the
+// turn of its parameter.
+struct CopiedEllipse {
+  StretchedEllipse shape;
+  double tiltDeg;
+  double shiftDeg;
+};
+CopiedEllipse CopyEllipse(const Placement& p, double r, double flatness, double tilt) {
+  const StretchedEllipse e = StretchEllipse(r, flatness, tilt, p.stretch);
+  return {e, NormalizeDeg(p.angleDeg + e.rot * 180 / kPi), e.shift * 180 / kPi};
+}
+
+// A circle or an elliptic arc (parameters in degrees) of a stretched copy.
+void ReplayStretchedCurve(const FigureOp& op, const Placement& p, CommandWriter& out) {
+  const double* v = op.v;
+  if (v[2] <= kEpsilon) return;  // as the writer leaves it out unstretched
+  const Point c = p.Apply(v[0], v[1]);
+  const bool circle = op.code == FigureOpCode::kCircle;
+  const CopiedEllipse e = CopyEllipse(p, v[2], circle ? 1 : v[5], circle ? 0 : v[6] * kPi / 180);
+  double start = circle ? 0 : v[3];
+  double end = circle ? 360 : v[4];
+  if (e.shape.reversed) {
+    std::swap(start, end);
+    start = -start;
+    end = -end;
+  }
+  if (!circle) {
+    start = NormalizeDeg(start + e.shiftDeg);
+    end = NormalizeDeg(end + e.shiftDeg);
+  }
+  if (AllFinite({c.x, c.y, e.tiltDeg, start, end})) {
+    out.EmitArc(c.x, c.y, e.shape.radius, start, end, e.shape.ratio, e.tiltDeg);
+  }
+}
+
+// A rotated point's direction (degrees) in the copy.
+double CopiedTurnDeg(const Placement& p, double deg) {
+  if (p.stretch == 1) return NormalizeDeg(p.angleDeg + deg);
+  const SineCosine d = PortableSinCos(deg * kPi / 180);
+  return NormalizeDeg(p.angleDeg + PortableAtan2(d.sin, p.stretch * d.cos) * 180 / kPi);
 }
 
 // Lines, circles, arcs and points of one copy; false for another command.
@@ -448,11 +495,19 @@ bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& ou
       return true;
     }
     case FigureOpCode::kCircle: {
+      if (p.stretch != 1) {
+        ReplayStretchedCurve(op, p, out);
+        return true;
+      }
       const Point c = p.Apply(v[0], v[1]);
       if (AllFinite({c.x, c.y})) out.EmitCircle(c.x, c.y, v[2]);
       return true;
     }
     case FigureOpCode::kArc: {
+      if (p.stretch != 1) {
+        ReplayStretchedCurve(op, p, out);
+        return true;
+      }
       const Point c = p.Apply(v[0], v[1]);
       const double tilt = NormalizeDeg(p.angleDeg + v[6]);
       if (AllFinite({c.x, c.y, tilt})) out.EmitArc(c.x, c.y, v[2], v[3], v[4], v[5], tilt);
@@ -465,7 +520,7 @@ bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& ou
     }
     case FigureOpCode::kRotatedPoint: {
       const Point a = p.Apply(v[0], v[1]);
-      const double turn = NormalizeDeg(p.angleDeg + v[3]);
+      const double turn = CopiedTurnDeg(p, v[3]);
       if (AllFinite({a.x, a.y, turn})) out.EmitRotatedPoint(op.i, a.x, a.y, v[2], turn);
       return true;
     }
@@ -481,7 +536,7 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
   if (op.code == FigureOpCode::kText) {
     const double phi = p.angle + v[4];
     const Point a = p.Apply(v[0], v[1]);
-    const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2], v[3], phi * 180 / kPi);
+    const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2] * p.stretch, v[3], phi * 180 / kPi);
     if (AllFinite({at.x, at.y})) {
       out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * PortableCos(phi), 10 * PortableSin(phi));
     }
@@ -540,25 +595,37 @@ void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
   }
   // v = cx, cy, r, flatness, tilt, start, sweep, kind or r2 (as stored)
   const Point c = p.Apply(v[0], v[1]);
-  const double tilt = NormalizeDeg((p.angle + v[4]) * 180 / kPi) * kPi / 180;
+  double r = v[2], flatness = v[3], start = v[5], sweep = v[6], r2 = v[7];
+  double tilt = NormalizeDeg((p.angle + v[4]) * 180 / kPi) * kPi / 180;
+  if (p.stretch != 1) {
+    const CopiedEllipse e = CopyEllipse(p, r, flatness, v[4]);
+    // A reversed parameter runs the same span the other way: from its far end.
+    start = e.shape.reversed ? e.shape.shift - (start + sweep) : e.shape.shift + start;
+    // The inner ellipse of a ring keeps its share of the outer one.
+    if (r != 0) r2 *= e.shape.radius / r;
+    r = e.shape.radius;
+    flatness = e.shape.ratio;
+    tilt = e.tiltDeg * kPi / 180;
+  }
   if (!AllFinite({c.x, c.y, tilt})) return;
   if (op.code == FigureOpCode::kSolidSc) {
-    out.EmitSolidSc(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
+    out.EmitSolidSc(op.i, c.x, c.y, r, flatness, tilt, start, sweep);
   } else if (op.code == FigureOpCode::kSolidSe) {
-    out.EmitSolidSe(op.i, c.x, c.y, v[2], v[3], tilt, v[5], v[6]);
+    out.EmitSolidSe(op.i, c.x, c.y, r, flatness, tilt, start, sweep);
   } else if (op.code == FigureOpCode::kSolidSo) {
-    out.EmitSolidSo(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
+    out.EmitSolidSo(c.x, c.y, r, flatness, tilt, start, sweep, r2);
   } else {
-    out.EmitSolidSg(c.x, c.y, v[2], v[3], tilt, v[5], v[6], v[7]);
+    out.EmitSolidSg(c.x, c.y, r, flatness, tilt, start, sweep, r2);
   }
 }
 
 }  // namespace
 
-void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out) {
-  const Placement p(x, y, angle, model.centreX, model.centreY);
+void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out,
+                  double stretch) {
+  const Placement p(x, y, angle, model.centreX, model.centreY, stretch);
   for (const FigureOp& op : model.ops) {
-    if (!ReplayAttribute(model, op, out) && !ReplayLineOrPoint(op, p, out) &&
+    if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(op, p, out) &&
         !ReplayText(model, op, p, out)) {
       ReplaySolid(op, p, out);
     }

@@ -88,24 +88,34 @@ class LongFontTable {
 // them in the output.
 FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontTable& longFonts);
 
-// Where one copy of the figure goes: its extents centre onto (x, y), turned by `angle` radians.
+// Where one copy of the figure goes: its extents centre onto (x, y), stretched by `stretch`
+// along the figure's x axis about that centre, and turned by `angle` radians.
 struct Placement {
-  Placement(double x, double y, double angle, double centreX, double centreY);
+  Placement(double x, double y, double angle, double centreX, double centreY, double stretch = 1);
   // The figure point (px, py) moved and turned; the same arithmetic as RotatePoint about
-  // (x, y) of the moved point, with the cosine and sine taken once per copy.
+  // (x, y) of the moved point, with the cosine and sine taken once per copy. A stretched copy
+  // turns its offset from the centre directly.
   Point Apply(double px, double py) const {
+    if (stretch != 1) {
+      const double dx = stretch * (px - centreX);
+      const double dy = py - centreY;
+      return {x + cosA * dx - sinA * dy, y + sinA * dx + cosA * dy};
+    }
     const double mx = x + px - centreX;
     const double my = y + py - centreY;
     return {x + cosA * (mx - x) - sinA * (my - y), y + sinA * (mx - x) + cosA * (my - y)};
   }
 
-  double x, y, angle, centreX, centreY;
+  double x, y, angle, centreX, centreY, stretch;
   double cosA, sinA;
   double angleDeg;
 };
 
 // Emits one copy. Entity commands whose moved values are not finite (a figure of coordinates
-// near the limits of a double) are left out; their attribute commands stay.
-void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out);
+// near the limits of a double) are left out; their attribute commands stay. A stretched copy
+// is exact: circles and ellipses become the ellipses they stretch to, and a text keeps its
+// height and angle while its character width and spacing stretch.
+void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out,
+                  double stretch = 1);
 
 }  // namespace gara

@@ -71,7 +71,7 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
 
 void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point q,
                        LayoutSink& sink) {
-  const double w = row.width;
+  const double w = plan.width;
   const double h = row.height;
   const double theta = LineAngle(q.x - p.x, q.y - p.y);
   const Point u = Direction(q.x - p.x, q.y - p.y);
@@ -97,7 +97,7 @@ void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point
   if (!NearlyEqual(plan.gap, 0)) gapLines(b1, f);
   for (int64_t i = 1; i <= n; ++i) {
     const Point centre = Along(Along(f, w / 2, u), h / 2, up);
-    sink.Figure(row.figureKind, centre.x, centre.y, theta);
+    sink.Figure(row.figureKind, centre.x, centre.y, theta, plan.scale);
     sink.Attributes();
     e = Along(f, w, u);
     f = Along(f, plan.pitch, u);

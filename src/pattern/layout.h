@@ -18,8 +18,9 @@ class LayoutSink {
   virtual ~LayoutSink() = default;
   // The five attribute commands of the writing attributes.
   virtual void Attributes() = 0;
-  // One copy of the figure: the centre of its box and the segment angle in radians.
-  virtual void Figure(FigureKind kind, double x, double y, double angle) = 0;
+  // One copy of the figure: the centre of its box, the segment angle in radians, and the
+  // stretch of the copy along the segment (1 unless the row stretches its copies).
+  virtual void Figure(FigureKind kind, double x, double y, double angle, double stretch) = 0;
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 

@@ -203,8 +203,8 @@ class PathLayout {
 
   // A figure stands on the chord between the ends of its box, centred across at half its
   // height above the base line.
-  void FigureAt(const PathRun& run, double s) {
-    const double w = row_.width;
+  void FigureAt(const PathRun& run, const RunPlan& plan, double s) {
+    const double w = plan.width;
     double a = s - w / 2;
     double b = s + w / 2;
     if (!run.closed) {
@@ -222,7 +222,7 @@ class PathLayout {
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
-    sink_.Figure(row_.figureKind, centre.x, centre.y, LineAngle(u.x, u.y));
+    sink_.Figure(row_.figureKind, centre.x, centre.y, LineAngle(u.x, u.y), plan.scale);
     sink_.Attributes();
   }
 
@@ -237,23 +237,23 @@ class PathLayout {
       }
       return;
     }
-    const double w = row_.width;
+    const double w = plan.width;
     const double step = plan.pitch;
     for (double j = 0; j < n; ++j) {
-      FigureAt(run, run.begin + j * step + w / 2);
+      FigureAt(run, plan, run.begin + j * step + w / 2);
       const double next = j + 1 < n ? run.begin + (j + 1) * step : run.end;
       GapRails(run.begin + j * step + w, next);
     }
   }
 
   void OpenRun(const PathRun& run, const RunPlan& plan) {
-    const double w = row_.width;
+    const double w = plan.width;
     const int64_t n = static_cast<int64_t>(plan.count);
     double f = run.begin + plan.gap;
     double e = run.begin;
     if (!NearlyEqual(plan.gap, 0)) GapRails(run.begin, f);
     for (int64_t j = 1; j <= n; ++j) {
-      FigureAt(run, f + w / 2);
+      FigureAt(run, plan, f + w / 2);
       e = f + w;
       f += plan.pitch;
       if (!NearlyEqual(plan.interval, 0) && j < n) GapRails(e, f);

@@ -12,8 +12,8 @@ namespace gara {
 
 // The closed sets a pattern row chooses from, by their stored values (FigureKind, the figure
 // source, lives with the figure file).
-// "間隔指定", "均等配置".
-enum class Arrangement : int32_t { kInterval = 0, kEven = 1 };
+// "間隔指定", "均等配置", "伸縮配置".
+enum class Arrangement : int32_t { kInterval = 0, kEven = 1, kStretch = 2 };
 // "上", "中", "下".
 enum class ReferencePoint : int32_t { kTop = 0, kMiddle = 1, kBottom = 2 };
 // "なし", "間隔", "全長".
@@ -34,9 +34,10 @@ struct PatternRow {
 
   // None for a value outside the list: such a row has no figure.
   std::optional<FigureKind> Kind() const { return FigureKindOf(figureKind); }
-  // Anything but "均等配置" lays out as "間隔指定".
+  // A value outside the list lays out as "間隔指定".
   Arrangement Spacing() const {
-    return arrangement == 1 ? Arrangement::kEven : Arrangement::kInterval;
+    return arrangement == 1 || arrangement == 2 ? static_cast<Arrangement>(arrangement)
+                                                : Arrangement::kInterval;
   }
   // A value outside the list stands for "中".
   ReferencePoint Reference() const {

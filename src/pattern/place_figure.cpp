@@ -18,10 +18,10 @@ const FigureModel* FigurePlacer::Model(FigureKind kind) {
 }
 
 void FigurePlacer::PlaceFigure(FigureKind kind, double x, double y, double angle,
-                               CommandWriter& out) {
+                               CommandWriter& out, double stretch) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle)) return;
   const FigureModel* model = Model(kind);
-  if (model && model->present) ReplayFigure(*model, x, y, angle, out);
+  if (model && model->present) ReplayFigure(*model, x, y, angle, out, stretch);
 }
 
 }  // namespace gara

@@ -24,9 +24,11 @@ class FigurePlacer {
   // an empty model.
   const FigureModel* Model(FigureKind kind);
 
-  // Emits one copy of the figure of `kind` with its extents centre on (x, y), turned by
-  // `angle` radians. Nothing for another kind, a missing file or a centre that is not finite.
-  void PlaceFigure(FigureKind kind, double x, double y, double angle, CommandWriter& out);
+  // Emits one copy of the figure of `kind` with its extents centre on (x, y), stretched along
+  // its own x axis and turned by `angle` radians. Nothing for another kind, a missing file or
+  // a centre that is not finite.
+  void PlaceFigure(FigureKind kind, double x, double y, double angle, CommandWriter& out,
+                   double stretch = 1);
 
  private:
   FileSystem& fs_;

@@ -16,6 +16,7 @@ struct LayoutRow {
   double width = 10.0;
   double height = 10.0;
   bool evenSpacing = false;  // "均等配置"
+  bool stretch = false;      // "伸縮配置"
   double interval = 0.0;
   double referenceOffset = 5.0;  // R: the height of the designated segment above the base line
   std::array<LineMode, 3> lineModes{};  // top, middle, bottom
@@ -36,8 +37,9 @@ struct LineCounts {
 LineCounts CountLines(const LayoutRow& row);
 
 // An open run has ends: its copies keep the row's interval between them and share the leftover
-// between its two end gaps ("間隔指定") or their intervals ("均等配置"). A closed run (a whole
-// closed path without corners) goes round: copies start one pitch apart from its start.
+// between its two end gaps ("間隔指定") or their intervals ("均等配置"), or are stretched along
+// the run to fill it from end to end ("伸縮配置"). A closed run (a whole closed path without
+// corners) goes round: copies start one pitch apart from its start.
 enum class RunEnds { kOpen, kClosed };
 
 // Where the copies of one run stand, by distance along it from its start.
@@ -50,7 +52,13 @@ struct RunPlan {
   double gap = 0;       // a: from the start to the first copy (open runs)
   double interval = 0;  // D': from the end of one copy to the start of the next (open runs)
   double pitch = 0;     // from the start of one copy to the start of the next
+  double width = 0;     // of one copy along the run: the row's width unless stretched
+  double scale = 1;     // the copies' stretch along the run, width / the row's width
 };
+// Stretched copies: the count n >= 1 whose stretch s = (L - (n - 1) D) / (n W) on an open run,
+// s = (L / n - D) / W on a closed one, is positive and nearest 1 by ratio (the larger n on a
+// tie); zero when no n gives a positive stretch, +infinity when ever more copies come ever
+// nearer. The copies then stand W s wide and D apart, from the start of the run to its end.
 RunPlan PlanRun(const LayoutRow& row, double length, RunEnds ends);
 
 }  // namespace gara

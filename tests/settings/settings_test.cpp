@@ -255,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
     Values, SettingsTypedValues,
     ::testing::Values(TypedCase{0, FK::kSelected, AR::kInterval, RP::kTop, LM::kNone},
                       TypedCase{1, FK::kJws, AR::kEven, RP::kMiddle, LM::kGaps},
-                      TypedCase{2, std::nullopt, AR::kInterval, RP::kBottom, LM::kFullLength},
+                      TypedCase{2, std::nullopt, AR::kStretch, RP::kBottom, LM::kFullLength},
                       TypedCase{3, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
                       TypedCase{-1, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
                       TypedCase{99, std::nullopt, AR::kInterval, RP::kMiddle, LM::kNone},
