@@ -79,14 +79,15 @@ Inputs& BenchInputs() {
   return in;
 }
 
-void BM_DrawRun(benchmark::State& state) {
+// The run drawn with `row` in place of the inputs' own.
+void DrawRun(benchmark::State& state, const PatternRow& row) {
   Inputs& in = BenchInputs();
   size_t lines = 0;
   for (auto _ : state) {
     OutputBuffer buffer;
     CommandWriter out(buffer, in.drawing);
     out.ResetCommandCache();
-    if (DrawPattern({in.drawing, &in.row, in.run, in.fs, "/p/"}, out, 99, true) !=
+    if (DrawPattern({in.drawing, &row, in.run, in.fs, "/p/"}, out, 99, true) !=
         DrawResult::kDrawn) {
       state.SkipWithError("over a limit");
     }
@@ -96,7 +97,18 @@ void BM_DrawRun(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * lines));
   state.counters["lines"] = static_cast<double>(lines);
 }
+
+void BM_DrawRun(benchmark::State& state) { DrawRun(state, BenchInputs().row); }
 BENCHMARK(BM_DrawRun)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same run by each arrangement: 0 by interval, 1 evenly, 2 stretched (every copy of the
+// figure stretched along its segment, its arcs turned into elliptic arcs).
+void BM_DrawRunArranged(benchmark::State& state) {
+  PatternRow row = BenchInputs().row;
+  row.arrangement = static_cast<int32_t>(state.range(0));
+  DrawRun(state, row);
+}
+BENCHMARK(BM_DrawRunArranged)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The floor of the same run: writing its numbers with std::to_chars at 15 digits.
 void BM_DrawRunFloor(benchmark::State& state) {
