@@ -319,11 +319,11 @@ case_ok_saves_the_edited_values() {
   [[ "$(wc -l <"$dat")" == 116 ]] || fail "the settings file has $(wc -l <"$dat") lines"
 }
 
-# The third item of 配置, 伸縮配置, is chosen in row 1 and stored as 2; the other rows keep 0.
+# The third item of 配置, 伸縮配置, is chosen in row 1 of a first start (no settings file) and
+# stored as 2; the other rows keep 0.
 case_ok_saves_the_stretch_arrangement() {
   local dir
   dir="$(new_program_dir stretch)"
-  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1
   start_dialog "$dir" || return
   click_arrangement 1
   screenshot stretch-list
