@@ -9,7 +9,8 @@
 namespace gara {
 
 inline constexpr std::array<std::string_view, 2> kFigureKindItems{"選択図形", "JWS 図形"};
-inline constexpr std::array<std::string_view, 2> kArrangementItems{"間隔指定", "均等配置"};
+inline constexpr std::array<std::string_view, 3> kArrangementItems{"間隔指定", "均等配置",
+                                                                   "伸縮配置"};
 inline constexpr std::array<std::string_view, 3> kReferencePointItems{"上", "中", "下"};
 inline constexpr std::array<std::string_view, 3> kLineModeItems{"なし", "間隔", "全長"};
 // CheckBox1..CheckBox4.

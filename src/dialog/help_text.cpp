@@ -7,7 +7,7 @@ namespace gara {
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 115> kHelpLines{
+constexpr std::array<std::string_view, 119> kHelpLines{
     "指示した２点間に　指示した図形を",
     "１個または複数個　均等に並べて",
     "作図します。",
@@ -58,7 +58,7 @@ constexpr std::array<std::string_view, 115> kHelpLines{
     "図形の大きさは変わらず",
     "縮尺の設定にもなりません。",
     "　",
-    "配置は次の２種類です。",
+    "配置は次の３種類です。",
     "　「間隔指定」",
     "　　指定した間隔で図形を並べ",
     "　　余った長さは",
@@ -67,6 +67,10 @@ constexpr std::array<std::string_view, 115> kHelpLines{
     "　　図形を均等に並べ",
     "　　余った長さは",
     "　　各間隔値が自動追加",
+    "　「伸縮配置」",
+    "　　図形を並べる向きに伸縮して",
+    "　　両端まで並べ",
+    "　　間隔は指定値のまま",
     "　",
     "基準点は　図形の",
     "　上：上端",

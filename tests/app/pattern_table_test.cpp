@@ -25,11 +25,14 @@ std::vector<std::string> TableRows(const std::string& table) {
 TEST(PatternTable, OneLinePerRowWithTheSelectedOneMarked) {
   Settings s;
   s.selectedRow = 12;
+  s.rows[10] = {0, 2, 3, 2, 1, 2, 0, 0, 0};
   s.rows[11] = {1, 0.5, 1e-5, 1, 3, 0, 1, 2, 1};
   const auto rows = TableRows(PatternTable(s, "/p/garanarabe.dat", false));
   ASSERT_EQ(rows.size(), 12u);
   EXPECT_EQ(rows[11],
             "*12 JWS 図形  0.5       1E-5      均等配置  3         上      間隔  全長  間隔");
+  EXPECT_EQ(rows[10],
+            " 11 選択図形  2         3         伸縮配置  1         下      なし  なし  なし");
   EXPECT_EQ(rows[9].substr(0, 4), " 10 ");
   for (const auto& row : rows) EXPECT_NE(row.back(), ' ');
 }
@@ -37,11 +40,11 @@ TEST(PatternTable, OneLinePerRowWithTheSelectedOneMarked) {
 TEST(PatternTable, ValuesOutsideTheListsShowTheirNumbers) {
   Settings s;
   s.selectedRow = 0;  // no row marked
-  s.rows[0] = {-1, 10, 10, 2, 0, 3, -7, 0, 99};
+  s.rows[0] = {-1, 10, 10, 3, 0, 3, -7, 0, 99};
   const std::string table = PatternTable(s, "x.dat", true);
   const auto rows = TableRows(table);
   EXPECT_EQ(rows[0],
-            " 1  (-1)      10        10        (2)       0         (3)     (-7)  なし  (99)");
+            " 1  (-1)      10        10        (3)       0         (3)     (-7)  なし  (99)");
   EXPECT_EQ(table.find('*'), std::string::npos);
   EXPECT_NE(table.find("Selected row: 0"), std::string::npos);
   EXPECT_NE(table.find("[図寸mm]"), std::string::npos);

@@ -69,7 +69,7 @@ TEST(DialogLayout, RowControlKindsAndProperties) {
     RowColumn column;
     std::vector<std::string_view> items;
   } lists[] = {
-      {RowColumn::kArrangement, {"間隔指定", "均等配置"}},
+      {RowColumn::kArrangement, {"間隔指定", "均等配置", "伸縮配置"}},
       {RowColumn::kReferencePoint, {"上", "中", "下"}},
       {RowColumn::kTopLine, {"なし", "間隔", "全長"}},
       {RowColumn::kMiddleLine, {"なし", "間隔", "全長"}},

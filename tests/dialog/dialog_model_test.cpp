@@ -159,7 +159,7 @@ TEST(ListSelection, ValuesOutsideTheListSelectNothing) {
 }
 
 TEST_F(DialogModelTest, ValuesOutsideTheirListsShowEmptyAndOkStoresMinusOne) {
-  PatternRow odd{7, 5.0, 5.0, 2, 0.0, 3, -1, 9, 100};
+  PatternRow odd{7, 5.0, 5.0, 3, 0.0, 3, -1, 9, 100};
   Open(WithRows({{4, odd}}));
   const RowView& row = model_->row(4);
   EXPECT_EQ(row.figureKind, -1);
@@ -178,6 +178,26 @@ TEST_F(DialogModelTest, ValuesOutsideTheirListsShowEmptyAndOkStoresMinusOne) {
   EXPECT_EQ(saved.topLine, -1);
   EXPECT_EQ(saved.middleLine, -1);
   EXPECT_EQ(saved.bottomLine, -1);
+}
+
+// A stored arrangement shows as its item of 配置, "伸縮配置" (2) included; OK stores the item
+// chosen, and a value outside the list shows empty as the other lists do.
+TEST_F(DialogModelTest, ArrangementsShowTheirItemAndOkStoresTheChosenOne) {
+  struct Case {
+    int32_t stored;
+    int32_t shown;
+    int32_t chosen;
+  } cases[] = {{0, 0, 2}, {1, 1, 1}, {2, 2, 2}, {2, 2, 0}, {3, -1, -1}, {-5, -1, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.stored << " -> " << c.chosen);
+    PatternRow row;
+    row.arrangement = c.stored;
+    DialogModel& model = Open(WithRows({{6, row}}));
+    EXPECT_EQ(model.row(6).arrangement, c.shown);
+    model.row(6).arrangement = c.chosen;
+    ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+    EXPECT_EQ(Saved().rows[5].arrangement, c.chosen);
+  }
 }
 
 TEST_F(DialogModelTest, OkCorrectsSizesAndIntervals) {

@@ -29,7 +29,7 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
 }
 
 TEST(HelpText, HasItsLinesAndFirstLine) {
-  ASSERT_EQ(HelpLines().size(), 115u);
+  ASSERT_EQ(HelpLines().size(), 119u);
   EXPECT_EQ(HelpLines()[0], "指示した２点間に　指示した図形を");
 }
 
@@ -55,7 +55,8 @@ TEST(HelpText, TopicsInOrder) {
       // Both states of the unit label above the grid.
       {{"幅と高さ", kUnitReal, kUnitPaper, "大きさは変わらず", "縮尺"}, {}},
       {{},
-       {"　「間隔指定」", "　　両端に間隔が自動追加", "　「均等配置」", "　　各間隔値が自動追加"}},
+       {"　「間隔指定」", "　　両端に間隔が自動追加", "　「均等配置」", "　　各間隔値が自動追加",
+        "　「伸縮配置」", "　　間隔は指定値のまま"}},
       {{"基準点", "上：", "中：", "下："}, {}},
       {{"上線・中線・下線", "なし：", "間隔：", "全長：", "幅の中には", "水平線"}, {}},
       {{"レイヤグループ", "レイヤ", "線色", "線種", "線幅"}, {}},

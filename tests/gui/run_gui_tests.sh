@@ -319,6 +319,24 @@ case_ok_saves_the_edited_values() {
   [[ "$(wc -l <"$dat")" == 116 ]] || fail "the settings file has $(wc -l <"$dat") lines"
 }
 
+# The third item of 配置, 伸縮配置, is chosen in row 1 of a first start (no settings file) and
+# stored as 2; the other rows keep 0.
+case_ok_saves_the_stretch_arrangement() {
+  local dir
+  dir="$(new_program_dir stretch)"
+  start_dialog "$dir" || return
+  click_arrangement 1
+  screenshot stretch-list
+  key Down
+  choose_next_item
+  screenshot stretch
+  click_ok
+  expect_exit
+  local dat="$dir/garanarabe.dat"
+  expect_setting "$dat" "$(row_line 1 3)" 2 "row 1 arrangement"
+  expect_setting "$dat" "$(row_line 2 3)" 0 "row 2 arrangement"
+}
+
 case_cancel_saves_nothing() {
   local dir
   dir="$(new_program_dir cancel)"
@@ -721,7 +739,8 @@ case_preview_follows_the_jws_file() {
 }
 
 cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure
-  preview_follows_the_jws_file ok_saves_the_edited_values cancel_saves_nothing close_box_saves_nothing
+  preview_follows_the_jws_file ok_saves_the_edited_values ok_saves_the_stretch_arrangement
+  cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size
   real_converter_measures_the_jws_file
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
