@@ -193,7 +193,7 @@ class RecordWriter {
   void operator()(const LineEntity& l) { Line(l, l.polylineNumber); }
   void operator()(const CircleEntity& c) {
     const Point at = Shifted(c.x, c.y);
-    w_.Curve(CurveAttributes(c.header), {at.x, at.y, c.r, 1, 0, 2 * kPi, 0, 1});
+    w_.Curve(CurveAttributes(c.header), {at.x, at.y, c.r, 1, 0, kTwoPi, 0, 1});
   }
   void operator()(const ArcEntity& a) {
     const ArcSweep sweep = NormalizeArcSweepDeg(a.startAngle, a.endAngle);

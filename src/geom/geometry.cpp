@@ -32,7 +32,7 @@ double Distance(double x1, double y1, double x2, double y2) {
 double LineAngle(double dx, double dy) {
   if (std::fabs(dx) < kAngleEpsilon && std::fabs(dy) < kAngleEpsilon) return 0.0;
   double a = PortableAtan2(dy, dx);
-  if (a < 0) a += 2 * kPi;
+  if (a < 0) a += kTwoPi;
   return a;
 }
 

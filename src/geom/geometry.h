@@ -9,6 +9,7 @@ namespace gara {
 inline constexpr double kEpsilon = 1e-8;        // coordinates and lengths
 inline constexpr double kAngleEpsilon = 1e-10;  // angle clean-up
 inline constexpr double kPi = 3.14159265358979323846;
+inline constexpr double kTwoPi = 2 * kPi;
 
 struct Point {
   double x = 0.0;

@@ -11,7 +11,6 @@ namespace gara {
 
 namespace {
 
-constexpr double kTwoPi = 2 * kPi;
 // The largest distance of a short line of an ellipse's offset from the true curve.
 constexpr double kEllipseRailError = 0.001;
 

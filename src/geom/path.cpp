@@ -14,8 +14,6 @@ namespace gara {
 
 namespace {
 
-constexpr double kTwoPi = 2 * kPi;
-
 // |dE/dt| of the ellipse: the tilt turns the derivative but does not change its length.
 double Speed(const PathPiece& p, double t) {
   const SineCosine a = PortableSinCos(t);

@@ -53,13 +53,13 @@ void MapCurve(const Affine& m, double& cx, double& cy, double& r, double& flatne
   // A turn and a uniform scale (perhaps mirrored) keep the stored shape; only the tilt turns.
   if (Close(m.a, m.d, size) && Close(m.b, -m.c, size)) {
     r *= PortableHypot(m.a, m.c);
-    tilt = std::remainder(tilt + PortableAtan2(m.c, m.a), 2 * kPi);
+    tilt = std::remainder(tilt + PortableAtan2(m.c, m.a), kTwoPi);
     return;
   }
   if (Close(m.a, -m.d, size) && Close(m.b, m.c, size)) {
     // k R(alpha) diag(1, -1) R(tilt) = k R(alpha - tilt) diag(1, -1): the parameter runs back.
     r *= PortableHypot(m.a, m.c);
-    tilt = std::remainder(PortableAtan2(m.c, m.a) - tilt, 2 * kPi);
+    tilt = std::remainder(PortableAtan2(m.c, m.a) - tilt, kTwoPi);
     start = -start;
     sweep = -sweep;
     return;

@@ -149,7 +149,7 @@ class FigureMaker {
       AddCircleBox(box_, cx, cy, r);
     } else {
       AddArcSamples(box_, cx, cy, r, a.flatness, a.tilt, a.start,
-                    a.fullCircle != 0 ? 2 * kPi : a.sweep);
+                    a.fullCircle != 0 ? kTwoPi : a.sweep);
     }
   }
 

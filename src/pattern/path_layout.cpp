@@ -13,8 +13,6 @@ namespace gara {
 
 namespace {
 
-constexpr double kTwoPi = 2 * kPi;
-
 // The rails' distances to the left of the base line, top, middle and bottom.
 std::array<double, 3> RailDistances(const LayoutRow& row) {
   const double h = row.height;

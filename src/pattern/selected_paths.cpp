@@ -8,12 +8,6 @@
 
 namespace gara {
 
-namespace {
-
-constexpr double kTwoPi = 2 * kPi;
-
-}  // namespace
-
 std::vector<PathPiece> SelectedPieces(const SelectedEntities& entities) {
   std::vector<PathPiece> pieces;
   pieces.reserve(entities.lines.size() + entities.circles.size() + entities.arcs.size());

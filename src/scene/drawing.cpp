@@ -18,7 +18,6 @@ namespace gara::scene {
 
 namespace {
 
-constexpr double kTwoPi = 2 * kPi;
 constexpr double kDegree = kPi / 180;
 // Layer-group scales beyond this are not a drawing's scale but a broken header.
 constexpr double kMaxScale = 1e6;

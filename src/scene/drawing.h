@@ -32,7 +32,7 @@ struct Style {
 // (a negative one runs the parameter clockwise); tilt, start and sweep in radians, the sweep in
 // (0, 2 pi], where 2 pi is the whole ellipse.
 struct Ellipse {
-  double cx = 0, cy = 0, rx = 0, ry = 0, tilt = 0, start = 0, sweep = 2 * kPi;
+  double cx = 0, cy = 0, rx = 0, ry = 0, tilt = 0, start = 0, sweep = kTwoPi;
 };
 
 // A line; `solid`: a two-corner solid, a thick filled stroke without a line type.

@@ -27,7 +27,7 @@ constexpr double kMaxLineWidth = 6.0;
 void AddArc(Extents& box, const Ellipse& e) {
   // The scene makes no other ellipse: the flatness divides by rx, and every painter takes the
   // sweep as at most one turn.
-  assert(e.rx > 0 && e.sweep > 0 && e.sweep <= 2 * kPi);
+  assert(e.rx > 0 && e.sweep > 0 && e.sweep <= kTwoPi);
   AddArcSamples(box, e.cx, e.cy, e.rx, e.ry / e.rx, e.tilt, e.start, e.sweep);
 }
 

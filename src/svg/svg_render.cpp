@@ -47,7 +47,6 @@ using scene::TextShape;
 using scene::VerticalCharacter;
 using scene::VerticalLayout;
 
-constexpr double kTwoPi = 2 * kPi;
 constexpr double kToDegrees = 180 / kPi;
 
 // Between Begin and End the document's groups: a whole list with Group, or the drawing group's
@@ -628,12 +627,8 @@ bool WriteSvg(const Drawing& drawing, const SvgSink& sink) {
 
 Drawing ReadDrawing(std::string_view input, const std::string_view* pointsFrom) {
   Drawing drawing;
-  std::unique_ptr<DrawingState> from;
-  if (pointsFrom) {
-    from = std::make_unique<DrawingState>();
-    ReadExchangeBytes(*pointsFrom, *from);
-    AddDesignatedPoints(*from, drawing.underlay);
-  }
+  const std::unique_ptr<DrawingState> from = PointsFrom(pointsFrom);
+  if (from) AddDesignatedPoints(*from, drawing.underlay);
   if (IsFigureFile(input)) {
     AddFigure(input, drawing);
   } else {

@@ -18,7 +18,6 @@ namespace {
 using scene::Shape;
 
 constexpr double kToDegrees = 180 / kPi;
-constexpr double kTwoPi = 2 * kPi;
 // Marks and dashes never shrink below these pixels per unit, so that a large picture in a small
 // rectangle still shows its designated points and line types.
 constexpr double kMinMarkUnitPixels = 1.0;
