@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "figure/figure_format.h"
 #include "util/number_text.h"
 #include "util/path.h"
 #include "util/text.h"
@@ -231,8 +232,10 @@ DialogModel::OkResult DialogModel::Ok(int32_t windowLeft, int32_t windowTop) {
   // Rows half way through a measurement are not saved, nor anything after the close was asked.
   if (Busy() || closing_) return OkResult::kRefused;
   closing_ = true;
-  return SaveSettings(fs_, settingsPath_, Collect(windowLeft, windowTop)) ? OkResult::kSaved
-                                                                          : OkResult::kSaveFailed;
+  // The row figure files and the details first: the settings name nothing of them.
+  const bool details = SaveDetails();
+  const bool settings = SaveSettings(fs_, settingsPath_, Collect(windowLeft, windowTop));
+  return details && settings ? OkResult::kSaved : OkResult::kSaveFailed;
 }
 
 DialogModel::CloseResult DialogModel::RequestClose() {
@@ -240,6 +243,176 @@ DialogModel::CloseResult DialogModel::RequestClose() {
   if (!Busy()) return CloseResult::kNow;
   closePending_ = true;
   return CloseResult::kDeferred;
+}
+
+// The 詳細 sub-dialog: a row's alternate figure, edited in memory and written only by OK.
+
+std::string DetailsCaption(int row) { return "柄 " + std::to_string(row) + " の詳細"; }
+
+std::string FigureSizeText(std::string_view figure) {
+  if (figure.empty()) return {};
+  const FigureSize size = MeasureFigureBytes(figure);
+  return NumberText(size.width) + " × " + NumberText(size.height);
+}
+
+std::string DetailsUnreadableMessage(std::string_view path) {
+  std::string text = "柄の詳細のファイル「";
+  text += path;
+  text +=
+      "」を読めません。\r\n"
+      "詳細は変更できません。このファイルはそのまま残ります。";
+  return text;
+}
+
+void DialogModel::UseRowDetails(LoadedRowDetails loaded, std::string path, JwsConverter convert) {
+  details_ = std::move(loaded);
+  detailsPath_ = std::move(path);
+  convert_ = std::move(convert);
+}
+
+std::string DialogModel::RowFigurePath(int row) const {
+  return programDir_ + RowFigureFileName(row, kAlternateKey);
+}
+
+// The detail as the main dialog holds it: chosen since it opened, else as the file names it.
+AlternateDetail DialogModel::StoredDetail(int row) {
+  if (const auto it = pendingDetails_.find(row); it != pendingDetails_.end()) return it->second;
+  AlternateDetail detail;
+  if (!details_) return detail;
+  const DetailFigure file =
+      CheckedDetailFigure(details_->details, row, kAlternateKey, fs_, programDir_);
+  if (file.file.empty()) return detail;
+  detail.figure = fs_.ReadFile(programDir_ + file.file).value_or("");
+  if (detail.figure.empty()) return detail;
+  const std::optional<std::string> source = details_->details.Get(row, kAlternateSourceKey);
+  detail.source = source ? AlternateSource::kJws : AlternateSource::kSelection;
+  if (source) detail.jwsPath = *source;
+  return detail;
+}
+
+DialogModel::DetailsOpen DialogModel::OpenDetails() {
+  const int row = FocusRow();
+  if (Busy() || closing_ || row == 0 || !details_) return DetailsOpen::kRefused;
+  if (details_->unreadable) return DetailsOpen::kUnreadable;
+  DetailEdit edit;
+  edit.row = row;
+  edit.initial = StoredDetail(row);
+  edit.source = edit.initial.source;
+  if (edit.source == AlternateSource::kJws) {
+    edit.jwsPath = edit.initial.jwsPath;
+    edit.jwsFigure = edit.initial.figure;
+  } else {
+    edit.selectionFigure = edit.initial.figure;
+  }
+  edit_ = std::move(edit);
+  return DetailsOpen::kOpened;
+}
+
+AlternateDetail DialogModel::edited() const {
+  AlternateDetail detail;
+  if (!edit_) return detail;
+  detail.source = edit_->source;
+  switch (edit_->source) {
+    case AlternateSource::kNone:
+      break;
+    case AlternateSource::kSelection:
+      detail.figure = edit_->selectionFigure;
+      break;
+    case AlternateSource::kJws:
+      detail.jwsPath = edit_->jwsPath;
+      detail.figure = edit_->jwsFigure;
+      break;
+  }
+  return detail;
+}
+
+void DialogModel::ChooseAlternate(AlternateSource source) {
+  if (!edit_ || busy_ > 0) return;
+  edit_->source = source;
+  // A copy of the selection as it is now: registering another one later leaves the row's own.
+  if (source == AlternateSource::kSelection) {
+    edit_->selectionFigure =
+        fs_.ReadFile(programDir_ + std::string(FigureFileName(FigureKind::kSelected))).value_or("");
+  }
+}
+
+BrowseStart DialogModel::StartAlternateBrowse() const {
+  const std::string& jws = edit_ && !edit_->jwsPath.empty() ? edit_->jwsPath : settings_.jwsFile;
+  const std::string& path = jws.empty() ? programDir_ : jws;
+  const std::string_view directory = DirectoryPart(path, kWindowsPathSeparators);
+  return {std::string(directory), path.substr(directory.size())};
+}
+
+DialogModel::BrowseResult DialogModel::BrowseAlternate(const std::string& chosenPath) {
+  if (!edit_ || busy_ > 0) return BrowseResult::kRefused;
+  if (!HasJwsExtension(chosenPath)) return BrowseResult::kIgnored;
+  edit_->source = AlternateSource::kJws;
+  edit_->jwsPath = chosenPath;
+  edit_->jwsFigure.clear();
+  // The converter writes a file of its own beside the row's figure, whose bytes are taken and
+  // the file removed: the row's figure itself changes only on OK.
+  const std::string output = RowFigurePath(edit_->row) + ".tmp";
+  bool converted = false;
+  {
+    BusyScope busy(*this);
+    converted = convert_ && convert_(chosenPath, output);
+  }
+  if (converted) {
+    edit_->jwsFigure = fs_.ReadFile(output).value_or("");
+    if (fs_.IsFile(output)) (void)fs_.Remove(output);
+  }
+  return Measured(MeasureFigureBytes(edit_->jwsFigure)) ? BrowseResult::kAccepted
+                                                        : BrowseResult::kFailed;
+}
+
+void DialogModel::CloseDetails(bool keep) {
+  if (!edit_ || busy_ > 0) return;
+  const int row = edit_->row;
+  AlternateDetail chosen = edited();
+  // A choice that gives no figure (JWS ファイル without a file) is none.
+  if (chosen.figure.empty()) chosen = {};
+  const bool changed = chosen != edit_->initial;
+  edit_.reset();
+  if (!keep || !changed) return;
+  pendingDetails_[row] = chosen;
+  if (chosen.figure.empty()) {
+    previewFs_.Drop(RowFigurePath(row));
+  } else {
+    previewFs_.Put(RowFigurePath(row), chosen.figure);
+  }
+}
+
+std::string DialogModel::PreviewAlternate(int number) {
+  if (!ValidRow(number) || !details_) return {};
+  if (const auto it = pendingDetails_.find(number); it != pendingDetails_.end()) {
+    return it->second.figure.empty() ? std::string() : RowFigureFileName(number, kAlternateKey);
+  }
+  return CheckedDetailFigure(details_->details, number, kAlternateKey, fs_, programDir_).file;
+}
+
+bool DialogModel::SaveDetails() {
+  if (!details_ || details_->unreadable || pendingDetails_.empty()) return true;
+  RowDetails& details = details_->details;
+  bool complete = true;
+  for (const auto& [row, detail] : pendingDetails_) {
+    if (detail.figure.empty()) {
+      details.Erase(row, kAlternateKey);
+      details.Erase(row, kAlternateSourceKey);
+      continue;
+    }
+    // A figure that cannot be written is not named: the row keeps what it had.
+    if (!ReplaceFile(fs_, RowFigurePath(row), detail.figure, OnWriteFailure::kKeepOld)) {
+      complete = false;
+      continue;
+    }
+    details.Set(row, kAlternateKey, RowFigureFileName(row, kAlternateKey));
+    if (detail.source == AlternateSource::kJws) {
+      details.Set(row, kAlternateSourceKey, detail.jwsPath);
+    } else {
+      details.Erase(row, kAlternateSourceKey);
+    }
+  }
+  return SaveRowDetails(fs_, detailsPath_, details) && complete;
 }
 
 }  // namespace gara

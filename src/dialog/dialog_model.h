@@ -6,12 +6,16 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 #include "dialog/dialog_items.h"
+#include "dialog/pending_files.h"
 #include "figure/measure.h"
+#include "settings/row_details.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -66,6 +70,29 @@ inline constexpr std::string_view kJwsDefaultExtension = "jws";
 // becomes a NUL and the list ends with two. A "|" that is the second byte of a Shift-JIS
 // character (ポ is 0x83 0x7C) stays.
 std::string FileDialogFilter(std::string_view filter);
+
+// Converts the .jws file `jwsPath` into the figure file `outputPath`, as the converter makes
+// jws.txt; like the measurer, it may keep the window's messages flowing meanwhile. False when
+// the conversion could not even start.
+using JwsConverter = std::function<bool(const std::string& jwsPath, const std::string& outputPath)>;
+
+// Where a row's alternate figure comes from: the 交互図形 radio buttons of the 詳細 sub-dialog.
+enum class AlternateSource { kNone = 0, kSelection = 1, kJws = 2 };
+
+// A row's alternate figure as the sub-dialog edits it.
+struct AlternateDetail {
+  AlternateSource source = AlternateSource::kNone;
+  std::string jwsPath;  // kJws: the .jws file the figure is made from
+  std::string figure;   // the figure file's bytes; empty for none (the keys are then erased)
+  bool operator==(const AlternateDetail&) const = default;
+};
+
+// The sub-dialog's caption for row `row`: "柄 3 の詳細".
+std::string DetailsCaption(int row);
+// The figure's width and height as the sub-dialog shows them ("12.5 × 4"); empty for none.
+std::string FigureSizeText(std::string_view figure);
+// Told when 詳細 is asked for while the details file cannot be read.
+std::string DetailsUnreadableMessage(std::string_view path);
 
 class DialogModel {
  public:
@@ -137,9 +164,37 @@ class DialogModel {
   CloseResult RequestClose();
   bool ClosePending() const { return closePending_; }
 
-  // True while a figure is being measured (the converter may be running) or the open-file
-  // dialog is up: every handler that measures, saves or closes refuses or waits.
-  bool Busy() const { return busy_ > 0; }
+  // The row details loaded with the settings, where OK saves them and the converter that
+  // makes a row's figure from a .jws file. Without this call OK writes no details.
+  void UseRowDetails(LoadedRowDetails loaded, std::string path, JwsConverter convert);
+
+  enum class DetailsOpen {
+    kRefused,     // busy, or no row is selected
+    kUnreadable,  // the details file cannot be read: tell the user (DetailsUnreadableMessage)
+    kOpened,      // edited() holds the selected row's detail as it stands
+  };
+  // 詳細…: starts editing the detail of the row whose radio button is on.
+  DetailsOpen OpenDetails();
+  // The row being edited (0 when none) and its detail as the sub-dialog shows it.
+  int editedRow() const { return edit_ ? edit_->row : 0; }
+  AlternateDetail edited() const;
+  // A 交互図形 radio button: 選択図形を取り込む takes today's sel.txt.
+  void ChooseAlternate(AlternateSource source);
+  BrowseStart StartAlternateBrowse() const;
+  // The .jws file chosen for the alternate figure: converted at once, the figure kept in memory.
+  BrowseResult BrowseAlternate(const std::string& chosenPath);
+  // Sub-dialog OK: the main dialog's OK writes the detail; キャンセル drops it.
+  void CloseDetails(bool keep);
+
+  // The alternate figure the preview of row `number` draws (a file name in the program folder,
+  // empty for none), and the files the preview reads, the pending figures among them.
+  std::string PreviewAlternate(int number);
+  FileSystem& previewFileSystem() { return previewFs_; }
+
+  // True while a figure is being measured (the converter may be running), the open-file
+  // dialog or the 詳細 sub-dialog is up: every handler that measures, saves or closes refuses
+  // or waits.
+  bool Busy() const { return busy_ > 0 || edit_.has_value(); }
 
   // Marks the model busy for its lifetime; used around every measurement and the file dialog.
   class BusyScope {
@@ -154,7 +209,20 @@ class DialogModel {
   };
 
  private:
+  struct DetailEdit {
+    int row = 0;
+    AlternateDetail initial;
+    AlternateSource source = AlternateSource::kNone;
+    std::string selectionFigure;  // sel.txt as it was when 選択図形を取り込む was chosen
+    std::string jwsPath;
+    std::string jwsFigure;
+  };
+
   FigureSize Measure(int kind);
+  AlternateDetail StoredDetail(int row);
+  // Writes the row figure files and the details file; true when nothing failed.
+  bool SaveDetails();
+  std::string RowFigurePath(int row) const;
 
   Settings settings_;
   FileSystem& fs_;
@@ -166,6 +234,13 @@ class DialogModel {
   int busy_ = 0;
   bool closePending_ = false;
   bool closing_ = false;  // OK or a close has been accepted: no second save
+
+  std::optional<LoadedRowDetails> details_;  // none: the program passed no details
+  std::string detailsPath_;
+  JwsConverter convert_;
+  std::map<int, AlternateDetail> pendingDetails_;  // by row, kept until OK
+  std::optional<DetailEdit> edit_;
+  PendingFileSystem previewFs_{fs_};
 };
 
 }  // namespace gara

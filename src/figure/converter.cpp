@@ -21,7 +21,12 @@ std::string ConverterCommand::CommandLine() const {
 
 bool RunConverter(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
                   const std::string& jwsPath) {
-  const std::string output = programDir + std::string(FigureFileName(FigureKind::kJws));
+  return RunConverterInto(fs, runner, programDir, jwsPath,
+                          programDir + std::string(FigureFileName(FigureKind::kJws)));
+}
+
+bool RunConverterInto(FileSystem& fs, ProcessRunner& runner, const std::string& programDir,
+                      const std::string& jwsPath, const std::string& output) {
   // A failed conversion must leave no stale figure behind.
   if (fs.IsFile(output) && !fs.Remove(output)) return false;
   if (jwsPath.empty() || !fs.IsFile(jwsPath)) return true;

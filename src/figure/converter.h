@@ -32,6 +32,10 @@ class ProcessRunner {
 // False, with nothing run, when an old jws.txt cannot be deleted: it would pass for the new one.
 [[nodiscard]] bool RunConverter(FileSystem& fs, ProcessRunner& runner,
                                 const std::string& programDir, const std::string& jwsPath);
+// The same into the figure file `outputPath` instead of jws.txt.
+[[nodiscard]] bool RunConverterInto(FileSystem& fs, ProcessRunner& runner,
+                                    const std::string& programDir, const std::string& jwsPath,
+                                    const std::string& outputPath);
 
 // The stored kind 0 measures sel.txt; kind 1 first re-converts (when `runner` is given) and
 // measures jws.txt; any other kind, or an old jws.txt that could not be deleted for the

@@ -16,7 +16,11 @@ FigureSize MeasureFigureFile(FileSystem& fs, const std::string& path) {
     return lf == std::string_view::npos;
   });
   if (!read) return {};
-  std::string_view line = first;
+  return MeasureFigureBytes(first);
+}
+
+FigureSize MeasureFigureBytes(std::string_view bytes) {
+  std::string_view line = bytes.substr(0, bytes.find('\n'));
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::vector<std::string> fields = SplitFields(line);
   if (fields.size() < 4) return {};

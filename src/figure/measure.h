@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "util/file_system.h"
 
@@ -14,5 +15,7 @@ struct FigureSize {
 
 // (0, 0) when the file is missing or unreadable, or its first line has fewer than four fields.
 FigureSize MeasureFigureFile(FileSystem& fs, const std::string& path);
+// The same for a figure file's bytes in memory.
+FigureSize MeasureFigureBytes(std::string_view bytes);
 
 }  // namespace gara

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "exchange/exchange_reader.h"
 #include "exchange/output.h"
@@ -64,7 +65,13 @@ Preview BuildPreview(const PreviewInputs& inputs) {
     p.x = preview.points[n - 1].x;
     p.y = preview.points[n - 1].y;
   }
-  const DrawInputs draw{sample, stored, inputs.run, inputs.fs, inputs.programDir, kMaxPreviewBytes};
+  const DrawInputs draw{sample,
+                        stored,
+                        inputs.run,
+                        inputs.fs,
+                        inputs.programDir,
+                        kMaxPreviewBytes,
+                        inputs.alternateFile};
 
   OutputBuffer buffer;
   CommandWriter out(buffer, sample);
@@ -101,8 +108,9 @@ Preview BuildPreview(const PreviewInputs& inputs) {
 }
 
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
-                     FileSystem& fs, const std::string& programDir) {
-  return BuildPreview({settings, row, MakeRunContext(drawing, settings), fs, programDir});
+                     FileSystem& fs, const std::string& programDir, std::string alternateFile) {
+  return BuildPreview(
+      {settings, row, MakeRunContext(drawing, settings), fs, programDir, std::move(alternateFile)});
 }
 
 }  // namespace gara::scene

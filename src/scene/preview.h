@@ -47,7 +47,7 @@ Preview BuildPreview(const PreviewInputs& inputs);
 // The preview of row `row` of `settings` with the writing attributes of `drawing` and the
 // settings' switches, as a drawing run would take them.
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
-                     FileSystem& fs, const std::string& programDir);
+                     FileSystem& fs, const std::string& programDir, std::string alternateFile = {});
 
 // The note's text, Shift-JIS; empty for kNone.
 std::string_view PreviewNoteText(PreviewNote note);

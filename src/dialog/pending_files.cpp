@@ -1,0 +1,23 @@
+#include "dialog/pending_files.h"
+
+namespace gara {
+
+std::optional<std::string> PendingFileSystem::ReadFile(const std::string& path) {
+  if (const auto it = pending_.find(path); it != pending_.end()) return it->second;
+  return disk_.ReadFile(path);
+}
+
+bool PendingFileSystem::ReadPieces(const std::string& path,
+                                   const std::function<bool(std::string_view)>& consume) {
+  if (const auto it = pending_.find(path); it != pending_.end()) {
+    consume(it->second);
+    return true;
+  }
+  return disk_.ReadPieces(path, consume);
+}
+
+bool PendingFileSystem::IsFile(const std::string& path) {
+  return pending_.contains(path) || disk_.IsFile(path);
+}
+
+}  // namespace gara
