@@ -206,6 +206,46 @@ ControlLayout OtherControlLayout(OtherControl which) {
       return Make("CheckBox" + std::to_string(i + 1), ControlKind::kCheckBox, kFrameLeft + 16,
                   kFrameTop + kTops[i], 0, kCheckBoxHeight, kSwitchCaptions[i]);
     }
+    case OtherControl::kButton5:
+      return Make("Button5", ControlKind::kButton, 8, 352, 121, 25, "詳細…");
+  }
+  return {};
+}
+
+ControlLayout DetailControlLayout(DetailControl which) {
+  switch (which) {
+    case DetailControl::kGroupAlternate:
+      return Make("GroupAlternate", ControlKind::kGroupBox, 8, 8, 404, 246, "交互図形");
+    case DetailControl::kRadioNone:
+      return Make("RadioNone", ControlKind::kRadioButton, 24, 30, 200, kCheckBoxHeight, "なし");
+    case DetailControl::kRadioSelection:
+      return Make("RadioSelection", ControlKind::kRadioButton, 24, 54, 200, kCheckBoxHeight,
+                  "選択図形を取り込む");
+    case DetailControl::kRadioJws:
+      return Make("RadioJws", ControlKind::kRadioButton, 24, 78, 200, kCheckBoxHeight,
+                  "JWS ファイル");
+    case DetailControl::kEditJws: {
+      ControlLayout c = Make("EditJws", ControlKind::kEdit, 40, 100, 297, kRowHeight, "");
+      c.readOnly = true;
+      return c;
+    }
+    case DetailControl::kButtonBrowse:
+      return Make("ButtonBrowse", ControlKind::kButton, 340, 98, 57, 25, "参照");
+    case DetailControl::kLabelSize:
+      return Make("LabelSize", ControlKind::kLabel, 24, 130, 0, 0, "幅 × 高さ");
+    case DetailControl::kTextSize:
+      return Make("TextSize", ControlKind::kLabel, 112, 130, 284, 16, "");
+    case DetailControl::kButtonOk: {
+      ControlLayout c = Make("ButtonOk", ControlKind::kButton, 168, 264, 121, 25, "ＯＫ(&Y)");
+      c.role = ButtonRole::kDefault;
+      return c;
+    }
+    case DetailControl::kButtonCancel: {
+      ControlLayout c =
+          Make("ButtonCancel", ControlKind::kButton, 291, 264, 121, 25, "キャンセル(&N)");
+      c.role = ButtonRole::kCancel;
+      return c;
+    }
   }
   return {};
 }

@@ -17,7 +17,7 @@ inline constexpr std::string_view kFormCaption = "柄並べ９　設定";
 inline constexpr int kClientWidth = 877;
 // The preview of the selected row stands below every other control, across the whole form.
 inline constexpr int kPreviewLeft = 8;
-inline constexpr int kPreviewTop = 352;
+inline constexpr int kPreviewTop = 384;
 inline constexpr int kPreviewWidth = kClientWidth - 2 * kPreviewLeft;
 inline constexpr int kPreviewHeight = 296;
 inline constexpr int kClientHeight = kPreviewTop + kPreviewHeight + kPreviewLeft;
@@ -102,8 +102,9 @@ enum class OtherControl {
   kButton4,
   kCheckBox3,
   kCheckBox4,
+  kButton5,  // 詳細…: the sub-dialog of the selected row
 };
-inline constexpr int kOtherControls = 14;
+inline constexpr int kOtherControls = 15;
 
 ControlLayout OtherControlLayout(OtherControl which);
 // CheckBox1..CheckBox4 for the switches 0..3.
@@ -111,5 +112,32 @@ OtherControl SwitchControl(Switch which);
 
 // Every control, grid first: the order of creation.
 std::vector<ControlLayout> AllControls();
+
+// The 詳細 sub-dialog of a row, in creation (and tab) order.
+enum class DetailControl {
+  kGroupAlternate = 0,
+  kRadioNone,
+  kRadioSelection,
+  kRadioJws,
+  kEditJws,
+  kButtonBrowse,
+  kLabelSize,
+  kTextSize,  // the figure's width × height
+  kButtonOk,
+  kButtonCancel,
+};
+inline constexpr int kDetailControls = 10;
+inline constexpr int kDetailClientWidth = 420;
+inline constexpr int kDetailClientHeight = 298;
+// The picture of the alternate figure, inside the 交互図形 frame below its size.
+inline constexpr int kDetailPictureLeft = 24;
+inline constexpr int kDetailPictureTop = 150;
+inline constexpr int kDetailPictureWidth = 372;
+inline constexpr int kDetailPictureHeight = 96;
+
+ControlLayout DetailControlLayout(DetailControl which);
+// The radio button of each AlternateSource, in its order.
+inline constexpr std::array<DetailControl, 3> kAlternateRadios{
+    DetailControl::kRadioNone, DetailControl::kRadioSelection, DetailControl::kRadioJws};
 
 }  // namespace gara

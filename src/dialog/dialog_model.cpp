@@ -42,14 +42,16 @@ int32_t ListSelection(int32_t value, std::span<const std::string_view> items) {
   return value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
 }
 
-std::string NoFigureMessage(std::string_view jwsPath) {
+std::string AlternateNoFigureMessage(std::string_view jwsPath) {
   std::string text = "図形ファイル「";
   text += jwsPath;
-  text +=
-      "」から図形を作れませんでした。\r\n"
-      "「JWS 図形」の行の幅と高さは " +
-      NumberText(kSizeNotGiven) + " になります。";
+  text += "」から図形を作れませんでした。";
   return text;
+}
+
+std::string NoFigureMessage(std::string_view jwsPath) {
+  return AlternateNoFigureMessage(jwsPath) + "\r\n「JWS 図形」の行の幅と高さは " +
+         NumberText(kSizeNotGiven) + " になります。";
 }
 
 bool HasJwsExtension(std::string_view path) {

@@ -91,6 +91,8 @@ struct AlternateDetail {
 std::string DetailsCaption(int row);
 // The figure's width and height as the sub-dialog shows them ("12.5 × 4"); empty for none.
 std::string FigureSizeText(std::string_view figure);
+// Told when the .jws file chosen for an alternate figure gave none.
+std::string AlternateNoFigureMessage(std::string_view jwsPath);
 // Told when 詳細 is asked for while the details file cannot be read.
 std::string DetailsUnreadableMessage(std::string_view path);
 

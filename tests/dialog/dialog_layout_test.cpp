@@ -151,6 +151,7 @@ TEST(DialogLayout, OtherControlsCaptionsAndPlaces) {
        "●書込み【線色】で作図"},
       {OtherControl::kCheckBox4, "CheckBox4", ControlKind::kCheckBox, 620, 288, 0, 17,
        "●書込み　線種　で作図"},
+      {OtherControl::kButton5, "Button5", ControlKind::kButton, 8, 352, 121, 25, "詳細…"},
   };
   static_assert(std::size(cases) == kOtherControls);
   for (const Case& c : cases) {
@@ -189,7 +190,7 @@ TEST(DialogLayout, TabOrder) {
     }
   }
   for (const char* name : {"Edit1", "Button3", "Button1", "Button2", "CheckBox1", "CheckBox2",
-                           "Button4", "CheckBox3", "CheckBox4"}) {
+                           "Button4", "CheckBox3", "CheckBox4", "Button5"}) {
     expected.push_back(name);
   }
   std::vector<std::string> tabOrder;
@@ -236,6 +237,44 @@ TEST(DialogLayout, PreviewPaneOverlapsNoControl) {
     // Drop-down lists open over it, but their closed box stays above.
     EXPECT_LE(control.top + control.height, kPreviewTop);
   }
+}
+
+// The 詳細 sub-dialog: every control inside its client area, the picture inside the 交互図形
+// frame and clear of every other control, the radio buttons in the order of the sources.
+TEST(DialogLayout, DetailSubDialog) {
+  struct {
+    int left, top, right, bottom;
+  } const picture{kDetailPictureLeft, kDetailPictureTop, kDetailPictureLeft + kDetailPictureWidth,
+                  kDetailPictureTop + kDetailPictureHeight};
+  const ControlLayout frame = DetailControlLayout(DetailControl::kGroupAlternate);
+  EXPECT_GE(picture.left, frame.left);
+  EXPECT_GE(picture.top, frame.top);
+  EXPECT_LE(picture.right, frame.left + frame.width);
+  EXPECT_LE(picture.bottom, frame.top + frame.height);
+  std::vector<std::string> tabOrder;
+  for (int i = 0; i < kDetailControls; ++i) {
+    const ControlLayout c = DetailControlLayout(static_cast<DetailControl>(i));
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(c.name.empty());
+    EXPECT_GE(c.left, 0);
+    EXPECT_GE(c.top, 0);
+    EXPECT_LE(c.left + c.width, kDetailClientWidth);
+    EXPECT_LE(c.top + c.height, kDetailClientHeight);
+    if (c.tabStop) tabOrder.push_back(c.name);
+    if (c.kind == ControlKind::kGroupBox) continue;
+    const bool apart = c.left + c.width <= picture.left || c.left >= picture.right ||
+                       c.top + c.height <= picture.top || c.top >= picture.bottom;
+    EXPECT_TRUE(apart);
+  }
+  EXPECT_EQ(tabOrder,
+            (std::vector<std::string>{"RadioNone", "RadioSelection", "RadioJws", "EditJws",
+                                      "ButtonBrowse", "ButtonOk", "ButtonCancel"}));
+  EXPECT_EQ(DetailControlLayout(kAlternateRadios[int(AlternateSource::kSelection)]).caption,
+            "選択図形を取り込む");
+  EXPECT_EQ(DetailControlLayout(kAlternateRadios[int(AlternateSource::kJws)]).caption,
+            "JWS ファイル");
+  EXPECT_EQ(DetailControlLayout(DetailControl::kButtonOk).role, ButtonRole::kDefault);
+  EXPECT_EQ(DetailControlLayout(DetailControl::kButtonCancel).role, ButtonRole::kCancel);
 }
 
 }  // namespace

@@ -2,9 +2,6 @@
 // the layout table; values move between them and the DialogModel, which holds all behaviour.
 #include "platform/win32/form.h"
 
-#include <commdlg.h>
-#include <imm.h>
-
 #include <algorithm>
 #include <array>
 #include <new>
@@ -17,6 +14,8 @@
 #include "dialog/dialog_model.h"
 #include "dialog/help_text.h"
 #include "platform/run_message.h"
+#include "platform/win32/controls.h"
+#include "platform/win32/details_dialog.h"
 #include "platform/win32/preview_pane.h"
 #include "scene/preview.h"
 
@@ -33,10 +32,11 @@ constexpr COLORREF kMemoColour = RGB(kMemoRed, kMemoGreen, kMemoBlue);
 constexpr UINT kMeasureRowMessage = WM_APP + 1;
 constexpr int kFirstControlId = 1000;
 constexpr int kGridControls = kPatternRows * kRowColumns;
-constexpr int kDropDownListHeight = 160;   // the open list below a drop-down box
-constexpr int kComboSelectionHeight = 15;  // closed box 21 pixels high, as the edit fields
-constexpr int kCheckMarkWidth = 20;        // the box and the gap before the caption
 constexpr int kMaxPathBytes = 1024;
+// The preview is rebuilt once typing has paused this long: a large figure takes longer to draw
+// than the time between two keys, and every key would wait for it.
+constexpr UINT_PTR kPreviewTimer = 1;
+constexpr UINT kPreviewDelayMs = 250;
 // The preview pane's caption, followed by the number of the row it shows.
 constexpr std::string_view kPreviewCaption = "プレビュー　パターン";
 
@@ -57,37 +57,6 @@ int ControlIndex(int id) {
   return id - kFirstControlId;
 }
 
-struct Win32Control {
-  const char* className;
-  DWORD style;
-  DWORD exStyle;
-};
-
-Win32Control Win32Kind(const ControlLayout& c) {
-  const DWORD tab = c.tabStop ? WS_TABSTOP : 0;
-  switch (c.kind) {
-    case ControlKind::kRadioButton:
-      return {"BUTTON", BS_RADIOBUTTON | tab, 0};
-    case ControlKind::kDropDownList:
-      return {"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL | tab, 0};
-    case ControlKind::kEdit:
-      return {"EDIT", ES_AUTOHSCROLL | (c.readOnly ? ES_READONLY : 0) | tab, WS_EX_CLIENTEDGE};
-    case ControlKind::kMemo:
-      return {"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | ES_READONLY,
-              WS_EX_CLIENTEDGE};
-    case ControlKind::kLabel:
-      return {"STATIC", SS_LEFT | SS_NOPREFIX, 0};
-    case ControlKind::kButton:
-      return {"BUTTON", (c.role == ButtonRole::kDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab,
-              0};
-    case ControlKind::kCheckBox:
-      return {"BUTTON", BS_AUTOCHECKBOX | tab, 0};
-    case ControlKind::kGroupBox:
-      return {"BUTTON", BS_GROUPBOX, 0};
-  }
-  return {"STATIC", 0, 0};
-}
-
 class SettingsForm {
  public:
   explicit SettingsForm(SettingsDialogInput& input)
@@ -95,7 +64,13 @@ class SettingsForm {
         model_(input.settings, input.fs, input.settingsPath, input.programDir,
                [this](int kind, const std::string& jwsPath) {
                  return MeasureFigure(kind, input_.fs, &input_.runner, input_.programDir, jwsPath);
-               }) {}
+               }) {
+    model_.UseRowDetails(input.rowDetails, input.detailsPath,
+                         [this](const std::string& jwsPath, const std::string& outputPath) {
+                           return RunConverterInto(input_.fs, input_.runner, input_.programDir,
+                                                   jwsPath, outputPath);
+                         });
+  }
   ~SettingsForm();
   SettingsForm(const SettingsForm&) = delete;
   SettingsForm& operator=(const SettingsForm&) = delete;
@@ -113,8 +88,6 @@ class SettingsForm {
   void Abandon(RunFailure failure);
   void OnCommand(int id, int code);
 
-  HWND CreateControl(const ControlLayout& layout, int index);
-  SIZE TextSize(std::string_view text) const;
   HWND RowControl(int row, RowColumn column) const { return controls_[GridIndex(row, column)]; }
   HWND Other(OtherControl which) const { return controls_[OtherIndex(which)]; }
 
@@ -129,9 +102,12 @@ class SettingsForm {
   // Builds the preview of the selected row from the values the controls show now, as OK would
   // store them. While a figure is measured (jws.txt may be half written) it waits for the end.
   void RefreshPreview();
+  // The same once typing has paused.
+  void SchedulePreview();
 
   void OnFigureKindChange(int row);
   void OnBrowse();
+  void OnDetails();
   void OnOk();
   void OnClose();
   template <typename Work>
@@ -189,7 +165,7 @@ bool SettingsForm::Create(HINSTANCE instance) {
   const std::vector<ControlLayout> layout = AllControls();
   controls_.resize(layout.size());
   for (size_t i = 0; i < layout.size(); ++i) {
-    controls_[i] = CreateControl(layout[i], static_cast<int>(i));
+    controls_[i] = CreateLayoutControl(window_, font_, layout[i], ControlId(static_cast<int>(i)));
   }
   SetWindowTextA(Other(OtherControl::kMemo1), HelpText().c_str());
   // Made after every control, so that it takes no place in their order.
@@ -197,47 +173,6 @@ bool SettingsForm::Create(HINSTANCE instance) {
                   kPreviewTop + kPreviewHeight};
   preview_.Create(window_, pane, font_);
   return true;
-}
-
-SIZE SettingsForm::TextSize(std::string_view text) const {
-  SIZE size{0, 0};
-  HDC dc = GetDC(window_);
-  HGDIOBJ old = SelectObject(dc, font_);
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-  SelectObject(dc, old);
-  ReleaseDC(window_, dc);
-  return size;
-}
-
-HWND SettingsForm::CreateControl(const ControlLayout& c, int index) {
-  const Win32Control kind = Win32Kind(c);
-  int width = c.width;
-  int height = c.height;
-  if (width == 0) {
-    // Labels and check boxes are as wide as their caption.
-    const SIZE text = TextSize(c.caption);
-    width = text.cx + (c.kind == ControlKind::kCheckBox ? kCheckMarkWidth : 0);
-    if (height == 0) height = text.cy;
-  }
-  if (c.kind == ControlKind::kDropDownList) height += kDropDownListHeight;
-  const std::string caption(c.caption);
-  HWND control = CreateWindowExA(kind.exStyle, kind.className, caption.c_str(),
-                                 WS_CHILD | WS_VISIBLE | kind.style | (c.enabled ? 0 : WS_DISABLED),
-                                 c.left, c.top, width, height, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(index))),
-                                 GetModuleHandleA(nullptr), nullptr);
-  if (control == nullptr) return nullptr;
-  SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  if (c.textLimit > 0) SendMessageA(control, EM_SETLIMITTEXT, c.textLimit, 0);
-  if (c.imeOff) ImmAssociateContext(control, nullptr);
-  if (c.kind == ControlKind::kDropDownList) {
-    for (std::string_view item : c.items) {
-      const std::string text(item);
-      SendMessageA(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    }
-    SendMessageA(control, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), kComboSelectionHeight);
-  }
-  return control;
 }
 
 void SettingsForm::WriteRowSizes(int row) {
@@ -302,7 +237,7 @@ void SettingsForm::Show() {
   SetWindowTextA(Other(OtherControl::kLabelU), model_.unitLabel().c_str());
   SetWindowTextA(Other(OtherControl::kEdit1), model_.settings().jwsFile.c_str());
   // The unit label was created as wide as "[]".
-  const SIZE unit = TextSize(model_.unitLabel());
+  const SIZE unit = TextSize(window_, font_, model_.unitLabel());
   SetWindowPos(Other(OtherControl::kLabelU), nullptr, 0, 0, unit.cx, unit.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   WriteSwitches();
@@ -371,13 +306,21 @@ void SettingsForm::CloseIfPending() {
   if (model_.ClosePending() && !model_.Busy() && IsWindow(window_)) DestroyWindow(window_);
 }
 
+void SettingsForm::SchedulePreview() {
+  if (IsWindow(window_)) SetTimer(window_, kPreviewTimer, kPreviewDelayMs, nullptr);
+}
+
 void SettingsForm::RefreshPreview() {
-  if (filling_ || model_.Busy() || model_.ClosePending() || !IsWindow(window_)) return;
+  if (!IsWindow(window_)) return;
+  KillTimer(window_, kPreviewTimer);
+  if (filling_ || model_.Busy() || model_.ClosePending()) return;
   std::array<RowView, kPatternRows> rows = model_.rows();
   ReadRows(rows);
   const Settings edited = model_.Collect(rows, 0, 0);
+  // The figures chosen in 詳細 are read from memory until OK writes them.
   const scene::Preview preview =
-      scene::BuildPreview(edited, edited.selectedRow, input_.drawing, input_.fs, input_.programDir);
+      scene::BuildPreview(edited, edited.selectedRow, input_.drawing, model_.previewFileSystem(),
+                          input_.programDir, model_.PreviewAlternate(edited.selectedRow));
   std::string caption(kPreviewCaption);
   if (edited.Row(edited.selectedRow) != nullptr) caption += std::to_string(edited.selectedRow);
   preview_.Show(preview.drawing, caption);
@@ -407,31 +350,14 @@ void SettingsForm::OnFigureKindChange(int row) {
 
 void SettingsForm::OnBrowse() {
   if (model_.Busy()) return;
-  const BrowseStart start = model_.StartBrowse();
-  std::array<char, kMaxPathBytes> file{};
-  start.fileName.copy(file.data(), file.size() - 1);
-  const std::string filter = FileDialogFilter(kJwsFilter);
-  const std::string extension(kJwsDefaultExtension);
-
-  OPENFILENAMEA dialog{};
-  dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = window_;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = file.data();
-  dialog.nMaxFile = static_cast<DWORD>(file.size());
-  dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
-  dialog.lpstrDefExt = extension.c_str();
-  dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST |
-                 OFN_ENABLESIZING | OFN_NOCHANGEDIR;
-  BOOL chosen;
+  std::optional<std::string> chosen;
   {
     // The file dialog runs its own message loop: a close arriving meanwhile waits for it.
     DialogModel::BusyScope busy(model_);
-    chosen = GetOpenFileNameA(&dialog);
+    chosen = ChooseJwsFile(window_, model_.StartBrowse());
   }
   if (chosen) {
-    const std::string path = file.data();
+    const std::string& path = *chosen;
     const DialogModel::BrowseResult result = WhileWaiting([&] { return model_.Browse(path); });
     if (result == DialogModel::BrowseResult::kAccepted ||
         result == DialogModel::BrowseResult::kFailed) {
@@ -446,6 +372,26 @@ void SettingsForm::OnBrowse() {
       MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
     }
   }
+  RefreshPreview();
+  CloseIfPending();
+}
+
+void SettingsForm::OnDetails() {
+  switch (model_.OpenDetails()) {
+    case DialogModel::DetailsOpen::kRefused:
+      return;
+    case DialogModel::DetailsOpen::kUnreadable: {
+      const std::string message = DetailsUnreadableMessage(input_.detailsPath);
+      const std::string title(kApplicationTitle);
+      DialogModel::BusyScope busy(model_);
+      MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+      break;
+    }
+    case DialogModel::DetailsOpen::kOpened:
+      RunDetailsDialog(window_, font_, model_);
+      break;
+  }
+  if (lastFocus_ != nullptr && IsWindow(lastFocus_)) SetFocus(lastFocus_);
   RefreshPreview();
   CloseIfPending();
 }
@@ -475,8 +421,10 @@ void SettingsForm::OnCommand(int id, int code) {
       RefreshPreview();
     } else if (column == RowColumn::kFigureKind && code == CBN_SELCHANGE) {
       PostMessageA(window_, kMeasureRowMessage, static_cast<WPARAM>(row), 0);
-    } else if ((code == CBN_SELCHANGE || code == EN_CHANGE) && model_.row(row).selected) {
+    } else if (code == CBN_SELCHANGE && model_.row(row).selected) {
       RefreshPreview();
+    } else if (code == EN_CHANGE && model_.row(row).selected) {
+      SchedulePreview();
     }
     return;
   }
@@ -492,6 +440,9 @@ void SettingsForm::OnCommand(int id, int code) {
       break;
     case OtherControl::kButton3:
       OnBrowse();
+      break;
+    case OtherControl::kButton5:
+      OnDetails();
       break;
     case OtherControl::kButton4:
       model_.ClearSwitches();
@@ -554,11 +505,14 @@ LRESULT SettingsForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case kMeasureRowMessage:
       OnFigureKindChange(static_cast<int>(wParam));
       return 0;
+    case WM_TIMER:
+      if (wParam == kPreviewTimer) RefreshPreview();
+      return 0;
     case DM_GETDEFID: {
       // Enter presses the focused push button, otherwise OK.
       HWND focus = GetFocus();
-      for (OtherControl button :
-           {OtherControl::kButton2, OtherControl::kButton3, OtherControl::kButton4}) {
+      for (OtherControl button : {OtherControl::kButton2, OtherControl::kButton3,
+                                  OtherControl::kButton4, OtherControl::kButton5}) {
         if (focus != nullptr && focus == Other(button)) {
           return MAKELRESULT(ControlId(OtherIndex(button)), DC_HASDEFID);
         }

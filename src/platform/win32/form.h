@@ -22,6 +22,9 @@ struct SettingsDialogInput {
   bool paperScale = false;   // the exchange file held "bz": sizes are in drawing millimetres
   // The exchange file the dialog was started with: the preview draws in its writing attributes.
   const DrawingState& drawing;
+  // The row details loaded with the settings, and where OK saves them.
+  LoadedRowDetails rowDetails;
+  std::string detailsPath;
 };
 
 // Dialog mode: fills and shows the dialog and runs its message loop until OK (which saves),

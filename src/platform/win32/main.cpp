@@ -33,7 +33,8 @@ int Run(HINSTANCE instance) {
     RealProcessRunner runner;
     return RunSettingsDialog(
         instance, SettingsDialogInput{fs, runner, paths.programDir, paths.settingsPath,
-                                      run.settings(), run.state().paperScaleFlag, run.state()});
+                                      run.settings(), run.state().paperScaleFlag, run.state(),
+                                      run.rowDetails(), paths.RowDetailsPath()});
   }
   // Jw_cad reads only the files; the reason for a refusal is shown in one box.
   const std::string message = OutcomeMessage(outcome, run.detail());
