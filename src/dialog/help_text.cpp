@@ -7,7 +7,7 @@ namespace gara {
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 119> kHelpLines{
+constexpr std::array<std::string_view, 136> kHelpLines{
     "指示した２点間に　指示した図形を",
     "１個または複数個　均等に並べて",
     "作図します。",
@@ -71,6 +71,23 @@ constexpr std::array<std::string_view, 119> kHelpLines{
     "　　図形を並べる向きに伸縮して",
     "　　両端まで並べ",
     "　　間隔は指定値のまま",
+    "　",
+    "[詳細…]ボタンでは　選んでいる",
+    "パターンの交互図形を設定します。",
+    "交互図形を設定すると",
+    "元の図形・交互図形・元の図形…と",
+    "交互に　それぞれの幅で並べます。",
+    "開いた経路は　元の図形で",
+    "始まり　元の図形で終わります。",
+    "　なし：交互図形を使いません。",
+    "　選択図形を取り込む：",
+    "　　今の選択図形を写して使い",
+    "　　後の図形登録では変わりません",
+    "　JWS ファイル：",
+    "　　[参照]で選んだJWSファイル",
+    "　　から作った図形を使います。",
+    "ＯＫで保存され　キャンセルでは",
+    "何も変わりません。",
     "　",
     "基準点は　図形の",
     "　上：上端",

@@ -29,13 +29,13 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
 }
 
 TEST(HelpText, HasItsLinesAndFirstLine) {
-  ASSERT_EQ(HelpLines().size(), 119u);
+  ASSERT_EQ(HelpLines().size(), 136u);
   EXPECT_EQ(HelpLines()[0], "指示した２点間に　指示した図形を");
 }
 
-TEST(HelpText, FifteenParagraphsEachWithText) {
+TEST(HelpText, SixteenParagraphsEachWithText) {
   const auto paragraphs = Paragraphs();
-  ASSERT_EQ(paragraphs.size(), 15u);
+  ASSERT_EQ(paragraphs.size(), 16u);
   for (const auto& paragraph : paragraphs) EXPECT_FALSE(paragraph.empty());
 }
 
@@ -57,6 +57,9 @@ TEST(HelpText, TopicsInOrder) {
       {{},
        {"　「間隔指定」", "　　両端に間隔が自動追加", "　「均等配置」", "　　各間隔値が自動追加",
         "　「伸縮配置」", "　　間隔は指定値のまま"}},
+      // The 詳細 sub-dialog: the order of the figures and the three sources of the alternate.
+      {{"[詳細…]", "交互図形", "それぞれの幅", "元の図形で終わり", "キャンセル"},
+       {"　なし：交互図形を使いません。", "　選択図形を取り込む：", "　JWS ファイル："}},
       {{"基準点", "上：", "中：", "下："}, {}},
       {{"上線・中線・下線", "なし：", "間隔：", "全長：", "幅の中には", "水平線"}, {}},
       {{"レイヤグループ", "レイヤ", "線色", "線種", "線幅"}, {}},

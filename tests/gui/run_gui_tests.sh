@@ -54,9 +54,9 @@ done
 export DISPLAY=":$(head -n 1 "$out/display")"
 
 # The client area lies inside the frame Wine draws itself (there is no window manager).
-readonly client_width=877 client_height=656
+readonly client_width=877 client_height=688
 # The preview pane, in client coordinates.
-readonly pane_x=8 pane_y=352 pane_width=861 pane_height=296
+readonly pane_x=8 pane_y=384 pane_width=861 pane_height=296
 window=""
 frame_x=0
 frame_y=0
@@ -244,9 +244,10 @@ choose_next_item() {
   key Return
 }
 
+# screenshot NAME [WINDOW]: the dialog, or another window.
 screenshot() {
   local geometry
-  geometry="$(xdotool getwindowgeometry --shell "$window")"
+  geometry="$(xdotool getwindowgeometry --shell "${2:-$window}")"
   local x y w h
   x="$(sed -n 's/^X=//p' <<<"$geometry")"
   y="$(sed -n 's/^Y=//p' <<<"$geometry")"
@@ -738,6 +739,158 @@ case_preview_follows_the_jws_file() {
   expect_setting "$dir/garanarabe.dat" "$(row_line 2 1)" 8 "row 2 width"
 }
 
+
+# --- the 詳細 sub-dialog ------------------------------------------------------------------------
+
+readonly sub_client_width=420 sub_client_height=298
+sub=""
+sub_frame_x=0
+sub_frame_y=0
+
+# open_details ROW: the row's radio button, then 詳細…; waits for the sub-dialog. Sets sub.
+open_details() {
+  click_radio "$1"
+  click 68 364
+  sub="$(wait_for_window "^柄 $1 の詳細\$")"
+  if [[ -z "$sub" ]]; then
+    fail "the sub-dialog of row $1 did not appear"
+    return 1
+  fi
+  local geometry width height
+  geometry="$(xdotool getwindowgeometry --shell "$sub")"
+  width="$(sed -n 's/^WIDTH=//p' <<<"$geometry")"
+  height="$(sed -n 's/^HEIGHT=//p' <<<"$geometry")"
+  sub_frame_x=$(((width - sub_client_width) / 2))
+  sub_frame_y=$((height - sub_client_height - sub_frame_x))
+  sleep 0.3
+}
+# click_sub X Y: a click at client coordinates of the sub-dialog.
+click_sub() {
+  xdotool mousemove --window "$sub" $((sub_frame_x + $1)) $((sub_frame_y + $2)) click 1
+  sleep 0.3
+}
+click_sub_selection() { click_sub 60 62; }
+click_sub_ok() { click_sub 228 276; }
+click_sub_cancel() { click_sub 351 276; }
+# sub_browse_to FILE: the sub-dialog's 参照, then the file's path typed into the open-file dialog.
+sub_browse_to() {
+  click_sub 368 110
+  local open
+  open="$(wait_for_window '^開く$')"
+  if [[ -z "$open" ]]; then
+    fail "the open-file dialog did not appear"
+    return 1
+  fi
+  sleep 0.5
+  key End shift+Home
+  xdotool type --delay 20 "$(windows_path "$1")"
+  sleep 0.2
+  key Return
+}
+expect_sub_closed() {
+  wait_for_no_window '^柄 [0-9]* の詳細$' || fail "the sub-dialog did not close"
+  sleep 0.3
+}
+# The pixels of the sub-dialog's picture that are not white.
+expect_sub_picture() {
+  convert "$out/$1.png" +repage -crop "372x96+$((sub_frame_x + 24))+$((sub_frame_y + 150))" \
+    +repage "$out/$1-picture.png"
+  convert -size 372x96 xc:white "$out/white-picture.png"
+  local drawn
+  drawn="$(differing_pixels "$out/$1-picture.png" "$out/white-picture.png")"
+  ((drawn > 300)) || fail "$1: the figure's picture holds $drawn drawn pixels"
+}
+
+# 選択図形を取り込む for row 3, then both OKs: row03_alternate.txt is a copy of sel.txt and the
+# details file names it, after the lines it held.
+case_details_take_the_selection() {
+  local dir
+  dir="$(new_program_dir details-ok)"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1
+  printf '; mine\r\n[5]\r\nother=1\r\n' >"$dir/garanarabe.ini"
+  start_dialog "$dir" || return
+  open_details 3 || return
+  click_sub_selection
+  sleep 0.3
+  screenshot details-selection "$sub"
+  expect_sub_picture details-selection
+  click_sub_ok
+  expect_sub_closed
+  [[ ! -e "$dir/row03_alternate.txt" ]] || fail "the row's figure was written before OK"
+  click_ok
+  expect_exit
+  cmp -s "$dir/sel.txt" "$dir/row03_alternate.txt" || fail "row03_alternate.txt is not sel.txt"
+  printf '; mine\r\n[5]\r\nother=1\r\n[3]\r\nalternate=row03_alternate.txt\r\n' >"$dir/want.ini"
+  cmp -s "$dir/want.ini" "$dir/garanarabe.ini" ||
+    fail "garanarabe.ini: $(tr '\r\n' '  ' <"$dir/garanarabe.ini")"
+  expect_setting "$dir/garanarabe.dat" 8 3 "selected row"
+}
+
+# A .jws file converted for row 2's alternate: the sub-dialog shows its size and picture, the
+# preview draws the row with it set; the main キャンセル then leaves the details file as it was
+# and writes no figure file.
+case_details_cancel_writes_nothing() {
+  local dir scales='1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1'
+  dir="$(new_program_dir details-cancel)"
+  printf '%b' "figure\\n0,0,8,8\\r\\n$scales\\r\\nN,1\\r\\nE,0,0,0,6,1,0,0,4,4,4,1,0,6.28318530718,0,1\\r\\nBD,0\\r\\n" \
+    >"$dir/alt.jws"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1 "0 12.5 4 0 2 0 0 0 0" \
+    "0 12.5 4 0 2 1 2 0 2"
+  printf '[2]\r\nkeep=1\r\n' >"$dir/garanarabe.ini"
+  cp "$dir/garanarabe.ini" "$dir/before.ini"
+  cp "$dir/garanarabe.dat" "$dir/before.dat"
+  start_dialog "$dir" || return
+  open_details 2 || return
+  sub_browse_to "$dir/alt.jws" || return
+  sleep 1
+  screenshot details-jws "$sub"
+  expect_sub_picture details-jws
+  click_sub_ok
+  expect_sub_closed
+  screenshot details-preview
+  pane_shot details-preview
+  expect_drawn details-preview
+  click_cancel
+  expect_exit
+  cmp -s "$dir/before.ini" "$dir/garanarabe.ini" || fail "キャンセル changed garanarabe.ini"
+  cmp -s "$dir/before.dat" "$dir/garanarabe.dat" || fail "キャンセル changed garanarabe.dat"
+  for file in row02_alternate.txt row02_alternate.txt.tmp jws.txt; do
+    [[ ! -e "$dir/$file" ]] || fail "キャンセル left $file"
+  done
+}
+
+# With a figure of 20 000 lines, eight digits typed quickly into 間隔 all arrive in the box and
+# OK right after them stores them, within a few seconds: the preview waits for the typing.
+case_typing_is_not_held_up_by_the_preview() {
+  local dir
+  dir="$(new_program_dir typing)"
+  {
+    printf '%s\r\n' '0,0,100,100' '1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1' 'N,20000'
+    awk 'BEGIN { for (i = 0; i < 20000; i++) printf "L,0,0,0,2,1,0,0,%d,0,%d,100\r\n", i % 100, (i * 7) % 100 }'
+    printf 'BD,0\r\n'
+  } >"$dir/sel.txt"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1 "0 100 100 0 5 0 0 0 0"
+  start_dialog "$dir" || return
+  click_interval 1
+  key End shift+Home
+  local started
+  started="$(date +%s%N)"
+  xdotool type --delay 30 "12345678"
+  sleep 1
+  screenshot typing
+  key Return
+  for _ in $(seq 1 100); do
+    kill -0 "$program_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  local took=$((($(date +%s%N) - started) / 1000000))
+  kill -0 "$program_pid" 2>/dev/null && fail "the keys had not all been taken after $took ms"
+  expect_exit
+  # Without the wait for a pause every key rebuilt the preview: about 11 s under Wine.
+  ((took <= 5000)) || fail "typing and OK took $took ms"
+  expect_setting "$dir/garanarabe.dat" "$(row_line 1 4)" 12345678 "row 1 interval"
+}
+
 cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure
   preview_follows_the_jws_file ok_saves_the_edited_values ok_saves_the_stretch_arrangement
   cancel_saves_nothing close_box_saves_nothing
@@ -745,7 +898,8 @@ cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_fi
   real_converter_measures_the_jws_file
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
   browse_gives_the_keyboard_back browse_to_a_file_without_a_figure interval_field_shows_eight_digits
-  off_screen_position_comes_back drawing_scale_unit_label)
+  off_screen_position_comes_back drawing_scale_unit_label details_take_the_selection
+  details_cancel_writes_nothing typing_is_not_held_up_by_the_preview)
 # GARA_GUI_CASES="name ..." runs only those cases.
 [[ -n "${GARA_GUI_CASES:-}" ]] && read -r -a cases <<<"$GARA_GUI_CASES"
 for name in "${cases[@]}"; do run_case "$name"; done
