@@ -258,6 +258,8 @@ TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
   Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kSelection); });
   EXPECT_EQ(model.PreviewAlternate(3), "row03_alternate.txt");
   EXPECT_EQ(model.previewFileSystem().ReadFile(At("row03_alternate.txt")), kSel);
+  // Read in pieces too, as the drawing reads a figure.
+  EXPECT_EQ(MeasureFigureFile(model.previewFileSystem(), At("row03_alternate.txt")).width, 12.5);
   EXPECT_FALSE(File("row03_alternate.txt"));
   EXPECT_EQ(model.previewFileSystem().ReadFile(At("mine.txt")), kOther);
   Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kNone); });

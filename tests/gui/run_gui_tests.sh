@@ -509,6 +509,11 @@ click_browse() { click 568 332; }
 # browse_to FILE: 参照, then the file's path typed into the open-file dialog.
 browse_to() {
   click_browse
+  type_into_open_dialog "$1"
+}
+
+# type_into_open_dialog FILE: once the open-file dialog shows, the file's path typed into it.
+type_into_open_dialog() {
   local open
   open="$(wait_for_window '^開く$')"
   if [[ -z "$open" ]]; then
@@ -775,17 +780,7 @@ click_sub_cancel() { click_sub 351 276; }
 # sub_browse_to FILE: the sub-dialog's 参照, then the file's path typed into the open-file dialog.
 sub_browse_to() {
   click_sub 368 110
-  local open
-  open="$(wait_for_window '^開く$')"
-  if [[ -z "$open" ]]; then
-    fail "the open-file dialog did not appear"
-    return 1
-  fi
-  sleep 0.5
-  key End shift+Home
-  xdotool type --delay 20 "$(windows_path "$1")"
-  sleep 0.2
-  key Return
+  type_into_open_dialog "$1"
 }
 expect_sub_closed() {
   wait_for_no_window '^柄 [0-9]* の詳細$' || fail "the sub-dialog did not close"
