@@ -53,7 +53,6 @@ void ProgramRun::Prepare(RunMode mode) {
   const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
   settingsReadable_ = loaded.has_value();
   settings_ = loaded.value_or(Settings{});
-  rowDetails_ = LoadRowDetails(env_.fs, env_.paths.RowDetailsPath());  // TEMPORARY
 }
 
 RunOutcome ProgramRun::RunWindowless(RunMode mode) {

@@ -11,7 +11,6 @@
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
 #include "pattern/draw.h"
-#include "settings/row_details.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -75,8 +74,6 @@ class ProgramRun {
   const DrawingState& state() const { return *state_; }
   Settings& settings() { return settings_; }
   const Settings& settings() const { return settings_; }
-  // TEMPORARY stand-in until the row details land.
-  const LoadedRowDetails& rowDetails() const { return rowDetails_; }
   const RunEnvironment& environment() const { return env_; }
   const OutputBuffer& output() const { return buffer_; }
   // The counts and the file behind the last outcome.
@@ -96,7 +93,6 @@ class ProgramRun {
   Settings settings_;
   RunDetail detail_;
   bool settingsReadable_ = true;
-  LoadedRowDetails rowDetails_;  // TEMPORARY
 };
 
 // Prepare and RunWindowless in one call.

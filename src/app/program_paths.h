@@ -16,12 +16,6 @@ inline constexpr std::string_view kPathSeparators = kWindowsPathSeparators;
 inline constexpr std::string_view kPathSeparators = "/";
 #endif
 
-// `path` with the extension of its file name replaced by `extension` (which starts with "."),
-// or with `extension` appended when the file name has none. A dot that starts the file name
-// (".profile") does not begin an extension.
-std::string ReplaceExtension(std::string_view path, std::string_view extension,
-                             std::string_view separators);
-
 struct ProgramPaths {
   std::string programDir;    // with its trailing separator; empty means the current folder
   std::string settingsPath;  // the program's own path with the extension ".dat"
@@ -31,13 +25,15 @@ struct ProgramPaths {
                                       std::string_view separators = kPathSeparators);
 
   std::string ExchangeFile() const { return programDir + "JWC_TEMP.TXT"; }
-  // TEMPORARY stand-in until the row details land.
-  std::string RowDetailsPath() const {
-    return ReplaceExtension(settingsPath, ".ini", kPathSeparators);
-  }
   std::string SelectionFigureFile() const {
     return programDir + std::string(FigureFileName(FigureKind::kSelected));
   }
 };
+
+// `path` with the extension of its file name replaced by `extension` (which starts with "."),
+// or with `extension` appended when the file name has none. A dot that starts the file name
+// (".profile") does not begin an extension.
+std::string ReplaceExtension(std::string_view path, std::string_view extension,
+                             std::string_view separators);
 
 }  // namespace gara
