@@ -37,6 +37,7 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
     const Point q = points_[j];
     const RunPlan plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
     c.figures += plan.count;
+    c.alternates += plan.AlternateCount();
     if (segments++ == 0) {
       first = p;
       second = q;
@@ -73,8 +74,10 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
   const LineCounts lines = CountLines(row);
   for (size_t i = 0; i < laid_.size(); ++i) {
     const LaidPath& laid = laid_[i];
-    const double count = PathFigureCount(row, laid);
+    const CopyCount copies = PathCopies(row, laid);
+    const double count = copies.figures;
     c.figures += count;
+    c.alternates += copies.alternates;
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +

@@ -22,11 +22,12 @@ inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
 
 // What a course's layout would place, worked out before anything is laid out.
 struct CourseCount {
-  double figures = 0;    // copies of the figure (+infinity for a run without end)
-  double lineBytes = 0;  // the lines, arcs and attribute commands besides the copies, about
-  Point at;              // where a typical copy stands, and its angle: one copy is measured
-  double angle = 0;      // there for the size of all
-  double stretch = 1;    // and stretched as the copies there are
+  double figures = 0;     // copies of the figure (+infinity for a run without end)
+  double alternates = 0;  // of them, copies of the row's alternate figure
+  double lineBytes = 0;   // the lines, arcs and attribute commands besides the copies, about
+  Point at;               // where a typical copy stands, and its angle: one copy is measured
+  double angle = 0;       // there for the size of all
+  double stretch = 1;     // and stretched as the copies there are
 };
 
 class Course {

@@ -1,5 +1,6 @@
 #include "pattern/draw.h"
 
+#include "figure/measure.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
 
@@ -7,10 +8,32 @@ namespace gara {
 
 namespace {
 
-// The estimate of a run that places the course's copies of the row's figure and its lines; one
-// copy is measured as it would be written where the course says a typical one stands.
+// The row a run lays out: with its alternate figure when the file names one that draws
+// something (`alternate` receives it), at the width it measures.
+LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, const FigureModel*& alternate) {
+  LayoutRow row = ResolveRow(inputs.row);
+  alternate = nullptr;
+  if (inputs.alternateFile.empty() || !row.Draws()) return row;
+  const FigureModel* model = placer.Model(inputs.alternateFile);
+  if (!model->present || model->entityCommands == 0) return row;
+  alternate = model;
+  row.alternates = true;
+  row.alternateWidth = MeasureFigureFile(inputs.fs, inputs.programDir + inputs.alternateFile).width;
+  return row;
+}
+
+// The bytes of one copy of `model` as the first copy is written, with every attribute command.
+double CopyBytes(const DrawInputs& inputs, const FigureModel& model, const CourseCount& count) {
+  OutputBuffer copy;
+  CommandWriter writer(copy, inputs.state);
+  ReplayFigure(model, count.at.x, count.at.y, count.angle, writer, count.stretch);
+  return static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
+}
+
+// The estimate of a run that places the course's copies of the row's figures and its lines;
+// one copy of each figure is measured where the course says a typical one stands.
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Course& course,
-                      FigurePlacer& placer) {
+                      FigurePlacer& placer, const FigureModel* alternate) {
   const CourseCount count = course.Count(row);
   DrawEstimate estimate;
   estimate.maxBytes = inputs.maxOutputBytes;
@@ -21,15 +44,14 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
   if (!model) return estimate;
-  estimate.entities = count.figures * static_cast<double>(model->entityCommands);
+  const double mains = count.figures - count.alternates;
+  estimate.entities = mains * static_cast<double>(model->entityCommands);
+  if (alternate) {
+    estimate.entities += count.alternates * static_cast<double>(alternate->entityCommands);
+  }
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
-  // The copy is written with every attribute command, as the first copy is.
-  OutputBuffer copy;
-  CommandWriter writer(copy, inputs.state);
-  ReplayFigure(*model, count.at.x, count.at.y, count.angle, writer, count.stretch);
-  const double copyBytes =
-      static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
-  estimate.bytes += count.figures * copyBytes;
+  estimate.bytes += mains * CopyBytes(inputs, *model, count);
+  if (alternate) estimate.bytes += count.alternates * CopyBytes(inputs, *alternate, count);
   return estimate;
 }
 
@@ -37,7 +59,9 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
 
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  return Estimate(inputs, ResolveRow(inputs.row), course, placer);
+  const FigureModel* alternate = nullptr;
+  const LayoutRow row = RunRow(inputs, placer, alternate);
+  return Estimate(inputs, row, course, placer, alternate);
 }
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
@@ -49,12 +73,13 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 }
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {
-  const LayoutRow row = ResolveRow(inputs.row);
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
+  const FigureModel* alternate = nullptr;
+  const LayoutRow row = RunRow(inputs, placer, alternate);
   // Count first, so that a run over the limits draws nothing rather than part of itself.
-  const DrawResult verdict = Estimate(inputs, row, course, placer).Verdict();
+  const DrawResult verdict = Estimate(inputs, row, course, placer, alternate).Verdict();
   if (verdict != DrawResult::kDrawn) return verdict;
-  EmittingSink sink(out, inputs.run, placer);
+  EmittingSink sink(out, inputs.run, placer, row.figureKind, alternate);
   course.Lay(row, sink);
   return DrawResult::kDrawn;
 }

@@ -11,11 +11,13 @@ namespace gara {
 
 class EmittingSink final : public PathSink {
  public:
-  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
-      : out_(out), run_(run), placer_(placer) {}
+  // The row's own figure is that of `kind`; `alternate`, when any, takes the alternate places.
+  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer, FigureKind kind,
+               const FigureModel* alternate)
+      : out_(out), run_(run), placer_(placer), kind_(kind), alternate_(alternate) {}
 
   void Attributes() override;
-  void Figure(FigureKind kind, double x, double y, double angle, double stretch) override;
+  void Figure(FigureSlot slot, double x, double y, double angle, double stretch) override;
   void Line(double x1, double y1, double x2, double y2) override;
   void Arc(double cx, double cy, double r, double startDeg, double endDeg) override;
   void Circle(double cx, double cy, double r) override;
@@ -24,6 +26,8 @@ class EmittingSink final : public PathSink {
   CommandWriter& out_;
   const RunContext& run_;
   FigurePlacer& placer_;
+  FigureKind kind_;
+  const FigureModel* alternate_;
 };
 
 }  // namespace gara

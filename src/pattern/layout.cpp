@@ -71,7 +71,6 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
 
 void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point q,
                        LayoutSink& sink) {
-  const double w = plan.width;
   const double h = row.height;
   const double theta = LineAngle(q.x - p.x, q.y - p.y);
   const Point u = Direction(q.x - p.x, q.y - p.y);
@@ -96,11 +95,13 @@ void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point
   Point e = b1;                      // end of the last copy so far
   if (!NearlyEqual(plan.gap, 0)) gapLines(b1, f);
   for (int64_t i = 1; i <= n; ++i) {
+    const double w = plan.WidthOf(i - 1);
     const Point centre = Along(Along(f, w / 2, u), h / 2, up);
-    sink.Figure(row.figureKind, centre.x, centre.y, theta, plan.scale);
+    sink.Figure(plan.IsAlternate(i - 1) ? FigureSlot::kAlternate : FigureSlot::kMain, centre.x,
+                centre.y, theta, plan.scale);
     sink.Attributes();
     e = Along(f, w, u);
-    f = Along(f, plan.pitch, u);
+    f = Along(f, plan.StepAfter(i - 1), u);
     if (!NearlyEqual(plan.interval, 0) && i < n) gapLines(e, f);
   }
   if (!NearlyEqual(plan.gap, 0)) gapLines(e, b2);

@@ -12,15 +12,18 @@
 
 namespace gara {
 
+// Which of a row's figures a copy is.
+enum class FigureSlot : uint8_t { kMain, kAlternate };
+
 // Receives the layout of a segment in output order.
 class LayoutSink {
  public:
   virtual ~LayoutSink() = default;
   // The five attribute commands of the writing attributes.
   virtual void Attributes() = 0;
-  // One copy of the figure: the centre of its box, the segment angle in radians, and the
+  // One copy of a figure: the centre of its box, the segment angle in radians, and the
   // stretch of the copy along the segment (1 unless the row stretches its copies).
-  virtual void Figure(FigureKind kind, double x, double y, double angle, double stretch) = 0;
+  virtual void Figure(FigureSlot slot, double x, double y, double angle, double stretch) = 0;
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
 

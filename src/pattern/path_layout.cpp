@@ -160,9 +160,13 @@ RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& r
   return PlanRun(row, line ? line->length : run.end - run.begin, run.Ends());
 }
 
-double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
-  double total = 0;
-  for (const PathRun& run : laid.runs) total += PlanPathRun(row, laid, run).count;
+CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
+  CopyCount total;
+  for (const PathRun& run : laid.runs) {
+    const RunPlan plan = PlanPathRun(row, laid, run);
+    total.figures += plan.count;
+    total.alternates += plan.AlternateCount();
+  }
   return total;
 }
 
@@ -201,8 +205,8 @@ class PathLayout {
 
   // A figure stands on the chord between the ends of its box, centred across at half its
   // height above the base line.
-  void FigureAt(const PathRun& run, const RunPlan& plan, double s) {
-    const double w = plan.width;
+  void FigureAt(const PathRun& run, const RunPlan& plan, int64_t k, double s) {
+    const double w = plan.WidthOf(k);
     double a = s - w / 2;
     double b = s + w / 2;
     if (!run.closed) {
@@ -220,7 +224,8 @@ class PathLayout {
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
-    sink_.Figure(row_.figureKind, centre.x, centre.y, LineAngle(u.x, u.y), plan.scale);
+    sink_.Figure(plan.IsAlternate(k) ? FigureSlot::kAlternate : FigureSlot::kMain, centre.x,
+                 centre.y, LineAngle(u.x, u.y), plan.scale);
     sink_.Attributes();
   }
 
@@ -235,25 +240,26 @@ class PathLayout {
       }
       return;
     }
-    const double w = plan.width;
-    const double step = plan.pitch;
     for (double j = 0; j < n; ++j) {
-      FigureAt(run, plan, run.begin + j * step + w / 2);
-      const double next = j + 1 < n ? run.begin + (j + 1) * step : run.end;
-      GapRails(run.begin + j * step + w, next);
+      const int64_t k = static_cast<int64_t>(j);
+      const double w = plan.WidthOf(k);
+      const double start = run.begin + plan.Offset(j);
+      FigureAt(run, plan, k, start + w / 2);
+      const double next = j + 1 < n ? run.begin + plan.Offset(j + 1) : run.end;
+      GapRails(start + w, next);
     }
   }
 
   void OpenRun(const PathRun& run, const RunPlan& plan) {
-    const double w = plan.width;
     const int64_t n = static_cast<int64_t>(plan.count);
     double f = run.begin + plan.gap;
     double e = run.begin;
     if (!NearlyEqual(plan.gap, 0)) GapRails(run.begin, f);
     for (int64_t j = 1; j <= n; ++j) {
-      FigureAt(run, plan, f + w / 2);
+      const double w = plan.WidthOf(j - 1);
+      FigureAt(run, plan, j - 1, f + w / 2);
       e = f + w;
-      f += plan.pitch;
+      f += plan.StepAfter(j - 1);
       if (!NearlyEqual(plan.interval, 0) && j < n) GapRails(e, f);
     }
     if (!NearlyEqual(plan.gap, 0)) GapRails(e, run.end);

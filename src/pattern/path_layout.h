@@ -52,7 +52,14 @@ const PathPiece* StraightRun(const LaidPath& laid, const PathRun& run);
 // Where the copies of a run of the path stand.
 RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& run);
 // The copies the path asks for: its runs' counts summed.
-double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
+struct CopyCount {
+  double figures = 0;
+  double alternates = 0;  // of them, the alternate figure's
+};
+CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid);
+inline double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
+  return PathCopies(row, laid).figures;
+}
 
 // The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
 // (one or two per piece, one per gap): the short lines of its ellipses.

@@ -64,7 +64,13 @@ Preview BuildPreview(const PreviewInputs& inputs) {
     p.x = preview.points[n - 1].x;
     p.y = preview.points[n - 1].y;
   }
-  const DrawInputs draw{sample, stored, inputs.run, inputs.fs, inputs.programDir, kMaxPreviewBytes};
+  const DrawInputs draw{sample,
+                        stored,
+                        inputs.run,
+                        inputs.fs,
+                        inputs.programDir,
+                        kMaxPreviewBytes,
+                        inputs.alternateFile};
 
   OutputBuffer buffer;
   CommandWriter out(buffer, sample);
@@ -102,7 +108,7 @@ Preview BuildPreview(const PreviewInputs& inputs) {
 
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
                      FileSystem& fs, const std::string& programDir) {
-  return BuildPreview({settings, row, MakeRunContext(drawing, settings), fs, programDir});
+  return BuildPreview({settings, row, MakeRunContext(drawing, settings), fs, programDir, {}});
 }
 
 }  // namespace gara::scene
