@@ -146,7 +146,7 @@ namespace {
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 // Names Windows opens as a device in any folder, with any extension: reading CON would wait for
-// the keyboard.
+// the keyboard. COM0 and LPT0 are reserved too.
 bool IsDeviceName(std::string_view name) {
   std::string stem(name.substr(0, name.find('.')));
   // Windows drops the spaces that end a name: "CON .txt" is CON too.
@@ -156,7 +156,7 @@ bool IsDeviceName(std::string_view name) {
                                                                "NUL", "CONIN$", "CONOUT$"};
   if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) return true;
   return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
-         stem[3] >= '1' && stem[3] <= '9';
+         stem[3] >= '0' && stem[3] <= '9';
 }
 
 constexpr bool IsShiftJisLeadByte(unsigned char b) {
