@@ -181,19 +181,6 @@ INSTANTIATE_TEST_SUITE_P(
                  {"[1]", "; a=c", "[2]", "a=2", "[1]", "b=4"}},
         EditCase{"erase_missing", kTwoRows, Op::kErase, 2, "b", "", kTwoRows}));
 
-TEST(RowDetailsEdit, SetThenGetGivesTheValue) {
-  RowDetails details = RowDetails::Parse(kEdited);
-  for (int row = 1; row <= 12; ++row) {
-    details.Set(row, kAlternateKey, "row" + std::to_string(row) + ".txt");
-  }
-  for (int row = 1; row <= 12; ++row) {
-    EXPECT_EQ(details.Get(row, kAlternateKey), "row" + std::to_string(row) + ".txt");
-    details.Erase(row, kAlternateKey);
-    EXPECT_EQ(details.Get(row, kAlternateKey), std::nullopt);
-  }
-  EXPECT_EQ(details.Get(1, "corner"), "c.txt");
-}
-
 struct NameCase {
   std::string name;
   bool plain;
@@ -262,8 +249,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FigureCase{"missing", {"[2]", "alternate=gone.txt"}, "", "gone.txt"},
                       FigureCase{"upwards", {"[2]", "alternate=../there.txt"}, "", "../there.txt"},
                       FigureCase{
-                          "folder", {"[2]", "alternate=prog/there.txt"}, "", "prog/there.txt"},
-                      FigureCase{"device", {"[2]", "alternate=CON"}, "", "CON"}));
+                          "folder", {"[2]", "alternate=prog/there.txt"}, "", "prog/there.txt"}));
 
 TEST(RowDetailsLoad, MissingFileIsNoDetails) {
   TempDir dir;
