@@ -70,7 +70,7 @@ Preview BuildPreview(const PreviewInputs& inputs) {
                         inputs.fs,
                         inputs.programDir,
                         kMaxPreviewBytes,
-                        inputs.alternateFile};
+                        inputs.figureFiles};
 
   OutputBuffer buffer;
   CommandWriter out(buffer, sample);

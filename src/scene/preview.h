@@ -28,9 +28,8 @@ struct PreviewInputs {
   // The writing attributes of the drawing and the switches that replace the figure's own.
   RunContext run;
   FileSystem& fs;
-  std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
-  // The row's alternate figure, a file in the program directory; empty for none.
-  std::string alternateFile;
+  std::string programDir;      // with its trailing separator; sel.txt and jws.txt live here
+  RowFigureFiles figureFiles;  // the row's figures besides its own
 };
 
 struct Preview {
