@@ -34,6 +34,7 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   Point first{}, second{};  // the first segment laid out
   const bool pieces = row.HasEndFigures();
   const std::span<const Point> list = pieces ? Merged() : Points();
+  CopyCount copies;
   for (int j = 1; j < static_cast<int>(list.size()); ++j) {
     if (!pieces && !LaidOut(j)) continue;
     const Point p = list[j - 1];
@@ -42,21 +43,19 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
     if (pieces) {
       const SegmentRoom room = RoomOf(row, list, j);
       plan = PlanRoom(row, room);
-      c.figures += room.Pieces();
-      c.others[size_t(FigureSlot::kCorner)] += room.corner;
-      c.others[size_t(FigureSlot::kStart)] += room.startCap;
-      c.others[size_t(FigureSlot::kEnd)] += room.endCap;
+      copies.Add(plan, &room);
     } else {
       plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
+      copies.Add(plan);
     }
-    c.figures += plan.count;
-    c.others[size_t(FigureSlot::kAlternate)] += plan.AlternateCount();
     if (segments++ == 0) {
       first = p;
       second = q;
       c.stretch = plan.scale;
     }
   }
+  c.figures = copies.figures;
+  c.others = copies.others;
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
@@ -94,7 +93,7 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
     const CopyCount copies = PathCopies(row, laid);
     const double count = copies.figures;
     c.figures += count;
-    c.others[size_t(FigureSlot::kAlternate)] += copies.alternates;
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +

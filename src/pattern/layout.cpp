@@ -173,6 +173,16 @@ SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
   return room;
 }
 
+void CopyCount::Add(const RunPlan& plan, const SegmentRoom* room) {
+  figures += plan.count;
+  others[size_t(FigureSlot::kAlternate)] += plan.AlternateCount();
+  if (!room) return;
+  figures += room->Pieces();
+  others[size_t(FigureSlot::kCorner)] += room->corner;
+  others[size_t(FigureSlot::kStart)] += room->startCap;
+  others[size_t(FigureSlot::kEnd)] += room->endCap;
+}
+
 RunPlan PlanRoom(const LayoutRow& row, const SegmentRoom& room) {
   const double length = room.to - room.from;
   return length > 0 ? PlanRun(row, length, RunEnds::kOpen) : RunPlan{};

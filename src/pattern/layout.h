@@ -3,6 +3,7 @@
 // hands its steps, in output order, to a sink that writes them (or records them in tests).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -45,6 +46,16 @@ struct SegmentRoom {
 
   double Pieces() const { return double(corner) + double(startCap) + double(endCap); }
 };
+// Copies counted before a layout.
+struct CopyCount {
+  double figures = 0;
+  // Of them, the copies of each figure but the row's own (the alternate, corner pieces, caps).
+  std::array<double, kFigureSlots> others{};
+
+  // A run's copies, and the pieces at its ends when there is a room.
+  void Add(const RunPlan& plan, const SegmentRoom* room = nullptr);
+};
+
 // The room of segment j of the list (see LayoutSegment). Corner pieces stand at every inner
 // point and at the first point of a closed list; caps at the ends of an open list.
 SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j);

@@ -2,10 +2,12 @@
 // one: where they stand, how they turn, and the room the copies between them keep.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "pattern/course.h"
+#include "pattern/path_examples.h"
 
 namespace gara {
 namespace {
@@ -158,6 +160,42 @@ TEST(CornerTest, ShortSidesKeepTheirCornerPieces) {
   const Recorder rec = Lay(FrameRow(3), {{0, 0}, {12, 0}, {12, 12}, {0, 12}, {0, 0}});
   EXPECT_EQ(rec.Of(FigureSlot::kCorner).size(), 4u);
   EXPECT_EQ(rec.Of(FigureSlot::kMain).size(), 0u);
+}
+
+// Mode "4": corner pieces only where the path turns sharply, caps at the ends of an open path;
+// the count before the layout agrees with it.
+TEST(CornerTest, PathsGetPiecesAtSharpJointsOnly) {
+  LayoutRow row = FrameRow(3);
+  row.startCap = {true, 5};
+  row.endCap = {true, 7};
+  struct Case {
+    std::vector<PathPiece> pieces;
+    size_t corners, caps;
+  };
+  const Case cases[] = {
+      {testing::RoundedRectangle(), 0, 0},  // closed, every joint smooth
+      {{LinePiece({0, 0}, {50, 0}), LinePiece({50, 0}, {50, 40})}, 1, 2},
+      {{LinePiece({0, 0}, {50, 0}), ArcPiece({50, 20}, 20, 1, 0, -kPi / 2, kPi)}, 0, 2},
+      {{LinePiece({0, 0}, {40, 0}), LinePiece({40, 0}, {40, 40}), LinePiece({40, 40}, {0, 0})},
+       3,
+       0},  // a closed triangle
+  };
+  for (const Case& c : cases) {
+    const LaidPath laid = SplitRuns(ChainPieces(c.pieces, 1e-6).at(0));
+    Recorder rec;
+    LayoutPath(row, laid, rec);
+    const std::vector<Placed> corners = rec.Of(FigureSlot::kCorner);
+    EXPECT_EQ(corners.size(), c.corners);
+    EXPECT_EQ(rec.Of(FigureSlot::kStart).size() + rec.Of(FigureSlot::kEnd).size(), c.caps);
+    EXPECT_EQ(PathCopies(row, laid).figures, static_cast<double>(rec.figures.size()));
+    // With the reference in the middle a corner piece stands on the joint itself.
+    for (const Placed& corner : corners) {
+      const bool onJoint = std::any_of(c.pieces.begin(), c.pieces.end(), [&](const PathPiece& p) {
+        return std::hypot(p.from.x - corner.at.x, p.from.y - corner.at.y) < kTol;
+      });
+      EXPECT_TRUE(onJoint) << corner.at.x << " " << corner.at.y;
+    }
+  }
 }
 
 }  // namespace
