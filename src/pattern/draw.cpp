@@ -24,7 +24,7 @@ LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& o
     others[size_t(slot)] = model;
     return MeasureFigureFile(inputs.fs, inputs.programDir + file).width;
   };
-  const RowFigureFiles& files = inputs.figureFiles;
+  const RowExtras& files = inputs.extras;
   if (const auto width = take(FigureSlot::kAlternate, files.alternate)) {
     row.alternates = true;
     row.alternateWidth = *width;

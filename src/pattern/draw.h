@@ -33,7 +33,7 @@ struct DrawInputs {
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
   double maxOutputBytes = kMaxOutputBytesPerRun;
-  RowFigureFiles figureFiles;  // the row's figures besides its own
+  RowExtras extras;  // the row's figures besides its own
 };
 
 enum class DrawResult {

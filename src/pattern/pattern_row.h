@@ -56,12 +56,14 @@ struct PatternRow {
   }
 };
 
-// The figures of a row besides its own, each a file in the program directory; empty for none.
-struct RowFigureFiles {
+// What a row's details add to its drawing: the figures besides its own, each a file in the
+// program directory (empty for none), and whether the figures bend along curves.
+struct RowExtras {
   std::string alternate;  // between the row's own
   std::string corner;     // at each corner
   std::string start;      // the caps at the start and the end of an open path
   std::string end;
+  bool bend = false;
 };
 
 }  // namespace gara

@@ -28,8 +28,8 @@ struct PreviewInputs {
   // The writing attributes of the drawing and the switches that replace the figure's own.
   RunContext run;
   FileSystem& fs;
-  std::string programDir;      // with its trailing separator; sel.txt and jws.txt live here
-  RowFigureFiles figureFiles;  // the row's figures besides its own
+  std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
+  RowExtras extras;        // the row's figures besides its own
 };
 
 struct Preview {

@@ -172,7 +172,7 @@ TEST(AlternateTest, DrawingTakesTheAlternateFromItsFile) {
   state.designatedPoints[2] = {true, 100, 0, DesignatedPointKind::kPlain};
   PatternRow row{0, 12, 4, 2, 6.0, 1, 0, 0, 0};  // 伸縮配置
   const RunContext run;
-  RowFigureFiles files;
+  RowExtras files;
   files.alternate = "alt.txt";
   const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, files};
   const DrawEstimate estimate = EstimateDrawing(inputs, 2, false);
