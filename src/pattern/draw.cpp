@@ -8,17 +8,33 @@ namespace gara {
 
 namespace {
 
-// The row a run lays out: with its alternate figure when the file names one that draws
-// something (`alternate` receives it), at the width it measures.
-LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, const FigureModel*& alternate) {
+// The figures of a run besides the row's own, by slot; nullptr for none.
+using OtherFigures = std::array<const FigureModel*, kFigureSlots>;
+
+// The row a run lays out: with each figure besides its own that the inputs name and whose file
+// draws something (`others` receives them), at the width it measures.
+LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& others) {
   LayoutRow row = ResolveRow(inputs.row);
-  alternate = nullptr;
-  if (inputs.alternateFile.empty() || !row.Draws()) return row;
-  const FigureModel* model = placer.Model(inputs.alternateFile);
-  if (!model->present || model->entityCommands == 0) return row;
-  alternate = model;
-  row.alternates = true;
-  row.alternateWidth = MeasureFigureFile(inputs.fs, inputs.programDir + inputs.alternateFile).width;
+  others.fill(nullptr);
+  if (!row.Draws()) return row;
+  const auto take = [&](FigureSlot slot, const std::string& file) -> std::optional<double> {
+    if (file.empty()) return std::nullopt;
+    const FigureModel* model = placer.Model(file);
+    if (!model->present || model->entityCommands == 0) return std::nullopt;
+    others[size_t(slot)] = model;
+    return MeasureFigureFile(inputs.fs, inputs.programDir + file).width;
+  };
+  const RowExtras& files = inputs.extras;
+  if (const auto width = take(FigureSlot::kAlternate, files.alternate)) {
+    row.alternates = true;
+    row.alternateWidth = *width;
+  }
+  const auto end = [&](FigureSlot slot, const std::string& file, LayoutRow::EndFigure& figure) {
+    if (const auto width = take(slot, file)) figure = {true, *width};
+  };
+  end(FigureSlot::kCorner, files.corner, row.corner);
+  end(FigureSlot::kStart, files.start, row.startCap);
+  end(FigureSlot::kEnd, files.end, row.endCap);
   return row;
 }
 
@@ -33,7 +49,7 @@ double CopyBytes(const DrawInputs& inputs, const FigureModel& model, const Cours
 // The estimate of a run that places the course's copies of the row's figures and its lines;
 // one copy of each figure is measured where the course says a typical one stands.
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Course& course,
-                      FigurePlacer& placer, const FigureModel* alternate) {
+                      FigurePlacer& placer, const OtherFigures& others) {
   const CourseCount count = course.Count(row);
   DrawEstimate estimate;
   estimate.maxBytes = inputs.maxOutputBytes;
@@ -44,14 +60,19 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
   if (!model) return estimate;
-  const double mains = count.figures - count.alternates;
-  estimate.entities = mains * static_cast<double>(model->entityCommands);
-  if (alternate) {
-    estimate.entities += count.alternates * static_cast<double>(alternate->entityCommands);
+  double mains = count.figures;
+  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
+    if (!others[slot]) continue;
+    mains -= count.others[slot];
+    estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
   }
+  estimate.entities += mains * static_cast<double>(model->entityCommands);
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
   estimate.bytes += mains * CopyBytes(inputs, *model, count);
-  if (alternate) estimate.bytes += count.alternates * CopyBytes(inputs, *alternate, count);
+  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
+    if (others[slot])
+      estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
+  }
   return estimate;
 }
 
@@ -59,9 +80,9 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
 
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  const FigureModel* alternate = nullptr;
-  const LayoutRow row = RunRow(inputs, placer, alternate);
-  return Estimate(inputs, row, course, placer, alternate);
+  OtherFigures others;
+  const LayoutRow row = RunRow(inputs, placer, others);
+  return Estimate(inputs, row, course, placer, others);
 }
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
@@ -74,12 +95,12 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  const FigureModel* alternate = nullptr;
-  const LayoutRow row = RunRow(inputs, placer, alternate);
+  OtherFigures others;
+  const LayoutRow row = RunRow(inputs, placer, others);
   // Count first, so that a run over the limits draws nothing rather than part of itself.
-  const DrawResult verdict = Estimate(inputs, row, course, placer, alternate).Verdict();
+  const DrawResult verdict = Estimate(inputs, row, course, placer, others).Verdict();
   if (verdict != DrawResult::kDrawn) return verdict;
-  EmittingSink sink(out, inputs.run, placer, row.figureKind, alternate);
+  EmittingSink sink(out, inputs.run, placer, row.figureKind, others);
   course.Lay(row, sink);
   return DrawResult::kDrawn;
 }

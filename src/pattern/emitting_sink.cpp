@@ -12,7 +12,7 @@ void EmittingSink::Figure(FigureSlot slot, double x, double y, double angle, dou
   if (slot == FigureSlot::kMain) {
     placer_.PlaceFigure(kind_, x, y, angle, out_, stretch);
   } else {
-    FigurePlacer::PlaceFigure(alternate_, x, y, angle, out_, stretch);
+    FigurePlacer::PlaceFigure(others_[static_cast<size_t>(slot)], x, y, angle, out_, stretch);
   }
 }
 

@@ -2,6 +2,8 @@
 // writing attributes.
 #pragma once
 
+#include <array>
+
 #include "exchange/output.h"
 #include "pattern/path_layout.h"
 #include "pattern/place_figure.h"
@@ -11,10 +13,11 @@ namespace gara {
 
 class EmittingSink final : public PathSink {
  public:
-  // The row's own figure is that of `kind`; `alternate`, when any, takes the alternate places.
+  // The row's own figure is that of `kind`; `others` holds the figures of the other slots
+  // (nullptr for none).
   EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer, FigureKind kind,
-               const FigureModel* alternate)
-      : out_(out), run_(run), placer_(placer), kind_(kind), alternate_(alternate) {}
+               const std::array<const FigureModel*, kFigureSlots>& others)
+      : out_(out), run_(run), placer_(placer), kind_(kind), others_(others) {}
 
   void Attributes() override;
   void Figure(FigureSlot slot, double x, double y, double angle, double stretch) override;
@@ -27,7 +30,7 @@ class EmittingSink final : public PathSink {
   const RunContext& run_;
   FigurePlacer& placer_;
   FigureKind kind_;
-  const FigureModel* alternate_;
+  std::array<const FigureModel*, kFigureSlots> others_;
 };
 
 }  // namespace gara

@@ -160,12 +160,98 @@ RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& r
   return PlanRun(row, line ? line->length : run.end - run.begin, run.Ends());
 }
 
+namespace {
+
+// A path that is one open line: it is laid out as a two-point segment.
+bool IsOneLine(const Path& path) { return path.pieces.size() == 1 && !path.pieces[0].IsArc(); }
+
+// Where the offsets k to the left of pieces a and b, b starting where a ends, meet as the rails
+// join: the centre of a corner piece. Offsets of elliptical pieces are chains of short lines;
+// there the offsets of the tangents at the joint stand for them.
+Point OffsetsMeet(const PathPiece& a, const PathPiece& b, double k) {
+  const Point joint = b.from;
+  if (k == 0) return joint;
+  const auto exact = [](const PathPiece& p) { return !p.IsArc() || p.IsCircular(); };
+  if (exact(a) && exact(b)) {
+    const std::vector<PathPiece> rail = OffsetRail({a, b}, false, k);
+    if (rail.size() == 2) return rail[0].to;
+    if (rail.size() == 3) return PieceAt(rail[1], rail[1].length / 2);  // round the joint
+  }
+  const Point na = LeftOf(PieceTangent(a, a.length));
+  const Point nb = LeftOf(PieceTangent(b, 0));
+  const double f = 1 + na.x * nb.x + na.y * nb.y;
+  if (f > 1e-9) return {joint.x + k * (na.x + nb.x) / f, joint.y + k * (na.y + nb.y) / f};
+  return Along(joint, k, na);
+}
+
+// The piece that starts at arc length s.
+size_t PieceAtStation(const LaidPath& laid, double s) {
+  const auto it = std::upper_bound(laid.starts.begin(), laid.starts.end(), s);
+  return it == laid.starts.begin() ? 0 : static_cast<size_t>(it - laid.starts.begin()) - 1;
+}
+
+}  // namespace
+
+SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
+  const PathRun& run = laid.runs[i];
+  SegmentRoom room;
+  room.from = room.startEdge = run.begin;
+  room.to = room.endEdge = run.end;
+  if (run.closed) return room;
+  const std::vector<PathPiece>& pieces = laid.path.pieces;
+  const size_t n = pieces.size();
+  const size_t runs = laid.runs.size();
+  const bool closed = laid.path.closed;
+  const double k = row.height / 2 - row.referenceOffset;
+  const double d = row.interval;
+  const double halfCorner = row.corner.width / 2;
+  const size_t first = PieceAtStation(laid, run.begin);
+  const size_t last = i + 1 < runs ? PieceAtStation(laid, laid.runs[i + 1].begin) - 1 : n - 1;
+  // How far along the run, from its end, a corner's centre stands.
+  const auto along = [](Point m, Point from, Point u) {
+    return (m.x - from.x) * u.x + (m.y - from.y) * u.y;
+  };
+  if (row.corner.on && (i > 0 || closed)) {
+    const PathPiece& before = pieces[(first + n - 1) % n];
+    const PathPiece& after = pieces[first];
+    const Point arriving = PieceTangent(before, before.length);
+    room.corner = true;
+    room.cornerAt = OffsetsMeet(before, after, k);
+    room.cornerAngle = LineAngle(arriving.x, arriving.y);
+    room.startEdge =
+        run.begin + along(room.cornerAt, after.from, PieceTangent(after, 0)) + halfCorner;
+    room.from = room.startEdge + d;
+  } else if (row.startCap.on && i == 0 && !closed) {
+    room.startCap = true;
+    room.startEdge = run.begin + row.startCap.width;
+    room.from = room.startEdge + d;
+  }
+  if (row.corner.on && (i + 1 < runs || closed)) {
+    const PathPiece& before = pieces[last];
+    const Point m = OffsetsMeet(before, pieces[(last + 1) % n], k);
+    room.endEdge = run.end + along(m, before.to, PieceTangent(before, before.length)) - halfCorner;
+    room.to = room.endEdge - d;
+  } else if (row.endCap.on && i + 1 == runs && !closed) {
+    room.endCap = true;
+    room.endEdge = run.end - row.endCap.width;
+    room.to = room.endEdge - d;
+  }
+  return room;
+}
+
 CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
   CopyCount total;
-  for (const PathRun& run : laid.runs) {
-    const RunPlan plan = PlanPathRun(row, laid, run);
-    total.figures += plan.count;
-    total.alternates += plan.AlternateCount();
+  if (!row.HasEndFigures()) {
+    for (const PathRun& run : laid.runs) total.Add(PlanPathRun(row, laid, run));
+  } else if (IsOneLine(laid.path)) {
+    const Point ends[2] = {laid.path.pieces[0].from, laid.path.pieces[0].to};
+    const SegmentRoom room = RoomOf(row, ends, 1);
+    total.Add(PlanRoom(row, room), &room);
+  } else {
+    for (size_t i = 0; i < laid.runs.size(); ++i) {
+      const SegmentRoom room = RoomOfRun(row, laid, i);
+      total.Add(PlanRoom(row, room), &room);
+    }
   }
   return total;
 }
@@ -179,7 +265,12 @@ class PathLayout {
   PathLayout(const LayoutRow& row, const LaidPath& laid, PathSink& sink)
       : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)) {}
 
-  void Run(const PathRun& run) {
+  void Run(size_t i) {
+    const PathRun& run = laid_.runs[i];
+    if (row_.HasEndFigures()) {
+      RunBetweenPieces(run, RoomOfRun(row_, laid_, i));
+      return;
+    }
     const RunPlan plan = PlanPathRun(row_, laid_, run);
     if (const PathPiece* line = StraightRun(laid_, run)) {
       LayoutStraightRun(row_, plan, line->from, line->to, sink_);
@@ -194,6 +285,36 @@ class PathLayout {
   }
 
  private:
+  // A run with corner pieces or caps at its ends: they stand first, and the copies run between
+  // them, the gap rails reaching them.
+  void RunBetweenPieces(const PathRun& run, const SegmentRoom& room) {
+    const RunPlan plan = PlanRoom(row_, room);
+    sink_.Attributes();
+    if (room.startCap) {
+      Place(run, FigureSlot::kStart, row_.startCap.width, 1, run.begin + row_.startCap.width / 2);
+    }
+    if (room.corner) {
+      sink_.Figure(FigureSlot::kCorner, room.cornerAt.x, room.cornerAt.y, room.cornerAngle, 1);
+      sink_.Attributes();
+    }
+    if (plan.count > 0) {
+      GapRails(room.startEdge, room.from);
+      if (const PathPiece* line = StraightRun(laid_, run)) {
+        const Point u = UnitOf(line->to.x - line->from.x, line->to.y - line->from.y, {1, 0});
+        LayoutStraightRun(row_, plan, Along(line->from, room.from - run.begin, u),
+                          Along(line->from, room.to - run.begin, u), sink_);
+      } else {
+        OpenRun({room.from, room.to, false}, plan);
+      }
+      GapRails(room.to, room.endEdge);
+    } else {
+      GapRails(room.startEdge, room.endEdge);
+    }
+    if (room.endCap) {
+      Place(run, FigureSlot::kEnd, row_.endCap.width, 1, room.endEdge + row_.endCap.width / 2);
+    }
+  }
+
   void GapRails(double s0, double s1) {
     if (!(s1 - s0 > kEpsilon)) return;
     const std::vector<PathPiece> span = SubPath(laid_, s0, s1, &mark_);
@@ -206,7 +327,12 @@ class PathLayout {
   // A figure stands on the chord between the ends of its box, centred across at half its
   // height above the base line.
   void FigureAt(const PathRun& run, const RunPlan& plan, int64_t k, double s) {
-    const double w = plan.WidthOf(k);
+    Place(run, plan.IsAlternate(k) ? FigureSlot::kAlternate : FigureSlot::kMain, plan.WidthOf(k),
+          plan.scale, s);
+  }
+
+  // A figure `w` wide along the run, centred at arc length s, stretched by `stretch`.
+  void Place(const PathRun& run, FigureSlot slot, double w, double stretch, double s) {
     double a = s - w / 2;
     double b = s + w / 2;
     if (!run.closed) {
@@ -224,8 +350,7 @@ class PathLayout {
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
-    sink_.Figure(plan.IsAlternate(k) ? FigureSlot::kAlternate : FigureSlot::kMain, centre.x,
-                 centre.y, LineAngle(u.x, u.y), plan.scale);
+    sink_.Figure(slot, centre.x, centre.y, LineAngle(u.x, u.y), stretch);
     sink_.Attributes();
   }
 
@@ -279,13 +404,13 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   const Path& path = laid.path;
   if (path.pieces.empty()) return;
   // A path that is one open line is a two-point segment, full-length lines and all.
-  if (path.pieces.size() == 1 && !path.pieces[0].IsArc()) {
+  if (IsOneLine(path)) {
     const Point ends[2] = {path.pieces[0].from, path.pieces[0].to};
     LayoutSegment(row, ends, 1, sink, INFINITY);
     return;
   }
   PathLayout layout(row, laid, sink);
-  for (const PathRun& run : laid.runs) layout.Run(run);
+  for (size_t i = 0; i < laid.runs.size(); ++i) layout.Run(i);
   // The full-length lines are the path's rails, joined where it turns.
   sink.Attributes();
   const std::array<double, 3> distances = RailDistances(row);

@@ -19,11 +19,9 @@ const FigureModel* FigurePlacer::Model(FigureKind kind) {
 }
 
 const FigureModel* FigurePlacer::Model(const std::string& name) {
-  if (!named_ || namedFile_ != name) {
-    named_ = Read(name);
-    namedFile_ = name;
-  }
-  return &*named_;
+  auto it = named_.find(name);
+  if (it == named_.end()) it = named_.emplace(name, Read(name)).first;
+  return &it->second;
 }
 
 void FigurePlacer::PlaceFigure(FigureKind kind, double x, double y, double angle,

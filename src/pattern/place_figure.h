@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -24,8 +25,9 @@ class FigurePlacer {
   // an empty model.
   const FigureModel* Model(FigureKind kind);
 
-  // The parsed figure of the file `name` of the program directory, a row's alternate figure;
-  // the file is read once, the first time it is asked for.
+  // The parsed figure of the file `name` of the program directory (a row's alternate figure,
+  // corner piece or cap); each file is read once, the first time it is asked for, and its model
+  // stays where it is for the placer's lifetime.
   const FigureModel* Model(const std::string& name);
 
   // Emits one copy of the figure of `kind` with its extents centre on (x, y), stretched along
@@ -45,8 +47,7 @@ class FigurePlacer {
   const RunContext& run_;
   LongFontTable longFonts_;
   std::optional<FigureModel> models_[2];
-  std::string namedFile_;
-  std::optional<FigureModel> named_;
+  std::map<std::string, FigureModel, std::less<>> named_;
 };
 
 }  // namespace gara

@@ -24,6 +24,14 @@ struct LayoutRow {
   // A second figure taking every other place (main, alternate, main, ...), at its own width.
   bool alternates = false;
   double alternateWidth = 0.0;
+  // Figures at the ends of runs, unscaled: a corner piece at each corner, and caps at the start
+  // and the end of an open path.
+  struct EndFigure {
+    bool on = false;
+    double width = 0;
+  };
+  EndFigure corner, startCap, endCap;
+  bool HasEndFigures() const { return corner.on || startCap.on || endCap.on; }
 
   // False when the row places nothing anywhere: a stored row whose figure has no size.
   bool Draws() const;

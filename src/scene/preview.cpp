@@ -64,13 +64,8 @@ Preview BuildPreview(const PreviewInputs& inputs) {
     p.x = preview.points[n - 1].x;
     p.y = preview.points[n - 1].y;
   }
-  const DrawInputs draw{sample,
-                        stored,
-                        inputs.run,
-                        inputs.fs,
-                        inputs.programDir,
-                        kMaxPreviewBytes,
-                        inputs.alternateFile};
+  const DrawInputs draw{sample,           stored,       inputs.run, inputs.fs, inputs.programDir,
+                        kMaxPreviewBytes, inputs.extras};
 
   OutputBuffer buffer;
   CommandWriter out(buffer, sample);

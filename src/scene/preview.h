@@ -29,8 +29,7 @@ struct PreviewInputs {
   RunContext run;
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
-  // The row's alternate figure, a file in the program directory; empty for none.
-  std::string alternateFile;
+  RowExtras extras;        // the row's figures besides its own
 };
 
 struct Preview {

@@ -172,7 +172,9 @@ TEST(AlternateTest, DrawingTakesTheAlternateFromItsFile) {
   state.designatedPoints[2] = {true, 100, 0, DesignatedPointKind::kPlain};
   PatternRow row{0, 12, 4, 2, 6.0, 1, 0, 0, 0};  // 伸縮配置
   const RunContext run;
-  const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, "alt.txt"};
+  RowExtras files;
+  files.alternate = "alt.txt";
+  const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, files};
   const DrawEstimate estimate = EstimateDrawing(inputs, 2, false);
   EXPECT_EQ(estimate.figures, 7);  // s = (100 - 36) / (4 * 12 + 3 * 5) = 1.016
   EXPECT_EQ(estimate.entities, 4 * 1 + 3 * 2);
