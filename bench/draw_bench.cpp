@@ -87,8 +87,8 @@ void DrawRun(benchmark::State& state, const PatternRow& row) {
     OutputBuffer buffer;
     CommandWriter out(buffer, in.drawing);
     out.ResetCommandCache();
-    if (DrawPattern({in.drawing, &row, in.run, in.fs, "/p/"}, out, 99, true) !=
-        DrawResult::kDrawn) {
+    if (DrawPattern({in.drawing, &row, in.run, in.fs, "/p/", kMaxOutputBytesPerRun, {}}, out, 99,
+                    true) != DrawResult::kDrawn) {
       state.SkipWithError("over a limit");
     }
     lines = buffer.size();
@@ -116,8 +116,8 @@ void BM_DrawRunFloor(benchmark::State& state) {
   OutputBuffer buffer;
   CommandWriter out(buffer, in.drawing);
   out.ResetCommandCache();
-  if (DrawPattern({in.drawing, &in.row, in.run, in.fs, "/p/"}, out, 99, true) !=
-      DrawResult::kDrawn) {
+  if (DrawPattern({in.drawing, &in.row, in.run, in.fs, "/p/", kMaxOutputBytesPerRun, {}}, out, 99,
+                  true) != DrawResult::kDrawn) {
     state.SkipWithError("over a limit");
   }
   std::vector<double> numbers;

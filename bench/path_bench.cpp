@@ -47,7 +47,7 @@ class CountingSink final : public PathSink {
  public:
   size_t items = 0;
   void Attributes() override {}
-  void Figure(FigureKind, double, double, double, double) override { ++items; }
+  void Figure(FigureSlot, double, double, double, double) override { ++items; }
   void Line(double, double, double, double) override { ++items; }
   void Arc(double, double, double, double, double) override { ++items; }
   void Circle(double, double, double) override { ++items; }

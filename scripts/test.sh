@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the optimised build, then the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, short fuzzing runs (the Jw_cad archive reader, the picture
-# writer, the whole program in modes 1, 2 and 3, the settings file), then the 32-bit Windows
-# build with its tests under Wine and the settings dialog clicked through.
+# writer, the whole program in modes 1 to 4, the settings file, the row details file), then the
+# 32-bit Windows build with its tests under Wine and the settings dialog clicked through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # A check that lacks a tool or a program it compares with fails here instead of being skipped.

@@ -53,6 +53,7 @@ void ProgramRun::Prepare(RunMode mode) {
   const std::optional<Settings> loaded = LoadExistingSettings(env_.fs, env_.paths.settingsPath);
   settingsReadable_ = loaded.has_value();
   settings_ = loaded.value_or(Settings{});
+  rowDetails_ = LoadRowDetails(env_.fs, env_.paths.RowDetailsPath());
 }
 
 RunOutcome ProgramRun::RunWindowless(RunMode mode) {
@@ -75,7 +76,25 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
   return RunOutcome::kShowDialog;
 }
 
+std::string ProgramRun::DetailFigureFile(std::string_view key) {
+  const DetailFigure figure = CheckedDetailFigure(rowDetails_.details, settings_.selectedRow, key,
+                                                  env_.fs, env_.paths.programDir);
+  if (!figure.refused.empty()) {
+    detail_.refusedDetails.push_back(
+        {env_.paths.RowDetailsPath(), settings_.selectedRow, std::string(key), figure.refused});
+  }
+  return figure.file;
+}
+
 RunOutcome ProgramRun::Draw(RunMode mode) {
+  // Without its details the selected row would not draw as the user set it. The register mode
+  // and the dialog take no detail and go on.
+  if (rowDetails_.unreadable) {
+    detail_.file = env_.paths.RowDetailsPath();
+    return RunOutcome::kDetailsUnreadable;
+  }
+  const std::string alternateFile = DetailFigureFile(kAlternateKey);
+
   const DrawingState& state = *state_;
   const RunContext run = MakeRunContext(state, settings_);
 
@@ -99,7 +118,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
                           run,
                           env_.fs,
                           env_.paths.programDir,
-                          env_.maxOutputBytes};
+                          env_.maxOutputBytes,
+                          alternateFile};
   const std::string path = env_.paths.ExchangeFile();
   // The limits are checked before anything is written: past them the file holds only "hq".
   detail_.estimate = EstimateDrawing(inputs, *course);

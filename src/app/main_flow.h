@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/program_paths.h"
 #include "app/run_mode.h"
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
 #include "pattern/draw.h"
+#include "settings/row_details.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
 
@@ -42,6 +45,16 @@ enum class RunOutcome {
   kRegisteredEmpty,     // as kRegistered, but the selection measures 0 wide or high
   kWriteFailed,         // a file the run had to write could not be written
   kSettingsUnreadable,  // the settings file exists but cannot be read: nothing changed
+  kDetailsUnreadable,   // the row details file exists but cannot be read: nothing drawn
+};
+
+// A row detail the drawing run did not follow (a figure file name that is no plain name of a
+// file in the program folder): the run drew without it and the user is told.
+struct RefusedDetail {
+  std::string file;  // the row details file
+  int row = 0;
+  std::string key;
+  std::string value;  // as it stands in the file
 };
 
 // What the user is told about an outcome: the counts and the file it concerns.
@@ -49,6 +62,7 @@ struct RunDetail {
   DrawEstimate estimate;                          // what the drawing run would have written
   FigureKind figureKind = FigureKind::kSelected;  // of the row the drawing run drew with
   std::string file;                               // the file that could not be written or read
+  std::vector<RefusedDetail> refusedDetails;      // what the drawing run drew without
 };
 
 // The number of consecutive designated points from number 1 on (99 at most).
@@ -63,10 +77,10 @@ class ProgramRun {
   ProgramRun& operator=(const ProgramRun&) = delete;
 
   // The steps every mode shares, in order: reset, read JWC_TEMP.TXT (a missing file leaves the
-  // reset state), reset the command cache, load the settings. Only the path mode keeps the
-  // selected entities of JWC_TEMP.TXT; the register mode reads none of it here (it reads the
-  // selection as it writes); the others use its header and points alone. The default keeps
-  // everything.
+  // reset state), reset the command cache, load the settings and the row details. Only the path
+  // mode keeps the selected entities of JWC_TEMP.TXT; the register mode reads none of it here (it
+  // reads the selection as it writes); the others use its header and points alone. The default
+  // keeps everything.
   void Prepare(RunMode mode = RunMode::kPath);
   // Modes "1" to "4" after Prepare; kShowDialog for the dialog mode, which the host runs.
   RunOutcome RunWindowless(RunMode mode);
@@ -74,6 +88,8 @@ class ProgramRun {
   const DrawingState& state() const { return *state_; }
   Settings& settings() { return settings_; }
   const Settings& settings() const { return settings_; }
+  // The row details as loaded by Prepare, for the settings dialog.
+  const LoadedRowDetails& rowDetails() const { return rowDetails_; }
   const RunEnvironment& environment() const { return env_; }
   const OutputBuffer& output() const { return buffer_; }
   // The counts and the file behind the last outcome.
@@ -84,6 +100,9 @@ class ProgramRun {
 
  private:
   RunOutcome Draw(RunMode mode);
+  // The figure file the selected row's detail `key` names, checked; empty for none, and a value
+  // not followed is noted in the detail for the user.
+  std::string DetailFigureFile(std::string_view key);
   RunOutcome Register();
 
   RunEnvironment env_;
@@ -91,6 +110,7 @@ class ProgramRun {
   OutputBuffer buffer_;
   CommandWriter writer_;
   Settings settings_;
+  LoadedRowDetails rowDetails_;
   RunDetail detail_;
   bool settingsReadable_ = true;
 };

@@ -5,6 +5,8 @@
 
 #include "app/program_paths.h"
 #include "pattern/draw.h"
+#include "settings/row_details.h"
+#include "util/text.h"
 
 namespace gara {
 
@@ -20,9 +22,19 @@ std::string FileName(const std::string& path) {
   return path.substr(DirectoryPart(path, kPathSeparators).size());
 }
 
-}  // namespace
+// What a row detail the drawing run did not follow is to the user.
+std::string RefusedDetailMessage(const RefusedDetail& refused) {
+  const std::string what = refused.key == kAlternateKey ? "交互図形" : refused.key;
+  const std::string row = std::to_string(refused.row);
+  return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
+         RemoveControlChars(refused.value) +
+         " は、プログラムのフォルダーにあるファイルの名前ではないため、" + what +
+         "なしで作図しました。\n"
+         "設定画面で " +
+         row + " 番目のパターンの" + what + "を選び直してください。";
+}
 
-std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
+std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
   switch (outcome) {
     case RunOutcome::kShowDialog:
     case RunOutcome::kDrawn:
@@ -75,8 +87,23 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
       return "設定ファイル " + FileName(detail.file) +
              " を読み込めないため、何もしませんでした。\n"
              "ファイルのアクセス権を確かめてください。設定ファイルは元のまま残っています。";
+    case RunOutcome::kDetailsUnreadable:
+      return "柄の詳細設定ファイル " + FileName(detail.file) +
+             " を読み込めないため、何も作図しませんでした。\n"
+             "ファイルのアクセス権を確かめてください。詳細設定ファイルは元のまま残っています。";
   }
   return {};
+}
+
+}  // namespace
+
+std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
+  std::string message = OutcomeText(outcome, detail);
+  for (const RefusedDetail& refused : detail.refusedDetails) {
+    if (!message.empty()) message += "\n\n";
+    message += RefusedDetailMessage(refused);
+  }
+  return message;
 }
 
 std::string_view FailureMessage(RunFailure failure) {
@@ -97,7 +124,8 @@ std::string_view DialogFailureMessage(RunFailure failure) {
 }
 
 int ExitStatus(RunOutcome outcome) {
-  return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable
+  return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable ||
+                 outcome == RunOutcome::kDetailsUnreadable
              ? kWriteFailedExit
              : 0;
 }

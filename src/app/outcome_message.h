@@ -15,7 +15,8 @@ namespace gara {
 // box (tests and scripted use).
 inline constexpr const char* kNoMessageBoxVariable = "GARANARABE_NO_MESSAGE_BOX";
 
-// Empty when the outcome needs no word to the user (drawn, registered, the dialog).
+// Empty when the outcome needs no word to the user (drawn, registered, the dialog) and the run
+// followed every row detail; a detail it did not follow is told after the outcome's own words.
 std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail);
 
 // A run stopped by a failure it could not handle: the files stay as they were.

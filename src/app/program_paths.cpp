@@ -14,6 +14,10 @@ std::string ReplaceExtension(std::string_view path, std::string_view extension,
   return result;
 }
 
+std::string ProgramPaths::RowDetailsPath() const {
+  return ReplaceExtension(settingsPath, ".ini", kPathSeparators);
+}
+
 ProgramPaths ProgramPaths::FromProgramFile(std::string_view programFile,
                                            std::string_view separators) {
   return {std::string(DirectoryPart(programFile, separators)),

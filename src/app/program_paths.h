@@ -25,6 +25,8 @@ struct ProgramPaths {
                                       std::string_view separators = kPathSeparators);
 
   std::string ExchangeFile() const { return programDir + "JWC_TEMP.TXT"; }
+  // The row details beside the settings file: its name with the extension ".ini".
+  std::string RowDetailsPath() const;
   std::string SelectionFigureFile() const {
     return programDir + std::string(FigureFileName(FigureKind::kSelected));
   }

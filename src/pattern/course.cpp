@@ -18,6 +18,7 @@ SegmentCourse::SegmentCourse(const DrawingState& state, int pointCount, bool ski
   for (int i = 0; i < count_; ++i) {
     const DesignatedPoint& dp = state.designatedPoints[i + 1];
     points_[i] = {dp.x, dp.y};
+    if (i == 0 || LaidOut(i)) merged_[merged_count_++] = points_[i];
   }
 }
 
@@ -31,18 +32,30 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   double segments = 0;
   Point first{}, second{};  // the first segment laid out
-  for (int j = 1; j < count_; ++j) {
-    if (!LaidOut(j)) continue;
-    const Point p = points_[j - 1];
-    const Point q = points_[j];
-    const RunPlan plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
-    c.figures += plan.count;
+  const bool pieces = row.HasEndFigures();
+  const std::span<const Point> list = pieces ? Merged() : Points();
+  CopyCount copies;
+  for (int j = 1; j < static_cast<int>(list.size()); ++j) {
+    if (!pieces && !LaidOut(j)) continue;
+    const Point p = list[j - 1];
+    const Point q = list[j];
+    RunPlan plan;
+    if (pieces) {
+      const SegmentRoom room = RoomOf(row, list, j);
+      plan = PlanRoom(row, room);
+      copies.Add(plan, &room);
+    } else {
+      plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
+      copies.Add(plan);
+    }
     if (segments++ == 0) {
       first = p;
       second = q;
       c.stretch = plan.scale;
     }
   }
+  c.figures = copies.figures;
+  c.others = copies.others;
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
@@ -53,6 +66,10 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
 }
 
 void SegmentCourse::Lay(const LayoutRow& row, PathSink& sink) const {
+  if (row.HasEndFigures()) {
+    for (int j = 1; j < merged_count_; ++j) LayoutSegment(row, Merged(), j, sink, INFINITY);
+    return;
+  }
   for (int j = 1; j < count_; ++j) {
     if (LaidOut(j)) LayoutSegment(row, Points(), j, sink, INFINITY);
   }
@@ -73,8 +90,10 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
   const LineCounts lines = CountLines(row);
   for (size_t i = 0; i < laid_.size(); ++i) {
     const LaidPath& laid = laid_[i];
-    const double count = PathFigureCount(row, laid);
+    const CopyCount copies = PathCopies(row, laid);
+    const double count = copies.figures;
     c.figures += count;
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +

@@ -22,7 +22,9 @@ inline constexpr double kLineRecordBytes = 4 * (kNumberTextMax + 1) + 2;
 
 // What a course's layout would place, worked out before anything is laid out.
 struct CourseCount {
-  double figures = 0;    // copies of the figure (+infinity for a run without end)
+  double figures = 0;  // copies of the figure (+infinity for a run without end)
+  // Of them, the copies of each figure but the row's own (the alternate, corner pieces, caps).
+  std::array<double, kFigureSlots> others{};
   double lineBytes = 0;  // the lines, arcs and attribute commands besides the copies, about
   Point at;              // where a typical copy stands, and its angle: one copy is measured
   double angle = 0;      // there for the size of all
@@ -48,10 +50,17 @@ class SegmentCourse final : public Course {
  private:
   std::span<const Point> Points() const { return {points_.data(), static_cast<size_t>(count_)}; }
   bool LaidOut(int j) const;
+  // Corner pieces and caps stand between segments laid out: the list without the segments
+  // skipped.
+  std::span<const Point> Merged() const {
+    return {merged_.data(), static_cast<size_t>(merged_count_)};
+  }
 
   int count_;
   bool skip_;
   std::array<Point, kMaxDesignatedPoints> points_{};
+  int merged_count_ = 0;
+  std::array<Point, kMaxDesignatedPoints> merged_{};
 };
 
 // The paths, each split into its runs where its pieces are: a selection of millions of pieces

@@ -1,5 +1,6 @@
 #include "pattern/draw.h"
 
+#include "figure/measure.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
 
@@ -7,10 +8,48 @@ namespace gara {
 
 namespace {
 
-// The estimate of a run that places the course's copies of the row's figure and its lines; one
-// copy is measured as it would be written where the course says a typical one stands.
+// The figures of a run besides the row's own, by slot; nullptr for none.
+using OtherFigures = std::array<const FigureModel*, kFigureSlots>;
+
+// The row a run lays out: with each figure besides its own that the inputs name and whose file
+// draws something (`others` receives them), at the width it measures.
+LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& others) {
+  LayoutRow row = ResolveRow(inputs.row);
+  others.fill(nullptr);
+  if (!row.Draws()) return row;
+  const auto take = [&](FigureSlot slot, const std::string& file) -> std::optional<double> {
+    if (file.empty()) return std::nullopt;
+    const FigureModel* model = placer.Model(file);
+    if (!model->present || model->entityCommands == 0) return std::nullopt;
+    others[size_t(slot)] = model;
+    return MeasureFigureFile(inputs.fs, inputs.programDir + file).width;
+  };
+  const RowExtras& files = inputs.extras;
+  if (const auto width = take(FigureSlot::kAlternate, files.alternate)) {
+    row.alternates = true;
+    row.alternateWidth = *width;
+  }
+  const auto end = [&](FigureSlot slot, const std::string& file, LayoutRow::EndFigure& figure) {
+    if (const auto width = take(slot, file)) figure = {true, *width};
+  };
+  end(FigureSlot::kCorner, files.corner, row.corner);
+  end(FigureSlot::kStart, files.start, row.startCap);
+  end(FigureSlot::kEnd, files.end, row.endCap);
+  return row;
+}
+
+// The bytes of one copy of `model` as the first copy is written, with every attribute command.
+double CopyBytes(const DrawInputs& inputs, const FigureModel& model, const CourseCount& count) {
+  OutputBuffer copy;
+  CommandWriter writer(copy, inputs.state);
+  ReplayFigure(model, count.at.x, count.at.y, count.angle, writer, count.stretch);
+  return static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
+}
+
+// The estimate of a run that places the course's copies of the row's figures and its lines;
+// one copy of each figure is measured where the course says a typical one stands.
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Course& course,
-                      FigurePlacer& placer) {
+                      FigurePlacer& placer, const OtherFigures& others) {
   const CourseCount count = course.Count(row);
   DrawEstimate estimate;
   estimate.maxBytes = inputs.maxOutputBytes;
@@ -21,15 +60,19 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
   if (!model) return estimate;
-  estimate.entities = count.figures * static_cast<double>(model->entityCommands);
+  double mains = count.figures;
+  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
+    if (!others[slot]) continue;
+    mains -= count.others[slot];
+    estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
+  }
+  estimate.entities += mains * static_cast<double>(model->entityCommands);
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
-  // The copy is written with every attribute command, as the first copy is.
-  OutputBuffer copy;
-  CommandWriter writer(copy, inputs.state);
-  ReplayFigure(*model, count.at.x, count.at.y, count.angle, writer, count.stretch);
-  const double copyBytes =
-      static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
-  estimate.bytes += count.figures * copyBytes;
+  estimate.bytes += mains * CopyBytes(inputs, *model, count);
+  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
+    if (others[slot])
+      estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
+  }
   return estimate;
 }
 
@@ -37,7 +80,9 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
 
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
-  return Estimate(inputs, ResolveRow(inputs.row), course, placer);
+  OtherFigures others;
+  const LayoutRow row = RunRow(inputs, placer, others);
+  return Estimate(inputs, row, course, placer, others);
 }
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
@@ -49,12 +94,13 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 }
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {
-  const LayoutRow row = ResolveRow(inputs.row);
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
+  OtherFigures others;
+  const LayoutRow row = RunRow(inputs, placer, others);
   // Count first, so that a run over the limits draws nothing rather than part of itself.
-  const DrawResult verdict = Estimate(inputs, row, course, placer).Verdict();
+  const DrawResult verdict = Estimate(inputs, row, course, placer, others).Verdict();
   if (verdict != DrawResult::kDrawn) return verdict;
-  EmittingSink sink(out, inputs.run, placer);
+  EmittingSink sink(out, inputs.run, placer, row.figureKind, others);
   course.Lay(row, sink);
   return DrawResult::kDrawn;
 }

@@ -33,8 +33,7 @@ struct DrawInputs {
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
   double maxOutputBytes = kMaxOutputBytesPerRun;
-  // The row's alternate figure, a file in the program directory; empty for none.
-  std::string alternateFile;
+  RowExtras extras;  // the row's figures besides its own
 };
 
 enum class DrawResult {

@@ -8,8 +8,12 @@ namespace gara {
 
 void EmittingSink::Attributes() { EmitWritingAttributes(run_, out_); }
 
-void EmittingSink::Figure(FigureKind kind, double x, double y, double angle, double stretch) {
-  placer_.PlaceFigure(kind, x, y, angle, out_, stretch);
+void EmittingSink::Figure(FigureSlot slot, double x, double y, double angle, double stretch) {
+  if (slot == FigureSlot::kMain) {
+    placer_.PlaceFigure(kind_, x, y, angle, out_, stretch);
+  } else {
+    FigurePlacer::PlaceFigure(others_[static_cast<size_t>(slot)], x, y, angle, out_, stretch);
+  }
 }
 
 void EmittingSink::Line(double x1, double y1, double x2, double y2) {

@@ -2,6 +2,8 @@
 // writing attributes.
 #pragma once
 
+#include <array>
+
 #include "exchange/output.h"
 #include "pattern/path_layout.h"
 #include "pattern/place_figure.h"
@@ -11,11 +13,14 @@ namespace gara {
 
 class EmittingSink final : public PathSink {
  public:
-  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer)
-      : out_(out), run_(run), placer_(placer) {}
+  // The row's own figure is that of `kind`; `others` holds the figures of the other slots
+  // (nullptr for none).
+  EmittingSink(CommandWriter& out, const RunContext& run, FigurePlacer& placer, FigureKind kind,
+               const std::array<const FigureModel*, kFigureSlots>& others)
+      : out_(out), run_(run), placer_(placer), kind_(kind), others_(others) {}
 
   void Attributes() override;
-  void Figure(FigureKind kind, double x, double y, double angle, double stretch) override;
+  void Figure(FigureSlot slot, double x, double y, double angle, double stretch) override;
   void Line(double x1, double y1, double x2, double y2) override;
   void Arc(double cx, double cy, double r, double startDeg, double endDeg) override;
   void Circle(double cx, double cy, double r) override;
@@ -24,6 +29,8 @@ class EmittingSink final : public PathSink {
   CommandWriter& out_;
   const RunContext& run_;
   FigurePlacer& placer_;
+  FigureKind kind_;
+  std::array<const FigureModel*, kFigureSlots> others_;
 };
 
 }  // namespace gara

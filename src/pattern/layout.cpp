@@ -23,6 +23,39 @@ std::array<double, 3> LineHeights(const LayoutRow& row) {
   return {row.height, row.height / 2, 0.0};
 }
 
+// The top, middle and bottom lines the row draws in a gap, from `from` to `to` on the base line.
+void GapLines(const LayoutRow& row, Point from, Point to, Point up, LayoutSink& sink) {
+  const std::array<double, 3> heights = LineHeights(row);
+  for (int k = 0; k < 3; ++k) {
+    if (row.lineModes[k] != LineMode::kGaps) continue;
+    const Point a = Along(from, heights[k], up);
+    const Point b = Along(to, heights[k], up);
+    sink.Line(a.x, a.y, b.x, b.y);
+  }
+}
+
+// Whether a list of designated points is closed: its first and last points coincide.
+bool ClosedList(std::span<const Point> points) {
+  const size_t c = points.size();
+  return c > 2 && NearlySamePoint(points[0].x, points[0].y, points[c - 1].x, points[c - 1].y);
+}
+
+// Where the middle lines of the segments a-b and b-c meet: the centre of the corner piece at b.
+// Segments in line, or turning back on themselves, meet where the first one ends.
+Point MiddleLinesMeet(const LayoutRow& row, Point a, Point b, Point c) {
+  const double k = row.height / 2 - row.referenceOffset;
+  const Point n1 = LeftOf(Direction(b.x - a.x, b.y - a.y));
+  const Point n2 = LeftOf(Direction(c.x - b.x, c.y - b.y));
+  const Point a1 = Along(a, k, n1), b1 = Along(b, k, n1);
+  const Point b2 = Along(b, k, n2), c2 = Along(c, k, n2);
+  const Intersection hit = IntersectLines(a1.x, a1.y, b1.x, b1.y, b2.x, b2.y, c2.x, c2.y);
+  if (hit.result != LineCrossing::kParallel && std::isfinite(hit.point.x) &&
+      std::isfinite(hit.point.y)) {
+    return hit.point;
+  }
+  return b1;
+}
+
 // The full-length line k of segment j, its ends moved to where it meets the same line of the
 // previous and next segments.
 void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, int k,
@@ -39,7 +72,7 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
   Point start = s;
   Point end = t;
   if (c > 2) {
-    const bool closed = NearlySamePoint(points[0].x, points[0].y, points[c - 1].x, points[c - 1].y);
+    const bool closed = ClosedList(points);
     const double offset = height - r;  // the neighbour's line above its own segment
     auto corner = [&](Point m, Point nPt, Point& target) {
       const Point dir = Direction(nPt.x - m.x, nPt.y - m.y);
@@ -67,11 +100,16 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
   sink.Line(start.x, start.y, end.x, end.y);
 }
 
+void FullLengthLines(const LayoutRow& row, std::span<const Point> points, int j, LayoutSink& sink) {
+  for (int k = 0; k < 3; ++k) {
+    if (row.lineModes[k] == LineMode::kFullLength) FullLengthLine(row, points, j, k, sink);
+  }
+}
+
 }  // namespace
 
 void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point q,
                        LayoutSink& sink) {
-  const double w = plan.width;
   const double h = row.height;
   const double theta = LineAngle(q.x - p.x, q.y - p.y);
   const Point u = Direction(q.x - p.x, q.y - p.y);
@@ -80,45 +118,132 @@ void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point
   const double r = row.referenceOffset;
   const Point b1 = Along(p, -r, up);
   const Point b2 = Along(q, -r, up);
-  const std::array<double, 3> heights = LineHeights(row);
-
-  auto gapLines = [&](Point from, Point to) {
-    for (int k = 0; k < 3; ++k) {
-      if (row.lineModes[k] != LineMode::kGaps) continue;
-      const Point a = Along(from, heights[k], up);
-      const Point b = Along(to, heights[k], up);
-      sink.Line(a.x, a.y, b.x, b.y);
-    }
-  };
+  auto gapLines = [&](Point from, Point to) { GapLines(row, from, to, up, sink); };
 
   sink.Attributes();
   Point f = Along(b1, plan.gap, u);  // lower left corner of the next copy
   Point e = b1;                      // end of the last copy so far
   if (!NearlyEqual(plan.gap, 0)) gapLines(b1, f);
   for (int64_t i = 1; i <= n; ++i) {
+    const double w = plan.WidthOf(i - 1);
     const Point centre = Along(Along(f, w / 2, u), h / 2, up);
-    sink.Figure(row.figureKind, centre.x, centre.y, theta, plan.scale);
+    sink.Figure(plan.IsAlternate(i - 1) ? FigureSlot::kAlternate : FigureSlot::kMain, centre.x,
+                centre.y, theta, plan.scale);
     sink.Attributes();
     e = Along(f, w, u);
-    f = Along(f, plan.pitch, u);
+    f = Along(f, plan.StepAfter(i - 1), u);
     if (!NearlyEqual(plan.interval, 0) && i < n) gapLines(e, f);
   }
   if (!NearlyEqual(plan.gap, 0)) gapLines(e, b2);
 }
+
+SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
+  const int c = static_cast<int>(points.size());
+  const bool closed = ClosedList(points);
+  const Point p = points[j - 1];
+  const Point q = points[j];
+  const Point u = Direction(q.x - p.x, q.y - p.y);
+  const double d = row.interval;
+  const double halfCorner = row.corner.width / 2;
+  // How far along the segment a corner's centre stands: it lies on the segment's middle line.
+  const auto along = [&](Point m) { return (m.x - p.x) * u.x + (m.y - p.y) * u.y; };
+  SegmentRoom room;
+  room.to = room.endEdge = Distance(p.x, p.y, q.x, q.y);
+  if (row.corner.on && (j >= 2 || closed)) {
+    const Point before = j >= 2 ? points[j - 2] : points[c - 2];
+    room.corner = true;
+    room.cornerAt = MiddleLinesMeet(row, before, p, q);
+    room.cornerAngle = LineAngle(p.x - before.x, p.y - before.y);
+    room.startEdge = along(room.cornerAt) + halfCorner;
+    room.from = room.startEdge + d;
+  } else if (row.startCap.on && j == 1 && !closed) {
+    room.startCap = true;
+    room.startEdge = row.startCap.width;
+    room.from = room.startEdge + d;
+  }
+  if (row.corner.on && (j <= c - 2 || closed)) {
+    const Point after = j <= c - 2 ? points[j + 1] : points[1];
+    room.endEdge = along(MiddleLinesMeet(row, p, q, after)) - halfCorner;
+    room.to = room.endEdge - d;
+  } else if (row.endCap.on && j == c - 1 && !closed) {
+    room.endCap = true;
+    room.endEdge = room.to - row.endCap.width;
+    room.to = room.endEdge - d;
+  }
+  return room;
+}
+
+void CopyCount::Add(const RunPlan& plan, const SegmentRoom* room) {
+  figures += plan.count;
+  others[size_t(FigureSlot::kAlternate)] += plan.AlternateCount();
+  if (!room) return;
+  figures += room->Pieces();
+  others[size_t(FigureSlot::kCorner)] += room->corner;
+  others[size_t(FigureSlot::kStart)] += room->startCap;
+  others[size_t(FigureSlot::kEnd)] += room->endCap;
+}
+
+RunPlan PlanRoom(const LayoutRow& row, const SegmentRoom& room) {
+  const double length = room.to - room.from;
+  return length > 0 ? PlanRun(row, length, RunEnds::kOpen) : RunPlan{};
+}
+
+namespace {
+
+// A segment with corner pieces or caps at its ends: they stand first, and the copies run
+// between them, the gap lines reaching them.
+void LayoutSegmentBetweenPieces(const LayoutRow& row, std::span<const Point> points, int j,
+                                LayoutSink& sink, double maxFigures) {
+  const SegmentRoom room = RoomOf(row, points, j);
+  const RunPlan plan = PlanRoom(row, room);
+  if (!(plan.count + room.Pieces() <= maxFigures)) return;
+  const Point p = points[j - 1];
+  const Point q = points[j];
+  const Point u = Direction(q.x - p.x, q.y - p.y);
+  const Point up{-u.y, u.x};
+  const double theta = LineAngle(q.x - p.x, q.y - p.y);
+  const Point base = Along(p, -row.referenceOffset, up);
+  const auto on = [&](double s) { return Along(base, s, u); };  // the base line at s
+  const auto piece = [&](FigureSlot slot, double s) {
+    const Point centre = Along(on(s), row.height / 2, up);
+    sink.Figure(slot, centre.x, centre.y, theta, 1);
+    sink.Attributes();
+  };
+  sink.Attributes();
+  if (room.startCap) piece(FigureSlot::kStart, row.startCap.width / 2);
+  if (room.corner) {
+    sink.Figure(FigureSlot::kCorner, room.cornerAt.x, room.cornerAt.y, room.cornerAngle, 1);
+    sink.Attributes();
+  }
+  if (plan.count > 0) {
+    if (room.from - room.startEdge > kEpsilon)
+      GapLines(row, on(room.startEdge), on(room.from), up, sink);
+    LayoutStraightRun(row, plan, Along(p, room.from, u), Along(p, room.to, u), sink);
+    if (room.endEdge - room.to > kEpsilon) GapLines(row, on(room.to), on(room.endEdge), up, sink);
+  } else if (room.endEdge - room.startEdge > kEpsilon) {
+    GapLines(row, on(room.startEdge), on(room.endEdge), up, sink);
+  }
+  if (room.endCap) piece(FigureSlot::kEnd, room.endEdge + row.endCap.width / 2);
+}
+
+}  // namespace
 
 void LayoutSegment(const LayoutRow& row, std::span<const Point> points, int j, LayoutSink& sink,
                    double maxFigures) {
   const int c = static_cast<int>(points.size());
   if (j < 1 || j >= c) return;
   if (!row.Draws()) return;
+  if (row.HasEndFigures()) {
+    LayoutSegmentBetweenPieces(row, points, j, sink, maxFigures);
+    FullLengthLines(row, points, j, sink);
+    return;
+  }
   const Point p = points[j - 1];
   const Point q = points[j];
   const RunPlan plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
   if (!(plan.count <= maxFigures)) return;
   LayoutStraightRun(row, plan, p, q, sink);
-  for (int k = 0; k < 3; ++k) {
-    if (row.lineModes[k] == LineMode::kFullLength) FullLengthLine(row, points, j, k, sink);
-  }
+  FullLengthLines(row, points, j, sink);
 }
 
 }  // namespace gara

@@ -3,6 +3,7 @@
 // hands its steps, in output order, to a sink that writes them (or records them in tests).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 
@@ -12,17 +13,54 @@
 
 namespace gara {
 
+// Which of a row's figures a copy is: its own, the alternate between its own, the corner piece
+// at a corner of a path, or the cap at its start or end.
+enum class FigureSlot : uint8_t { kMain, kAlternate, kCorner, kStart, kEnd };
+inline constexpr size_t kFigureSlots = 5;
+
 // Receives the layout of a segment in output order.
 class LayoutSink {
  public:
   virtual ~LayoutSink() = default;
   // The five attribute commands of the writing attributes.
   virtual void Attributes() = 0;
-  // One copy of the figure: the centre of its box, the segment angle in radians, and the
+  // One copy of a figure: the centre of its box, the segment angle in radians, and the
   // stretch of the copy along the segment (1 unless the row stretches its copies).
-  virtual void Figure(FigureKind kind, double x, double y, double angle, double stretch) = 0;
+  virtual void Figure(FigureSlot slot, double x, double y, double angle, double stretch) = 0;
   virtual void Line(double x1, double y1, double x2, double y2) = 0;
 };
+
+// What stands at the ends of a segment besides its copies when the row has corner pieces or
+// caps, and the part of the segment they leave to the copies; by distance along the segment
+// from its first point.
+struct SegmentRoom {
+  double from = 0;  // the copies' run
+  double to = 0;
+  double startEdge = 0;    // where the piece at the start ends and the one at the end begins: the
+  double endEdge = 0;      // gap lines reach them, never into them
+  bool corner = false;     // a corner piece at the segment's start
+  Point cornerAt;          // its centre, where the middle lines of the segments meet
+  double cornerAngle = 0;  // the direction in which the path arrives there
+  bool startCap = false;
+  bool endCap = false;
+
+  double Pieces() const { return double(corner) + double(startCap) + double(endCap); }
+};
+// Copies counted before a layout.
+struct CopyCount {
+  double figures = 0;
+  // Of them, the copies of each figure but the row's own (the alternate, corner pieces, caps).
+  std::array<double, kFigureSlots> others{};
+
+  // A run's copies, and the pieces at its ends when there is a room.
+  void Add(const RunPlan& plan, const SegmentRoom* room = nullptr);
+};
+
+// The room of segment j of the list (see LayoutSegment). Corner pieces stand at every inner
+// point and at the first point of a closed list; caps at the ends of an open list.
+SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j);
+// The copies the room leaves space for.
+RunPlan PlanRoom(const LayoutRow& row, const SegmentRoom& room);
 
 // Lays out one straight run from p to q: the five attributes, then the copies of the row's
 // figure as `plan` places them, each followed by the attributes, and the lines the row draws in

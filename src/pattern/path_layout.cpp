@@ -160,9 +160,99 @@ RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& r
   return PlanRun(row, line ? line->length : run.end - run.begin, run.Ends());
 }
 
-double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
-  double total = 0;
-  for (const PathRun& run : laid.runs) total += PlanPathRun(row, laid, run).count;
+namespace {
+
+// A path that is one open line: it is laid out as a two-point segment.
+bool IsOneLine(const Path& path) { return path.pieces.size() == 1 && !path.pieces[0].IsArc(); }
+
+// Where the offsets k to the left of pieces a and b, b starting where a ends, meet as the rails
+// join: the centre of a corner piece. Offsets of elliptical pieces are chains of short lines;
+// there the offsets of the tangents at the joint stand for them.
+Point OffsetsMeet(const PathPiece& a, const PathPiece& b, double k) {
+  const Point joint = b.from;
+  if (k == 0) return joint;
+  const auto exact = [](const PathPiece& p) { return !p.IsArc() || p.IsCircular(); };
+  if (exact(a) && exact(b)) {
+    const std::vector<PathPiece> rail = OffsetRail({a, b}, false, k);
+    if (rail.size() == 2) return rail[0].to;
+    if (rail.size() == 3) return PieceAt(rail[1], rail[1].length / 2);  // round the joint
+  }
+  const Point na = LeftOf(PieceTangent(a, a.length));
+  const Point nb = LeftOf(PieceTangent(b, 0));
+  const double f = 1 + na.x * nb.x + na.y * nb.y;
+  if (f > 1e-9) return {joint.x + k * (na.x + nb.x) / f, joint.y + k * (na.y + nb.y) / f};
+  return Along(joint, k, na);
+}
+
+// The piece that starts at arc length s.
+size_t PieceAtStation(const LaidPath& laid, double s) {
+  const auto it = std::upper_bound(laid.starts.begin(), laid.starts.end(), s);
+  return it == laid.starts.begin() ? 0 : static_cast<size_t>(it - laid.starts.begin()) - 1;
+}
+
+}  // namespace
+
+SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
+  const PathRun& run = laid.runs[i];
+  SegmentRoom room;
+  room.from = room.startEdge = run.begin;
+  room.to = room.endEdge = run.end;
+  if (run.closed) return room;
+  const std::vector<PathPiece>& pieces = laid.path.pieces;
+  const size_t n = pieces.size();
+  const size_t runs = laid.runs.size();
+  const bool closed = laid.path.closed;
+  const double k = row.height / 2 - row.referenceOffset;
+  const double d = row.interval;
+  const double halfCorner = row.corner.width / 2;
+  const size_t first = PieceAtStation(laid, run.begin);
+  const size_t last = i + 1 < runs ? PieceAtStation(laid, laid.runs[i + 1].begin) - 1 : n - 1;
+  // How far along the run, from its end, a corner's centre stands.
+  const auto along = [](Point m, Point from, Point u) {
+    return (m.x - from.x) * u.x + (m.y - from.y) * u.y;
+  };
+  if (row.corner.on && (i > 0 || closed)) {
+    const PathPiece& before = pieces[(first + n - 1) % n];
+    const PathPiece& after = pieces[first];
+    const Point arriving = PieceTangent(before, before.length);
+    room.corner = true;
+    room.cornerAt = OffsetsMeet(before, after, k);
+    room.cornerAngle = LineAngle(arriving.x, arriving.y);
+    room.startEdge =
+        run.begin + along(room.cornerAt, after.from, PieceTangent(after, 0)) + halfCorner;
+    room.from = room.startEdge + d;
+  } else if (row.startCap.on && i == 0 && !closed) {
+    room.startCap = true;
+    room.startEdge = run.begin + row.startCap.width;
+    room.from = room.startEdge + d;
+  }
+  if (row.corner.on && (i + 1 < runs || closed)) {
+    const PathPiece& before = pieces[last];
+    const Point m = OffsetsMeet(before, pieces[(last + 1) % n], k);
+    room.endEdge = run.end + along(m, before.to, PieceTangent(before, before.length)) - halfCorner;
+    room.to = room.endEdge - d;
+  } else if (row.endCap.on && i + 1 == runs && !closed) {
+    room.endCap = true;
+    room.endEdge = run.end - row.endCap.width;
+    room.to = room.endEdge - d;
+  }
+  return room;
+}
+
+CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
+  CopyCount total;
+  if (!row.HasEndFigures()) {
+    for (const PathRun& run : laid.runs) total.Add(PlanPathRun(row, laid, run));
+  } else if (IsOneLine(laid.path)) {
+    const Point ends[2] = {laid.path.pieces[0].from, laid.path.pieces[0].to};
+    const SegmentRoom room = RoomOf(row, ends, 1);
+    total.Add(PlanRoom(row, room), &room);
+  } else {
+    for (size_t i = 0; i < laid.runs.size(); ++i) {
+      const SegmentRoom room = RoomOfRun(row, laid, i);
+      total.Add(PlanRoom(row, room), &room);
+    }
+  }
   return total;
 }
 
@@ -175,7 +265,12 @@ class PathLayout {
   PathLayout(const LayoutRow& row, const LaidPath& laid, PathSink& sink)
       : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)) {}
 
-  void Run(const PathRun& run) {
+  void Run(size_t i) {
+    const PathRun& run = laid_.runs[i];
+    if (row_.HasEndFigures()) {
+      RunBetweenPieces(run, RoomOfRun(row_, laid_, i));
+      return;
+    }
     const RunPlan plan = PlanPathRun(row_, laid_, run);
     if (const PathPiece* line = StraightRun(laid_, run)) {
       LayoutStraightRun(row_, plan, line->from, line->to, sink_);
@@ -190,6 +285,36 @@ class PathLayout {
   }
 
  private:
+  // A run with corner pieces or caps at its ends: they stand first, and the copies run between
+  // them, the gap rails reaching them.
+  void RunBetweenPieces(const PathRun& run, const SegmentRoom& room) {
+    const RunPlan plan = PlanRoom(row_, room);
+    sink_.Attributes();
+    if (room.startCap) {
+      Place(run, FigureSlot::kStart, row_.startCap.width, 1, run.begin + row_.startCap.width / 2);
+    }
+    if (room.corner) {
+      sink_.Figure(FigureSlot::kCorner, room.cornerAt.x, room.cornerAt.y, room.cornerAngle, 1);
+      sink_.Attributes();
+    }
+    if (plan.count > 0) {
+      GapRails(room.startEdge, room.from);
+      if (const PathPiece* line = StraightRun(laid_, run)) {
+        const Point u = UnitOf(line->to.x - line->from.x, line->to.y - line->from.y, {1, 0});
+        LayoutStraightRun(row_, plan, Along(line->from, room.from - run.begin, u),
+                          Along(line->from, room.to - run.begin, u), sink_);
+      } else {
+        OpenRun({room.from, room.to, false}, plan);
+      }
+      GapRails(room.to, room.endEdge);
+    } else {
+      GapRails(room.startEdge, room.endEdge);
+    }
+    if (room.endCap) {
+      Place(run, FigureSlot::kEnd, row_.endCap.width, 1, room.endEdge + row_.endCap.width / 2);
+    }
+  }
+
   void GapRails(double s0, double s1) {
     if (!(s1 - s0 > kEpsilon)) return;
     const std::vector<PathPiece> span = SubPath(laid_, s0, s1, &mark_);
@@ -201,8 +326,13 @@ class PathLayout {
 
   // A figure stands on the chord between the ends of its box, centred across at half its
   // height above the base line.
-  void FigureAt(const PathRun& run, const RunPlan& plan, double s) {
-    const double w = plan.width;
+  void FigureAt(const PathRun& run, const RunPlan& plan, int64_t k, double s) {
+    Place(run, plan.IsAlternate(k) ? FigureSlot::kAlternate : FigureSlot::kMain, plan.WidthOf(k),
+          plan.scale, s);
+  }
+
+  // A figure `w` wide along the run, centred at arc length s, stretched by `stretch`.
+  void Place(const PathRun& run, FigureSlot slot, double w, double stretch, double s) {
     double a = s - w / 2;
     double b = s + w / 2;
     if (!run.closed) {
@@ -220,7 +350,7 @@ class PathLayout {
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
-    sink_.Figure(row_.figureKind, centre.x, centre.y, LineAngle(u.x, u.y), plan.scale);
+    sink_.Figure(slot, centre.x, centre.y, LineAngle(u.x, u.y), stretch);
     sink_.Attributes();
   }
 
@@ -235,25 +365,26 @@ class PathLayout {
       }
       return;
     }
-    const double w = plan.width;
-    const double step = plan.pitch;
     for (double j = 0; j < n; ++j) {
-      FigureAt(run, plan, run.begin + j * step + w / 2);
-      const double next = j + 1 < n ? run.begin + (j + 1) * step : run.end;
-      GapRails(run.begin + j * step + w, next);
+      const int64_t k = static_cast<int64_t>(j);
+      const double w = plan.WidthOf(k);
+      const double start = run.begin + plan.Offset(j);
+      FigureAt(run, plan, k, start + w / 2);
+      const double next = j + 1 < n ? run.begin + plan.Offset(j + 1) : run.end;
+      GapRails(start + w, next);
     }
   }
 
   void OpenRun(const PathRun& run, const RunPlan& plan) {
-    const double w = plan.width;
     const int64_t n = static_cast<int64_t>(plan.count);
     double f = run.begin + plan.gap;
     double e = run.begin;
     if (!NearlyEqual(plan.gap, 0)) GapRails(run.begin, f);
     for (int64_t j = 1; j <= n; ++j) {
-      FigureAt(run, plan, f + w / 2);
+      const double w = plan.WidthOf(j - 1);
+      FigureAt(run, plan, j - 1, f + w / 2);
       e = f + w;
-      f += plan.pitch;
+      f += plan.StepAfter(j - 1);
       if (!NearlyEqual(plan.interval, 0) && j < n) GapRails(e, f);
     }
     if (!NearlyEqual(plan.gap, 0)) GapRails(e, run.end);
@@ -273,13 +404,13 @@ void LayoutPath(const LayoutRow& row, const LaidPath& laid, PathSink& sink) {
   const Path& path = laid.path;
   if (path.pieces.empty()) return;
   // A path that is one open line is a two-point segment, full-length lines and all.
-  if (path.pieces.size() == 1 && !path.pieces[0].IsArc()) {
+  if (IsOneLine(path)) {
     const Point ends[2] = {path.pieces[0].from, path.pieces[0].to};
     LayoutSegment(row, ends, 1, sink, INFINITY);
     return;
   }
   PathLayout layout(row, laid, sink);
-  for (const PathRun& run : laid.runs) layout.Run(run);
+  for (size_t i = 0; i < laid.runs.size(); ++i) layout.Run(i);
   // The full-length lines are the path's rails, joined where it turns.
   sink.Attributes();
   const std::array<double, 3> distances = RailDistances(row);

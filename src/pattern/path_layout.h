@@ -2,6 +2,7 @@
 // smooth stretch, and the rails as offsets of the path, joined where the path turns.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "geom/offset.h"
@@ -52,7 +53,15 @@ const PathPiece* StraightRun(const LaidPath& laid, const PathRun& run);
 // Where the copies of a run of the path stand.
 RunPlan PlanPathRun(const LayoutRow& row, const LaidPath& laid, const PathRun& run);
 // The copies the path asks for: its runs' counts summed.
-double PathFigureCount(const LayoutRow& row, const LaidPath& laid);
+CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid);
+inline double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
+  return PathCopies(row, laid).figures;
+}
+
+// The room of run i of the path when the row has corner pieces or caps, by arc length along the
+// path: corner pieces at every corner (where a run starts after another, also round a closed
+// path), caps at the ends of an open path; none on a closed run without corners.
+SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i);
 
 // The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
 // (one or two per piece, one per gap): the short lines of its ellipses.

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "figure/figure_format.h"
 
@@ -53,6 +54,16 @@ struct PatternRow {
   static LineMode Mode(int32_t stored) {
     return stored == 1 || stored == 2 ? static_cast<LineMode>(stored) : LineMode::kNone;
   }
+};
+
+// What a row's details add to its drawing: the figures besides its own, each a file in the
+// program directory (empty for none), and whether the figures bend along curves.
+struct RowExtras {
+  std::string alternate;  // between the row's own
+  std::string corner;     // at each corner
+  std::string start;      // the caps at the start and the end of an open path
+  std::string end;
+  bool bend = false;
 };
 
 }  // namespace gara

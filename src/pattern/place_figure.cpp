@@ -6,21 +6,32 @@
 
 namespace gara {
 
+FigureModel FigurePlacer::Read(std::string_view name) {
+  const std::optional<std::string> bytes = fs_.ReadFile(programDir_ + std::string(name));
+  return bytes ? ParseFigure(*bytes, run_, longFonts_) : FigureModel{};
+}
+
 const FigureModel* FigurePlacer::Model(FigureKind kind) {
   if (!FigureKindOf(static_cast<int32_t>(kind))) return nullptr;
   std::optional<FigureModel>& model = models_[static_cast<size_t>(kind)];
-  if (!model) {
-    const std::optional<std::string> bytes =
-        fs_.ReadFile(programDir_ + std::string(FigureFileName(kind)));
-    model = bytes ? ParseFigure(*bytes, run_, longFonts_) : FigureModel{};
-  }
+  if (!model) model = Read(FigureFileName(kind));
   return &*model;
+}
+
+const FigureModel* FigurePlacer::Model(const std::string& name) {
+  auto it = named_.find(name);
+  if (it == named_.end()) it = named_.emplace(name, Read(name)).first;
+  return &it->second;
 }
 
 void FigurePlacer::PlaceFigure(FigureKind kind, double x, double y, double angle,
                                CommandWriter& out, double stretch) {
+  PlaceFigure(Model(kind), x, y, angle, out, stretch);
+}
+
+void FigurePlacer::PlaceFigure(const FigureModel* model, double x, double y, double angle,
+                               CommandWriter& out, double stretch) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle)) return;
-  const FigureModel* model = Model(kind);
   if (model && model->present) ReplayFigure(*model, x, y, angle, out, stretch);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -24,18 +25,29 @@ class FigurePlacer {
   // an empty model.
   const FigureModel* Model(FigureKind kind);
 
+  // The parsed figure of the file `name` of the program directory (a row's alternate figure,
+  // corner piece or cap); each file is read once, the first time it is asked for, and its model
+  // stays where it is for the placer's lifetime.
+  const FigureModel* Model(const std::string& name);
+
   // Emits one copy of the figure of `kind` with its extents centre on (x, y), stretched along
   // its own x axis and turned by `angle` radians. Nothing for another kind, a missing file or
   // a centre that is not finite.
   void PlaceFigure(FigureKind kind, double x, double y, double angle, CommandWriter& out,
                    double stretch = 1);
+  // The same for a parsed figure.
+  static void PlaceFigure(const FigureModel* model, double x, double y, double angle,
+                          CommandWriter& out, double stretch = 1);
 
  private:
+  FigureModel Read(std::string_view name);
+
   FileSystem& fs_;
   std::string programDir_;
   const RunContext& run_;
   LongFontTable longFonts_;
   std::optional<FigureModel> models_[2];
+  std::map<std::string, FigureModel, std::less<>> named_;
 };
 
 }  // namespace gara

@@ -52,7 +52,92 @@ RunPlan PlanStretch(double w, double d, double length, RunEnds ends) {
   return plan;
 }
 
+// A pair of copies with an alternate figure: the row's figure, the alternate and an interval
+// after each.
+double PairPitch(double w, double a, double d) { return w + a + 2 * d; }
+
+// Stretched copies with an alternate figure: m pairs, and on an open run the row's figure once
+// more. The stretch s(m) = (L - 2 m D) / (c + (W + A) m), c = W open and 0 closed, is monotonic
+// in m, so the best m is next to where it crosses 1, or beyond every m where it tends to
+// -2 D / (W + A).
+RunPlan PlanAlternatingStretch(double w, double a, double d, double length, bool open) {
+  RunPlan plan;
+  if (!(length > 0)) return plan;
+  const double c = open ? w : 0;
+  const double least = open ? 0 : 1;
+  const auto stretch = [&](double m) { return (length - 2 * d * m) / (c + (w + a) * m); };
+  const double crossing = (length - c) / PairPitch(w, a, d);
+  double best = -1;
+  double bestStretch = 0;
+  const double first = crossing >= least ? std::floor(crossing) : least;
+  for (const double m : {first, first + 1}) {
+    const double s = stretch(m);
+    if (s > 0 && std::isfinite(s) && (best < 0 || Deviation(s) <= Deviation(bestStretch))) {
+      best = m;
+      bestStretch = s;
+    }
+  }
+  const double limit = -2 * d / (w + a);
+  if (crossing == INFINITY || (limit > 0 && std::isfinite(limit) &&
+                               (best < 0 || Deviation(limit) <= Deviation(bestStretch)))) {
+    plan.count = INFINITY;  // for the limits to refuse
+    return plan;
+  }
+  if (best < 0) return plan;
+  plan.count = 2 * best + (open ? 1 : 0);
+  plan.scale = bestStretch;
+  plan.width = w * bestStretch;
+  plan.alternateWidth = a * bestStretch;
+  plan.interval = d;
+  return plan;
+}
+
+// Copies with an alternate figure by interval or evenly: as many pairs as fit, and on an open
+// run the row's figure once more.
+RunPlan PlanAlternating(const LayoutRow& row, double length, RunEnds ends) {
+  const double w = row.width;
+  const double a = row.alternateWidth;
+  const double d = row.interval;
+  const bool open = ends == RunEnds::kOpen;
+  RunPlan plan;
+  if (row.stretch) {
+    plan = PlanAlternatingStretch(w, a, d, length, open);
+  } else {
+    const double room = open ? length - w : length;  // for the pairs
+    const double pair = PairPitch(w, a, d);
+    plan.width = w;
+    plan.alternateWidth = a;
+    plan.interval = d;
+    if (!(room >= 0) || (!open && room == 0)) {
+      plan.count = 0;
+    } else if (!(pair > 0) || room / pair == INFINITY) {
+      plan.count = INFINITY;  // pairs that take no room: for the limits to refuse
+    } else {
+      const double m = Truncated(room / pair);
+      plan.count = 2 * m + (open ? 1 : 0);
+      const double left = room - m * pair;  // what the copies leave of the run
+      if (open && (!row.evenSpacing || m == 0)) {
+        plan.gap = left * 0.5;
+      } else if (row.evenSpacing && plan.count > 0) {
+        plan.interval = d + left / (2 * m);
+      }
+    }
+  }
+  plan.alternates = plan.count > 0;
+  plan.pitch = plan.width + plan.interval;
+  return plan;
+}
+
 }  // namespace
+
+double RunPlan::Offset(double k) const {
+  if (!alternates) return k * pitch;
+  const double pairs = std::floor(k / 2);
+  const double pair = width + alternateWidth + 2 * interval;
+  return pairs * pair + (k - 2 * pairs) * (width + interval);
+}
+
+double RunPlan::AlternateCount() const { return alternates ? std::floor(count / 2) : 0; }
 
 bool LayoutRow::Draws() const { return !checkSize || (width > kEpsilon && height > kEpsilon); }
 
@@ -93,6 +178,7 @@ LineCounts CountLines(const LayoutRow& row) {
 RunPlan PlanRun(const LayoutRow& row, double length, RunEnds ends) {
   RunPlan plan;
   if (!row.Draws()) return plan;
+  if (row.alternates) return PlanAlternating(row, length, ends);
   const double w = row.width;
   const double d = row.interval;
   if (row.stretch) return PlanStretch(w, d, length, ends);

@@ -21,6 +21,17 @@ struct LayoutRow {
   double referenceOffset = 5.0;  // R: the height of the designated segment above the base line
   std::array<LineMode, 3> lineModes{};  // top, middle, bottom
   bool checkSize = true;  // a stored row is drawn only with a width and height above 1e-8
+  // A second figure taking every other place (main, alternate, main, ...), at its own width.
+  bool alternates = false;
+  double alternateWidth = 0.0;
+  // Figures at the ends of runs, unscaled: a corner piece at each corner, and caps at the start
+  // and the end of an open path.
+  struct EndFigure {
+    bool on = false;
+    double width = 0;
+  };
+  EndFigure corner, startCap, endCap;
+  bool HasEndFigures() const { return corner.on || startCap.on || endCap.on; }
 
   // False when the row places nothing anywhere: a stored row whose figure has no size.
   bool Draws() const;
@@ -54,7 +65,23 @@ struct RunPlan {
   double pitch = 0;     // from the start of one copy to the start of the next
   double width = 0;     // of one copy along the run: the row's width unless stretched
   double scale = 1;     // the copies' stretch along the run, width / the row's width
+  // With an alternate figure, copies 1, 3, 5, ... (from 0) are its copies, this wide along the
+  // run; `pitch` then means nothing.
+  bool alternates = false;
+  double alternateWidth = 0;
+
+  bool IsAlternate(int64_t k) const { return alternates && k % 2 == 1; }
+  double WidthOf(int64_t k) const { return IsAlternate(k) ? alternateWidth : width; }
+  // From the start of copy k to the start of copy k + 1.
+  double StepAfter(int64_t k) const { return alternates ? WidthOf(k) + interval : pitch; }
+  // From the start of copy 0 to the start of copy k.
+  double Offset(double k) const;
+  // How many of the copies are the alternate figure's.
+  double AlternateCount() const;
 };
+// With an alternate figure an open run takes an odd count, so that it begins and ends with the
+// row's own figure, and a closed run an even one, so that the alternation closes: the largest
+// that fits by interval or evenly, the one whose stretch is nearest 1 when stretched.
 // Stretched copies: the count n >= 1 whose stretch s = (L - (n - 1) D) / (n W) on an open run,
 // s = (L / n - D) / W on a closed one, is positive and nearest 1 by ratio (the larger n on a
 // tie); zero when no n gives a positive stretch, +infinity when ever more copies come ever

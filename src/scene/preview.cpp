@@ -65,13 +65,8 @@ Preview BuildPreview(const PreviewInputs& inputs) {
     p.x = preview.points[n - 1].x;
     p.y = preview.points[n - 1].y;
   }
-  const DrawInputs draw{sample,
-                        stored,
-                        inputs.run,
-                        inputs.fs,
-                        inputs.programDir,
-                        kMaxPreviewBytes,
-                        inputs.alternateFile};
+  const DrawInputs draw{sample,           stored,       inputs.run, inputs.fs, inputs.programDir,
+                        kMaxPreviewBytes, inputs.extras};
 
   OutputBuffer buffer;
   CommandWriter out(buffer, sample);
@@ -109,8 +104,10 @@ Preview BuildPreview(const PreviewInputs& inputs) {
 
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
                      FileSystem& fs, const std::string& programDir, std::string alternateFile) {
+  RowExtras extras;
+  extras.alternate = std::move(alternateFile);
   return BuildPreview(
-      {settings, row, MakeRunContext(drawing, settings), fs, programDir, std::move(alternateFile)});
+      {settings, row, MakeRunContext(drawing, settings), fs, programDir, std::move(extras)});
 }
 
 }  // namespace gara::scene

@@ -29,8 +29,7 @@ struct PreviewInputs {
   RunContext run;
   FileSystem& fs;
   std::string programDir;  // with its trailing separator; sel.txt and jws.txt live here
-  // The row's alternate figure, a file in the program directory; empty for none.
-  std::string alternateFile;
+  RowExtras extras;        // the row's figures besides its own
 };
 
 struct Preview {
@@ -45,7 +44,8 @@ inline constexpr double kMaxPreviewBytes = 8e6;
 
 Preview BuildPreview(const PreviewInputs& inputs);
 // The preview of row `row` of `settings` with the writing attributes of `drawing` and the
-// settings' switches, as a drawing run would take them.
+// settings' switches, as a drawing run would take them; `alternateFile`, when given, is the
+// row's alternate figure (a file in the program directory).
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
                      FileSystem& fs, const std::string& programDir, std::string alternateFile = {});
 

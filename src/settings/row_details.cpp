@@ -1,1 +1,204 @@
 #include "settings/row_details.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cstddef>
+#include <string>
+
+#include "settings/settings.h"
+#include "util/lines.h"
+
+namespace gara {
+
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t";
+  const size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+bool IsComment(std::string_view line) { return TrimBlanks(line).starts_with(';'); }
+
+// The name of the section a line begins, or none when it begins none.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  const std::string_view text = TrimBlanks(line);
+  if (text.size() < 2 || text.front() != '[' || text.back() != ']') return std::nullopt;
+  return text.substr(1, text.size() - 2);
+}
+
+// The key of a "key=value" line, or none for a section header, a comment or a line without "=".
+std::optional<std::string_view> KeyOf(std::string_view line) {
+  if (SectionName(line) || IsComment(line)) return std::nullopt;
+  const size_t equals = line.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  return TrimBlanks(line.substr(0, equals));
+}
+
+std::string_view ValueOf(std::string_view line) {
+  return TrimBlanks(line.substr(line.find('=') + 1));
+}
+
+std::string RowSectionName(int row) { return std::to_string(row); }
+
+bool IsRow(int row) { return row >= 1 && row <= kPatternRows; }
+
+// A value never spans lines, and a NUL would end it early in a reader that stops there.
+std::string WithoutLineBreaks(std::string_view text) {
+  std::string kept;
+  kept.reserve(text.size());
+  for (char c : text) {
+    if (c != '\r' && c != '\n' && c != '\0') kept += c;
+  }
+  return kept;
+}
+
+}  // namespace
+
+RowDetails RowDetails::Parse(std::string_view bytes) {
+  RowDetails details;
+  LineReader reader(bytes);
+  std::string_view line;
+  while (reader.Next(line)) details.lines_.emplace_back(line);
+  return details;
+}
+
+std::string RowDetails::Serialize() const {
+  std::string out;
+  for (const std::string& line : lines_) {
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::vector<size_t> RowDetails::KeyLines(int row, std::string_view key) const {
+  std::vector<size_t> found;
+  if (!IsRow(row)) return found;
+  const std::string name = RowSectionName(row);
+  bool inRow = false;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (const auto section = SectionName(lines_[i])) {
+      inRow = *section == name;
+    } else if (inRow && KeyOf(lines_[i]) == key) {
+      found.push_back(i);
+    }
+  }
+  return found;
+}
+
+std::optional<std::string> RowDetails::Get(int row, std::string_view key) const {
+  const std::vector<size_t> found = KeyLines(row, key);
+  if (found.empty()) return std::nullopt;
+  return std::string(ValueOf(lines_[found.front()]));
+}
+
+void RowDetails::Set(int row, std::string_view key, std::string_view value) {
+  if (!IsRow(row)) return;
+  const std::string cleanKey = WithoutLineBreaks(key);
+  std::string line = cleanKey + "=" + WithoutLineBreaks(value);
+  // A key that would not read back as itself (empty, with "=" or blanks at its ends, or making
+  // a comment or a section header of the line) is never written.
+  if (cleanKey.empty() || KeyOf(line) != std::string_view(cleanKey)) return;
+
+  if (const std::vector<size_t> found = KeyLines(row, cleanKey); !found.empty()) {
+    lines_[found.front()] = std::move(line);
+    return;
+  }
+  const std::string name = RowSectionName(row);
+  const auto header = std::find_if(lines_.begin(), lines_.end(), [&](const std::string& l) {
+    return SectionName(l) == std::string_view(name);
+  });
+  if (header == lines_.end()) {
+    lines_.push_back("[" + name + "]");
+    lines_.push_back(std::move(line));
+    return;
+  }
+  // After the section's last entry, so that blank lines and comments that part it from the next
+  // section stay where they are.
+  auto insertAt = std::next(header);
+  for (auto it = insertAt; it != lines_.end() && !SectionName(*it); ++it) {
+    if (!TrimBlanks(*it).empty() && !IsComment(*it)) insertAt = std::next(it);
+  }
+  lines_.insert(insertAt, std::move(line));
+}
+
+void RowDetails::Erase(int row, std::string_view key) {
+  const std::vector<size_t> found = KeyLines(row, key);
+  for (auto it = found.rbegin(); it != found.rend(); ++it) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*it));
+  }
+}
+
+LoadedRowDetails LoadRowDetails(FileSystem& fs, const std::string& path) {
+  const ExistingFile file = ReadExistingFile(fs, path);
+  return {file.bytes ? RowDetails::Parse(*file.bytes) : RowDetails{}, file.unreadable};
+}
+
+bool SaveRowDetails(FileSystem& fs, const std::string& path, const RowDetails& details) {
+  return ReplaceFile(fs, path, details.Serialize(), OnWriteFailure::kKeepOld);
+}
+
+namespace {
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Names Windows opens as a device in any folder, with any extension: reading CON would wait for
+// the keyboard. COM0 and LPT0 are reserved too.
+bool IsDeviceName(std::string_view name) {
+  std::string stem(name.substr(0, name.find('.')));
+  // Windows drops the spaces that end a name: "CON .txt" is CON too.
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  std::transform(stem.begin(), stem.end(), stem.begin(), AsciiUpper);
+  static constexpr std::array<std::string_view, 6> kDevices = {"CON", "PRN",    "AUX",
+                                                               "NUL", "CONIN$", "CONOUT$"};
+  if (std::find(kDevices.begin(), kDevices.end(), stem) != kDevices.end()) return true;
+  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) &&
+         stem[3] >= '0' && stem[3] <= '9';
+}
+
+constexpr bool IsShiftJisLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+}  // namespace
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name.find("..") != std::string_view::npos) return false;
+  // "/", ":" and control bytes are never the second byte of a character: refused wherever they
+  // stand. "\" is (表 is 0x95 0x5C), so the characters are stepped over whole for it.
+  for (const char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == ':') return false;
+  }
+  for (size_t i = 0; i < name.size(); ++i) {
+    if (IsShiftJisLeadByte(static_cast<unsigned char>(name[i]))) {
+      ++i;
+    } else if (name[i] == '\\') {
+      return false;
+    }
+  }
+  return !IsDeviceName(name);
+}
+
+std::string RowFigureFileName(int row, std::string_view key) {
+  assert(IsRow(row));
+  std::string name = "row";
+  if (row < 10) name += '0';
+  name += std::to_string(row);
+  name += '_';
+  name += key;
+  name += ".txt";
+  return name;
+}
+
+DetailFigure CheckedDetailFigure(const RowDetails& details, int row, std::string_view key,
+                                 FileSystem& fs, const std::string& programDir) {
+  const std::optional<std::string> value = details.Get(row, key);
+  if (!value || value->empty()) return {};
+  if (!IsPlainFileName(*value) || !fs.IsFile(programDir + *value)) return {{}, *value};
+  return {*value, {}};
+}
+
+}  // namespace gara

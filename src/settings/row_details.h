@@ -3,6 +3,7 @@
 // exactly as it is; a missing details file means no details.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,30 +14,42 @@
 namespace gara {
 
 // The keys this program reads; others are kept as they are.
-inline constexpr std::string_view kAlternateKey = "alternate";  // a figure file name
+inline constexpr std::string_view kAlternateKey = "alternate";               // a figure file name
 inline constexpr std::string_view kAlternateSourceKey = "alternate_source";  // its .jws path
 
 // The file's lines as read, so that a save changes only the keys set or erased: unknown keys,
 // sections and ";" comments survive. Texts are Shift-JIS bytes, never decoded.
 class RowDetails {
  public:
-  // Any bytes; CR LF or LF line ends.
+  // Any bytes; CR LF or LF line ends. A line "[name]" (blanks around it allowed) begins a
+  // section, a line whose first non-blank is ";" is a comment, any other line with "=" is
+  // "key=value" (both trimmed of spaces and tabs); whatever else is kept as it stands.
   static RowDetails Parse(std::string_view bytes);
-  // With CR LF line ends.
+  // With CR LF line ends, the last one too; nothing at all for no lines. A file with CR LF line
+  // ends is written back byte for byte.
   std::string Serialize() const;
 
-  // The value of `key` in the section of row 1..12; none when the row has no such key.
+  // The value of `key` in the section of row 1..12 (the first, when the file repeats it); none
+  // when the row has no such key or `row` is no row.
   std::optional<std::string> Get(int row, std::string_view key) const;
-  // Sets the key in the row's section, which is added at the end when there is none.
+  // Rewrites the row's first `key` line as "key=value", or adds one after the last entry of the
+  // row's section, which is added at the end when there is none. CR, LF and NUL are dropped from
+  // both. Nothing changes for a key that would not read back as itself (empty, holding "=",
+  // blanks at its ends, or making a comment or section header of the line) or for no row.
   void Set(int row, std::string_view key, std::string_view value);
+  // Removes every `key` line of the row.
   void Erase(int row, std::string_view key);
 
   bool operator==(const RowDetails&) const = default;
 
  private:
+  // The indices of the row's `key` lines, in every section of the row, in file order.
+  std::vector<size_t> KeyLines(int row, std::string_view key) const;
+
   std::vector<std::string> lines_;  // without their line ends
 };
 
+// A missing file is no details; one that is there and cannot be read is `unreadable`.
 struct LoadedRowDetails {
   RowDetails details;
   // The file is there and cannot be read: it must be left as it is, never saved over.
@@ -49,7 +62,8 @@ LoadedRowDetails LoadRowDetails(FileSystem& fs, const std::string& path);
                                   const RowDetails& details);
 
 // A file name a detail may name: a plain name of a file in the program folder, without a folder
-// part (no "\", "/" or ":" outside a two-byte character) and without "..".
+// part (no "\", "/" or ":" outside a two-byte character), without ".." or control bytes, and not
+// a Windows device (CON, NUL, COM1, ... with any extension), whose reading would never end.
 bool IsPlainFileName(std::string_view name);
 
 // The figure file the settings dialog makes for a row's detail, e.g. "row03_alternate.txt".

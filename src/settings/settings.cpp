@@ -100,9 +100,9 @@ RunContext MakeRunContext(const DrawingState& state, const Settings& settings) {
 }
 
 std::optional<Settings> LoadExistingSettings(FileSystem& fs, const std::string& path) {
-  if (auto bytes = fs.ReadFile(path)) return ParseSettings(*bytes);
-  if (fs.IsFile(path)) return std::nullopt;
-  return Settings{};
+  const ExistingFile file = ReadExistingFile(fs, path);
+  if (file.unreadable) return std::nullopt;
+  return file.bytes ? ParseSettings(*file.bytes) : Settings{};
 }
 
 std::string SerializeSettings(const Settings& s) {

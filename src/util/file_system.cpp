@@ -56,6 +56,12 @@ void StagedFile::Discard() {
   temp_.clear();
 }
 
+ExistingFile ReadExistingFile(FileSystem& fs, const std::string& path) {
+  ExistingFile file{fs.ReadFile(path)};
+  file.unreadable = !file.bytes && fs.IsFile(path);
+  return file;
+}
+
 bool ReplaceFile(FileSystem& fs, const std::string& path,
                  const std::function<bool(OutputFile&)>& produce, OnWriteFailure onFailure) {
   // The temporary file stands beside the target so that the rename never crosses a volume.

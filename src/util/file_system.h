@@ -78,6 +78,15 @@ class StagedFile {
   std::string temp_;  // empty when there is no temporary file
 };
 
+// A file the program may find or not: a missing one is no fault (a first run has none), but one
+// that is there and cannot be read (permissions, a read error) must not be taken for missing and
+// then written over.
+struct ExistingFile {
+  std::optional<std::string> bytes;  // none when missing or unreadable
+  bool unreadable = false;
+};
+ExistingFile ReadExistingFile(FileSystem& fs, const std::string& path);
+
 enum class OnWriteFailure {
   kKeepOld,    // the previous file stays as it was (the settings file)
   kRemoveOld,  // no file remains at the path (the exchange and figure files)

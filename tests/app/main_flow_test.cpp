@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/test_files.h"
@@ -375,6 +376,35 @@ TEST(UnreadableSettings, EveryModeRefusesAndWritesNothing) {
     EXPECT_EQ(dir.Read("sel.txt"), figure);
     EXPECT_EQ(dir.Read("garanarabe.dat"), "secret patterns");
     EXPECT_EQ(FilesIn(dir), 3u);
+  }
+}
+
+// A details file that is there but cannot be read: the drawing runs refuse and write nothing;
+// the register run and the dialog use no detail and go on. The file is never written.
+TEST(UnreadableDetails, DrawingRunsRefuseAndWriteNothing) {
+  const std::pair<RunMode, RunOutcome> cases[] = {
+      {RunMode::kTwoPoint, RunOutcome::kDetailsUnreadable},
+      {RunMode::kMultiPoint, RunOutcome::kDetailsUnreadable},
+      {RunMode::kPath, RunOutcome::kDetailsUnreadable},
+      {RunMode::kRegister, RunOutcome::kRegisteredEmpty},
+      {RunMode::kDialog, RunOutcome::kShowDialog}};
+  for (const auto& [mode, outcome] : cases) {
+    TempDir dir;
+    WriteDrawingFolder(dir);
+    const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
+    dir.Write("garanarabe.ini", "[1]\r\nalternate=sel.txt\r\n");
+    FaultFileSystem fs;
+    fs.unreadable = dir.File("garanarabe.ini");
+    ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+    run.Prepare(mode);
+    EXPECT_TRUE(run.rowDetails().unreadable);
+    EXPECT_EQ(run.RunWindowless(mode), outcome) << static_cast<int>(mode);
+    EXPECT_EQ(dir.Read("garanarabe.ini"), "[1]\r\nalternate=sel.txt\r\n");
+    if (outcome == RunOutcome::kDetailsUnreadable) {
+      EXPECT_EQ(run.detail().file, dir.File("garanarabe.ini"));
+      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+      EXPECT_EQ(FilesIn(dir), 3u);
+    }
   }
 }
 

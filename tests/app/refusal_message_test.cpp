@@ -46,7 +46,8 @@ struct RefusalCase {
   double width, height;           // of the pattern in row 1; a negative width: no settings file
   std::vector<const char*> said;  // each part of the message, Shift-JIS
   int exitCode;
-  const char* exchangeAfter;  // nullptr: as written before the run; "": not looked at
+  const char* exchangeAfter;      // nullptr: as written before the run; "": not looked at
+  const char* details = nullptr;  // garanarabe.ini; nullptr: none
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
@@ -88,6 +89,17 @@ std::vector<RefusalCase> Cases() {
        0,
        nullptr},
       {"unwritable", "1", nullptr, nullptr, -1, 0, {"JWC_TEMP.TXT を書き込めませんでした"}, 1, ""},
+      // Drawn, and told of the detail it drew without.
+      {"alternate_not_there",
+       "2",
+       &kTwoPoints,
+       &kFigure,
+       20,
+       10,
+       {"garanarabe.ini の [1] の alternate=gone.txt は", "交互図形なしで作図しました"},
+       0,
+       "",
+       "[1]\r\nalternate=gone.txt\r\n"},
   };
 }
 
@@ -98,6 +110,7 @@ void WriteInputs(const RefusalCase& c, TempDir& dir) {
     std::filesystem::create_directory(dir.path() / "JWC_TEMP.TXT");
   }
   if (c.figure) dir.Write("sel.txt", *c.figure);
+  if (c.details) dir.Write("garanarabe.ini", c.details);
   if (c.width >= 0) {
     Settings settings;
     settings.rows[0].width = c.width;

@@ -65,6 +65,8 @@ TEST_P(ProgramPathsOf, DirectoryAndSettingsFile) {
   EXPECT_EQ(paths.settingsPath, GetParam().settings);
   EXPECT_EQ(paths.ExchangeFile(), std::string(GetParam().dir) + "JWC_TEMP.TXT");
   EXPECT_EQ(paths.SelectionFigureFile(), std::string(GetParam().dir) + "sel.txt");
+  const std::string settings = GetParam().settings;
+  EXPECT_EQ(paths.RowDetailsPath(), settings.substr(0, settings.size() - 4) + ".ini");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,8 +1,11 @@
 // libFuzzer target: the whole program in run modes 1 to 4, in memory. One input holds
-// JWC_TEMP.TXT, garanarabe.dat and the figure file, split at the first two NUL bytes (the
-// figure file serves as both sel.txt and jws.txt). Built and run by the fuzz preset.
+// JWC_TEMP.TXT, garanarabe.dat, the figure file and garanarabe.ini, split at the first three NUL
+// bytes (the figure file serves as sel.txt, jws.txt and alt.txt, so "alternate=alt.txt" names a
+// figure that is there; without a third NUL there is no garanarabe.ini). Built and run by the
+// fuzz preset.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,7 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view rest = input;
   const std::string_view exchange = TakePart(rest);
   const std::string_view settings = TakePart(rest);
-  const std::string_view figure = rest;
+  const bool hasDetails = rest.find('\0') != std::string_view::npos;
+  const std::string_view figure = TakePart(rest);
+  const std::optional<std::string_view> details =
+      hasDetails ? std::optional<std::string_view>(rest) : std::nullopt;
   for (const gara::RunMode mode : {gara::RunMode::kTwoPoint, gara::RunMode::kMultiPoint,
                                    gara::RunMode::kRegister, gara::RunMode::kPath}) {
     gara::testing::MemoryFileSystem fs;
@@ -36,9 +42,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fs.files[paths.settingsPath] = settings;
     fs.files["sel.txt"] = figure;
     fs.files["jws.txt"] = figure;
+    fs.files["alt.txt"] = figure;
+    if (details) fs.files[paths.RowDetailsPath()] = *details;
     // A size limit far below a real run's keeps each input (and the checks of its output) fast;
     // the refusal path is the same.
     gara::RunWindowless(mode, gara::RunEnvironment{fs, paths, 2e6});
+    // No run writes the details, nor makes them.
+    const auto kept = fs.files.find(paths.RowDetailsPath());
+    if ((kept != fs.files.end()) != details.has_value()) __builtin_trap();
+    if (details && kept->second != *details) __builtin_trap();
     for (const auto& [path, bytes] : fs.files) {
       // A drawing places up to a million copies of the figure by design, so its size follows
       // the layout, not the input; the run's own limits bound it.

@@ -28,7 +28,7 @@ std::string ReadAll(const stdfs::path& path) {
 struct CountingSink final : PathSink {
   double figures = 0;
   void Attributes() override {}
-  void Figure(FigureKind, double, double, double, double) override { ++figures; }
+  void Figure(FigureSlot, double, double, double, double) override { ++figures; }
   void Line(double, double, double, double) override {}
   void Arc(double, double, double, double, double) override {}
   void Circle(double, double, double) override {}

@@ -40,8 +40,8 @@ struct DrawRun {
   bool Draw(int pointCount, bool skipCoincident) {
     CommandWriter out(buffer, state);
     out.ResetCommandCache();
-    return DrawPattern({state, &row, run, fs, kDir}, out, pointCount, skipCoincident) ==
-           DrawResult::kDrawn;
+    return DrawPattern({state, &row, run, fs, kDir, kMaxOutputBytesPerRun, {}}, out, pointCount,
+                       skipCoincident) == DrawResult::kDrawn;
   }
 };
 

@@ -17,14 +17,14 @@ constexpr double kTol = 1e-9;
 struct Step {
   enum Kind { kAttributes, kFigure, kLine } kind;
   double a = 0, b = 0, c = 0, d = 0;  // figure: x, y, angle, stretch; line: x1, y1, x2, y2
-  FigureKind figureKind = FigureKind::kSelected;
+  FigureSlot slot = FigureSlot::kMain;
 };
 
 class Recorder final : public LayoutSink {
  public:
   void Attributes() override { steps.push_back({Step::kAttributes}); }
-  void Figure(FigureKind kind, double x, double y, double angle, double stretch) override {
-    steps.push_back({Step::kFigure, x, y, angle, stretch, kind});
+  void Figure(FigureSlot slot, double x, double y, double angle, double stretch) override {
+    steps.push_back({Step::kFigure, x, y, angle, stretch, slot});
   }
   void Line(double x1, double y1, double x2, double y2) override {
     steps.push_back({Step::kLine, x1, y1, x2, y2});

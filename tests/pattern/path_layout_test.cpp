@@ -25,7 +25,7 @@ class Recorder final : public PathSink {
   std::vector<PathPiece> lines;
   std::vector<Round> rounds;
   void Attributes() override {}
-  void Figure(FigureKind, double x, double y, double angle, double) override {
+  void Figure(FigureSlot, double x, double y, double angle, double) override {
     figures.push_back({x, y, angle});
   }
   void Line(double x1, double y1, double x2, double y2) override {

@@ -116,7 +116,7 @@ class Recorder final : public PathSink {
   std::vector<Placed> figures;
   std::vector<PathPiece> gaps;
   void Attributes() override {}
-  void Figure(FigureKind, double x, double y, double angle, double stretch) override {
+  void Figure(FigureSlot, double x, double y, double angle, double stretch) override {
     figures.push_back({x, y, angle, stretch});
   }
   void Line(double x1, double y1, double x2, double y2) override {

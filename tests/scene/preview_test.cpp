@@ -43,7 +43,7 @@ Settings RowOne(const PatternRow& row) {
 
 Preview Build(const Settings& settings, MemoryFileSystem& fs, int32_t row = 1,
               RunContext run = {}) {
-  return BuildPreview({settings, row, run, fs, "dir/", ""});
+  return BuildPreview({settings, row, run, fs, "dir/", {}});
 }
 
 std::vector<const Shape*> OfKind(Preview&&, ShapeKind) = delete;  // pointers into a temporary

@@ -1,0 +1,199 @@
+// An alternate figure: main, alternate, main, ... each at its own width; an open run begins and
+// ends with the row's own figure, a closed one alternates all the way round.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/test_files.h"
+#include "geom/path.h"
+#include "pattern/draw.h"
+#include "pattern/path_layout.h"
+#include "pattern/pattern_test_support.h"
+#include "pattern/run_plan.h"
+
+namespace gara {
+namespace {
+
+constexpr double kTol = 1e-9;
+
+LayoutRow AlternatingRow(double w, double a, double d, bool even, bool stretch) {
+  LayoutRow row;
+  row.width = w;
+  row.height = 4;
+  row.interval = d;
+  row.evenSpacing = even;
+  row.stretch = stretch;
+  row.referenceOffset = 0;
+  row.alternates = true;
+  row.alternateWidth = a;
+  return row;
+}
+
+// The rule counted out: an odd count on an open run, an even one on a closed run; the largest
+// that fits, or with stretched copies the one of positive stretch nearest 1 (the larger on a
+// tie).
+double CountedOut(double length, double w, double a, double d, bool stretch, RunEnds ends) {
+  const bool open = ends == RunEnds::kOpen;
+  double best = 0, bestLog = INFINITY;
+  for (double n = open ? 1 : 2; n <= 2001; n += 2) {
+    const double mains = open ? (n + 1) / 2 : n / 2;
+    const double widths = mains * w + (n - mains) * a;
+    const double gaps = open ? n - 1 : n;
+    if (!stretch) {
+      if (widths + gaps * d <= length + 1e-12) best = n;
+      continue;
+    }
+    const double s = (length - gaps * d) / widths;
+    if (s > 0 && std::fabs(std::log(s)) <= bestLog) {
+      bestLog = std::fabs(std::log(s));
+      best = n;
+    }
+  }
+  return best;
+}
+
+TEST(AlternateTest, CountsByArrangementAndEnds) {
+  struct Case {
+    double length, w, a, d;
+  };
+  const Case cases[] = {{100, 12, 5, 6}, {100, 12, 30, 2}, {11, 12, 5, 6},  {12, 12, 5, 6},
+                        {47, 10, 7, 3},  {3.5, 1, 0.5, 0}, {250, 8, 14, 1}, {60, 20, 0, 5}};
+  for (const Case& c : cases) {
+    for (const RunEnds ends : {RunEnds::kOpen, RunEnds::kClosed}) {
+      for (int arrangement = 0; arrangement < 3; ++arrangement) {
+        const bool stretch = arrangement == 2;
+        const LayoutRow row = AlternatingRow(c.w, c.a, c.d, arrangement == 1, stretch);
+        const RunPlan plan = PlanRun(row, c.length, ends);
+        SCOPED_TRACE(::testing::Message() << c.length << " " << c.w << " " << c.a << " " << c.d
+                                          << " arrangement " << arrangement);
+        ASSERT_EQ(plan.count, CountedOut(c.length, c.w, c.a, c.d, stretch, ends));
+        if (plan.count == 0) continue;
+        // An open run keeps its gap at both ends (none when filled); a closed one ends one
+        // interval before its start, the leftover by interval after that.
+        const double n = plan.count;
+        const double lastEnd = plan.gap + plan.Offset(n - 1) + plan.WidthOf(int64_t(n) - 1);
+        if (ends == RunEnds::kOpen) {
+          EXPECT_NEAR(lastEnd + plan.gap, c.length, kTol);
+        } else if (arrangement != 0) {
+          EXPECT_NEAR(lastEnd + plan.interval, c.length, kTol);
+        } else {
+          EXPECT_LE(lastEnd + plan.interval, c.length + kTol);
+        }
+        EXPECT_NEAR(plan.alternateWidth, c.a * (stretch ? plan.scale : 1), kTol);
+        EXPECT_EQ(plan.AlternateCount(), std::floor(n / 2));
+      }
+    }
+  }
+}
+
+struct Placed {
+  FigureSlot slot;
+  double x, y, stretch;
+};
+
+class Recorder final : public PathSink {
+ public:
+  std::vector<Placed> figures;
+  std::vector<double> gaps;  // lengths of the bottom line's gap pieces
+  void Attributes() override {}
+  void Figure(FigureSlot slot, double x, double y, double, double stretch) override {
+    figures.push_back({slot, x, y, stretch});
+  }
+  void Line(double x1, double y1, double x2, double y2) override {
+    gaps.push_back(std::hypot(x2 - x1, y2 - y1));
+  }
+  void Arc(double, double r, double, double s, double e) override {
+    gaps.push_back(r * std::fmod(e - s + 360, 360) * kPi / 180);
+  }
+  void Circle(double, double, double) override {}
+};
+
+// A segment and an open line of a path alike: main first and last, each copy at its own width
+// one interval after the one before, from the start of the run to its end when stretched.
+TEST(AlternateTest, OpenRunBeginsAndEndsWithTheMainFigure) {
+  const Point p{3, -2}, q{3 + 80, -2 + 60};  // 100 long
+  const Point ends[] = {p, q};
+  const Point u{0.8, 0.6};
+  for (const bool stretch : {false, true}) {
+    LayoutRow row = AlternatingRow(12, 5, 6, false, stretch);
+    row.lineModes = {LineMode::kNone, LineMode::kNone, LineMode::kGaps};
+    const RunPlan plan = PlanRun(row, 100, RunEnds::kOpen);
+    Recorder segment, path;
+    LayoutSegment(row, ends, 1, segment, 1e6);
+    LayoutPath(row, SplitRuns(ChainPieces({LinePiece(p, q)}, 1e-6).at(0)), path);
+    for (const Recorder* rec : {&segment, &path}) {
+      ASSERT_EQ(rec->figures.size(), static_cast<size_t>(plan.count));
+      ASSERT_EQ(rec->figures.size() % 2, 1u);
+      double start = plan.gap;
+      for (size_t k = 0; k < rec->figures.size(); ++k) {
+        const Placed& f = rec->figures[k];
+        EXPECT_EQ(f.slot, k % 2 ? FigureSlot::kAlternate : FigureSlot::kMain);
+        const double w = (k % 2 ? 5 : 12) * plan.scale;
+        EXPECT_NEAR((f.x - p.x) * u.x + (f.y - p.y) * u.y, start + w / 2, kTol) << k;
+        EXPECT_NEAR((f.y - p.y) * u.x - (f.x - p.x) * u.y, 2, kTol);  // centred across at H/2
+        start += w + 6;
+      }
+      EXPECT_NEAR(start - 6 + plan.gap, 100, kTol);
+      // The interval between copies; by interval also the end gaps.
+      for (const double gap : rec->gaps) {
+        EXPECT_TRUE(std::fabs(gap - 6) < kTol || std::fabs(gap - plan.gap) < kTol) << gap;
+      }
+      EXPECT_EQ(rec->gaps.size(), rec->figures.size() - 1 + (stretch ? 0 : 2));
+    }
+  }
+}
+
+TEST(AlternateTest, ClosedCircleAlternatesAllTheWayRound) {
+  for (int arrangement = 0; arrangement < 3; ++arrangement) {
+    const LayoutRow row = AlternatingRow(7, 3, 2, arrangement == 1, arrangement == 2);
+    Recorder rec;
+    LayoutPath(row, SplitRuns(ChainPieces({ArcPiece({0, 0}, 20, 1, 0, 0, 2 * kPi)}, 1e-6).at(0)),
+               rec);
+    ASSERT_GT(rec.figures.size(), 0u);
+    EXPECT_EQ(rec.figures.size() % 2, 0u) << arrangement;
+    EXPECT_EQ(rec.figures.size(),
+              CountedOut(2 * kPi * 20, 7, 3, 2, arrangement == 2, RunEnds::kClosed));
+    EXPECT_EQ(rec.figures.back().slot, FigureSlot::kAlternate);
+  }
+}
+
+// The whole run: the alternate's copies come from its own file, at its measured width, and the
+// estimate counts each figure's entities.
+TEST(AlternateTest, DrawingTakesTheAlternateFromItsFile) {
+  using testing::CrLf;
+  testing::MemoryFileSystem fs;
+  fs.files["/p/sel.txt"] = CrLf({"-6,-2,6,2", "1", "N,1", "L,0,0,2,1,1,0,0,-6,-2,6,2", "BD,0"});
+  fs.files["/p/alt.txt"] =
+      CrLf({"0,0,5,4", "1", "N,2", "L,0,0,2,1,1,0,0,0,0,5,4", "L,0,0,2,1,1,0,0,0,4,5,0", "BD,0"});
+  DrawingState state;
+  state.designatedPoints[1] = {true, 0, 0, DesignatedPointKind::kPlain};
+  state.designatedPoints[2] = {true, 100, 0, DesignatedPointKind::kPlain};
+  PatternRow row{0, 12, 4, 2, 6.0, 1, 0, 0, 0};  // 伸縮配置
+  const RunContext run;
+  RowExtras files;
+  files.alternate = "alt.txt";
+  const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, files};
+  const DrawEstimate estimate = EstimateDrawing(inputs, 2, false);
+  EXPECT_EQ(estimate.figures, 7);  // s = (100 - 36) / (4 * 12 + 3 * 5) = 1.016
+  EXPECT_EQ(estimate.entities, 4 * 1 + 3 * 2);
+  OutputBuffer buffer;
+  CommandWriter out(buffer, state);
+  ASSERT_EQ(DrawPattern(inputs, out, 2, false), DrawResult::kDrawn);
+  std::vector<std::string> lines;
+  for (const std::string& line : testing::OutputLines(buffer)) {
+    if (!line.empty() && (line[0] == '-' || (line[0] >= '0' && line[0] <= '9'))) {
+      lines.push_back(line);
+    }
+  }
+  ASSERT_EQ(lines.size(), 10u);
+  const double s = 64.0 / 63.0;
+  EXPECT_EQ(lines.front(), "0 -2 " + NumberText(12 * s) + " 2");
+  EXPECT_EQ(lines.back(), NumberText(100 - 12 * s) + " -2 100 2");
+  // The first alternate stands one interval after the first copy, 5 s wide.
+  EXPECT_EQ(lines[1], NumberText(12 * s + 6) + " -2 " + NumberText(12 * s + 6 + 5 * s) + " 2");
+}
+
+}  // namespace
+}  // namespace gara
