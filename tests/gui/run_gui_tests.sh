@@ -835,6 +835,9 @@ case_details_cancel_writes_nothing() {
   cp "$dir/garanarabe.ini" "$dir/before.ini"
   cp "$dir/garanarabe.dat" "$dir/before.dat"
   start_dialog "$dir" || return
+  click_radio 2
+  sleep 0.3
+  screenshot details-before
   open_details 2 || return
   sub_browse_to "$dir/alt.jws" || return
   sleep 1
@@ -843,8 +846,12 @@ case_details_cancel_writes_nothing() {
   click_sub_ok
   expect_sub_closed
   screenshot details-preview
-  pane_shot details-preview
-  expect_drawn details-preview
+  # The circle now stands between the row's own figures.
+  for shot in details-before details-preview; do
+    pane_shot "$shot"
+    expect_drawn "$shot"
+  done
+  expect_different_panes details-before details-preview
   click_cancel
   expect_exit
   cmp -s "$dir/before.ini" "$dir/garanarabe.ini" || fail "キャンセル changed garanarabe.ini"
@@ -852,6 +859,30 @@ case_details_cancel_writes_nothing() {
   for file in row02_alternate.txt row02_alternate.txt.tmp jws.txt; do
     [[ ! -e "$dir/$file" ]] || fail "キャンセル left $file"
   done
+}
+
+# The alternate figure the details file names for row 1 is drawn in its preview: row 2, alike
+# but without one, looks different.
+case_preview_draws_the_stored_alternate() {
+  local dir scales='1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1'
+  dir="$(new_program_dir details-stored)"
+  printf '%b' "0,0,8,8\r\n$scales\r\nN,1\r\nE,0,0,0,6,1,0,0,4,4,4,1,0,6.28318530718,0,1\r\nBD,0\r\n" \
+    >"$dir/circle.txt"
+  printf '[1]\r\nalternate=circle.txt\r\n' >"$dir/garanarabe.ini"
+  write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1 "0 12.5 4 0 2 1 0 0 0" \
+    "0 12.5 4 0 2 1 0 0 0"
+  start_dialog "$dir" || return
+  screenshot stored-alternate
+  click_radio 2
+  sleep 0.3
+  screenshot stored-alternate-row2
+  for shot in stored-alternate stored-alternate-row2; do
+    pane_shot "$shot"
+    expect_drawn "$shot"
+  done
+  expect_different_panes stored-alternate stored-alternate-row2
+  click_cancel
+  expect_exit
 }
 
 # With a figure of 20 000 lines, eight digits typed quickly into 間隔 all arrive in the box and
@@ -894,7 +925,7 @@ cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_fi
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
   browse_gives_the_keyboard_back browse_to_a_file_without_a_figure interval_field_shows_eight_digits
   off_screen_position_comes_back drawing_scale_unit_label details_take_the_selection
-  details_cancel_writes_nothing typing_is_not_held_up_by_the_preview)
+  details_cancel_writes_nothing preview_draws_the_stored_alternate typing_is_not_held_up_by_the_preview)
 # GARA_GUI_CASES="name ..." runs only those cases.
 [[ -n "${GARA_GUI_CASES:-}" ]] && read -r -a cases <<<"$GARA_GUI_CASES"
 for name in "${cases[@]}"; do run_case "$name"; done
