@@ -149,7 +149,8 @@ class DialogModel {
     kSaveFailed,  // the old settings file stays; close all the same
   };
   // OK: the rows as they stand in rows() (the form reads its controls into them first) become
-  // the settings, with empty or non-positive sizes replaced by 1 and intervals by 0.
+  // the settings, with empty or non-positive sizes replaced by 1 and intervals by 0. The figures
+  // chosen in 詳細 are written first, then the details file (never when it was unreadable).
   [[nodiscard]] OkResult Ok(int32_t windowLeft, int32_t windowTop);
   // The settings that OK stores, without saving them.
   Settings Collect(int32_t windowLeft, int32_t windowTop) const {
