@@ -76,14 +76,16 @@ RunOutcome ProgramRun::RunWindowless(RunMode mode) {
   return RunOutcome::kShowDialog;
 }
 
-std::string ProgramRun::DetailFigureFile(std::string_view key) {
-  const DetailFigure figure = CheckedDetailFigure(rowDetails_.details, settings_.selectedRow, key,
-                                                  env_.fs, env_.paths.programDir);
-  if (!figure.refused.empty()) {
+RowExtras ProgramRun::SelectedRowExtras() {
+  std::vector<RefusedFigure> refused;
+  const int row = settings_.selectedRow;
+  RowExtras extras =
+      CheckedRowExtras(rowDetails_.details, row, env_.fs, env_.paths.programDir, &refused);
+  for (RefusedFigure& figure : refused) {
     detail_.refusedDetails.push_back(
-        {env_.paths.RowDetailsPath(), settings_.selectedRow, std::string(key), figure.refused});
+        {env_.paths.RowDetailsPath(), row, std::string(figure.key), std::move(figure.value)});
   }
-  return figure.file;
+  return extras;
 }
 
 RunOutcome ProgramRun::Draw(RunMode mode) {
@@ -93,7 +95,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     detail_.file = env_.paths.RowDetailsPath();
     return RunOutcome::kDetailsUnreadable;
   }
-  const std::string alternateFile = DetailFigureFile(kAlternateKey);
+  const RowExtras extras = SelectedRowExtras();
 
   const DrawingState& state = *state_;
   const RunContext run = MakeRunContext(state, settings_);
@@ -119,7 +121,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
                           env_.fs,
                           env_.paths.programDir,
                           env_.maxOutputBytes,
-                          alternateFile};
+                          extras};
   const std::string path = env_.paths.ExchangeFile();
   // The limits are checked before anything is written: past them the file holds only "hq".
   detail_.estimate = EstimateDrawing(inputs, *course);

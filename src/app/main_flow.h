@@ -100,9 +100,9 @@ class ProgramRun {
 
  private:
   RunOutcome Draw(RunMode mode);
-  // The figure file the selected row's detail `key` names, checked; empty for none, and a value
-  // not followed is noted in the detail for the user.
-  std::string DetailFigureFile(std::string_view key);
+  // What the selected row's details add to its drawing, every figure file checked; a value not
+  // followed is noted in the detail for the user.
+  RowExtras SelectedRowExtras();
   RunOutcome Register();
 
   RunEnvironment env_;

@@ -24,7 +24,7 @@ std::string FileName(const std::string& path) {
 
 // What a row detail the drawing run did not follow is to the user.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
-  const std::string what = refused.key == kAlternateKey ? "交互図形" : refused.key;
+  const std::string what(FigureDetailLabel(refused.key));
   const std::string row = std::to_string(refused.row);
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
          RemoveControlChars(refused.value) +

@@ -63,17 +63,16 @@ std::string PatternTable(const Settings& settings, std::string_view settingsPath
   AppendRow(out, kHeads);
   for (int32_t number = 1; number <= kPatternRows; ++number) {
     const PatternRow& row = *settings.Row(number);
-    const std::string cells[] = {
-        RowLabel(number, number == settings.selectedRow),
-        ItemText(kFigureKindItems, row.figureKind),
-        NumberText(row.width),
-        NumberText(row.height),
-        ItemText(kArrangementItems, row.arrangement),
-        NumberText(row.interval),
-        ItemText(kReferencePointItems, row.referencePoint),
-        ItemText(kLineModeItems, row.topLine),
-        ItemText(kLineModeItems, row.middleLine),
-        ItemText(kLineModeItems, row.bottomLine)};
+    const std::string cells[] = {RowLabel(number, number == settings.selectedRow),
+                                 ItemText(kFigureKindItems, row.figureKind),
+                                 NumberText(row.width),
+                                 NumberText(row.height),
+                                 ItemText(kArrangementItems, row.arrangement),
+                                 NumberText(row.interval),
+                                 ItemText(kReferencePointItems, row.referencePoint),
+                                 ItemText(kLineModeItems, row.topLine),
+                                 ItemText(kLineModeItems, row.middleLine),
+                                 ItemText(kLineModeItems, row.bottomLine)};
     std::string_view views[std::size(cells)];
     for (size_t i = 0; i < std::size(cells); ++i) views[i] = cells[i];
     AppendRow(out, views);

@@ -201,4 +201,22 @@ DetailFigure CheckedDetailFigure(const RowDetails& details, int row, std::string
   return {*value, {}};
 }
 
+RowExtras CheckedRowExtras(const RowDetails& details, int row, FileSystem& fs,
+                           const std::string& programDir, std::vector<RefusedFigure>* refused) {
+  RowExtras extras;
+  for (const FigureDetailKey& detail : kFigureDetailKeys) {
+    DetailFigure figure = CheckedDetailFigure(details, row, detail.key, fs, programDir);
+    if (!figure.refused.empty() && refused) refused->push_back({detail.key, figure.refused});
+    extras.*detail.file = std::move(figure.file);
+  }
+  return extras;
+}
+
+std::string_view FigureDetailLabel(std::string_view key) {
+  for (const FigureDetailKey& detail : kFigureDetailKeys) {
+    if (detail.key == key) return detail.label;
+  }
+  return key;
+}
+
 }  // namespace gara

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pattern/pattern_row.h"
 #include "util/file_system.h"
 
 namespace gara {
@@ -16,6 +17,29 @@ namespace gara {
 // The keys this program reads; others are kept as they are.
 inline constexpr std::string_view kAlternateKey = "alternate";               // a figure file name
 inline constexpr std::string_view kAlternateSourceKey = "alternate_source";  // its .jws path
+inline constexpr std::string_view kCornerKey = "corner";
+inline constexpr std::string_view kCornerSourceKey = "corner_source";
+inline constexpr std::string_view kStartKey = "start";
+inline constexpr std::string_view kStartSourceKey = "start_source";
+inline constexpr std::string_view kEndKey = "end";
+inline constexpr std::string_view kEndSourceKey = "end_source";
+
+// The details that name a figure file: the key, the key of the .jws path it was made from, the
+// name the user knows it by, and where a run takes it.
+struct FigureDetailKey {
+  std::string_view key;
+  std::string_view sourceKey;
+  std::string_view label;
+  std::string RowExtras::*file;
+};
+inline constexpr FigureDetailKey kFigureDetailKeys[] = {
+    {kAlternateKey, kAlternateSourceKey, "交互図形", &RowExtras::alternate},
+    {kCornerKey, kCornerSourceKey, "角図形", &RowExtras::corner},
+    {kStartKey, kStartSourceKey, "始端図形", &RowExtras::start},
+    {kEndKey, kEndSourceKey, "終端図形", &RowExtras::end},
+};
+// The label of a figure detail's key; the key itself for another.
+std::string_view FigureDetailLabel(std::string_view key);
 
 // The file's lines as read, so that a save changes only the keys set or erased: unknown keys,
 // sections and ";" comments survive. Texts are Shift-JIS bytes, never decoded.
@@ -76,5 +100,15 @@ struct DetailFigure {
 };
 DetailFigure CheckedDetailFigure(const RowDetails& details, int row, std::string_view key,
                                  FileSystem& fs, const std::string& programDir);
+
+// What the details of row `row` add to its drawing, every figure checked; `refused` receives the
+// key of each one refused, with its value.
+struct RefusedFigure {
+  std::string_view key;
+  std::string value;
+};
+RowExtras CheckedRowExtras(const RowDetails& details, int row, FileSystem& fs,
+                           const std::string& programDir,
+                           std::vector<RefusedFigure>* refused = nullptr);
 
 }  // namespace gara

@@ -6,9 +6,9 @@
 // INPUT is an exchange file (JWC_TEMP.TXT) or a figure file (sel.txt, jws.txt), told apart by
 // its content. --points FROM draws the designated points of the exchange file FROM under the
 // picture. The second form draws the preview of pattern row N (1..12) of the settings file, as
-// the settings dialog shows it: the figure files and JWC_TEMP.TXT beside the settings file are
-// read as the program reads them. Without -o the SVG goes to standard output. Exit codes: 0
-// done, 1 a file could not be read or written, 2 a usage error.
+// the settings dialog shows it: the figure files, the row details (garanarabe.ini) and
+// JWC_TEMP.TXT beside the settings file are read as the program reads them. Without -o the SVG goes
+// to standard output. Exit codes: 0 done, 1 a file could not be read or written, 2 a usage error.
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -28,6 +29,7 @@
 #include "exchange/exchange_reader.h"
 #include "platform/real_file_system.h"
 #include "scene/preview.h"
+#include "settings/row_details.h"
 #include "settings/settings.h"
 #include "svg/svg_render.h"
 #include "util/file_system.h"
@@ -183,8 +185,23 @@ int RunPreview(const Arguments& args, gara::FileSystem& fs) {
   gara::DrawingState exchange;
   static_cast<void>(
       gara::ReadExchangeFile(fs, paths.ExchangeFile(), exchange, gara::EntityRecords::kSkip));
-  const gara::scene::Preview preview =
-      gara::scene::BuildPreview(settings, *RowNumber(*args.row), exchange, fs, paths.programDir);
+  // The row's details: the figures besides its own that may be followed.
+  const int32_t row = *RowNumber(*args.row);
+  const gara::LoadedRowDetails details = gara::LoadRowDetails(fs, paths.RowDetailsPath());
+  if (details.unreadable) {
+    std::fprintf(stderr, "garanarabe-svg: %s: cannot be read\n", paths.RowDetailsPath().c_str());
+    return kFileError;
+  }
+  std::vector<gara::RefusedFigure> refused;
+  const gara::RowExtras extras =
+      gara::CheckedRowExtras(details.details, row, fs, paths.programDir, &refused);
+  for (const gara::RefusedFigure& figure : refused) {
+    std::fprintf(stderr, "garanarabe-svg: %s: [%d] %.*s=%s is not a file beside it\n",
+                 paths.RowDetailsPath().c_str(), row, static_cast<int>(figure.key.size()),
+                 figure.key.data(), figure.value.c_str());
+  }
+  const gara::scene::Preview preview = gara::scene::BuildPreview(
+      {settings, row, gara::MakeRunContext(exchange, settings), fs, paths.programDir, extras});
   return Write(
       [&](const gara::svg::SvgSink& sink) { return gara::svg::WriteSvg(preview.drawing, sink); },
       args, fs);

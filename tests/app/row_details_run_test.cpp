@@ -148,7 +148,7 @@ std::vector<Step> RunCase(const stdfs::path& dir, const std::string* details) {
     const std::string name = file.path().filename().string();
     if (name == "modes" || name == "mode") {
       modes = ReadAll(file.path());
-    } else {
+    } else if (name != kPaths.RowDetailsPath()) {  // a case's own details are replaced
       fs.files[name] = ReadAll(file.path());
     }
   }

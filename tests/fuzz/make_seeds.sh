@@ -4,7 +4,8 @@
 #   make_seeds.sh OUT_DIR SAMPLES_DIR GALLERY_CASES_DIR
 # OUT_DIR/program holds inputs of JWC_TEMP.TXT, NUL, garanarabe.dat, NUL, figure file: each case
 # once so, and once more with NUL and a garanarabe.ini after it whose row 1 names the figure as
-# alt.txt (or, for the samples, a file that is not there). OUT_DIR/settings holds each settings
+# alt.txt (or, for the samples, a file that is not there), for the gallery also as its corner
+# piece and caps. OUT_DIR/settings holds each settings
 # file, OUT_DIR/details each garanarabe.ini.
 set -euo pipefail
 out="$1" samples="$2" gallery="$3"
@@ -13,6 +14,7 @@ mkdir -p "$out/program" "$out/settings" "$out/details"
 crlf() { printf '%s\r\n' "$@"; }
 crlf '; row details' '[1]' 'alternate=alt.txt' 'alternate_source=C:\Jw\alt.jws' '' \
   '[2]' 'colour=red' >"$out/details/followed"
+crlf '[1]' 'corner=alt.txt' 'start=alt.txt' 'end=alt.txt' >"$out/details/pieces"
 crlf '[1]' 'alternate=missing.txt' '[1]' 'alternate=../alt.txt' '[window]' 'left=10' \
   >"$out/details/refused"
 crlf '  [ 3 ]  ' $'\talternate = \x95\x5C.txt ' 'no equals' ';c' '[12]' 'alternate=CON' '[]' \
@@ -36,4 +38,5 @@ for dir in "$gallery"/*/; do
   [[ -f "$figure" ]] || figure="$dir/jws.txt"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/followed"
+  seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/pieces"
 done
