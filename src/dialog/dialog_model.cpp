@@ -384,12 +384,14 @@ void DialogModel::CloseDetails(bool keep) {
   }
 }
 
-std::string DialogModel::PreviewAlternate(int number) {
+RowExtras DialogModel::PreviewExtras(int number) {
   if (!ValidRow(number) || !details_) return {};
+  RowExtras extras = CheckedRowExtras(details_->details, number, fs_, programDir_);
   if (const auto it = pendingDetails_.find(number); it != pendingDetails_.end()) {
-    return it->second.figure.empty() ? std::string() : RowFigureFileName(number, kAlternateKey);
+    extras.alternate =
+        it->second.figure.empty() ? std::string() : RowFigureFileName(number, kAlternateKey);
   }
-  return CheckedDetailFigure(details_->details, number, kAlternateKey, fs_, programDir_).file;
+  return extras;
 }
 
 bool DialogModel::SaveDetails() {

@@ -15,6 +15,7 @@
 #include "dialog/dialog_items.h"
 #include "dialog/pending_files.h"
 #include "figure/measure.h"
+#include "pattern/pattern_row.h"
 #include "settings/row_details.h"
 #include "settings/settings.h"
 #include "util/file_system.h"
@@ -189,9 +190,10 @@ class DialogModel {
   // Sub-dialog OK: the main dialog's OK writes the detail; キャンセル drops it.
   void CloseDetails(bool keep);
 
-  // The alternate figure the preview of row `number` draws (a file name in the program folder,
-  // empty for none), and the files the preview reads, the pending figures among them.
-  std::string PreviewAlternate(int number);
+  // The figures besides its own the preview of row `number` draws (file names in the program
+  // folder): as the details file names them, the alternate as chosen in 詳細; and the files the
+  // preview reads, the pending figures among them.
+  RowExtras PreviewExtras(int number);
   FileSystem& previewFileSystem() { return previewFs_; }
 
   // True while a figure is being measured (the converter may be running), the open-file

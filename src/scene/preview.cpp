@@ -103,9 +103,7 @@ Preview BuildPreview(const PreviewInputs& inputs) {
 }
 
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
-                     FileSystem& fs, const std::string& programDir, std::string alternateFile) {
-  RowExtras extras;
-  extras.alternate = std::move(alternateFile);
+                     FileSystem& fs, const std::string& programDir, RowExtras extras) {
   return BuildPreview(
       {settings, row, MakeRunContext(drawing, settings), fs, programDir, std::move(extras)});
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "pattern/pattern_row.h"
 #include "pattern/run_context.h"
 #include "scene/drawing.h"
 #include "settings/settings.h"
@@ -44,10 +45,9 @@ inline constexpr double kMaxPreviewBytes = 8e6;
 
 Preview BuildPreview(const PreviewInputs& inputs);
 // The preview of row `row` of `settings` with the writing attributes of `drawing` and the
-// settings' switches, as a drawing run would take them; `alternateFile`, when given, is the
-// row's alternate figure (a file in the program directory).
+// settings' switches, as a drawing run would take them, and the row's figures besides its own.
 Preview BuildPreview(const Settings& settings, int32_t row, const DrawingState& drawing,
-                     FileSystem& fs, const std::string& programDir, std::string alternateFile = {});
+                     FileSystem& fs, const std::string& programDir, RowExtras extras = {});
 
 // The note's text, Shift-JIS; empty for kNone.
 std::string_view PreviewNoteText(PreviewNote note);

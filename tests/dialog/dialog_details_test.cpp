@@ -252,18 +252,22 @@ TEST_F(DialogDetailsTest, NoSelectedRowOpensNothing) {
 // The preview reads the figure chosen before OK from memory, under the name OK will give it.
 TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
   fs_.files[At("mine.txt")] = kOther;
-  DialogModel& model = Open("[2]\r\nalternate=mine.txt\r\n");
-  EXPECT_EQ(model.PreviewAlternate(2), "mine.txt");
-  EXPECT_EQ(model.PreviewAlternate(3), "");
+  fs_.files[At("c.txt")] = kOther;
+  DialogModel& model = Open("[2]\r\nalternate=mine.txt\r\n[3]\r\ncorner=c.txt\r\n");
+  EXPECT_EQ(model.PreviewExtras(2).alternate, "mine.txt");
+  EXPECT_EQ(model.PreviewExtras(3).alternate, "");
   Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kSelection); });
-  EXPECT_EQ(model.PreviewAlternate(3), "row03_alternate.txt");
+  EXPECT_EQ(model.PreviewExtras(3).alternate, "row03_alternate.txt");
+  // The row's other figures stay as the file names them.
+  EXPECT_EQ(model.PreviewExtras(3).corner, "c.txt");
   EXPECT_EQ(model.previewFileSystem().ReadFile(At("row03_alternate.txt")), kSel);
   // Read in pieces too, as the drawing reads a figure.
   EXPECT_EQ(MeasureFigureFile(model.previewFileSystem(), At("row03_alternate.txt")).width, 12.5);
   EXPECT_FALSE(File("row03_alternate.txt"));
   EXPECT_EQ(model.previewFileSystem().ReadFile(At("mine.txt")), kOther);
   Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kNone); });
-  EXPECT_EQ(model.PreviewAlternate(3), "");
+  EXPECT_EQ(model.PreviewExtras(3).alternate, "");
+  EXPECT_EQ(model.PreviewExtras(3).corner, "c.txt");
   EXPECT_FALSE(model.previewFileSystem().IsFile(At("row03_alternate.txt")));
 }
 

@@ -320,7 +320,7 @@ void SettingsForm::RefreshPreview() {
   // The figures chosen in 詳細 are read from memory until OK writes them.
   const scene::Preview preview =
       scene::BuildPreview(edited, edited.selectedRow, input_.drawing, model_.previewFileSystem(),
-                          input_.programDir, model_.PreviewAlternate(edited.selectedRow));
+                          input_.programDir, model_.PreviewExtras(edited.selectedRow));
   std::string caption(kPreviewCaption);
   if (edited.Row(edited.selectedRow) != nullptr) caption += std::to_string(edited.selectedRow);
   preview_.Show(preview.drawing, caption);
