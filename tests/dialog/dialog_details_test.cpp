@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "dialog/dialog_model.h"
+#include "support/fault_file_system.h"
 #include "support/memory_file_system.h"
+#include "support/temp_dir.h"
 
 namespace gara {
 namespace {
@@ -269,6 +271,31 @@ TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
   EXPECT_EQ(model.PreviewExtras(3).alternate, "");
   EXPECT_EQ(model.PreviewExtras(3).corner, "c.txt");
   EXPECT_FALSE(model.previewFileSystem().IsFile(At("row03_alternate.txt")));
+}
+
+// A row figure that cannot be written is not named: the details keep what they held, and OK
+// tells of the failure.
+TEST(DialogDetails, AFigureThatCannotBeWrittenIsNotNamed) {
+  testing::TempDir dir;
+  testing::FaultFileSystem fs;
+  const std::string ini = "[3]\r\nkeep=1\r\n";
+  ASSERT_TRUE(ReplaceFile(fs, dir.File("sel.txt"), kSel, OnWriteFailure::kRemoveOld));
+  ASSERT_TRUE(ReplaceFile(fs, dir.File("garanarabe.ini"), ini, OnWriteFailure::kRemoveOld));
+  Settings settings;
+  settings.selectedRow = 3;
+  DialogModel model(settings, fs, dir.File("garanarabe.dat"), dir.dir(), nullptr);
+  model.Show(false);
+  model.UseRowDetails({RowDetails::Parse(ini), false}, dir.File("garanarabe.ini"), nullptr);
+  ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
+  model.ChooseAlternate(AlternateSource::kSelection);
+  model.CloseDetails(true);
+  // The first rename is the row's figure put in place.
+  fs.fault = testing::FaultFileSystem::Fault::kRename;
+  fs.failures = 1;
+  EXPECT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaveFailed);
+  EXPECT_FALSE(fs.IsFile(dir.File("row03_alternate.txt")));
+  EXPECT_EQ(dir.Read("garanarabe.ini"), ini);
+  EXPECT_TRUE(fs.IsFile(dir.File("garanarabe.dat")));
 }
 
 TEST(DialogDetails, Texts) {
