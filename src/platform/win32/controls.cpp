@@ -47,6 +47,20 @@ Win32Control Win32Kind(const ControlLayout& c) {
 
 }  // namespace
 
+bool RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background) {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  if (GetClassInfoExA(instance, name, &windowClass)) return true;
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = background;
+  windowClass.lpszClassName = name;
+  return RegisterClassExA(&windowClass) != 0;
+}
+
 SIZE TextSize(HWND window, HFONT font, std::string_view text) {
   SIZE size{0, 0};
   HDC dc = GetDC(window);

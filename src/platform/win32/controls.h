@@ -13,6 +13,10 @@
 
 namespace gara {
 
+// Registers the window class `name` of this program once (later calls find it); false when it
+// can be neither found nor registered. `background` may be null.
+bool RegisterWindowClass(const char* name, WNDPROC procedure, HBRUSH background);
+
 // The size of `text` (Shift-JIS) in `font` as `window` draws it.
 SIZE TextSize(HWND window, HFONT font, std::string_view text);
 

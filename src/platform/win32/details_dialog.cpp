@@ -68,16 +68,9 @@ class DetailsDialog {
 
 bool DetailsDialog::Create(HWND owner) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  if (!GetClassInfoExA(instance, kWindowClass, &windowClass)) {
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = &DetailsDialog::WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kWindowClass;
-    if (!RegisterClassExA(&windowClass)) return false;
+  if (!RegisterWindowClass(kWindowClass, &DetailsDialog::WindowProc,
+                           static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)))) {
+    return false;
   }
   whiteBrush_ = CreateSolidBrush(RGB(255, 255, 255));
   RECT frame{0, 0, kDetailClientWidth, kDetailClientHeight};

@@ -1,5 +1,6 @@
 #include "platform/win32/preview_pane.h"
 
+#include "platform/win32/controls.h"
 #include "platform/win32/scene_painter.h"
 
 namespace gara {
@@ -25,16 +26,7 @@ PreviewPane::~PreviewPane() {
 
 bool PreviewPane::Create(HWND parent, const RECT& place, HFONT font) {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSEXA paneClass{};
-  paneClass.cbSize = sizeof paneClass;
-  if (!GetClassInfoExA(instance, kPaneClass, &paneClass)) {
-    paneClass.cbSize = sizeof paneClass;
-    paneClass.lpfnWndProc = &PreviewPane::WindowProc;
-    paneClass.hInstance = instance;
-    paneClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    paneClass.lpszClassName = kPaneClass;
-    if (!RegisterClassExA(&paneClass)) return false;
-  }
+  if (!RegisterWindowClass(kPaneClass, &PreviewPane::WindowProc, nullptr)) return false;
   font_ = font;
   width_ = place.right - place.left;
   height_ = place.bottom - place.top;
