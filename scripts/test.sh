@@ -2,7 +2,8 @@
 # Builds and runs every test: the optimised build, then the same tests under AddressSanitizer
 # and UndefinedBehaviorSanitizer, short fuzzing runs (the Jw_cad archive reader, the picture
 # writer, the whole program in modes 1 to 4, the settings file, the row details file), then the
-# 32-bit Windows build with its tests under Wine and the settings dialog clicked through.
+# 32-bit Windows build, the release archive, the tests under Wine (the unpacked archive among them)
+# and the settings dialog clicked through.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # A check that lacks a tool or a program it compares with fails here instead of being skipped.
@@ -24,6 +25,8 @@ wine_prefix="$PWD/build/windows/wineprefix"
 trap 'WINEPREFIX="$wine_prefix" wineserver -k 2>/dev/null || true' EXIT
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j 2
+# The release archive (dist/garanarabe-VERSION.zip), which a test of the windows preset unpacks.
+./scripts/dist.sh
 ctest --preset windows
 # The settings dialog clicked through on a virtual display; screenshots in build/windows/gui/.
 ./tests/gui/run_gui_tests.sh build/windows

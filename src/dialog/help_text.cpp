@@ -2,12 +2,17 @@
 
 #include <array>
 
+#include "util/version.h"
+
 namespace gara {
 
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 136> kHelpLines{
+constexpr std::array<std::string_view, 138> kHelpLines{
+    // The version first, where it is seen without scrolling.
+    "バージョン　" GARA_VERSION,
+    "　",
     "指示した２点間に　指示した図形を",
     "１個または複数個　均等に並べて",
     "作図します。",

@@ -1,6 +1,7 @@
 // kvx: turns a Jw_cad figure (.jws) or drawing (.jww) into the program's figure file.
 //
 //   kvx /1 OUTPUT INPUT
+//   kvx --version
 //
 // On success OUTPUT holds the figure file and the exit code is 0. On any failure no OUTPUT is
 // left behind (not even an older one: a stale figure would be taken for this one), one line
@@ -19,6 +20,7 @@
 #include "platform/real_file_system.h"
 #include "platform/same_file.h"
 #include "util/file_system.h"
+#include "util/version.h"
 
 namespace {
 
@@ -54,6 +56,10 @@ int Convert(gara::FileSystem& fs, const std::string& output, const std::string& 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (gara::AsksForVersion(argc, argv)) {
+    std::fputs(gara::VersionLine("kvx").c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : kConversionError;
+  }
   if (argc != 4 || std::string_view(argv[1]) != "/1") {
     std::fprintf(stderr, "kvx: usage: kvx /1 OUTPUT INPUT (INPUT a .jws or .jww file)\n");
     return kUsageError;

@@ -2,6 +2,7 @@
 //
 //   garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]
 //   garanarabe-svg --settings garanarabe.dat --row N [-o OUTPUT.svg]
+//   garanarabe-svg --version
 //
 // INPUT is an exchange file (JWC_TEMP.TXT) or a figure file (sel.txt, jws.txt), told apart by
 // its content. --points FROM draws the designated points of the exchange file FROM under the
@@ -33,6 +34,7 @@
 #include "settings/settings.h"
 #include "svg/svg_render.h"
 #include "util/file_system.h"
+#include "util/version.h"
 
 namespace {
 
@@ -41,7 +43,8 @@ constexpr int kUsageError = 2;
 
 constexpr const char* kUsage =
     "usage: garanarabe-svg INPUT [-o OUTPUT.svg] [--points FROM]\n"
-    "       garanarabe-svg --settings garanarabe.dat --row N [-o OUTPUT.svg]\n";
+    "       garanarabe-svg --settings garanarabe.dat --row N [-o OUTPUT.svg]\n"
+    "       garanarabe-svg --version\n";
 
 int Usage(const std::string& why) {
   std::fprintf(stderr, "garanarabe-svg: %s\n%s", why.c_str(), kUsage);
@@ -216,6 +219,10 @@ int Main(int argc, char** argv) {
   if (argc == 2 && (std::string_view(argv[1]) == "-h" || std::string_view(argv[1]) == "--help")) {
     std::fputs(kUsage, stdout);
     return 0;
+  }
+  if (argc == 2 && gara::AsksForVersion(argc, argv)) {
+    std::fputs(gara::VersionLine("garanarabe-svg").c_str(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : kFileError;
   }
   std::string error;
   const std::optional<Arguments> args = Parse(argc, argv, error);

@@ -1,4 +1,4 @@
-// The help memo: its size, its quoted lines, its fifteen topics in order, and lines that fit
+// The help memo: its size, its quoted lines, its sixteen topics in order, and lines that fit
 // the memo and are whole Shift-JIS text.
 #include "dialog/help_text.h"
 
@@ -10,6 +10,7 @@
 
 #include "dialog/dialog_items.h"
 #include "util/text.h"
+#include "util/version.h"
 
 namespace gara {
 namespace {
@@ -28,14 +29,16 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
   return paragraphs;
 }
 
-TEST(HelpText, HasItsLinesAndFirstLine) {
-  ASSERT_EQ(HelpLines().size(), 136u);
-  EXPECT_EQ(HelpLines()[0], "指示した２点間に　指示した図形を");
+// The version of the build stands first, seen without scrolling.
+TEST(HelpText, HasItsLinesAndFirstLines) {
+  ASSERT_EQ(HelpLines().size(), 138u);
+  EXPECT_EQ(HelpLines()[0], "バージョン　" + std::string(kVersion));
+  EXPECT_EQ(HelpLines()[2], "指示した２点間に　指示した図形を");
 }
 
-TEST(HelpText, SixteenParagraphsEachWithText) {
+TEST(HelpText, SeventeenParagraphsEachWithText) {
   const auto paragraphs = Paragraphs();
-  ASSERT_EQ(paragraphs.size(), 16u);
+  ASSERT_EQ(paragraphs.size(), 17u);
   for (const auto& paragraph : paragraphs) EXPECT_FALSE(paragraph.empty());
 }
 
@@ -46,6 +49,7 @@ TEST(HelpText, TopicsInOrder) {
     std::vector<std::string_view> wholeLines;
   };
   const Topic topics[] = {
+      {{"バージョン", kVersion}, {}},
       {{"２点間", "複数個", "均等", "飾り罫線"}, {}},
       {{"１２パターン", "ラジオスイッチ", "見本"}, {}},
       {{}, {"・選択図形", "・JWS図形"}},

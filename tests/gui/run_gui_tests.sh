@@ -16,7 +16,7 @@ out="$build_dir/gui"
 prefix="$build_dir/wineprefix"
 wine_run="$source_dir/cmake/wine-run.sh"
 
-for tool in Xvfb xdotool import wine; do
+for tool in Xvfb xdotool import wine bsdtar; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 for file in "$exe" "$converter" "$real_converter" "$sample_jws"; do
@@ -287,6 +287,23 @@ case_shows_the_dialog() {
   key Escape
   expect_exit
   cmp -s "$dir/before.dat" "$dir/garanarabe.dat" || fail "Esc changed the settings file"
+}
+
+# The program of the release archive (scripts/dist.sh), unpacked as Windows' own unpacker does it
+# (Shift-JIS file names), opens its dialog from its folder; the help shows the version first.
+case_unpacked_release_opens_the_dialog() {
+  local version archive dir="$out/release"
+  version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build_dir/CMakeCache.txt")"
+  archive="$source_dir/dist/garanarabe-$version.zip"
+  [[ -f "$archive" ]] || { fail "no release archive $archive (run scripts/dist.sh)"; return; }
+  mkdir -p "$dir"
+  LC_ALL=C.UTF-8 bsdtar --options hdrcharset=CP932 -xf "$archive" -C "$dir"
+  dir="$dir/garanarabe-$version"
+  start_dialog "$dir" || return
+  screenshot release-dialog
+  key Escape
+  expect_exit
+  [[ ! -e "$dir/garanarabe.dat" ]] || fail "Esc wrote a settings file"
 }
 
 case_ok_saves_the_edited_values() {
@@ -917,7 +934,8 @@ case_typing_is_not_held_up_by_the_preview() {
   expect_setting "$dir/garanarabe.dat" "$(row_line 1 4)" 12345678 "row 1 interval"
 }
 
-cases=(shows_the_dialog preview_follows_the_selected_row preview_of_a_missing_figure
+cases=(shows_the_dialog unpacked_release_opens_the_dialog preview_follows_the_selected_row
+  preview_of_a_missing_figure
   preview_follows_the_jws_file ok_saves_the_edited_values ok_saves_the_stretch_arrangement
   cancel_saves_nothing close_box_saves_nothing
   button4_clears_the_switches checkbox2_clears_checkbox1 jws_figure_shows_the_converted_size

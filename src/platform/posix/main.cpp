@@ -13,11 +13,17 @@
 #include "platform/real_file_system.h"
 #include "platform/run_message.h"
 #include "util/cp932.h"
+#include "util/version.h"
 
 namespace {
 
 int Run(int argc, char** argv) {
   using namespace gara;
+  if (AsksForVersion(argc, argv)) {
+    const std::string line = VersionLine("garanarabe");
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   RealFileSystem fs;
   const RunMode mode = ParseRunModeArgs(argc, argv);
   RunEnvironment env{fs, ProgramPaths::FromProgramFile(ProgramFilePath(argv[0]))};

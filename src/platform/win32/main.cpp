@@ -1,5 +1,6 @@
 // The Windows program. Modes "1", "2" and "3" run without ever creating a window, so nothing
-// flashes on the screen while Jw_cad waits; without a mode the settings dialog opens.
+// flashes on the screen while Jw_cad waits; without a mode the settings dialog opens. "--version"
+// prints the version to the console it was started from.
 #include <stdlib.h>  // __argc, __argv
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "app/main_flow.h"
 #include "app/outcome_message.h"
@@ -15,11 +17,33 @@
 #include "platform/real_file_system.h"
 #include "platform/run_message.h"
 #include "platform/win32/form.h"
+#include "util/version.h"
 
 namespace {
 
+// A windowed program gets no console of its own: the text goes to the standard output it was
+// handed (a pipe or a file of a batch file), else to the console of the window it was typed in.
+bool WriteToConsole(std::string_view text) {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out == nullptr || out == INVALID_HANDLE_VALUE) {
+    if (!AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    out = CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                      OPEN_EXISTING, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return false;
+  }
+  DWORD written = 0;
+  const auto size = static_cast<DWORD>(text.size());
+  return WriteFile(out, text.data(), size, &written, nullptr) && written == size;
+}
+
 int Run(HINSTANCE instance) {
   using namespace gara;
+  if (AsksForVersion(__argc, __argv)) {
+    const std::string line = VersionLine("garanarabe");
+    // Started without any console (from a shortcut): the same line in a box.
+    if (!WriteToConsole(line)) ShowRunMessage(line);
+    return 0;
+  }
   RealFileSystem fs;
   const RunMode mode = ParseRunModeArgs(__argc, __argv);
   const ProgramPaths paths =
