@@ -1,6 +1,7 @@
 #include "pattern/draw.h"
 
 #include "figure/measure.h"
+#include "pattern/bend.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
 
@@ -35,6 +36,7 @@ LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& o
   end(FigureSlot::kCorner, files.corner, row.corner);
   end(FigureSlot::kStart, files.start, row.startCap);
   end(FigureSlot::kEnd, files.end, row.endCap);
+  row.bend = files.bend;
   return row;
 }
 
@@ -67,8 +69,20 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
     estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
   }
   estimate.entities += mains * static_cast<double>(model->entityCommands);
+  double bentBytes = 0;
+  if (row.bend) {
+    estimate.unbent = count.unbent;
+    // A bent copy's lines and arcs come on top of its commands unbent, as a bound.
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+      const FigureModel* figure = slot == 0 ? model : others[slot];
+      if (!figure || !(count.bent[slot] > 0)) continue;
+      const BentCount bent = BentCopyBound(*figure, count.reach, row.height, row.referenceOffset);
+      estimate.entities += count.bent[slot] * (bent.lines + bent.arcs);
+      bentBytes += count.bent[slot] * (bent.lines * kLineRecordBytes + bent.arcs * kArcRecordBytes);
+    }
+  }
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
-  estimate.bytes += mains * CopyBytes(inputs, *model, count);
+  estimate.bytes += bentBytes + mains * CopyBytes(inputs, *model, count);
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
     if (others[slot])
       estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
