@@ -326,10 +326,11 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
       const Point a = box(v[0], v[1]);
       const Point b = box(v[2], v[3]);
       const double length = std::hypot(b.x - a.x, b.y - a.y);
-      // Each piece of the path under the line takes its share of the steps, and one more.
       const double n = Steps(length, 0, a.y - reference, b.y - reference, worst, tol, false);
-      count.lines += std::min(n + sections, sections * kMaxBendSteps);
+      // Each piece of the path under the line takes its share of the steps, rounded up.
+      count.lines += std::min(n + sections - 1, sections * kMaxBendSteps);
       if (a.y == b.y) count.arcs += sections;
+      ++count.replaced;
     } else if (op.code == FigureOpCode::kCircle || op.code == FigureOpCode::kArc) {
       const BoxCurve c = CurveOf(op, box);
       // A curve crosses each joint under it twice at most.
@@ -337,7 +338,8 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
       const double n =
           Steps((c.t1 - c.t0) * c.longAxis, c.Curvature(), c.y0 - c.Reach() - reference,
                 c.y0 + c.Reach() - reference, worst, tol, false);
-      count.lines += std::min(n + parts, parts * kMaxBendSteps);
+      count.lines += std::min(n + parts - 1, parts * kMaxBendSteps);
+      ++count.replaced;
     }
   }
   return count;

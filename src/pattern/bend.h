@@ -41,10 +41,11 @@ BendReach PieceReach(const PathPiece& piece);
 // centre of curvature of the piece (any point of an ellipse's, to be safe).
 bool PieceFolds(const PathPiece& piece, double height, double reference);
 
-// The entities one bent copy of the model takes at most, besides those it takes unbent.
+// The lines and arcs one bent copy of the model takes at most in place of its lines and curves.
 struct BentCount {
   double lines = 0;
   double arcs = 0;
+  double replaced = 0;  // the model's lines and curves the chains stand for
 };
 BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double height,
                         double reference);

@@ -1,5 +1,8 @@
 #include "pattern/draw.h"
 
+#include <algorithm>
+#include <array>
+
 #include "figure/measure.h"
 #include "pattern/bend.h"
 #include "pattern/emitting_sink.h"
@@ -69,23 +72,30 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
     estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
   }
   estimate.entities += mains * static_cast<double>(model->entityCommands);
-  double bentBytes = 0;
+  // A bent copy takes the lines and arcs of its chains in place of its lines and curves.
+  std::array<BentCount, kFigureSlots> bent{};
   if (row.bend) {
     estimate.unbent = count.unbent;
-    // A bent copy's lines and arcs come on top of its commands unbent, as a bound.
     for (size_t slot = 0; slot < kFigureSlots; ++slot) {
       const FigureModel* figure = slot == 0 ? model : others[slot];
       if (!figure || !(count.bent[slot] > 0)) continue;
-      const BentCount bent = BentCopyBound(*figure, count.reach, row.height, row.referenceOffset);
-      estimate.entities += count.bent[slot] * (bent.lines + bent.arcs);
-      bentBytes += count.bent[slot] * (bent.lines * kLineRecordBytes + bent.arcs * kArcRecordBytes);
+      bent[slot] = BentCopyBound(*figure, count.reach, row.height, row.referenceOffset);
+      estimate.entities +=
+          count.bent[slot] * (bent[slot].lines + bent[slot].arcs - bent[slot].replaced);
     }
   }
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
-  estimate.bytes += bentBytes + mains * CopyBytes(inputs, *model, count);
+  estimate.bytes += mains * CopyBytes(inputs, *model, count);
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
     if (others[slot])
       estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
+  }
+  // Each line of a chain a whole line record at most: its ends are seldom round numbers.
+  for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+    const BentCount& b = bent[slot];
+    if (!(count.bent[slot] > 0) || b.lines + b.arcs == 0) continue;
+    estimate.bytes +=
+        count.bent[slot] * ((b.lines - b.replaced) * kLineRecordBytes + b.arcs * kArcRecordBytes);
   }
   return estimate;
 }
