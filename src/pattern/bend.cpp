@@ -88,9 +88,12 @@ BoxCurve CurveOf(const FigureOp& op, const BoxOf& box) {
   k.q = -box.stretch * r * f * sc.sin;
   k.u = r * sc.sin;
   k.w = r * f * sc.cos;
-  k.t0 = circle ? 0 : v[3] / kDeg;
-  k.t1 = circle ? 2 * kPi : v[4] / kDeg;
-  while (k.t1 <= k.t0) k.t1 += 2 * kPi;
+  // Counter-clockwise from start to end, once round at most; an angle of many turns is brought
+  // into the first, where a turn more still counts.
+  k.t0 = circle ? 0 : std::fmod(v[3] / kDeg, 2 * kPi);
+  double sweep = circle ? 2 * kPi : std::fmod(v[4] / kDeg - v[3] / kDeg, 2 * kPi);
+  if (!(sweep > 0)) sweep += 2 * kPi;
+  k.t1 = k.t0 + sweep;
   const StretchedEllipse e = StretchEllipse(r, f, tilt, box.stretch);
   k.longAxis = std::max(e.radius, e.radius * std::fabs(e.ratio));
   k.shortAxis = std::min(e.radius, e.radius * std::fabs(e.ratio));
@@ -239,7 +242,7 @@ class BentWriter {
       for (const double base : {phase + alpha, phase - alpha}) {
         // The same crossing once round the parameter's range.
         double t = base - 2 * kPi * std::floor((base - c.t0) / (2 * kPi));
-        for (; t < c.t1; t += 2 * kPi) {
+        for (int turn = 0; turn < 2 && t < c.t1; ++turn, t += 2 * kPi) {
           if (t > c.t0) cuts.push_back(t);
         }
       }
@@ -389,10 +392,10 @@ bool BentBox::Folds() const {
 }
 
 const BentBox::Section& BentBox::SectionAt(double x) const {
-  for (const Section& s : sections_) {
-    if (x <= s.x1) return s;
-  }
-  return sections_.back();
+  // The first section that reaches x.
+  const auto it = std::lower_bound(sections_.begin(), sections_.end(), x,
+                                   [](const Section& s, double at) { return s.x1 < at; });
+  return it == sections_.end() ? sections_.back() : *it;
 }
 
 BentBox::Frame BentBox::FrameAt(const Section& section, double x) const {

@@ -4,8 +4,9 @@
 #   make_seeds.sh OUT_DIR SAMPLES_DIR GALLERY_CASES_DIR
 # OUT_DIR/program holds inputs of JWC_TEMP.TXT, NUL, garanarabe.dat, NUL, figure file: each case
 # once so, and once more with NUL and a garanarabe.ini after it whose row 1 names the figure as
-# alt.txt (or, for the samples, a file that is not there). OUT_DIR/settings holds each settings
-# file, OUT_DIR/details each garanarabe.ini.
+# alt.txt (or, for the samples, a file that is not there); the cases drawn along a path once
+# more with row 1 bending its figures as well. OUT_DIR/settings holds each settings file,
+# OUT_DIR/details each garanarabe.ini.
 set -euo pipefail
 out="$1" samples="$2" gallery="$3"
 rm -rf "$out"
@@ -17,6 +18,7 @@ crlf '[1]' 'alternate=missing.txt' '[1]' 'alternate=../alt.txt' '[window]' 'left
   >"$out/details/refused"
 crlf '  [ 3 ]  ' $'\talternate = \x95\x5C.txt ' 'no equals' ';c' '[12]' 'alternate=CON' '[]' \
   '=' >"$out/details/edited"
+crlf '[1]' 'bend=1' 'alternate=alt.txt' '[2]' 'bend=yes' >"$out/details/bent"
 n=0
 # seed EXCHANGE SETTINGS FIGURE [DETAILS]
 seed() {
@@ -36,4 +38,7 @@ for dir in "$gallery"/*/; do
   [[ -f "$figure" ]] || figure="$dir/jws.txt"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/followed"
+  if [[ "$(cat "$dir/mode")" == *4* ]]; then
+    seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/bent"
+  fi
 done
