@@ -411,7 +411,11 @@ BentBox::Frame BentBox::FrameAt(const Section& section, double x) const {
     return {{p.centre.x + p.radius * sc.cos, p.centre.y + p.radius * sc.sin},
             {-side * sc.sin, side * sc.cos}};
   }
-  return {PieceAt(p, s, &mark_), PieceTangent(p, s)};
+  // An ellipse: its point and, a unit to the left of it, the point that gives the tangent.
+  const double tau = ArcParameterAt(p, s, &mark_);
+  const Point at = ArcOffsetAt(p, tau, 0);
+  const Point left = ArcOffsetAt(p, tau, 1);
+  return {at, {left.y - at.y, at.x - left.x}};
 }
 
 Point BentBox::Map(double x, double y) const {
