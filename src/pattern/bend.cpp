@@ -68,7 +68,7 @@ struct BoxCurve {
     const SineCosine sc = PortableSinCos(t);
     return {x0 + p * sc.cos + q * sc.sin, y0 + u * sc.cos + w * sc.sin};
   }
-  double Reach() const { return std::hypot(u, w); }  // of Y about y0
+  double Reach() const { return PortableHypot(u, w); }  // of Y about y0
   double Curvature() const { return shortAxis > 0 ? longAxis / (shortAxis * shortAxis) : INFINITY; }
 };
 
@@ -202,7 +202,7 @@ class BentWriter {
         return;
       }
     }
-    const double length = std::hypot(q.x - p.x, q.y - p.y);
+    const double length = PortableHypot(q.x - p.x, q.y - p.y);
     const double n = Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_, /*sided=*/true);
     Chain(n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
   }
@@ -232,7 +232,7 @@ class BentWriter {
     cuts.clear();
     cuts.push_back(c.t0);
     cuts.push_back(c.t1);
-    const double reach = std::hypot(c.p, c.q);
+    const double reach = PortableHypot(c.p, c.q);
     const double phase = PortableAtan2(c.q, c.p);
     const std::vector<BentBox::Section>& sections = box_.sections();
     for (size_t i = 0; i + 1 < sections.size(); ++i) {
@@ -328,7 +328,7 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
     if (op.code == FigureOpCode::kLine) {
       const Point a = box(v[0], v[1]);
       const Point b = box(v[2], v[3]);
-      const double length = std::hypot(b.x - a.x, b.y - a.y);
+      const double length = PortableHypot(b.x - a.x, b.y - a.y);
       const double n = Steps(length, 0, a.y - reference, b.y - reference, worst, tol, false);
       // Each piece of the path under the line takes its share of the steps, rounded up.
       count.lines += std::min(n + sections - 1, sections * kMaxBendSteps);
