@@ -37,16 +37,30 @@ Bend BendOf(const PathPiece& p) {
 // curve of box length at most `length` and curvature at most `kc`, whose heights lie d_lo ...
 // d_hi to the left of the path, is stretched along the path by 1 - d k (at most M, at least m)
 // and bends, there, by at most (M kc + |d| |k'| + (M + 1) |k|) / m^2; a step of image length
-// s then strays at most that times s^2 / 8 from its chord.
+// s then strays at most that times s^2 / 8 from its chord. A straight line of unit direction
+// (a, b) in the box has the image speed v = a (1 - d k) T + b N and the acceleration
+// a^2 ((1 - d k) k N - d k' T) - 2 a b k T, which bound its bend |v x v'| / |v|^3 closer.
 double Steps(double length, double kc, double dlo, double dhi, const Bend& b, double tol,
-             bool sided) {
+             bool sided, const Point* direction = nullptr) {
   const double dmax = std::max(std::fabs(dlo), std::fabs(dhi));
   const double most = 1 + dmax * b.k;
   const double inner = sided ? std::max(b.side * dlo, b.side * dhi) : dmax;
-  const double least = std::min(1.0, 1 - inner * b.k);
+  const double least = 1 - inner * b.k;
   if (!(least > 1e-6)) return kMaxBendSteps;
-  const double curve = (most * kc + dmax * b.dk + (most + 1) * b.k) / (least * least);
-  const double n = std::ceil(length * most * std::sqrt(curve / (8 * tol)));
+  double speed = most;
+  double curve = 0;
+  if (direction) {
+    const double a = std::fabs(direction->x);
+    const double c = std::fabs(direction->y);
+    const double slowest = a * a * least * least + c * c;
+    speed = std::sqrt(a * a * most * most + c * c);
+    curve = (a * a * a * most * most * b.k + 2 * a * c * c * b.k + dmax * b.dk * a * a * c) /
+            (slowest * std::sqrt(slowest));
+  } else {
+    const double m = std::min(1.0, least);
+    curve = (most * kc + dmax * b.dk + (most + 1) * b.k) / (m * m);
+  }
+  const double n = std::ceil(length * speed * std::sqrt(curve / (8 * tol)));
   return std::isfinite(n) ? std::clamp(n, 1.0, kMaxBendSteps) : kMaxBendSteps;
 }
 
@@ -203,7 +217,10 @@ class BentWriter {
       }
     }
     const double length = PortableHypot(q.x - p.x, q.y - p.y);
-    const double n = Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_, /*sided=*/true);
+    const Point u{(q.x - p.x) / length, (q.y - p.y) / length};
+    const double n = length > 0 ? Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_,
+                                        /*sided=*/true, &u)
+                                : 1;
     Chain(n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
   }
 
@@ -329,7 +346,10 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
       const Point a = box(v[0], v[1]);
       const Point b = box(v[2], v[3]);
       const double length = PortableHypot(b.x - a.x, b.y - a.y);
-      const double n = Steps(length, 0, a.y - reference, b.y - reference, worst, tol, false);
+      const Point u{(b.x - a.x) / length, (b.y - a.y) / length};
+      const double n =
+          length > 0 ? Steps(length, 0, a.y - reference, b.y - reference, worst, tol, false, &u)
+                     : 1;
       // Each piece of the path under the line takes its share of the steps, rounded up.
       count.lines += std::min(n + sections - 1, sections * kMaxBendSteps);
       if (a.y == b.y) count.arcs += sections;
