@@ -62,7 +62,8 @@ void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copi
                             row.endCap.on ? row.endCap.width : 0.0});
   widest *= reach.stretch;
   const double pieces = static_cast<double>(laid.path.pieces.size());
-  reach.sections = std::min(pieces + 1, std::ceil(widest / shortest) + 2);
+  // A copy w wide over pieces at least l long reaches into ceil(w / l) + 1 of them at most.
+  reach.sections = std::min(pieces + 1, std::ceil(widest / shortest) + 1);
   c.reach.Add(reach);
   double mains = copies.figures;
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
