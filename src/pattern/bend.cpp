@@ -388,12 +388,15 @@ BentBox::BentBox(const LaidPath& laid, double begin, double width_, double heigh
   size_t i = it == laid.starts.begin() ? 0 : static_cast<size_t>(it - laid.starts.begin()) - 1;
   double x = 0;
   double at = a - laid.starts[i];
+  // A box that meets a piece by no more than rounding keeps off it: past a corner, where the
+  // run ends, that piece's normal would throw the box's end far aside.
+  const double slack = 1e-9 * std::max(1.0, width);
   // Once round a closed path, and a piece more for a box that reaches past its start.
   for (size_t taken = 0; taken <= n; ++taken) {
     const PathPiece& p = pieces[i];
     const double x1 = x + (p.length - at);
-    const bool last = !(x1 < width) || (!laid.path.closed && i + 1 == n) || taken == n;
-    if (last || x1 - x > 1e-12) sections_.push_back({x, last ? width : x1, &p, at});
+    const bool last = !(x1 < width - slack) || (!laid.path.closed && i + 1 == n) || taken == n;
+    if (last || x1 - x > slack) sections_.push_back({x, last ? width : x1, &p, at});
     if (last) break;
     x = x1;
     at = 0;

@@ -267,6 +267,29 @@ TEST(BendTest, EstimateBoundsTheBentOutput) {
   }
 }
 
+// A curve that meets a line at a sharp corner: however the copies fill the curve's run, up to
+// its very end, no point of them strays farther from the path than the box reaches across it.
+TEST(BendTest, CopiesEndingAtACornerStayBesideThePath) {
+  const std::vector<PathPiece> pieces = {ArcPiece({0, 0}, 50, 1, 0, 0, kPi / 2),
+                                         LinePiece({0, 50}, {0, 120})};
+  std::vector<Point> path;
+  for (double t = 0; t <= kPi / 2; t += 0.0002)
+    path.push_back({50 * std::cos(t), 50 * std::sin(t)});
+  for (double y = 50; y <= 120; y += 0.01) path.push_back({0, y});
+  for (const int arrangement : {0, 1, 2}) {
+    const PatternRow row{0, 12, 6, arrangement, 1.0, 1, 0, 0, 0};
+    const Drawn bent = DrawAlong(pieces, row, kRectangle, true);
+    ASSERT_FALSE(bent.lines.empty());
+    for (const Segment& s : bent.lines) {
+      for (const Point p : {s.a, s.b}) {
+        double nearest = INFINITY;
+        for (const Point q : path) nearest = std::min(nearest, std::hypot(p.x - q.x, p.y - q.y));
+        EXPECT_LE(nearest, 3 + 0.02) << arrangement << " " << p.x << " " << p.y;
+      }
+    }
+  }
+}
+
 // bend=1 bends; any other value, or none, does not.
 TEST(BendTest, TheDetailReadsOneAsBend) {
   const struct {
