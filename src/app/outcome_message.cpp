@@ -95,10 +95,23 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
   return {};
 }
 
+// The copies of a drawn run that could not bend: they would have folded on the inside of a
+// curve.
+std::string UnbentMessage(double unbent) {
+  return "曲線の内側で折り重なるため、" + CountText(unbent) +
+         " 個の図形は曲げずに並べました。\n"
+         "曲げるには、柄の図形の高さを曲線の半径より小さくするか、"
+         "大きな半径の曲線を選んでください。";
+}
+
 }  // namespace
 
 std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
   std::string message = OutcomeText(outcome, detail);
+  if (outcome == RunOutcome::kDrawn && detail.estimate.unbent > 0) {
+    if (!message.empty()) message += "\n\n";
+    message += UnbentMessage(detail.estimate.unbent);
+  }
   for (const RefusedDetail& refused : detail.refusedDetails) {
     if (!message.empty()) message += "\n\n";
     message += RefusedDetailMessage(refused);

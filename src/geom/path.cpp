@@ -270,6 +270,10 @@ Point PieceTangent(const PathPiece& piece, double s) {
   return ArcTangentAt(piece, ParameterAt(piece, std::clamp(s, 0.0, piece.length)));
 }
 
+double ArcParameterAt(const PathPiece& arc, double s, ArcMark* mark) {
+  return ParameterAt(arc, s, mark);
+}
+
 Point ArcOffsetAt(const PathPiece& arc, double tau, double k) {
   const Point p = ArcPoint(arc, tau);
   const Point t = ArcTangentAt(arc, tau);

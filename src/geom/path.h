@@ -52,6 +52,8 @@ Point PieceAt(const PathPiece& piece, double s, ArcMark* mark = nullptr);
 Point PieceTangent(const PathPiece& piece, double s);
 // The point k to the left of an arc at the parameter offset tau (0 ... |sweep|) from its start.
 Point ArcOffsetAt(const PathPiece& arc, double tau, double k);
+// The parameter offset of an arc at arc length s from its start (clamped to the arc).
+double ArcParameterAt(const PathPiece& arc, double s, ArcMark* mark = nullptr);
 // The part of the piece between arc lengths s0 < s1.
 PathPiece PieceSpan(const PathPiece& piece, double s0, double s1, ArcMark* mark = nullptr);
 

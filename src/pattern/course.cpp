@@ -11,6 +11,74 @@ namespace {
 // The five writing attributes before the lines of a segment.
 constexpr double kAttributeBytes = 5 * 16;
 
+// Counts the copies a layout places unbent because they would fold.
+class FoldCounter final : public PathSink {
+ public:
+  void Attributes() override {}
+  void Figure(FigureSlot, double, double, double, double) override {}
+  void Line(double, double, double, double) override {}
+  void Arc(double, double, double, double, double) override {}
+  void Circle(double, double, double) override {}
+  void BentFigure(FigureSlot, const BentBox&, double) override {}
+  void NotBent() override { ++count; }
+
+  double count = 0;
+};
+
+// The stretch of the most stretched copies along the path.
+double MostStretch(const LayoutRow& row, const LaidPath& laid) {
+  double most = 1;
+  for (size_t i = 0; i < laid.runs.size(); ++i) {
+    const RunPlan plan = row.HasEndFigures() ? PlanRoom(row, RoomOfRun(row, laid, i))
+                                             : PlanPathRun(row, laid, laid.runs[i]);
+    if (std::isfinite(plan.scale)) most = std::max(most, plan.scale);
+  }
+  return most;
+}
+
+// What the copies along one path add to the count of a row that bends them: every copy of a
+// path with a curve may bend (the corner pieces never do), as sharply as its sharpest curve that
+// does not fold bends it.
+void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copies,
+               CourseCount& c) {
+  BendReach reach;
+  bool curved = false;
+  bool folds = false;
+  double shortest = INFINITY;
+  for (const PathPiece& p : laid.path.pieces) {
+    shortest = std::min(shortest, p.length);
+    if (!p.IsArc()) continue;
+    curved = true;
+    if (PieceFolds(p, row.height, row.referenceOffset)) {
+      folds = true;
+    } else {
+      reach.Add(PieceReach(p));
+    }
+  }
+  if (!curved) return;
+  reach.stretch = MostStretch(row, laid);
+  double widest = std::max({row.width, row.alternates ? row.alternateWidth : 0.0,
+                            row.startCap.on ? row.startCap.width : 0.0,
+                            row.endCap.on ? row.endCap.width : 0.0});
+  widest *= reach.stretch;
+  const double pieces = static_cast<double>(laid.path.pieces.size());
+  // A copy w wide over pieces at least l long reaches into ceil(w / l) + 1 of them at most.
+  reach.sections = std::min(pieces + 1, std::ceil(widest / shortest) + 1);
+  c.reach.Add(reach);
+  double mains = copies.figures;
+  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
+    mains -= copies.others[slot];
+    if (slot != static_cast<size_t>(FigureSlot::kCorner)) c.bent[slot] += copies.others[slot];
+  }
+  c.bent[0] += mains;
+  // Which copies fold the layout alone knows; one beyond any limit is never laid out.
+  if (folds && copies.figures < 1e7) {
+    FoldCounter counter;
+    LayoutPath(row, laid, counter);
+    c.unbent += counter.count;
+  }
+}
+
 }  // namespace
 
 SegmentCourse::SegmentCourse(const DrawingState& state, int pointCount, bool skipCoincident)
@@ -94,6 +162,7 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
     const double count = copies.figures;
     c.figures += count;
     for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
+    if (row.bend) CountBent(row, laid, copies, c);
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +

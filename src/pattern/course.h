@@ -9,6 +9,7 @@
 
 #include "exchange/drawing_state.h"
 #include "geom/path.h"
+#include "pattern/bend.h"
 #include "pattern/path_layout.h"
 #include "util/number_text.h"
 
@@ -29,6 +30,11 @@ struct CourseCount {
   Point at;              // where a typical copy stands, and its angle: one copy is measured
   double angle = 0;      // there for the size of all
   double stretch = 1;    // and stretched as the copies there are
+  // A row that bends its figures: the copies that may bend, by slot, how sharply the pieces
+  // under them curve, and the copies that would fold and stand unbent.
+  std::array<double, kFigureSlots> bent{};
+  BendReach reach;
+  double unbent = 0;
 };
 
 class Course {

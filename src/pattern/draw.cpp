@@ -1,6 +1,10 @@
 #include "pattern/draw.h"
 
+#include <algorithm>
+#include <array>
+
 #include "figure/measure.h"
+#include "pattern/bend.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
 
@@ -35,6 +39,7 @@ LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& o
   end(FigureSlot::kCorner, files.corner, row.corner);
   end(FigureSlot::kStart, files.start, row.startCap);
   end(FigureSlot::kEnd, files.end, row.endCap);
+  row.bend = files.bend;
   return row;
 }
 
@@ -67,11 +72,30 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
     estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
   }
   estimate.entities += mains * static_cast<double>(model->entityCommands);
+  // A bent copy takes the lines and arcs of its chains in place of its lines and curves.
+  std::array<BentCount, kFigureSlots> bent{};
+  if (row.bend) {
+    estimate.unbent = count.unbent;
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+      const FigureModel* figure = slot == 0 ? model : others[slot];
+      if (!figure || !(count.bent[slot] > 0)) continue;
+      bent[slot] = BentCopyBound(*figure, count.reach, row.height, row.referenceOffset);
+      estimate.entities +=
+          count.bent[slot] * (bent[slot].lines + bent[slot].arcs - bent[slot].replaced);
+    }
+  }
   if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
   estimate.bytes += mains * CopyBytes(inputs, *model, count);
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
     if (others[slot])
       estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
+  }
+  // Each line of a chain a whole line record at most: its ends are seldom round numbers.
+  for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+    const BentCount& b = bent[slot];
+    if (!(count.bent[slot] > 0) || b.lines + b.arcs == 0) continue;
+    estimate.bytes +=
+        count.bent[slot] * ((b.lines - b.replaced) * kLineRecordBytes + b.arcs * kArcRecordBytes);
   }
   return estimate;
 }

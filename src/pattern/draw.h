@@ -52,6 +52,7 @@ struct DrawEstimate {
   double maxBytes = kMaxOutputBytesPerRun;  // the size limit of the run
   bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
   bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+  double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "pattern/bend.h"
 #include "pattern/draw.h"
 
 namespace gara {
@@ -14,6 +15,12 @@ void EmittingSink::Figure(FigureSlot slot, double x, double y, double angle, dou
   } else {
     FigurePlacer::PlaceFigure(others_[static_cast<size_t>(slot)], x, y, angle, out_, stretch);
   }
+}
+
+void EmittingSink::BentFigure(FigureSlot slot, const BentBox& box, double stretch) {
+  const FigureModel* model =
+      slot == FigureSlot::kMain ? placer_.Model(kind_) : others_[static_cast<size_t>(slot)];
+  if (model && model->present) ReplayBentFigure(*model, box, stretch, out_);
 }
 
 void EmittingSink::Line(double x1, double y1, double x2, double y2) {

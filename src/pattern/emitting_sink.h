@@ -24,6 +24,7 @@ class EmittingSink final : public PathSink {
   void Line(double x1, double y1, double x2, double y2) override;
   void Arc(double cx, double cy, double r, double startDeg, double endDeg) override;
   void Circle(double cx, double cy, double r) override;
+  void BentFigure(FigureSlot slot, const BentBox& box, double stretch) override;
 
  private:
   CommandWriter& out_;

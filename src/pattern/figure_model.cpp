@@ -621,15 +621,18 @@ void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
 
 }  // namespace
 
+void ReplayOp(const FigureModel& model, const FigureOp& op, const Placement& p,
+              CommandWriter& out) {
+  if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(op, p, out) &&
+      !ReplayText(model, op, p, out)) {
+    ReplaySolid(op, p, out);
+  }
+}
+
 void ReplayFigure(const FigureModel& model, double x, double y, double angle, CommandWriter& out,
                   double stretch) {
   const Placement p(x, y, angle, model.centreX, model.centreY, stretch);
-  for (const FigureOp& op : model.ops) {
-    if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(op, p, out) &&
-        !ReplayText(model, op, p, out)) {
-      ReplaySolid(op, p, out);
-    }
-  }
+  for (const FigureOp& op : model.ops) ReplayOp(model, op, p, out);
 }
 
 }  // namespace gara

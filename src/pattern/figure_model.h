@@ -111,6 +111,9 @@ struct Placement {
   double angleDeg;
 };
 
+// Emits one command of a copy placed by `p`.
+void ReplayOp(const FigureModel& model, const FigureOp& op, const Placement& p, CommandWriter& out);
+
 // Emits one copy. Entity commands whose moved values are not finite (a figure of coordinates
 // near the limits of a double) are left out; their attribute commands stay. A stretched copy
 // is exact: circles and ellipses become the ellipses they stretch to, and a text keeps its

@@ -7,9 +7,14 @@
 #include <utility>
 
 #include "geom/offset.h"
+#include "pattern/bend.h"
 #include "util/portable_math.h"
 
 namespace gara {
+
+void PathSink::BentFigure(FigureSlot slot, const BentBox& box, double stretch) {
+  Figure(slot, box.rigidCentre.x, box.rigidCentre.y, box.rigidAngle, stretch);
+}
 
 namespace {
 
@@ -350,7 +355,21 @@ class PathLayout {
     }
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
-    sink_.Figure(slot, centre.x, centre.y, LineAngle(u.x, u.y), stretch);
+    const double angle = LineAngle(u.x, u.y);
+    // Bent only where the copy lies whole along the run and spans a curve: on straight pieces
+    // the chord is the path.
+    if (row_.bend && slot != FigureSlot::kCorner && NearlyEqual(b - a, w)) {
+      const BentBox box(laid_, a, w, row_.height, row_.referenceOffset, centre, angle);
+      if (box.Curved()) {
+        if (!box.Folds()) {
+          sink_.BentFigure(slot, box, stretch);
+          sink_.Attributes();
+          return;
+        }
+        sink_.NotBent();
+      }
+    }
+    sink_.Figure(slot, centre.x, centre.y, angle, stretch);
     sink_.Attributes();
   }
 

@@ -11,12 +11,19 @@
 
 namespace gara {
 
+class BentBox;
+
 // A sink that can also draw circular arcs and circles, the offsets of arcs and circles.
 class PathSink : public LayoutSink {
  public:
   // Counter-clockwise from startDeg to endDeg.
   virtual void Arc(double cx, double cy, double r, double startDeg, double endDeg) = 0;
   virtual void Circle(double cx, double cy, double r) = 0;
+  // One copy bent along the path (a row that bends its figures, where the copy spans a curve);
+  // a sink that cannot bend places it unbent, as the box says it stands.
+  virtual void BentFigure(FigureSlot slot, const BentBox& box, double stretch);
+  // The next copy would fold on the inside of a curve: it is placed unbent.
+  virtual void NotBent() {}
 };
 
 // A joint where the path turns by more than this is a corner: the layout restarts there.

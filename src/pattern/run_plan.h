@@ -32,6 +32,8 @@ struct LayoutRow {
   };
   EndFigure corner, startCap, endCap;
   bool HasEndFigures() const { return corner.on || startCap.on || endCap.on; }
+  // The figures bend along the curves of a path (mode "4"), but for the corner pieces.
+  bool bend = false;
 
   // False when the row places nothing anywhere: a stored row whose figure has no size.
   bool Draws() const;

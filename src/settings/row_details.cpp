@@ -209,6 +209,7 @@ RowExtras CheckedRowExtras(const RowDetails& details, int row, FileSystem& fs,
     if (!figure.refused.empty() && refused) refused->push_back({detail.key, figure.refused});
     extras.*detail.file = std::move(figure.file);
   }
+  extras.bend = details.Get(row, kBendKey) == "1";
   return extras;
 }
 

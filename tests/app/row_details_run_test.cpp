@@ -8,6 +8,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_flow.h"
@@ -191,6 +192,45 @@ TEST(DetailsReadNothing, EveryCaseDrawsTheSameBytes) {
   }
   EXPECT_GE(cases, 29);
   EXPECT_GE(drawn, 25);
+}
+
+// Mode "4" round a circle with row 3 bending its figures (20 x 10, 中): round one of radius 5
+// the copies would fold, so they stand unbent, the drawing the same as without the detail, and
+// the run tells how many; round one of radius 50 they bend and nothing is told.
+TEST(BendRunTest, CopiesThatWouldFoldAreToldOf) {
+  const struct {
+    const char* circle;
+    double unbent;
+  } cases[] = {{"ci 0 0 5", 1}, {"ci 0 0 50", 0}};
+  const auto draw = [](const char* circle, bool bend) {
+    MemoryFileSystem fs;
+    fs.files[kPaths.ExchangeFile()] = CrLf({"hq", "lg0", "ly0", circle});
+    fs.files["sel.txt"] = kFigure;
+    Settings settings;
+    settings.selectedRow = 3;
+    settings.rows[2].width = 20;
+    settings.rows[2].height = 10;
+    fs.files[kPaths.settingsPath] = SerializeSettings(settings);
+    if (bend) fs.files[kPaths.RowDetailsPath()] = CrLf({"[3]", "bend=1"});
+    ProgramRun run({fs, kPaths});
+    run.Prepare(RunMode::kPath);
+    const RunOutcome outcome = run.RunWindowless(RunMode::kPath);
+    EXPECT_EQ(outcome, RunOutcome::kDrawn);
+    return std::pair(OutcomeMessage(outcome, run.detail()), fs.files[kPaths.ExchangeFile()]);
+  };
+  for (const auto& c : cases) {
+    const auto [message, drawing] = draw(c.circle, true);
+    const auto [plainMessage, plainDrawing] = draw(c.circle, false);
+    EXPECT_EQ(plainMessage, "");
+    if (c.unbent > 0) {
+      EXPECT_EQ(drawing, plainDrawing);
+      EXPECT_NE(message.find(std::to_string(int(c.unbent)) + " 個の図形は曲げずに"),
+                std::string::npos);
+    } else {
+      EXPECT_NE(drawing, plainDrawing);
+      EXPECT_EQ(message, "");
+    }
+  }
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 # OUT_DIR/program holds inputs of JWC_TEMP.TXT, NUL, garanarabe.dat, NUL, figure file: each case
 # once so, and once more with NUL and a garanarabe.ini after it whose row 1 names the figure as
 # alt.txt (or, for the samples, a file that is not there), for the gallery also as its corner
-# piece and caps. OUT_DIR/settings holds each settings
-# file, OUT_DIR/details each garanarabe.ini.
+# piece and caps; the cases drawn along a path once more with row 1 bending its figures as well.
+# OUT_DIR/settings holds each settings file, OUT_DIR/details each garanarabe.ini.
 set -euo pipefail
 out="$1" samples="$2" gallery="$3"
 rm -rf "$out"
@@ -19,6 +19,7 @@ crlf '[1]' 'alternate=missing.txt' '[1]' 'alternate=../alt.txt' '[window]' 'left
   >"$out/details/refused"
 crlf '  [ 3 ]  ' $'\talternate = \x95\x5C.txt ' 'no equals' ';c' '[12]' 'alternate=CON' '[]' \
   '=' >"$out/details/edited"
+crlf '[1]' 'bend=1' 'alternate=alt.txt' '[2]' 'bend=yes' >"$out/details/bent"
 n=0
 # seed EXCHANGE SETTINGS FIGURE [DETAILS]
 seed() {
@@ -39,4 +40,7 @@ for dir in "$gallery"/*/; do
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/followed"
   seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/pieces"
+  if [[ "$(cat "$dir/mode")" == *4* ]]; then
+    seed "$dir/JWC_TEMP.TXT" "$dir/garanarabe.dat" "$figure" "$out/details/bent"
+  fi
 done

@@ -1,0 +1,460 @@
+#include "pattern/bend.h"
+
+#include <cmath>
+
+#include "util/portable_math.h"
+
+namespace gara {
+
+namespace {
+
+constexpr double kDeg = 180.0 / kPi;
+
+// The curvature of an arc piece at most, and of its change along the piece: an ellipse
+// (semi-axes a >= b) bends most at the ends of its long axis, k = a / b^2, and
+// |dk/ds| = 3/2 a b (a^2 - b^2) |sin 2t| / D^3 with D = a^2 sin^2 t + b^2 cos^2 t >= b^2.
+struct Bend {
+  double k = 0;
+  double dk = 0;
+  double side = 1;  // +1: the centre of curvature on the left
+};
+Bend BendOf(const PathPiece& p) {
+  Bend b;
+  if (!p.IsArc()) return b;
+  b.side = p.sweep < 0 ? -1 : 1;
+  if (p.IsCircular()) {
+    b.k = 1 / p.radius;
+    return b;
+  }
+  const double a = p.radius * std::max(1.0, p.flatness);
+  const double c = p.radius * std::min(1.0, p.flatness);
+  b.k = a / (c * c);
+  b.dk = 1.5 * a * c * (a * a - c * c) / (c * c * c * c * c * c);
+  return b;
+}
+
+// The steps that keep the chord of each step of a curve within `tol` of its image. A figure
+// curve of box length at most `length` and curvature at most `kc`, whose heights lie d_lo ...
+// d_hi to the left of the path, is stretched along the path by 1 - d k (at most M, at least m)
+// and bends, there, by at most (M kc + |d| |k'| + (M + 1) |k|) / m^2; a step of image length
+// s then strays at most that times s^2 / 8 from its chord. A straight line of unit direction
+// (a, b) in the box has the image speed v = a (1 - d k) T + b N and the acceleration
+// a^2 ((1 - d k) k N - d k' T) - 2 a b k T, which bound its bend |v x v'| / |v|^3 closer.
+double Steps(double length, double kc, double dlo, double dhi, const Bend& b, double tol,
+             bool sided, const Point* direction = nullptr) {
+  const double dmax = std::max(std::fabs(dlo), std::fabs(dhi));
+  const double most = 1 + dmax * b.k;
+  const double inner = sided ? std::max(b.side * dlo, b.side * dhi) : dmax;
+  const double least = 1 - inner * b.k;
+  if (!(least > 1e-6)) return kMaxBendSteps;
+  double speed = most;
+  double curve = 0;
+  if (direction) {
+    const double a = std::fabs(direction->x);
+    const double c = std::fabs(direction->y);
+    const double slowest = a * a * least * least + c * c;
+    speed = std::sqrt(a * a * most * most + c * c);
+    curve = (a * a * a * most * most * b.k + 2 * a * c * c * b.k + dmax * b.dk * a * a * c) /
+            (slowest * std::sqrt(slowest));
+  } else {
+    const double m = std::min(1.0, least);
+    curve = (most * kc + dmax * b.dk + (most + 1) * b.k) / (m * m);
+  }
+  const double n = std::ceil(length * speed * std::sqrt(curve / (8 * tol)));
+  return std::isfinite(n) ? std::clamp(n, 1.0, kMaxBendSteps) : kMaxBendSteps;
+}
+
+// The figure's point (px, py) in the box.
+struct BoxOf {
+  double centreX, centreY, halfWidth, halfHeight, stretch;
+  Point operator()(double px, double py) const {
+    return {stretch * (px - centreX) + halfWidth, py - centreY + halfHeight};
+  }
+};
+
+// A figure circle or elliptic arc in the box: X(t) = x0 + p cos t + q sin t and
+// Y(t) = y0 + u cos t + w sin t for t from t0 to t1.
+struct BoxCurve {
+  double x0, p, q, y0, u, w, t0, t1;
+  double longAxis, shortAxis;
+
+  Point At(double t) const {
+    const SineCosine sc = PortableSinCos(t);
+    return {x0 + p * sc.cos + q * sc.sin, y0 + u * sc.cos + w * sc.sin};
+  }
+  double Reach() const { return PortableHypot(u, w); }  // of Y about y0
+  double Curvature() const { return shortAxis > 0 ? longAxis / (shortAxis * shortAxis) : INFINITY; }
+};
+
+// The curve of a figure op (kCircle or kArc) in the box.
+BoxCurve CurveOf(const FigureOp& op, const BoxOf& box) {
+  const double* v = op.v;
+  const bool circle = op.code == FigureOpCode::kCircle;
+  const double r = v[2];
+  const double f = circle ? 1 : v[5];
+  const double tilt = circle ? 0 : v[6] / kDeg;
+  const SineCosine sc = PortableSinCos(tilt);
+  const Point c = box(v[0], v[1]);
+  BoxCurve k;
+  k.x0 = c.x;
+  k.y0 = c.y;
+  k.p = box.stretch * r * sc.cos;
+  k.q = -box.stretch * r * f * sc.sin;
+  k.u = r * sc.sin;
+  k.w = r * f * sc.cos;
+  // Counter-clockwise from start to end, once round at most; an angle of many turns is brought
+  // into the first, where a turn more still counts.
+  k.t0 = circle ? 0 : std::fmod(v[3] / kDeg, 2 * kPi);
+  double sweep = circle ? 2 * kPi : std::fmod(v[4] / kDeg - v[3] / kDeg, 2 * kPi);
+  if (!(sweep > 0)) sweep += 2 * kPi;
+  k.t1 = k.t0 + sweep;
+  const StretchedEllipse e = StretchEllipse(r, f, tilt, box.stretch);
+  k.longAxis = std::max(e.radius, e.radius * std::fabs(e.ratio));
+  k.shortAxis = std::min(e.radius, e.radius * std::fabs(e.ratio));
+  return k;
+}
+
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// Writes the bent figure of one copy.
+class BentWriter {
+ public:
+  BentWriter(const FigureModel& model, const BentBox& box, double stretch, CommandWriter& out)
+      : model_(model),
+        box_(box),
+        out_(out),
+        toBox_{model.centreX, model.centreY, box.width / 2, box.height / 2, stretch},
+        rigid_(box.rigidCentre.x, box.rigidCentre.y, box.rigidAngle, model.centreX, model.centreY,
+               stretch),
+        tol_(BendTolerance(box.height)) {}
+
+  void Op(const FigureOp& op) {
+    const double* v = op.v;
+    switch (op.code) {
+      case FigureOpCode::kLine:
+        Line(toBox_(v[0], v[1]), toBox_(v[2], v[3]));
+        return;
+      case FigureOpCode::kCircle:
+      case FigureOpCode::kArc:
+        // As the writer leaves it out unbent.
+        if (v[2] > kEpsilon) Curve(CurveOf(op, toBox_));
+        return;
+      case FigureOpCode::kSolidLine:
+      case FigureOpCode::kSolidTriangle:
+      case FigureOpCode::kSolidQuad:
+        Solid(op);
+        return;
+      case FigureOpCode::kPoint:
+      case FigureOpCode::kRotatedPoint:
+      case FigureOpCode::kText:
+      case FigureOpCode::kDimension:
+      case FigureOpCode::kSolidSc:
+      case FigureOpCode::kSolidSe:
+      case FigureOpCode::kSolidSo:
+      case FigureOpCode::kSolidSg:
+        // Whole at the image of its anchor, turned with the path there.
+        ReplayOp(model_, op, Local(v[0], v[1]), out_);
+        return;
+      default:
+        ReplayOp(model_, op, rigid_, out_);  // an attribute
+        return;
+    }
+  }
+
+ private:
+  // A placement that puts the figure point (px, py) on its image, turned as the path is there.
+  Placement Local(double px, double py) const {
+    const Point b = toBox_(px, py);
+    const Point at = box_.Map(b.x, b.y);
+    return Placement(at.x, at.y, box_.TurnAt(b.x), px, py, toBox_.stretch);
+  }
+
+  void Emit(Point a, Point b) {
+    if (Finite(a) && Finite(b)) out_.EmitLine(a.x, a.y, b.x, b.y);
+  }
+
+  // A figure line from a to b (box points), piece by piece of the path under it.
+  void Line(Point a, Point b) {
+    const double dx = b.x - a.x;
+    if (dx == 0) {
+      // Across the run: straight on every piece.
+      Emit(box_.Map(a.x, a.y), box_.Map(b.x, b.y));
+      return;
+    }
+    const std::vector<BentBox::Section>& sections = box_.sections();
+    const auto along = [&](double x) { return (x - a.x) / dx; };
+    for (size_t i = 0; i < sections.size(); ++i) {
+      const BentBox::Section& s = sections[i];
+      const double xa = i == 0 ? -INFINITY : s.x0;
+      const double xb = i + 1 == sections.size() ? INFINITY : s.x1;
+      const double lo = std::clamp(std::min(along(xa), along(xb)), 0.0, 1.0);
+      const double hi = std::clamp(std::max(along(xa), along(xb)), 0.0, 1.0);
+      if (!(hi > lo)) continue;
+      const Point p{a.x + dx * lo, a.y + (b.y - a.y) * lo};
+      const Point q{a.x + dx * hi, a.y + (b.y - a.y) * hi};
+      LinePart(s, p, q);
+    }
+  }
+
+  void LinePart(const BentBox::Section& s, Point p, Point q) {
+    const PathPiece& piece = *s.piece;
+    const double d = p.y - box_.reference;
+    if (piece.IsCircular() && p.y == q.y) {
+      // Along the run on a circle: the concentric arc.
+      const double side = piece.sweep < 0 ? -1 : 1;
+      const double r = piece.radius - side * d;
+      if (r > 0 && std::isfinite(r)) {
+        const double phi0 = Angle(piece, s.at + (p.x - s.x0));
+        const double phi1 = Angle(piece, s.at + (q.x - s.x0));
+        const double lo = std::min(phi0, phi1) * kDeg;
+        const double hi = std::max(phi0, phi1) * kDeg;
+        if (hi - lo >= 360 - 1e-9) {
+          out_.EmitCircle(piece.centre.x, piece.centre.y, r);
+        } else {
+          out_.EmitArc(piece.centre.x, piece.centre.y, r, NormalizeDeg(lo), NormalizeDeg(hi), 1, 0);
+        }
+        return;
+      }
+    }
+    const double length = PortableHypot(q.x - p.x, q.y - p.y);
+    const Point u{(q.x - p.x) / length, (q.y - p.y) / length};
+    const double n = length > 0 ? Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_,
+                                        /*sided=*/true, &u)
+                                : 1;
+    Chain(n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
+  }
+
+  // The angle of the circular piece's point at arc length s.
+  static double Angle(const PathPiece& piece, double s) {
+    const double side = piece.sweep < 0 ? -1 : 1;
+    return piece.start + piece.tilt + side * s / piece.radius;
+  }
+
+  // `n` lines through the images of box(t), t = 0 ... 1.
+  template <typename BoxAt>
+  void Chain(double n, const BoxAt& boxAt) {
+    const Point b0 = boxAt(0.0);
+    Point prev = box_.Map(b0.x, b0.y);
+    for (double k = 1; k <= n; ++k) {
+      const Point b = boxAt(k / n);
+      const Point next = box_.Map(b.x, b.y);
+      Emit(prev, next);
+      prev = next;
+    }
+  }
+
+  // A figure curve, cut where it crosses from one piece of the path to the next.
+  void Curve(const BoxCurve& c) {
+    std::vector<double>& cuts = cuts_;
+    cuts.clear();
+    cuts.push_back(c.t0);
+    cuts.push_back(c.t1);
+    const double reach = PortableHypot(c.p, c.q);
+    const double phase = PortableAtan2(c.q, c.p);
+    const std::vector<BentBox::Section>& sections = box_.sections();
+    for (size_t i = 0; i + 1 < sections.size(); ++i) {
+      const double cosine = (sections[i].x1 - c.x0) / reach;
+      if (!(std::fabs(cosine) < 1)) continue;
+      const double alpha = PortableAtan2(std::sqrt(1 - cosine * cosine), cosine);
+      for (const double base : {phase + alpha, phase - alpha}) {
+        // The same crossing once round the parameter's range.
+        double t = base - 2 * kPi * std::floor((base - c.t0) / (2 * kPi));
+        for (int turn = 0; turn < 2 && t < c.t1; ++turn, t += 2 * kPi) {
+          if (t > c.t0) cuts.push_back(t);
+        }
+      }
+    }
+    std::sort(cuts.begin(), cuts.end());
+    const double dlo = c.y0 - c.Reach() - box_.reference;
+    const double dhi = c.y0 + c.Reach() - box_.reference;
+    for (size_t i = 0; i + 1 < cuts.size(); ++i) {
+      const double ta = cuts[i];
+      const double tb = cuts[i + 1];
+      if (!(tb > ta)) continue;
+      const BentBox::Section& s = box_.SectionAt(c.At((ta + tb) / 2).x);
+      const double n = Steps((tb - ta) * c.longAxis, c.Curvature(), dlo, dhi, BendOf(*s.piece),
+                             tol_, /*sided=*/true);
+      Chain(n, [&](double t) { return c.At(ta + (tb - ta) * t); });
+    }
+  }
+
+  // A solid by its corners.
+  void Solid(const FigureOp& op) {
+    const double* v = op.v;
+    Point p[4];
+    const int corners = op.code == FigureOpCode::kSolidLine       ? 2
+                        : op.code == FigureOpCode::kSolidTriangle ? 3
+                                                                  : 4;
+    for (int k = 0; k < corners; ++k) {
+      const Point b = toBox_(v[2 * k], v[2 * k + 1]);
+      p[k] = box_.Map(b.x, b.y);
+      if (!Finite(p[k])) return;
+    }
+    if (corners == 2) {
+      out_.EmitSolidLine(p[0].x, p[0].y, p[1].x, p[1].y);
+    } else if (corners == 3) {
+      out_.EmitSolidTriangle(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y);
+    } else {
+      out_.EmitSolidQuad(p[0].x, p[0].y, p[1].x, p[1].y, p[2].x, p[2].y, p[3].x, p[3].y);
+    }
+  }
+
+  const FigureModel& model_;
+  const BentBox& box_;
+  CommandWriter& out_;
+  const BoxOf toBox_;
+  const Placement rigid_;
+  const double tol_;
+  std::vector<double> cuts_;
+};
+
+}  // namespace
+
+void BendReach::Add(const BendReach& other) {
+  curvature = std::max(curvature, other.curvature);
+  turn = std::max(turn, other.turn);
+  sections = std::max(sections, other.sections);
+  stretch = std::max(stretch, other.stretch);
+}
+
+BendReach PieceReach(const PathPiece& piece) {
+  const Bend b = BendOf(piece);
+  BendReach reach;
+  reach.curvature = b.k;
+  reach.turn = b.dk;
+  return reach;
+}
+
+bool PieceFolds(const PathPiece& piece, double height, double reference) {
+  if (!piece.IsArc()) return false;
+  const Bend b = BendOf(piece);
+  // The box's farthest height on the side of the centre.
+  const double inner = b.side > 0 ? height - reference : reference;
+  return !(inner * b.k < 1);
+}
+
+BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double height,
+                        double reference) {
+  const BoxOf box{model.centreX, model.centreY, 0, height / 2, reach.stretch};
+  const Bend worst{reach.curvature, reach.turn, 1};
+  const double tol = BendTolerance(height);
+  const double sections = reach.sections;
+  BentCount count;
+  for (const FigureOp& op : model.ops) {
+    const double* v = op.v;
+    if (op.code == FigureOpCode::kLine) {
+      const Point a = box(v[0], v[1]);
+      const Point b = box(v[2], v[3]);
+      const double length = PortableHypot(b.x - a.x, b.y - a.y);
+      const Point u{(b.x - a.x) / length, (b.y - a.y) / length};
+      const double n =
+          length > 0 ? Steps(length, 0, a.y - reference, b.y - reference, worst, tol, false, &u)
+                     : 1;
+      // Each piece of the path under the line takes its share of the steps, rounded up.
+      count.lines += std::min(n + sections - 1, sections * kMaxBendSteps);
+      if (a.y == b.y) count.arcs += sections;
+      ++count.replaced;
+    } else if (op.code == FigureOpCode::kCircle || op.code == FigureOpCode::kArc) {
+      const BoxCurve c = CurveOf(op, box);
+      // A curve crosses each joint under it twice at most.
+      const double parts = 2 * sections - 1;
+      const double n =
+          Steps((c.t1 - c.t0) * c.longAxis, c.Curvature(), c.y0 - c.Reach() - reference,
+                c.y0 + c.Reach() - reference, worst, tol, false);
+      count.lines += std::min(n + parts - 1, parts * kMaxBendSteps);
+      ++count.replaced;
+    }
+  }
+  return count;
+}
+
+BentBox::BentBox(const LaidPath& laid, double begin, double width_, double height_,
+                 double reference_, Point rigidCentre_, double rigidAngle_)
+    : width(width_),
+      height(height_),
+      reference(reference_),
+      rigidCentre(rigidCentre_),
+      rigidAngle(rigidAngle_) {
+  const std::vector<PathPiece>& pieces = laid.path.pieces;
+  const size_t n = pieces.size();
+  if (n == 0) return;
+  const double length = laid.path.length;
+  double a = begin;
+  if (laid.path.closed && length > 0) {
+    a = std::fmod(a, length);
+    if (a < 0) a += length;
+  }
+  const auto it = std::upper_bound(laid.starts.begin(), laid.starts.end(), a);
+  size_t i = it == laid.starts.begin() ? 0 : static_cast<size_t>(it - laid.starts.begin()) - 1;
+  double x = 0;
+  double at = a - laid.starts[i];
+  // A box that meets a piece by no more than rounding keeps off it: past a corner, where the
+  // run ends, that piece's normal would throw the box's end far aside.
+  const double slack = 1e-9 * std::max(1.0, width);
+  // Once round a closed path, and a piece more for a box that reaches past its start.
+  for (size_t taken = 0; taken <= n; ++taken) {
+    const PathPiece& p = pieces[i];
+    const double x1 = x + (p.length - at);
+    const bool last = !(x1 < width - slack) || (!laid.path.closed && i + 1 == n) || taken == n;
+    if (last || x1 - x > slack) sections_.push_back({x, last ? width : x1, &p, at});
+    if (last) break;
+    x = x1;
+    at = 0;
+    i = (i + 1) % n;
+  }
+}
+
+bool BentBox::Curved() const {
+  return std::any_of(sections_.begin(), sections_.end(),
+                     [](const Section& s) { return s.piece->IsArc(); });
+}
+
+bool BentBox::Folds() const {
+  return std::any_of(sections_.begin(), sections_.end(),
+                     [&](const Section& s) { return PieceFolds(*s.piece, height, reference); });
+}
+
+const BentBox::Section& BentBox::SectionAt(double x) const {
+  // The first section that reaches x.
+  const auto it = std::lower_bound(sections_.begin(), sections_.end(), x,
+                                   [](const Section& s, double at) { return s.x1 < at; });
+  return it == sections_.end() ? sections_.back() : *it;
+}
+
+BentBox::Frame BentBox::FrameAt(const Section& section, double x) const {
+  const PathPiece& p = *section.piece;
+  const double s = section.at + (x - section.x0);
+  if (!p.IsArc()) {
+    const Point u{(p.to.x - p.from.x) / p.length, (p.to.y - p.from.y) / p.length};
+    return {Along(p.from, s, u), u};
+  }
+  if (p.IsCircular()) {
+    const double side = p.sweep < 0 ? -1 : 1;
+    const SineCosine sc = PortableSinCos(p.start + p.tilt + side * s / p.radius);
+    return {{p.centre.x + p.radius * sc.cos, p.centre.y + p.radius * sc.sin},
+            {-side * sc.sin, side * sc.cos}};
+  }
+  // An ellipse: its point and, a unit to the left of it, the point that gives the tangent.
+  const double tau = ArcParameterAt(p, s, &mark_);
+  const Point at = ArcOffsetAt(p, tau, 0);
+  const Point left = ArcOffsetAt(p, tau, 1);
+  return {at, {left.y - at.y, at.x - left.x}};
+}
+
+Point BentBox::Map(double x, double y) const {
+  const Frame f = FrameAt(SectionAt(x), x);
+  return Along(f.at, y - reference, LeftOf(f.tangent));
+}
+
+double BentBox::TurnAt(double x) const {
+  const Frame f = FrameAt(SectionAt(x), x);
+  return PortableAtan2(f.tangent.y, f.tangent.x);
+}
+
+void ReplayBentFigure(const FigureModel& model, const BentBox& box, double stretch,
+                      CommandWriter& out) {
+  BentWriter writer(model, box, stretch, out);
+  for (const FigureOp& op : model.ops) writer.Op(op);
+}
+
+}  // namespace gara
