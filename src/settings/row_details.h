@@ -23,6 +23,7 @@ inline constexpr std::string_view kStartKey = "start";
 inline constexpr std::string_view kStartSourceKey = "start_source";
 inline constexpr std::string_view kEndKey = "end";
 inline constexpr std::string_view kEndSourceKey = "end_source";
+inline constexpr std::string_view kBendKey = "bend";  // "1": the figures follow the curve
 
 // The details that name a figure file: the key, the key of the .jws path it was made from, the
 // name the user knows it by, and where a run takes it.
