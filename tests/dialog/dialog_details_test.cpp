@@ -348,6 +348,14 @@ TEST_F(DialogDetailsTest, NoSelectedRowOpensNothing) {
   EXPECT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kRefused);
 }
 
+// The file a details file names for a figure before the dialog opens: "f2.txt".
+std::string Stored(size_t figure) {
+  std::string name = "f";
+  name += std::to_string(figure);
+  name += ".txt";
+  return name;
+}
+
 // The preview reads each figure chosen before OK from memory, under the name OK will give it;
 // the row's other figures stay as the file names them.
 TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
@@ -359,8 +367,8 @@ TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
     fs_.files[At("sel.txt")] = kSel;
     fs_.files[At("mine.txt")] = kOther;
     for (size_t other = 0; other < kFigureDetailCount; ++other) {
-      ini += Key(other) + "=f" + std::to_string(other) + ".txt\r\n";
-      fs_.files[At("f" + std::to_string(other) + ".txt")] = kOther;
+      ini += Key(other) + "=" + Stored(other) + "\r\n";
+      fs_.files[At(Stored(other))] = kOther;
     }
     DialogModel& model = Open(ini);
     const std::string RowExtras::*file = kFigureDetailKeys[figure].file;
@@ -368,7 +376,7 @@ TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
     Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kSelection); });
     for (size_t other = 0; other < kFigureDetailCount; ++other) {
       EXPECT_EQ(model.PreviewExtras(3).*kFigureDetailKeys[other].file,
-                other == figure ? RowFile(3, figure) : "f" + std::to_string(other) + ".txt");
+                other == figure ? RowFile(3, figure) : Stored(other));
     }
     EXPECT_EQ(model.previewFileSystem().ReadFile(At(RowFile(3, figure))), kSel);
     // Read in pieces too, as the drawing reads a figure.
