@@ -782,6 +782,7 @@ click_sub_selection() {
   local g="${1:-0}"
   click_sub $((60 + group_dx[g])) $((62 + group_dy[g]))
 }
+click_sub_bend() { click_sub 32 530; }
 click_sub_ok() { click_sub 640 530; }
 click_sub_cancel() { click_sub 763 530; }
 # sub_browse_to FILE: the sub-dialog's 参照, then the file's path typed into the open-file dialog.
@@ -805,9 +806,10 @@ expect_sub_picture() {
   ((drawn > 300)) || fail "$1: the picture of group $g holds $drawn drawn pixels"
 }
 
-# 選択図形を取り込む for row 3's 交互図形 and 角図形, then both OKs: row03_alternate.txt and
-# row03_corner.txt are copies of sel.txt and the details file names them, after the lines it
-# held; meanwhile the preview draws the corner piece at the second point.
+# 選択図形を取り込む for row 3's 交互図形 and 角図形 and 曲線に沿って曲げる checked, then both
+# OKs: row03_alternate.txt and row03_corner.txt are copies of sel.txt and the details file names
+# them and holds bend=1, after the lines it held; meanwhile the preview draws the corner piece at
+# the second point.
 case_details_take_the_selection() {
   local dir file
   dir="$(new_program_dir details-ok)"
@@ -820,6 +822,7 @@ case_details_take_the_selection() {
   open_details 3 || return
   click_sub_selection 0
   click_sub_selection 1
+  click_sub_bend
   sleep 0.3
   screenshot details-selection "$sub"
   expect_sub_picture details-selection 0
@@ -839,7 +842,7 @@ case_details_take_the_selection() {
   for file in row03_alternate.txt row03_corner.txt; do
     cmp -s "$dir/sel.txt" "$dir/$file" || fail "$file is not sel.txt"
   done
-  printf '; mine\r\n[5]\r\nother=1\r\n[3]\r\nalternate=row03_alternate.txt\r\ncorner=row03_corner.txt\r\n' \
+  printf '; mine\r\n[5]\r\nother=1\r\n[3]\r\nalternate=row03_alternate.txt\r\ncorner=row03_corner.txt\r\nbend=1\r\n' \
     >"$dir/want.ini"
   cmp -s "$dir/want.ini" "$dir/garanarabe.ini" ||
     fail "garanarabe.ini: $(tr '\r\n' '  ' <"$dir/garanarabe.ini")"
