@@ -212,37 +212,77 @@ ControlLayout OtherControlLayout(OtherControl which) {
   return {};
 }
 
-ControlLayout DetailControlLayout(DetailControl which) {
+namespace {
+
+// The top left corner of the figure's group.
+int GroupLeft(size_t figure) {
+  return kDetailMargin + static_cast<int>(figure % 2) * (kFigureGroupWidth + kDetailMargin);
+}
+int GroupTop(size_t figure) {
+  return kDetailMargin + static_cast<int>(figure / 2) * (kFigureGroupHeight + kDetailMargin);
+}
+
+// The group's controls with the group at (0, 0); the name is completed with the figure's key.
+ControlLayout FigureControlInGroup(FigureControl which, std::string_view label) {
   switch (which) {
-    case DetailControl::kGroupAlternate:
-      return Make("GroupAlternate", ControlKind::kGroupBox, 8, 8, 404, 246, "交互図形");
-    case DetailControl::kRadioNone:
-      return Make("RadioNone", ControlKind::kRadioButton, 24, 30, 200, kCheckBoxHeight, "なし");
-    case DetailControl::kRadioSelection:
-      return Make("RadioSelection", ControlKind::kRadioButton, 24, 54, 200, kCheckBoxHeight,
+    case FigureControl::kGroup:
+      return Make("Group", ControlKind::kGroupBox, 0, 0, kFigureGroupWidth, kFigureGroupHeight,
+                  label);
+    case FigureControl::kRadioNone:
+      return Make("RadioNone", ControlKind::kRadioButton, 16, 22, 200, kCheckBoxHeight, "なし");
+    case FigureControl::kRadioSelection:
+      return Make("RadioSelection", ControlKind::kRadioButton, 16, 46, 200, kCheckBoxHeight,
                   "選択図形を取り込む");
-    case DetailControl::kRadioJws:
-      return Make("RadioJws", ControlKind::kRadioButton, 24, 78, 200, kCheckBoxHeight,
+    case FigureControl::kRadioJws:
+      return Make("RadioJws", ControlKind::kRadioButton, 16, 70, 200, kCheckBoxHeight,
                   "JWS ファイル");
-    case DetailControl::kEditJws: {
-      ControlLayout c = Make("EditJws", ControlKind::kEdit, 40, 100, 297, kRowHeight, "");
+    case FigureControl::kEditJws: {
+      ControlLayout c = Make("EditJws", ControlKind::kEdit, 32, 92, 297, kRowHeight, "");
       c.readOnly = true;
       return c;
     }
-    case DetailControl::kButtonBrowse:
-      return Make("ButtonBrowse", ControlKind::kButton, 340, 98, 57, 25, "参照");
-    case DetailControl::kLabelSize:
-      return Make("LabelSize", ControlKind::kLabel, 24, 130, 0, 0, "幅 × 高さ");
-    case DetailControl::kTextSize:
-      return Make("TextSize", ControlKind::kLabel, 112, 130, 284, 16, "");
+    case FigureControl::kButtonBrowse:
+      return Make("ButtonBrowse", ControlKind::kButton, 332, 90, 57, 25, "参照");
+    case FigureControl::kLabelSize:
+      return Make("LabelSize", ControlKind::kLabel, 16, 122, 0, 0, "幅 × 高さ");
+    case FigureControl::kTextSize:
+      return Make("TextSize", ControlKind::kLabel, 104, 122, 284, 16, "");
+  }
+  return {};
+}
+
+}  // namespace
+
+ControlLayout FigureControlLayout(size_t figure, FigureControl which) {
+  const FigureDetailKey& key = kFigureDetailKeys[figure];
+  ControlLayout c = FigureControlInGroup(which, key.label);
+  c.name += "_";
+  c.name += key.key;
+  c.left += GroupLeft(figure);
+  c.top += GroupTop(figure);
+  return c;
+}
+
+PicturePlace FigurePicturePlace(size_t figure) {
+  return {GroupLeft(figure) + 16, GroupTop(figure) + 142, 372, 96};
+}
+
+ControlLayout DetailControlLayout(DetailControl which) {
+  constexpr int kButtonWidth = 121;
+  constexpr int kCancelLeft = kDetailClientWidth - kDetailMargin - kButtonWidth;
+  switch (which) {
+    case DetailControl::kCheckBend:
+      return Make("CheckBend", ControlKind::kCheckBox, 24, kDetailBottomTop + 4, 0, kCheckBoxHeight,
+                  "曲線に沿って曲げる");
     case DetailControl::kButtonOk: {
-      ControlLayout c = Make("ButtonOk", ControlKind::kButton, 168, 264, 121, 25, "ＯＫ(&Y)");
+      ControlLayout c = Make("ButtonOk", ControlKind::kButton, kCancelLeft - 2 - kButtonWidth,
+                             kDetailBottomTop, kButtonWidth, 25, "ＯＫ(&Y)");
       c.role = ButtonRole::kDefault;
       return c;
     }
     case DetailControl::kButtonCancel: {
-      ControlLayout c =
-          Make("ButtonCancel", ControlKind::kButton, 291, 264, 121, 25, "キャンセル(&N)");
+      ControlLayout c = Make("ButtonCancel", ControlKind::kButton, kCancelLeft, kDetailBottomTop,
+                             kButtonWidth, 25, "キャンセル(&N)");
       c.role = ButtonRole::kCancel;
       return c;
     }

@@ -113,9 +113,9 @@ OtherControl SwitchControl(Switch which);
 // Every control, grid first: the order of creation.
 std::vector<ControlLayout> AllControls();
 
-// The 詳細 sub-dialog of a row, in creation (and tab) order.
-enum class DetailControl {
-  kGroupAlternate = 0,
+// One figure detail's group in the 詳細 sub-dialog, in creation (and tab) order.
+enum class FigureControl {
+  kGroup = 0,
   kRadioNone,
   kRadioSelection,
   kRadioJws,
@@ -123,21 +123,31 @@ enum class DetailControl {
   kButtonBrowse,
   kLabelSize,
   kTextSize,  // the figure's width × height
-  kButtonOk,
-  kButtonCancel,
 };
-inline constexpr int kDetailControls = 10;
-inline constexpr int kDetailClientWidth = 420;
-inline constexpr int kDetailClientHeight = 298;
-// The picture of the alternate figure, inside the 交互図形 frame below its size.
-inline constexpr int kDetailPictureLeft = 24;
-inline constexpr int kDetailPictureTop = 150;
-inline constexpr int kDetailPictureWidth = 372;
-inline constexpr int kDetailPictureHeight = 96;
+inline constexpr int kFigureControls = 8;
+// The radio button of each FigureSource, in its order.
+inline constexpr std::array<FigureControl, 3> kFigureRadios{
+    FigureControl::kRadioNone, FigureControl::kRadioSelection, FigureControl::kRadioJws};
 
+// The sub-dialog's controls below the groups, created after every group's.
+enum class DetailControl { kCheckBend = 0, kButtonOk, kButtonCancel };
+inline constexpr int kDetailControls = 3;
+
+// The groups stand in a 2 × 2 grid, in kFigureDetailKeys order line by line.
+inline constexpr int kFigureGroupWidth = 404;
+inline constexpr int kFigureGroupHeight = 246;
+inline constexpr int kDetailMargin = 8;
+inline constexpr int kDetailClientWidth = 3 * kDetailMargin + 2 * kFigureGroupWidth;
+inline constexpr int kDetailBottomTop = 3 * kDetailMargin + 2 * kFigureGroupHeight + 2;
+inline constexpr int kDetailClientHeight = kDetailBottomTop + 25 + kDetailMargin + 1;
+
+// The control `which` of figure kFigureDetailKeys[figure]'s group.
+ControlLayout FigureControlLayout(size_t figure, FigureControl which);
 ControlLayout DetailControlLayout(DetailControl which);
-// The radio button of each AlternateSource, in its order.
-inline constexpr std::array<DetailControl, 3> kAlternateRadios{
-    DetailControl::kRadioNone, DetailControl::kRadioSelection, DetailControl::kRadioJws};
+// The picture of figure kFigureDetailKeys[figure], inside its group below its size.
+struct PicturePlace {
+  int left, top, width, height;
+};
+PicturePlace FigurePicturePlace(size_t figure);
 
 }  // namespace gara

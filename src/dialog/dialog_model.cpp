@@ -42,7 +42,7 @@ int32_t ListSelection(int32_t value, std::span<const std::string_view> items) {
   return value >= 0 && static_cast<size_t>(value) < items.size() ? value : -1;
 }
 
-std::string AlternateNoFigureMessage(std::string_view jwsPath) {
+std::string FigureNoFigureMessage(std::string_view jwsPath) {
   std::string text = "図形ファイル「";
   text += jwsPath;
   text += "」から図形を作れませんでした。";
@@ -50,7 +50,7 @@ std::string AlternateNoFigureMessage(std::string_view jwsPath) {
 }
 
 std::string NoFigureMessage(std::string_view jwsPath) {
-  return AlternateNoFigureMessage(jwsPath) + "\r\n「JWS 図形」の行の幅と高さは " +
+  return FigureNoFigureMessage(jwsPath) + "\r\n「JWS 図形」の行の幅と高さは " +
          NumberText(kSizeNotGiven) + " になります。";
 }
 
@@ -247,7 +247,8 @@ DialogModel::CloseResult DialogModel::RequestClose() {
   return CloseResult::kDeferred;
 }
 
-// The 詳細 sub-dialog: a row's alternate figure, edited in memory and written only by OK.
+// The 詳細 sub-dialog: a row's figure details and its bend switch, edited in memory and written
+// only by OK.
 
 std::string DetailsCaption(int row) { return "柄 " + std::to_string(row) + " の詳細"; }
 
@@ -272,24 +273,33 @@ void DialogModel::UseRowDetails(LoadedRowDetails loaded, std::string path, JwsCo
   convert_ = std::move(convert);
 }
 
-std::string DialogModel::RowFigurePath(int row) const {
-  return programDir_ + RowFigureFileName(row, kAlternateKey);
+std::string DialogModel::RowFigurePath(int row, size_t figure) const {
+  return programDir_ + RowFigureFileName(row, kFigureDetailKeys[figure].key);
 }
 
-// The detail as the main dialog holds it: chosen since it opened, else as the file names it.
-AlternateDetail DialogModel::StoredDetail(int row) {
-  if (const auto it = pendingDetails_.find(row); it != pendingDetails_.end()) return it->second;
-  AlternateDetail detail;
+// The figure as the main dialog holds it: chosen since it opened, else as the file names it.
+FigureDetail DialogModel::StoredFigure(int row, size_t figure) {
+  if (const auto it = pendingDetails_.find(row); it != pendingDetails_.end()) {
+    if (const std::optional<FigureDetail>& pending = it->second.figures[figure]) return *pending;
+  }
+  FigureDetail detail;
   if (!details_) return detail;
-  const DetailFigure file =
-      CheckedDetailFigure(details_->details, row, kAlternateKey, fs_, programDir_);
+  const FigureDetailKey& key = kFigureDetailKeys[figure];
+  const DetailFigure file = CheckedDetailFigure(details_->details, row, key.key, fs_, programDir_);
   if (file.file.empty()) return detail;
   detail.figure = fs_.ReadFile(programDir_ + file.file).value_or("");
   if (detail.figure.empty()) return detail;
-  const std::optional<std::string> source = details_->details.Get(row, kAlternateSourceKey);
-  detail.source = source ? AlternateSource::kJws : AlternateSource::kSelection;
+  const std::optional<std::string> source = details_->details.Get(row, key.sourceKey);
+  detail.source = source ? FigureSource::kJws : FigureSource::kSelection;
   if (source) detail.jwsPath = *source;
   return detail;
+}
+
+bool DialogModel::StoredBend(int row) const {
+  if (const auto it = pendingDetails_.find(row); it != pendingDetails_.end() && it->second.bend) {
+    return *it->second.bend;
+  }
+  return details_ && details_->details.Get(row, kBendKey) == "1";
 }
 
 DialogModel::DetailsOpen DialogModel::OpenDetails() {
@@ -298,125 +308,160 @@ DialogModel::DetailsOpen DialogModel::OpenDetails() {
   if (details_->unreadable) return DetailsOpen::kUnreadable;
   DetailEdit edit;
   edit.row = row;
-  edit.initial = StoredDetail(row);
-  edit.source = edit.initial.source;
-  if (edit.source == AlternateSource::kJws) {
-    edit.jwsPath = edit.initial.jwsPath;
-    edit.jwsFigure = edit.initial.figure;
-  } else {
-    edit.selectionFigure = edit.initial.figure;
+  for (size_t i = 0; i < kFigureDetailCount; ++i) {
+    FigureEdit& figure = edit.figures[i];
+    figure.initial = StoredFigure(row, i);
+    figure.source = figure.initial.source;
+    if (figure.source == FigureSource::kJws) {
+      figure.jwsPath = figure.initial.jwsPath;
+      figure.jwsFigure = figure.initial.figure;
+    } else {
+      figure.selectionFigure = figure.initial.figure;
+    }
   }
+  edit.initialBend = edit.bend = StoredBend(row);
   edit_ = std::move(edit);
   return DetailsOpen::kOpened;
 }
 
-AlternateDetail DialogModel::edited() const {
-  AlternateDetail detail;
-  if (!edit_) return detail;
-  detail.source = edit_->source;
-  switch (edit_->source) {
-    case AlternateSource::kNone:
+FigureDetail DialogModel::edited(size_t figure) const {
+  FigureDetail detail;
+  if (!edit_ || figure >= kFigureDetailCount) return detail;
+  const FigureEdit& edit = edit_->figures[figure];
+  detail.source = edit.source;
+  switch (edit.source) {
+    case FigureSource::kNone:
       break;
-    case AlternateSource::kSelection:
-      detail.figure = edit_->selectionFigure;
+    case FigureSource::kSelection:
+      detail.figure = edit.selectionFigure;
       break;
-    case AlternateSource::kJws:
-      detail.jwsPath = edit_->jwsPath;
-      detail.figure = edit_->jwsFigure;
+    case FigureSource::kJws:
+      detail.jwsPath = edit.jwsPath;
+      detail.figure = edit.jwsFigure;
       break;
   }
   return detail;
 }
 
-void DialogModel::ChooseAlternate(AlternateSource source) {
-  if (!edit_ || busy_ > 0) return;
-  edit_->source = source;
+void DialogModel::ChooseFigure(size_t figure, FigureSource source) {
+  if (!edit_ || busy_ > 0 || figure >= kFigureDetailCount) return;
+  FigureEdit& edit = edit_->figures[figure];
+  edit.source = source;
   // A copy of the selection as it is now: registering another one later leaves the row's own.
-  if (source == AlternateSource::kSelection) {
-    edit_->selectionFigure =
+  if (source == FigureSource::kSelection) {
+    edit.selectionFigure =
         fs_.ReadFile(programDir_ + std::string(FigureFileName(FigureKind::kSelected))).value_or("");
   }
 }
 
-BrowseStart DialogModel::StartAlternateBrowse() const {
-  const std::string& jws = edit_ && !edit_->jwsPath.empty() ? edit_->jwsPath : settings_.jwsFile;
+BrowseStart DialogModel::StartFigureBrowse(size_t figure) const {
+  const bool own = edit_ && figure < kFigureDetailCount && !edit_->figures[figure].jwsPath.empty();
+  const std::string& jws = own ? edit_->figures[figure].jwsPath : settings_.jwsFile;
   const std::string& path = jws.empty() ? programDir_ : jws;
   const std::string_view directory = DirectoryPart(path, kWindowsPathSeparators);
   return {std::string(directory), path.substr(directory.size())};
 }
 
-DialogModel::BrowseResult DialogModel::BrowseAlternate(const std::string& chosenPath) {
-  if (!edit_ || busy_ > 0) return BrowseResult::kRefused;
+DialogModel::BrowseResult DialogModel::BrowseFigure(size_t figure, const std::string& chosenPath) {
+  if (!edit_ || busy_ > 0 || figure >= kFigureDetailCount) return BrowseResult::kRefused;
   if (!HasJwsExtension(chosenPath)) return BrowseResult::kIgnored;
-  edit_->source = AlternateSource::kJws;
-  edit_->jwsPath = chosenPath;
-  edit_->jwsFigure.clear();
+  FigureEdit& edit = edit_->figures[figure];
+  edit.source = FigureSource::kJws;
+  edit.jwsPath = chosenPath;
+  edit.jwsFigure.clear();
   // The converter writes a file of its own beside the row's figure, whose bytes are taken and
   // the file removed: the row's figure itself changes only on OK.
-  const std::string output = RowFigurePath(edit_->row) + ".tmp";
+  const std::string output = RowFigurePath(edit_->row, figure) + ".tmp";
   bool converted = false;
   {
     BusyScope busy(*this);
     converted = convert_ && convert_(chosenPath, output);
   }
   if (converted) {
-    edit_->jwsFigure = fs_.ReadFile(output).value_or("");
+    edit.jwsFigure = fs_.ReadFile(output).value_or("");
     if (fs_.IsFile(output)) (void)fs_.Remove(output);
   }
-  return Measured(MeasureFigureBytes(edit_->jwsFigure)) ? BrowseResult::kAccepted
-                                                        : BrowseResult::kFailed;
+  return Measured(MeasureFigureBytes(edit.jwsFigure)) ? BrowseResult::kAccepted
+                                                      : BrowseResult::kFailed;
+}
+
+void DialogModel::SetBend(bool on) {
+  if (edit_ && busy_ == 0) edit_->bend = on;
 }
 
 void DialogModel::CloseDetails(bool keep) {
   if (!edit_ || busy_ > 0) return;
-  const int row = edit_->row;
-  AlternateDetail chosen = edited();
-  // A choice that gives no figure (JWS ファイル without a file) is none.
-  if (chosen.figure.empty()) chosen = {};
-  const bool changed = chosen != edit_->initial;
-  edit_.reset();
-  if (!keep || !changed) return;
-  pendingDetails_[row] = chosen;
-  if (chosen.figure.empty()) {
-    previewFs_.Drop(RowFigurePath(row));
-  } else {
-    previewFs_.Put(RowFigurePath(row), chosen.figure);
+  std::array<FigureDetail, kFigureDetailCount> chosen;
+  for (size_t i = 0; i < kFigureDetailCount; ++i) {
+    chosen[i] = edited(i);
+    // A choice that gives no figure (JWS ファイル without a file) is none.
+    if (chosen[i].figure.empty()) chosen[i] = {};
   }
+  const DetailEdit edit = std::move(*edit_);
+  edit_.reset();
+  if (!keep) return;
+  for (size_t i = 0; i < kFigureDetailCount; ++i) {
+    if (chosen[i] == edit.figures[i].initial) continue;
+    pendingDetails_[edit.row].figures[i] = chosen[i];
+    if (chosen[i].figure.empty()) {
+      previewFs_.Drop(RowFigurePath(edit.row, i));
+    } else {
+      previewFs_.Put(RowFigurePath(edit.row, i), chosen[i].figure);
+    }
+  }
+  if (edit.bend != edit.initialBend) pendingDetails_[edit.row].bend = edit.bend;
 }
 
 RowExtras DialogModel::PreviewExtras(int number) {
   if (!ValidRow(number) || !details_) return {};
   RowExtras extras = CheckedRowExtras(details_->details, number, fs_, programDir_);
-  if (const auto it = pendingDetails_.find(number); it != pendingDetails_.end()) {
-    extras.alternate =
-        it->second.figure.empty() ? std::string() : RowFigureFileName(number, kAlternateKey);
+  const auto it = pendingDetails_.find(number);
+  if (it == pendingDetails_.end()) return extras;
+  for (size_t i = 0; i < kFigureDetailCount; ++i) {
+    const std::optional<FigureDetail>& pending = it->second.figures[i];
+    if (!pending) continue;
+    const FigureDetailKey& key = kFigureDetailKeys[i];
+    extras.*key.file = pending->figure.empty() ? std::string() : RowFigureFileName(number, key.key);
   }
   return extras;
 }
 
+bool DialogModel::SaveFigure(int row, size_t figure, const FigureDetail& detail) {
+  RowDetails& details = details_->details;
+  const FigureDetailKey& key = kFigureDetailKeys[figure];
+  if (detail.figure.empty()) {
+    details.Erase(row, key.key);
+    details.Erase(row, key.sourceKey);
+    return true;
+  }
+  // A figure that cannot be written is not named: the row keeps what it had.
+  if (!ReplaceFile(fs_, RowFigurePath(row, figure), detail.figure, OnWriteFailure::kKeepOld)) {
+    return false;
+  }
+  details.Set(row, key.key, RowFigureFileName(row, key.key));
+  if (detail.source == FigureSource::kJws) {
+    details.Set(row, key.sourceKey, detail.jwsPath);
+  } else {
+    details.Erase(row, key.sourceKey);
+  }
+  return true;
+}
+
 bool DialogModel::SaveDetails() {
   if (!details_ || details_->unreadable || pendingDetails_.empty()) return true;
-  RowDetails& details = details_->details;
   bool complete = true;
-  for (const auto& [row, detail] : pendingDetails_) {
-    if (detail.figure.empty()) {
-      details.Erase(row, kAlternateKey);
-      details.Erase(row, kAlternateSourceKey);
-      continue;
+  for (const auto& [row, pending] : pendingDetails_) {
+    for (size_t i = 0; i < kFigureDetailCount; ++i) {
+      if (pending.figures[i] && !SaveFigure(row, i, *pending.figures[i])) complete = false;
     }
-    // A figure that cannot be written is not named: the row keeps what it had.
-    if (!ReplaceFile(fs_, RowFigurePath(row), detail.figure, OnWriteFailure::kKeepOld)) {
-      complete = false;
-      continue;
-    }
-    details.Set(row, kAlternateKey, RowFigureFileName(row, kAlternateKey));
-    if (detail.source == AlternateSource::kJws) {
-      details.Set(row, kAlternateSourceKey, detail.jwsPath);
+    if (!pending.bend) continue;
+    if (*pending.bend) {
+      details_->details.Set(row, kBendKey, "1");
     } else {
-      details.Erase(row, kAlternateSourceKey);
+      details_->details.Erase(row, kBendKey);
     }
   }
-  return SaveRowDetails(fs_, detailsPath_, details) && complete;
+  return SaveRowDetails(fs_, detailsPath_, details_->details) && complete;
 }
 
 }  // namespace gara

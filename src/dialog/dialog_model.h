@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <span>
@@ -77,23 +79,26 @@ std::string FileDialogFilter(std::string_view filter);
 // the conversion could not even start.
 using JwsConverter = std::function<bool(const std::string& jwsPath, const std::string& outputPath)>;
 
-// Where a row's alternate figure comes from: the 交互図形 radio buttons of the 詳細 sub-dialog.
-enum class AlternateSource { kNone = 0, kSelection = 1, kJws = 2 };
+// How many figure details the 詳細 sub-dialog edits: one group each, in kFigureDetailKeys order.
+inline constexpr size_t kFigureDetailCount = std::size(kFigureDetailKeys);
 
-// A row's alternate figure as the sub-dialog edits it.
-struct AlternateDetail {
-  AlternateSource source = AlternateSource::kNone;
+// Where one of a row's figures comes from: the radio buttons of its group in the 詳細 sub-dialog.
+enum class FigureSource { kNone = 0, kSelection = 1, kJws = 2 };
+
+// One figure detail of a row (kFigureDetailKeys[i]) as the sub-dialog edits it.
+struct FigureDetail {
+  FigureSource source = FigureSource::kNone;
   std::string jwsPath;  // kJws: the .jws file the figure is made from
   std::string figure;   // the figure file's bytes; empty for none (the keys are then erased)
-  bool operator==(const AlternateDetail&) const = default;
+  bool operator==(const FigureDetail&) const = default;
 };
 
 // The sub-dialog's caption for row `row`: "柄 3 の詳細".
 std::string DetailsCaption(int row);
 // The figure's width and height as the sub-dialog shows them ("12.5 × 4"); empty for none.
 std::string FigureSizeText(std::string_view figure);
-// Told when the .jws file chosen for an alternate figure gave none.
-std::string AlternateNoFigureMessage(std::string_view jwsPath);
+// Told when the .jws file chosen for one of a row's figures gave none.
+std::string FigureNoFigureMessage(std::string_view jwsPath);
 // Told when 詳細 is asked for while the details file cannot be read.
 std::string DetailsUnreadableMessage(std::string_view path);
 
@@ -175,23 +180,27 @@ class DialogModel {
   enum class DetailsOpen {
     kRefused,     // busy, or no row is selected
     kUnreadable,  // the details file cannot be read: tell the user (DetailsUnreadableMessage)
-    kOpened,      // edited() holds the selected row's detail as it stands
+    kOpened,      // edited() and bend() hold the selected row's details as they stand
   };
-  // 詳細…: starts editing the detail of the row whose radio button is on.
+  // 詳細…: starts editing the details of the row whose radio button is on.
   DetailsOpen OpenDetails();
-  // The row being edited (0 when none) and its detail as the sub-dialog shows it.
+  // The row being edited (0 when none), its figure detail kFigureDetailKeys[figure] and its
+  // 曲線に沿って曲げる as the sub-dialog shows them.
   int editedRow() const { return edit_ ? edit_->row : 0; }
-  AlternateDetail edited() const;
-  // A 交互図形 radio button: 選択図形を取り込む takes today's sel.txt.
-  void ChooseAlternate(AlternateSource source);
-  BrowseStart StartAlternateBrowse() const;
-  // The .jws file chosen for the alternate figure: converted at once, the figure kept in memory.
-  BrowseResult BrowseAlternate(const std::string& chosenPath);
-  // Sub-dialog OK: the main dialog's OK writes the detail; キャンセル drops it.
+  FigureDetail edited(size_t figure) const;
+  bool bend() const { return edit_ && edit_->bend; }
+  // A radio button of the figure's group: 選択図形を取り込む takes today's sel.txt.
+  void ChooseFigure(size_t figure, FigureSource source);
+  BrowseStart StartFigureBrowse(size_t figure) const;
+  // The .jws file chosen for the figure: converted at once, the figure kept in memory.
+  BrowseResult BrowseFigure(size_t figure, const std::string& chosenPath);
+  // The 曲線に沿って曲げる check box.
+  void SetBend(bool on);
+  // Sub-dialog OK: the main dialog's OK writes what changed; キャンセル drops it.
   void CloseDetails(bool keep);
 
   // The figures besides its own the preview of row `number` draws (file names in the program
-  // folder): as the details file names them, the alternate as chosen in 詳細; and the files the
+  // folder): as the details file names them, each as chosen in 詳細 when it was; and the files the
   // preview reads, the pending figures among them.
   RowExtras PreviewExtras(int number);
   FileSystem& previewFileSystem() { return previewFs_; }
@@ -214,20 +223,35 @@ class DialogModel {
   };
 
  private:
-  struct DetailEdit {
-    int row = 0;
-    AlternateDetail initial;
-    AlternateSource source = AlternateSource::kNone;
+  // One figure's group while the sub-dialog is up: each source keeps its own figure, so that
+  // going back to a source shows what it held.
+  struct FigureEdit {
+    FigureDetail initial;
+    FigureSource source = FigureSource::kNone;
     std::string selectionFigure;  // sel.txt as it was when 選択図形を取り込む was chosen
     std::string jwsPath;
     std::string jwsFigure;
   };
+  struct DetailEdit {
+    int row = 0;
+    std::array<FigureEdit, kFigureDetailCount> figures;
+    bool initialBend = false;
+    bool bend = false;
+  };
+  // What the sub-dialog's OKs changed in a row, kept until the main OK: only these are written.
+  struct PendingRow {
+    std::array<std::optional<FigureDetail>, kFigureDetailCount> figures;
+    std::optional<bool> bend;
+  };
 
   FigureSize Measure(int kind);
-  AlternateDetail StoredDetail(int row);
+  FigureDetail StoredFigure(int row, size_t figure);
+  bool StoredBend(int row) const;
   // Writes the row figure files and the details file; true when nothing failed.
   bool SaveDetails();
-  std::string RowFigurePath(int row) const;
+  // Writes one changed figure and sets or erases its keys; false when the file failed.
+  bool SaveFigure(int row, size_t figure, const FigureDetail& detail);
+  std::string RowFigurePath(int row, size_t figure) const;
 
   Settings settings_;
   FileSystem& fs_;
@@ -243,7 +267,7 @@ class DialogModel {
   std::optional<LoadedRowDetails> details_;  // none: the program passed no details
   std::string detailsPath_;
   JwsConverter convert_;
-  std::map<int, AlternateDetail> pendingDetails_;  // by row, kept until OK
+  std::map<int, PendingRow> pendingDetails_;  // by row, kept until OK
   std::optional<DetailEdit> edit_;
   PendingFileSystem previewFs_{fs_};
 };

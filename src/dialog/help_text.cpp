@@ -9,7 +9,7 @@ namespace gara {
 namespace {
 
 // Each line fits the memo's width (at most 16 full-width characters) without wrapping.
-constexpr std::array<std::string_view, 138> kHelpLines{
+constexpr std::array<std::string_view, 145> kHelpLines{
     // The version first, where it is seen without scrolling.
     "バージョン　" GARA_VERSION,
     "　",
@@ -78,19 +78,26 @@ constexpr std::array<std::string_view, 138> kHelpLines{
     "　　間隔は指定値のまま",
     "　",
     "[詳細…]ボタンでは　選んでいる",
-    "パターンの交互図形を設定します。",
+    "パターンの交互図形・角図形・",
+    "始端図形・終端図形を設定します。",
     "交互図形を設定すると",
     "元の図形・交互図形・元の図形…と",
     "交互に　それぞれの幅で並べます。",
     "開いた経路は　元の図形で",
     "始まり　元の図形で終わります。",
-    "　なし：交互図形を使いません。",
+    "角図形は途中の指示点に、",
+    "始端図形と終端図形は",
+    "始点と終点に作図します。",
+    "どの図形も次から選びます。",
+    "　なし：その図形を使いません。",
     "　選択図形を取り込む：",
     "　　今の選択図形を写して使い",
     "　　後の図形登録では変わりません",
     "　JWS ファイル：",
     "　　[参照]で選んだJWSファイル",
     "　　から作った図形を使います。",
+    "「曲線に沿って曲げる」では",
+    "図形を曲線に沿って曲げます。",
     "ＯＫで保存され　キャンセルでは",
     "何も変わりません。",
     "　",

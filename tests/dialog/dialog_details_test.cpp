@@ -1,6 +1,7 @@
-// The 詳細 sub-dialog without a window: a row's alternate figure as the details file names it,
-// chosen from the selection or a converted .jws file, held in memory until the main OK writes
-// the row's figure file and the details file, and dropped by either キャンセル.
+// The 詳細 sub-dialog without a window: each of a row's four figure details as the details file
+// names it, chosen from the selection or a converted .jws file, and its bend switch, held in
+// memory until the main OK writes the row's figure files and the details file, and dropped by
+// either キャンセル. Every figure case runs for each key of kFigureDetailKeys.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -65,84 +66,108 @@ class DialogDetailsTest : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> conversions;
 };
 
+// The figure's key and source key, and the file the dialog makes for it in row `row`.
+std::string Key(size_t figure) { return std::string(kFigureDetailKeys[figure].key); }
+std::string SourceKey(size_t figure) { return std::string(kFigureDetailKeys[figure].sourceKey); }
+std::string RowFile(int row, size_t figure) { return RowFigureFileName(row, Key(figure)); }
+
 TEST_F(DialogDetailsTest, OpensWithTheDetailTheFileNames) {
   struct Case {
     const char* name;
-    std::string ini;
+    std::string ini;  // "K" and "S" stand for the figure's key and source key
     std::map<std::string, std::string> files;
-    AlternateSource source;
+    FigureSource source;
     std::string jwsPath;
     std::string figure;
   } cases[] = {
-      {"no details", "", {}, AlternateSource::kNone, "", ""},
-      {"another row's",
-       "[2]\r\nalternate=a.txt\r\n",
-       {{"a.txt", kOther}},
-       AlternateSource::kNone,
-       "",
-       ""},
+      {"no details", "", {}, FigureSource::kNone, "", ""},
+      {"another row's", "[2]\r\nK=a.txt\r\n", {{"a.txt", kOther}}, FigureSource::kNone, "", ""},
       {"a taken selection",
-       "[3]\r\nalternate=row03_alternate.txt\r\n",
-       {{"row03_alternate.txt", kOther}},
-       AlternateSource::kSelection,
+       "[3]\r\nK=taken.txt\r\n",
+       {{"taken.txt", kOther}},
+       FigureSource::kSelection,
        "",
        kOther},
       {"a converted .jws file",
-       "[3]\r\nalternate=mine.txt\r\nalternate_source=D:\\f\\w.jws\r\n",
+       "[3]\r\nK=mine.txt\r\nS=D:\\f\\w.jws\r\n",
        {{"mine.txt", kConverted}},
-       AlternateSource::kJws,
+       FigureSource::kJws,
        "D:\\f\\w.jws",
        kConverted},
-      {"a file that is gone", "[3]\r\nalternate=gone.txt\r\n", {}, AlternateSource::kNone, "", ""},
+      {"a file that is gone", "[3]\r\nK=gone.txt\r\n", {}, FigureSource::kNone, "", ""},
       {"a name with a folder",
-       "[3]\r\nalternate=..\\a.txt\r\n",
+       "[3]\r\nK=..\\a.txt\r\n",
        {{"..\\a.txt", kOther}},
-       AlternateSource::kNone,
+       FigureSource::kNone,
        "",
        ""},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fs_.files.clear();
-    for (const auto& [name, bytes] : c.files) fs_.files[At(name)] = bytes;
-    DialogModel& model = Open(c.ini);
-    ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
-    EXPECT_EQ(model.editedRow(), 3);
-    EXPECT_EQ(model.edited(), (AlternateDetail{c.source, c.jwsPath, c.figure}));
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(Key(figure) + ": " + c.name);
+      std::string ini = c.ini;
+      for (size_t at; (at = ini.find("K=")) != std::string::npos;) ini.replace(at, 1, Key(figure));
+      for (size_t at; (at = ini.find("S=")) != std::string::npos;) {
+        ini.replace(at, 1, SourceKey(figure));
+      }
+      fs_.files.clear();
+      for (const auto& [name, bytes] : c.files) fs_.files[At(name)] = bytes;
+      DialogModel& model = Open(ini);
+      ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
+      EXPECT_EQ(model.editedRow(), 3);
+      for (size_t other = 0; other < kFigureDetailCount; ++other) {
+        const FigureDetail want =
+            other == figure ? FigureDetail{c.source, c.jwsPath, c.figure} : FigureDetail{};
+        EXPECT_EQ(model.edited(other), want);
+      }
+      EXPECT_FALSE(model.bend());
+    }
   }
 }
 
 TEST_F(DialogDetailsTest, TakingTheSelectionWritesTheRowsOwnCopyOnOk) {
   const std::string ini = "; mine\r\n[5]\r\nother=1\r\n";
-  DialogModel& model = Open(ini);
-  Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kSelection); });
-  // A selection registered later leaves the row's copy as it was taken.
-  fs_.files[At("sel.txt")] = kOther;
-  EXPECT_FALSE(File("row03_alternate.txt"));
-  EXPECT_EQ(File("garanarabe.ini"), ini);
-  ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
-  EXPECT_EQ(File("row03_alternate.txt"), kSel);
-  EXPECT_EQ(File("garanarabe.ini"), ini + "[3]\r\nalternate=row03_alternate.txt\r\n");
-  EXPECT_TRUE(File("garanarabe.dat"));
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    SCOPED_TRACE(Key(figure));
+    fs_.files.clear();
+    fs_.files[At("sel.txt")] = kSel;
+    DialogModel& model = Open(ini);
+    Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kSelection); });
+    // A selection registered later leaves the row's copy as it was taken.
+    fs_.files[At("sel.txt")] = kOther;
+    EXPECT_FALSE(File(RowFile(3, figure)));
+    EXPECT_EQ(File("garanarabe.ini"), ini);
+    ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+    EXPECT_EQ(File(RowFile(3, figure)), kSel);
+    EXPECT_EQ(File("garanarabe.ini"),
+              ini + "[3]\r\n" + Key(figure) + "=" + RowFile(3, figure) + "\r\n");
+    EXPECT_TRUE(File("garanarabe.dat"));
+    EXPECT_EQ(fs_.files.size(), 4u);  // sel.txt, the details, the settings and the row's figure
+  }
 }
 
 TEST_F(DialogDetailsTest, AJwsFileIsConvertedBesideTheRowsFigure) {
-  DialogModel& model = Open(std::nullopt, 7);
-  Edit([](DialogModel& m) {
-    EXPECT_EQ(m.BrowseAlternate("D:\\図形\\枠.jws"), DialogModel::BrowseResult::kAccepted);
-    EXPECT_EQ(FigureSizeText(m.edited().figure), "20 × 5");
-  });
-  ASSERT_EQ(conversions.size(), 1u);
-  EXPECT_EQ(conversions[0].first, "D:\\図形\\枠.jws");
-  EXPECT_EQ(conversions[0].second, At("row07_alternate.txt.tmp"));
-  // Its bytes are taken: neither the converter's file nor the row's figure is on the disk yet.
-  EXPECT_FALSE(File("row07_alternate.txt.tmp"));
-  EXPECT_FALSE(File("row07_alternate.txt"));
-  ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
-  EXPECT_EQ(File("row07_alternate.txt"), kConverted);
-  EXPECT_EQ(File("garanarabe.ini"),
-            "[7]\r\nalternate=row07_alternate.txt\r\nalternate_source=D:\\図形\\枠.jws\r\n");
-  EXPECT_FALSE(File("jws.txt"));
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    SCOPED_TRACE(Key(figure));
+    fs_.files.clear();
+    conversions.clear();
+    DialogModel& model = Open(std::nullopt, 7);
+    Edit([figure](DialogModel& m) {
+      EXPECT_EQ(m.BrowseFigure(figure, "D:\\図形\\枠.jws"), DialogModel::BrowseResult::kAccepted);
+      EXPECT_EQ(FigureSizeText(m.edited(figure).figure), "20 × 5");
+    });
+    ASSERT_EQ(conversions.size(), 1u);
+    EXPECT_EQ(conversions[0].first, "D:\\図形\\枠.jws");
+    EXPECT_EQ(conversions[0].second, At(RowFile(7, figure) + ".tmp"));
+    // Its bytes are taken: neither the converter's file nor the row's figure is on the disk yet.
+    EXPECT_FALSE(File(RowFile(7, figure) + ".tmp"));
+    EXPECT_FALSE(File(RowFile(7, figure)));
+    ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+    EXPECT_EQ(File(RowFile(7, figure)), kConverted);
+    EXPECT_EQ(File("garanarabe.ini"), "[7]\r\n" + Key(figure) + "=" + RowFile(7, figure) + "\r\n" +
+                                          SourceKey(figure) + "=D:\\図形\\枠.jws\r\n");
+    EXPECT_FALSE(File("jws.txt"));
+  }
 }
 
 TEST_F(DialogDetailsTest, BrowseResults) {
@@ -163,22 +188,27 @@ TEST_F(DialogDetailsTest, BrowseResults) {
     converted = c.converterOutput;
     DialogModel& model = Open(std::nullopt);
     ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
-    EXPECT_EQ(model.BrowseAlternate(c.path), c.result);
+    EXPECT_EQ(model.BrowseFigure(2, c.path), c.result);
     EXPECT_EQ(conversions.size(), c.conversions);
-    EXPECT_EQ(model.edited().figure,
+    EXPECT_EQ(model.edited(2).figure,
               c.result == DialogModel::BrowseResult::kAccepted ? kConverted : "");
+    EXPECT_EQ(model.edited(0), FigureDetail{});
   }
 }
 
 TEST_F(DialogDetailsTest, NoneErasesBothKeysAndKeepsTheRest) {
-  const std::string ini =
-      "[3]\r\nalternate=mine.txt\r\nalternate_source=D:\\w.jws\r\nkeep=1\r\n[4]\r\nx=2\r\n";
-  fs_.files[At("mine.txt")] = kOther;
-  DialogModel& model = Open(ini);
-  Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kNone); });
-  ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
-  EXPECT_EQ(File("garanarabe.ini"), "[3]\r\nkeep=1\r\n[4]\r\nx=2\r\n");
-  EXPECT_EQ(File("mine.txt"), kOther);
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    SCOPED_TRACE(Key(figure));
+    const std::string ini = "[3]\r\n" + Key(figure) + "=mine.txt\r\n" + SourceKey(figure) +
+                            "=D:\\w.jws\r\nkeep=1\r\n[4]\r\nx=2\r\n";
+    fs_.files.clear();
+    fs_.files[At("mine.txt")] = kOther;
+    DialogModel& model = Open(ini);
+    Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kNone); });
+    ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+    EXPECT_EQ(File("garanarabe.ini"), "[3]\r\nkeep=1\r\n[4]\r\nx=2\r\n");
+    EXPECT_EQ(File("mine.txt"), kOther);
+  }
 }
 
 // Nothing reaches the disk but by the main OK, and only what changed.
@@ -193,19 +223,80 @@ TEST_F(DialogDetailsTest, WhatEachCloseLeavesOnTheDisk) {
       {"sub-dialog OK, main キャンセル", true, false, false},
       {"both OK", true, true, true},
   };
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(Key(figure) + ": " + c.name);
+      fs_.files.clear();
+      fs_.files[At("sel.txt")] = kSel;
+      DialogModel& model = Open(std::nullopt);
+      Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kSelection); }, c.subOk);
+      if (c.mainOk) {
+        EXPECT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+      } else {
+        EXPECT_EQ(model.RequestClose(), DialogModel::CloseResult::kNow);
+      }
+      for (size_t other = 0; other < kFigureDetailCount; ++other) {
+        EXPECT_EQ(File(RowFile(3, other)).has_value(), c.written && other == figure);
+      }
+      EXPECT_EQ(File("garanarabe.ini").has_value(), c.written);
+    }
+  }
+}
+
+// Two figures chosen in one sub-dialog: both files written, both named, in the order of the keys.
+TEST_F(DialogDetailsTest, SeveralFiguresOfOneRow) {
+  DialogModel& model = Open("[4]\r\nkeep=1\r\n", 4);
+  Edit([](DialogModel& m) {
+    m.ChooseFigure(1, FigureSource::kSelection);
+    EXPECT_EQ(m.BrowseFigure(0, "D:\\a.jws"), DialogModel::BrowseResult::kAccepted);
+  });
+  ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+  EXPECT_EQ(File("row04_alternate.txt"), kConverted);
+  EXPECT_EQ(File("row04_corner.txt"), kSel);
+  EXPECT_EQ(File("garanarabe.ini"),
+            "[4]\r\nkeep=1\r\nalternate=row04_alternate.txt\r\nalternate_source=D:\\a.jws\r\n"
+            "corner=row04_corner.txt\r\n");
+}
+
+// 曲線に沿って曲げる: shown as stored, written as bend=1, erased when unchecked; other lines kept.
+TEST_F(DialogDetailsTest, BendIsStoredOrErased) {
+  struct Case {
+    const char* name;
+    std::string ini;
+    bool shown;
+    bool set;
+    bool subOk;
+    std::optional<std::string> saved;  // none: the details file is not written
+  } cases[] = {
+      {"checked", "[3]\r\nx=1\r\n", false, true, true, "[3]\r\nx=1\r\nbend=1\r\n"},
+      {"unchecked", "[3]\r\nbend=1\r\nx=1\r\n", true, false, true, "[3]\r\nx=1\r\n"},
+      {"left as it was", "[3]\r\nbend=1\r\n", true, true, true, std::nullopt},
+      {"another value is off", "[3]\r\nbend=yes\r\n", false, false, true, std::nullopt},
+      {"another row's", "[2]\r\nbend=1\r\n", false, true, true,
+       "[2]\r\nbend=1\r\n[3]\r\nbend=1\r\n"},
+      {"sub-dialog キャンセル", "[3]\r\nx=1\r\n", false, true, false, std::nullopt},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs_.files.clear();
-    fs_.files[At("sel.txt")] = kSel;
-    DialogModel& model = Open(std::nullopt);
-    Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kSelection); }, c.subOk);
-    if (c.mainOk) {
-      EXPECT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
-    } else {
-      EXPECT_EQ(model.RequestClose(), DialogModel::CloseResult::kNow);
+    DialogModel& model = Open(c.ini);
+    fs_.files.erase(At("garanarabe.ini"));
+    Edit(
+        [&c](DialogModel& m) {
+          EXPECT_EQ(m.bend(), c.shown);
+          m.SetBend(c.set);
+          EXPECT_EQ(m.bend(), c.set);
+        },
+        c.subOk);
+    // Opened again, the sub-dialog shows what its OK kept.
+    ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
+    EXPECT_EQ(model.bend(), c.subOk ? c.set : c.shown);
+    model.CloseDetails(false);
+    ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
+    EXPECT_EQ(File("garanarabe.ini"), c.saved);
+    for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+      EXPECT_FALSE(File(RowFile(3, figure)));
     }
-    EXPECT_EQ(File("row03_alternate.txt").has_value(), c.written);
-    EXPECT_EQ(File("garanarabe.ini").has_value(), c.written);
   }
 }
 
@@ -214,13 +305,19 @@ TEST_F(DialogDetailsTest, OpeningAndClosingWithoutAChangeWritesNoDetails) {
   DialogModel& model = Open("[3]\r\nx=1\r\n");
   fs_.files.erase(At("garanarabe.ini"));
   Edit([](DialogModel& m) {
-    m.ChooseAlternate(AlternateSource::kNone);
-    m.ChooseAlternate(AlternateSource::kJws);
+    for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+      m.ChooseFigure(figure, FigureSource::kNone);
+      m.ChooseFigure(figure, FigureSource::kJws);
+    }
+    m.SetBend(true);
+    m.SetBend(false);
   });
   Edit([](DialogModel&) {});
   ASSERT_EQ(model.Ok(0, 0), DialogModel::OkResult::kSaved);
   EXPECT_FALSE(File("garanarabe.ini"));
-  EXPECT_FALSE(File("row03_alternate.txt"));
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    EXPECT_FALSE(File(RowFile(3, figure)));
+  }
 }
 
 TEST_F(DialogDetailsTest, AnUnreadableDetailsFileIsNeverSaved) {
@@ -251,26 +348,45 @@ TEST_F(DialogDetailsTest, NoSelectedRowOpensNothing) {
   EXPECT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kRefused);
 }
 
-// The preview reads the figure chosen before OK from memory, under the name OK will give it.
+// The file a details file names for a figure before the dialog opens: "f2.txt".
+std::string Stored(size_t figure) {
+  std::string name = "f";
+  name += std::to_string(figure);
+  name += ".txt";
+  return name;
+}
+
+// The preview reads each figure chosen before OK from memory, under the name OK will give it;
+// the row's other figures stay as the file names them.
 TEST_F(DialogDetailsTest, ThePreviewSeesThePendingFigure) {
-  fs_.files[At("mine.txt")] = kOther;
-  fs_.files[At("c.txt")] = kOther;
-  DialogModel& model = Open("[2]\r\nalternate=mine.txt\r\n[3]\r\ncorner=c.txt\r\n");
-  EXPECT_EQ(model.PreviewExtras(2).alternate, "mine.txt");
-  EXPECT_EQ(model.PreviewExtras(3).alternate, "");
-  Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kSelection); });
-  EXPECT_EQ(model.PreviewExtras(3).alternate, "row03_alternate.txt");
-  // The row's other figures stay as the file names them.
-  EXPECT_EQ(model.PreviewExtras(3).corner, "c.txt");
-  EXPECT_EQ(model.previewFileSystem().ReadFile(At("row03_alternate.txt")), kSel);
-  // Read in pieces too, as the drawing reads a figure.
-  EXPECT_EQ(MeasureFigureFile(model.previewFileSystem(), At("row03_alternate.txt")).width, 12.5);
-  EXPECT_FALSE(File("row03_alternate.txt"));
-  EXPECT_EQ(model.previewFileSystem().ReadFile(At("mine.txt")), kOther);
-  Edit([](DialogModel& m) { m.ChooseAlternate(AlternateSource::kNone); });
-  EXPECT_EQ(model.PreviewExtras(3).alternate, "");
-  EXPECT_EQ(model.PreviewExtras(3).corner, "c.txt");
-  EXPECT_FALSE(model.previewFileSystem().IsFile(At("row03_alternate.txt")));
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    SCOPED_TRACE(Key(figure));
+    // Every figure of row 3 named by the file: the one under test is then replaced.
+    std::string ini = "[2]\r\n" + Key(figure) + "=mine.txt\r\n[3]\r\n";
+    fs_.files.clear();
+    fs_.files[At("sel.txt")] = kSel;
+    fs_.files[At("mine.txt")] = kOther;
+    for (size_t other = 0; other < kFigureDetailCount; ++other) {
+      ini += Key(other) + "=" + Stored(other) + "\r\n";
+      fs_.files[At(Stored(other))] = kOther;
+    }
+    DialogModel& model = Open(ini);
+    const std::string RowExtras::*file = kFigureDetailKeys[figure].file;
+    EXPECT_EQ(model.PreviewExtras(2).*file, "mine.txt");
+    Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kSelection); });
+    for (size_t other = 0; other < kFigureDetailCount; ++other) {
+      EXPECT_EQ(model.PreviewExtras(3).*kFigureDetailKeys[other].file,
+                other == figure ? RowFile(3, figure) : Stored(other));
+    }
+    EXPECT_EQ(model.previewFileSystem().ReadFile(At(RowFile(3, figure))), kSel);
+    // Read in pieces too, as the drawing reads a figure.
+    EXPECT_EQ(MeasureFigureFile(model.previewFileSystem(), At(RowFile(3, figure))).width, 12.5);
+    EXPECT_FALSE(File(RowFile(3, figure)));
+    EXPECT_EQ(model.previewFileSystem().ReadFile(At("mine.txt")), kOther);
+    Edit([figure](DialogModel& m) { m.ChooseFigure(figure, FigureSource::kNone); });
+    EXPECT_EQ(model.PreviewExtras(3).*file, "");
+    EXPECT_FALSE(model.previewFileSystem().IsFile(At(RowFile(3, figure))));
+  }
 }
 
 // A row figure that cannot be written is not named: the details keep what they held, and OK
@@ -287,7 +403,7 @@ TEST(DialogDetails, AFigureThatCannotBeWrittenIsNotNamed) {
   model.Show(false);
   model.UseRowDetails({RowDetails::Parse(ini), false}, dir.File("garanarabe.ini"), nullptr);
   ASSERT_EQ(model.OpenDetails(), DialogModel::DetailsOpen::kOpened);
-  model.ChooseAlternate(AlternateSource::kSelection);
+  model.ChooseFigure(0, FigureSource::kSelection);
   model.CloseDetails(true);
   // The first rename is the row's figure put in place.
   fs.fault = testing::FaultFileSystem::Fault::kRename;

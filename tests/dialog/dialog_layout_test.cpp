@@ -239,40 +239,67 @@ TEST(DialogLayout, PreviewPaneOverlapsNoControl) {
   }
 }
 
-// The 詳細 sub-dialog: every control inside its client area, the picture inside the 交互図形
-// frame and clear of every other control, the radio buttons in the order of the sources.
+// The 詳細 sub-dialog: within the screen, every control inside its client area, each group's
+// controls and picture inside its frame, no two frames overlapping, no control over a picture,
+// the radio buttons in the order of the sources and the tab order group by group.
 TEST(DialogLayout, DetailSubDialog) {
-  struct {
+  struct Box {
     int left, top, right, bottom;
-  } const picture{kDetailPictureLeft, kDetailPictureTop, kDetailPictureLeft + kDetailPictureWidth,
-                  kDetailPictureTop + kDetailPictureHeight};
-  const ControlLayout frame = DetailControlLayout(DetailControl::kGroupAlternate);
-  EXPECT_GE(picture.left, frame.left);
-  EXPECT_GE(picture.top, frame.top);
-  EXPECT_LE(picture.right, frame.left + frame.width);
-  EXPECT_LE(picture.bottom, frame.top + frame.height);
+    bool Inside(const Box& o) const {
+      return left >= o.left && top >= o.top && right <= o.right && bottom <= o.bottom;
+    }
+    bool Apart(const Box& o) const {
+      return right <= o.left || left >= o.right || bottom <= o.top || top >= o.bottom;
+    }
+  };
+  const auto box = [](const ControlLayout& c) {
+    return Box{c.left, c.top, c.left + c.width, c.top + c.height};
+  };
+  EXPECT_LE(kDetailClientWidth, 1000);
+  EXPECT_LE(kDetailClientHeight, 700);
+  const Box client{0, 0, kDetailClientWidth, kDetailClientHeight};
+  std::vector<ControlLayout> all;
+  std::vector<Box> frames, pictures;
   std::vector<std::string> tabOrder;
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    const ControlLayout frame = FigureControlLayout(figure, FigureControl::kGroup);
+    EXPECT_EQ(frame.caption, kFigureDetailKeys[figure].label);
+    const PicturePlace p = FigurePicturePlace(figure);
+    pictures.push_back({p.left, p.top, p.left + p.width, p.top + p.height});
+    EXPECT_TRUE(pictures.back().Inside(box(frame)));
+    for (const Box& other : frames) EXPECT_TRUE(other.Apart(box(frame)));
+    frames.push_back(box(frame));
+    for (int i = 0; i < kFigureControls; ++i) {
+      const ControlLayout c = FigureControlLayout(figure, static_cast<FigureControl>(i));
+      EXPECT_TRUE(box(c).Inside(box(frame))) << c.name;
+      all.push_back(c);
+    }
+    EXPECT_EQ(FigureControlLayout(figure, kFigureRadios[int(FigureSource::kSelection)]).caption,
+              "選択図形を取り込む");
+    EXPECT_EQ(FigureControlLayout(figure, kFigureRadios[int(FigureSource::kJws)]).caption,
+              "JWS ファイル");
+  }
   for (int i = 0; i < kDetailControls; ++i) {
-    const ControlLayout c = DetailControlLayout(static_cast<DetailControl>(i));
+    all.push_back(DetailControlLayout(static_cast<DetailControl>(i)));
+    for (const Box& frame : frames) EXPECT_TRUE(box(all.back()).Apart(frame)) << all.back().name;
+  }
+  for (const ControlLayout& c : all) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(c.name.empty());
-    EXPECT_GE(c.left, 0);
-    EXPECT_GE(c.top, 0);
-    EXPECT_LE(c.left + c.width, kDetailClientWidth);
-    EXPECT_LE(c.top + c.height, kDetailClientHeight);
+    EXPECT_TRUE(box(c).Inside(client));
     if (c.tabStop) tabOrder.push_back(c.name);
     if (c.kind == ControlKind::kGroupBox) continue;
-    const bool apart = c.left + c.width <= picture.left || c.left >= picture.right ||
-                       c.top + c.height <= picture.top || c.top >= picture.bottom;
-    EXPECT_TRUE(apart);
+    for (const Box& picture : pictures) EXPECT_TRUE(box(c).Apart(picture));
   }
-  EXPECT_EQ(tabOrder,
-            (std::vector<std::string>{"RadioNone", "RadioSelection", "RadioJws", "EditJws",
-                                      "ButtonBrowse", "ButtonOk", "ButtonCancel"}));
-  EXPECT_EQ(DetailControlLayout(kAlternateRadios[int(AlternateSource::kSelection)]).caption,
-            "選択図形を取り込む");
-  EXPECT_EQ(DetailControlLayout(kAlternateRadios[int(AlternateSource::kJws)]).caption,
-            "JWS ファイル");
+  std::vector<std::string> expected;
+  for (const FigureDetailKey& key : kFigureDetailKeys) {
+    for (const char* name :
+         {"RadioNone_", "RadioSelection_", "RadioJws_", "EditJws_", "ButtonBrowse_"}) {
+      expected.push_back(name + std::string(key.key));
+    }
+  }
+  expected.insert(expected.end(), {"CheckBend", "ButtonOk", "ButtonCancel"});
+  EXPECT_EQ(tabOrder, expected);
+  EXPECT_EQ(DetailControlLayout(DetailControl::kCheckBend).caption, "曲線に沿って曲げる");
   EXPECT_EQ(DetailControlLayout(DetailControl::kButtonOk).role, ButtonRole::kDefault);
   EXPECT_EQ(DetailControlLayout(DetailControl::kButtonCancel).role, ButtonRole::kCancel);
 }

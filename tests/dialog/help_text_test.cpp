@@ -31,7 +31,7 @@ std::vector<std::vector<std::string_view>> Paragraphs() {
 
 // The version of the build stands first, seen without scrolling.
 TEST(HelpText, HasItsLinesAndFirstLines) {
-  ASSERT_EQ(HelpLines().size(), 138u);
+  ASSERT_EQ(HelpLines().size(), 145u);
   EXPECT_EQ(HelpLines()[0], "バージョン　" + std::string(kVersion));
   EXPECT_EQ(HelpLines()[2], "指示した２点間に　指示した図形を");
 }
@@ -61,9 +61,12 @@ TEST(HelpText, TopicsInOrder) {
       {{},
        {"　「間隔指定」", "　　両端に間隔が自動追加", "　「均等配置」", "　　各間隔値が自動追加",
         "　「伸縮配置」", "　　間隔は指定値のまま"}},
-      // The 詳細 sub-dialog: the order of the figures and the three sources of the alternate.
-      {{"[詳細…]", "交互図形", "それぞれの幅", "元の図形で終わり", "キャンセル"},
-       {"　なし：交互図形を使いません。", "　選択図形を取り込む：", "　JWS ファイル："}},
+      // The 詳細 sub-dialog: its four figures, the order of the alternate, where the corner
+      // piece and the caps stand, the three sources of each and the bend switch.
+      {{"[詳細…]", "交互図形", "角図形", "始端図形", "終端図形", "それぞれの幅", "元の図形で終わり",
+        "途中の指示点", "始点と終点", "曲げます", "キャンセル"},
+       {"　なし：その図形を使いません。", "　選択図形を取り込む：", "　JWS ファイル：",
+        "「曲線に沿って曲げる」では"}},
       {{"基準点", "上：", "中：", "下："}, {}},
       {{"上線・中線・下線", "なし：", "間隔：", "全長：", "幅の中には", "水平線"}, {}},
       {{"レイヤグループ", "レイヤ", "線色", "線種", "線幅"}, {}},

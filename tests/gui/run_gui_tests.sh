@@ -764,7 +764,10 @@ case_preview_follows_the_jws_file() {
 
 # --- the 詳細 sub-dialog ------------------------------------------------------------------------
 
-readonly sub_client_width=420 sub_client_height=298
+readonly sub_client_width=832 sub_client_height=552
+# The groups stand in a 2 x 2 grid: 交互図形, 角図形 / 始端図形, 終端図形; these are the client
+# offsets of each from the first.
+readonly -a group_dx=(0 412 0 412) group_dy=(0 0 254 254)
 sub=""
 sub_frame_x=0
 sub_frame_y=0
@@ -791,9 +794,14 @@ click_sub() {
   xdotool mousemove --window "$sub" $((sub_frame_x + $1)) $((sub_frame_y + $2)) click 1
   sleep 0.3
 }
-click_sub_selection() { click_sub 60 62; }
-click_sub_ok() { click_sub 228 276; }
-click_sub_cancel() { click_sub 351 276; }
+# click_sub_selection [GROUP]: 選択図形を取り込む of the group (0: 交互図形, 1: 角図形, ...).
+click_sub_selection() {
+  local g="${1:-0}"
+  click_sub $((60 + group_dx[g])) $((62 + group_dy[g]))
+}
+click_sub_bend() { click_sub 32 530; }
+click_sub_ok() { click_sub 640 530; }
+click_sub_cancel() { click_sub 763 530; }
 # sub_browse_to FILE: the sub-dialog's 参照, then the file's path typed into the open-file dialog.
 sub_browse_to() {
   click_sub 368 110
@@ -803,36 +811,56 @@ expect_sub_closed() {
   wait_for_no_window '^柄 [0-9]* の詳細$' || fail "the sub-dialog did not close"
   sleep 0.3
 }
-# The pixels of the sub-dialog's picture that are not white.
+# expect_sub_picture SHOT [GROUP]: the pixels of the group's picture that are not white.
 expect_sub_picture() {
-  convert "$out/$1.png" +repage -crop "372x96+$((sub_frame_x + 24))+$((sub_frame_y + 150))" \
-    +repage "$out/$1-picture.png"
+  local g="${2:-0}"
+  convert "$out/$1.png" +repage \
+    -crop "372x96+$((sub_frame_x + 24 + group_dx[g]))+$((sub_frame_y + 150 + group_dy[g]))" \
+    +repage "$out/$1-picture$g.png"
   convert -size 372x96 xc:white "$out/white-picture.png"
   local drawn
-  drawn="$(differing_pixels "$out/$1-picture.png" "$out/white-picture.png")"
-  ((drawn > 300)) || fail "$1: the figure's picture holds $drawn drawn pixels"
+  drawn="$(differing_pixels "$out/$1-picture$g.png" "$out/white-picture.png")"
+  ((drawn > 300)) || fail "$1: the picture of group $g holds $drawn drawn pixels"
 }
 
-# 選択図形を取り込む for row 3, then both OKs: row03_alternate.txt is a copy of sel.txt and the
-# details file names it, after the lines it held.
+# 選択図形を取り込む for row 3's 交互図形 and 角図形 and 曲線に沿って曲げる checked, then both
+# OKs: row03_alternate.txt and row03_corner.txt are copies of sel.txt and the details file names
+# them and holds bend=1, after the lines it held; meanwhile the preview draws the corner piece at
+# the second point.
 case_details_take_the_selection() {
-  local dir
+  local dir file
   dir="$(new_program_dir details-ok)"
   write_settings "$dir/garanarabe.dat" 40 30 "" 0 0 0 0 1
   printf '; mine\r\n[5]\r\nother=1\r\n' >"$dir/garanarabe.ini"
   start_dialog "$dir" || return
+  click_radio 3
+  sleep 0.3
+  screenshot details-selection-before
   open_details 3 || return
-  click_sub_selection
+  click_sub_selection 0
+  click_sub_selection 1
+  click_sub_bend
   sleep 0.3
   screenshot details-selection "$sub"
-  expect_sub_picture details-selection
+  expect_sub_picture details-selection 0
+  expect_sub_picture details-selection 1
   click_sub_ok
   expect_sub_closed
-  [[ ! -e "$dir/row03_alternate.txt" ]] || fail "the row's figure was written before OK"
+  [[ ! -e "$dir/row03_alternate.txt" && ! -e "$dir/row03_corner.txt" ]] ||
+    fail "a row's figure was written before OK"
+  sleep 0.5
+  screenshot details-corner-preview
+  pane_shot details-selection-before
+  pane_shot details-corner-preview
+  expect_drawn details-corner-preview
+  expect_different_panes details-selection-before details-corner-preview
   click_ok
   expect_exit
-  cmp -s "$dir/sel.txt" "$dir/row03_alternate.txt" || fail "row03_alternate.txt is not sel.txt"
-  printf '; mine\r\n[5]\r\nother=1\r\n[3]\r\nalternate=row03_alternate.txt\r\n' >"$dir/want.ini"
+  for file in row03_alternate.txt row03_corner.txt; do
+    cmp -s "$dir/sel.txt" "$dir/$file" || fail "$file is not sel.txt"
+  done
+  printf '; mine\r\n[5]\r\nother=1\r\n[3]\r\nalternate=row03_alternate.txt\r\ncorner=row03_corner.txt\r\nbend=1\r\n' \
+    >"$dir/want.ini"
   cmp -s "$dir/want.ini" "$dir/garanarabe.ini" ||
     fail "garanarabe.ini: $(tr '\r\n' '  ' <"$dir/garanarabe.ini")"
   expect_setting "$dir/garanarabe.dat" 8 3 "selected row"

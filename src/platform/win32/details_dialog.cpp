@@ -1,9 +1,9 @@
 #include "platform/win32/details_dialog.h"
 
+#include <array>
 #include <exception>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "dialog/dialog_layout.h"
 #include "platform/win32/controls.h"
@@ -18,17 +18,35 @@ namespace {
 constexpr char kWindowClass[] = "GaranarabeDetailsDialog";
 constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 constexpr int kFirstControlId = 2000;
+// The groups' controls first, figure by figure, then the sub-dialog's own.
+constexpr int kFigureIds = static_cast<int>(kFigureDetailCount) * kFigureControls;
+
+int FigureControlId(size_t figure, FigureControl which) {
+  return kFirstControlId + static_cast<int>(figure) * kFigureControls + static_cast<int>(which);
+}
 
 int ControlId(DetailControl which) {
   if (which == DetailControl::kButtonOk) return IDOK;
   if (which == DetailControl::kButtonCancel) return IDCANCEL;
-  return kFirstControlId + static_cast<int>(which);
+  return kFirstControlId + kFigureIds + static_cast<int>(which);
+}
+
+// A control of a figure's group, by its id.
+struct FigureControlRef {
+  size_t figure;
+  FigureControl which;
+};
+std::optional<FigureControlRef> FigureControlOf(int id) {
+  const int index = id - kFirstControlId;
+  if (index < 0 || index >= kFigureIds) return std::nullopt;
+  return FigureControlRef{static_cast<size_t>(index / kFigureControls),
+                          static_cast<FigureControl>(index % kFigureControls)};
 }
 
 std::optional<DetailControl> ControlOf(int id) {
   if (id == IDOK) return DetailControl::kButtonOk;
   if (id == IDCANCEL) return DetailControl::kButtonCancel;
-  const int index = id - kFirstControlId;
+  const int index = id - kFirstControlId - kFigureIds;
   if (index < 0 || index >= kDetailControls) return std::nullopt;
   return static_cast<DetailControl>(index);
 }
@@ -49,19 +67,23 @@ class DetailsDialog {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   bool Create(HWND owner);
-  HWND Control(DetailControl which) const { return controls_[static_cast<size_t>(which)]; }
-  // Model -> controls: the radio buttons, the .jws path, the size and the picture.
+  HWND Control(DetailControl which) const { return GetDlgItem(window_, ControlId(which)); }
+  HWND Control(size_t figure, FigureControl which) const {
+    return GetDlgItem(window_, FigureControlId(figure, which));
+  }
+  // Model -> controls: every group's radio buttons, .jws path, size and picture, and the bend.
   void Write();
+  void WriteFigure(size_t figure);
   void OnCommand(int id, int code);
-  void OnBrowse();
+  void OnFigureCommand(size_t figure, FigureControl which);
+  void OnBrowse(size_t figure);
   void End(bool keep);
 
   DialogModel& model_;
   HFONT font_;
   HWND window_ = nullptr;
   HBRUSH whiteBrush_ = nullptr;
-  std::vector<HWND> controls_;
-  PreviewPane picture_;
+  std::array<PreviewPane, kFigureDetailCount> pictures_;
   bool done_ = false;
   std::exception_ptr failure_;
 };
@@ -86,52 +108,65 @@ bool DetailsDialog::Create(HWND owner) {
   window_ = CreateWindowExA(WS_EX_DLGMODALFRAME, kWindowClass, caption.c_str(), kWindowStyle, left,
                             top, width, height, owner, nullptr, instance, this);
   if (window_ == nullptr) return false;
-  controls_.resize(kDetailControls);
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) {
+    for (int i = 0; i < kFigureControls; ++i) {
+      const auto which = static_cast<FigureControl>(i);
+      CreateLayoutControl(window_, font_, FigureControlLayout(figure, which),
+                          FigureControlId(figure, which));
+    }
+    const PicturePlace place = FigurePicturePlace(figure);
+    pictures_[figure].Create(
+        window_, RECT{place.left, place.top, place.left + place.width, place.top + place.height},
+        font_);
+  }
   for (int i = 0; i < kDetailControls; ++i) {
     const auto which = static_cast<DetailControl>(i);
-    controls_[i] =
-        CreateLayoutControl(window_, font_, DetailControlLayout(which), ControlId(which));
+    CreateLayoutControl(window_, font_, DetailControlLayout(which), ControlId(which));
   }
-  const RECT place{kDetailPictureLeft, kDetailPictureTop, kDetailPictureLeft + kDetailPictureWidth,
-                   kDetailPictureTop + kDetailPictureHeight};
-  picture_.Create(window_, place, font_);
   return true;
 }
 
 void DetailsDialog::Write() {
-  const AlternateDetail detail = model_.edited();
-  for (size_t i = 0; i < kAlternateRadios.size(); ++i) {
-    const bool on = static_cast<size_t>(detail.source) == i;
-    SendMessageA(Control(kAlternateRadios[i]), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  }
-  SetWindowTextA(Control(DetailControl::kEditJws), detail.jwsPath.c_str());
-  std::string size = FigureSizeText(detail.figure);
-  if (size.empty() && detail.source != AlternateSource::kNone) {
-    size = scene::PreviewNoteText(scene::PreviewNote::kFigureMissing);
-  }
-  SetWindowTextA(Control(DetailControl::kTextSize), size.c_str());
-  scene::Drawing drawing;
-  scene::AddFigure(detail.figure, drawing);
-  picture_.Show(drawing, "");
+  for (size_t figure = 0; figure < kFigureDetailCount; ++figure) WriteFigure(figure);
+  SendMessageA(Control(DetailControl::kCheckBend), BM_SETCHECK,
+               model_.bend() ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-void DetailsDialog::OnBrowse() {
+void DetailsDialog::WriteFigure(size_t figure) {
+  const FigureDetail detail = model_.edited(figure);
+  for (size_t i = 0; i < kFigureRadios.size(); ++i) {
+    const bool on = static_cast<size_t>(detail.source) == i;
+    SendMessageA(Control(figure, kFigureRadios[i]), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED,
+                 0);
+  }
+  SetWindowTextA(Control(figure, FigureControl::kEditJws), detail.jwsPath.c_str());
+  std::string size = FigureSizeText(detail.figure);
+  if (size.empty() && detail.source != FigureSource::kNone) {
+    size = scene::PreviewNoteText(scene::PreviewNote::kFigureMissing);
+  }
+  SetWindowTextA(Control(figure, FigureControl::kTextSize), size.c_str());
+  scene::Drawing drawing;
+  scene::AddFigure(detail.figure, drawing);
+  pictures_[figure].Show(drawing, "");
+}
+
+void DetailsDialog::OnBrowse(size_t figure) {
   std::optional<std::string> chosen;
   {
     // The file dialog runs its own message loop: the main dialog stays held meanwhile.
     DialogModel::BusyScope busy(model_);
-    chosen = ChooseJwsFile(window_, model_.StartAlternateBrowse());
+    chosen = ChooseJwsFile(window_, model_.StartFigureBrowse(figure));
   }
   if (!chosen) return;
   // The converter runs with the messages flowing: no click may reach this window meanwhile.
   EnableWindow(window_, FALSE);
-  const DialogModel::BrowseResult result = model_.BrowseAlternate(*chosen);
+  const DialogModel::BrowseResult result = model_.BrowseFigure(figure, *chosen);
   EnableWindow(window_, TRUE);
   SetForegroundWindow(window_);
-  SetFocus(Control(DetailControl::kButtonBrowse));
-  Write();
+  SetFocus(Control(figure, FigureControl::kButtonBrowse));
+  WriteFigure(figure);
   if (result == DialogModel::BrowseResult::kFailed) {
-    const std::string message = AlternateNoFigureMessage(*chosen);
+    const std::string message = FigureNoFigureMessage(*chosen);
     const std::string title(kApplicationTitle);
     MessageBoxA(window_, message.c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
   }
@@ -142,30 +177,36 @@ void DetailsDialog::End(bool keep) {
   done_ = true;
 }
 
+void DetailsDialog::OnFigureCommand(size_t figure, FigureControl which) {
+  if (which == FigureControl::kButtonBrowse) {
+    OnBrowse(figure);
+    return;
+  }
+  for (size_t i = 0; i < kFigureRadios.size(); ++i) {
+    if (kFigureRadios[i] != which) continue;
+    model_.ChooseFigure(figure, static_cast<FigureSource>(i));
+    WriteFigure(figure);
+  }
+}
+
 void DetailsDialog::OnCommand(int id, int code) {
+  if (code != BN_CLICKED) return;
+  if (const std::optional<FigureControlRef> control = FigureControlOf(id)) {
+    OnFigureCommand(control->figure, control->which);
+    return;
+  }
   const std::optional<DetailControl> which = ControlOf(id);
-  if (!which || code != BN_CLICKED) return;
+  if (!which) return;
   switch (*which) {
-    case DetailControl::kRadioNone:
-    case DetailControl::kRadioSelection:
-    case DetailControl::kRadioJws:
-      for (size_t i = 0; i < kAlternateRadios.size(); ++i) {
-        if (kAlternateRadios[i] == *which) {
-          model_.ChooseAlternate(static_cast<AlternateSource>(i));
-        }
-      }
-      Write();
-      break;
-    case DetailControl::kButtonBrowse:
-      OnBrowse();
+    case DetailControl::kCheckBend:
+      model_.SetBend(SendMessageA(Control(DetailControl::kCheckBend), BM_GETCHECK, 0, 0) ==
+                     BST_CHECKED);
       break;
     case DetailControl::kButtonOk:
       End(true);
       break;
     case DetailControl::kButtonCancel:
       End(false);
-      break;
-    default:
       break;
   }
 }
@@ -196,12 +237,15 @@ LRESULT DetailsDialog::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case DM_GETDEFID:
-      if (GetFocus() == Control(DetailControl::kButtonBrowse) ||
+    case DM_GETDEFID: {
+      // Enter presses the focused push button, OK otherwise.
+      const std::optional<FigureControlRef> figure = FigureControlOf(GetDlgCtrlID(GetFocus()));
+      if ((figure && figure->which == FigureControl::kButtonBrowse) ||
           GetFocus() == Control(DetailControl::kButtonCancel)) {
         return MAKELRESULT(GetDlgCtrlID(GetFocus()), DC_HASDEFID);
       }
       return MAKELRESULT(IDOK, DC_HASDEFID);
+    }
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
       return reinterpret_cast<LRESULT>(whiteBrush_);
@@ -219,7 +263,7 @@ void DetailsDialog::Run(HWND owner) {
     Write();
     ShowWindow(window_, SW_SHOWNORMAL);
     UpdateWindow(window_);
-    SetFocus(Control(kAlternateRadios[static_cast<size_t>(model_.edited().source)]));
+    SetFocus(Control(0, kFigureRadios[static_cast<size_t>(model_.edited(0).source)]));
     MSG message;
     while (!done_) {
       const BOOL got = GetMessageA(&message, nullptr, 0, 0);

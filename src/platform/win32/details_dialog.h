@@ -1,5 +1,6 @@
-// The settings dialog's 詳細 sub-dialog in raw Win32: the alternate figure of the row the model
-// has opened for editing. The model holds every value; the window only shows and forwards them.
+// The settings dialog's 詳細 sub-dialog in raw Win32: the figure details and the bend switch of
+// the row the model has opened for editing. The model holds every value; the window only shows and
+// forwards them.
 #pragma once
 
 #include <windows.h>
