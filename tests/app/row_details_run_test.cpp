@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +11,7 @@
 #include "app/main_flow.h"
 #include "app/outcome_message.h"
 #include "app/test_files.h"
+#include "platform/real_file_system.h"
 #include "settings/row_details.h"
 #include "support/memory_file_system.h"
 
@@ -32,10 +30,19 @@ struct RunResult {
   RunOutcome outcome;
   RunDetail detail;
   std::map<std::string, std::string> files;
+  std::string message() const { return OutcomeMessage(outcome, detail); }
 };
 
-// Mode "2" along two points with the figure in sel.txt and the given details file, if any.
-RunResult DrawWithDetails(const std::string* details, const std::string& exchange) {
+RunResult Run(MemoryFileSystem& fs, RunMode mode) {
+  ProgramRun run({fs, kPaths});
+  run.Prepare(mode);
+  const RunOutcome outcome = run.RunWindowless(mode);
+  return {outcome, run.detail(), fs.files};
+}
+
+// A run of `mode` with row 3 (20 x 10) selected, its figure in sel.txt, another in alt.txt, and
+// the given details file, if any.
+RunResult Draw(RunMode mode, const std::string& exchange, const std::string* details) {
   MemoryFileSystem fs;
   fs.files[kPaths.ExchangeFile()] = exchange;
   fs.files["sel.txt"] = kFigure;
@@ -46,76 +53,45 @@ RunResult DrawWithDetails(const std::string* details, const std::string& exchang
   settings.rows[2].height = 10;
   fs.files[kPaths.settingsPath] = SerializeSettings(settings);
   if (details) fs.files[kPaths.RowDetailsPath()] = *details;
-  ProgramRun run({fs, kPaths});
-  run.Prepare(RunMode::kMultiPoint);
-  const RunOutcome outcome = run.RunWindowless(RunMode::kMultiPoint);
-  return {outcome, run.detail(), fs.files};
+  return Run(fs, mode);
 }
 
-const std::string kTwoPoints = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
-
-struct RefusedCase {
-  const char* value;
-  bool followed;
-};
-
-void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.value; }
-
-class DetailValue : public ::testing::TestWithParam<RefusedCase> {};
-
-TEST_P(DetailValue, NotFollowedIsToldAndTheDrawingMade) {
-  const std::string details = CrLf({"[3]", std::string("alternate=") + GetParam().value});
-  const RunResult without = DrawWithDetails(nullptr, kTwoPoints);
-  const RunResult with = DrawWithDetails(&details, kTwoPoints);
+TEST(DetailValue, NotFollowedIsToldAndTheDrawingMadeWithoutIt) {
+  const std::string exchange = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
+  RunResult without = Draw(RunMode::kMultiPoint, exchange, nullptr);
   ASSERT_EQ(without.outcome, RunOutcome::kDrawn);
-  EXPECT_EQ(with.outcome, RunOutcome::kDrawn);
-  EXPECT_EQ(ExitStatus(with.outcome), 0);
-  EXPECT_EQ(with.files.at(kPaths.RowDetailsPath()), details);
-  if (GetParam().followed) {
-    EXPECT_TRUE(with.detail.refusedDetails.empty());
-    EXPECT_EQ(OutcomeMessage(with.outcome, with.detail), "");
-    return;
+  for (const std::string value : {"alt.txt", "gone.txt", "../alt.txt", "NUL.txt"}) {
+    SCOPED_TRACE(value);
+    const std::string details = CrLf({"[3]", "alternate=" + value});
+    const RunResult with = Draw(RunMode::kMultiPoint, exchange, &details);
+    EXPECT_EQ(with.outcome, RunOutcome::kDrawn);
+    EXPECT_EQ(with.files.at(kPaths.RowDetailsPath()), details);
+    if (value == "alt.txt") {
+      EXPECT_EQ(with.message(), "");
+      continue;
+    }
+    // Until the layout places an alternate figure, a drawing without one is the drawing.
+    without.files[kPaths.RowDetailsPath()] = details;
+    EXPECT_EQ(with.files, without.files);
+    EXPECT_EQ(with.detail.refusedDetails.size(), 1u);
+    EXPECT_EQ(with.message().rfind("garanarabe.ini の [3] の alternate=" + value + " は、", 0), 0u);
+    EXPECT_NE(with.message().find("交互図形なしで作図しました。"), std::string::npos);
   }
-  // Until the layout places an alternate figure, a drawing without one is the drawing.
-  EXPECT_EQ(with.files, [&] {
-    auto files = without.files;
-    files[kPaths.RowDetailsPath()] = details;
-    return files;
-  }());
-  ASSERT_EQ(with.detail.refusedDetails.size(), 1u);
-  const RefusedDetail& refused = with.detail.refusedDetails[0];
-  EXPECT_EQ(refused.row, 3);
-  EXPECT_EQ(refused.key, kAlternateKey);
-  EXPECT_EQ(refused.value, GetParam().value);
-  const std::string message = OutcomeMessage(with.outcome, with.detail);
-  EXPECT_EQ(message.rfind(
-                "garanarabe.ini の [3] の alternate=" + std::string(GetParam().value) + " は、", 0),
-            0u)
-      << message;
-  EXPECT_NE(message.find("交互図形なしで作図しました。"), std::string::npos);
 }
-
-INSTANTIATE_TEST_SUITE_P(Values, DetailValue,
-                         ::testing::Values(RefusedCase{"alt.txt", true},
-                                           RefusedCase{"gone.txt", false},
-                                           RefusedCase{"../alt.txt", false},
-                                           RefusedCase{"NUL.txt", false}));
 
 TEST(DetailValue, ToldAfterTheOutcomesOwnWords) {
   const std::string details = CrLf({"[3]", "alternate=gone.txt"});
-  const RunResult result = DrawWithDetails(&details, CrLf({"hq", "hp1 0 0"}));
+  const RunResult result = Draw(RunMode::kMultiPoint, CrLf({"hq", "hp1 0 0"}), &details);
   ASSERT_EQ(result.outcome, RunOutcome::kNothingToDraw);
   RunDetail plain = result.detail;
   plain.refusedDetails.clear();
   const std::string own = OutcomeMessage(result.outcome, plain);
-  const std::string message = OutcomeMessage(result.outcome, result.detail);
   ASSERT_FALSE(own.empty());
-  EXPECT_EQ(message.substr(0, own.size() + 2), own + "\n\n");
-  EXPECT_NE(message.find("alternate=gone.txt"), std::string::npos);
-  EXPECT_EQ(result.files.at(kPaths.ExchangeFile()), CrLf({"hq", "hp1 0 0"}));
+  EXPECT_EQ(result.message().substr(0, own.size() + 2), own + "\n\n");
+  EXPECT_NE(result.message().find("alternate=gone.txt"), std::string::npos);
 }
 
-TEST(DetailsUnreadable, Message) {
+TEST(DetailsUnreadable, MessageNamesTheFileAndLeavesIt) {
   RunDetail detail;
   detail.file = "/prog/garanarabe.ini";
   const std::string message = OutcomeMessage(RunOutcome::kDetailsUnreadable, detail);
@@ -129,11 +105,6 @@ TEST(DetailsUnreadable, Message) {
 
 namespace stdfs = std::filesystem;
 
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // What each run of a case leaves: its outcome, its message and every file but the details.
 struct Step {
   RunOutcome outcome;
@@ -144,24 +115,22 @@ struct Step {
 
 std::vector<Step> RunCase(const stdfs::path& dir, const std::string* details) {
   MemoryFileSystem fs;
+  RealFileSystem disk;
   std::string modes;
   for (const stdfs::directory_entry& file : stdfs::directory_iterator(dir)) {
     const std::string name = file.path().filename().string();
     if (name == "modes" || name == "mode") {
-      modes = ReadAll(file.path());
+      modes = disk.ReadFile(file.path().string()).value_or("");
     } else if (name != kPaths.RowDetailsPath()) {  // a case's own details are replaced
-      fs.files[name] = ReadAll(file.path());
+      fs.files[name] = disk.ReadFile(file.path().string()).value_or("");
     }
   }
   if (details) fs.files[kPaths.RowDetailsPath()] = *details;
   std::vector<Step> steps;
   for (const char mode : modes) {
     if (mode < '1' || mode > '4') continue;
-    ProgramRun run({fs, kPaths});
-    const RunMode runMode = ParseRunMode(std::string(1, mode));
-    run.Prepare(runMode);
-    const RunOutcome outcome = run.RunWindowless(runMode);
-    Step step{outcome, OutcomeMessage(outcome, run.detail()), fs.files};
+    const RunResult result = Run(fs, ParseRunMode(std::string(1, mode)));
+    Step step{result.outcome, result.message(), result.files};
     if (details) {
       EXPECT_EQ(step.files[kPaths.RowDetailsPath()], *details) << dir;
     }
@@ -198,38 +167,17 @@ TEST(DetailsReadNothing, EveryCaseDrawsTheSameBytes) {
 // the copies would fold, so they stand unbent, the drawing the same as without the detail, and
 // the run tells how many; round one of radius 50 they bend and nothing is told.
 TEST(BendRunTest, CopiesThatWouldFoldAreToldOf) {
-  const struct {
-    const char* circle;
-    double unbent;
-  } cases[] = {{"ci 0 0 5", 1}, {"ci 0 0 50", 0}};
-  const auto draw = [](const char* circle, bool bend) {
-    MemoryFileSystem fs;
-    fs.files[kPaths.ExchangeFile()] = CrLf({"hq", "lg0", "ly0", circle});
-    fs.files["sel.txt"] = kFigure;
-    Settings settings;
-    settings.selectedRow = 3;
-    settings.rows[2].width = 20;
-    settings.rows[2].height = 10;
-    fs.files[kPaths.settingsPath] = SerializeSettings(settings);
-    if (bend) fs.files[kPaths.RowDetailsPath()] = CrLf({"[3]", "bend=1"});
-    ProgramRun run({fs, kPaths});
-    run.Prepare(RunMode::kPath);
-    const RunOutcome outcome = run.RunWindowless(RunMode::kPath);
-    EXPECT_EQ(outcome, RunOutcome::kDrawn);
-    return std::pair(OutcomeMessage(outcome, run.detail()), fs.files[kPaths.ExchangeFile()]);
-  };
-  for (const auto& c : cases) {
-    const auto [message, drawing] = draw(c.circle, true);
-    const auto [plainMessage, plainDrawing] = draw(c.circle, false);
-    EXPECT_EQ(plainMessage, "");
-    if (c.unbent > 0) {
-      EXPECT_EQ(drawing, plainDrawing);
-      EXPECT_NE(message.find(std::to_string(int(c.unbent)) + " 個の図形は曲げずに"),
-                std::string::npos);
-    } else {
-      EXPECT_NE(drawing, plainDrawing);
-      EXPECT_EQ(message, "");
-    }
+  const std::string bend = CrLf({"[3]", "bend=1"});
+  for (const bool small : {true, false}) {
+    const std::string exchange = CrLf({"hq", "lg0", "ly0", small ? "ci 0 0 5" : "ci 0 0 50"});
+    const RunResult bent = Draw(RunMode::kPath, exchange, &bend);
+    const RunResult plain = Draw(RunMode::kPath, exchange, nullptr);
+    ASSERT_EQ(bent.outcome, RunOutcome::kDrawn);
+    EXPECT_EQ(plain.message(), "");
+    EXPECT_EQ(bent.files.at(kPaths.ExchangeFile()) == plain.files.at(kPaths.ExchangeFile()), small);
+    // Bent, nothing is told.
+    EXPECT_EQ(bent.message().empty(), !small);
+    EXPECT_EQ(bent.message().find("1 個の図形は曲げずに") != std::string::npos, small);
   }
 }
 
