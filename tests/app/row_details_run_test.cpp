@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -56,39 +57,35 @@ RunResult Draw(RunMode mode, const std::string& exchange, const std::string* det
   return Run(fs, mode);
 }
 
+// A value not followed is told after the outcome's own words, and the run goes on as without it.
 TEST(DetailValue, NotFollowedIsToldAndTheDrawingMadeWithoutIt) {
-  const std::string exchange = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
-  RunResult without = Draw(RunMode::kMultiPoint, exchange, nullptr);
-  ASSERT_EQ(without.outcome, RunOutcome::kDrawn);
-  for (const std::string value : {"alt.txt", "gone.txt", "../alt.txt", "NUL.txt"}) {
-    SCOPED_TRACE(value);
-    const std::string details = CrLf({"[3]", "alternate=" + value});
-    const RunResult with = Draw(RunMode::kMultiPoint, exchange, &details);
-    EXPECT_EQ(with.outcome, RunOutcome::kDrawn);
-    EXPECT_EQ(with.files.at(kPaths.RowDetailsPath()), details);
-    if (value == "alt.txt") {
-      EXPECT_EQ(with.message(), "");
-      continue;
+  const std::pair<std::string, RunOutcome> exchanges[] = {
+      {CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"}), RunOutcome::kDrawn},
+      {CrLf({"hq", "hp1 0 0"}), RunOutcome::kNothingToDraw}};
+  for (const auto& [exchange, outcome] : exchanges) {
+    RunResult without = Draw(RunMode::kMultiPoint, exchange, nullptr);
+    ASSERT_EQ(without.outcome, outcome);
+    const std::string own = without.message().empty() ? "" : without.message() + "\n\n";
+    for (const std::string value : {"alt.txt", "gone.txt", "../alt.txt", "NUL.txt"}) {
+      SCOPED_TRACE(value);
+      const std::string details = CrLf({"[3]", "alternate=" + value});
+      const RunResult with = Draw(RunMode::kMultiPoint, exchange, &details);
+      EXPECT_EQ(with.outcome, outcome);
+      EXPECT_EQ(with.files.at(kPaths.RowDetailsPath()), details);
+      if (value == "alt.txt") {
+        EXPECT_EQ(with.message(), without.message());
+        continue;
+      }
+      // Until the layout places an alternate figure, a drawing without one is the drawing.
+      without.files[kPaths.RowDetailsPath()] = details;
+      EXPECT_EQ(with.files, without.files);
+      EXPECT_EQ(with.detail.refusedDetails.size(), 1u);
+      EXPECT_EQ(
+          with.message().rfind(own + "garanarabe.ini の [3] の alternate=" + value + " は、", 0),
+          0u);
+      EXPECT_NE(with.message().find("交互図形なしで作図しました。"), std::string::npos);
     }
-    // Until the layout places an alternate figure, a drawing without one is the drawing.
-    without.files[kPaths.RowDetailsPath()] = details;
-    EXPECT_EQ(with.files, without.files);
-    EXPECT_EQ(with.detail.refusedDetails.size(), 1u);
-    EXPECT_EQ(with.message().rfind("garanarabe.ini の [3] の alternate=" + value + " は、", 0), 0u);
-    EXPECT_NE(with.message().find("交互図形なしで作図しました。"), std::string::npos);
   }
-}
-
-TEST(DetailValue, ToldAfterTheOutcomesOwnWords) {
-  const std::string details = CrLf({"[3]", "alternate=gone.txt"});
-  const RunResult result = Draw(RunMode::kMultiPoint, CrLf({"hq", "hp1 0 0"}), &details);
-  ASSERT_EQ(result.outcome, RunOutcome::kNothingToDraw);
-  RunDetail plain = result.detail;
-  plain.refusedDetails.clear();
-  const std::string own = OutcomeMessage(result.outcome, plain);
-  ASSERT_FALSE(own.empty());
-  EXPECT_EQ(result.message().substr(0, own.size() + 2), own + "\n\n");
-  EXPECT_NE(result.message().find("alternate=gone.txt"), std::string::npos);
 }
 
 TEST(DetailsUnreadable, MessageNamesTheFileAndLeavesIt) {
@@ -106,12 +103,7 @@ TEST(DetailsUnreadable, MessageNamesTheFileAndLeavesIt) {
 namespace stdfs = std::filesystem;
 
 // What each run of a case leaves: its outcome, its message and every file but the details.
-struct Step {
-  RunOutcome outcome;
-  std::string message;
-  std::map<std::string, std::string> files;
-  bool operator==(const Step&) const = default;
-};
+using Step = std::tuple<RunOutcome, std::string, std::map<std::string, std::string>>;
 
 std::vector<Step> RunCase(const stdfs::path& dir, const std::string* details) {
   MemoryFileSystem fs;
@@ -129,13 +121,12 @@ std::vector<Step> RunCase(const stdfs::path& dir, const std::string* details) {
   std::vector<Step> steps;
   for (const char mode : modes) {
     if (mode < '1' || mode > '4') continue;
-    const RunResult result = Run(fs, ParseRunMode(std::string(1, mode)));
-    Step step{result.outcome, result.message(), result.files};
+    RunResult result = Run(fs, ParseRunMode(std::string(1, mode)));
     if (details) {
-      EXPECT_EQ(step.files[kPaths.RowDetailsPath()], *details) << dir;
+      EXPECT_EQ(result.files[kPaths.RowDetailsPath()], *details) << dir;
     }
-    step.files.erase(kPaths.RowDetailsPath());
-    steps.push_back(std::move(step));
+    result.files.erase(kPaths.RowDetailsPath());
+    steps.emplace_back(result.outcome, result.message(), std::move(result.files));
   }
   return steps;
 }
@@ -156,7 +147,7 @@ TEST(DetailsReadNothing, EveryCaseDrawsTheSameBytes) {
       const std::vector<Step> without = RunCase(dir.path(), nullptr);
       EXPECT_EQ(RunCase(dir.path(), &kNothingRead), without) << dir.path();
       ++cases;
-      for (const Step& step : without) drawn += step.outcome == RunOutcome::kDrawn;
+      for (const Step& step : without) drawn += std::get<0>(step) == RunOutcome::kDrawn;
     }
   }
   EXPECT_GE(cases, 29);
