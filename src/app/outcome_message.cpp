@@ -22,14 +22,15 @@ std::string FileName(const std::string& path) {
   return path.substr(DirectoryPart(path, kPathSeparators).size());
 }
 
-// What a row detail the drawing run did not follow is to the user.
+// What a row detail the drawing run did not follow is to the user: told whether the run drew or
+// not, so it says only that the figure was not used.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
   const std::string what(FigureDetailLabel(refused.key));
   const std::string row = std::to_string(refused.row);
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
          RemoveControlChars(refused.value) +
          " は、プログラムのフォルダーにあるファイルの名前ではないため、" + what +
-         "なしで作図しました。\n"
+         "を使いませんでした。\n"
          "設定画面で " +
          row + " 番目のパターンの" + what + "を選び直してください。";
 }

@@ -96,7 +96,7 @@ std::vector<RefusalCase> Cases() {
        &kFigure,
        20,
        10,
-       {"garanarabe.ini の [1] の alternate=gone.txt は", "交互図形なしで作図しました"},
+       {"garanarabe.ini の [1] の alternate=gone.txt は", "交互図形を使いませんでした"},
        0,
        "",
        "[1]\r\nalternate=gone.txt\r\n"},

@@ -83,7 +83,7 @@ TEST(DetailValue, NotFollowedIsToldAndTheDrawingMadeWithoutIt) {
       EXPECT_EQ(
           with.message().rfind(own + "garanarabe.ini の [3] の alternate=" + value + " は、", 0),
           0u);
-      EXPECT_NE(with.message().find("交互図形なしで作図しました。"), std::string::npos);
+      EXPECT_NE(with.message().find("交互図形を使いませんでした。"), std::string::npos);
     }
   }
 }
