@@ -101,14 +101,15 @@ TEST(RowDetailsFile, SetAndEraseChangeOnlyTheKeyLines) {
 }
 
 TEST(RowDetailsFile, PlainFileNameIsOnlyANameInTheProgramFolder) {
-  for (const std::string& name :
+  for (const std::string_view name :
        {"row03_alternate.txt", "a b.txt", "\x95\x5C.txt" /* 表: its second byte is "\" */, "\x95",
         ".profile", "COM10"}) {
     EXPECT_TRUE(IsPlainFileName(name)) << name;
   }
-  for (const std::string& name : {"", "..", "a..b", "a/b", "a\\b", "c:x", "a\tb", "\x95\x2F", "con",
-                                  "nul.tar.gz", "aux.txt", "lpt0", "com9.txt", "CON .txt", "conin$",
-                                  "\x95\x95\x5C.txt" /* a lead byte pair, then "\" */}) {
+  for (const std::string_view name :
+       {"", "..", "a..b", "a/b", "a\\b", "c:x", "a\tb", "\x95\x2F", "con", "nul.tar.gz", "aux.txt",
+        "lpt0", "com9.txt", "CON .txt", "conin$",
+        "\x95\x95\x5C.txt" /* a lead byte pair, then "\" */}) {
     EXPECT_FALSE(IsPlainFileName(name)) << name;
   }
   EXPECT_FALSE(IsPlainFileName(std::string("a\0b", 3)));
@@ -133,7 +134,8 @@ TEST(RowDetailsFile, CheckedFigureFollowsOnlyAPlainNameOfAFileThere) {
   fs.files["prog/there.txt"] = "-1,-1,1,1\r\n";
   fs.files["there.txt"] = "outside the program folder";
   for (const auto& c : cases) {
-    const RowDetails details = RowDetails::Parse(CrLf({"[" + std::to_string(c.row) + "]", c.line}));
+    const std::string section{'[', static_cast<char>('0' + c.row), ']'};  // rows 1 and 2
+    const RowDetails details = RowDetails::Parse(CrLf({section, c.line}));
     const DetailFigure figure = CheckedDetailFigure(details, 2, kAlternateKey, fs, "prog/");
     EXPECT_EQ(figure.file, c.file) << c.line;
     EXPECT_EQ(figure.refused, c.refused) << c.line;
