@@ -39,15 +39,14 @@ FigureRecorder Lay(const LayoutRow& row, const std::vector<Point>& points) {
 }
 
 LayoutRow FrameRow(double referenceOffset, bool caps = false) {
-  LayoutRow row;
-  row.width = 10;
-  row.height = 6;
-  row.interval = 2;
-  row.evenSpacing = true;
-  row.referenceOffset = referenceOffset;
-  row.corner = {true, 8};
-  if (caps) row.startCap = {true, 5}, row.endCap = {true, 7};
-  return row;
+  return {.width = 10,
+          .height = 6,
+          .evenSpacing = true,
+          .interval = 2,
+          .referenceOffset = referenceOffset,
+          .corner = {true, 8},
+          .startCap = {caps, 5},
+          .endCap = {caps, 7}};
 }
 
 // The corner piece's centre: where the lines k to the left of a-b and b-c meet.
@@ -101,11 +100,8 @@ TEST(CornerTest, ClosedFramesGetOnePieceAtEveryCorner) {
       const auto along = [&](Point x) {
         return ((x.x - p.x) * (q.x - p.x) + (x.y - p.y) * (q.y - p.y)) / len;
       };
-      if (!c.roomy) {
-        EXPECT_TRUE(copies[i].empty());
-        continue;
-      }
-      ASSERT_FALSE(copies[i].empty()) << i;
+      ASSERT_EQ(copies[i].empty(), !c.roomy) << i;
+      if (!c.roomy) continue;
       EXPECT_NEAR(along(copies[i].front()) - 5, along(corners[i].at) + 4 + 2, kTol) << i;
       EXPECT_NEAR(along(copies[i].back()) + 5, along(corners[(i + 1) % sides].at) - 4 - 2, kTol);
     }
@@ -115,8 +111,7 @@ TEST(CornerTest, ClosedFramesGetOnePieceAtEveryCorner) {
 // An open list: the start cap begins at point 1, the end cap ends at point 3, the corner piece
 // stands at point 2, and the copies keep the interval from each.
 TEST(CornerTest, OpenListGetsCapsAtItsEndsAndPiecesAtItsCorners) {
-  const LayoutRow row = FrameRow(3, true);
-  const FigureRecorder rec = Lay(row, {{0, 0}, {60, 0}, {60, 40}});
+  const FigureRecorder rec = Lay(FrameRow(3, true), {{0, 0}, {60, 0}, {60, 40}});
   const std::tuple<FigureSlot, Point, double> pieces[] = {{FigureSlot::kStart, {2.5, 0}, 0},
                                                           {FigureSlot::kCorner, {60, 0}, 0},
                                                           {FigureSlot::kEnd, {60, 36.5}, kPi / 2}};
