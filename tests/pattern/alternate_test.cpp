@@ -55,19 +55,17 @@ double CountedOut(double length, double w, double a, double d, bool stretch, Run
 }
 
 TEST(AlternateTest, CountsByArrangementAndEnds) {
-  struct Case {
-    double length, w, a, d;
-  };
-  const Case cases[] = {{100, 12, 5, 6}, {100, 12, 30, 2}, {11, 12, 5, 6},  {12, 12, 5, 6},
-                        {47, 10, 7, 3},  {3.5, 1, 0.5, 0}, {250, 8, 14, 1}, {60, 20, 0, 5}};
-  for (const Case& c : cases) {
+  const double cases[][4] = {{100, 12, 5, 6}, {100, 12, 30, 2}, {11, 12, 5, 6},  {12, 12, 5, 6},
+                             {47, 10, 7, 3},  {3.5, 1, 0.5, 0}, {250, 8, 14, 1}, {60, 20, 0, 5}};
+  for (const auto& c : cases) {
+    const auto& [length, w, a, d] = c;  // the run, the two widths and the interval
     for (const RunEnds ends : {RunEnds::kOpen, RunEnds::kClosed}) {
       for (int arrangement = 0; arrangement < 3; ++arrangement) {
         const bool stretch = arrangement == 2;
-        const LayoutRow row = AlternatingRow(c.w, c.a, c.d, arrangement == 1, stretch);
-        const RunPlan plan = PlanRun(row, c.length, ends);
+        const LayoutRow row = AlternatingRow(w, a, d, arrangement == 1, stretch);
+        const RunPlan plan = PlanRun(row, length, ends);
         SCOPED_TRACE(::testing::Message() << "case " << &c - cases << ", " << arrangement);
-        ASSERT_EQ(plan.count, CountedOut(c.length, c.w, c.a, c.d, stretch, ends));
+        ASSERT_EQ(plan.count, CountedOut(length, w, a, d, stretch, ends));
         if (plan.count == 0) continue;
         // An open run keeps its gap at both ends (none when filled); a closed one ends one
         // interval before its start, the leftover by interval after that.
@@ -75,9 +73,9 @@ TEST(AlternateTest, CountsByArrangementAndEnds) {
         const double end = plan.gap + plan.Offset(n - 1) + plan.WidthOf(int64_t(n) - 1) +
                            (ends == RunEnds::kOpen ? plan.gap : plan.interval);
         if (ends == RunEnds::kClosed && arrangement == 0) {
-          EXPECT_LE(end, c.length + kTol);
+          EXPECT_LE(end, length + kTol);
         } else {
-          EXPECT_NEAR(end, c.length, kTol);
+          EXPECT_NEAR(end, length, kTol);
         }
       }
     }

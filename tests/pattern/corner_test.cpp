@@ -61,20 +61,19 @@ Point Meet(Point a, Point b, Point c, double k) {
 }
 
 // Closed frames, counter-clockwise: one corner piece at every corner, centred where the middle
-// lines meet and turned as the path arrives there; on each side the copies keep half the piece
-// and the interval from both corners. Too short a side takes no copy; its pieces stand all the
-// same.
+// lines meet, turned as the path arrives there; each side's copies keep half the piece and the
+// interval from both corners, or, the side too short, there are none but the pieces stand.
 TEST(CornerTest, ClosedFramesGetOnePieceAtEveryCorner) {
   const std::vector<Point> rectangle = {{0, 0}, {100, 0}, {100, 60}, {0, 60}, {0, 0}};
   const std::vector<Point> triangle = {{0, 0}, {90, 0}, {45, 45 * std::sqrt(3.0)}, {0, 0}};
-  const std::vector<Point> small = {{0, 0}, {12, 0}, {12, 12}, {0, 12}, {0, 0}};
   struct Case {
     std::vector<Point> points;
     double referenceOffset;  // 中 3, 下 0
     bool roomy = true;       // room on every side for copies
   };
-  for (const Case& c : {Case{rectangle, 3}, Case{rectangle, 0}, Case{triangle, 3},
-                        Case{triangle, 0}, Case{small, 3, false}}) {
+  for (const Case& c :
+       {Case{rectangle, 3}, Case{rectangle, 0}, Case{triangle, 3}, Case{triangle, 0},
+        Case{{{0, 0}, {12, 0}, {12, 12}, {0, 12}, {0, 0}}, 3, false}}) {
     const FigureRecorder rec = Lay(FrameRow(c.referenceOffset), c.points);
     const size_t sides = c.points.size() - 1;
     const std::vector<Placed> corners = rec.Of(FigureSlot::kCorner);
