@@ -18,4 +18,11 @@ inline std::vector<PathPiece> RoundedRectangle() {
   };
 }
 
+// The lines joining the points in turn.
+inline std::vector<PathPiece> Polyline(const std::vector<Point>& points) {
+  std::vector<PathPiece> lines;
+  for (size_t i = 1; i < points.size(); ++i) lines.push_back(LinePiece(points[i - 1], points[i]));
+  return lines;
+}
+
 }  // namespace gara::testing
