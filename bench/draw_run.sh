@@ -2,9 +2,13 @@
 # Whole-run benchmark of a drawing run (mode "2"): a 99-point polyline, a 200-entity figure and
 # about 20 000 copies of it, several million output lines. Times the built program with
 # /usr/bin/time (wall clock and peak memory), counts the numbers in its output and times
-# writing that many numbers with std::to_chars at 15 significant digits, the floor of the job.
+# writing that many numbers with std::to_chars at 15 significant digits, the floor of the job,
+# and putting the output's bytes on the disk durably (write + fsync), the floor of its wall time.
 #
-# Usage: bench/draw_run.sh [build dir]   (default build/release; build it first)
+# Usage: bench/draw_run.sh [--figure lines|mixed] [build dir]   (default: lines, build/release)
+#   lines: a figure of mostly lines along a polyline turning through every quadrant (298 MB).
+#   mixed: 60 % lines, 20 % tilted elliptic arcs, 10 % texts in a Japanese font, 10 % solid
+#          quadrilaterals, colours and line types varied, along a zigzag polyline (348 MB).
 #
 # Measured on 7 December 2026 on the shared 2-core build machine (load 1 to 3), four runs each,
 # the builds before and after alternating, run / floor:
@@ -15,10 +19,16 @@
 # 0.67-0.79 processor on a loaded machine, the same 298 MB byte for byte.
 # With the writer's lines of numbers appended without a search for line ends (evening): run /
 # floor 0.60-0.73 processor at load 2 to 5 from other builds, the same 298 MB byte for byte
-# (sha256 8cf48247...1148). Target: at most 0.7.
+# (sha256 8cf48247...1148).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+figure=lines
+if [[ ${1:-} == --figure ]]; then
+  figure=${2:?--figure needs lines or mixed}
+  shift 2
+fi
+[[ $figure == lines || $figure == mixed ]] || { echo "unknown figure: $figure" >&2; exit 2; }
 build=${1:-$root/build/release}
 program=$build/src/garanarabe
 floor=$build/tools/number_floor
@@ -32,18 +42,20 @@ cp "$program" "$work/garanarabe"
 
 crlf() { sed 's/$/\r/'; }
 
-# The exchange file: writing attributes and 99 designated points, each segment 4085 long and
-# turned 0.61 rad further than the one before (every quadrant, no two alike).
-awk 'BEGIN {
+# The exchange file: writing attributes and 99 designated points. For the line figure each
+# segment is 4085 long and turned 0.61 rad further than the one before (every quadrant, no two
+# alike); for the mixed figure the points alternate between two heights, 4000 apart along x.
+awk -v figure="$figure" 'BEGIN {
   print "lg0"; print "ly0"; print "lc1"; print "lt1"; print "lw1"
   x = 0; y = 0
   for (i = 1; i <= 99; i++) {
+    if (figure == "mixed") { x = (i - 1) * 4000; y = (i % 2) * 830 }
     printf "hp%d %.4f %.4f\n", i, x, y
     a = i * 0.61; x += 4085 * cos(a); y += 4085 * sin(a)
   }
 }' | crlf > "$work/JWC_TEMP.TXT"
 
-# The figure: 200 entities in a 20 x 10 box, mostly lines, with arcs, circles, points, texts
+# The line figure: 200 entities in a 20 x 10 box, mostly lines, with arcs, circles, points, texts
 # and solids, the colour changing every 20 entities.
 awk 'function r(lo, hi) { return lo + (hi - lo) * rand() }
 BEGIN {
@@ -67,7 +79,30 @@ BEGIN {
       printf "S,0,0,2,%d,1,0,0,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,0\n", c, -9, -4, r(0, 9), -4, r(0, 9), r(0, 4), -9, r(0, 4)
   }
   print "BD,0"
-}' | iconv -f UTF-8 -t CP932 | crlf > "$work/sel.txt"
+}' > "$work/lines.txt"
+
+# The mixed figure: 200 entities in the same box, a tenth of them texts of a free size.
+awk 'function r(lo, hi) { return lo + (hi - lo) * rand() }
+BEGIN {
+  srand(2)
+  print "-10,-5,10,5"
+  print "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1"
+  print "N,200"
+  for (i = 0; i < 200; i++) {
+    c = 1 + int(i / 10) % 9; t = 1 + int(i / 7) % 9; k = i % 10
+    if (k < 6)
+      printf "L,0,0,2,%d,%d,0,0,%.4f,%.4f,%.4f,%.4f\n", c, t, r(-10, 10), r(-5, 5), r(-10, 10), r(-5, 5)
+    else if (k < 8)
+      printf "E,0,0,2,%d,%d,0,0,%.4f,%.4f,%.4f,%.6f,%.6f,%.6f,%.6f,0\n", c, t, r(-5, 5), r(-2, 2), r(1, 3), r(0.3, 0.9), r(0, 3), r(3.2, 6), r(-1.5, 1.5)
+    else if (k == 8) {
+      x = r(-9, 0); y = r(-4, 3); a = r(-0.8, 0.8)
+      printf "M,0,0,2,%d,1,0,0,%.4f,%.4f,%.4f,%.4f,0,2.5,2.5,0.3,\"ＭＳ 明朝\",\"柄%d\"\n", c, x, y, x + 6 * cos(a), y + 6 * sin(a), i
+    } else
+      printf "S,0,0,2,%d,1,0,0,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,0\n", c, r(-9, -5), r(-4, 0), r(5, 9), r(-4, 0), r(5, 9), r(0, 4), r(-9, -5), r(0, 4)
+  }
+  print "BD,0"
+}' > "$work/mixed.txt"
+iconv -f UTF-8 -t CP932 "$work/$figure.txt" | crlf > "$work/sel.txt"
 
 # Settings: row 1 selected, the figure 20 x 10 side by side (204 copies a segment), a
 # full-length top line and bottom gap lines.
@@ -81,17 +116,24 @@ BEGIN {
 read -r seconds user sys peak_kb < "$work/time.txt"
 output_bytes=$(stat -c %s "$work/JWC_TEMP.TXT")
 output_lines=$(wc -l < "$work/JWC_TEMP.TXT")
-read -r numbers floor_wall floor_cpu _ < <("$floor" "$work/JWC_TEMP.TXT")
+read -r numbers floor_wall floor_cpu _ durable_write < <("$floor" "$work/JWC_TEMP.TXT")
+checksum=$(sha256sum < "$work/JWC_TEMP.TXT" | cut -c1-16)
+read -r load _ < /proc/loadavg
 
 # On a shared machine the wall clock also counts the waits for other processes; the processor
 # time (user + system) of the run against that of the floor is the steadier ratio.
 awk -v s="$seconds" -v cpu="$(awk -v u="$user" -v y="$sys" 'BEGIN { print u + y }')" \
-    -v f="$floor_wall" -v fc="$floor_cpu" -v n="$numbers" -v lines="$output_lines" \
-    -v bytes="$output_bytes" -v kb="$peak_kb" 'BEGIN {
-  printf "output:         %d lines, %.1f MB, %d numbers\n", lines, bytes / 1e6, n
+    -v f="$floor_wall" -v fc="$floor_cpu" -v w="$durable_write" -v n="$numbers" \
+    -v lines="$output_lines" -v bytes="$output_bytes" -v kb="$peak_kb" -v figure="$figure" \
+    -v sum="$checksum" -v load="$load" 'BEGIN {
+  target = figure == "mixed" ? 0.6 : 0.5
+  printf "figure:         %s (load %s)\n", figure, load
+  printf "output:         %d lines, %.1f MB, %d numbers, sha256 %s...\n", lines, bytes / 1e6, n, sum
   printf "whole run:      %.2f s wall, %.2f s processor\n", s, cpu
   printf "to_chars floor: %.2f s wall, %.2f s processor (%.1f million numbers per second)\n", f, fc, n / fc / 1e6
-  printf "run / floor:    %.2f wall, %.2f processor (target at most 0.7)\n", s / f, cpu / fc
+  printf "durable write:  %.2f s wall (write + fsync of the same bytes)\n", w
+  printf "run / floor:    %.2f processor against to_chars, %.2f wall against to_chars + durable write (target at most %.1f)\n",
+         cpu / fc, s / (f + w), target
   printf "peak memory:    %.1f MB for %.1f MB of output (the output is streamed: target at most 64 MB)\n",
          kb / 1024, bytes / 1e6
 }'

@@ -58,6 +58,26 @@ void BM_NumberText(benchmark::State& state) {
 }
 BENCHMARK(BM_NumberText);
 
+// Only coordinates of a drawing run's output: full precision, all in the common range.
+void BM_NumberTextCoordinates(benchmark::State& state) {
+  static const std::vector<double> values = [] {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> coordinate(-5000.0, 5000.0);
+    std::vector<double> v(1 << 16);
+    for (double& x : v) x = coordinate(random);
+    return v;
+  }();
+  char buffer[64];
+  size_t i = 0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(gara::WriteNumberText(buffer, values[i]));
+    benchmark::ClobberMemory();
+    i = (i + 1) & (values.size() - 1);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_NumberTextCoordinates);
+
 void BM_ToCharsShortest(benchmark::State& state) {
   Run(state, [](char* out, double v) { return std::to_chars(out, out + 64, v).ptr; });
 }
