@@ -101,6 +101,9 @@ class BlockWriter {
 // number that is not finite is marked so that entity commands can drop it whole.
 class Line {
  public:
+  // User-provided so that Line() leaves the buffer as it is: value-initialisation would clear
+  // all of it for every command.
+  Line() {}
   Line& Text(std::string_view s) {
     const size_t n = std::min(s.size(), kCapacity - used_);
     std::memcpy(buffer_ + used_, s.data(), n);
