@@ -9,6 +9,10 @@
 
 #include "util/wide_integer.h"
 
+#if defined(__SSE2__) && !defined(GARA_NUMBER_TEXT_SCALAR)
+#include <emmintrin.h>
+#endif
+
 namespace gara {
 
 namespace {
@@ -138,24 +142,6 @@ constexpr DigitPairs MakeDigitPairs() {
 }
 constexpr DigitPairs kDigitPairs = MakeDigitPairs();
 
-// The texts below are built as 16-byte strings held in two 64-bit words, first character in the
-// lowest byte: digits are moved and the point put in by shifts and masks in registers, and each
-// text reaches memory in two stores, never read back.
-static_assert(std::endian::native == std::endian::little);
-
-struct Text16 {
-  uint64_t low;   // characters 0..7
-  uint64_t high;  // characters 8..15
-};
-
-constexpr uint64_t kZeroDigits = 0x3030303030303030u;
-
-uint64_t DigitPair(uint32_t n) {
-  uint16_t pair = 0;
-  std::memcpy(&pair, kDigitPairs.text + 2 * n, 2);
-  return pair;
-}
-
 }  // namespace
 
 void WriteLastDigits(char* out, uint64_t n, int count) {
@@ -176,6 +162,101 @@ int DecimalDigitCount(uint64_t n) {
 
 namespace {
 
+// The 15 significant digits are handled as one 16-byte text, first character in the lowest
+// byte and '0' after the digits: digits are moved and the point put in by shifts and masks in
+// registers, and each text reaches memory in one store (two without SSE2), never read back.
+static_assert(std::endian::native == std::endian::little);
+
+// Bytes 0..n-1 of a 16-byte text, for n in 0..16.
+struct ByteMasks {
+  alignas(16) uint8_t below[17][16];
+};
+constexpr ByteMasks MakeByteMasks() {
+  ByteMasks masks{};
+  for (int n = 0; n <= 16; ++n) {
+    for (int i = 0; i < 16; ++i) masks.below[n][i] = i < n ? 0xFF : 0;
+  }
+  return masks;
+}
+constexpr ByteMasks kByteMasks = MakeByteMasks();
+
+#if defined(__SSE2__) && !defined(GARA_NUMBER_TEXT_SCALAR)
+
+// Sixteen bytes in one register: every step on all digits at once.
+using DigitText = __m128i;
+
+__m128i Mask(int n) {
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(kByteMasks.below[n]));
+}
+
+// The digits of four numbers below 10^4 in the 16-bit lanes of `times4` (each number times 4,
+// four lanes each): x / 10^3, x / 10^2, x / 10 and x by multiplications that keep the high
+// half (2^23 / 10^3, 2^19 / 10^2 and 2^17 / 10 rounded up, then the shifts left of those), then
+// less ten times the lane before.
+__m128i FourDigitLanes(__m128i times4) {
+  const __m128i divide = _mm_setr_epi16(8389, 5243, 13108, -32768, 8389, 5243, 13108, -32768);
+  const __m128i shift =
+      _mm_setr_epi16(1 << 7, 1 << 11, 1 << 13, -32768, 1 << 7, 1 << 11, 1 << 13, -32768);
+  const __m128i quotients = _mm_mulhi_epu16(_mm_mulhi_epu16(times4, divide), shift);
+  const __m128i tens = _mm_slli_epi64(_mm_mullo_epi16(quotients, _mm_set1_epi16(10)), 16);
+  return _mm_sub_epi16(quotients, tens);
+}
+
+// upper < 10^7 and lower < 10^8 as fifteen digits and a '0'.
+DigitText FifteenDigits(uint32_t upper, uint32_t lower) {
+  const uint32_t groups[4] = {upper / 10000, upper % 10000, lower / 10000, lower % 10000};
+  const __m128i packed =
+      _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(groups[0] | groups[1] << 16)),
+                         _mm_cvtsi32_si128(static_cast<int>(groups[2] | groups[3] << 16)));
+  const __m128i times4 = _mm_slli_epi16(packed, 2);
+  const __m128i pairs = _mm_unpacklo_epi16(times4, times4);
+  const __m128i digits = _mm_packus_epi16(FourDigitLanes(_mm_unpacklo_epi32(pairs, pairs)),
+                                          FourDigitLanes(_mm_unpackhi_epi32(pairs, pairs)));
+  // Sixteen digits with upper's leading zero: that one leaves, and a zero byte comes in last.
+  return _mm_add_epi8(_mm_srli_si128(digits, 1), _mm_set1_epi8('0'));
+}
+
+// The digits without the trailing zeros (the first digit is never 0).
+int SignificantCount(DigitText digits) {
+  const unsigned zeros =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_set1_epi8('0'))));
+  return std::bit_width(zeros ^ 0xFFFFu);
+}
+
+// The digits with a point after the first `whole` of them (1..14).
+DigitText WithPoint(DigitText digits, int whole) {
+  const __m128i before = Mask(whole);
+  const __m128i through = Mask(whole + 1);
+  const __m128i moved = _mm_andnot_si128(through, _mm_slli_si128(digits, 1));
+  const __m128i point = _mm_and_si128(_mm_andnot_si128(before, through), _mm_set1_epi8('.'));
+  return _mm_or_si128(_mm_or_si128(_mm_and_si128(digits, before), moved), point);
+}
+
+void Store(char* out, DigitText text) { _mm_storeu_si128(reinterpret_cast<__m128i*>(out), text); }
+DigitText Load(const char* text) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text)); }
+
+#else
+
+// Two 64-bit words, characters 0..7 and 8..15.
+struct DigitText {
+  uint64_t low;
+  uint64_t high;
+};
+
+constexpr uint64_t kZeroDigits = 0x3030303030303030u;
+
+DigitText Mask(int n) {
+  DigitText mask{};
+  std::memcpy(&mask, kByteMasks.below[n], sizeof mask);
+  return mask;
+}
+
+uint64_t DigitPair(uint32_t n) {
+  uint16_t pair = 0;
+  std::memcpy(&pair, kDigitPairs.text + 2 * n, 2);
+  return pair;
+}
+
 // n < 10^8 as eight digits with leading zeros. n / 10^6 in fixed point with 48 fraction bits
 // (close enough for every such n, as tried on each): the whole part is the first two digits, and
 // each multiplication of the fraction by 100 brings up the next two.
@@ -190,24 +271,26 @@ uint64_t EightDigits(uint32_t n) {
   return text;
 }
 
-// Bytes 0..n-1 of a 16-byte text, for n in 0..16.
-struct ByteMasks {
-  Text16 below[17];
-};
-constexpr ByteMasks MakeByteMasks() {
-  ByteMasks masks{};
-  for (int n = 0; n <= 16; ++n) {
-    masks.below[n].low = n >= 8 ? ~uint64_t{0} : (uint64_t{1} << (8 * n)) - 1;
-    masks.below[n].high = n >= 16 ? ~uint64_t{0} : n <= 8 ? 0 : (uint64_t{1} << (8 * (n - 8))) - 1;
-  }
-  return masks;
+// upper < 10^7 and lower < 10^8 as fifteen digits and a '0'.
+DigitText FifteenDigits(uint32_t upper, uint32_t lower) {
+  // Seven digits (made as eight with a leading zero), then eight.
+  const uint64_t first = EightDigits(upper);
+  const uint64_t last = EightDigits(lower);
+  return {first >> 8 | last << 56, last >> 8 | kZeroDigits << 56};
 }
-constexpr ByteMasks kByteMasks = MakeByteMasks();
+
+// The digits without the trailing zeros (the first digit is never 0): the zero digits are the
+// zero bytes of the words less '0' in every byte.
+int SignificantCount(DigitText digits) {
+  const uint64_t high = digits.high ^ kZeroDigits;
+  if (high != 0) return 16 - std::countl_zero(high) / 8;
+  return 8 - std::countl_zero(digits.low ^ kZeroDigits) / 8;
+}
 
 // The digits with a point after the first `whole` of them (1..14).
-Text16 WithPoint(Text16 digits, int whole) {
-  const Text16 before = kByteMasks.below[whole];
-  const Text16 through = kByteMasks.below[whole + 1];
+DigitText WithPoint(DigitText digits, int whole) {
+  const DigitText before = Mask(whole);
+  const DigitText through = Mask(whole + 1);
   const uint64_t movedLow = digits.low << 8;
   const uint64_t movedHigh = digits.high << 8 | digits.low >> 56;
   constexpr uint64_t kPoints = 0x2E2E2E2E2E2E2E2Eu;
@@ -217,10 +300,18 @@ Text16 WithPoint(Text16 digits, int whole) {
           (kPoints & through.high & ~before.high)};
 }
 
-void Store(char* out, Text16 text) {
+void Store(char* out, DigitText text) {
   std::memcpy(out, &text.low, 8);
   std::memcpy(out + 8, &text.high, 8);
 }
+
+DigitText Load(const char* text) {
+  DigitText loaded{};
+  std::memcpy(&loaded, text, sizeof loaded);
+  return loaded;
+}
+
+#endif
 
 // The doubles nearest to 10^-3 .. 10^15, for telling the decimal exponent of v by one
 // comparison: from 1 up they are exact, and below 1 each lies just above the power it stands
@@ -234,7 +325,7 @@ constexpr double kPowersOf10Above[19] = {1e-3, 1e-2, 1e-1, 1e0,  1e1,  1e2,  1e3
 // ties to even (as printf rounds), for the k that puts that quotient in [10^14, 10^15).
 // Sets the 15 digits, trailing zeros included; returns their count without the trailing zeros,
 // or 0 when v lies outside that range.
-int RoundedDigitsFast(double v, Text16& digits, int& exponent) {
+int RoundedDigitsFast(double v, DigitText& digits, int& exponent) {
   if (!(v >= 0x1p-13 && v < 1e15)) return 0;
   uint64_t bits = 0;
   std::memcpy(&bits, &v, sizeof bits);
@@ -250,30 +341,23 @@ int RoundedDigitsFast(double v, Text16& digits, int& exponent) {
     ++decimalExponent;
   }
   exponent = decimalExponent;
-  // Seven digits (made as eight with a leading zero), then eight: the quotient by 10^8 is the
-  // one 64-bit division.
+  // Seven digits, then eight: the quotient by 10^8 is the one 64-bit division.
   const uint64_t upper = scaled / 100000000u;
   const uint32_t lower = static_cast<uint32_t>(scaled - upper * 100000000u);
-  const uint64_t first = EightDigits(static_cast<uint32_t>(upper));
-  const uint64_t last = EightDigits(lower);
-  digits = {first >> 8 | last << 56, last >> 8 | kZeroDigits << 56};
-  // Trailing zeros counted eight digits at a time: the last digit is the word's top byte, and
-  // its zero digits are the zero bytes of the word less '0' in every byte.
-  if (lower != 0) return kDigits - std::countl_zero(last ^ kZeroDigits) / 8;
-  return 7 - std::countl_zero(first ^ kZeroDigits) / 8;  // the first digit is never 0
+  digits = FifteenDigits(static_cast<uint32_t>(upper), lower);
+  return SignificantCount(digits);
 }
 
 // The value's decimal digits rounded to 15 significant ones and the decimal exponent of the
 // first, both after rounding. Sets the 15 digits, trailing zeros included (and a zero after
 // them), and returns the count without them, 1..15.
-int RoundedDigits(double v, Text16& digits, int& exponent) {
+int RoundedDigits(double v, DigitText& digits, int& exponent) {
   const int count = RoundedDigitsFast(v, digits, exponent);
   if (count != 0) return count;
   char text[16];
   const int exactCount = RoundedDigitsExact(v, text, exponent);
   text[kDigits] = '0';
-  std::memcpy(&digits.low, text, 8);
-  std::memcpy(&digits.high, text + 8, 8);
+  digits = Load(text);
   return exactCount;
 }
 
@@ -284,7 +368,7 @@ char* WriteNumberText(char* out, double v) {
   *out = '-';  // kept by a negative value; no branch on the sign, which is random in drawings
   out += std::signbit(v) ? 1 : 0;
   v = std::fabs(v);
-  Text16 digits{};
+  DigitText digits{};
   int exponent = 0;
   const int count = RoundedDigits(v, digits, exponent);
 
