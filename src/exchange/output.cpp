@@ -362,22 +362,22 @@ void CommandWriter::ResetCommandCache() { cache_ = AttributeCache{}; }
 
 void CommandWriter::EmitLayerGroup(int32_t group) {
   if (!cache_.TakeLayerGroup(group)) return;
-  AppendLine(Line().Text("lg").Hex(group).view());
+  buffer_.AppendNumbersLine(Line().Text("lg").Hex(group).view());
 }
 
 void CommandWriter::EmitLayer(int32_t layer) {
   if (!cache_.TakeLayer(layer)) return;
-  AppendLine(Line().Text("ly").Hex(layer).view());
+  buffer_.AppendNumbersLine(Line().Text("ly").Hex(layer).view());
 }
 
 void CommandWriter::EmitLineColour(int32_t colour) {
   if (!cache_.TakeLineColour(colour)) return;
-  AppendLine(Line().Text("lc").Int(colour).view());
+  buffer_.AppendNumbersLine(Line().Text("lc").Int(colour).view());
 }
 
 void CommandWriter::EmitLineType(int32_t lineType) {
   if (!cache_.TakeLineType(lineType)) return;
-  AppendLine(Line().Text("lt").Int(lineType).view());
+  buffer_.AppendNumbersLine(Line().Text("lt").Int(lineType).view());
 }
 
 void CommandWriter::EmitLineWidth(int32_t width) {
@@ -385,7 +385,7 @@ void CommandWriter::EmitLineWidth(int32_t width) {
   if (width == -1) width = state_.writing.lineWidth;
   if (width < 0 || width > 30000) width = 0;
   if (!cache_.TakeLineWidth(width)) return;
-  AppendLine(Line().Text("lw").Int(width).view());
+  buffer_.AppendNumbersLine(Line().Text("lw").Int(width).view());
 }
 
 void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, double height,
@@ -406,13 +406,13 @@ void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, dou
   Line line;
   line.Text("cn").Int(kind);
   if (kind == 0) line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
-  AppendLine(line.view());
+  buffer_.AppendNumbersLine(line.view());
 }
 
 void CommandWriter::EmitTextAnchor(int32_t anchor) {
   if (anchor < 0 || anchor > 8) anchor = 0;
   if (!cache_.TakeTextAnchor(anchor)) return;
-  AppendLine(Line().Text("cc").Int(anchor).view());
+  buffer_.AppendNumbersLine(Line().Text("cc").Int(anchor).view());
 }
 
 void CommandWriter::EmitFont(std::string_view font) {
@@ -423,13 +423,13 @@ void CommandWriter::EmitFont(std::string_view font) {
 
 void CommandWriter::EmitPointColour(int32_t colour) {
   if (!cache_.TakePointColour(colour)) return;
-  AppendLine(Line().Text("pn").Int(colour).view());
+  buffer_.AppendNumbersLine(Line().Text("pn").Int(colour).view());
 }
 
 void CommandWriter::EmitRgbColour(int32_t rgb) {
   if (rgb < 0 || rgb > 0xFFFFFF) rgb = 0;
   if (!cache_.TakeRgbColour(rgb)) return;
-  AppendLine(Line().Text("lc10 ").Int(rgb).view());
+  buffer_.AppendNumbersLine(Line().Text("lc10 ").Int(rgb).view());
 }
 
 void CommandWriter::EmitEntityMarks(int32_t bits) {
@@ -477,7 +477,7 @@ void CommandWriter::EmitText(int32_t type, std::string_view text, double x, doub
   Line line;
   line.Text(TextKeyword(type)).Text(" ").Numbers({x, y, dx, dy}).Text(" \"");
   if (!line.finite()) return;
-  AppendLine(line.view());
+  buffer_.AppendNumbersLine(line.view());
   AppendLine(text);
 }
 

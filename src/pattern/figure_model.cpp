@@ -538,7 +538,8 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
     const Point a = p.Apply(v[0], v[1]);
     const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2] * p.stretch, v[3], phi * 180 / kPi);
     if (AllFinite({at.x, at.y})) {
-      out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * PortableCos(phi), 10 * PortableSin(phi));
+      const SineCosine turn = PortableSinCos(phi);
+      out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * turn.cos, 10 * turn.sin);
     }
     return true;
   }
@@ -550,8 +551,8 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
   const bool measured = op.i != 0;
   if (AllFinite({a.x, a.y, b.x, b.y, t.x, t.y}) &&
       (!measured || std::isfinite(Distance(a.x, a.y, b.x, b.y)))) {
-    out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * PortableCos(phi),
-                      10 * PortableSin(phi));
+    const SineCosine turn = PortableSinCos(phi);
+    out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * turn.cos, 10 * turn.sin);
   }
   return true;
 }
