@@ -36,6 +36,11 @@ class ImageLines {
   template <typename Put>
   void Record(std::string_view record, Put&& put) {
     put(record);
+    End(record, put);
+  }
+  // What follows a record already put.
+  template <typename Put>
+  void End(std::string_view record, Put&& put) {
     if (!joining_ && !record.empty() && record.back() == '"') {
       joining_ = true;
       return;
@@ -78,6 +83,16 @@ class BlockWriter {
     std::memcpy(block_ + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
   }
+  // Room for `size` bytes at the end of the block, to be filled in place and then taken with
+  // Advance.
+  char* Room(size_t size) {
+    if (size > sizeof block_ - used_) Flush();
+    return block_ + used_;
+  }
+  void Advance(size_t size) {
+    used_ += size;
+    written_ += size;
+  }
   [[nodiscard]] bool Finish() {
     Flush();
     return ok_;
@@ -103,7 +118,16 @@ class Line {
  public:
   // User-provided so that Line() leaves the buffer as it is: value-initialisation would clear
   // all of it for every command.
-  Line() {}
+  Line() : buffer_(own_) {}
+  // Built in place at the end of `out`, for Commit.
+  explicit Line(OutputBuffer& out) : buffer_(out.LineRoom()) {}
+  Line(const Line&) = delete;
+  Line& operator=(const Line&) = delete;
+  // Hands a line built in place to `out`; a line holding a number that is not finite is
+  // dropped when `onlyFinite`.
+  void Commit(OutputBuffer& out, bool onlyFinite = false) const {
+    if (finite_ || !onlyFinite) out.CommitLine(used_);
+  }
   Line& Text(std::string_view s) {
     const size_t n = std::min(s.size(), kCapacity - used_);
     std::memcpy(buffer_ + used_, s.data(), n);
@@ -142,7 +166,7 @@ class Line {
 
  private:
   // Room for a whole record plus the longest numeric line.
-  static constexpr size_t kCapacity = 512;
+  static constexpr size_t kCapacity = OutputBuffer::kLineRoom;
 
   template <typename T>
   Line& Digits(T v, int base) {
@@ -151,17 +175,14 @@ class Line {
     return *this;
   }
 
-  char buffer_[kCapacity];
+  char* buffer_;
   size_t used_ = 0;
   bool finite_ = true;
+  char own_[kCapacity];
 };
 
 bool SamePoint(double x1, double y1, double x2, double y2) {
   return std::fabs(x2 - x1) < kEpsilon && std::fabs(y2 - y1) < kEpsilon;
-}
-
-void AppendIfFinite(OutputBuffer& buffer, const Line& line) {
-  if (line.finite()) buffer.AppendNumbersLine(line.view());
 }
 
 // The command cache's rule: true when the command must be written, and then the value is cached
@@ -187,6 +208,13 @@ class OutputBuffer::Stream {
   explicit Stream(OutputFile& file) : writer_(file) {}
   void Record(std::string_view record) {
     lines_.Record(record, [this](std::string_view bytes) { writer_.Put(bytes); });
+  }
+  // The line's bytes and its line end together never need more than this.
+  char* Room() { return writer_.Room(kLineRoom + kLineEnd.size()); }
+  void Committed(size_t size) {
+    const std::string_view record(writer_.Room(0), size);
+    writer_.Advance(size);
+    lines_.End(record, [this](std::string_view bytes) { writer_.Put(bytes); });
   }
   bool Finish(bool empty) {
     if (empty) ImageLines::Empty([this](std::string_view bytes) { writer_.Put(bytes); });
@@ -216,17 +244,27 @@ bool OutputBuffer::FinishStream() {
 
 uint64_t OutputBuffer::streamedBytes() const { return stream_ ? stream_->written() : 0; }
 
+void OutputBuffer::NewBlock() {
+  blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
+  blockFirst_.push_back(ends_.size());
+  blockUsed_ = 0;
+}
+
+char* OutputBuffer::LineRoom() {
+  if (stream_) return stream_->Room();
+  if (blocks_.empty() || blockUsed_ + kLineRoom > kBlockBytes) NewBlock();
+  return blocks_.back().get() + blockUsed_;
+}
+
+void OutputBuffer::CommitStreamed(size_t size) { stream_->Committed(size); }
+
 void OutputBuffer::Append(std::string_view record) {
   ++records_;
   if (stream_) {
     stream_->Record(record);
     return;
   }
-  if (blocks_.empty() || blockUsed_ + record.size() > kBlockBytes) {
-    blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
-    blockFirst_.push_back(ends_.size());
-    blockUsed_ = 0;
-  }
+  if (blocks_.empty() || blockUsed_ + record.size() > kBlockBytes) NewBlock();
   if (!record.empty()) std::memcpy(blocks_.back().get() + blockUsed_, record.data(), record.size());
   blockUsed_ += record.size();
   bytes_ += record.size();
@@ -362,22 +400,22 @@ void CommandWriter::ResetCommandCache() { cache_ = AttributeCache{}; }
 
 void CommandWriter::EmitLayerGroup(int32_t group) {
   if (!cache_.TakeLayerGroup(group)) return;
-  buffer_.AppendNumbersLine(Line().Text("lg").Hex(group).view());
+  Line(buffer_).Text("lg").Hex(group).Commit(buffer_);
 }
 
 void CommandWriter::EmitLayer(int32_t layer) {
   if (!cache_.TakeLayer(layer)) return;
-  buffer_.AppendNumbersLine(Line().Text("ly").Hex(layer).view());
+  Line(buffer_).Text("ly").Hex(layer).Commit(buffer_);
 }
 
 void CommandWriter::EmitLineColour(int32_t colour) {
   if (!cache_.TakeLineColour(colour)) return;
-  buffer_.AppendNumbersLine(Line().Text("lc").Int(colour).view());
+  Line(buffer_).Text("lc").Int(colour).Commit(buffer_);
 }
 
 void CommandWriter::EmitLineType(int32_t lineType) {
   if (!cache_.TakeLineType(lineType)) return;
-  buffer_.AppendNumbersLine(Line().Text("lt").Int(lineType).view());
+  Line(buffer_).Text("lt").Int(lineType).Commit(buffer_);
 }
 
 void CommandWriter::EmitLineWidth(int32_t width) {
@@ -385,7 +423,7 @@ void CommandWriter::EmitLineWidth(int32_t width) {
   if (width == -1) width = state_.writing.lineWidth;
   if (width < 0 || width > 30000) width = 0;
   if (!cache_.TakeLineWidth(width)) return;
-  buffer_.AppendNumbersLine(Line().Text("lw").Int(width).view());
+  Line(buffer_).Text("lw").Int(width).Commit(buffer_);
 }
 
 void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, double height,
@@ -403,16 +441,16 @@ void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, dou
     }
   }
   if (!cache_.TakeTextSize(kind, colour, width, height, spacing)) return;
-  Line line;
+  Line line(buffer_);
   line.Text("cn").Int(kind);
   if (kind == 0) line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
-  buffer_.AppendNumbersLine(line.view());
+  line.Commit(buffer_);
 }
 
 void CommandWriter::EmitTextAnchor(int32_t anchor) {
   if (anchor < 0 || anchor > 8) anchor = 0;
   if (!cache_.TakeTextAnchor(anchor)) return;
-  buffer_.AppendNumbersLine(Line().Text("cc").Int(anchor).view());
+  Line(buffer_).Text("cc").Int(anchor).Commit(buffer_);
 }
 
 void CommandWriter::EmitFont(std::string_view font) {
@@ -423,13 +461,13 @@ void CommandWriter::EmitFont(std::string_view font) {
 
 void CommandWriter::EmitPointColour(int32_t colour) {
   if (!cache_.TakePointColour(colour)) return;
-  buffer_.AppendNumbersLine(Line().Text("pn").Int(colour).view());
+  Line(buffer_).Text("pn").Int(colour).Commit(buffer_);
 }
 
 void CommandWriter::EmitRgbColour(int32_t rgb) {
   if (rgb < 0 || rgb > 0xFFFFFF) rgb = 0;
   if (!cache_.TakeRgbColour(rgb)) return;
-  buffer_.AppendNumbersLine(Line().Text("lc10 ").Int(rgb).view());
+  Line(buffer_).Text("lc10 ").Int(rgb).Commit(buffer_);
 }
 
 void CommandWriter::EmitEntityMarks(int32_t bits) {
@@ -445,39 +483,46 @@ void CommandWriter::EmitEntityMarks(int32_t bits) {
 
 void CommandWriter::EmitLine(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  AppendIfFinite(buffer_, Line().Numbers({x1, y1, x2, y2}));
+  Line(buffer_).Numbers({x1, y1, x2, y2}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitPoint(double x, double y) {
-  AppendIfFinite(buffer_, Line().Text("pt ").Numbers({x, y}));
+  Line(buffer_).Text("pt ").Numbers({x, y}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitRotatedPoint(int32_t kind, double x, double y, double size,
                                      double angleDeg) {
   if (kind < -7 || kind > 11) kind = -3;
   if (std::fabs(size) <= kEpsilon) size = 1;
-  AppendIfFinite(buffer_, Line().Text("pt ").Numbers({x, y, size, angleDeg}).Text(" ").Int(kind));
+  Line(buffer_)
+      .Text("pt ")
+      .Numbers({x, y, size, angleDeg})
+      .Text(" ")
+      .Int(kind)
+      .Commit(buffer_, true);
 }
 
 void CommandWriter::EmitCircle(double x, double y, double r) {
   if (r <= kEpsilon) return;
-  AppendIfFinite(buffer_, Line().Text("ci ").Numbers({x, y, r}));
+  Line(buffer_).Text("ci ").Numbers({x, y, r}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitArc(double x, double y, double r, double startDeg, double endDeg,
                             double flatness, double tiltDeg) {
   if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
-  AppendIfFinite(buffer_,
-                 Line().Text("ci ").Numbers({x, y, r, startDeg, endDeg, flatness, tiltDeg}));
+  Line(buffer_)
+      .Text("ci ")
+      .Numbers({x, y, r, startDeg, endDeg, flatness, tiltDeg})
+      .Commit(buffer_, true);
 }
 
 void CommandWriter::EmitText(int32_t type, std::string_view text, double x, double y, double dx,
                              double dy) {
   if ((std::fabs(dx) <= kEpsilon && std::fabs(dy) <= kEpsilon) || IsBlankText(text)) return;
-  Line line;
+  Line line(buffer_);
   line.Text(TextKeyword(type)).Text(" ").Numbers({x, y, dx, dy}).Text(" \"");
   if (!line.finite()) return;
-  buffer_.AppendNumbersLine(line.view());
+  line.Commit(buffer_);
   AppendLine(text);
 }
 
@@ -506,13 +551,13 @@ void CommandWriter::EmitDimension(std::string_view text, double x1, double y1, d
 
 void CommandWriter::EmitSolidLine(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({x1, y1, x2, y2}));
+  Line(buffer_).Text("sl ").Numbers({x1, y1, x2, y2}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitSolidTriangle(double ax, double ay, double bx, double by, double cx,
                                       double cy) {
   if (SamePoint(ax, ay, bx, by) || SamePoint(ax, ay, cx, cy) || SamePoint(bx, by, cx, cy)) return;
-  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({ax, ay, bx, by, cx, cy}));
+  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitSolidQuad(double ax, double ay, double bx, double by, double cx, double cy,
@@ -525,25 +570,31 @@ void CommandWriter::EmitSolidQuad(double ax, double ay, double bx, double by, do
   if (SamePoint(cx, cy, bx, by)) return EmitSolidTriangle(ax, ay, bx, by, dx, dy);
   if (SamePoint(dx, dy, bx, by)) return;
   if (SamePoint(dx, dy, cx, cy)) return EmitSolidTriangle(ax, ay, bx, by, cx, cy);
-  AppendIfFinite(buffer_, Line().Text("sl ").Numbers({ax, ay, bx, by, cx, cy, dx, dy}));
+  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy, dx, dy}).Commit(buffer_, true);
 }
 
 void CommandWriter::EmitSolidSc(int32_t kind, double x, double y, double r, double flatness,
                                 double tilt, double start, double sweep) {
   if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
   if (kind != 0 && kind != 5 && kind != 100 && kind != -1) return;
-  AppendIfFinite(
-      buffer_,
-      Line().Text("sc ").Numbers({x, y, r, flatness, tilt, start, sweep}).Text(" ").Int(kind));
+  Line(buffer_)
+      .Text("sc ")
+      .Numbers({x, y, r, flatness, tilt, start, sweep})
+      .Text(" ")
+      .Int(kind)
+      .Commit(buffer_, true);
 }
 
 void CommandWriter::EmitSolidSe(int32_t kind, double x, double y, double r, double flatness,
                                 double tilt, double start, double sweep) {
   if (r <= kEpsilon || std::fabs(flatness) <= kEpsilon) return;
   if (kind != 0 && kind != 100) return;
-  AppendIfFinite(
-      buffer_,
-      Line().Text("se ").Numbers({x, y, r, flatness, tilt, start, sweep}).Text(" ").Int(kind));
+  Line(buffer_)
+      .Text("se ")
+      .Numbers({x, y, r, flatness, tilt, start, sweep})
+      .Text(" ")
+      .Int(kind)
+      .Commit(buffer_, true);
 }
 
 namespace {
@@ -557,13 +608,19 @@ bool IsDrawableRing(double r, double flatness, double r2) {
 void CommandWriter::EmitSolidSo(double x, double y, double r, double flatness, double tilt,
                                 double start, double sweep, double r2) {
   if (!IsDrawableRing(r, flatness, r2)) return;
-  AppendIfFinite(buffer_, Line().Text("so ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}));
+  Line(buffer_)
+      .Text("so ")
+      .Numbers({x, y, r, flatness, tilt, start, sweep, r2})
+      .Commit(buffer_, true);
 }
 
 void CommandWriter::EmitSolidSg(double x, double y, double r, double flatness, double tilt,
                                 double start, double sweep, double r2) {
   if (!IsDrawableRing(r, flatness, r2)) return;
-  AppendIfFinite(buffer_, Line().Text("sg ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}));
+  Line(buffer_)
+      .Text("sg ")
+      .Numbers({x, y, r, flatness, tilt, start, sweep, r2})
+      .Commit(buffer_, true);
 }
 
 bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer) {

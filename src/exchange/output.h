@@ -32,11 +32,19 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void AppendLine(std::string_view text);
-  // A line the writer built of a keyword and numbers only: no CR or LF to take out, shorter than
-  // a record, so it goes in as it is.
-  void AppendNumbersLine(std::string_view text) {
-    assert(text.size() <= kMaxRecord);
-    Append(text);
+  // A line of a keyword and numbers only (no CR or LF to take out, shorter than a record) is
+  // built straight where it goes: at LineRoom(), which has room for kLineRoom bytes, then
+  // handed over by CommitLine with its length. A line never committed is dropped; nothing else
+  // may be appended in between.
+  static constexpr size_t kLineRoom = 512;
+  char* LineRoom();
+  void CommitLine(size_t size) {
+    assert(size <= kMaxRecord);
+    ++records_;
+    if (stream_) return CommitStreamed(size);
+    blockUsed_ += size;
+    bytes_ += size;
+    ends_.push_back(static_cast<uint32_t>(blockUsed_));
   }
   // Records appended so far, kept or streamed.
   uint64_t size() const { return records_; }
@@ -78,6 +86,8 @@ class OutputBuffer {
   // No record straddles two blocks; the end of a block a record did not fit in stays unused.
   static constexpr size_t kBlockBytes = size_t{1} << 20;
   void Append(std::string_view record);
+  void NewBlock();
+  void CommitStreamed(size_t size);
 
   std::vector<std::unique_ptr<char[]>> blocks_;
   std::vector<size_t> blockFirst_;  // index of the first record in each block
