@@ -53,7 +53,7 @@ awk -v figure="$figure" 'BEGIN {
     printf "hp%d %.4f %.4f\n", i, x, y
     a = i * 0.61; x += 4085 * cos(a); y += 4085 * sin(a)
   }
-}' | crlf > "$work/JWC_TEMP.TXT"
+}' | crlf > "$work/points.txt"
 
 # The line figure: 200 entities in a 20 x 10 box, mostly lines, with arcs, circles, points, texts
 # and solids, the colour changing every 20 entities.
@@ -112,8 +112,17 @@ iconv -f UTF-8 -t CP932 "$work/$figure.txt" | crlf > "$work/sel.txt"
   for _ in $(seq 2 12); do printf '%s\n' 0 10 10 0 0 1 0 0 0; done
 } | crlf > "$work/garanarabe.dat"
 
-(cd "$work" && /usr/bin/time -f "%e %U %S %M" -o time.txt ./garanarabe 2)
-read -r seconds user sys peak_kb < "$work/time.txt"
+# The best of three runs, as the floor is the best of three rounds: on a shared machine a run
+# can only be slowed down by others.
+for _ in 1 2 3; do
+  cp "$work/points.txt" "$work/JWC_TEMP.TXT"
+  (cd "$work" && /usr/bin/time -f "%e %U %S %M" -a -o runs.txt ./garanarabe 2)
+done
+read -r seconds cpu peak_kb < <(awk '
+  NR == 1 || $1 < s { s = $1 }
+  NR == 1 || $2 + $3 < c { c = $2 + $3 }
+  $4 > k { k = $4 }
+  END { print s, c, k }' "$work/runs.txt")
 output_bytes=$(stat -c %s "$work/JWC_TEMP.TXT")
 output_lines=$(wc -l < "$work/JWC_TEMP.TXT")
 read -r numbers floor_wall floor_cpu _ durable_write < <("$floor" "$work/JWC_TEMP.TXT")
@@ -122,14 +131,14 @@ read -r load _ < /proc/loadavg
 
 # On a shared machine the wall clock also counts the waits for other processes; the processor
 # time (user + system) of the run against that of the floor is the steadier ratio.
-awk -v s="$seconds" -v cpu="$(awk -v u="$user" -v y="$sys" 'BEGIN { print u + y }')" \
+awk -v s="$seconds" -v cpu="$cpu" \
     -v f="$floor_wall" -v fc="$floor_cpu" -v w="$durable_write" -v n="$numbers" \
     -v lines="$output_lines" -v bytes="$output_bytes" -v kb="$peak_kb" -v figure="$figure" \
     -v sum="$checksum" -v load="$load" 'BEGIN {
   target = figure == "mixed" ? 0.6 : 0.5
   printf "figure:         %s (load %s)\n", figure, load
   printf "output:         %d lines, %.1f MB, %d numbers, sha256 %s...\n", lines, bytes / 1e6, n, sum
-  printf "whole run:      %.2f s wall, %.2f s processor\n", s, cpu
+  printf "whole run:      %.2f s wall, %.2f s processor (the best of three)\n", s, cpu
   printf "to_chars floor: %.2f s wall, %.2f s processor (%.1f million numbers per second)\n", f, fc, n / fc / 1e6
   printf "durable write:  %.2f s wall (write + fsync of the same bytes)\n", w
   printf "run / floor:    %.2f processor against to_chars, %.2f wall against to_chars + durable write (target at most %.1f)\n",

@@ -202,9 +202,16 @@ __m128i FourDigitLanes(__m128i times4) {
   return _mm_sub_epi16(quotients, tens);
 }
 
-// upper < 10^7 and lower < 10^8 as fifteen digits and a '0'.
-DigitText FifteenDigits(uint32_t upper, uint32_t lower) {
-  const uint32_t groups[4] = {upper / 10000, upper % 10000, lower / 10000, lower % 10000};
+// scaled < 10^15 as fifteen digits and a '0'.
+DigitText FifteenDigits(uint64_t scaled) {
+  // Four groups of four digits (the first with a leading zero), each from its own quotient so
+  // that none waits for another.
+  const uint64_t by12 = scaled / 1000000000000u;
+  const uint64_t by8 = scaled / 100000000u;
+  const uint64_t by4 = scaled / 10000u;
+  const auto low = [](uint64_t n) { return static_cast<uint32_t>(n); };
+  const uint32_t groups[4] = {low(by12), low(by8) - low(by12) * 10000, low(by4) - low(by8) * 10000,
+                              low(scaled) - low(by4) * 10000};
   const __m128i packed =
       _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(groups[0] | groups[1] << 16)),
                          _mm_cvtsi32_si128(static_cast<int>(groups[2] | groups[3] << 16)));
@@ -271,11 +278,13 @@ uint64_t EightDigits(uint32_t n) {
   return text;
 }
 
-// upper < 10^7 and lower < 10^8 as fifteen digits and a '0'.
-DigitText FifteenDigits(uint32_t upper, uint32_t lower) {
-  // Seven digits (made as eight with a leading zero), then eight.
-  const uint64_t first = EightDigits(upper);
-  const uint64_t last = EightDigits(lower);
+// scaled < 10^15 as fifteen digits and a '0'.
+DigitText FifteenDigits(uint64_t scaled) {
+  // Seven digits (made as eight with a leading zero), then eight: the quotient by 10^8 is the
+  // one 64-bit division.
+  const uint64_t upper = scaled / 100000000u;
+  const uint64_t first = EightDigits(static_cast<uint32_t>(upper));
+  const uint64_t last = EightDigits(static_cast<uint32_t>(scaled - upper * 100000000u));
   return {first >> 8 | last << 56, last >> 8 | kZeroDigits << 56};
 }
 
@@ -341,10 +350,7 @@ int RoundedDigitsFast(double v, DigitText& digits, int& exponent) {
     ++decimalExponent;
   }
   exponent = decimalExponent;
-  // Seven digits, then eight: the quotient by 10^8 is the one 64-bit division.
-  const uint64_t upper = scaled / 100000000u;
-  const uint32_t lower = static_cast<uint32_t>(scaled - upper * 100000000u);
-  digits = FifteenDigits(static_cast<uint32_t>(upper), lower);
+  digits = FifteenDigits(scaled);
   return SignificantCount(digits);
 }
 
