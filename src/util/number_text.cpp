@@ -204,14 +204,28 @@ __m128i FourDigitLanes(__m128i times4) {
 
 // scaled < 10^15 as fifteen digits and a '0'.
 DigitText FifteenDigits(uint64_t scaled) {
-  // Four groups of four digits (the first with a leading zero), each from its own quotient so
-  // that none waits for another.
-  const uint64_t by12 = scaled / 1000000000000u;
-  const uint64_t by8 = scaled / 100000000u;
-  const uint64_t by4 = scaled / 10000u;
-  const auto low = [](uint64_t n) { return static_cast<uint32_t>(n); };
-  const uint32_t groups[4] = {low(by12), low(by8) - low(by12) * 10000, low(by4) - low(by8) * 10000,
-                              low(scaled) - low(by4) * 10000};
+  // Four groups of four digits, the first with a leading zero.
+  uint32_t groups[4];
+  if constexpr (sizeof(size_t) >= 8) {
+    // Each from its own quotient (a multiplication each), so that none waits for another.
+    const uint64_t by12 = scaled / 1000000000000u;
+    const uint64_t by8 = scaled / 100000000u;
+    const uint64_t by4 = scaled / 10000u;
+    const auto low = [](uint64_t n) { return static_cast<uint32_t>(n); };
+    groups[0] = low(by12);
+    groups[1] = low(by8) - low(by12) * 10000;
+    groups[2] = low(by4) - low(by8) * 10000;
+    groups[3] = low(scaled) - low(by4) * 10000;
+  } else {
+    // A 64-bit quotient is a library call here: one, then 32-bit ones.
+    const uint64_t by8 = scaled / 100000000u;
+    const uint32_t upper = static_cast<uint32_t>(by8);
+    const uint32_t lower = static_cast<uint32_t>(scaled - by8 * 100000000u);
+    groups[0] = upper / 10000;
+    groups[1] = upper % 10000;
+    groups[2] = lower / 10000;
+    groups[3] = lower % 10000;
+  }
   const __m128i packed =
       _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(groups[0] | groups[1] << 16)),
                          _mm_cvtsi32_si128(static_cast<int>(groups[2] | groups[3] << 16)));
@@ -219,7 +233,8 @@ DigitText FifteenDigits(uint64_t scaled) {
   const __m128i pairs = _mm_unpacklo_epi16(times4, times4);
   const __m128i digits = _mm_packus_epi16(FourDigitLanes(_mm_unpacklo_epi32(pairs, pairs)),
                                           FourDigitLanes(_mm_unpackhi_epi32(pairs, pairs)));
-  // Sixteen digits with upper's leading zero: that one leaves, and a zero byte comes in last.
+  // Sixteen digits with the first group's leading zero: that one leaves, and a zero byte comes
+  // in last.
   return _mm_add_epi8(_mm_srli_si128(digits, 1), _mm_set1_epi8('0'));
 }
 
