@@ -119,9 +119,11 @@ TEST(ProgramRunPrepare, PreparingAgainStartsFromTheResetState) {
   EXPECT_TRUE(run.output().empty());
 }
 
-// A drawing of a few hundred kilobytes: 2000 copies of a figure of 20 lines along one segment.
-void WriteDrawingFolder(const TempDir& dir) {
-  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", "lc1", "lt1", "hp1 0 0", "hp2 20000 0"}));
+// A drawing of a few hundred kilobytes: 2000 copies of a figure of 20 lines along one segment
+// (of more for a longer one).
+void WriteDrawingFolder(const TempDir& dir, int length = 20000) {
+  dir.Write("JWC_TEMP.TXT", CrLf({"hq", "lg0", "ly0", "lc1", "lt1", "hp1 0 0",
+                                  "hp2 " + std::to_string(length) + " 0"}));
   std::vector<std::string> figure{"-5,-5,5,5", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,20"};
   for (int i = 0; i < 20; ++i) {
     figure.push_back("L,0,0,2,1,1,0,0,-5," + std::to_string(i * 0.5 - 5) + ",5.125,-3.0625");
@@ -145,7 +147,7 @@ class ExchangeWriteFault : public ::testing::TestWithParam<DrawFaultCase> {};
 
 TEST_P(ExchangeWriteFault, NoPartialExchangeFileAndNoTemporary) {
   TempDir dir;
-  WriteDrawingFolder(dir);
+  WriteDrawingFolder(dir, 80000);  // some megabytes: several writes, one failing in the middle
   const std::string figure = dir.Read("sel.txt").value();
   FaultFileSystem fs;
   fs.fault = GetParam().step.fault;

@@ -661,8 +661,8 @@ TEST_P(WriteOutputFileFaultTest, LeavesNoFileBehind) {
   const FaultCase& c = GetParam();
   if (c.existingFile) dir.Write("JWC_TEMP.TXT", "hq\r\nhp1 0 0\r\n");
   OutputBuffer buffer;
-  // Several blocks of output, so that a write can fail in the middle.
-  for (int i = 0; i < 20000; ++i) buffer.AppendLine("12345.6789 98765.4321 0.125 -7");
+  // Several blocks of output (about 5 MB), so that a write can fail in the middle.
+  for (int i = 0; i < 150000; ++i) buffer.AppendLine("12345.6789 98765.4321 0.125 -7");
   testing::FaultFileSystem fs;
   fs.fault = c.fault;
   fs.writesBeforeFailure = c.writesBeforeFailure;
@@ -676,7 +676,7 @@ TEST_P(WriteOutputFileFaultTest, LeavesNoFileBehind) {
   streamFs.writesBeforeFailure = c.writesBeforeFailure;
   OutputBuffer streamed;
   EXPECT_FALSE(WriteOutputFile(streamFs, Path(), streamed, [&] {
-    for (int i = 0; i < 20000; ++i) streamed.AppendLine("12345.6789 98765.4321 0.125 -7");
+    for (int i = 0; i < 150000; ++i) streamed.AppendLine("12345.6789 98765.4321 0.125 -7");
     return true;
   }));
   EXPECT_EQ(Files(), std::vector<std::string>{});
