@@ -1,6 +1,6 @@
 // The floor of a drawing run: reads an exchange file, counts the numbers in it and times
 // writing that many numbers (the same values) with std::to_chars at 15 significant digits.
-// Then times putting the file's bytes on the disk durably as the run does: written in 64 KiB
+// Then times putting the file's bytes on the disk durably as the run does: written in 1 MiB
 // blocks to a new file beside it, fsync, close.
 // Prints "<numbers> <wall seconds> <cpu seconds> <bytes> <durable write wall seconds>", each
 // time the best of three rounds. A whole run cannot be faster than writing its numbers, nor
@@ -56,7 +56,7 @@ double DurableWrite(const std::string& path, std::string_view bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd < 0) return -1;
   bool ok = true;
-  constexpr size_t kBlock = 64 * 1024;
+  constexpr size_t kBlock = size_t{1} << 20;
   for (size_t at = 0; ok && at < bytes.size();) {
     const ssize_t n = ::write(fd, bytes.data() + at, std::min(kBlock, bytes.size() - at));
     ok = n > 0;
