@@ -20,6 +20,33 @@
 # With the writer's lines of numbers appended without a search for line ends (evening): run /
 # floor 0.60-0.73 processor at load 2 to 5 from other builds, the same 298 MB byte for byte
 # (sha256 8cf48247...1148).
+#
+# 8 December 2026, both figures, each ratio the best of three rounds (this script), quiet
+# machine (load about 1, the benchmark's own), run / floor as processor; wall:
+#   start of the day                     lines 0.63; 0.65   mixed 0.62; 0.63
+# A profile (perf record) of the mixed run then: the number text 54 %, the kernel's taking of
+# the bytes into its cache and onto the disk 16 %, clearing each command line's 512-byte
+# buffer (value-initialisation of the line, a "rep stos" per command) about 6 %, two searches for
+# line ends in every attribute command 1.5 %, the copy of each line into the block 2.4 %, two
+# sines and cosines for every text 2.9 %. What each step bought, one run each at that time:
+#   the line buffer no longer cleared    lines 0.52; 0.52   mixed 0.63; 0.63
+#   digits made, counted and pointed in one SSE2 register, the product in one multiplication
+#   (number text 33-39 -> 21-29 ns)      lines 0.51; 0.52   mixed 0.60; 0.62
+#   attribute lines without the search for line ends, one sine-cosine for each text
+#                                        lines 0.48; 0.50   mixed 0.54; 0.55
+#   lines of numbers built in place in the output block, no copy
+#                                        lines 0.44-0.54    mixed 0.45-0.58 (a noisy hour)
+#   the four digit groups from independent quotients (four numbers to a line 95 -> 88 ns)
+#                                        lines 0.49; 0.51   mixed 0.40; 0.42
+#   the file's write-back started every 8 MB (sync_file_range), so that the closing fsync
+#   waits only for the last piece        lines 0.47; 0.42   mixed 0.44; 0.38
+#   writes of 1 MiB instead of 64 KiB (system time 0.34 -> 0.19 s on 600 MB)
+#                                        lines 0.45; 0.40   mixed 0.41; 0.37
+# Three final rounds: lines 0.39-0.44; 0.35-0.40, mixed 0.41-0.42; 0.37-0.38 (targets 0.5 and
+# 0.6). Outputs unchanged: lines sha256 8cf48247...1148, mixed 0cbd8148...1ed5. The number text
+# is still about 59 % of the run at about 22 ns a number, four to a line: the chain from the
+# double through the 128-bit product, the rounding and the digit groups to the store is some
+# 70 cycles long, and numbers overlap little. The kernel is about 21 %.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
