@@ -14,6 +14,7 @@
 #include "platform/real_file_system.h"
 #include "support/fault_file_system.h"
 #include "support/temp_dir.h"
+#include "util/number_text.h"
 
 namespace gara {
 namespace {
@@ -172,6 +173,42 @@ TEST(OutputBuffer, StreamedImageIsTheKeptImage) {
     ASSERT_TRUE(streamed.FinishStream());
     EXPECT_EQ(file.data, kept.FileImage()) << count;
   }
+}
+
+// The writer's lines of numbers, built in place in the buffer, are the records appending them
+// would make, kept or streamed, across the blocks of both; a line dropped for a number that is
+// not finite leaves nothing.
+TEST(OutputBuffer, LinesBuiltInPlaceAreTheAppendedOnes) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const DrawingState state;
+  OutputBuffer reference;
+  OutputBuffer kept;
+  OutputBuffer streamed;
+  RecordingFile file;
+  streamed.StreamTo(file);
+  CommandWriter keptWriter(kept, state);
+  CommandWriter streamedWriter(streamed, state);
+  for (int i = 0; i < 60000; ++i) {
+    const double x = i * 1.25;
+    const double y = -i / 3.0;
+    const bool dropped = i % 7 == 0;
+    for (CommandWriter* writer : {&keptWriter, &streamedWriter}) {
+      writer->EmitLine(x, y, dropped ? nan : x + 1, y);
+      if (i % 5 == 0) writer->EmitText(0, "ABC", x, y, 10, 0);
+    }
+    const std::string at = NumberText(x) + " " + NumberText(y);
+    if (!dropped) reference.AppendLine(at + " " + NumberText(x + 1) + " " + NumberText(y));
+    if (i % 5 == 0) {
+      reference.AppendLine("ch " + at + " 10 0 \"");
+      reference.AppendLine("ABC");
+    }
+  }
+  ASSERT_TRUE(streamed.FinishStream());
+  const std::string image = reference.FileImage();
+  EXPECT_EQ(kept.FileImage(), image);
+  EXPECT_EQ(file.data, image);
+  ASSERT_EQ(kept.size(), reference.size());
+  for (size_t i = 0; i < reference.size(); i += 101) EXPECT_EQ(kept[i], reference[i]) << i;
 }
 
 TEST(OutputBuffer, WriteToStopsAtFirstFailure) {
