@@ -1,5 +1,7 @@
 #include "pattern/figure_model.h"
 
+#include <algorithm>
+#include <bit>
 #include <cassert>
 #include <cmath>
 #include <initializer_list>
@@ -385,6 +387,24 @@ FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontT
   return model;
 }
 
+const StretchedEllipse& StretchedEllipseMemo::Get(double r, double ratio, double rot,
+                                                  double stretch) {
+  uint64_t key[4];
+  const double args[4] = {r, ratio, rot, stretch};
+  uint64_t hash = 0;
+  for (int i = 0; i < 4; ++i) {
+    key[i] = std::bit_cast<uint64_t>(args[i]);
+    hash = (hash ^ key[i]) * 0x9E3779B97F4A7C15u;
+  }
+  Entry& entry = entries_[hash >> (64 - kIndexBits)];
+  if (!entry.used || !std::equal(key, key + 4, entry.key)) {
+    std::copy(key, key + 4, entry.key);
+    entry.used = true;
+    entry.shape = StretchEllipse(r, ratio, rot, stretch);
+  }
+  return entry.shape;
+}
+
 Placement::Placement(double x_, double y_, double angle_, double centreX_, double centreY_,
                      double stretch_)
     : x(x_),
@@ -449,18 +469,21 @@ struct CopiedEllipse {
   double tiltDeg;
   double shiftDeg;
 };
-CopiedEllipse CopyEllipse(const Placement& p, double r, double flatness, double tilt) {
-  const StretchedEllipse e = StretchEllipse(r, flatness, tilt, p.stretch);
+CopiedEllipse CopyEllipse(const FigureModel& model, const Placement& p, double r, double flatness,
+                          double tilt) {
+  const StretchedEllipse& e = model.stretched.Get(r, flatness, tilt, p.stretch);
   return {e, NormalizeDeg(p.angleDeg + e.rot * 180 / kPi), e.shift * 180 / kPi};
 }
 
 // A circle or an elliptic arc (parameters in degrees) of a stretched copy.
-void ReplayStretchedCurve(const FigureOp& op, const Placement& p, CommandWriter& out) {
+void ReplayStretchedCurve(const FigureModel& model, const FigureOp& op, const Placement& p,
+                          CommandWriter& out) {
   const double* v = op.v;
   if (v[2] <= kEpsilon) return;  // as the writer leaves it out unstretched
   const Point c = p.Apply(v[0], v[1]);
   const bool circle = op.code == FigureOpCode::kCircle;
-  const CopiedEllipse e = CopyEllipse(p, v[2], circle ? 1 : v[5], circle ? 0 : v[6] * kPi / 180);
+  const CopiedEllipse e =
+      CopyEllipse(model, p, v[2], circle ? 1 : v[5], circle ? 0 : v[6] * kPi / 180);
   double start = circle ? 0 : v[3];
   double end = circle ? 360 : v[4];
   if (e.shape.reversed) {
@@ -485,7 +508,8 @@ double CopiedTurnDeg(const Placement& p, double deg) {
 }
 
 // Lines, circles, arcs and points of one copy; false for another command.
-bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& out) {
+bool ReplayLineOrPoint(const FigureModel& model, const FigureOp& op, const Placement& p,
+                       CommandWriter& out) {
   const double* v = op.v;
   switch (op.code) {
     case FigureOpCode::kLine: {
@@ -496,7 +520,7 @@ bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& ou
     }
     case FigureOpCode::kCircle: {
       if (p.stretch != 1) {
-        ReplayStretchedCurve(op, p, out);
+        ReplayStretchedCurve(model, op, p, out);
         return true;
       }
       const Point c = p.Apply(v[0], v[1]);
@@ -505,7 +529,7 @@ bool ReplayLineOrPoint(const FigureOp& op, const Placement& p, CommandWriter& ou
     }
     case FigureOpCode::kArc: {
       if (p.stretch != 1) {
-        ReplayStretchedCurve(op, p, out);
+        ReplayStretchedCurve(model, op, p, out);
         return true;
       }
       const Point c = p.Apply(v[0], v[1]);
@@ -558,7 +582,8 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
 }
 
 // The solids of one copy.
-void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
+void ReplaySolid(const FigureModel& model, const FigureOp& op, const Placement& p,
+                 CommandWriter& out) {
   const double* v = op.v;
   switch (op.code) {
     case FigureOpCode::kSolidLine: {
@@ -599,7 +624,7 @@ void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
   double r = v[2], flatness = v[3], start = v[5], sweep = v[6], r2 = v[7];
   double tilt = NormalizeDeg((p.angle + v[4]) * 180 / kPi) * kPi / 180;
   if (p.stretch != 1) {
-    const CopiedEllipse e = CopyEllipse(p, r, flatness, v[4]);
+    const CopiedEllipse e = CopyEllipse(model, p, r, flatness, v[4]);
     // A reversed parameter runs the same span the other way: from its far end.
     start = e.shape.reversed ? e.shape.shift - (start + sweep) : e.shape.shift + start;
     // The inner ellipse of a ring keeps its share of the outer one.
@@ -624,9 +649,9 @@ void ReplaySolid(const FigureOp& op, const Placement& p, CommandWriter& out) {
 
 void ReplayOp(const FigureModel& model, const FigureOp& op, const Placement& p,
               CommandWriter& out) {
-  if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(op, p, out) &&
+  if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(model, op, p, out) &&
       !ReplayText(model, op, p, out)) {
-    ReplaySolid(op, p, out);
+    ReplaySolid(model, op, p, out);
   }
 }
 

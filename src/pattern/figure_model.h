@@ -58,13 +58,31 @@ struct FigureOp {
   double v[8] = {};
 };
 
+// The stretched shapes of the curves worked out last, by their exact arguments: the copies
+// along one run share their stretch, and working a shape out (two arc tangents, two
+// hypotenuses) costs more than writing it.
+class StretchedEllipseMemo {
+ public:
+  const StretchedEllipse& Get(double r, double ratio, double rot, double stretch);
+
+ private:
+  struct Entry {
+    uint64_t key[4] = {};  // the arguments' bits: -0 and 0 turn an ellipse differently
+    bool used = false;
+    StretchedEllipse shape;
+  };
+  static constexpr int kIndexBits = 6;
+  Entry entries_[size_t{1} << kIndexBits];
+};
+
 struct FigureModel {
   bool present = false;  // the file existed
   double centreX = 0.0;  // centre of the extents line
   double centreY = 0.0;
   std::vector<FigureOp> ops;
-  std::string texts;          // the bytes of every text and font, back to back
-  size_t entityCommands = 0;  // ops that draw something, for the size limit of a run
+  std::string texts;                       // the bytes of every text and font, back to back
+  size_t entityCommands = 0;               // ops that draw something, for the size limit of a run
+  mutable StretchedEllipseMemo stretched;  // a cache of the replay, not part of the figure
 
   std::string_view Text(const FigureOp& op) const {
     return std::string_view(texts).substr(op.textOffset, op.textSize);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -791,6 +792,37 @@ TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
   const std::string file = TrickyFile(kTrickyRecords, "1e5,-3.5e-3,1.00001e5,7");
   const RunContext run = Switches(false, false, false, false);
   EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run));
+}
+
+}  // namespace
+}  // namespace gara
+
+namespace gara {
+namespace {
+
+// The memo gives what working the shape out gives, bit for bit, for any order of arguments:
+// repeated ones, more distinct ones than it holds, and the two zeros, which turn an ellipse
+// differently.
+TEST(StretchedEllipseMemo, GivesTheWorkedOutShape) {
+  StretchedEllipseMemo memo;
+  const auto same = [](const StretchedEllipse& a, const StretchedEllipse& b) {
+    return std::bit_cast<uint64_t>(a.radius) == std::bit_cast<uint64_t>(b.radius) &&
+           std::bit_cast<uint64_t>(a.ratio) == std::bit_cast<uint64_t>(b.ratio) &&
+           std::bit_cast<uint64_t>(a.rot) == std::bit_cast<uint64_t>(b.rot) &&
+           std::bit_cast<uint64_t>(a.shift) == std::bit_cast<uint64_t>(b.shift) &&
+           a.reversed == b.reversed;
+  };
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 200; ++i) {
+      const double stretch = 0.5 + (i % 7) * 0.25;
+      const double rot = i % 2 == 0 ? 0.0 : -0.0;
+      const double args[4] = {1.0 + i % 13, i % 5 == 0 ? -0.5 : 0.5, i % 3 == 0 ? rot : i * 0.1,
+                              stretch};
+      EXPECT_TRUE(same(memo.Get(args[0], args[1], args[2], args[3]),
+                       StretchEllipse(args[0], args[1], args[2], args[3])))
+          << i;
+    }
+  }
 }
 
 }  // namespace
