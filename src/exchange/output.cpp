@@ -1,6 +1,7 @@
 #include "exchange/output.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -124,14 +125,18 @@ class Line {
   // User-provided so that Line() leaves the buffer as it is: value-initialisation would clear
   // all of it for every command.
   Line() : buffer_(own_) {}
-  // Built in place at the end of `out`, for Commit.
-  explicit Line(OutputBuffer& out) : buffer_(out.LineRoom()) {}
+  // Built in place at the end of `out`, for Commit or CommitIfFinite.
+  explicit Line(OutputBuffer& out) : buffer_(out.LineRoom()), out_(&out) {}
   Line(const Line&) = delete;
   Line& operator=(const Line&) = delete;
-  // Hands a line built in place to `out`; a line holding a number that is not finite is
-  // dropped when `onlyFinite`.
-  void Commit(OutputBuffer& out, bool onlyFinite = false) const {
-    if (finite_ || !onlyFinite) out.CommitLine(used_);
+  // Hands a line built in place to its buffer.
+  void Commit() const {
+    assert(out_ != nullptr);
+    out_->CommitLine(used_);
+  }
+  // The same for an entity command, which is dropped whole when a number is not finite.
+  void CommitIfFinite() const {
+    if (finite_) Commit();
   }
   Line& Text(std::string_view s) {
     const size_t n = std::min(s.size(), kCapacity - used_);
@@ -181,6 +186,7 @@ class Line {
   }
 
   char* buffer_;
+  OutputBuffer* out_ = nullptr;  // where a line built in place goes
   size_t used_ = 0;
   bool finite_ = true;
   char own_[kCapacity];
@@ -405,22 +411,22 @@ void CommandWriter::ResetCommandCache() { cache_ = AttributeCache{}; }
 
 void CommandWriter::EmitLayerGroup(int32_t group) {
   if (!cache_.TakeLayerGroup(group)) return;
-  Line(buffer_).Text("lg").Hex(group).Commit(buffer_);
+  Line(buffer_).Text("lg").Hex(group).Commit();
 }
 
 void CommandWriter::EmitLayer(int32_t layer) {
   if (!cache_.TakeLayer(layer)) return;
-  Line(buffer_).Text("ly").Hex(layer).Commit(buffer_);
+  Line(buffer_).Text("ly").Hex(layer).Commit();
 }
 
 void CommandWriter::EmitLineColour(int32_t colour) {
   if (!cache_.TakeLineColour(colour)) return;
-  Line(buffer_).Text("lc").Int(colour).Commit(buffer_);
+  Line(buffer_).Text("lc").Int(colour).Commit();
 }
 
 void CommandWriter::EmitLineType(int32_t lineType) {
   if (!cache_.TakeLineType(lineType)) return;
-  Line(buffer_).Text("lt").Int(lineType).Commit(buffer_);
+  Line(buffer_).Text("lt").Int(lineType).Commit();
 }
 
 void CommandWriter::EmitLineWidth(int32_t width) {
@@ -428,7 +434,7 @@ void CommandWriter::EmitLineWidth(int32_t width) {
   if (width == -1) width = state_.writing.lineWidth;
   if (width < 0 || width > 30000) width = 0;
   if (!cache_.TakeLineWidth(width)) return;
-  Line(buffer_).Text("lw").Int(width).Commit(buffer_);
+  Line(buffer_).Text("lw").Int(width).Commit();
 }
 
 void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, double height,
@@ -449,13 +455,13 @@ void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, dou
   Line line(buffer_);
   line.Text("cn").Int(kind);
   if (kind == 0) line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
-  line.Commit(buffer_);
+  line.Commit();
 }
 
 void CommandWriter::EmitTextAnchor(int32_t anchor) {
   if (anchor < 0 || anchor > 8) anchor = 0;
   if (!cache_.TakeTextAnchor(anchor)) return;
-  Line(buffer_).Text("cc").Int(anchor).Commit(buffer_);
+  Line(buffer_).Text("cc").Int(anchor).Commit();
 }
 
 void CommandWriter::EmitFont(std::string_view font) {
@@ -466,13 +472,13 @@ void CommandWriter::EmitFont(std::string_view font) {
 
 void CommandWriter::EmitPointColour(int32_t colour) {
   if (!cache_.TakePointColour(colour)) return;
-  Line(buffer_).Text("pn").Int(colour).Commit(buffer_);
+  Line(buffer_).Text("pn").Int(colour).Commit();
 }
 
 void CommandWriter::EmitRgbColour(int32_t rgb) {
   if (rgb < 0 || rgb > 0xFFFFFF) rgb = 0;
   if (!cache_.TakeRgbColour(rgb)) return;
-  Line(buffer_).Text("lc10 ").Int(rgb).Commit(buffer_);
+  Line(buffer_).Text("lc10 ").Int(rgb).Commit();
 }
 
 void CommandWriter::EmitEntityMarks(int32_t bits) {
@@ -488,28 +494,23 @@ void CommandWriter::EmitEntityMarks(int32_t bits) {
 
 void CommandWriter::EmitLine(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  Line(buffer_).Numbers({x1, y1, x2, y2}).Commit(buffer_, true);
+  Line(buffer_).Numbers({x1, y1, x2, y2}).CommitIfFinite();
 }
 
 void CommandWriter::EmitPoint(double x, double y) {
-  Line(buffer_).Text("pt ").Numbers({x, y}).Commit(buffer_, true);
+  Line(buffer_).Text("pt ").Numbers({x, y}).CommitIfFinite();
 }
 
 void CommandWriter::EmitRotatedPoint(int32_t kind, double x, double y, double size,
                                      double angleDeg) {
   if (kind < -7 || kind > 11) kind = -3;
   if (std::fabs(size) <= kEpsilon) size = 1;
-  Line(buffer_)
-      .Text("pt ")
-      .Numbers({x, y, size, angleDeg})
-      .Text(" ")
-      .Int(kind)
-      .Commit(buffer_, true);
+  Line(buffer_).Text("pt ").Numbers({x, y, size, angleDeg}).Text(" ").Int(kind).CommitIfFinite();
 }
 
 void CommandWriter::EmitCircle(double x, double y, double r) {
   if (r <= kEpsilon) return;
-  Line(buffer_).Text("ci ").Numbers({x, y, r}).Commit(buffer_, true);
+  Line(buffer_).Text("ci ").Numbers({x, y, r}).CommitIfFinite();
 }
 
 void CommandWriter::EmitArc(double x, double y, double r, double startDeg, double endDeg,
@@ -518,7 +519,7 @@ void CommandWriter::EmitArc(double x, double y, double r, double startDeg, doubl
   Line(buffer_)
       .Text("ci ")
       .Numbers({x, y, r, startDeg, endDeg, flatness, tiltDeg})
-      .Commit(buffer_, true);
+      .CommitIfFinite();
 }
 
 void CommandWriter::EmitText(int32_t type, std::string_view text, double x, double y, double dx,
@@ -527,7 +528,7 @@ void CommandWriter::EmitText(int32_t type, std::string_view text, double x, doub
   Line line(buffer_);
   line.Text(TextKeyword(type)).Text(" ").Numbers({x, y, dx, dy}).Text(" \"");
   if (!line.finite()) return;
-  line.Commit(buffer_);
+  line.Commit();
   AppendLine(text);
 }
 
@@ -556,13 +557,13 @@ void CommandWriter::EmitDimension(std::string_view text, double x1, double y1, d
 
 void CommandWriter::EmitSolidLine(double x1, double y1, double x2, double y2) {
   if (SamePoint(x1, y1, x2, y2)) return;
-  Line(buffer_).Text("sl ").Numbers({x1, y1, x2, y2}).Commit(buffer_, true);
+  Line(buffer_).Text("sl ").Numbers({x1, y1, x2, y2}).CommitIfFinite();
 }
 
 void CommandWriter::EmitSolidTriangle(double ax, double ay, double bx, double by, double cx,
                                       double cy) {
   if (SamePoint(ax, ay, bx, by) || SamePoint(ax, ay, cx, cy) || SamePoint(bx, by, cx, cy)) return;
-  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy}).Commit(buffer_, true);
+  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy}).CommitIfFinite();
 }
 
 void CommandWriter::EmitSolidQuad(double ax, double ay, double bx, double by, double cx, double cy,
@@ -575,7 +576,7 @@ void CommandWriter::EmitSolidQuad(double ax, double ay, double bx, double by, do
   if (SamePoint(cx, cy, bx, by)) return EmitSolidTriangle(ax, ay, bx, by, dx, dy);
   if (SamePoint(dx, dy, bx, by)) return;
   if (SamePoint(dx, dy, cx, cy)) return EmitSolidTriangle(ax, ay, bx, by, cx, cy);
-  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy, dx, dy}).Commit(buffer_, true);
+  Line(buffer_).Text("sl ").Numbers({ax, ay, bx, by, cx, cy, dx, dy}).CommitIfFinite();
 }
 
 void CommandWriter::EmitSolidSc(int32_t kind, double x, double y, double r, double flatness,
@@ -587,7 +588,7 @@ void CommandWriter::EmitSolidSc(int32_t kind, double x, double y, double r, doub
       .Numbers({x, y, r, flatness, tilt, start, sweep})
       .Text(" ")
       .Int(kind)
-      .Commit(buffer_, true);
+      .CommitIfFinite();
 }
 
 void CommandWriter::EmitSolidSe(int32_t kind, double x, double y, double r, double flatness,
@@ -599,7 +600,7 @@ void CommandWriter::EmitSolidSe(int32_t kind, double x, double y, double r, doub
       .Numbers({x, y, r, flatness, tilt, start, sweep})
       .Text(" ")
       .Int(kind)
-      .Commit(buffer_, true);
+      .CommitIfFinite();
 }
 
 namespace {
@@ -613,19 +614,13 @@ bool IsDrawableRing(double r, double flatness, double r2) {
 void CommandWriter::EmitSolidSo(double x, double y, double r, double flatness, double tilt,
                                 double start, double sweep, double r2) {
   if (!IsDrawableRing(r, flatness, r2)) return;
-  Line(buffer_)
-      .Text("so ")
-      .Numbers({x, y, r, flatness, tilt, start, sweep, r2})
-      .Commit(buffer_, true);
+  Line(buffer_).Text("so ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}).CommitIfFinite();
 }
 
 void CommandWriter::EmitSolidSg(double x, double y, double r, double flatness, double tilt,
                                 double start, double sweep, double r2) {
   if (!IsDrawableRing(r, flatness, r2)) return;
-  Line(buffer_)
-      .Text("sg ")
-      .Numbers({x, y, r, flatness, tilt, start, sweep, r2})
-      .Commit(buffer_, true);
+  Line(buffer_).Text("sg ").Numbers({x, y, r, flatness, tilt, start, sweep, r2}).CommitIfFinite();
 }
 
 bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer& buffer) {

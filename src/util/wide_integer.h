@@ -1,6 +1,5 @@
 // Unsigned 128-bit arithmetic as two 64-bit halves: 32-bit targets have no 128-bit integer
-// type, and the same arithmetic on every target gives the same digits. Where the compiler has
-// one, the full product is its single multiplication.
+// type, and the same arithmetic on every target gives the same digits.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +13,6 @@ struct Wide {
 
 // a * b in full.
 constexpr Wide MultiplyFull(uint64_t a, uint64_t b) {
-#if defined(__SIZEOF_INT128__)
-  const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
-  return {static_cast<uint64_t>(product >> 64), static_cast<uint64_t>(product)};
-#else
   const uint64_t aLow = a & 0xFFFFFFFFu;
   const uint64_t aHigh = a >> 32;
   const uint64_t bLow = b & 0xFFFFFFFFu;
@@ -28,7 +23,6 @@ constexpr Wide MultiplyFull(uint64_t a, uint64_t b) {
   const uint64_t middle = (lowLow >> 32) + (lowHigh & 0xFFFFFFFFu) + (highLow & 0xFFFFFFFFu);
   return {aHigh * bHigh + (lowHigh >> 32) + (highLow >> 32) + (middle >> 32),
           (middle << 32) | (lowLow & 0xFFFFFFFFu)};
-#endif
 }
 
 // w / 2^shift rounded to nearest, ties to even (as printf rounds), for shift in 1..127; false
