@@ -211,6 +211,31 @@ TEST(OutputBuffer, LinesBuiltInPlaceAreTheAppendedOnes) {
   for (size_t i = 0; i < reference.size(); i += 101) EXPECT_EQ(kept[i], reference[i]) << i;
 }
 
+// A kept buffer starts a new block for a line built in place when the one before has too
+// little room left; a line then dropped leaves that block empty, and the records after it are
+// still found in order.
+TEST(OutputBuffer, LineDroppedAtABlockEndLeavesTheRecordsInOrder) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const std::string full(OutputBuffer::kMaxRecord, 'q');
+  const size_t fullRecords = (size_t{1} << 20) / full.size();  // leaves less than a line's room
+  for (const size_t count : {fullRecords - 2, fullRecords}) {
+    const DrawingState state;
+    OutputBuffer kept;
+    CommandWriter writer(kept, state);
+    for (size_t i = 0; i < count; ++i) kept.AppendLine(full);
+    writer.EmitLine(nan, 0, 1, 1);
+    writer.EmitLine(1, 2, 3, 4);
+    kept.AppendLine("lg1");
+    ASSERT_EQ(kept.size(), count + 2);
+    EXPECT_EQ(kept[count - 1], full);
+    EXPECT_EQ(kept[count], "1 2 3 4");
+    EXPECT_EQ(kept[count + 1], "lg1");
+    const std::string tail = "q\r\n1 2 3 4\r\nlg1\r\n";
+    const std::string image = kept.FileImage();
+    EXPECT_EQ(image.substr(image.size() - tail.size()), tail);
+  }
+}
+
 TEST(OutputBuffer, WriteToStopsAtFirstFailure) {
   class FailingFile final : public OutputFile {
    public:

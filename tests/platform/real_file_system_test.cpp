@@ -147,6 +147,23 @@ TEST(RealFileSystem, WritesInPiecesAppend) {
   EXPECT_EQ(dir.Read("out.txt"), "hq\r\nlg0\r\n");
 }
 
+// A file larger than the pieces whose write-back starts early is whole when read back, each
+// piece where it was written.
+TEST(RealFileSystem, LargeFileInPiecesReadsBackWhole) {
+  TempDir dir;
+  RealFileSystem fs;
+  auto file = fs.Create(dir.File("big.txt"));
+  ASSERT_TRUE(file);
+  std::string expected;
+  for (int i = 0; i < 25; ++i) {
+    const std::string piece(1 << 20 | i * 977, static_cast<char>('a' + i));
+    ASSERT_TRUE(file->Write(piece));
+    expected += piece;
+  }
+  ASSERT_TRUE(file->Close());
+  EXPECT_TRUE(dir.Read("big.txt") == expected);
+}
+
 TEST(RealFileSystem, CreateFailsWhereNoFileCanBe) {
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "sub");
