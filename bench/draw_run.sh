@@ -30,8 +30,9 @@
 # line ends in every attribute command 1.5 %, the copy of each line into the block 2.4 %, two
 # sines and cosines for every text 2.9 %. What each step bought, one run each at that time:
 #   the line buffer no longer cleared    lines 0.52; 0.52   mixed 0.63; 0.63
-#   digits made, counted and pointed in one SSE2 register, the product in one multiplication
-#   (number text 33-39 -> 21-29 ns)      lines 0.51; 0.52   mixed 0.60; 0.62
+#   digits made, counted and pointed in one SSE2 register (number text 33-39 -> 21-29 ns; a
+#   native 128-bit product tried with it bought nothing measurable and was taken out again)
+#                                        lines 0.51; 0.52   mixed 0.60; 0.62
 #   attribute lines without the search for line ends, one sine-cosine for each text
 #                                        lines 0.48; 0.50   mixed 0.54; 0.55
 #   lines of numbers built in place in the output block, no copy
@@ -43,7 +44,8 @@
 #   writes of 1 MiB instead of 64 KiB (system time 0.34 -> 0.19 s on 600 MB)
 #                                        lines 0.45; 0.40   mixed 0.41; 0.37
 # Three final rounds: lines 0.39-0.44; 0.35-0.40, mixed 0.41-0.42; 0.37-0.38 (targets 0.5 and
-# 0.6). Outputs unchanged: lines sha256 8cf48247...1148, mixed 0cbd8148...1ed5. The number text
+# 0.6); after the 128-bit product went back to its portable form, lines 0.40; 0.36 and mixed
+# 0.39; 0.35. Outputs unchanged: lines sha256 8cf48247...1148, mixed 0cbd8148...1ed5. The number text
 # is still about 59 % of the run at about 22 ns a number, four to a line: the chain from the
 # double through the 128-bit product, the rounding and the digit groups to the store is some
 # 70 cycles long, and numbers overlap little. The kernel is about 21 %.
