@@ -962,6 +962,42 @@ case_typing_is_not_held_up_by_the_preview() {
   expect_setting "$dir/garanarabe.dat" "$(row_line 1 4)" 12345678 "row 1 interval"
 }
 
+# Every folder of tests/gui/message_cases/ is a program folder as Jw_cad leaves it for one
+# drawing run (its files, the run mode in `mode`, optional VAR=value lines in `env`) whose
+# message is checked for the words in `expect`, then shown in its box: messages-<case>.png.
+case_drawing_run_messages() {
+  local case_dir name dir mode box text
+  local -a vars
+  for case_dir in "$source_dir"/tests/gui/message_cases/*/; do
+    name="$(basename "$case_dir")"
+    dir="$out/message-$name"
+    mkdir -p "$dir"
+    cp -r "$case_dir". "$dir/"
+    cp "$exe" "$dir/garanarabe.exe"
+    mode="$(tr -d '\r\n' <"$dir/mode")"
+    vars=()
+    [[ -f "$dir/env" ]] && mapfile -t vars <"$dir/env"
+    cp -r "$dir" "$dir.quiet"
+    text="$(cd "$dir.quiet" && env "${vars[@]}" GARANARABE_NO_MESSAGE_BOX=1 timeout 60 \
+      "$wine_run" --prefix "$prefix" "$dir.quiet/garanarabe.exe" "$mode" 2>&1 >/dev/null |
+      iconv -f CP932 -t UTF-8 2>/dev/null)"
+    grep -qF "$(cat "$dir/expect")" <<<"$text" ||
+      fail "$name: the message lacks '$(cat "$dir/expect")': $text"
+    (cd "$dir" && exec env "${vars[@]}" timeout 60 "$wine_run" --prefix "$prefix" \
+      "$dir/garanarabe.exe" "$mode") >"$dir/wine.log" 2>&1 &
+    program_pid=$!
+    box="$(wait_for_window '^r864_柄並べ９$')"
+    if [[ -z "$box" ]]; then
+      fail "$name: no message box"
+    else
+      sleep 0.5
+      screenshot "messages-$name" "$box"
+      key Return
+    fi
+    expect_exit
+  done
+}
+
 cases=(shows_the_dialog unpacked_release_opens_the_dialog preview_follows_the_selected_row
   preview_of_a_missing_figure
   preview_follows_the_jws_file ok_saves_the_edited_values ok_saves_the_stretch_arrangement
@@ -971,7 +1007,8 @@ cases=(shows_the_dialog unpacked_release_opens_the_dialog preview_follows_the_se
   clicks_during_a_conversion_are_ignored no_console_window_during_a_conversion
   browse_gives_the_keyboard_back browse_to_a_file_without_a_figure interval_field_shows_eight_digits
   off_screen_position_comes_back drawing_scale_unit_label details_take_the_selection
-  details_cancel_writes_nothing preview_draws_the_stored_alternate typing_is_not_held_up_by_the_preview)
+  details_cancel_writes_nothing preview_draws_the_stored_alternate typing_is_not_held_up_by_the_preview
+  drawing_run_messages)
 # GARA_GUI_CASES="name ..." runs only those cases.
 [[ -n "${GARA_GUI_CASES:-}" ]] && read -r -a cases <<<"$GARA_GUI_CASES"
 for name in "${cases[@]}"; do run_case "$name"; done
