@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -88,6 +89,20 @@ RowExtras ProgramRun::SelectedRowExtras() {
   return extras;
 }
 
+void ProgramRun::NoteFigureFaults(const RowExtras& extras) {
+  // The slot of each figure detail, in the order of kFigureDetailKeys.
+  constexpr FigureSlot kSlots[] = {FigureSlot::kAlternate, FigureSlot::kCorner, FigureSlot::kStart,
+                                   FigureSlot::kEnd};
+  static_assert(std::size(kSlots) == std::size(kFigureDetailKeys));
+  for (size_t k = 0; k < std::size(kSlots); ++k) {
+    const FigureFault fault = detail_.estimate.otherFaults[static_cast<size_t>(kSlots[k])];
+    if (fault == FigureFault::kNone) continue;
+    const FigureDetailKey& detail = kFigureDetailKeys[k];
+    detail_.refusedDetails.push_back({env_.paths.RowDetailsPath(), settings_.selectedRow,
+                                      std::string(detail.key), extras.*detail.file, fault});
+  }
+}
+
 RunOutcome ProgramRun::Draw(RunMode mode) {
   // Without its details the selected row would not draw as the user set it. The register mode
   // and the dialog take no detail and go on.
@@ -125,6 +140,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
   const std::string path = env_.paths.ExchangeFile();
   // The limits are checked before anything is written: past them the file holds only "hq".
   detail_.estimate = EstimateDrawing(inputs, *course);
+  NoteFigureFaults(extras);
   detail_.figureKind = ResolveRow(inputs.row).figureKind;
   const auto refuse = [&](RunOutcome outcome) {
     buffer_.Clear();

@@ -49,12 +49,15 @@ enum class RunOutcome {
 };
 
 // A row detail the drawing run did not follow (a figure file name that is no plain name of a
-// file in the program folder): the run drew without it and the user is told.
+// file in the program folder, or names a file that draws nothing): the run drew without it and
+// the user is told.
 struct RefusedDetail {
   std::string file;  // the row details file
   int row = 0;
   std::string key;
   std::string value;  // as it stands in the file
+  // Why the file it names draws nothing; kNone for a value refused as a name.
+  FigureFault fault = FigureFault::kNone;
 };
 
 // What the user is told about an outcome: the counts and the file it concerns.
@@ -103,6 +106,8 @@ class ProgramRun {
   // What the selected row's details add to its drawing, every figure file checked; a value not
   // followed is noted in the detail for the user.
   RowExtras SelectedRowExtras();
+  // Notes for the user each figure of `extras` that the drawing run goes without.
+  void NoteFigureFaults(const RowExtras& extras);
   RunOutcome Register();
 
   RunEnvironment env_;

@@ -22,17 +22,40 @@ std::string FileName(const std::string& path) {
   return path.substr(DirectoryPart(path, kPathSeparators).size());
 }
 
+// Why a row detail's figure was not used, up to "ため、".
+std::string_view RefusalReason(FigureFault fault) {
+  switch (fault) {
+    case FigureFault::kNone:
+      break;
+    case FigureFault::kUnreadable:
+      return "読み込めないファイルのため、";
+    case FigureFault::kEmpty:
+      return "空のファイルのため、";
+    case FigureFault::kNotFigureFile:
+      return "図形のファイルではないため、";
+    case FigureFault::kNoRecords:
+      return "図形の要素が書かれていないファイルのため、";
+    case FigureFault::kNothingDrawable:
+      return "作図できる要素のない図形のファイルのため、";
+  }
+  return "プログラムのフォルダーにあるファイルの名前ではないため、";
+}
+
 // What a row detail the drawing run did not follow is to the user: told whether the run drew or
 // not, so it says only that the figure was not used.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
   const std::string what(FigureDetailLabel(refused.key));
   const std::string row = std::to_string(refused.row);
+  std::string remedy = "設定画面で ";
+  if (refused.fault == FigureFault::kUnreadable) {
+    remedy = "ファイルのアクセス権を確かめるか、設定画面の［詳細…］で ";
+  } else if (refused.fault != FigureFault::kNone) {
+    remedy = "設定画面の［詳細…］で ";
+  }
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
-         RemoveControlChars(refused.value) +
-         " は、プログラムのフォルダーにあるファイルの名前ではないため、" + what +
-         "を使いませんでした。\n"
-         "設定画面で " +
-         row + " 番目のパターンの" + what + "を選び直してください。";
+         RemoveControlChars(refused.value) + " は、" + std::string(RefusalReason(refused.fault)) +
+         what + "を使いませんでした。\n" + remedy + row + " 番目のパターンの" + what +
+         "を選び直してください。";
 }
 
 std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {

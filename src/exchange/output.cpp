@@ -439,22 +439,48 @@ void CommandWriter::EmitLineWidth(int32_t width) {
 
 void CommandWriter::EmitTextSize(int32_t kind, int32_t colour, double width, double height,
                                  double spacing) {
-  if (kind < 0 || kind > 10) {
-    kind = state_.writingTextSizeKind;
-    // The writing kind comes from the input file unchecked; "cn" with a kind Jw_cad does not
-    // have would be a broken command.
-    if (kind < 0 || kind > 10) kind = 1;
-    if (kind == 0) {
-      width = state_.writingTextWidth;
-      height = state_.writingTextHeight;
-      spacing = state_.writingTextSpacing;
-      colour = state_.writingTextColour;
-    }
+  TextSizeCommand size{kind, colour, width, height, spacing};
+  CorrectTextSize(size);
+  WriteTextSize(size);
+}
+
+void CommandWriter::EmitStretchedTextSize(int32_t kind, int32_t colour, double width, double height,
+                                          double spacing, double stretch) {
+  if (stretch == 1) return EmitTextSize(kind, colour, width, height, spacing);
+  TextSizeCommand size{kind, colour, width, height, spacing};
+  CorrectTextSize(size);
+  // Jw_cad draws a kind of its size table at the table's sizes whatever the copy: the copy's
+  // text is written with those sizes as free ones, its characters and spacing stretched.
+  if (size.kind != 0) {
+    const TextSize& entry = state_.textSizeTable[static_cast<size_t>(size.kind)];
+    size = {0, entry.colour, entry.width, entry.height, entry.spacing};
   }
-  if (!cache_.TakeTextSize(kind, colour, width, height, spacing)) return;
+  size.width *= stretch;
+  size.spacing *= stretch;
+  WriteTextSize(size);
+}
+
+void CommandWriter::CorrectTextSize(TextSizeCommand& size) const {
+  if (size.kind >= 0 && size.kind <= 10) return;
+  size.kind = state_.writingTextSizeKind;
+  // The writing kind comes from the input file unchecked; "cn" with a kind Jw_cad does not
+  // have would be a broken command.
+  if (size.kind < 0 || size.kind > 10) size.kind = 1;
+  if (size.kind == 0) {
+    size.width = state_.writingTextWidth;
+    size.height = state_.writingTextHeight;
+    size.spacing = state_.writingTextSpacing;
+    size.colour = state_.writingTextColour;
+  }
+}
+
+void CommandWriter::WriteTextSize(const TextSizeCommand& size) {
+  if (!cache_.TakeTextSize(size.kind, size.colour, size.width, size.height, size.spacing)) return;
   Line line(buffer_);
-  line.Text("cn").Int(kind);
-  if (kind == 0) line.Text(" ").Numbers({width, height, spacing}).Text(" ").Int(colour);
+  line.Text("cn").Int(size.kind);
+  if (size.kind == 0) {
+    line.Text(" ").Numbers({size.width, size.height, size.spacing}).Text(" ").Int(size.colour);
+  }
   line.Commit();
 }
 

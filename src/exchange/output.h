@@ -158,6 +158,11 @@ class CommandWriter {
   void EmitLineType(int32_t lineType);
   void EmitLineWidth(int32_t width);
   void EmitTextSize(int32_t kind, int32_t colour, double width, double height, double spacing);
+  // The text size of a text in a copy stretched by `stretch` along its base line: the size the
+  // text is drawn at, its character width and spacing times `stretch`, its height kept. As
+  // EmitTextSize when `stretch` is 1.
+  void EmitStretchedTextSize(int32_t kind, int32_t colour, double width, double height,
+                             double spacing, double stretch);
   void EmitTextAnchor(int32_t anchor);
   void EmitFont(std::string_view font);
   void EmitPointColour(int32_t colour);
@@ -191,6 +196,15 @@ class CommandWriter {
   OutputBuffer& buffer() { return buffer_; }
 
  private:
+  struct TextSizeCommand {
+    int32_t kind, colour;
+    double width, height, spacing;
+  };
+  // A kind Jw_cad does not have replaced by the writing kind, and for a writing kind of free
+  // sizes the writing sizes.
+  void CorrectTextSize(TextSizeCommand& size) const;
+  void WriteTextSize(const TextSizeCommand& size);
+
   OutputBuffer& buffer_;
   const DrawingState& state_;
   AttributeCache cache_;

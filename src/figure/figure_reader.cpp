@@ -1,5 +1,6 @@
 #include "figure/figure_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -92,6 +93,61 @@ bool FigureReader::Next(FigureRecord& record) {
   const size_t lines = RecordLines(record.kind);
   while (record.lineCount < lines && NextLine(record.lines[record.lineCount])) ++record.lineCount;
   return true;
+}
+
+namespace {
+
+// A number as TextToReal reads one: leading spaces, a sign, digits with a point among or after
+// them, an exponent.
+bool IsNumberText(std::string_view text) {
+  size_t i = text.find_first_not_of(' ');
+  const auto digits = [&] {
+    const size_t first = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    return i - first;
+  };
+  if (i == std::string_view::npos) return false;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  size_t mantissa = digits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == text.size();
+}
+
+}  // namespace
+
+// Every figure file, written by the selection export or by the converter, begins with its
+// extents line of four numbers, and its third line is the count line "N,n". The other files a
+// row's detail may name in the program folder (the settings, the row details, the exchange file,
+// the program itself) have neither: their first line is one value, a section header, a command
+// word or binary bytes.
+FigureFault JudgeFigureFile(std::string_view bytes) {
+  if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) return FigureFault::kEmpty;
+  LineReader lines(bytes);
+  std::string_view line;
+  std::vector<std::string> fields;
+  lines.Next(line);
+  SplitFields(line, fields, 4);
+  if (fields.size() < 4 || !std::all_of(fields.begin(), fields.end(), IsNumberText)) {
+    return FigureFault::kNotFigureFile;
+  }
+  if (lines.Next(line) && lines.Next(line)) {
+    SplitFields(line, fields, 1);
+    if (fields.empty() || fields[0] != "N") return FigureFault::kNotFigureFile;
+  }
+  FigureReader reader(bytes);
+  if (!reader.header().hasCount) return FigureFault::kNoRecords;
+  FigureRecord record;
+  if (reader.header().count > 0 && !reader.Next(record)) return FigureFault::kNoRecords;
+  return FigureFault::kNone;
 }
 
 size_t FieldsNeeded(FigurePart part, const FigureLine& line, SolidColour solidColour) {

@@ -87,6 +87,19 @@ class FigureReader {
   std::vector<std::string> fields_;
 };
 
+// Why a figure file draws nothing, for a figure a run goes on without and tells of.
+enum class FigureFault {
+  kNone,             // it is a figure file that draws
+  kUnreadable,       // it cannot be read
+  kEmpty,            // it holds nothing but blanks and line ends
+  kNotFigureFile,    // its head is not that of a figure file (JudgeFigureFile)
+  kNoRecords,        // a figure file's head, but no record follows it
+  kNothingDrawable,  // its records draw nothing: none by its count, or only unknown kinds
+};
+// What the head of a figure file's bytes shows: kEmpty, kNotFigureFile, kNoRecords, or kNone
+// for a head a record follows (or whose count promises none).
+FigureFault JudgeFigureFile(std::string_view bytes);
+
 // Meanings of record fields that every user of the records shares.
 
 // The part of a text that can make a difference in the output, which shows the first bytes of

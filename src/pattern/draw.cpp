@@ -16,15 +16,23 @@ namespace {
 using OtherFigures = std::array<const FigureModel*, kFigureSlots>;
 
 // The row a run lays out: with each figure besides its own that the inputs name and whose file
-// draws something (`others` receives them), at the width it measures.
-LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& others) {
+// draws something (`others` receives them), at the width it measures. Why a figure named is
+// left out goes to `faults`.
+LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& others,
+                 FigureFaults& faults) {
   LayoutRow row = ResolveRow(inputs.row);
   others.fill(nullptr);
+  faults.fill(FigureFault::kNone);
   if (!row.Draws()) return row;
   const auto take = [&](FigureSlot slot, const std::string& file) -> std::optional<double> {
     if (file.empty()) return std::nullopt;
     const FigureModel* model = placer.Model(file);
-    if (!model->present || model->entityCommands == 0) return std::nullopt;
+    // Only a figure file that draws: the program itself or a cut file might parse into some
+    // entities, but not into the figure the user chose.
+    if (model->fault != FigureFault::kNone) {
+      faults[size_t(slot)] = model->fault;
+      return std::nullopt;
+    }
     others[size_t(slot)] = model;
     return MeasureFigureFile(inputs.fs, inputs.programDir + file).width;
   };
@@ -105,8 +113,11 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   OtherFigures others;
-  const LayoutRow row = RunRow(inputs, placer, others);
-  return Estimate(inputs, row, course, placer, others);
+  FigureFaults faults;
+  const LayoutRow row = RunRow(inputs, placer, others, faults);
+  DrawEstimate estimate = Estimate(inputs, row, course, placer, others);
+  estimate.otherFaults = faults;
+  return estimate;
 }
 
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
@@ -120,7 +131,8 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   OtherFigures others;
-  const LayoutRow row = RunRow(inputs, placer, others);
+  FigureFaults faults;
+  const LayoutRow row = RunRow(inputs, placer, others, faults);
   // Count first, so that a run over the limits draws nothing rather than part of itself.
   const DrawResult verdict = Estimate(inputs, row, course, placer, others).Verdict();
   if (verdict != DrawResult::kDrawn) return verdict;

@@ -1,11 +1,13 @@
 // Drawing runs: the selected pattern laid out along the designated points.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "exchange/drawing_state.h"
 #include "exchange/output.h"
+#include "figure/figure_reader.h"
 #include "pattern/course.h"
 #include "pattern/layout.h"
 #include "pattern/pattern_row.h"
@@ -43,6 +45,10 @@ enum class DrawResult {
   kTooLarge,        // more bytes than the run may write: nothing emitted
 };
 
+// Why each figure of a run besides the row's own is left out, by slot; kNone for one drawn or
+// not named.
+using FigureFaults = std::array<FigureFault, kFigureSlots>;
+
 // What a drawing run would write, worked out before anything is drawn; also what the user is
 // told when it draws nothing.
 struct DrawEstimate {
@@ -53,6 +59,7 @@ struct DrawEstimate {
   bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
   bool figureMissing = false;  // copies to place, but their figure file is missing or empty
   double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
+  FigureFaults otherFaults{};  // the figures the run goes without: the user is told
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {

@@ -449,7 +449,7 @@ bool ReplayAttribute(const FigureModel& model, const FigureOp& op, const Placeme
       out.EmitTextAnchor(op.i);
       return true;
     case FigureOpCode::kTextSize:
-      out.EmitTextSize(op.i, op.i2, op.v[0] * p.stretch, op.v[1], op.v[2] * p.stretch);
+      out.EmitStretchedTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2], p.stretch);
       return true;
     case FigureOpCode::kFont:
       out.EmitFont(model.Text(op));

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "exchange/output.h"
+#include "figure/figure_reader.h"
 #include "geom/geometry.h"
 #include "pattern/run_context.h"
 
@@ -77,6 +78,9 @@ class StretchedEllipseMemo {
 
 struct FigureModel {
   bool present = false;  // the file existed
+  // Why the file draws nothing; kUnreadable for one that is not there (a row's other figures
+  // are known to be there before they are read).
+  FigureFault fault = FigureFault::kNone;
   double centreX = 0.0;  // centre of the extents line
   double centreY = 0.0;
   std::vector<FigureOp> ops;

@@ -8,7 +8,17 @@ namespace gara {
 
 FigureModel FigurePlacer::Read(std::string_view name) {
   const std::optional<std::string> bytes = fs_.ReadFile(programDir_ + std::string(name));
-  return bytes ? ParseFigure(*bytes, run_, longFonts_) : FigureModel{};
+  if (!bytes) {
+    FigureModel missing;
+    missing.fault = FigureFault::kUnreadable;
+    return missing;
+  }
+  FigureModel model = ParseFigure(*bytes, run_, longFonts_);
+  model.fault = JudgeFigureFile(*bytes);
+  if (model.fault == FigureFault::kNone && model.entityCommands == 0) {
+    model.fault = FigureFault::kNothingDrawable;
+  }
+  return model;
 }
 
 const FigureModel* FigurePlacer::Model(FigureKind kind) {

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -41,9 +43,9 @@ RunResult Run(MemoryFileSystem& fs, RunMode mode) {
   return {outcome, run.detail(), fs.files};
 }
 
-// A run of `mode` with row 3 (20 x 10) selected, its figure in sel.txt, another in alt.txt, and
-// the given details file, if any.
-RunResult Draw(RunMode mode, const std::string& exchange, const std::string* details) {
+// The files of a run with row 3 (20 x 10) selected, its figure in sel.txt, another in alt.txt,
+// and the given details file, if any.
+MemoryFileSystem Folder(const std::string& exchange, const std::string* details) {
   MemoryFileSystem fs;
   fs.files[kPaths.ExchangeFile()] = exchange;
   fs.files["sel.txt"] = kFigure;
@@ -54,6 +56,12 @@ RunResult Draw(RunMode mode, const std::string& exchange, const std::string* det
   settings.rows[2].height = 10;
   fs.files[kPaths.settingsPath] = SerializeSettings(settings);
   if (details) fs.files[kPaths.RowDetailsPath()] = *details;
+  return fs;
+}
+
+// A run of `mode` in that folder.
+RunResult Draw(RunMode mode, const std::string& exchange, const std::string* details) {
+  MemoryFileSystem fs = Folder(exchange, details);
   return Run(fs, mode);
 }
 
@@ -169,6 +177,136 @@ TEST(BendRunTest, CopiesThatWouldFoldAreToldOf) {
     // Bent, nothing is told.
     EXPECT_EQ(bent.message().empty(), !small);
     EXPECT_EQ(bent.message().find("1 個の図形は曲げずに") != std::string::npos, small);
+  }
+}
+
+// Files in memory, one of which is there but cannot be read.
+class OneUnreadable final : public FileSystem {
+ public:
+  OneUnreadable(MemoryFileSystem& files, std::string unreadable)
+      : files_(files), unreadable_(std::move(unreadable)) {}
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    if (path == unreadable_) return std::nullopt;
+    return files_.ReadFile(path);
+  }
+  bool IsFile(const std::string& path) override { return files_.IsFile(path); }
+  bool Remove(const std::string& path) override { return files_.Remove(path); }
+  std::unique_ptr<OutputFile> Create(const std::string& path) override {
+    return files_.Create(path);
+  }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return files_.Rename(from, to);
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string unreadable_;
+};
+
+const std::string kScales = "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1";
+
+// The file an extra figure names, and why it draws nothing.
+struct FigureFaultCase {
+  const char* what;
+  std::string bytes;
+  FigureFault fault;
+  const char* reason;  // the words of the message that say why
+};
+
+std::vector<FigureFaultCase> FigureFaultCases() {
+  using namespace std::string_literals;
+  const char* empty = "空のファイルのため、";
+  const char* notFigure = "図形のファイルではないため、";
+  const char* noRecords = "図形の要素が書かれていないファイルのため、";
+  const char* nothing = "作図できる要素のない図形のファイルのため、";
+  return {
+      {"empty", "", FigureFault::kEmpty, empty},
+      {"blank lines", "\r\n \t\r\n\r\n", FigureFault::kEmpty, empty},
+      {"the settings file", SerializeSettings(Settings{}), FigureFault::kNotFigureFile, notFigure},
+      {"the exchange file", CrLf({"hq", "hp1 0 0", "hp2 100 0", "0 0 10 0"}),
+       FigureFault::kNotFigureFile, notFigure},
+      {"the details file", CrLf({"[3]", "alternate=alt.txt"}), FigureFault::kNotFigureFile,
+       notFigure},
+      {"the program", "MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0\xB8,\0,\0,\0\r\n\x0E\x1F\xBA"s,
+       FigureFault::kNotFigureFile, notFigure},
+      // A figure's lines whose count line is not one.
+      {"no count line", CrLf({"-10,-5,10,5", kScales, "L,0,0,2,1,1,0,0,-10,-5,10,-5"}),
+       FigureFault::kNotFigureFile, notFigure},
+      {"extents only", CrLf({"-10,-5,10,5"}), FigureFault::kNoRecords, noRecords},
+      {"cut after the count", CrLf({"-10,-5,10,5", kScales, "N,3"}), FigureFault::kNoRecords,
+       noRecords},
+      {"count 0", CrLf({"-10,-5,10,5", kScales, "N,0", "BD,0"}), FigureFault::kNothingDrawable,
+       nothing},
+      {"unknown kinds only", CrLf({"-10,-5,10,5", kScales, "N,2", "Q,0,0,2,1,1,0,0,1,2", "BD,0"}),
+       FigureFault::kNothingDrawable, nothing},
+  };
+}
+
+// An alternate figure whose file draws nothing: the drawing is the one without it, and the
+// message says which file and why, and where to choose the figure again.
+TEST(DetailFigure, ThatDrawsNothingIsToldAndLeftOut) {
+  const std::string exchange = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
+  const std::string details = CrLf({"[3]", "alternate=alt.txt"});
+  RunResult without = Draw(RunMode::kMultiPoint, exchange, nullptr);
+  ASSERT_EQ(without.outcome, RunOutcome::kDrawn);
+  without.files[kPaths.RowDetailsPath()] = details;
+  const auto check = [&](const RunResult& with, FigureFault fault, const std::string& reason) {
+    EXPECT_EQ(with.outcome, RunOutcome::kDrawn);
+    EXPECT_EQ(with.files.at(kPaths.ExchangeFile()), without.files.at(kPaths.ExchangeFile()));
+    ASSERT_EQ(with.detail.refusedDetails.size(), 1u);
+    EXPECT_EQ(with.detail.refusedDetails[0].fault, fault);
+    const std::string message = with.message();
+    EXPECT_EQ(message.rfind("garanarabe.ini の [3] の alternate=alt.txt は、" + reason +
+                                "交互図形を使いませんでした。\n",
+                            0),
+              0u)
+        << message;
+    EXPECT_NE(message.find("設定画面の［詳細…］で 3 番目のパターンの交互図形を選び直して"),
+              std::string::npos);
+  };
+  for (const FigureFaultCase& c : FigureFaultCases()) {
+    SCOPED_TRACE(c.what);
+    MemoryFileSystem fs = Folder(exchange, &details);
+    fs.files["alt.txt"] = c.bytes;
+    const RunResult with = gara::Run(fs, RunMode::kMultiPoint);
+    check(with, c.fault, c.reason);
+    EXPECT_EQ(with.files.at("alt.txt"), c.bytes);
+  }
+  // There, but it cannot be read.
+  MemoryFileSystem files = Folder(exchange, &details);
+  OneUnreadable fs(files, "alt.txt");
+  ProgramRun run({fs, kPaths});
+  run.Prepare(RunMode::kMultiPoint);
+  const RunResult unreadable{run.RunWindowless(RunMode::kMultiPoint), run.detail(), files.files};
+  check(unreadable, FigureFault::kUnreadable, "読み込めないファイルのため、");
+  EXPECT_NE(unreadable.message().find("アクセス権"), std::string::npos);
+}
+
+// Each figure detail is told by its own key, in the order of the keys, after a value refused as
+// a name.
+TEST(DetailFigure, EachKeyIsToldOfItsOwnFile) {
+  const std::string exchange = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"});
+  const std::string details = CrLf({"[3]", "end=cut.txt", "start=garanarabe.dat", "corner=none.txt",
+                                    "alternate=gone.txt", "bend=0"});
+  MemoryFileSystem fs = Folder(exchange, &details);
+  fs.files["cut.txt"] = CrLf({"-10,-5,10,5", kScales, "N,3"});
+  fs.files["none.txt"] = CrLf({"-10,-5,10,5", kScales, "N,0", "BD,0"});
+  const RunResult result = gara::Run(fs, RunMode::kMultiPoint);
+  EXPECT_EQ(result.outcome, RunOutcome::kDrawn);
+  const std::vector<std::tuple<std::string, std::string, FigureFault>> expected = {
+      {"alternate", "gone.txt", FigureFault::kNone},
+      {"corner", "none.txt", FigureFault::kNothingDrawable},
+      {"start", "garanarabe.dat", FigureFault::kNotFigureFile},
+      {"end", "cut.txt", FigureFault::kNoRecords}};
+  std::vector<std::tuple<std::string, std::string, FigureFault>> told;
+  for (const RefusedDetail& refused : result.detail.refusedDetails) {
+    EXPECT_EQ(refused.row, 3);
+    told.emplace_back(refused.key, refused.value, refused.fault);
+  }
+  EXPECT_EQ(told, expected);
+  for (const char* label : {"交互図形を使いません", "角図形を使いません", "始端図形を使いません",
+                            "終端図形を使いません"}) {
+    EXPECT_NE(result.message().find(label), std::string::npos) << label;
   }
 }
 

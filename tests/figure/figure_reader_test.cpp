@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/test_files.h"
@@ -116,6 +117,31 @@ TEST(FigureReaderTest, FieldsAsNumbersAndTexts) {
   EXPECT_EQ(FontOf(line), "<F\"x>/!");
   EXPECT_EQ(TextAnchorOf(line), 8);
   EXPECT_FALSE(reader.Next(record));
+}
+
+// A figure file is told by its head: four numbers, then the count line on the third line.
+TEST(JudgeFigureFileTest, TellsAFigureFileByItsHead) {
+  const std::pair<std::string, FigureFault> cases[] = {
+      {CrLf({"-10,-5,10,5", kScales, "N,1", "L,0,0,2,1,1,0,0,-10,-5,10,-5"}), FigureFault::kNone},
+      // Numbers as the readers take them, a count promising none, no trailer.
+      {CrLf({"+1.,.5, -2e3 ,4E+1", kScales, "N,0"}), FigureFault::kNone},
+      {CrLf({"1 2 3 4", "", "N,2", "?"}), FigureFault::kNone},
+      {"", FigureFault::kEmpty},
+      {" \r\n\t\n", FigureFault::kEmpty},
+      {CrLf({"1,2,3"}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,x"}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,1e"}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,."}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,4", kScales, "X,1"}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,4", kScales, ""}), FigureFault::kNotFigureFile},
+      {CrLf({"1,2,3,4"}), FigureFault::kNoRecords},
+      {CrLf({"1,2,3,4", kScales}), FigureFault::kNoRecords},
+      {CrLf({"1,2,3,4", kScales, "N"}), FigureFault::kNoRecords},
+      {CrLf({"1,2,3,4", kScales, "N,2"}), FigureFault::kNoRecords},
+  };
+  for (const auto& [bytes, fault] : cases) {
+    EXPECT_EQ(JudgeFigureFile(bytes), fault) << bytes;
+  }
 }
 
 }  // namespace

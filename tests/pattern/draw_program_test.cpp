@@ -177,5 +177,22 @@ TEST_F(DrawProgramTest, PathAlongACircle) {
   EXPECT_NE(out.find("\r\nci 0 0 97\r\nci 0 0 103\r\n"), std::string::npos);
 }
 
+// Stretched by 19/18 between (0, 0) and (50, 0) (W 12, D 6: three copies), a text of size kind 3
+// is written with the table's width and spacing stretched and its height kept, as free sizes.
+TEST_F(DrawProgramTest, StretchedTextOfTheSizeTable) {
+  TempDir dir;
+  dir.Write("JWC_TEMP.TXT", Crlf({"hq", "hcw 2 2.5 3 4 5 6 7 8 9 10", "hch 2 2.5 3 4 5 6 7 8 9 10",
+                                  "hcd 0 0 0 0 0 0 0 0 0 0", "hcc 1 1 1 1 1 1 1 1 1 1", "hp1 0 0",
+                                  "hp2 50 0", "lg0", "ly0", "lc2", "lt1", "lw0", "cn1"}));
+  dir.Write("garanarabe.dat", SettingsFile({"0", "12", "6", "2", "6", "1", "0", "0", "0"}));
+  dir.Write("sel.txt", Crlf({"-6,-3,6,3", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
+                             "M,0,0,0,2,1,0,0,-5,0,-1,0,3,3,3,0,\"Arial\",\"AB\"", "BD,0"}));
+  RunProgramIn(dir, {"1"});
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT").value_or("(no file)"),
+            Crlf({"lg0", "ly0", "lc2", "lt1", "lw0", "cn0 3.16666666666667 3 0 1", "cc0",
+                  "cn\"$<Arial>", "ch 1.05555555555556 0 10 0 \"AB",
+                  "ch 19.7222222222222 0 10 0 \"AB", "ch 38.3888888888889 0 10 0 \"AB"}));
+}
+
 }  // namespace
 }  // namespace gara

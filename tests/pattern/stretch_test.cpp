@@ -2,6 +2,7 @@
 // and figures stretched exactly along the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -14,6 +15,7 @@
 #include "pattern/place_figure.h"
 #include "pattern/run_plan.h"
 #include "util/lines.h"
+#include "util/number_text.h"
 
 namespace gara {
 namespace {
@@ -191,11 +193,11 @@ std::vector<double> Numbers(const std::string& line, size_t skip) {
   return v;
 }
 
-std::vector<std::string> PlaceStretched(const std::string& record, double angle, double s) {
+std::vector<std::string> PlaceStretched(const std::string& record, double angle, double s,
+                                        const DrawingState& state = DrawingState{}) {
   testing::MemoryFileSystem fs;
   fs.files["/p/sel.txt"] =
       "-10,-10,10,10\r\n1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\r\nN,1\r\n" + record + "\r\nBD,0\r\n";
-  DrawingState state;
   OutputBuffer buffer;
   CommandWriter out(buffer, state);
   RunContext run;
@@ -271,6 +273,55 @@ TEST(StretchTest, TextKeepsItsHeight) {
       seen = true;
     }
     EXPECT_TRUE(seen);
+  }
+}
+
+// A text of the size table stretches as a free-size one does: Jw_cad would draw "cn" + kind at
+// the table's size, so the copy writes the size it is drawn at, width and spacing stretched.
+TEST(StretchTest, TextOfTheSizeTableStretchesToo) {
+  DrawingState state;
+  for (size_t k = 1; k <= 10; ++k) {
+    const double n = static_cast<double>(k);
+    state.textSizeTable[k] = {n + 0.5, n * 2, n / 4, static_cast<int32_t>(k % 5 + 1)};
+  }
+  state.writingTextWidth = 1.5;
+  state.writingTextHeight = 2.5;
+  state.writingTextSpacing = 0.75;
+  state.writingTextColour = 6;
+  struct Case {
+    int32_t code;         // field 12: size kind plus style
+    int32_t writingKind;  // for a kind Jw_cad does not have
+    int sizeKind;         // the kind whose table sizes are drawn; 0 for free sizes
+  };
+  const Case cases[] = {{3, 1, 3}, {1, 1, 1},  {10, 1, 10}, {20003, 1, 3},
+                        {0, 1, 0}, {57, 7, 7}, {-2, 0, 0}};
+  for (const Case& c : cases) {
+    state.writingTextSizeKind = c.writingKind;
+    const std::string text =
+        "M,0,0,2,7,1,0,0,-5,0,-1,0," + std::to_string(c.code) + ",3.5,4.5,0.5,\"Arial\",\"AB\"";
+    const TextSize own{3.5, 4.5, 0.5, 7};
+    const TextSize writing{1.5, 2.5, 0.75, 6};
+    const TextSize size = c.sizeKind != 0     ? state.textSizeTable[size_t(c.sizeKind)]
+                          : c.code % 100 == 0 ? own
+                                              : writing;
+    for (const double s : {19.0 / 18, 0.5}) {
+      SCOPED_TRACE(std::to_string(c.code) + " at " + std::to_string(s));
+      const std::vector<std::string> lines = PlaceStretched(text, 0.3, s, state);
+      std::vector<std::string> sizes;
+      for (const std::string& line : lines) {
+        if (line.rfind("cn", 0) == 0 && line.rfind("cn\"", 0) != 0) sizes.push_back(line);
+      }
+      ASSERT_EQ(sizes.size(), 1u);
+      EXPECT_EQ(sizes[0], "cn0 " + NumberText(size.width * s) + " " + NumberText(size.height) +
+                              " " + NumberText(size.spacing * s) + " " +
+                              std::to_string(size.colour));
+    }
+    // Unstretched, the command stays as it was.
+    const std::vector<std::string> plain = PlaceStretched(text, 0.3, 1, state);
+    if (c.sizeKind != 0) {
+      EXPECT_NE(std::find(plain.begin(), plain.end(), "cn" + std::to_string(c.sizeKind)),
+                plain.end());
+    }
   }
 }
 
