@@ -983,7 +983,8 @@ case_drawing_run_messages() {
       iconv -f CP932 -t UTF-8 2>/dev/null)"
     grep -qF "$(cat "$dir/expect")" <<<"$text" ||
       fail "$name: the message lacks '$(cat "$dir/expect")': $text"
-    (cd "$dir" && exec env "${vars[@]}" timeout 60 "$wine_run" --prefix "$prefix" \
+    (cd "$dir" && exec env "${vars[@]}" GARANARABE_NO_MESSAGE_BOX=0 timeout 60 \
+      "$wine_run" --prefix "$prefix" \
       "$dir/garanarabe.exe" "$mode") >"$dir/wine.log" 2>&1 &
     program_pid=$!
     box="$(wait_for_window '^r864_柄並べ９$')"
