@@ -124,6 +124,7 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   }
   c.figures = copies.figures;
   c.others = copies.others;
+  c.leftOut = copies.leftOut;
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
@@ -161,7 +162,10 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
     const CopyCount copies = PathCopies(row, laid);
     const double count = copies.figures;
     c.figures += count;
-    for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+      c.others[slot] += copies.others[slot];
+      c.leftOut[slot] += copies.leftOut[slot];
+    }
     if (row.bend) CountBent(row, laid, copies, c);
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());

@@ -1,6 +1,7 @@
 // Drawing runs: the selected pattern laid out along the designated points.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -53,6 +54,8 @@ struct DrawEstimate {
   bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
   bool figureMissing = false;  // copies to place, but their figure file is missing or empty
   double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
+  // Corner pieces and caps left out as they do not fit their runs, by slot.
+  std::array<double, kFigureSlots> leftOut{};
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {
