@@ -24,8 +24,7 @@ inline constexpr double kMitreLimit = 4;
 // Whether the offsets at distance k of two pieces that meet at `joint`, their ends `gap` apart
 // there, may be joined where they cross at `crossing`: no farther from the joint than
 // kMitreLimit offsets and the gap. The one rule for the rails of every run mode and the corner
-// pieces; a hair more, so that offsets of distance 0 crossing on the joint itself within the
-// rounding still meet there.
+// pieces.
 bool MitreReaches(Point crossing, Point joint, double k, double gap);
 
 // Takes the pieces of a rail one at a time, as they are made.
