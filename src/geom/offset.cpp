@@ -265,9 +265,6 @@ Group JoinRail(const std::vector<PathPiece>& pieces, bool closed, double k,
 }  // namespace
 
 bool MitreReaches(Point crossing, Point joint, double k, double gap) {
-  // Offsets at distance 0 are the path itself: their crossing is the joint, off it only by the
-  // rounding of far coordinates, which is no reason to bevel.
-  if (k == 0) return true;
   return Distance(crossing.x, crossing.y, joint.x, joint.y) <= kMitreLimit * std::fabs(k) + gap;
 }
 

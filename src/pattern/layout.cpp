@@ -43,9 +43,9 @@ bool ClosedList(std::span<const Point> points) {
 }
 
 // How the lines k to the left of the segments a-b and b-c join at b: where they cross, when that
-// lies within the mitre's reach of b (MitreReaches); not at all when they are parallel; by a
-// bevel when the turn so nearly goes back on itself that they would cross far away. Both
-// segments at b ask the same question, so that they always agree.
+// lies within the mitre's reach of b (MitreReaches); not at all when they are parallel or cross
+// beyond the range of a double; by a bevel when the turn so nearly goes back on itself that they
+// would cross far away. Both segments at b ask the same question, so that they always agree.
 struct OffsetJoin {
   enum Kind : uint8_t { kNone, kMitre, kBevel } kind = kNone;
   Point at;  // the crossing of a mitre
@@ -56,8 +56,12 @@ OffsetJoin JoinOffsets(Point a, Point b, Point c, double k) {
   const Point a1 = Along(a, k, n1), b1 = Along(b, k, n1);
   const Point b2 = Along(b, k, n2), c2 = Along(c, k, n2);
   const Intersection hit = IntersectLines(a1.x, a1.y, b1.x, b1.y, b2.x, b2.y, c2.x, c2.y);
-  if (hit.result == LineCrossing::kParallel) return {};
-  if (MitreReaches(hit.point, b, k, Distance(b1.x, b1.y, b2.x, b2.y))) {
+  if (hit.result == LineCrossing::kParallel || !std::isfinite(hit.point.x) ||
+      !std::isfinite(hit.point.y)) {
+    return {};
+  }
+  // Lines through b itself (k = 0) cross there, off it only by the rounding of far coordinates.
+  if (k == 0 || MitreReaches(hit.point, b, k, Distance(b1.x, b1.y, b2.x, b2.y))) {
     return {OffsetJoin::kMitre, hit.point};
   }
   return {OffsetJoin::kBevel, {}};

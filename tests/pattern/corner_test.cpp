@@ -233,28 +233,38 @@ class LineRecorder final : public PathSink {
   void Circle(double, double, double) override {}
 };
 
-// Full-length lines at a turn of nearly 180 degrees end square at the corner, a bevel joining
+// Full-length lines at a turn of nearly 180 degrees end square at the corner, one bevel joining
 // each to its continuation, rather than running off to where they would cross; at an exact
-// reversal they stay square with nothing between, as before.
+// reversal they stay square with nothing between, as before. The corner of a closed list and
+// path (its first point) too.
 TEST(CornerTest, FullLengthLinesBevelAtNearReversals) {
+  struct Case {
+    std::vector<Point> points;
+    double cornerX;  // of the near reversal
+    size_t bevels;   // the top and middle lines; the bottom one lies on the path
+  };
+  const Case cases[] = {
+      {{{0, 0}, {100, 0}, {50, 1.745e-5}}, 100, 2},
+      {{{0, 0}, {100, 0}, {50, 0}}, 100, 0},
+      {{{0, 0}, {100, 0}, {100, 1}, {0, 0}}, 0, 2},
+  };
   for (const Mode mode : {Mode::kMultiPoint, Mode::kPath}) {
-    for (const double tip : {1.745e-5, 0.0}) {
-      SCOPED_TRACE(::testing::Message() << int(mode) << " " << tip);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::Message()
+                   << int(mode) << " " << c.points.size() << " " << c.points[2].y);
       LayoutRow row = FrameRow(0);
       row.corner.on = false;
       row.lineModes = {LineMode::kFullLength, LineMode::kFullLength, LineMode::kFullLength};
       LineRecorder rec;
-      CourseOf(mode, {{0, 0}, {100, 0}, {50, tip}})->Lay(row, rec);
+      CourseOf(mode, c.points)->Lay(row, rec);
       size_t bevels = 0;
       for (const auto& [a, b] : rec.lines) {
         for (const Point p : {a, b}) {
-          EXPECT_TRUE(p.x > -1e-6 && p.x < 100 + 1e-6 && std::fabs(p.y) < 6 + 1e-4)
-              << p.x << " " << p.y;
+          EXPECT_TRUE(p.x > -6 && p.x < 106 && std::fabs(p.y) < 7) << p.x << " " << p.y;
         }
-        bevels += std::fabs(a.x - 100) < 1e-4 && std::fabs(b.x - 100) < 1e-4;
+        bevels += std::fabs(a.x - c.cornerX) < 0.1 && std::fabs(b.x - c.cornerX) < 0.1;
       }
-      // The top and middle lines bevel; the bottom one lies on the path and meets itself.
-      EXPECT_EQ(bevels, tip > 0 ? 2u : 0u);
+      EXPECT_EQ(bevels, c.bevels);
     }
   }
 }
