@@ -28,9 +28,10 @@ class FoldCounter final : public PathSink {
 // The stretch of the most stretched copies along the path.
 double MostStretch(const LayoutRow& row, const LaidPath& laid) {
   double most = 1;
+  RunRooms rooms(row, laid);
   for (size_t i = 0; i < laid.runs.size(); ++i) {
-    const RunPlan plan = row.HasEndFigures() ? PlanRoom(row, RoomOfRun(row, laid, i))
-                                             : PlanPathRun(row, laid, laid.runs[i]);
+    const RunPlan plan =
+        row.HasEndFigures() ? PlanRoom(row, rooms.Next()) : PlanPathRun(row, laid, laid.runs[i]);
     if (std::isfinite(plan.scale)) most = std::max(most, plan.scale);
   }
   return most;

@@ -256,14 +256,18 @@ SegmentRoom AllPiecesRoom(const LayoutRow& row, const LaidPath& laid, size_t i) 
 
 }  // namespace
 
-SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
-  const size_t runs = laid.runs.size();
-  const SegmentRoom room = AllPiecesRoom(row, laid, i);
+SegmentRoom RunRooms::Next() {
+  const size_t runs = laid_.runs.size();
+  const size_t i = next_++;
+  const SegmentRoom room = following_ ? *following_ : AllPiecesRoom(row_, laid_, i);
+  following_.reset();
+  if (i == 0) first_ = room;
   // The corner pieces it shares with the runs before and after it.
-  std::optional<SegmentRoom> before, after;
-  if (room.corner) before = AllPiecesRoom(row, laid, (i + runs - 1) % runs);
-  if (room.endCorner) after = AllPiecesRoom(row, laid, (i + 1) % runs);
-  return FitRoom(room, before ? &*before : nullptr, after ? &*after : nullptr);
+  std::optional<SegmentRoom> before;
+  if (room.corner) before = i > 0 ? previous_ : AllPiecesRoom(row_, laid_, runs - 1);
+  if (room.endCorner) following_ = i + 1 < runs ? AllPiecesRoom(row_, laid_, i + 1) : first_;
+  previous_ = room;
+  return FitRoom(room, before ? &*before : nullptr, following_ ? &*following_ : nullptr);
 }
 
 CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
@@ -275,8 +279,9 @@ CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
     const SegmentRoom room = RoomOf(row, ends, 1);
     total.Add(PlanRoom(row, room), &room);
   } else {
+    RunRooms rooms(row, laid);
     for (size_t i = 0; i < laid.runs.size(); ++i) {
-      const SegmentRoom room = RoomOfRun(row, laid, i);
+      const SegmentRoom room = rooms.Next();
       total.Add(PlanRoom(row, room), &room);
     }
   }
@@ -290,12 +295,13 @@ namespace {
 class PathLayout {
  public:
   PathLayout(const LayoutRow& row, const LaidPath& laid, PathSink& sink)
-      : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)) {}
+      : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)), rooms_(row, laid) {}
 
+  // Run i, after those before it.
   void Run(size_t i) {
     const PathRun& run = laid_.runs[i];
     if (row_.HasEndFigures()) {
-      RunBetweenPieces(run, RoomOfRun(row_, laid_, i));
+      RunBetweenPieces(run, rooms_.Next());
       return;
     }
     const RunPlan plan = PlanPathRun(row_, laid_, run);
@@ -435,6 +441,7 @@ class PathLayout {
   const LaidPath& laid_;
   PathSink& sink_;
   const std::array<double, 3> distances_;
+  RunRooms rooms_;
   ArcMark mark_;
 };
 
