@@ -1,7 +1,10 @@
 #include "app/outcome_message.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 #include "app/program_paths.h"
 #include "pattern/draw.h"
@@ -128,6 +131,27 @@ std::string UnbentMessage(double unbent) {
          "大きな半径の曲線を選んでください。";
 }
 
+// The corner pieces and caps a drawn run left out, as they did not fit their runs; empty when
+// it left out none.
+std::string LeftOutMessage(const std::array<double, kFigureSlots>& leftOut) {
+  static constexpr std::pair<FigureSlot, std::string_view> kPieces[] = {
+      {FigureSlot::kStart, kStartKey},
+      {FigureSlot::kEnd, kEndKey},
+      {FigureSlot::kCorner, kCornerKey}};
+  std::string which;
+  for (const auto& [slot, key] : kPieces) {
+    const double count = leftOut[size_t(slot)];
+    if (!(count > 0)) continue;
+    if (!which.empty()) which += "、";
+    which += std::string(FigureDetailLabel(key)) + " " + CountText(count) + " 個";
+  }
+  if (which.empty()) return {};
+  return "置く区間に収まらないため、" + which +
+         "を作図しませんでした。\n"
+         "区間の長さより幅が広いか、区間の反対の端に置く図形と重なります。\n"
+         "作図するには、区間を長くするか、詳細設定で幅の小さい図形を選んでください。";
+}
+
 }  // namespace
 
 std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
@@ -135,6 +159,11 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
   if (outcome == RunOutcome::kDrawn && detail.estimate.unbent > 0) {
     if (!message.empty()) message += "\n\n";
     message += UnbentMessage(detail.estimate.unbent);
+  }
+  if (outcome == RunOutcome::kDrawn || outcome == RunOutcome::kNoFigureFile) {
+    const std::string leftOut = LeftOutMessage(detail.estimate.leftOut);
+    if (!message.empty() && !leftOut.empty()) message += "\n\n";
+    message += leftOut;
   }
   for (const RefusedDetail& refused : detail.refusedDetails) {
     if (!message.empty()) message += "\n\n";

@@ -28,9 +28,10 @@ class FoldCounter final : public PathSink {
 // The stretch of the most stretched copies along the path.
 double MostStretch(const LayoutRow& row, const LaidPath& laid) {
   double most = 1;
+  RunRooms rooms(row, laid);
   for (size_t i = 0; i < laid.runs.size(); ++i) {
-    const RunPlan plan = row.HasEndFigures() ? PlanRoom(row, RoomOfRun(row, laid, i))
-                                             : PlanPathRun(row, laid, laid.runs[i]);
+    const RunPlan plan =
+        row.HasEndFigures() ? PlanRoom(row, rooms.Next()) : PlanPathRun(row, laid, laid.runs[i]);
     if (std::isfinite(plan.scale)) most = std::max(most, plan.scale);
   }
   return most;
@@ -124,6 +125,7 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   }
   c.figures = copies.figures;
   c.others = copies.others;
+  c.leftOut = copies.leftOut;
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
@@ -161,7 +163,10 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
     const CopyCount copies = PathCopies(row, laid);
     const double count = copies.figures;
     c.figures += count;
-    for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+      c.others[slot] += copies.others[slot];
+      c.leftOut[slot] += copies.leftOut[slot];
+    }
     if (row.bend) CountBent(row, laid, copies, c);
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());

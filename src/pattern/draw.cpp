@@ -69,6 +69,7 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   estimate.figures = count.figures;
   estimate.sizeZero = !row.Draws();
   estimate.bytes = count.lineBytes;
+  estimate.leftOut = count.leftOut;
   if (!(count.figures > 0)) return estimate;
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;

@@ -60,6 +60,8 @@ struct DrawEstimate {
   bool figureMissing = false;  // copies to place, but their figure file is missing or empty
   double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
   FigureFaults otherFaults{};  // the figures the run goes without: the user is told
+  // Corner pieces and caps left out as they do not fit their runs, by slot.
+  std::array<double, kFigureSlots> leftOut{};
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {
