@@ -5,9 +5,9 @@
 
 #include "figure/measure.h"
 #include "pattern/bend.h"
-#include "pattern/copy_sampler.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
+#include "pattern/size_sampler.h"
 
 namespace gara {
 
@@ -82,10 +82,10 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   const DrawResult counted = estimate.Verdict();
   if (counted != DrawResult::kDrawn && counted != DrawResult::kTooLarge) return estimate;
   // Within the counts' limits the layout is short beside the writing: it is walked once more
-  // to measure copies where they stand.
-  CopySampler sampler(inputs.state, models, copies);
+  // to measure what it writes.
+  SizeSampler sampler(inputs.state, inputs.run, models, copies, count.lineBytes / kLineRecordBytes);
   course.Lay(row, sampler);
-  estimate.bytes += sampler.Bytes();
+  estimate.bytes = sampler.Bytes();
   return estimate;
 }
 
