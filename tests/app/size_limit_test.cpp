@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,6 +20,8 @@
 #include "app/test_files.h"
 #include "settings/settings.h"
 #include "support/memory_file_system.h"
+#include "support/program_run.h"
+#include "support/temp_dir.h"
 
 namespace gara {
 namespace {
@@ -277,6 +280,25 @@ TEST(SizeLimit, EveryCase) {
   }
   EXPECT_GE(drawn, 40);
 }
+
+#ifndef _WIN32
+// The built program under GARANARABE_MAX_OUTPUT_MB=1, on the run whose estimate is about half its
+// file: the writer stops it at the limit, and the program tells why as for the estimate.
+TEST(SizeLimit, ProgramHeldToTheLimitOfItsEnvironment) {
+  testing::TempDir dir;
+  const Folder folder = RoundCopiesFarOut();
+  for (const auto& [name, bytes] : folder.files) dir.Write(name, bytes);
+  setenv("GARANARABE_MAX_OUTPUT_MB", "1", 1);
+  const testing::ProgramResult result = testing::RunProgramIn(dir, {"4"});
+  unsetenv("GARANARABE_MAX_OUTPUT_MB");
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+  EXPECT_EQ(testing::FilesIn(dir), folder.files.size() + 1);  // and the program
+  const std::u8string told = u8"書き出す作図データが大きすぎるため";
+  EXPECT_NE(result.errorOutput.find(std::string(told.begin(), told.end())), std::string::npos)
+      << result.errorOutput;
+}
+#endif
 
 }  // namespace
 }  // namespace gara
