@@ -18,6 +18,17 @@
 
 namespace gara {
 
+namespace {
+
+// The bytes the output file may take under a size limit: as many as the limit, never one more.
+uint64_t OutputLimit(double maxBytes) {
+  if (!(maxBytes >= 0)) return 0;
+  if (maxBytes >= 0x1p64) return UINT64_MAX;
+  return static_cast<uint64_t>(maxBytes);
+}
+
+}  // namespace
+
 double OutputLimitFromEnvironment(const char* megabytes) {
   if (megabytes == nullptr || *megabytes == '\0') return kMaxOutputBytesPerRun;
   uint64_t value = 0;
@@ -27,13 +38,6 @@ double OutputLimitFromEnvironment(const char* megabytes) {
     return kMaxOutputBytesPerRun;
   }
   return static_cast<double>(value) * 1e6;
-}
-
-uint64_t OutputLimit(double maxBytes) {
-  // The file may be as large as the limit, never a byte larger.
-  if (!(maxBytes >= 0)) return 0;
-  if (maxBytes >= 0x1p64) return UINT64_MAX;
-  return static_cast<uint64_t>(maxBytes);
 }
 
 int ConsecutiveDesignatedPoints(const DrawingState& state) {

@@ -65,9 +65,6 @@ struct RunDetail {
   std::vector<RefusedDetail> refusedDetails;      // what the drawing run drew without
 };
 
-// The bytes the output file may take under a size limit: the whole bytes within it.
-uint64_t OutputLimit(double maxBytes);
-
 // The number of consecutive designated points from number 1 on (99 at most).
 int ConsecutiveDesignatedPoints(const DrawingState& state);
 
