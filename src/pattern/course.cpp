@@ -100,28 +100,20 @@ bool SegmentCourse::LaidOut(int j) const {
 CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   double segments = 0;
-  Point first{}, second{};  // the first segment laid out
   const bool pieces = row.HasEndFigures();
   const std::span<const Point> list = pieces ? Merged() : Points();
   CopyCount copies;
   for (int j = 1; j < static_cast<int>(list.size()); ++j) {
     if (!pieces && !LaidOut(j)) continue;
-    const Point p = list[j - 1];
-    const Point q = list[j];
-    RunPlan plan;
     if (pieces) {
       const SegmentRoom room = RoomOf(row, list, j);
-      plan = PlanRoom(row, room);
-      copies.Add(plan, &room);
+      copies.Add(PlanRoom(row, room), &room);
     } else {
-      plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
-      copies.Add(plan);
+      const Point p = list[j - 1];
+      const Point q = list[j];
+      copies.Add(PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen));
     }
-    if (segments++ == 0) {
-      first = p;
-      second = q;
-      c.stretch = plan.scale;
-    }
+    ++segments;
   }
   c.figures = copies.figures;
   c.others = copies.others;
@@ -129,9 +121,6 @@ CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
-  // One copy halfway along the first segment: about the average copy.
-  c.at = {first.x + (second.x - first.x) / 2, first.y + (second.y - first.y) / 2};
-  c.angle = std::atan2(second.y - first.y, second.x - first.x);
   return c;
 }
 
@@ -158,8 +147,7 @@ PathCourse::PathCourse(Chains chains) {
 CourseCount PathCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   const LineCounts lines = CountLines(row);
-  for (size_t i = 0; i < laid_.size(); ++i) {
-    const LaidPath& laid = laid_[i];
+  for (const LaidPath& laid : laid_) {
     const CopyCount copies = PathCopies(row, laid);
     const double count = copies.figures;
     c.figures += count;
@@ -173,14 +161,6 @@ CourseCount PathCourse::Count(const LayoutRow& row) const {
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +
                     EllipseRailLines(row, laid, count)) *
                    kLineRecordBytes;
-    if (i == 0 && !laid.path.pieces.empty()) {
-      // One copy at the start of the first path, as it is laid out.
-      const PathPiece& piece = laid.path.pieces[0];
-      c.at = piece.from;
-      const Point t = PieceTangent(piece, 0);
-      c.angle = std::atan2(t.y, t.x);
-      if (!laid.runs.empty()) c.stretch = PlanPathRun(row, laid, laid.runs[0]).scale;
-    }
   }
   return c;
 }

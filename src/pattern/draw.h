@@ -54,7 +54,7 @@ using FigureFaults = std::array<FigureFault, kFigureSlots>;
 struct DrawEstimate {
   double figures = 0;   // copies of the figure (+infinity for a segment without end)
   double entities = 0;  // entity commands of all copies
-  double bytes = 0;     // size of the output file, about: one copy measured, times the copies
+  double bytes = 0;     // size of the output file, about: copies measured where they stand
   double maxBytes = kMaxOutputBytesPerRun;  // the size limit of the run
   bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
   bool figureMissing = false;  // copies to place, but their figure file is missing or empty
@@ -82,9 +82,13 @@ DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course);
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
 // Lays out the pattern along the course and emits it through `out`. Past any limit of the
-// estimate nothing is emitted; the caller then writes no drawing at all.
+// estimate nothing is emitted; the caller then writes no drawing at all. Output streamed with
+// a size limit (OutputBuffer::StreamTo) that it passes stops the drawing: kTooLarge, the
+// output incomplete. `estimate`, when given, receives the estimate the drawing was held to,
+// its bytes for a stopped drawing those written, and those of the copies not placed as their
+// average.
 [[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out,
-                                     const Course& course);
+                                     const Course& course, DrawEstimate* estimate = nullptr);
 
 // The same along the segments of designated points 1..pointCount (see SegmentCourse).
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident);
