@@ -22,13 +22,16 @@ std::string FileName(const std::string& path) {
   return path.substr(DirectoryPart(path, kPathSeparators).size());
 }
 
+// How much of a value from a file a message quotes.
+constexpr int kQuotedValueChars = 64;
+
 // What a row detail the drawing run did not follow is to the user: told whether the run drew or
 // not, so it says only that the figure was not used.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
   const std::string what(FigureDetailLabel(refused.key));
   const std::string row = std::to_string(refused.row);
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
-         RemoveControlChars(refused.value) +
+         MessageExcerpt(refused.value, kQuotedValueChars) +
          " は、プログラムのフォルダーにあるファイルの名前ではないため、" + what +
          "を使いませんでした。\n"
          "設定画面で " +
@@ -92,6 +95,12 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
       return "柄の詳細設定ファイル " + FileName(detail.file) +
              " を読み込めないため、何も作図しませんでした。\n"
              "ファイルのアクセス権を確かめてください。詳細設定ファイルは元のまま残っています。";
+    case RunOutcome::kFigureUnreadable:
+      return (detail.figureKind == FigureKind::kJws ? "JWS図形のファイル "
+                                                    : "選択図形のファイル ") +
+             FileName(detail.file) +
+             " を読み込めないため、何も作図しませんでした。\n"
+             "ファイルのアクセス権を確かめてください。";
   }
   return {};
 }
@@ -139,7 +148,8 @@ std::string_view DialogFailureMessage(RunFailure failure) {
 
 int ExitStatus(RunOutcome outcome) {
   return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable ||
-                 outcome == RunOutcome::kDetailsUnreadable
+                 outcome == RunOutcome::kDetailsUnreadable ||
+                 outcome == RunOutcome::kFigureUnreadable
              ? kWriteFailedExit
              : 0;
 }

@@ -76,8 +76,9 @@ class StretchedEllipseMemo {
 };
 
 struct FigureModel {
-  bool present = false;  // the file existed
-  double centreX = 0.0;  // centre of the extents line
+  bool present = false;     // the file existed
+  bool unreadable = false;  // the file, or something in its place, is there but cannot be read
+  double centreX = 0.0;     // centre of the extents line
   double centreY = 0.0;
   std::vector<FigureOp> ops;
   std::string texts;                       // the bytes of every text and font, back to back

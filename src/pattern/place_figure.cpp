@@ -7,8 +7,11 @@
 namespace gara {
 
 FigureModel FigurePlacer::Read(std::string_view name) {
-  const std::optional<std::string> bytes = fs_.ReadFile(programDir_ + std::string(name));
-  return bytes ? ParseFigure(*bytes, run_, longFonts_) : FigureModel{};
+  const ExistingFile file = ReadExistingFile(fs_, programDir_ + std::string(name));
+  if (file.bytes) return ParseFigure(*file.bytes, run_, longFonts_);
+  FigureModel none;
+  none.unreadable = file.unreadable;
+  return none;
 }
 
 const FigureModel* FigurePlacer::Model(FigureKind kind) {
