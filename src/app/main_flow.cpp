@@ -145,8 +145,7 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     }
     return RunOutcome::kDrawn;
   };
-  // A figure that is there and cannot be read is not drawn around: the file stays as Jw_cad
-  // wrote it.
+  // A figure there and unreadable is not drawn around: the file stays as Jw_cad wrote it.
   if (detail_.estimate.figureUnreadable) {
     detail_.file = env_.paths.programDir + std::string(FigureFileName(detail_.figureKind));
     return RunOutcome::kFigureUnreadable;
