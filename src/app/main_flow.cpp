@@ -173,6 +173,11 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     }
     return RunOutcome::kDrawn;
   };
+  // A figure there and unreadable is not drawn around: the file stays as Jw_cad wrote it.
+  if (detail_.estimate.figureUnreadable) {
+    detail_.file = env_.paths.programDir + std::string(FigureFileName(detail_.figureKind));
+    return RunOutcome::kFigureUnreadable;
+  }
   const DrawResult verdict = detail_.estimate.Verdict();
   if (verdict != DrawResult::kDrawn) return refuse(refusal(verdict));
 
@@ -236,14 +241,11 @@ RunOutcome ProgramRun::Register() {
   StagedFile newSettings(fs, settingsPath);
   if (!newSettings.Write(SerializeSettings(updated))) return failed(settingsPath);
   StagedFile oldSettings(fs, settingsPath);
-  std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
-  // Another run may have put the first settings file in place just now: read what it wrote.
-  // Only a file that is there and still cannot be read stops the run; asking again whether it
-  // is there would catch the next run's settings appearing and fail a sound registration.
-  if (!oldBytes && fs.IsFile(settingsPath)) {
-    oldBytes = fs.ReadFile(settingsPath);
-    if (!oldBytes) return failed(settingsPath);
-  }
+  // Read again: another run may have put the first settings file in place since Prepare. One
+  // that is there and cannot be read now is never replaced.
+  const ExistingFile old = ReadExistingFile(fs, settingsPath);
+  if (old.unreadable) return failed(settingsPath);
+  const std::optional<std::string>& oldBytes = old.bytes;
   if (oldBytes && !oldSettings.Write(*oldBytes)) return failed(settingsPath);
 
   if (!newSettings.Commit()) return failed(settingsPath);

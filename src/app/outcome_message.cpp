@@ -44,6 +44,9 @@ std::string_view RefusalReason(FigureFault fault) {
   return "プログラムのフォルダーにあるファイルの名前ではないため、";
 }
 
+// How much of a value from a file a message quotes.
+constexpr int kQuotedValueChars = 64;
+
 // What a row detail the drawing run did not follow is to the user: told whether the run drew or
 // not, so it says only that the figure was not used.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
@@ -56,9 +59,9 @@ std::string RefusedDetailMessage(const RefusedDetail& refused) {
     remedy = "設定画面の［詳細…］で ";
   }
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
-         RemoveControlChars(refused.value) + " は、" + std::string(RefusalReason(refused.fault)) +
-         what + "を使いませんでした。\n" + remedy + row + " 番目のパターンの" + what +
-         "を選び直してください。";
+         MessageExcerpt(refused.value, kQuotedValueChars) + " は、" +
+         std::string(RefusalReason(refused.fault)) + what + "を使いませんでした。\n" + remedy +
+         row + " 番目のパターンの" + what + "を選び直してください。";
 }
 
 std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
@@ -118,6 +121,12 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
       return "柄の詳細設定ファイル " + FileName(detail.file) +
              " を読み込めないため、何も作図しませんでした。\n"
              "ファイルのアクセス権を確かめてください。詳細設定ファイルは元のまま残っています。";
+    case RunOutcome::kFigureUnreadable:
+      return (detail.figureKind == FigureKind::kJws ? "JWS図形のファイル "
+                                                    : "選択図形のファイル ") +
+             FileName(detail.file) +
+             " を読み込めないため、何も作図しませんでした。\n"
+             "ファイルのアクセス権を確かめてください。";
   }
   return {};
 }
@@ -191,7 +200,8 @@ std::string_view DialogFailureMessage(RunFailure failure) {
 
 int ExitStatus(RunOutcome outcome) {
   return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable ||
-                 outcome == RunOutcome::kDetailsUnreadable
+                 outcome == RunOutcome::kDetailsUnreadable ||
+                 outcome == RunOutcome::kFigureUnreadable
              ? kWriteFailedExit
              : 0;
 }

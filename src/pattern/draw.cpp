@@ -65,6 +65,7 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   if (!(count.figures > 0)) return estimate;
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
+  estimate.figureUnreadable = model && model->unreadable;
   if (!model) return estimate;
   OtherFigures models = others;
   models[0] = model;
