@@ -32,7 +32,7 @@ TEST(PathChainTest, RoundedRectangleInAnyOrderIsOneClosedPath) {
     const PathPiece& p = pieces[order[k]];
     given.push_back(k % 2 == 0 ? Reversed(p) : p);
   }
-  const std::vector<Path> paths = ChainPieces(given, ChainTolerance(given));
+  const std::vector<Path> paths = ChainPieces(given);
   ASSERT_EQ(paths.size(), 1u);
   const Path& path = paths[0];
   EXPECT_TRUE(path.closed);
@@ -56,7 +56,7 @@ TEST(PathChainTest, WhereThreeEndsMeetTheEarliestPiecesContinueEachOther) {
   // Three lines from the origin: the first chains with the second, the third stands alone.
   const std::vector<PathPiece> pieces = {LinePiece({10, 0}, {0, 0}), LinePiece({0, 10}, {0, 0}),
                                          LinePiece({0, 0}, {-10, 0})};
-  const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+  const std::vector<Path> paths = ChainPieces(pieces);
   ASSERT_EQ(paths.size(), 2u);
   ASSERT_EQ(paths[0].pieces.size(), 2u);
   ExpectNear(paths[0].pieces[1].to, {0, 10});
@@ -67,7 +67,7 @@ TEST(PathChainTest, WhereThreeEndsMeetTheEarliestPiecesContinueEachOther) {
 TEST(PathChainTest, ChainsGrowBackwardsFromTheFirstPiece) {
   const std::vector<PathPiece> pieces = {LinePiece({10, 0}, {20, 0}), LinePiece({0, 0}, {10, 0}),
                                          LinePiece({30, 5}, {20, 0})};
-  const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+  const std::vector<Path> paths = ChainPieces(pieces);
   ASSERT_EQ(paths.size(), 1u);
   EXPECT_FALSE(paths[0].closed);
   ExpectNear(paths[0].pieces.front().from, {0, 0});
@@ -85,7 +85,7 @@ TEST(PathChainTest, WhereManyEndsMeetThePiecesPairOffInFileOrder) {
       outer.push_back({10 * std::cos(a), 10 * std::sin(a)});
       pieces.push_back(LinePiece(outer.back(), {0, 0}));
     }
-    const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+    const std::vector<Path> paths = ChainPieces(pieces);
     ASSERT_EQ(paths.size(), static_cast<size_t>((spokes + 1) / 2));
     for (size_t p = 0; p < paths.size(); ++p) {
       // An odd spoke out stands alone, into the origin.
@@ -106,7 +106,7 @@ TEST(PathChainTest, APolylineInEitherFileOrderRunsItsOwnWayWithItsPiecesAsGiven)
     }
     std::vector<PathPiece> given = pieces;
     if (backwards) std::reverse(given.begin(), given.end());
-    const std::vector<Path> paths = ChainPieces(given, ChainTolerance(given));
+    const std::vector<Path> paths = ChainPieces(given);
     ASSERT_EQ(paths.size(), 1u);
     EXPECT_FALSE(paths[0].closed);
     ASSERT_EQ(paths[0].pieces.size(), pieces.size());

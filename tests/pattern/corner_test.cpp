@@ -143,7 +143,7 @@ TEST(CornerTest, PathsGetPiecesAtSharpJointsOnly) {
       {testing::Polyline({{0, 0}, {40, 0}, {40, 40}, {0, 0}}), 3, 0},
   };
   for (const Case& c : cases) {
-    const LaidPath laid = SplitRuns(ChainPieces(c.pieces, 1e-6).at(0));
+    const LaidPath laid = SplitRuns(ChainPieces(c.pieces).at(0));
     FigureRecorder rec;
     LayoutPath(row, laid, rec);
     const std::vector<Placed> corners = rec.Of(FigureSlot::kCorner);
