@@ -73,6 +73,7 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
   if (!model) return estimate;
+  estimate.figureBeyondReach = model->fault == FigureFault::kBeyondReach;
   double mains = count.figures;
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
     if (!others[slot]) continue;
