@@ -418,6 +418,18 @@ double JointTolerance(const PathPiece& a, const PathPiece& b) {
 
 Chains::Chains(std::vector<PathPiece> pieces) : pieces_(std::move(pieces)) {
   std::erase_if(pieces_, [](const PathPiece& p) { return !Usable(p); });
+  // The index of ends is gone before the pieces are put in order and perhaps copied.
+  PutInPathOrder(pieces_, Chain());
+  // One path takes the list whole. Many are taken from the back of a deque, which gives back
+  // its blocks as they go: the pieces are held about once, not once in the list and once more
+  // in the paths.
+  if (closed_.size() > 1) {
+    rest_.assign(pieces_.begin(), pieces_.end());
+    pieces_ = std::vector<PathPiece>();
+  }
+}
+
+std::vector<uint32_t> Chains::Chain() {
   const size_t count = pieces_.size();
   std::vector<bool> used(count, false);
   EndIndex index(pieces_, used);
@@ -483,15 +495,7 @@ Chains::Chains(std::vector<PathPiece> pieces) : pieces_(std::move(pieces)) {
     closed_.push_back(closed);
   }
   starts_.push_back(static_cast<uint32_t>(steps.size()));
-
-  PutInPathOrder(pieces_, steps);
-  // One path takes the list whole. Many are taken from the back of a deque, which gives back
-  // its blocks as they go: the pieces are held about once, not once in the list and once more
-  // in the paths.
-  if (closed_.size() > 1) {
-    rest_.assign(pieces_.begin(), pieces_.end());
-    pieces_ = std::vector<PathPiece>();
-  }
+  return steps;
 }
 
 Path Chains::TakeLast() {

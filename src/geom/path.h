@@ -93,6 +93,10 @@ class Chains {
   Path TakeLast();
 
  private:
+  // Chains the pieces: the paths' steps in order, each 2 * piece, + 1 when the piece runs
+  // backwards; fills starts_ and closed_.
+  std::vector<uint32_t> Chain();
+
   // The usable pieces, once chained path after path, each turned the way its path runs: the
   // list of the one path, or else a deque.
   std::vector<PathPiece> pieces_;
