@@ -189,8 +189,7 @@ void BM_BentRun(benchmark::State& state) {
   extras.bend = arg % 2 == 1;
   const PathCourse course(ChainPieces(
       arg >= 4 ? WindingRoad()
-               : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)},
-      1e-6));
+               : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)}));
   size_t lines = 0;
   for (auto _ : state) {
     OutputBuffer buffer;

@@ -59,7 +59,7 @@ Drawn DrawAlong(const std::vector<PathPiece>& pieces, const PatternRow& row,
   RowExtras extras;
   extras.bend = bend;
   const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, extras};
-  const PathCourse course(ChainPieces(pieces, 1e-9));
+  const PathCourse course(ChainPieces(pieces));
   OutputBuffer buffer;
   CommandWriter out(buffer, state);
   EXPECT_EQ(DrawPattern(inputs, out, course), DrawResult::kDrawn);
@@ -158,7 +158,7 @@ TEST(BendTest, ChainsFollowTheTrueImageWithinTheTolerance) {
   const FigureModel model = ParseFigure(kDiagonalAndCircle, RunContext(), fonts);
   for (const auto& [pieces, begin] : cases) {
     SCOPED_TRACE(begin);  // names the case
-    const LaidPath laid = SplitRuns(ChainPieces(pieces, 1e-9).at(0));
+    const LaidPath laid = SplitRuns(ChainPieces(pieces).at(0));
     const BentBox box(laid, begin, 12, h, ref, {0, 0}, 0);
     ASSERT_TRUE(box.Curved() && !box.Folds());
     OutputBuffer buffer;
