@@ -93,8 +93,9 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
     case RunOutcome::kTooLarge:
       return "書き出す作図データが大きすぎるため、何も作図しませんでした。\n"
              "書き出す大きさ: 約 " +
-             CountText(std::ceil(detail.estimate.bytes / 1e6)) +
-             " MB\n"
+             CountText(std::ceil(detail.estimate.bytes / 1e6)) + " MB（上限 " +
+             CountText(std::floor(detail.estimate.maxBytes / 1e6)) +
+             " MB）\n"
              "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
              "図面の縮尺も確かめてください。";
     case RunOutcome::kFigureSizeZero:

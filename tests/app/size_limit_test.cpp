@@ -191,6 +191,9 @@ void ExpectRefused(const Limited& run, const Folder& folder, double limit) {
       "約 " + std::to_string(static_cast<int64_t>(std::ceil(run.estimate.bytes / 1e6))) + " MB";
   EXPECT_NE(run.message.find("大きすぎる"), std::string::npos) << run.message;
   EXPECT_NE(run.message.find(size), std::string::npos) << run.message;
+  const std::string bound =
+      "上限 " + std::to_string(static_cast<int64_t>(std::floor(limit / 1e6))) + " MB";
+  EXPECT_NE(run.message.find(bound), std::string::npos) << run.message;
   EXPECT_NE(run.message.find("間隔を大きく"), std::string::npos) << run.message;
 }
 
