@@ -179,7 +179,8 @@ void BM_BentRun(benchmark::State& state) {
   Inputs& in = BenchInputs();
   BenchFileSystem fs;
   const int64_t arg = state.range(0);
-  fs.files["/p/sel.txt"] = arg < 2 || arg >= 4
+  fs.files["/p/sel.txt"] = arg >= 6 ? Figure(true)
+                           : arg < 2 || arg >= 4
                                ? Figure(false)
                                : "-10,-5,10,5\r\n1\r\nN,4\r\nL,0,0,2,1,1,0,0,-10,-5,10,-5\r\n"
                                  "L,0,0,2,1,1,0,0,10,-5,10,5\r\nL,0,0,2,1,1,0,0,10,5,-10,5\r\n"
@@ -188,8 +189,9 @@ void BM_BentRun(benchmark::State& state) {
   RowExtras extras;
   extras.bend = arg % 2 == 1;
   const PathCourse course(ChainPieces(
-      arg >= 4 ? WindingRoad()
-               : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)},
+      arg == 4 || arg == 5 || arg >= 8
+          ? WindingRoad()
+          : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)},
       1e-6));
   size_t lines = 0;
   for (auto _ : state) {
@@ -206,6 +208,6 @@ void BM_BentRun(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * 20000));
   state.counters["lines"] = static_cast<double>(lines);
 }
-BENCHMARK(BM_BentRun)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_BentRun)->DenseRange(0, 9)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -116,6 +116,48 @@ BoxCurve CurveOf(const FigureOp& op, const BoxOf& box) {
 
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
+// How far a step of a chain may stray from its image, and how far the next step aims, as parts of
+// the tolerance: the aim a little short so that few steps are taken twice.
+constexpr double kAcceptedError = 0.97;
+constexpr double kAimedError = 0.85;
+
+// The farthest the image strays from the chord a ... b, from its points p and q a third and two
+// thirds of the way: the distances from the chord as a cubic u (1 - u) (al + be u) in u = 0 ... 1,
+// exact for a curve of steady or steadily changing curvature, and for a turn through a point of
+// inflection. A step that turns back on itself, or has no chord, strays without measure.
+double ChordError(Point a, Point p, Point q, Point b) {
+  const double dx = b.x - a.x;
+  const double dy = b.y - a.y;
+  const double length = std::sqrt(dx * dx + dy * dy);
+  if (!(length > 0)) return INFINITY;
+  const double ux = dx / length;
+  const double uy = dy / length;
+  const double sp = ((p.x - a.x) * ux + (p.y - a.y) * uy) / length;
+  const double sq = ((q.x - a.x) * ux + (q.y - a.y) * uy) / length;
+  if (!(sp > 0 && sp < sq && sq < 1)) return INFINITY;
+  const double dp = (p.y - a.y) * ux - (p.x - a.x) * uy;
+  const double dq = (q.y - a.y) * ux - (q.x - a.x) * uy;
+  const double be = 13.5 * (dq - dp);
+  const double al = 4.5 * dp - be / 3;
+  const auto at = [&](double u) { return std::fabs(u * (1 - u) * (al + be * u)); };
+  double most = std::max(at(0.5), std::max(std::fabs(dp), std::fabs(dq)));
+  // Where the cubic's slope al (1 - 2u) + be (2u - 3u^2) is nought.
+  const double qa = -3 * be;
+  const double qb = 2 * (be - al);
+  const double qc = al;
+  if (qa == 0) {
+    if (qb != 0) most = std::max(most, at(std::clamp(-qc / qb, 0.0, 1.0)));
+  } else {
+    const double disc = qb * qb - 4 * qa * qc;
+    if (disc >= 0) {
+      const double root = std::sqrt(disc);
+      most = std::max(most, at(std::clamp((-qb + root) / (2 * qa), 0.0, 1.0)));
+      most = std::max(most, at(std::clamp((-qb - root) / (2 * qa), 0.0, 1.0)));
+    }
+  }
+  return most;
+}
+
 // Writes the bent figure of one copy.
 class BentWriter {
  public:
@@ -230,16 +272,41 @@ class BentWriter {
     return piece.start + piece.tilt + side * s / piece.radius;
   }
 
-  // `n` lines through the images of box(t), t = 0 ... 1.
+  // Lines through the images of box(t), t = 0 ... 1, as few as keep the whole of each line
+  // within the tolerance of the image; `n`, the steps a bound of the curvature allows, is one
+  // when a single line is surely close enough. Each step is measured where it lands, at a third
+  // and two thirds of the way, and sized from the step before.
   template <typename BoxAt>
   void Chain(double n, const BoxAt& boxAt) {
-    const Point b0 = boxAt(0.0);
-    Point prev = box_.Map(b0.x, b0.y);
-    for (double k = 1; k <= n; ++k) {
-      const Point b = boxAt(k / n);
-      const Point next = box_.Map(b.x, b.y);
-      Emit(prev, next);
-      prev = next;
+    const auto image = [&](double t) {
+      const Point b = boxAt(t);
+      return box_.Map(b.x, b.y);
+    };
+    Point a = image(0.0);
+    if (!(n > 1)) {
+      Emit(a, image(1.0));
+      return;
+    }
+    constexpr double kLeast = 1 / kMaxBendSteps;
+    double t = 0;
+    double step = 1;
+    while (t < 1) {
+      const double rest = 1 - t;
+      // The last step takes what is left when it is little more than a step.
+      double h = rest < 1.1 * step ? rest : step;
+      Point b;
+      double error = 0;
+      for (int tries = 0;; ++tries) {
+        b = h == rest ? image(1.0) : image(t + h);
+        error = ChordError(a, image(t + h / 3), image(t + 2 * h / 3), b);
+        if (!(error > kAcceptedError * tol_) || h <= kLeast || tries == 40) break;
+        h *= std::clamp(std::sqrt(kAimedError * tol_ / error), 0.1, 0.9);
+      }
+      Emit(a, b);
+      a = b;
+      t = h == rest ? 1 : t + h;
+      const double grow = error > 0 ? std::sqrt(kAimedError * tol_ / error) : 2;
+      step = std::max(kLeast, h * std::clamp(grow, 0.5, 2.0));
     }
   }
 

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -186,6 +188,110 @@ TEST(BendTest, ChainsFollowTheTrueImageWithinTheTolerance) {
     reach.sections = static_cast<double>(box.sections().size());
     EXPECT_LE(static_cast<double>(drawn.lines.size()), BentCopyBound(model, reach, h, ref).lines);
     ExpectEstimateBounds(DrawAlong(pieces, kEvenRow, kDiagonalAndCircle, true));
+  }
+}
+
+// A figure curve in a 6 x 6 box centred on the origin: centre, radius, flatness, tilt and
+// angles (radians), as the figure file holds them.
+struct FigureCurve {
+  double cx, cy, r, flat, tilt, start, end;
+  bool circle;
+  // Its point at t = 0 ... 1 in the box (the box's corner at the origin).
+  double Sweep() const {
+    const double sweep = circle ? 2 * kPi : std::fmod(end - start, 2 * kPi);
+    return sweep <= 0 ? sweep + 2 * kPi : sweep;
+  }
+  Point At(double t) const {
+    const double a = (circle ? 0 : start) + Sweep() * t;
+    const double x = r * std::cos(a), y = r * flat * std::sin(a);
+    return {3 + cx + x * std::cos(tilt) - y * std::sin(tilt),
+            3 + cy + x * std::sin(tilt) + y * std::cos(tilt)};
+  }
+  std::string File() const {
+    char line[200];
+    std::snprintf(line, sizeof line, "E,0,0,2,1,1,0,0,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%d",
+                  cx, cy, r, flat, circle ? 0 : start, Sweep(), tilt, circle);
+    return "-3,-3,3,3\r\n1\r\nN,1\r\n" + std::string(line) + "\r\nBD,0\r\n";
+  }
+};
+
+// The distance from p to the segment a ... b.
+double ToSegment(Point p, Point a, Point b) {
+  const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+  const double u =
+      len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+  return std::hypot(p.x - a.x - u * dx, p.y - a.y - u * dy);
+}
+
+// The fewest lines with their ends on the image, from its start on, that keep every point of
+// the image within `tol` of them: each line reaching as far as it can (found by halving, the
+// image between its ends sampled finely), which no other choice of ends beats.
+int FewestLines(const std::function<Point(double)>& image, double tol) {
+  const auto fits = [&](double a, double b) {
+    const Point pa = image(a), pb = image(b);
+    for (int k = 1; k < 200; ++k) {
+      if (ToSegment(image(a + (b - a) * k / 200), pa, pb) > tol) return false;
+    }
+    return true;
+  };
+  int lines = 0;
+  for (double t = 0; t < 1; ++lines) {
+    if (fits(t, 1)) return lines + 1;
+    double lo = t, hi = 1;
+    for (int k = 0; k < 30; ++k) (fits(t, (lo + hi) / 2) ? lo : hi) = (lo + hi) / 2;
+    t = lo;
+  }
+  return lines;
+}
+
+// Circles, ellipses and arcs of a 6 x 6 figure bent round circles from nearly as tight as the
+// figure allows to wide: each chain takes no more than 1.3 times the fewest lines that meet the
+// tolerance, and every point of every line of it lies within the tolerance of the true image.
+TEST(BendTest, ChainsTakeFewLinesAndKeepWithinTheTolerance) {
+  const FigureCurve curves[] = {
+      {0, 0, 3, 1, 0, 0, 0, true},                // the box's own circle
+      {0.5, -0.3, 2.5, 0.4, 0.5, 0, 0, false},    // a tilted flat ellipse, whole
+      {0, 0, 2, 1, 0, 0.3, 2.5, false},           // an arc
+      {0, 0.5, 2.4, 0.6, -0.4, 4.0, 1.0, false},  // an elliptic arc over its start
+  };
+  const double h = 6, ref = 3, tol = BendTolerance(h);
+  LongFontTable fonts;
+  for (const double radius : {3.5, 4.0, 10.0, 100.0}) {
+    for (const bool inside : {false, true}) {
+      const LaidPath laid =
+          SplitRuns(ChainPieces({inside ? Circle(radius) : Reversed(Circle(radius))}, 1e-9).at(0));
+      const BentBox box(laid, 1, 6, h, ref, {0, 0}, 0);
+      for (const FigureCurve& curve : curves) {
+        SCOPED_TRACE(::testing::Message() << radius << (inside ? " left " : " right ") << curve.r);
+        const FigureModel model = ParseFigure(curve.File(), RunContext(), fonts);
+        OutputBuffer buffer;
+        const DrawingState state;
+        CommandWriter out(buffer, state);
+        ReplayBentFigure(model, box, 1, out);
+        const std::vector<PathPiece> lines = Parse(buffer).lines;
+        const auto image = [&](double t) {
+          const Point b = curve.At(t);
+          return box.Map(b.x, b.y);
+        };
+        const int fewest = FewestLines(image, tol);
+        EXPECT_LE(static_cast<double>(lines.size()), 1.3 * fewest) << fewest;
+        std::vector<Point> dense;
+        for (int k = 0; k <= 4000; ++k) dense.push_back(image(k / 4000.0));
+        double worst = 0;
+        for (const PathPiece& line : lines) {
+          for (double u = 0; u <= 1; u += 1.0 / 16) {
+            const Point p{line.from.x + (line.to.x - line.from.x) * u,
+                          line.from.y + (line.to.y - line.from.y) * u};
+            double best = INFINITY;
+            for (size_t k = 0; k + 1 < dense.size(); ++k) {
+              best = std::min(best, ToSegment(p, dense[k], dense[k + 1]));
+            }
+            worst = std::max(worst, best);
+          }
+        }
+        EXPECT_LE(worst, tol) << lines.size() << " lines";
+      }
+    }
   }
 }
 
