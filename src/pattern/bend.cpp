@@ -1,6 +1,7 @@
 #include "pattern/bend.h"
 
 #include <cmath>
+#include <cstdint>
 
 #include "util/portable_math.h"
 
@@ -9,6 +10,46 @@ namespace gara {
 namespace {
 
 constexpr double kDeg = 180.0 / kPi;
+
+// Sine and cosine for the points of chains and frames, where a last bit matters to no one but
+// every point costs: the argument brought within a quarter turn by a three-part pi / 2, then the
+// classic polynomials of the kernel of fdlibm, in plain IEEE arithmetic, so the same bits on
+// every platform. Far out, where that bringing back loses digits, the careful function.
+SineCosine QuickSinCos(double x) {
+  if (!(std::fabs(x) < 1e6)) return PortableSinCos(x);
+  constexpr double kTwoOverPi = 6.36619772367581382433e-01;
+  constexpr double kPio2a = 1.57079632673412561417e+00;
+  constexpr double kPio2b = 6.07710050630396597660e-11;
+  constexpr double kPio2c = 2.02226624871116645580e-21;
+  const double n = std::floor(x * kTwoOverPi + 0.5);
+  const double r = ((x - n * kPio2a) - n * kPio2b) - n * kPio2c;
+  const double z = r * r;
+  const double sine =
+      r + r * z *
+              (-1.66666666666666324348e-01 +
+               z * (8.33333333332248946124e-03 +
+                    z * (-1.98412698298579493134e-04 +
+                         z * (2.75573137070700676789e-06 + z * (-2.50507602534068634195e-08 +
+                                                                z * 1.58969099521155010221e-10)))));
+  const double cosine =
+      1 - 0.5 * z +
+      z * z *
+          (4.16666666666666019037e-02 +
+           z * (-1.38888888888741095749e-03 +
+                z * (2.48015872894767294178e-05 +
+                     z * (-2.75573143513906633035e-07 +
+                          z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+  switch (static_cast<int64_t>(n) & 3) {
+    case 0:
+      return {sine, cosine};
+    case 1:
+      return {cosine, -sine};
+    case 2:
+      return {-sine, -cosine};
+    default:
+      return {-cosine, sine};
+  }
+}
 
 // The curvature of an arc piece at most, and of its change along the piece: an ellipse
 // (semi-axes a >= b) bends most at the ends of its long axis, k = a / b^2, and
@@ -79,7 +120,7 @@ struct BoxCurve {
   double longAxis, shortAxis;
 
   Point At(double t) const {
-    const SineCosine sc = PortableSinCos(t);
+    const SineCosine sc = QuickSinCos(t);
     return {x0 + p * sc.cos + q * sc.sin, y0 + u * sc.cos + w * sc.sin};
   }
   double Reach() const { return PortableHypot(u, w); }  // of Y about y0
@@ -258,7 +299,7 @@ class BentWriter {
         return;
       }
     }
-    const double length = PortableHypot(q.x - p.x, q.y - p.y);
+    const double length = std::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y));
     const Point u{(q.x - p.x) / length, (q.y - p.y) / length};
     const double n = length > 0 ? Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_,
                                         /*sided=*/true, &u)
@@ -289,18 +330,29 @@ class BentWriter {
     }
     constexpr double kLeast = 1 / kMaxBendSteps;
     double t = 0;
-    double step = 1;
+    // The bound's step is seldom far too short: a little longer, to be measured.
+    double step = std::min(1.0, 1.2 / n);
     while (t < 1) {
       const double rest = 1 - t;
       // The last step takes what is left when it is little more than a step.
       double h = rest < 1.1 * step ? rest : step;
       Point b;
       double error = 0;
+      bool shrunk = false;
       for (int tries = 0;; ++tries) {
         b = h == rest ? image(1.0) : image(t + h);
         error = ChordError(a, image(t + h / 3), image(t + 2 * h / 3), b);
-        if (!(error > kAcceptedError * tol_) || h <= kLeast || tries == 40) break;
-        h *= std::clamp(std::sqrt(kAimedError * tol_ / error), 0.1, 0.9);
+        if (tries == 40) break;
+        if (error > kAcceptedError * tol_ && h > kLeast) {
+          h *= std::clamp(std::sqrt(kAimedError * tol_ / error), 0.1, 0.9);
+          shrunk = true;
+        } else if (!shrunk && error < kAimedError * tol_ / 2 && h < rest && tries < 3) {
+          // Far short of the aim (the first step, or the curve easing off): a longer one.
+          h = std::min(
+              rest, h * (error > 0 ? std::min(4.0, std::sqrt(kAimedError * tol_ / error)) : 4.0));
+        } else {
+          break;
+        }
       }
       Emit(a, b);
       a = b;
@@ -497,7 +549,7 @@ BentBox::Frame BentBox::FrameAt(const Section& section, double x) const {
   }
   if (p.IsCircular()) {
     const double side = p.sweep < 0 ? -1 : 1;
-    const SineCosine sc = PortableSinCos(p.start + p.tilt + side * s / p.radius);
+    const SineCosine sc = QuickSinCos(p.start + p.tilt + side * s / p.radius);
     return {{p.centre.x + p.radius * sc.cos, p.centre.y + p.radius * sc.sin},
             {-side * sc.sin, side * sc.cos}};
   }
