@@ -74,6 +74,29 @@ Bend BendOf(const PathPiece& p) {
   return b;
 }
 
+// The curvature of an elliptic piece at most between arc lengths s0 < s1 along it: its
+// curvature a b / (a^2 sin^2 t + b^2 cos^2 t)^(3/2) at parameter t is greatest at an end of
+// that span or at a quarter turn within it.
+double EllipseCurvatureOver(const PathPiece& p, double s0, double s1, ArcMark* mark) {
+  const double a = p.radius;
+  const double b = p.radius * p.flatness;
+  const double dir = p.sweep < 0 ? -1 : 1;
+  const double ta = p.start + dir * ArcParameterAt(p, s0, mark);
+  const double tb = p.start + dir * ArcParameterAt(p, s1, mark);
+  const auto at = [&](double t) {
+    const SineCosine sc = PortableSinCos(t);
+    const double d = a * a * sc.sin * sc.sin + b * b * sc.cos * sc.cos;
+    return a * b / (d * std::sqrt(d));
+  };
+  const double lo = std::min(ta, tb);
+  const double hi = std::max(ta, tb);
+  double most = std::max(at(lo), at(hi));
+  for (double q = std::ceil(lo / (kPi / 2)); q * (kPi / 2) < hi; ++q) {
+    most = std::max(most, at(q * (kPi / 2)));
+  }
+  return most;
+}
+
 // The steps that keep the chord of each step of a curve within `tol` of its image. A figure
 // curve of box length at most `length` and curvature at most `kc`, whose heights lie d_lo ...
 // d_hi to the left of the path, is stretched along the path by 1 - d k (at most M, at least m)
@@ -444,12 +467,22 @@ BendReach PieceReach(const PathPiece& piece) {
   return reach;
 }
 
+namespace {
+
+// Whether a box `height` high whose path runs `reference` above its base line reaches a centre
+// of curvature `k` on the side `side`.
+bool Reaches(double k, double side, double height, double reference) {
+  // The box's farthest height on the side of the centre.
+  const double inner = side > 0 ? height - reference : reference;
+  return !(inner * k < 1);
+}
+
+}  // namespace
+
 bool PieceFolds(const PathPiece& piece, double height, double reference) {
   if (!piece.IsArc()) return false;
   const Bend b = BendOf(piece);
-  // The box's farthest height on the side of the centre.
-  const double inner = b.side > 0 ? height - reference : reference;
-  return !(inner * b.k < 1);
+  return Reaches(b.k, b.side, height, reference);
 }
 
 BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double height,
@@ -528,9 +561,27 @@ bool BentBox::Curved() const {
                      [](const Section& s) { return s.piece->IsArc(); });
 }
 
+double BentBox::CurvatureUnder(const Section& s) const {
+  const PathPiece& p = *s.piece;
+  if (!p.IsArc() || p.IsCircular()) return BendOf(p).k;
+  // An ellipse bends each copy only as sharply as it curves under it.
+  return EllipseCurvatureOver(p, s.at, s.at + (s.x1 - s.x0), &mark_);
+}
+
 bool BentBox::Folds() const {
-  return std::any_of(sections_.begin(), sections_.end(),
-                     [&](const Section& s) { return PieceFolds(*s.piece, height, reference); });
+  return std::any_of(sections_.begin(), sections_.end(), [&](const Section& s) {
+    return s.piece->IsArc() && Reaches(CurvatureUnder(s), BendOf(*s.piece).side, height, reference);
+  });
+}
+
+BendReach BentBox::Reach() const {
+  BendReach reach;
+  for (const Section& s : sections_) {
+    BendReach r = PieceReach(*s.piece);
+    r.curvature = CurvatureUnder(s);
+    reach.Add(r);
+  }
+  return reach;
 }
 
 const BentBox::Section& BentBox::SectionAt(double x) const {

@@ -38,7 +38,8 @@ struct BendReach {
 // The curvature of one piece (none for a line).
 BendReach PieceReach(const PathPiece& piece);
 // Whether a box `height` high whose path runs `reference` above its base line reaches the
-// centre of curvature of the piece (any point of an ellipse's, to be safe).
+// centre of curvature of the piece (any point of an ellipse's: a copy may yet bend where it
+// curves less).
 bool PieceFolds(const PathPiece& piece, double height, double reference);
 
 // The lines and arcs one bent copy of the model takes at most in place of its lines and curves.
@@ -72,6 +73,8 @@ class BentBox {
   bool Curved() const;
   // The box reaches the centre of curvature of a piece under it: it would fold.
   bool Folds() const;
+  // How sharply the pieces under the box curve there.
+  BendReach Reach() const;
   const std::vector<Section>& sections() const { return sections_; }
   // The section a box point at x belongs to (the first or the last beyond the box's ends).
   const Section& SectionAt(double x) const;
@@ -91,6 +94,7 @@ class BentBox {
     Point tangent;
   };
   Frame FrameAt(const Section& section, double x) const;
+  double CurvatureUnder(const Section& section) const;
 
   std::vector<Section> sections_;
   mutable ArcMark mark_;  // points on an elliptic piece, measured from the last one

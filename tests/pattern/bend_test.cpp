@@ -295,6 +295,31 @@ TEST(BendTest, ChainsTakeFewLinesAndKeepWithinTheTolerance) {
   }
 }
 
+// An ellipse 80 x 20 (ci 0 0 40 60 120 0.25 0) is tight only at the ends of its long axis: 3 x 4
+// rectangles along its flat top, where it curves round a radius of 107 at least, all bend; those
+// at its tight end (radius 2.5 there), where they would pass the centre of curvature, stand
+// rigid and are counted, while those on its flanks still bend.
+TEST(BendTest, EachCopyOnAnEllipseFoldsOnlyWhereItsOwnPartCurvesTooTightly) {
+  const std::string box =
+      "-1.5,-2,1.5,2\r\n1\r\nN,4\r\nL,0,0,2,1,1,0,0,-1.5,-2,1.5,-2\r\nL,0,0,2,1,1,0,0,1.5,-2,1.5,"
+      "2\r\n"
+      "L,0,0,2,1,1,0,0,1.5,2,-1.5,2\r\nL,0,0,2,1,1,0,0,-1.5,2,-1.5,-2\r\nBD,0\r\n";
+  const PatternRow row{0, 3, 4, 0, 1.0, 2, 0, 0, 0};
+  const double deg = kPi / 180;
+  const Drawn top = DrawAlong({ArcPiece({0, 0}, 40, 0.25, 0, 60 * deg, 60 * deg)}, row, box, true);
+  EXPECT_EQ(top.estimate.figures, 10);
+  EXPECT_EQ(top.estimate.unbent, 0);
+  EXPECT_GT(
+      top.lines.size() + top.arcs.size(),
+      DrawAlong({ArcPiece({0, 0}, 40, 0.25, 0, 60 * deg, 60 * deg)}, row, box, false).lines.size());
+  ExpectEstimateBounds(top);
+  const Drawn end =
+      DrawAlong({ArcPiece({0, 0}, 40, 0.25, 0, -60 * deg, 120 * deg)}, row, box, true);
+  EXPECT_GT(end.estimate.unbent, 0);
+  EXPECT_LT(end.estimate.unbent, end.estimate.figures);
+  ExpectEstimateBounds(end);
+}
+
 // A curve that meets a line at a sharp corner: however the copies fill the curve's run, up to
 // its very end, no point of them strays farther from the path than the box reaches across it.
 TEST(BendTest, CopiesEndingAtACornerStayBesideThePath) {
