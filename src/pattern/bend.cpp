@@ -224,6 +224,17 @@ double ChordError(Point a, Point p, Point q, Point b) {
 
 // Writes the bent figure of one copy.
 class BentWriter {
+  // The parts of a figure line or curve, by section and range of its parameter, and the arcs
+  // that join them round the outside of joints.
+  struct Part {
+    size_t section;
+    double lo, hi;
+  };
+  struct JoinArc {
+    Point centre;
+    double r, from, to;
+  };
+
  public:
   BentWriter(const FigureModel& model, const BentBox& box, double stretch, CommandWriter& out)
       : model_(model),
@@ -279,8 +290,10 @@ class BentWriter {
     if (Finite(a) && Finite(b)) out_.EmitLine(a.x, a.y, b.x, b.y);
   }
 
-  // A figure line from a to b (box points), piece by piece of the path under it.
+  // A figure line from a to b (box points), piece by piece of the path under it, whole through
+  // the joints where the path turns.
   void Line(Point a, Point b) {
+    if (b.x < a.x) std::swap(a, b);
     const double dx = b.x - a.x;
     if (dx == 0) {
       // Across the run: straight on every piece.
@@ -289,17 +302,19 @@ class BentWriter {
     }
     const std::vector<BentBox::Section>& sections = box_.sections();
     const auto along = [&](double x) { return (x - a.x) / dx; };
+    const auto at = [&](double t) { return Point{a.x + dx * t, a.y + (b.y - a.y) * t}; };
+    std::vector<Part>& parts = parts_;
+    parts.clear();
     for (size_t i = 0; i < sections.size(); ++i) {
       const BentBox::Section& s = sections[i];
-      const double xa = i == 0 ? -INFINITY : s.x0;
-      const double xb = i + 1 == sections.size() ? INFINITY : s.x1;
-      const double lo = std::clamp(std::min(along(xa), along(xb)), 0.0, 1.0);
-      const double hi = std::clamp(std::max(along(xa), along(xb)), 0.0, 1.0);
-      if (!(hi > lo)) continue;
-      const Point p{a.x + dx * lo, a.y + (b.y - a.y) * lo};
-      const Point q{a.x + dx * hi, a.y + (b.y - a.y) * hi};
-      LinePart(s, p, q);
+      const double lo = i == 0 ? 0.0 : std::clamp(along(s.x0), 0.0, 1.0);
+      const double hi = i + 1 == sections.size() ? 1.0 : std::clamp(along(s.x1), 0.0, 1.0);
+      if (hi > lo) parts.push_back({i, lo, hi});
     }
+    arcs_.clear();
+    for (size_t k = 0; k + 1 < parts.size(); ++k) Join(parts[k], parts[k + 1], at);
+    for (const Part& part : parts) LinePart(sections[part.section], at(part.lo), at(part.hi));
+    EmitJoinArcs();
   }
 
   void LinePart(const BentBox::Section& s, Point p, Point q) {
@@ -327,7 +342,7 @@ class BentWriter {
     const double n = length > 0 ? Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_,
                                         /*sided=*/true, &u)
                                 : 1;
-    Chain(n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
+    Chain(s, n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
   }
 
   // The angle of the circular piece's point at arc length s.
@@ -341,10 +356,10 @@ class BentWriter {
   // when a single line is surely close enough. Each step is measured where it lands, at a third
   // and two thirds of the way, and sized from the step before.
   template <typename BoxAt>
-  void Chain(double n, const BoxAt& boxAt) {
+  void Chain(const BentBox::Section& s, double n, const BoxAt& boxAt) {
     const auto image = [&](double t) {
       const Point b = boxAt(t);
-      return box_.Map(b.x, b.y);
+      return box_.MapOn(s, b.x, b.y);
     };
     Point a = image(0.0);
     if (!(n > 1)) {
@@ -407,16 +422,114 @@ class BentWriter {
       }
     }
     std::sort(cuts.begin(), cuts.end());
-    const double dlo = c.y0 - c.Reach() - box_.reference;
-    const double dhi = c.y0 + c.Reach() - box_.reference;
+    std::vector<Part>& parts = parts_;
+    parts.clear();
     for (size_t i = 0; i + 1 < cuts.size(); ++i) {
       const double ta = cuts[i];
       const double tb = cuts[i + 1];
       if (!(tb > ta)) continue;
       const BentBox::Section& s = box_.SectionAt(c.At((ta + tb) / 2).x);
+      parts.push_back({static_cast<size_t>(&s - sections.data()), ta, tb});
+    }
+    const auto at = [&](double t) { return c.At(t); };
+    arcs_.clear();
+    for (size_t k = 0; k + 1 < parts.size(); ++k) Join(parts[k], parts[k + 1], at);
+    const double dlo = c.y0 - c.Reach() - box_.reference;
+    const double dhi = c.y0 + c.Reach() - box_.reference;
+    for (const Part& part : parts) {
+      const BentBox::Section& s = sections[part.section];
+      const double ta = part.lo;
+      const double tb = part.hi;
       const double n = Steps((tb - ta) * c.longAxis, c.Curvature(), dlo, dhi, BendOf(*s.piece),
                              tol_, /*sided=*/true);
-      Chain(n, [&](double t) { return c.At(ta + (tb - ta) * t); });
+      Chain(s, n, [&](double t) { return c.At(ta + (tb - ta) * t); });
+    }
+    EmitJoinArcs();
+  }
+
+  // Where two parts of a figure line or curve meet at a joint of the path that turns (parts on
+  // neighbouring sections, the first ending at the parameter where the second starts): on the
+  // outside of the turn an arc about the joint closes the gap between them; on the inside they
+  // overlap, and each is cut where it meets the other.
+  template <typename BoxAt>
+  void Join(Part& first, Part& second, const BoxAt& boxAt) {
+    const size_t lower = std::min(first.section, second.section);
+    if (std::max(first.section, second.section) != lower + 1) return;
+    const BentBox::Joint& joint = box_.JointAfter(lower);
+    const double tc = first.hi;
+    const Point c = boxAt(tc);
+    const double d = c.y - box_.reference;
+    // A gap no wider than rounding needs nothing.
+    if (!(std::fabs(d * joint.turn) > 1e-10)) return;
+    const std::vector<BentBox::Section>& sections = box_.sections();
+    const BentBox::Section& sa = sections[first.section];
+    const BentBox::Section& sb = sections[second.section];
+    if (d * joint.turn < 0) {
+      // Round the outside, counter-clockwise from the side the path turns from (left turn) or
+      // to.
+      const Point pa = box_.MapOn(sections[lower], c.x, c.y);
+      const Point pb = box_.MapOn(sections[lower + 1], c.x, c.y);
+      const Point from = joint.turn > 0 ? pa : pb;
+      const Point to = joint.turn > 0 ? pb : pa;
+      arcs_.push_back({joint.at, std::fabs(d),
+                       NormalizeDeg(PortableAtan2(from.y - joint.at.y, from.x - joint.at.x) * kDeg),
+                       NormalizeDeg(PortableAtan2(to.y - joint.at.y, to.x - joint.at.x) * kDeg)});
+      return;
+    }
+    double u = tc;
+    double v = tc;
+    if (Meet(sa, sb, boxAt, first.lo, second.hi, std::fabs(d) * std::tan(std::fabs(joint.turn) / 2),
+             u, v)) {
+      first.hi = u;
+      second.lo = v;
+    }
+  }
+
+  // The parameters u <= tc <= v (tc: where the parts meet) at which the image of the first part
+  // on section a meets that of the second on section b, by Newton's steps from the overlap a
+  // turn makes at the height of the crossing, `reach` along the path each way. False when they
+  // do not meet within the parts.
+  template <typename BoxAt>
+  bool Meet(const BentBox::Section& a, const BentBox::Section& b, const BoxAt& boxAt, double lo,
+            double hi, double reach, double& u, double& v) const {
+    const double tc = u;
+    const auto fa = [&](double t) {
+      const Point p = boxAt(t);
+      return box_.MapOn(a, p.x, p.y);
+    };
+    const auto fb = [&](double t) {
+      const Point p = boxAt(t);
+      return box_.MapOn(b, p.x, p.y);
+    };
+    const double e = 1e-7 * std::max(1.0, hi - lo);
+    const double speed = std::fabs(boxAt(tc + e).x - boxAt(tc - e).x) / (2 * e);
+    const double guess = speed > 0 ? reach / speed : 0;
+    u = std::max(lo, tc - guess);
+    v = std::min(hi, tc + guess);
+    for (int k = 0; k < 30; ++k) {
+      const Point pa = fa(u);
+      const Point pb = fb(v);
+      const double fx = pa.x - pb.x;
+      const double fy = pa.y - pb.y;
+      if (std::fabs(fx) + std::fabs(fy) < 1e-13 * (1 + std::fabs(pa.x) + std::fabs(pa.y))) {
+        return u >= lo && u <= tc && v >= tc && v <= hi;
+      }
+      const Point a0 = fa(u - e), a1 = fa(u + e), b0 = fb(v - e), b1 = fb(v + e);
+      // The slopes (a, -b) times the steps (du, dv) = -(fx, fy).
+      const double ax = (a1.x - a0.x) / (2 * e), ay = (a1.y - a0.y) / (2 * e);
+      const double bx = (b0.x - b1.x) / (2 * e), by = (b0.y - b1.y) / (2 * e);
+      const double det = ax * by - ay * bx;
+      if (!(std::fabs(det) > 0)) return false;
+      u += (-fx * by + fy * bx) / det;
+      v += (-ax * fy + ay * fx) / det;
+      if (!std::isfinite(u) || !std::isfinite(v)) return false;
+    }
+    return false;
+  }
+
+  void EmitJoinArcs() {
+    for (const JoinArc& arc : arcs_) {
+      out_.EmitArc(arc.centre.x, arc.centre.y, arc.r, arc.from, arc.to, 1, 0);
     }
   }
 
@@ -448,6 +561,8 @@ class BentWriter {
   const Placement rigid_;
   const double tol_;
   std::vector<double> cuts_;
+  std::vector<Part> parts_;
+  std::vector<JoinArc> arcs_;
 };
 
 }  // namespace
@@ -505,6 +620,8 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
       // Each piece of the path under the line takes its share of the steps, rounded up.
       count.lines += std::min(n + sections - 1, sections * kMaxBendSteps);
       if (a.y == b.y) count.arcs += sections;
+      // And an arc round the outside of each joint it crosses.
+      count.arcs += sections - 1;
       ++count.replaced;
     } else if (op.code == FigureOpCode::kCircle || op.code == FigureOpCode::kArc) {
       const BoxCurve c = CurveOf(op, box);
@@ -514,6 +631,7 @@ BentCount BentCopyBound(const FigureModel& model, const BendReach& reach, double
           Steps((c.t1 - c.t0) * c.longAxis, c.Curvature(), c.y0 - c.Reach() - reference,
                 c.y0 + c.Reach() - reference, worst, tol, false);
       count.lines += std::min(n + parts - 1, parts * kMaxBendSteps);
+      count.arcs += parts - 1;
       ++count.replaced;
     }
   }
@@ -554,6 +672,21 @@ BentBox::BentBox(const LaidPath& laid, double begin, double width_, double heigh
     at = 0;
     i = (i + 1) % n;
   }
+  // The turn from each section into the next: a copy straddling it is joined round its outside.
+  for (size_t k = 0; k + 1 < sections_.size(); ++k) {
+    const Point ta = FrameAt(sections_[k], sections_[k].x1).tangent;
+    const Point tb = FrameAt(sections_[k + 1], sections_[k + 1].x0).tangent;
+    const double cross = ta.x * tb.y - ta.y * tb.x;
+    const double dot = ta.x * tb.x + ta.y * tb.y;
+    // A turn that opens no gap wider than rounding anywhere across the box is none.
+    const double turn = PortableAtan2(cross, dot);
+    const double across = std::max(std::fabs(height - reference), std::fabs(reference));
+    joints_.push_back({sections_[k + 1].piece->from, std::fabs(turn) * across > 1e-10 ? turn : 0.0});
+  }
+}
+
+bool BentBox::Turns() const {
+  return std::any_of(joints_.begin(), joints_.end(), [](const Joint& j) { return j.turn != 0; });
 }
 
 bool BentBox::Curved() const {
@@ -611,8 +744,10 @@ BentBox::Frame BentBox::FrameAt(const Section& section, double x) const {
   return {at, {left.y - at.y, at.x - left.x}};
 }
 
-Point BentBox::Map(double x, double y) const {
-  const Frame f = FrameAt(SectionAt(x), x);
+Point BentBox::Map(double x, double y) const { return MapOn(SectionAt(x), x, y); }
+
+Point BentBox::MapOn(const Section& section, double x, double y) const {
+  const Frame f = FrameAt(section, x);
   return Along(f.at, y - reference, LeftOf(f.tangent));
 }
 

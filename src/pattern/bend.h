@@ -71,6 +71,15 @@ class BentBox {
 
   // Some piece under the box is an arc.
   bool Curved() const;
+  // The path turns at a joint under the box (by no more than a run's joints do).
+  bool Turns() const;
+  // Where section i meets the next: the joint point and the turn there (radians, left
+  // positive; nought where the pieces meet smoothly).
+  struct Joint {
+    Point at;
+    double turn = 0;
+  };
+  const Joint& JointAfter(size_t i) const { return joints_[i]; }
   // The box reaches the centre of curvature of a piece under it: it would fold.
   bool Folds() const;
   // How sharply the pieces under the box curve there.
@@ -80,6 +89,8 @@ class BentBox {
   const Section& SectionAt(double x) const;
   // The image of the box point (x, y), and the direction of the path there (radians).
   Point Map(double x, double y) const;
+  // The image as the section maps it: past its ends it goes on as its piece does.
+  Point MapOn(const Section& section, double x, double y) const;
   double TurnAt(double x) const;
 
   double width;
@@ -97,6 +108,7 @@ class BentBox {
   double CurvatureUnder(const Section& section) const;
 
   std::vector<Section> sections_;
+  std::vector<Joint> joints_;
   mutable ArcMark mark_;  // points on an elliptic piece, measured from the last one
 };
 

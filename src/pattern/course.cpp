@@ -57,7 +57,14 @@ void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copi
       reach.Add(PieceReach(p));
     }
   }
-  if (!curved) return;
+  // Or a copy may straddle a joint within a run where the path turns.
+  const size_t n = laid.path.pieces.size();
+  bool turns = false;
+  for (size_t i = 1; i < n + (laid.path.closed ? 1 : 0); ++i) {
+    const double turn = TurnAngle(laid.path.pieces[i - 1], laid.path.pieces[i % n]);
+    turns = turns || (turn > 0 && turn <= kCornerTurn);
+  }
+  if (!curved && !turns) return;
   reach.stretch = MostStretch(row, laid);
   double widest = std::max({row.width, row.alternates ? row.alternateWidth : 0.0,
                             row.startCap.on ? row.startCap.width : 0.0,

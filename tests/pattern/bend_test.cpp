@@ -121,18 +121,21 @@ TEST(BendTest, RectanglesRoundACircleKeepToTheirRing) {
   }
 }
 
-// Straight pieces only (corners, gentle turns), or a circle of radius 2 under figures 6 high
-// where every copy would fold: a bending row writes the bytes of one that does not, and counts
-// the copies it left unbent.
+// Straight pieces only (corners, gentle turns no copy straddles), or a circle of radius 2 under
+// figures 6 high where every copy would fold: a bending row writes the bytes of one that does
+// not, and counts the copies it left unbent.
 TEST(BendTest, WhereNothingCanBendTheBytesStay) {
   const std::string narrow =
       "-1,-3,1,3\r\n1\r\nN,2\r\nL,0,0,2,1,1,0,0,-1,-3,1,-3\r\nL,0,0,2,1,1,0,0,-1,3,1,3\r\nBD,0\r\n";
   using testing::Polyline;
-  const std::vector<PathPiece> paths[] = {Polyline({{0, 0}, {50, 0}, {100, 10}, {150, 10}}),
-                                          Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}, {0, 0}}),
-                                          Polyline({{0, 0}, {80, 30}}),
-                                          {Circle(2)}};
-  const PatternRow rows[] = {{0, 12, 6, 0, 2.0, 0, 1, 2, 1},
+  // Gentle turns at 35 and 89, where the copies leave gaps of 6 between them.
+  const double slope = std::sqrt(54.0 * 54 - 100);
+  const std::vector<PathPiece> paths[] = {
+      Polyline({{0, 0}, {35, 0}, {35 + slope, 10}, {85 + slope, 10}}),
+      Polyline({{0, 0}, {100, 0}, {100, 60}, {0, 60}, {0, 0}}),
+      Polyline({{0, 0}, {80, 30}}),
+      {Circle(2)}};
+  const PatternRow rows[] = {{0, 12, 6, 0, 6.0, 0, 1, 2, 1},
                              {0, 12, 6, 1, 6.0, 1, 2, 0, 2},
                              {0, 7, 3, 2, 1.5, 2, 1, 1, 1},
                              {0, 2, 6, 1, 0.0, 1, 0, 0, 0}};
@@ -318,6 +321,70 @@ TEST(BendTest, EachCopyOnAnEllipseFoldsOnlyWhereItsOwnPartCurvesTooTightly) {
   EXPECT_GT(end.estimate.unbent, 0);
   EXPECT_LT(end.estimate.unbent, end.estimate.figures);
   ExpectEstimateBounds(end);
+}
+
+// A 10 x 4 figure, lines along its top and bottom and a diagonal, straddling a joint where the
+// path turns by 10 degrees, left or right, into an arc of radius 200 or another line: every end
+// of every line and arc drawn meets another within 1e-9 but for the figure's two free corners
+// (the lines on the outside of the turn joined by an arc about the joint point, those on the
+// inside cut where they meet), and a row of such copies stays within its estimate.
+TEST(BendTest, CopiesStayWholeThroughAJointWhereThePathTurns) {
+  const std::string figure =
+      "-5,-2,5,2\r\n1\r\nN,3\r\nL,0,0,2,1,1,0,0,-5,-2,5,-2\r\nL,0,0,2,1,1,0,0,-5,2,5,2\r\n"
+      "L,0,0,2,1,1,0,0,-5,-2,5,2\r\nBD,0\r\n";
+  LongFontTable fonts;
+  const FigureModel model = ParseFigure(figure, RunContext(), fonts);
+  const double turn = 10 * kPi / 180;
+  for (const double side : {1.0, -1.0}) {
+    const Point heading{std::cos(turn), side * std::sin(turn)};
+    // An arc of radius 200 curving the way the joint turns, starting along `heading`.
+    const std::vector<PathPiece> paths[] = {
+        {LinePiece({0, 0}, {50, 0}),
+         ArcPiece(Along({50, 0}, 200 * side, LeftOf(heading)), 200, 1, 0,
+                  LineAngle(heading.x, heading.y) - side * kPi / 2, side * 0.3)},
+        testing::Polyline({{0, 0}, {50, 0}, Along({50, 0}, 50, heading)})};
+    for (const std::vector<PathPiece>& pieces : paths) {
+      SCOPED_TRACE(::testing::Message() << side << " " << pieces[1].IsArc());
+      const LaidPath laid = SplitRuns(ChainPieces(pieces, 1e-9).at(0));
+      ASSERT_NEAR(laid.path.pieces[1].from.x, 50, 1e-9);
+      ASSERT_NEAR(laid.path.pieces[1].from.y, 0, 1e-9);
+      const BentBox box(laid, 45, 10, 4, 2, {0, 0}, 0);
+      ASSERT_TRUE(box.Turns());
+      OutputBuffer buffer;
+      const DrawingState state;
+      CommandWriter out(buffer, state);
+      ReplayBentFigure(model, box, 1, out);
+      const Drawn drawn = Parse(buffer);
+      std::vector<Point> ends;
+      for (const PathPiece& line : drawn.lines) {
+        ends.push_back(line.from);
+        ends.push_back(line.to);
+      }
+      size_t joins = 0;  // arcs about the joint: the outside line's
+      for (const std::vector<double>& arc : drawn.arcs) {
+        ASSERT_GE(arc.size(), 5u);
+        if (std::hypot(arc[0] - 50, arc[1]) < 1e-9) {
+          ++joins;
+          EXPECT_NEAR(arc[2], 2, 1e-9);
+        }
+        for (const double deg : {arc[3], arc[4]}) {
+          const double a = deg * kPi / 180;
+          ends.push_back(Along({arc[0], arc[1]}, arc[2], {std::cos(a), std::sin(a)}));
+        }
+      }
+      EXPECT_EQ(joins, 1u);
+      size_t alone = 0;
+      for (size_t i = 0; i < ends.size(); ++i) {
+        size_t partners = 0;
+        for (size_t j = 0; j < ends.size(); ++j) {
+          partners += j != i && std::hypot(ends[i].x - ends[j].x, ends[i].y - ends[j].y) < 1e-9;
+        }
+        alone += partners == 0;
+      }
+      EXPECT_EQ(alone, 2u);
+      ExpectEstimateBounds(DrawAlong(pieces, {0, 10, 4, 0, 1.0, 1, 0, 0, 0}, figure, true));
+    }
+  }
 }
 
 // A curve that meets a line at a sharp corner: however the copies fill the curve's run, up to
