@@ -1,5 +1,6 @@
 #include "app/main_flow.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +18,17 @@
 #include "pattern/selected_paths.h"
 
 namespace gara {
+
+namespace {
+
+// The bytes the output file may take under a size limit: as many as the limit, never one more.
+uint64_t OutputLimit(double maxBytes) {
+  if (!(maxBytes >= 0)) return 0;
+  if (maxBytes >= 0x1p64) return UINT64_MAX;
+  return static_cast<uint64_t>(maxBytes);
+}
+
+}  // namespace
 
 double OutputLimitFromEnvironment(const char* megabytes) {
   if (megabytes == nullptr || *megabytes == '\0') return kMaxOutputBytesPerRun;
@@ -161,23 +173,40 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     }
     return RunOutcome::kDrawn;
   };
+  // A figure there and unreadable is not drawn around: the file stays as Jw_cad wrote it.
+  if (detail_.estimate.figureUnreadable) {
+    detail_.file = env_.paths.programDir + std::string(FigureFileName(detail_.figureKind));
+    return RunOutcome::kFigureUnreadable;
+  }
   const DrawResult verdict = detail_.estimate.Verdict();
   if (verdict != DrawResult::kDrawn) return refuse(refusal(verdict));
 
   DrawResult drawn = DrawResult::kDrawn;
-  const bool written = WriteOutputFile(env_.fs, path, buffer_, [&] {
-    if (state.paperScaleFlag) writer_.AppendLine("bz");
-    EmitWritingAttributes(run, writer_);
-    drawn = DrawPattern(inputs, writer_, *course);
-    return true;
-  });
+  DrawEstimate held;
+  // The estimate is about: the size limit holds for the bytes written, which stop past it.
+  const bool written = WriteOutputFile(
+      env_.fs, path, buffer_,
+      [&] {
+        if (state.paperScaleFlag) writer_.AppendLine("bz");
+        EmitWritingAttributes(run, writer_);
+        drawn = DrawPattern(inputs, writer_, *course, &held);
+        return true;
+      },
+      OutputLimit(env_.maxOutputBytes));
+  // A figure file that grew between the estimate and the drawing (a registration running at
+  // the same time) can still meet a limit, and the output can pass the size limit; the complete
+  // "hq" file then replaces the partial one, or none.
+  if (drawn != DrawResult::kDrawn || buffer_.overLimit()) {
+    detail_.estimate = held;
+    if (!buffer_.overLimit()) return refuse(refusal(drawn));
+    // Past the limit in its last block a drawing is complete and its size known.
+    detail_.estimate.bytes = std::max(held.bytes, static_cast<double>(buffer_.streamedBytes()));
+    return refuse(RunOutcome::kTooLarge);
+  }
   if (!written) {
     detail_.file = path;
     return RunOutcome::kWriteFailed;
   }
-  // A figure file that grew between the estimate and the drawing (a registration running at
-  // the same time) can still meet a limit; the complete "hq" file then replaces the partial one.
-  if (drawn != DrawResult::kDrawn) return refuse(refusal(drawn));
   if (detail_.estimate.sizeZero) return RunOutcome::kFigureSizeZero;
   if (detail_.estimate.figureMissing) return RunOutcome::kNoFigureFile;
   return RunOutcome::kDrawn;
@@ -212,14 +241,11 @@ RunOutcome ProgramRun::Register() {
   StagedFile newSettings(fs, settingsPath);
   if (!newSettings.Write(SerializeSettings(updated))) return failed(settingsPath);
   StagedFile oldSettings(fs, settingsPath);
-  std::optional<std::string> oldBytes = fs.ReadFile(settingsPath);
-  // Another run may have put the first settings file in place just now: read what it wrote.
-  // Only a file that is there and still cannot be read stops the run; asking again whether it
-  // is there would catch the next run's settings appearing and fail a sound registration.
-  if (!oldBytes && fs.IsFile(settingsPath)) {
-    oldBytes = fs.ReadFile(settingsPath);
-    if (!oldBytes) return failed(settingsPath);
-  }
+  // Read again: another run may have put the first settings file in place since Prepare. One
+  // that is there and cannot be read now is never replaced.
+  const ExistingFile old = ReadExistingFile(fs, settingsPath);
+  if (old.unreadable) return failed(settingsPath);
+  const std::optional<std::string>& oldBytes = old.bytes;
   if (oldBytes && !oldSettings.Write(*oldBytes)) return failed(settingsPath);
 
   if (!newSettings.Commit()) return failed(settingsPath);

@@ -46,6 +46,7 @@ enum class RunOutcome {
   kWriteFailed,         // a file the run had to write could not be written
   kSettingsUnreadable,  // the settings file exists but cannot be read: nothing changed
   kDetailsUnreadable,   // the row details file exists but cannot be read: nothing drawn
+  kFigureUnreadable,    // the row's figure file exists but cannot be read: nothing drawn
 };
 
 // A row detail the drawing run did not follow (a figure file name that is no plain name of a

@@ -1,7 +1,10 @@
 #include "app/outcome_message.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 
 #include "app/program_paths.h"
 #include "pattern/draw.h"
@@ -41,6 +44,9 @@ std::string_view RefusalReason(FigureFault fault) {
   return "プログラムのフォルダーにあるファイルの名前ではないため、";
 }
 
+// How much of a value from a file a message quotes.
+constexpr int kQuotedValueChars = 64;
+
 // What a row detail the drawing run did not follow is to the user: told whether the run drew or
 // not, so it says only that the figure was not used.
 std::string RefusedDetailMessage(const RefusedDetail& refused) {
@@ -53,9 +59,9 @@ std::string RefusedDetailMessage(const RefusedDetail& refused) {
     remedy = "設定画面の［詳細…］で ";
   }
   return FileName(refused.file) + " の [" + row + "] の " + refused.key + "=" +
-         RemoveControlChars(refused.value) + " は、" + std::string(RefusalReason(refused.fault)) +
-         what + "を使いませんでした。\n" + remedy + row + " 番目のパターンの" + what +
-         "を選び直してください。";
+         MessageExcerpt(refused.value, kQuotedValueChars) + " は、" +
+         std::string(RefusalReason(refused.fault)) + what + "を使いませんでした。\n" + remedy +
+         row + " 番目のパターンの" + what + "を選び直してください。";
 }
 
 std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
@@ -115,6 +121,12 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
       return "柄の詳細設定ファイル " + FileName(detail.file) +
              " を読み込めないため、何も作図しませんでした。\n"
              "ファイルのアクセス権を確かめてください。詳細設定ファイルは元のまま残っています。";
+    case RunOutcome::kFigureUnreadable:
+      return (detail.figureKind == FigureKind::kJws ? "JWS図形のファイル "
+                                                    : "選択図形のファイル ") +
+             FileName(detail.file) +
+             " を読み込めないため、何も作図しませんでした。\n"
+             "ファイルのアクセス権を確かめてください。";
   }
   return {};
 }
@@ -128,6 +140,27 @@ std::string UnbentMessage(double unbent) {
          "大きな半径の曲線を選んでください。";
 }
 
+// The corner pieces and caps a drawn run left out, as they did not fit their runs; empty when
+// it left out none.
+std::string LeftOutMessage(const std::array<double, kFigureSlots>& leftOut) {
+  static constexpr std::pair<FigureSlot, std::string_view> kPieces[] = {
+      {FigureSlot::kStart, kStartKey},
+      {FigureSlot::kEnd, kEndKey},
+      {FigureSlot::kCorner, kCornerKey}};
+  std::string which;
+  for (const auto& [slot, key] : kPieces) {
+    const double count = leftOut[size_t(slot)];
+    if (!(count > 0)) continue;
+    if (!which.empty()) which += "、";
+    which += std::string(FigureDetailLabel(key)) + " " + CountText(count) + " 個";
+  }
+  if (which.empty()) return {};
+  return "置く区間に収まらないため、" + which +
+         "を作図しませんでした。\n"
+         "区間の長さより幅が広いか、区間の反対の端に置く図形と重なります。\n"
+         "作図するには、区間を長くするか、詳細設定で幅の小さい図形を選んでください。";
+}
+
 }  // namespace
 
 std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
@@ -135,6 +168,11 @@ std::string OutcomeMessage(RunOutcome outcome, const RunDetail& detail) {
   if (outcome == RunOutcome::kDrawn && detail.estimate.unbent > 0) {
     if (!message.empty()) message += "\n\n";
     message += UnbentMessage(detail.estimate.unbent);
+  }
+  if (outcome == RunOutcome::kDrawn || outcome == RunOutcome::kNoFigureFile) {
+    const std::string leftOut = LeftOutMessage(detail.estimate.leftOut);
+    if (!message.empty() && !leftOut.empty()) message += "\n\n";
+    message += leftOut;
   }
   for (const RefusedDetail& refused : detail.refusedDetails) {
     if (!message.empty()) message += "\n\n";
@@ -162,7 +200,8 @@ std::string_view DialogFailureMessage(RunFailure failure) {
 
 int ExitStatus(RunOutcome outcome) {
   return outcome == RunOutcome::kWriteFailed || outcome == RunOutcome::kSettingsUnreadable ||
-                 outcome == RunOutcome::kDetailsUnreadable
+                 outcome == RunOutcome::kDetailsUnreadable ||
+                 outcome == RunOutcome::kFigureUnreadable
              ? kWriteFailedExit
              : 0;
 }

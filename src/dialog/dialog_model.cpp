@@ -439,9 +439,9 @@ bool DialogModel::SaveFigure(int row, size_t figure, const FigureDetail& detail)
     return false;
   }
   details.Set(row, key.key, RowFigureFileName(row, key.key));
-  if (detail.source == FigureSource::kJws) {
-    details.Set(row, key.sourceKey, detail.jwsPath);
-  } else {
+  // A path the file cannot hold (in a UTF-8 file, one Shift-JIS writes with an unusual code) is
+  // better gone than left naming the previous figure's source.
+  if (detail.source != FigureSource::kJws || !details.Set(row, key.sourceKey, detail.jwsPath)) {
     details.Erase(row, key.sourceKey);
   }
   return true;

@@ -20,4 +20,8 @@ bool PendingFileSystem::IsFile(const std::string& path) {
   return pending_.contains(path) || disk_.IsFile(path);
 }
 
+FileState PendingFileSystem::StateOf(const std::string& path) {
+  return pending_.contains(path) ? FileState::kFile : disk_.StateOf(path);
+}
+
 }  // namespace gara

@@ -28,6 +28,7 @@ class PendingFileSystem final : public FileSystem {
   bool ReadPieces(const std::string& path,
                   const std::function<bool(std::string_view)>& consume) override;
   bool IsFile(const std::string& path) override;
+  FileState StateOf(const std::string& path) override;
   // Writes go to the disk: only reads see the pending files.
   [[nodiscard]] bool Remove(const std::string& path) override { return disk_.Remove(path); }
   std::unique_ptr<OutputFile> Create(const std::string& path) override {

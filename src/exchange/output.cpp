@@ -69,18 +69,23 @@ void VisitFileImage(const OutputBuffer& buffer, Put&& put) {
 }
 
 // Collects the file image in large blocks so that the file sees few writes: the system's cache
-// takes a megabyte at a time for much less than sixteen writes of 64 KiB.
+// takes a megabyte at a time for much less than sixteen writes of 64 KiB. The image may take
+// `limit` bytes at most: it is checked as a block goes out, so that the check costs nothing per
+// line, and from a block past it on nothing more reaches the file.
 class BlockWriter {
  public:
-  explicit BlockWriter(OutputFile& file)
-      : file_(file), block_(std::make_unique_for_overwrite<char[]>(kBlockBytes)) {}
+  explicit BlockWriter(OutputFile& file, uint64_t limit = UINT64_MAX, bool* over = nullptr)
+      : file_(file),
+        block_(std::make_unique_for_overwrite<char[]>(kBlockBytes)),
+        limit_(limit),
+        over_(over) {}
   void Put(std::string_view bytes) {
     if (!ok_) return;
     written_ += bytes.size();
     if (bytes.size() > kBlockBytes - used_) {
       Flush();
       if (bytes.size() > kBlockBytes) {
-        ok_ = file_.Write(bytes);
+        if (ok_) ok_ = file_.Write(bytes);
         return;
       }
     }
@@ -105,6 +110,12 @@ class BlockWriter {
 
  private:
   void Flush() {
+    // written_ counts every byte so far, those of this block and any about to follow it: past
+    // the limit the file could only end larger, and the block is dropped unwritten.
+    if (written_ > limit_) {
+      ok_ = false;
+      if (over_) *over_ = true;
+    }
     if (ok_ && used_ > 0) ok_ = file_.Write(std::string_view(block_.get(), used_));
     used_ = 0;
   }
@@ -115,6 +126,8 @@ class BlockWriter {
   std::unique_ptr<char[]> block_;
   size_t used_ = 0;
   uint64_t written_ = 0;
+  uint64_t limit_;
+  bool* over_;
   bool ok_ = true;
 };
 
@@ -216,7 +229,7 @@ const char* TextKeyword(int32_t type) {
 
 class OutputBuffer::Stream {
  public:
-  explicit Stream(OutputFile& file) : writer_(file) {}
+  Stream(OutputFile& file, uint64_t limit, bool* over) : writer_(file, limit, over) {}
   void Record(std::string_view record) {
     lines_.Record(record, [this](std::string_view bytes) { writer_.Put(bytes); });
   }
@@ -241,19 +254,20 @@ class OutputBuffer::Stream {
 OutputBuffer::OutputBuffer() = default;
 OutputBuffer::~OutputBuffer() = default;
 
-void OutputBuffer::StreamTo(OutputFile& file) {
+void OutputBuffer::StreamTo(OutputFile& file, uint64_t limit) {
   Clear();
-  stream_ = std::make_unique<Stream>(file);
+  stream_ = std::make_unique<Stream>(file, limit, &overLimit_);
 }
 
 bool OutputBuffer::FinishStream() {
   if (!stream_) return false;
   const bool ok = stream_->Finish(empty());
+  streamed_ = stream_->written();
   stream_.reset();
   return ok;
 }
 
-uint64_t OutputBuffer::streamedBytes() const { return stream_ ? stream_->written() : 0; }
+uint64_t OutputBuffer::streamedBytes() const { return stream_ ? stream_->written() : streamed_; }
 
 void OutputBuffer::NewBlock() {
   blocks_.push_back(std::make_unique_for_overwrite<char[]>(kBlockBytes));
@@ -315,6 +329,8 @@ void OutputBuffer::Clear() {
   bytes_ = 0;
   ends_.clear();
   records_ = 0;
+  overLimit_ = false;
+  streamed_ = 0;
   stream_.reset();
 }
 
@@ -656,11 +672,11 @@ bool WriteOutputFile(FileSystem& fs, const std::string& path, const OutputBuffer
 }
 
 bool WriteOutputFile(FileSystem& fs, const std::string& path, OutputBuffer& buffer,
-                     const std::function<bool()>& produce) {
+                     const std::function<bool()>& produce, uint64_t limit) {
   return ReplaceFile(
       fs, path,
       [&](OutputFile& file) {
-        buffer.StreamTo(file);
+        buffer.StreamTo(file, limit);
         const bool produced = produce();
         // Finished even when abandoned, so that the buffer never outlives the file it points to.
         return buffer.FinishStream() && produced;

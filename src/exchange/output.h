@@ -73,12 +73,19 @@ class OutputBuffer {
   std::string FileImage() const;  // the same bytes in memory (for tests)
 
   // From now on records go to `file` as they come instead of being kept; the buffer must be
-  // empty. FinishStream writes what is still pending ("hq" for a run without records) and
-  // ends the streaming; false when any write failed.
-  void StreamTo(OutputFile& file);
+  // empty. The file takes at most `limit` bytes: once the image passes it nothing more is
+  // written and overLimit() holds. FinishStream writes what is still pending ("hq" for a run
+  // without records) and ends the streaming; false when any write failed or the limit was
+  // passed.
+  void StreamTo(OutputFile& file, uint64_t limit = UINT64_MAX);
   bool FinishStream();
-  // Bytes handed to the file so far while streaming, line ends included.
+  // Bytes of the file image so far while streaming, line ends included, written or not; after
+  // FinishStream, those of the whole image.
   uint64_t streamedBytes() const;
+  // The streamed image passed its limit (checked as each block goes to the file, so a little
+  // late): the file is incomplete, and whatever is still appended is dropped. Holds until
+  // Clear or the next StreamTo.
+  bool overLimit() const { return overLimit_; }
 
  private:
   // Records fill blocks that never move: growing copies nothing and touches no more memory
@@ -95,6 +102,8 @@ class OutputBuffer {
   uint64_t bytes_ = 0;              // bytes of all kept records
   std::vector<uint32_t> ends_;      // end of each record within its block
   uint64_t records_ = 0;
+  bool overLimit_ = false;
+  uint64_t streamed_ = 0;  // of the last stream, once finished
 
   class Stream;
   std::unique_ptr<Stream> stream_;  // while streaming
@@ -215,8 +224,11 @@ class CommandWriter {
                                    const OutputBuffer& buffer);
 // Replaces the exchange file with the records `produce` appends to `buffer` (empty on entry),
 // streamed to the temporary file as they come; the file replaces the old one only once
-// complete. `produce` returns false to abandon the file. On failure no file remains at `path`.
+// complete. `produce` returns false to abandon the file. A file that would be larger than
+// `limit` bytes is abandoned too, with buffer.overLimit() set. On failure no file remains at
+// `path`.
 [[nodiscard]] bool WriteOutputFile(FileSystem& fs, const std::string& path, OutputBuffer& buffer,
-                                   const std::function<bool()>& produce);
+                                   const std::function<bool()>& produce,
+                                   uint64_t limit = UINT64_MAX);
 
 }  // namespace gara

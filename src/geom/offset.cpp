@@ -159,16 +159,18 @@ PathPiece Join(PathPiece& a, PathPiece& b, Point joint, double k) {
       best = i;
     }
   }
-  // A crossing farther than the offset's own reach from the joint belongs to another turn.
-  const double reach = 4 * std::fabs(k) + Distance(a.to.x, a.to.y, b.from.x, b.from.y);
-  const bool near = best >= 0 && (!(a.IsArc() || b.IsArc()) ||
-                                  Distance(hits[best].x, hits[best].y, joint.x, joint.y) <= reach);
-  if (near) {
+  // A crossing of an arc farther than the mitre's reach belongs to another turn; lines that
+  // cross that far turn nearly back on themselves.
+  const double gap = Distance(a.to.x, a.to.y, b.from.x, b.from.y);
+  if (best >= 0 && MitreReaches(hits[best], joint, k, gap)) {
     SetEnd(a, hits[best]);
     SetStart(b, hits[best]);
     return {};
   }
-  if (!a.IsArc() && !b.IsArc()) return {};  // parallel lines stay as they are
+  if (!a.IsArc() && !b.IsArc()) {
+    if (best < 0) return {};  // parallel lines stay as they are
+    return LinePiece(a.to, b.from);
+  }
   const Point u{a.to.x - joint.x, a.to.y - joint.y};
   const Point v{b.from.x - joint.x, b.from.y - joint.y};
   PathPiece around =
@@ -261,6 +263,10 @@ Group JoinRail(const std::vector<PathPiece>& pieces, bool closed, double k,
 }
 
 }  // namespace
+
+bool MitreReaches(Point crossing, Point joint, double k, double gap) {
+  return Distance(crossing.x, crossing.y, joint.x, joint.y) <= kMitreLimit * std::fabs(k) + gap;
+}
 
 void ForEachRailPiece(const std::vector<PathPiece>& pieces, bool closed, double k, PieceSink& put) {
   if (!closed) {

@@ -3,9 +3,10 @@
 // neighbouring pieces joined where the path turns.
 //
 // The join rule: two offsets that already touch stay as they are; otherwise they are trimmed or
-// extended to meet, two lines at their mitre, an arc at the crossing nearest the joint as long as
-// it lies within the offset's reach of it; offsets with an arc that do not meet there get an arc
-// around the joint between them, and parallel lines are left as they are.
+// extended to meet at the crossing nearest the joint, as long as it lies within the mitre's
+// reach of the joint (MitreReaches); offsets with an arc that do not meet there get an arc
+// around the joint between them, two lines a straight line between their ends (a bevel), and
+// parallel lines are left as they are.
 #pragma once
 
 #include <vector>
@@ -13,6 +14,18 @@
 #include "geom/path.h"
 
 namespace gara {
+
+// How far a mitre may reach, in offsets: as a stroked outline limits its mitres, so that a path
+// that nearly turns back on itself does not send its offsets (and a corner piece where they
+// meet) ever farther away, up to the range of the numbers. Lines meet within it up to a turn of
+// about 160 degrees; every rail and corner piece at one corner goes by the same turn.
+inline constexpr double kMitreLimit = 4;
+
+// Whether the offsets at distance k of two pieces that meet at `joint`, their ends `gap` apart
+// there, may be joined where they cross at `crossing`: no farther from the joint than
+// kMitreLimit offsets and the gap. The one rule for the rails of every run mode and the corner
+// pieces.
+bool MitreReaches(Point crossing, Point joint, double k, double gap);
 
 // Takes the pieces of a rail one at a time, as they are made.
 class PieceSink {

@@ -30,9 +30,10 @@ class FoldCounter final : public PathSink {
 // The stretch of the most stretched copies along the path.
 double MostStretch(const LayoutRow& row, const LaidPath& laid) {
   double most = 1;
+  RunRooms rooms(row, laid);
   for (size_t i = 0; i < laid.runs.size(); ++i) {
-    const RunPlan plan = row.HasEndFigures() ? PlanRoom(row, RoomOfRun(row, laid, i))
-                                             : PlanPathRun(row, laid, laid.runs[i]);
+    const RunPlan plan =
+        row.HasEndFigures() ? PlanRoom(row, rooms.Next()) : PlanPathRun(row, laid, laid.runs[i]);
     if (std::isfinite(plan.scale)) most = std::max(most, plan.scale);
   }
   return most;
@@ -110,37 +111,27 @@ bool SegmentCourse::LaidOut(int j) const {
 CourseCount SegmentCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   double segments = 0;
-  Point first{}, second{};  // the first segment laid out
   const bool pieces = row.HasEndFigures();
   const std::span<const Point> list = pieces ? Merged() : Points();
   CopyCount copies;
   for (int j = 1; j < static_cast<int>(list.size()); ++j) {
     if (!pieces && !LaidOut(j)) continue;
-    const Point p = list[j - 1];
-    const Point q = list[j];
-    RunPlan plan;
     if (pieces) {
       const SegmentRoom room = RoomOf(row, list, j);
-      plan = PlanRoom(row, room);
-      copies.Add(plan, &room);
+      copies.Add(PlanRoom(row, room), &room);
     } else {
-      plan = PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen);
-      copies.Add(plan);
+      const Point p = list[j - 1];
+      const Point q = list[j];
+      copies.Add(PlanRun(row, Distance(p.x, p.y, q.x, q.y), RunEnds::kOpen));
     }
-    if (segments++ == 0) {
-      first = p;
-      second = q;
-      c.stretch = plan.scale;
-    }
+    ++segments;
   }
   c.figures = copies.figures;
   c.others = copies.others;
+  c.leftOut = copies.leftOut;
   const LineCounts lines = CountLines(row);
   c.lineBytes = c.figures * lines.gaps * kLineRecordBytes +
                 segments * ((lines.gaps + lines.fullLength) * kLineRecordBytes + kAttributeBytes);
-  // One copy halfway along the first segment: about the average copy.
-  c.at = {first.x + (second.x - first.x) / 2, first.y + (second.y - first.y) / 2};
-  c.angle = std::atan2(second.y - first.y, second.x - first.x);
   return c;
 }
 
@@ -167,26 +158,20 @@ PathCourse::PathCourse(Chains chains) {
 CourseCount PathCourse::Count(const LayoutRow& row) const {
   CourseCount c;
   const LineCounts lines = CountLines(row);
-  for (size_t i = 0; i < laid_.size(); ++i) {
-    const LaidPath& laid = laid_[i];
+  for (const LaidPath& laid : laid_) {
     const CopyCount copies = PathCopies(row, laid);
     const double count = copies.figures;
     c.figures += count;
-    for (size_t slot = 0; slot < kFigureSlots; ++slot) c.others[slot] += copies.others[slot];
+    for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+      c.others[slot] += copies.others[slot];
+      c.leftOut[slot] += copies.leftOut[slot];
+    }
     if (row.bend) CountBent(row, laid, copies, c);
     // A rail piece is a line or an arc of about a line's size; the joins add one at most.
     const double pieces = static_cast<double>(laid.path.pieces.size());
     c.lineBytes += (lines.fullLength * 2 * pieces + lines.gaps * (count + 2 * pieces) +
                     EllipseRailLines(row, laid, count)) *
                    kLineRecordBytes;
-    if (i == 0 && !laid.path.pieces.empty()) {
-      // One copy at the start of the first path, as it is laid out.
-      const PathPiece& piece = laid.path.pieces[0];
-      c.at = piece.from;
-      const Point t = PieceTangent(piece, 0);
-      c.angle = std::atan2(t.y, t.x);
-      if (!laid.runs.empty()) c.stretch = PlanPathRun(row, laid, laid.runs[0]).scale;
-    }
   }
   return c;
 }

@@ -26,10 +26,9 @@ struct CourseCount {
   double figures = 0;  // copies of the figure (+infinity for a run without end)
   // Of them, the copies of each figure but the row's own (the alternate, corner pieces, caps).
   std::array<double, kFigureSlots> others{};
+  // The corner pieces and caps left out as they do not fit their runs, by slot.
+  std::array<double, kFigureSlots> leftOut{};
   double lineBytes = 0;  // the lines, arcs and attribute commands besides the copies, about
-  Point at;              // where a typical copy stands, and its angle: one copy is measured
-  double angle = 0;      // there for the size of all
-  double stretch = 1;    // and stretched as the copies there are
   // A row that bends its figures: the copies that may bend, by slot, how sharply the pieces
   // under them curve, and the copies that would fold and stand unbent.
   std::array<double, kFigureSlots> bent{};

@@ -7,6 +7,7 @@
 #include "pattern/bend.h"
 #include "pattern/emitting_sink.h"
 #include "pattern/place_figure.h"
+#include "pattern/size_sampler.h"
 
 namespace gara {
 
@@ -51,16 +52,7 @@ LayoutRow RunRow(const DrawInputs& inputs, FigurePlacer& placer, OtherFigures& o
   return row;
 }
 
-// The bytes of one copy of `model` as the first copy is written, with every attribute command.
-double CopyBytes(const DrawInputs& inputs, const FigureModel& model, const CourseCount& count) {
-  OutputBuffer copy;
-  CommandWriter writer(copy, inputs.state);
-  ReplayFigure(model, count.at.x, count.at.y, count.angle, writer, count.stretch);
-  return static_cast<double>(copy.bytes()) + 2.0 * static_cast<double>(copy.size());
-}
-
-// The estimate of a run that places the course's copies of the row's figures and its lines;
-// one copy of each figure is measured where the course says a typical one stands.
+// The estimate of a run that places the course's copies of the row's figures and its lines.
 DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Course& course,
                       FigurePlacer& placer, const OtherFigures& others) {
   const CourseCount count = course.Count(row);
@@ -69,42 +61,41 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   estimate.figures = count.figures;
   estimate.sizeZero = !row.Draws();
   estimate.bytes = count.lineBytes;
+  estimate.leftOut = count.leftOut;
   if (!(count.figures > 0)) return estimate;
   const FigureModel* model = placer.Model(row.figureKind);
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
+  estimate.figureUnreadable = model && model->unreadable;
   if (!model) return estimate;
-  double mains = count.figures;
+  OtherFigures models = others;
+  models[0] = model;
+  std::array<double, kFigureSlots> copies = count.others;
+  copies[0] = count.figures;
   for (size_t slot = 1; slot < kFigureSlots; ++slot) {
-    if (!others[slot]) continue;
-    mains -= count.others[slot];
-    estimate.entities += count.others[slot] * static_cast<double>(others[slot]->entityCommands);
+    if (others[slot]) copies[0] -= count.others[slot];
   }
-  estimate.entities += mains * static_cast<double>(model->entityCommands);
+  for (size_t slot = 0; slot < kFigureSlots; ++slot) {
+    if (models[slot]) {
+      estimate.entities += copies[slot] * static_cast<double>(models[slot]->entityCommands);
+    }
+  }
   // A bent copy takes the lines and arcs of its chains in place of its lines and curves.
-  std::array<BentCount, kFigureSlots> bent{};
   if (row.bend) {
     estimate.unbent = count.unbent;
     for (size_t slot = 0; slot < kFigureSlots; ++slot) {
-      const FigureModel* figure = slot == 0 ? model : others[slot];
-      if (!figure || !(count.bent[slot] > 0)) continue;
-      bent[slot] = BentCopyBound(*figure, count.reach, row.height, row.referenceOffset);
-      estimate.entities +=
-          count.bent[slot] * (bent[slot].lines + bent[slot].arcs - bent[slot].replaced);
+      if (!models[slot] || !(count.bent[slot] > 0)) continue;
+      const BentCount bent =
+          BentCopyBound(*models[slot], count.reach, row.height, row.referenceOffset);
+      estimate.entities += count.bent[slot] * (bent.lines + bent.arcs - bent.replaced);
     }
   }
-  if (estimate.Verdict() != DrawResult::kDrawn) return estimate;
-  estimate.bytes += mains * CopyBytes(inputs, *model, count);
-  for (size_t slot = 1; slot < kFigureSlots; ++slot) {
-    if (others[slot])
-      estimate.bytes += count.others[slot] * CopyBytes(inputs, *others[slot], count);
-  }
-  // Each line of a chain a whole line record at most: its ends are seldom round numbers.
-  for (size_t slot = 0; slot < kFigureSlots; ++slot) {
-    const BentCount& b = bent[slot];
-    if (!(count.bent[slot] > 0) || b.lines + b.arcs == 0) continue;
-    estimate.bytes +=
-        count.bent[slot] * ((b.lines - b.replaced) * kLineRecordBytes + b.arcs * kArcRecordBytes);
-  }
+  const DrawResult counted = estimate.Verdict();
+  if (counted != DrawResult::kDrawn && counted != DrawResult::kTooLarge) return estimate;
+  // Within the counts' limits the layout is short beside the writing: it is walked once more
+  // to measure what it writes.
+  SizeSampler sampler(inputs.state, inputs.run, models, copies, count.lineBytes / kLineRecordBytes);
+  course.Lay(row, sampler);
+  estimate.bytes = sampler.Bytes();
   return estimate;
 }
 
@@ -128,17 +119,28 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
   out.EmitLineWidth(run.writing.lineWidth);
 }
 
-DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course) {
+DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course,
+                       DrawEstimate* estimate) {
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   OtherFigures others;
   FigureFaults faults;
   const LayoutRow row = RunRow(inputs, placer, others, faults);
   // Count first, so that a run over the limits draws nothing rather than part of itself.
-  const DrawResult verdict = Estimate(inputs, row, course, placer, others).Verdict();
-  if (verdict != DrawResult::kDrawn) return verdict;
-  EmittingSink sink(out, inputs.run, placer, row.figureKind, others);
-  course.Lay(row, sink);
-  return DrawResult::kDrawn;
+  DrawEstimate counted = Estimate(inputs, row, course, placer, others);
+  const DrawResult verdict = counted.Verdict();
+  if (verdict == DrawResult::kDrawn) {
+    EmittingSink sink(out, inputs.run, placer, row.figureKind, others);
+    course.Lay(row, sink);
+    if (out.buffer().overLimit()) {
+      // The copies not placed are taken to be as large as those that were, on average.
+      const EmittingSink::Stop stop = sink.stop();
+      const double whole = stop.placed > 0 ? stop.bytes * (counted.figures / stop.placed) : 0;
+      counted.bytes = std::max({counted.bytes, stop.bytes, whole});
+    }
+  }
+  if (estimate) *estimate = counted;
+  return verdict == DrawResult::kDrawn && out.buffer().overLimit() ? DrawResult::kTooLarge
+                                                                   : verdict;
 }
 
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident) {

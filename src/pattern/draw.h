@@ -54,12 +54,15 @@ using FigureFaults = std::array<FigureFault, kFigureSlots>;
 struct DrawEstimate {
   double figures = 0;   // copies of the figure (+infinity for a segment without end)
   double entities = 0;  // entity commands of all copies
-  double bytes = 0;     // size of the output file, about: one copy measured, times the copies
+  double bytes = 0;     // size of the output file, about: copies measured where they stand
   double maxBytes = kMaxOutputBytesPerRun;  // the size limit of the run
-  bool sizeZero = false;       // the pattern's figure has no width or height: nothing is placed
-  bool figureMissing = false;  // copies to place, but their figure file is missing or empty
+  bool sizeZero = false;          // the pattern's figure has no width or height: nothing is placed
+  bool figureMissing = false;     // copies to place, but their figure file is missing or empty
+  bool figureUnreadable = false;  // copies to place, but their figure file cannot be read
   double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
   FigureFaults otherFaults{};  // the figures the run goes without: the user is told
+  // Corner pieces and caps left out as they do not fit their runs, by slot.
+  std::array<double, kFigureSlots> leftOut{};
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {
@@ -80,9 +83,13 @@ DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course);
 void EmitWritingAttributes(const RunContext& run, CommandWriter& out);
 
 // Lays out the pattern along the course and emits it through `out`. Past any limit of the
-// estimate nothing is emitted; the caller then writes no drawing at all.
+// estimate nothing is emitted; the caller then writes no drawing at all. Output streamed with
+// a size limit (OutputBuffer::StreamTo) that it passes stops the drawing: kTooLarge, the
+// output incomplete. `estimate`, when given, receives the estimate the drawing was held to,
+// its bytes for a stopped drawing those written, and those of the copies not placed as their
+// average.
 [[nodiscard]] DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out,
-                                     const Course& course);
+                                     const Course& course, DrawEstimate* estimate = nullptr);
 
 // The same along the segments of designated points 1..pointCount (see SegmentCourse).
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, int pointCount, bool skipCoincident);

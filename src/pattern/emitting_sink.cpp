@@ -9,7 +9,20 @@ namespace gara {
 
 void EmittingSink::Attributes() { EmitWritingAttributes(run_, out_); }
 
+bool EmittingSink::Stopped() {
+  if (stopped_) return true;
+  // Checked once a copy, so that the stop costs nothing worth counting.
+  if (!out_.buffer().overLimit()) {
+    ++stop_.placed;
+    return false;
+  }
+  stopped_ = true;
+  stop_.bytes = static_cast<double>(out_.buffer().streamedBytes());
+  return true;
+}
+
 void EmittingSink::Figure(FigureSlot slot, double x, double y, double angle, double stretch) {
+  if (Stopped()) return;
   if (slot == FigureSlot::kMain) {
     placer_.PlaceFigure(kind_, x, y, angle, out_, stretch);
   } else {
@@ -18,6 +31,7 @@ void EmittingSink::Figure(FigureSlot slot, double x, double y, double angle, dou
 }
 
 void EmittingSink::BentFigure(FigureSlot slot, const BentBox& box, double stretch) {
+  if (Stopped()) return;
   const FigureModel* model =
       slot == FigureSlot::kMain ? placer_.Model(kind_) : others_[static_cast<size_t>(slot)];
   if (model && model->present) ReplayBentFigure(*model, box, stretch, out_);

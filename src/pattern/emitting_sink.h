@@ -26,12 +26,25 @@ class EmittingSink final : public PathSink {
   void Circle(double cx, double cy, double r) override;
   void BentFigure(FigureSlot slot, const BentBox& box, double stretch) override;
 
+  // Once the output passes its size limit no more copies are placed: the copies placed until
+  // then and the output's bytes at that time.
+  struct Stop {
+    double placed = 0;
+    double bytes = 0;
+  };
+  const Stop& stop() const { return stop_; }
+
  private:
+  // True once the output passed its limit, noting when; otherwise the copy is counted.
+  bool Stopped();
+
   CommandWriter& out_;
   const RunContext& run_;
   FigurePlacer& placer_;
   FigureKind kind_;
   std::array<const FigureModel*, kFigureSlots> others_;
+  Stop stop_;
+  bool stopped_ = false;
 };
 
 }  // namespace gara

@@ -77,7 +77,8 @@ class StretchedEllipseMemo {
 };
 
 struct FigureModel {
-  bool present = false;  // the file existed
+  bool present = false;     // the file existed
+  bool unreadable = false;  // the file, or something in its place, is there but cannot be read
   // Why the file draws nothing; kUnreadable for one that is not there (a row's other figures
   // are known to be there before they are read).
   FigureFault fault = FigureFault::kNone;

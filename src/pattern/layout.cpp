@@ -2,7 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
+#include "geom/offset.h"
 #include "util/portable_math.h"
 
 namespace gara {
@@ -40,40 +42,65 @@ bool ClosedList(std::span<const Point> points) {
   return c > 2 && NearlySamePoint(points[0].x, points[0].y, points[c - 1].x, points[c - 1].y);
 }
 
-// Where the middle lines of the segments a-b and b-c meet: the centre of the corner piece at b.
-// Segments in line, or turning back on themselves, meet where the first one ends.
-Point MiddleLinesMeet(const LayoutRow& row, Point a, Point b, Point c) {
-  const double k = row.height / 2 - row.referenceOffset;
+// How the lines k to the left of the segments a-b and b-c join at b: where they cross, when that
+// lies within the mitre's reach of b (MitreReaches); not at all when they are parallel or cross
+// beyond the range of a double; by a bevel when the turn so nearly goes back on itself that they
+// would cross far away. Both segments at b ask the same question, so that they always agree.
+struct OffsetJoin {
+  enum Kind : uint8_t { kNone, kMitre, kBevel } kind = kNone;
+  Point at;  // the crossing of a mitre
+};
+OffsetJoin JoinOffsets(Point a, Point b, Point c, double k) {
   const Point n1 = LeftOf(Direction(b.x - a.x, b.y - a.y));
   const Point n2 = LeftOf(Direction(c.x - b.x, c.y - b.y));
   const Point a1 = Along(a, k, n1), b1 = Along(b, k, n1);
   const Point b2 = Along(b, k, n2), c2 = Along(c, k, n2);
   const Intersection hit = IntersectLines(a1.x, a1.y, b1.x, b1.y, b2.x, b2.y, c2.x, c2.y);
-  if (hit.result != LineCrossing::kParallel && std::isfinite(hit.point.x) &&
-      std::isfinite(hit.point.y)) {
-    return hit.point;
+  if (hit.result == LineCrossing::kParallel || !std::isfinite(hit.point.x) ||
+      !std::isfinite(hit.point.y)) {
+    return {};
   }
-  return b1;
+  // Lines through b itself (k = 0) cross there, off it only by the rounding of far coordinates.
+  if (k == 0 || MitreReaches(hit.point, b, k, Distance(b1.x, b1.y, b2.x, b2.y))) {
+    return {OffsetJoin::kMitre, hit.point};
+  }
+  return {OffsetJoin::kBevel, {}};
+}
+
+// Where the middle lines of the segments a-b and b-c meet: the centre of the corner piece at b.
+// Segments in line, turning back on themselves or nearly so, put it where the first one ends,
+// as on a straight run.
+Point MiddleLinesMeet(const LayoutRow& row, Point a, Point b, Point c) {
+  const double k = row.height / 2 - row.referenceOffset;
+  const OffsetJoin join = JoinOffsets(a, b, c, k);
+  if (join.kind == OffsetJoin::kMitre) return join.at;
+  return Along(b, k, LeftOf(Direction(b.x - a.x, b.y - a.y)));
+}
+
+// The point of the full-length line at `height` across `at` on a segment turned to `up`.
+Point RailPoint(const LayoutRow& row, double height, Point at, Point up) {
+  return Along(Along(at, -row.referenceOffset, up), height, up);
 }
 
 // The full-length line k of segment j, its ends moved to where it meets the same line of the
-// previous and next segments.
+// previous and next segments; at a turn past the mitre's reach its end stays, and a bevel joins
+// it to the start of the next segment's line.
 void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, int k,
                     LayoutSink& sink) {
   const int c = static_cast<int>(points.size());
   const Point p = points[j - 1];
   const Point q = points[j];
-  const Point u = Direction(q.x - p.x, q.y - p.y);
-  const Point up{-u.y, u.x};
-  const double r = row.referenceOffset;
   const double height = LineHeights(row)[k];
-  const Point s = Along(Along(p, -r, up), height, up);
-  const Point t = Along(Along(q, -r, up), height, up);
+  const Point up = LeftOf(Direction(q.x - p.x, q.y - p.y));
+  const Point s = RailPoint(row, height, p, up);
+  const Point t = RailPoint(row, height, q, up);
   Point start = s;
   Point end = t;
+  bool bevel = false;
+  Point bevelTo;
   if (c > 2) {
     const bool closed = ClosedList(points);
-    const double offset = height - r;  // the neighbour's line above its own segment
+    const double offset = height - row.referenceOffset;  // the neighbour's line above its own
     auto corner = [&](Point m, Point nPt, Point& target) {
       const Point dir = Direction(nPt.x - m.x, nPt.y - m.y);
       const Point nrm{-dir.y, dir.x};
@@ -86,18 +113,27 @@ void FullLengthLine(const LayoutRow& row, std::span<const Point> points, int j, 
         target = hit.point;
       }
     };
+    const auto joins = [&](Point a, Point b, Point d) {
+      return JoinOffsets(a, b, d, offset).kind == OffsetJoin::kMitre;
+    };
     if (j > 1) {
-      corner(points[j - 2], points[j - 1], start);
+      if (joins(points[j - 2], p, q)) corner(points[j - 2], points[j - 1], start);
     } else if (closed) {
-      corner(points[c - 2], points[0], start);
+      if (joins(points[c - 2], points[0], q)) corner(points[c - 2], points[0], start);
     }
-    if (j < c - 1) {
-      corner(points[j], points[j + 1], end);
-    } else if (closed) {
-      corner(points[0], points[1], end);
+    const bool next = j < c - 1 || closed;
+    const Point after = j < c - 1 ? points[j + 1] : points[1];
+    const Point from = j < c - 1 ? q : points[0];  // where the next segment starts
+    if (next) {
+      const OffsetJoin join = JoinOffsets(p, from, after, offset);
+      if (join.kind == OffsetJoin::kMitre) corner(from, after, end);
+      // A zero-length next segment is not drawn: nothing to bevel to.
+      bevel = join.kind == OffsetJoin::kBevel && !NearlySamePoint(from.x, from.y, after.x, after.y);
+      bevelTo = RailPoint(row, height, from, LeftOf(Direction(after.x - from.x, after.y - from.y)));
     }
   }
   sink.Line(start.x, start.y, end.x, end.y);
+  if (bevel) sink.Line(end.x, end.y, bevelTo.x, bevelTo.y);
 }
 
 void FullLengthLines(const LayoutRow& row, std::span<const Point> points, int j, LayoutSink& sink) {
@@ -137,7 +173,10 @@ void LayoutStraightRun(const LayoutRow& row, const RunPlan& plan, Point p, Point
   if (!NearlyEqual(plan.gap, 0)) gapLines(e, b2);
 }
 
-SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
+namespace {
+
+// The room of segment j with every piece the row puts at its ends, fitting or not.
+SegmentRoom AllPiecesRoom(const LayoutRow& row, std::span<const Point> points, int j) {
   const int c = static_cast<int>(points.size());
   const bool closed = ClosedList(points);
   const Point p = points[j - 1];
@@ -148,7 +187,7 @@ SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
   // How far along the segment a corner's centre stands: it lies on the segment's middle line.
   const auto along = [&](Point m) { return (m.x - p.x) * u.x + (m.y - p.y) * u.y; };
   SegmentRoom room;
-  room.to = room.endEdge = Distance(p.x, p.y, q.x, q.y);
+  room.end = room.to = room.endEdge = Distance(p.x, p.y, q.x, q.y);
   if (row.corner.on && (j >= 2 || closed)) {
     const Point before = j >= 2 ? points[j - 2] : points[c - 2];
     room.corner = true;
@@ -163,6 +202,7 @@ SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
   }
   if (row.corner.on && (j <= c - 2 || closed)) {
     const Point after = j <= c - 2 ? points[j + 1] : points[1];
+    room.endCorner = true;
     room.endEdge = along(MiddleLinesMeet(row, p, q, after)) - halfCorner;
     room.to = room.endEdge - d;
   } else if (row.endCap.on && j == c - 1 && !closed) {
@@ -173,6 +213,47 @@ SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
   return room;
 }
 
+}  // namespace
+
+EndsFit FitEnds(const SegmentRoom& room) {
+  const bool atStart = room.corner || room.startCap;
+  const bool atEnd = room.endCorner || room.endCap;
+  EndsFit fit;
+  fit.start = !atStart || room.startEdge <= room.end + kEpsilon;
+  fit.end = !atEnd || room.endEdge >= room.begin - kEpsilon;
+  if (atStart && atEnd && fit.start && fit.end && !(room.startEdge <= room.endEdge + kEpsilon)) {
+    fit = {false, false};
+  }
+  return fit;
+}
+
+SegmentRoom FitRoom(SegmentRoom room, const SegmentRoom* before, const SegmentRoom* after) {
+  EndsFit keep = FitEnds(room);
+  if (room.corner && before) keep.start = keep.start && FitEnds(*before).end;
+  if (room.endCorner && after) keep.end = keep.end && FitEnds(*after).start;
+  if (!keep.start && (room.corner || room.startCap)) {
+    room.leftOut[size_t(room.corner ? FigureSlot::kCorner : FigureSlot::kStart)] = true;
+    room.corner = room.startCap = false;
+    room.startEdge = room.from = room.begin;
+  }
+  if (!keep.end && (room.endCorner || room.endCap)) {
+    if (room.endCap) room.leftOut[size_t(FigureSlot::kEnd)] = true;
+    room.endCorner = room.endCap = false;
+    room.endEdge = room.to = room.end;
+  }
+  return room;
+}
+
+SegmentRoom RoomOf(const LayoutRow& row, std::span<const Point> points, int j) {
+  const int c = static_cast<int>(points.size());
+  const SegmentRoom room = AllPiecesRoom(row, points, j);
+  // The corner pieces it shares with the segments before and after it.
+  std::optional<SegmentRoom> before, after;
+  if (room.corner) before = AllPiecesRoom(row, points, j >= 2 ? j - 1 : c - 1);
+  if (room.endCorner) after = AllPiecesRoom(row, points, j <= c - 2 ? j + 1 : 1);
+  return FitRoom(room, before ? &*before : nullptr, after ? &*after : nullptr);
+}
+
 void CopyCount::Add(const RunPlan& plan, const SegmentRoom* room) {
   figures += plan.count;
   others[size_t(FigureSlot::kAlternate)] += plan.AlternateCount();
@@ -181,6 +262,7 @@ void CopyCount::Add(const RunPlan& plan, const SegmentRoom* room) {
   others[size_t(FigureSlot::kCorner)] += room->corner;
   others[size_t(FigureSlot::kStart)] += room->startCap;
   others[size_t(FigureSlot::kEnd)] += room->endCap;
+  for (size_t slot = 0; slot < kFigureSlots; ++slot) leftOut[slot] += room->leftOut[slot];
 }
 
 RunPlan PlanRoom(const LayoutRow& row, const SegmentRoom& room) {

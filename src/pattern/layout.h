@@ -34,6 +34,8 @@ class LayoutSink {
 // caps, and the part of the segment they leave to the copies; by distance along the segment
 // from its first point.
 struct SegmentRoom {
+  double begin = 0;  // the segment
+  double end = 0;
   double from = 0;  // the copies' run
   double to = 0;
   double startEdge = 0;    // where the piece at the start ends and the one at the end begins: the
@@ -43,14 +45,35 @@ struct SegmentRoom {
   double cornerAngle = 0;  // the direction in which the path arrives there
   bool startCap = false;
   bool endCap = false;
+  bool endCorner = false;  // a corner piece at its end, drawn with the next segment
+  // The pieces at its ends left out, as they do not fit (FitRoom), by slot; a corner piece is
+  // counted with the segment it starts.
+  std::array<bool, kFigureSlots> leftOut{};
 
   double Pieces() const { return double(corner) + double(startCap) + double(endCap); }
 };
+
+// The one rule for corner pieces and caps that do not fit their run, in every run mode. Each
+// piece takes its room from its end of the run inwards (a cap its width, a corner piece half
+// its width past the corner's centre); a piece whose room passes the other end of the run does
+// not fit, and neither do two pieces that each fit alone but overlap. A corner piece stands on
+// two runs and must fit both. A piece that does not fit is left out (and the user told), and
+// the copies then reach that end of the run as they would without it.
+struct EndsFit {
+  bool start = true;
+  bool end = true;
+};
+EndsFit FitEnds(const SegmentRoom& room);
+// `room` (with every piece the row puts there) without the pieces that do not fit; `before` and
+// `after` are the rooms of the runs that share its corner pieces, when it has them.
+SegmentRoom FitRoom(SegmentRoom room, const SegmentRoom* before, const SegmentRoom* after);
 // Copies counted before a layout.
 struct CopyCount {
   double figures = 0;
   // Of them, the copies of each figure but the row's own (the alternate, corner pieces, caps).
   std::array<double, kFigureSlots> others{};
+  // The corner pieces and caps left out as they do not fit their runs, by slot.
+  std::array<double, kFigureSlots> leftOut{};
 
   // A run's copies, and the pieces at its ends when there is a room.
   void Add(const RunPlan& plan, const SegmentRoom* room = nullptr);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cassert>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "geom/offset.h"
@@ -172,21 +173,30 @@ bool IsOneLine(const Path& path) { return path.pieces.size() == 1 && !path.piece
 
 // Where the offsets k to the left of pieces a and b, b starting where a ends, meet as the rails
 // join: the centre of a corner piece. Offsets of elliptical pieces are chains of short lines;
-// there the offsets of the tangents at the joint stand for them.
+// there the offsets of the tangents at the joint stand for them. Where they meet beyond the
+// mitre's reach, or never, the piece stands as on a straight run of a, k across its end.
 Point OffsetsMeet(const PathPiece& a, const PathPiece& b, double k) {
   const Point joint = b.from;
   if (k == 0) return joint;
+  const Point na = LeftOf(PieceTangent(a, a.length));
+  const Point across = Along(joint, k, na);
   const auto exact = [](const PathPiece& p) { return !p.IsArc() || p.IsCircular(); };
   if (exact(a) && exact(b)) {
     const std::vector<PathPiece> rail = OffsetRail({a, b}, false, k);
     if (rail.size() == 2) return rail[0].to;
-    if (rail.size() == 3) return PieceAt(rail[1], rail[1].length / 2);  // round the joint
+    if (rail.size() == 3) {
+      // Round the joint, or a bevel past the mitre's reach.
+      return rail[1].IsArc() ? PieceAt(rail[1], rail[1].length / 2) : across;
+    }
   }
-  const Point na = LeftOf(PieceTangent(a, a.length));
   const Point nb = LeftOf(PieceTangent(b, 0));
   const double f = 1 + na.x * nb.x + na.y * nb.y;
-  if (f > 1e-9) return {joint.x + k * (na.x + nb.x) / f, joint.y + k * (na.y + nb.y) / f};
-  return Along(joint, k, na);
+  if (f > 1e-9) {
+    const Point mitre{joint.x + k * (na.x + nb.x) / f, joint.y + k * (na.y + nb.y) / f};
+    const double gap = std::fabs(k) * Distance(na.x, na.y, nb.x, nb.y);
+    if (MitreReaches(mitre, joint, k, gap)) return mitre;
+  }
+  return across;
 }
 
 // The piece that starts at arc length s.
@@ -195,13 +205,12 @@ size_t PieceAtStation(const LaidPath& laid, double s) {
   return it == laid.starts.begin() ? 0 : static_cast<size_t>(it - laid.starts.begin()) - 1;
 }
 
-}  // namespace
-
-SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
+// The room of run i with every piece the row puts at its ends, fitting or not.
+SegmentRoom AllPiecesRoom(const LayoutRow& row, const LaidPath& laid, size_t i) {
   const PathRun& run = laid.runs[i];
   SegmentRoom room;
-  room.from = room.startEdge = run.begin;
-  room.to = room.endEdge = run.end;
+  room.begin = room.from = room.startEdge = run.begin;
+  room.end = room.to = room.endEdge = run.end;
   if (run.closed) return room;
   const std::vector<PathPiece>& pieces = laid.path.pieces;
   const size_t n = pieces.size();
@@ -234,6 +243,7 @@ SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
   if (row.corner.on && (i + 1 < runs || closed)) {
     const PathPiece& before = pieces[last];
     const Point m = OffsetsMeet(before, pieces[(last + 1) % n], k);
+    room.endCorner = true;
     room.endEdge = run.end + along(m, before.to, PieceTangent(before, before.length)) - halfCorner;
     room.to = room.endEdge - d;
   } else if (row.endCap.on && i + 1 == runs && !closed) {
@@ -242,6 +252,22 @@ SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i) {
     room.to = room.endEdge - d;
   }
   return room;
+}
+
+}  // namespace
+
+SegmentRoom RunRooms::Next() {
+  const size_t runs = laid_.runs.size();
+  const size_t i = next_++;
+  const SegmentRoom room = following_ ? *following_ : AllPiecesRoom(row_, laid_, i);
+  following_.reset();
+  if (i == 0) first_ = room;
+  // The corner pieces it shares with the runs before and after it.
+  std::optional<SegmentRoom> before;
+  if (room.corner) before = i > 0 ? previous_ : AllPiecesRoom(row_, laid_, runs - 1);
+  if (room.endCorner) following_ = i + 1 < runs ? AllPiecesRoom(row_, laid_, i + 1) : first_;
+  previous_ = room;
+  return FitRoom(room, before ? &*before : nullptr, following_ ? &*following_ : nullptr);
 }
 
 CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
@@ -253,8 +279,9 @@ CopyCount PathCopies(const LayoutRow& row, const LaidPath& laid) {
     const SegmentRoom room = RoomOf(row, ends, 1);
     total.Add(PlanRoom(row, room), &room);
   } else {
+    RunRooms rooms(row, laid);
     for (size_t i = 0; i < laid.runs.size(); ++i) {
-      const SegmentRoom room = RoomOfRun(row, laid, i);
+      const SegmentRoom room = rooms.Next();
       total.Add(PlanRoom(row, room), &room);
     }
   }
@@ -268,12 +295,13 @@ namespace {
 class PathLayout {
  public:
   PathLayout(const LayoutRow& row, const LaidPath& laid, PathSink& sink)
-      : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)) {}
+      : row_(row), laid_(laid), sink_(sink), distances_(RailDistances(row)), rooms_(row, laid) {}
 
+  // Run i, after those before it.
   void Run(size_t i) {
     const PathRun& run = laid_.runs[i];
     if (row_.HasEndFigures()) {
-      RunBetweenPieces(run, RoomOfRun(row_, laid_, i));
+      RunBetweenPieces(run, rooms_.Next());
       return;
     }
     const RunPlan plan = PlanPathRun(row_, laid_, run);
@@ -413,6 +441,7 @@ class PathLayout {
   const LaidPath& laid_;
   PathSink& sink_;
   const std::array<double, 3> distances_;
+  RunRooms rooms_;
   ArcMark mark_;
 };
 

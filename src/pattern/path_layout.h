@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "geom/offset.h"
@@ -65,10 +66,25 @@ inline double PathFigureCount(const LayoutRow& row, const LaidPath& laid) {
   return PathCopies(row, laid).figures;
 }
 
-// The room of run i of the path when the row has corner pieces or caps, by arc length along the
-// path: corner pieces at every corner (where a run starts after another, also round a closed
-// path), caps at the ends of an open path; none on a closed run without corners.
-SegmentRoom RoomOfRun(const LayoutRow& row, const LaidPath& laid, size_t i);
+// The rooms of the path's runs when the row has corner pieces or caps, one run after the other
+// from the first, by arc length along the path: corner pieces at every corner (where a run
+// starts after another, also round a closed path), caps at the ends of an open path, none on a
+// closed run without corners; those that do not fit left out (FitRoom). Each run's pieces are
+// worked out once, though whether a corner piece fits depends on the runs on both sides of it.
+class RunRooms {
+ public:
+  RunRooms(const LayoutRow& row, const LaidPath& laid) : row_(row), laid_(laid) {}
+  SegmentRoom Next();
+
+ private:
+  const LayoutRow& row_;
+  const LaidPath& laid_;
+  size_t next_ = 0;
+  // Rooms with every piece the row puts there: of the first run, the one before and the one
+  // after the next run, when known.
+  SegmentRoom first_, previous_;
+  std::optional<SegmentRoom> following_;
+};
 
 // The lines and arcs the row's rails draw along the path beyond those of a mode-2 segment's
 // (one or two per piece, one per gap): the short lines of its ellipses.

@@ -7,14 +7,15 @@
 namespace gara {
 
 FigureModel FigurePlacer::Read(std::string_view name) {
-  const std::optional<std::string> bytes = fs_.ReadFile(programDir_ + std::string(name));
-  if (!bytes) {
-    FigureModel missing;
-    missing.fault = FigureFault::kUnreadable;
-    return missing;
+  const ExistingFile file = ReadExistingFile(fs_, programDir_ + std::string(name));
+  if (!file.bytes) {
+    FigureModel none;
+    none.unreadable = file.unreadable;
+    none.fault = FigureFault::kUnreadable;
+    return none;
   }
-  FigureModel model = ParseFigure(*bytes, run_, longFonts_);
-  model.fault = JudgeFigureFile(*bytes);
+  FigureModel model = ParseFigure(*file.bytes, run_, longFonts_);
+  model.fault = JudgeFigureFile(*file.bytes);
   if (model.fault == FigureFault::kNone && model.entityCommands == 0) {
     model.fault = FigureFault::kNothingDrawable;
   }

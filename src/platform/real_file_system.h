@@ -14,10 +14,15 @@ class RealFileSystem final : public FileSystem {
   bool ReadPieces(const std::string& path,
                   const std::function<bool(std::string_view)>& consume) override;
   bool IsFile(const std::string& path) override;
+  FileState StateOf(const std::string& path) override;
   [[nodiscard]] bool Remove(const std::string& path) override;
   std::unique_ptr<OutputFile> Create(const std::string& path) override;
   [[nodiscard]] bool Rename(const std::string& from, const std::string& to) override;
   uint32_t ProcessId() override;
 };
+
+// What a failed look at a path says of it: `error` is errno on POSIX, GetLastError() on Windows.
+// Only "no such file or folder" is kMissing; any other failure is kUnreachable.
+FileState StateOfLookupError(unsigned long error);
 
 }  // namespace gara

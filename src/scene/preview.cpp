@@ -6,6 +6,7 @@
 
 #include "exchange/exchange_reader.h"
 #include "exchange/output.h"
+#include "figure/measure.h"
 #include "geom/geometry.h"
 #include "pattern/draw.h"
 #include "pattern/layout.h"
@@ -19,6 +20,22 @@ namespace {
 double SampleStep(const LayoutRow& row) {
   const double step = row.width + std::max(row.interval, 0.0);
   return std::isfinite(step) && step > 1e-6 && step < 1e6 ? step : 10.0;
+}
+
+// The step at which the sample's sides hold the row's corner piece and caps, which are left out
+// where they do not fit: the second side, 2.5 steps long, half the corner piece and the end cap;
+// the first, 4.5 steps, the start cap and the other half. With 下 the corner piece moves H/2
+// along each side, into it.
+double PieceStep(const PreviewInputs& inputs, const LayoutRow& row) {
+  const auto width = [&](const std::string& file) {
+    if (file.empty()) return 0.0;
+    const double w = MeasureFigureFile(inputs.fs, inputs.programDir + file).width;
+    return std::isfinite(w) ? w : 0.0;
+  };
+  const double corner =
+      inputs.extras.corner.empty() ? 0 : width(inputs.extras.corner) / 2 + row.height / 2;
+  return std::max((corner + width(inputs.extras.end)) / 2.5,
+                  (corner + width(inputs.extras.start)) / 4.5);
 }
 
 // A note in the middle of the sample path, in the writing attributes.
@@ -52,7 +69,9 @@ Preview BuildPreview(const PreviewInputs& inputs) {
   const LayoutRow row = ResolveRow(stored);
   // A segment, a left turn and a shorter segment: both the gap lines and the full-length lines
   // with their mitre show, and a leftover at the end of each segment.
-  const double step = SampleStep(row);
+  // Pieces too wide for any sample are left out of it, as from a drawing.
+  const double pieces = PieceStep(inputs, row);
+  const double step = std::max(SampleStep(row), pieces < 1e6 ? pieces : 0.0);
   preview.points[0] = {0, 0};
   preview.points[1] = {4.5 * step, 0};
   preview.points[2] = {4.5 * step, 2.5 * step};

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "settings/settings.h"
-#include "util/lines.h"
+#include "util/cp932.h"
 
 namespace gara {
 
@@ -45,33 +45,49 @@ std::string RowSectionName(int row) { return std::to_string(row); }
 
 bool IsRow(int row) { return row >= 1 && row <= kPatternRows; }
 
-// A value never spans lines, and a NUL would end it early in a reader that stops there.
+// A value never spans lines.
 std::string WithoutLineBreaks(std::string_view text) {
   std::string kept;
   kept.reserve(text.size());
   for (char c : text) {
-    if (c != '\r' && c != '\n' && c != '\0') kept += c;
+    if (c != '\r' && c != '\n') kept += c;
   }
   return kept;
 }
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 }  // namespace
 
 RowDetails RowDetails::Parse(std::string_view bytes) {
   RowDetails details;
-  LineReader reader(bytes);
-  std::string_view line;
-  while (reader.Next(line)) details.lines_.emplace_back(line);
+  details.utf8_ = bytes.starts_with(kUtf8Mark);
+  if (details.utf8_) bytes.remove_prefix(kUtf8Mark.size());
+  // CR LF, LF or a CR alone end a line; a last line without an end is a line too.
+  size_t start = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+    details.lines_.emplace_back(bytes.substr(start, i - start));
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < bytes.size()) details.lines_.emplace_back(bytes.substr(start));
   return details;
 }
 
 std::string RowDetails::Serialize() const {
   std::string out;
+  if (utf8_) out = kUtf8Mark;
   for (const std::string& line : lines_) {
     out += line;
     out += "\r\n";
   }
   return out;
+}
+
+std::optional<std::string> RowDetails::InFile(std::string_view text) const {
+  if (!utf8_) return std::string(text);
+  return jws::Cp932ToUtf8Exact(text);
 }
 
 std::vector<size_t> RowDetails::KeyLines(int row, std::string_view key) const {
@@ -89,23 +105,32 @@ std::vector<size_t> RowDetails::KeyLines(int row, std::string_view key) const {
   return found;
 }
 
-std::optional<std::string> RowDetails::Get(int row, std::string_view key) const {
-  const std::vector<size_t> found = KeyLines(row, key);
+std::optional<std::string> RowDetails::Get(int row, std::string_view key, bool* exact) const {
+  const std::optional<std::string> fileKey = InFile(key);
+  if (!fileKey) return std::nullopt;
+  const std::vector<size_t> found = KeyLines(row, *fileKey);
   if (found.empty()) return std::nullopt;
-  return std::string(ValueOf(lines_[found.front()]));
+  const std::string_view value = ValueOf(lines_[found.front()]);
+  if (utf8_) return jws::Utf8ToCp932(value, exact);
+  return std::string(value);
 }
 
-void RowDetails::Set(int row, std::string_view key, std::string_view value) {
-  if (!IsRow(row)) return;
-  const std::string cleanKey = WithoutLineBreaks(key);
-  std::string line = cleanKey + "=" + WithoutLineBreaks(value);
+bool RowDetails::Set(int row, std::string_view key, std::string_view value) {
+  if (!IsRow(row)) return false;
+  if (key.find('\0') != std::string_view::npos || value.find('\0') != std::string_view::npos) {
+    return false;
+  }
+  const std::optional<std::string> cleanKey = InFile(WithoutLineBreaks(key));
+  const std::optional<std::string> cleanValue = InFile(WithoutLineBreaks(value));
+  if (!cleanKey || !cleanValue) return false;
+  std::string line = *cleanKey + "=" + *cleanValue;
   // A key that would not read back as itself (empty, with "=" or blanks at its ends, or making
   // a comment or a section header of the line) is never written.
-  if (cleanKey.empty() || KeyOf(line) != std::string_view(cleanKey)) return;
+  if (cleanKey->empty() || KeyOf(line) != std::string_view(*cleanKey)) return false;
 
-  if (const std::vector<size_t> found = KeyLines(row, cleanKey); !found.empty()) {
+  if (const std::vector<size_t> found = KeyLines(row, *cleanKey); !found.empty()) {
     lines_[found.front()] = std::move(line);
-    return;
+    return true;
   }
   const std::string name = RowSectionName(row);
   const auto header = std::find_if(lines_.begin(), lines_.end(), [&](const std::string& l) {
@@ -114,7 +139,7 @@ void RowDetails::Set(int row, std::string_view key, std::string_view value) {
   if (header == lines_.end()) {
     lines_.push_back("[" + name + "]");
     lines_.push_back(std::move(line));
-    return;
+    return true;
   }
   // After the section's last entry, so that blank lines and comments that part it from the next
   // section stay where they are.
@@ -123,10 +148,13 @@ void RowDetails::Set(int row, std::string_view key, std::string_view value) {
     if (!TrimBlanks(*it).empty() && !IsComment(*it)) insertAt = std::next(it);
   }
   lines_.insert(insertAt, std::move(line));
+  return true;
 }
 
 void RowDetails::Erase(int row, std::string_view key) {
-  const std::vector<size_t> found = KeyLines(row, key);
+  const std::optional<std::string> fileKey = InFile(key);
+  if (!fileKey) return;
+  const std::vector<size_t> found = KeyLines(row, *fileKey);
   for (auto it = found.rbegin(); it != found.rend(); ++it) {
     lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*it));
   }
@@ -195,9 +223,10 @@ std::string RowFigureFileName(int row, std::string_view key) {
 
 DetailFigure CheckedDetailFigure(const RowDetails& details, int row, std::string_view key,
                                  FileSystem& fs, const std::string& programDir) {
-  const std::optional<std::string> value = details.Get(row, key);
+  bool exact = true;  // a name from a UTF-8 file that Shift-JIS cannot spell names no file here
+  const std::optional<std::string> value = details.Get(row, key, &exact);
   if (!value || value->empty()) return {};
-  if (!IsPlainFileName(*value) || !fs.IsFile(programDir + *value)) return {{}, *value};
+  if (!exact || !IsPlainFileName(*value) || !fs.IsFile(programDir + *value)) return {{}, *value};
   return {*value, {}};
 }
 

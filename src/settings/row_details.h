@@ -44,35 +44,49 @@ inline constexpr FigureDetailKey kFigureDetailKeys[] = {
 std::string_view FigureDetailLabel(std::string_view key);
 
 // The file's lines as read, so that a save changes only the keys set or erased: unknown keys,
-// sections and ";" comments survive. Texts are Shift-JIS bytes, never decoded.
+// sections and ";" comments survive. The file is Shift-JIS, whose bytes are never decoded, or
+// UTF-8 when it begins with a byte order mark (as Windows' Notepad saves it): its lines are kept
+// in UTF-8 and only the keys and values asked for are converted. Keys and values given and
+// returned are Shift-JIS either way.
 class RowDetails {
  public:
-  // Any bytes; CR LF or LF line ends. A line "[name]" (blanks around it allowed) begins a
+  // Any bytes; CR LF, LF or CR line ends. A line "[name]" (blanks around it allowed) begins a
   // section, a line whose first non-blank is ";" is a comment, any other line with "=" is
   // "key=value" (both trimmed of spaces and tabs); whatever else is kept as it stands.
   static RowDetails Parse(std::string_view bytes);
-  // With CR LF line ends, the last one too; nothing at all for no lines. A file with CR LF line
-  // ends is written back byte for byte.
+  // With CR LF line ends, the last one too, after the byte order mark of a UTF-8 file; nothing
+  // at all for no lines of a Shift-JIS file. A file with CR LF line ends is written back byte
+  // for byte.
   std::string Serialize() const;
+  // The file began with the UTF-8 byte order mark, and is written back with it.
+  bool utf8() const { return utf8_; }
 
   // The value of `key` in the section of row 1..12 (the first, when the file repeats it); none
-  // when the row has no such key or `row` is no row.
-  std::optional<std::string> Get(int row, std::string_view key) const;
+  // when the row has no such key or `row` is no row. From a UTF-8 file, a character Shift-JIS
+  // lacks (or bytes that are no UTF-8) reads as "?" and clears `exact`, when given: such a
+  // value names no file the program can open.
+  std::optional<std::string> Get(int row, std::string_view key, bool* exact = nullptr) const;
   // Rewrites the row's first `key` line as "key=value", or adds one after the last entry of the
-  // row's section, which is added at the end when there is none. CR, LF and NUL are dropped from
-  // both. Nothing changes for a key that would not read back as itself (empty, holding "=",
-  // blanks at its ends, or making a comment or section header of the line) or for no row.
-  void Set(int row, std::string_view key, std::string_view value);
+  // row's section, which is added at the end when there is none; true when it did. CR and LF
+  // are dropped from both. Nothing changes for a key or value holding a NUL (dropping it would
+  // name another file), one that a UTF-8 file cannot hold exactly, a key that would not read
+  // back as itself (empty, holding "=", blanks at its ends, or making a comment or section
+  // header of the line), or no row.
+  bool Set(int row, std::string_view key, std::string_view value);
   // Removes every `key` line of the row.
   void Erase(int row, std::string_view key);
 
   bool operator==(const RowDetails&) const = default;
 
  private:
-  // The indices of the row's `key` lines, in every section of the row, in file order.
+  // The indices of the row's `key` lines, in every section of the row, in file order; `key` as
+  // the file holds it.
   std::vector<size_t> KeyLines(int row, std::string_view key) const;
+  // Shift-JIS text as the file holds it; none when a UTF-8 file cannot hold it exactly.
+  std::optional<std::string> InFile(std::string_view text) const;
 
-  std::vector<std::string> lines_;  // without their line ends
+  std::vector<std::string> lines_;  // without their line ends, in the file's encoding
+  bool utf8_ = false;
 };
 
 // A missing file is no details; one that is there and cannot be read is `unreadable`.

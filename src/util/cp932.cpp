@@ -132,4 +132,53 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   return out;
 }
 
+std::optional<std::string> Cp932ToUtf8Exact(std::string_view cp932) {
+  std::string out;
+  out.reserve(cp932.size() + cp932.size() / 2);
+  for (size_t i = 0; i < cp932.size();) {
+    const Cp932Char c = DecodeCp932At(cp932, i);
+    // UnicodeOfCp932 knows a character by the code Cp932Code gives it: any other is -1 here.
+    if (c.unit < 0) return std::nullopt;
+    AppendUtf8(out, static_cast<char32_t>(c.unit));
+    i += c.length;
+  }
+  return out;
+}
+
+namespace {
+
+// The character of well-formed UTF-8 at `at` and its length; -1 (and a length of 1) for a byte
+// that starts none: a stray continuation byte, an overlong form, a surrogate, a truncated one.
+Cp932Char DecodeUtf8At(std::string_view utf8, size_t at) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[at + k]); };
+  const unsigned char b = byte(0);
+  if (b < 0x80) return {b, 1};
+  const size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+  if (length == 0 || b > 0xF4 || at + length > utf8.size()) return {-1, 1};
+  int32_t c = b & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return {-1, 1};
+    c = (c << 6) | (byte(k) & 0x3F);
+  }
+  constexpr int32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (c < kLeast[length] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return {-1, 1};
+  return {c, length};
+}
+
+}  // namespace
+
+std::string Utf8ToCp932(std::string_view utf8, bool* exact) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size();) {
+    const Cp932Char c = DecodeUtf8At(utf8, i);
+    // No CP932 character lies beyond the Basic Multilingual Plane.
+    const int32_t code = c.unit < 0 || c.unit > 0xFFFF ? -1 : Cp932Code(char16_t(c.unit));
+    if (code < 0 && exact) *exact = false;
+    AppendCode(code, out);
+    i += c.length;
+  }
+  return out;
+}
+
 }  // namespace gara::jws

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,5 +42,13 @@ void AppendUtf8(std::string& out, char32_t c);
 
 // CP932 text as UTF-8, for a terminal; what is no CP932 character becomes U+FFFD.
 std::string Cp932ToUtf8(std::string_view cp932);
+
+// CP932 text as UTF-8 that converts back to the same bytes; none when a byte or a pair is no
+// CP932 character, or one whose character CP932 writes with another code.
+std::optional<std::string> Cp932ToUtf8Exact(std::string_view cp932);
+
+// UTF-8 text as CP932. A character CP932 lacks and a byte that is no part of a well-formed UTF-8
+// character become "?", and clear `exact` when it is given.
+std::string Utf8ToCp932(std::string_view utf8, bool* exact = nullptr);
 
 }  // namespace gara::jws

@@ -58,7 +58,21 @@ void StagedFile::Discard() {
 
 ExistingFile ReadExistingFile(FileSystem& fs, const std::string& path) {
   ExistingFile file{fs.ReadFile(path)};
-  file.unreadable = !file.bytes && fs.IsFile(path);
+  if (file.bytes) return file;
+  switch (fs.StateOf(path)) {
+    case FileState::kMissing:
+      break;
+    case FileState::kFile:
+      // Another run may have put the file in place just now: read what it wrote. Only a file
+      // that is there and still cannot be read is unreadable.
+      file.bytes = fs.ReadFile(path);
+      file.unreadable = !file.bytes;
+      break;
+    case FileState::kNotAFile:
+    case FileState::kUnreachable:
+      file.unreadable = true;
+      break;
+  }
   return file;
 }
 

@@ -21,6 +21,15 @@ class OutputFile {
   [[nodiscard]] virtual bool Close() = 0;
 };
 
+// What is at a path, as far as the system lets the program look. Only kMissing means there is
+// nothing: a file behind a folder that may not be searched is kUnreachable, never missing.
+enum class FileState {
+  kFile,         // a regular file
+  kMissing,      // nothing at the path (the file, or a folder on its way, does not exist)
+  kNotAFile,     // something else: a folder, a device, a pipe
+  kUnreachable,  // the path cannot be looked at (no permission on the way, a link loop, ...)
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -33,6 +42,10 @@ class FileSystem {
   virtual bool ReadPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& consume);
   virtual bool IsFile(const std::string& path) = 0;
+  // What is at `path`, a link followed. The default knows files and nothing else.
+  virtual FileState StateOf(const std::string& path) {
+    return IsFile(path) ? FileState::kFile : FileState::kMissing;
+  }
   [[nodiscard]] virtual bool Remove(const std::string& path) = 0;
   // Creates a new file; nullptr when anything (a file, a directory, a link, even a dangling
   // one) is already at `path` or the file cannot be created. Never follows a link.
@@ -78,9 +91,10 @@ class StagedFile {
   std::string temp_;  // empty when there is no temporary file
 };
 
-// A file the program may find or not: a missing one is no fault (a first run has none), but one
-// that is there and cannot be read (permissions, a read error) must not be taken for missing and
-// then written over.
+// A file the program may find or not: a missing one is no fault (a first run has none), but
+// anything else that is not a readable file (no permission on the file or on a folder on its way,
+// a read error, a folder or a pipe in its place) must not be taken for missing and then written
+// over.
 struct ExistingFile {
   std::optional<std::string> bytes;  // none when missing or unreadable
   bool unreadable = false;

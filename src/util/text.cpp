@@ -234,6 +234,25 @@ std::string RemoveControlChars(std::string_view text) {
   return out;
 }
 
+std::string MessageExcerpt(std::string_view text, int maxChars) {
+  constexpr auto kIsTrailByte = [](unsigned char b) { return b >= 0x40 && b != 0x7F && b <= 0xFC; };
+  std::string out;
+  int count = 0;
+  for (size_t i = 0; i < text.size(); ++count) {
+    if (count == maxChars) return out + "…";
+    const size_t n = CharLength(text, i);
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (n == 2 && kIsTrailByte(static_cast<unsigned char>(text[i + 1]))) {
+      out.append(text.substr(i, 2));
+      i += 2;
+      continue;
+    }
+    out += c < 0x20 || c == 0x7F || IsLeadByte(c) ? '?' : static_cast<char>(c);
+    ++i;
+  }
+  return out;
+}
+
 int CharCount(std::string_view text) {
   int count = 0;
   for (size_t i = 0; i < text.size(); i += CharLength(text, i)) ++count;

@@ -46,6 +46,11 @@ std::string RemoveSpaces(std::string_view text);
 // True when RemoveSpaces(text) would be empty; allocates nothing.
 bool IsBlankText(std::string_view text);
 std::string RemoveControlChars(std::string_view text);
+// A text from a file as a message quotes it: its first `maxChars` characters, then "…" when
+// there are more, so that a broken file of any size makes a message of a few lines. Two-byte
+// characters are kept whole; a control byte, or a lead byte without a valid trail byte, shows as
+// "?" rather than vanishing (a NUL would end the message box's text there).
+std::string MessageExcerpt(std::string_view text, int maxChars);
 int CharCount(std::string_view text);
 
 }  // namespace gara

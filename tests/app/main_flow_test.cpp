@@ -361,23 +361,35 @@ TEST(RegisterTransaction, ReadOnlySettingsAreNeitherReplacedNorJoinedByANewFigur
   EXPECT_EQ(FilesIn(dir), 2u);
 }
 
+// How a file that is there cannot be read: the file itself, or a folder on its way that may not
+// be searched (which looks as if nothing were there).
+enum class Unreadable { kFile, kBehindFolder };
+constexpr Unreadable kUnreadableKinds[] = {Unreadable::kFile, Unreadable::kBehindFolder};
+
+void MakeUnreadable(FaultFileSystem& fs, Unreadable kind, const std::string& path) {
+  (kind == Unreadable::kFile ? fs.unreadable : fs.unreachable) = path;
+}
+
 // A settings file that is there but cannot be read is not taken for defaults: no mode writes.
 TEST(UnreadableSettings, EveryModeRefusesAndWritesNothing) {
-  for (RunMode mode :
-       {RunMode::kDialog, RunMode::kTwoPoint, RunMode::kMultiPoint, RunMode::kRegister}) {
-    TempDir dir;
-    WriteDrawingFolder(dir);
-    const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
-    const std::string figure = dir.Read("sel.txt").value();
-    dir.Write("garanarabe.dat", "secret patterns");
-    FaultFileSystem fs;
-    fs.unreadable = dir.File("garanarabe.dat");
-    EXPECT_EQ(RunWindowless(mode, {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))}),
-              RunOutcome::kSettingsUnreadable);
-    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
-    EXPECT_EQ(dir.Read("sel.txt"), figure);
-    EXPECT_EQ(dir.Read("garanarabe.dat"), "secret patterns");
-    EXPECT_EQ(FilesIn(dir), 3u);
+  for (const Unreadable kind : kUnreadableKinds) {
+    for (RunMode mode :
+         {RunMode::kDialog, RunMode::kTwoPoint, RunMode::kMultiPoint, RunMode::kRegister}) {
+      SCOPED_TRACE(static_cast<int>(kind));
+      TempDir dir;
+      WriteDrawingFolder(dir);
+      const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
+      const std::string figure = dir.Read("sel.txt").value();
+      dir.Write("garanarabe.dat", "secret patterns");
+      FaultFileSystem fs;
+      MakeUnreadable(fs, kind, dir.File("garanarabe.dat"));
+      EXPECT_EQ(RunWindowless(mode, {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))}),
+                RunOutcome::kSettingsUnreadable);
+      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+      EXPECT_EQ(dir.Read("sel.txt"), figure);
+      EXPECT_EQ(dir.Read("garanarabe.dat"), "secret patterns");
+      EXPECT_EQ(FilesIn(dir), 3u);
+    }
   }
 }
 
@@ -390,23 +402,88 @@ TEST(UnreadableDetails, DrawingRunsRefuseAndWriteNothing) {
       {RunMode::kPath, RunOutcome::kDetailsUnreadable},
       {RunMode::kRegister, RunOutcome::kRegisteredEmpty},
       {RunMode::kDialog, RunOutcome::kShowDialog}};
-  for (const auto& [mode, outcome] : cases) {
+  for (const Unreadable kind : kUnreadableKinds) {
+    for (const auto& [mode, outcome] : cases) {
+      SCOPED_TRACE(static_cast<int>(kind));
+      TempDir dir;
+      WriteDrawingFolder(dir);
+      const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
+      dir.Write("garanarabe.ini", "[1]\r\nalternate=sel.txt\r\n");
+      FaultFileSystem fs;
+      MakeUnreadable(fs, kind, dir.File("garanarabe.ini"));
+      ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+      run.Prepare(mode);
+      EXPECT_TRUE(run.rowDetails().unreadable);
+      EXPECT_EQ(run.RunWindowless(mode), outcome) << static_cast<int>(mode);
+      EXPECT_EQ(dir.Read("garanarabe.ini"), "[1]\r\nalternate=sel.txt\r\n");
+      if (outcome == RunOutcome::kDetailsUnreadable) {
+        EXPECT_EQ(run.detail().file, dir.File("garanarabe.ini"));
+        EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+        EXPECT_EQ(FilesIn(dir), 3u);
+      }
+    }
+  }
+}
+
+// The selected figure that is there but cannot be read is not drawn around as a missing one
+// would be: nothing is drawn and the user is told which file it is.
+TEST(UnreadableFigure, DrawingRunsRefuseAndWriteNothing) {
+  for (const Unreadable kind : kUnreadableKinds) {
+    for (const RunMode mode : {RunMode::kTwoPoint, RunMode::kMultiPoint}) {
+      SCOPED_TRACE(static_cast<int>(kind));
+      TempDir dir;
+      WriteDrawingFolder(dir);
+      const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
+      FaultFileSystem fs;
+      MakeUnreadable(fs, kind, dir.File("sel.txt"));
+      ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
+      run.Prepare(mode);
+      EXPECT_EQ(run.RunWindowless(mode), RunOutcome::kFigureUnreadable);
+      EXPECT_EQ(run.detail().file, dir.File("sel.txt"));
+      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
+      EXPECT_EQ(FilesIn(dir), 2u);
+    }
+  }
+}
+
+// The same on the disk, with what any user, root too, can put in a file's place: a link that
+// leads nowhere it can end (the settings), a folder (the details, the figure). Nothing is
+// replaced and nothing is drawn.
+TEST(UnreadableOnDisk, SomethingInAFilesPlaceIsNeverTakenForNothing) {
+  namespace stdfs = std::filesystem;
+  const struct {
+    const char* name;
+    bool link;  // a link to itself, else a folder
+    RunMode mode;
+    RunOutcome outcome;
+  } cases[] = {
+#ifndef _WIN32
+      {"garanarabe.dat", true, RunMode::kRegister, RunOutcome::kSettingsUnreadable},
+      {"garanarabe.dat", true, RunMode::kMultiPoint, RunOutcome::kSettingsUnreadable},
+      {"garanarabe.ini", true, RunMode::kMultiPoint, RunOutcome::kDetailsUnreadable},
+      {"sel.txt", true, RunMode::kTwoPoint, RunOutcome::kFigureUnreadable},
+#endif
+      {"garanarabe.dat", false, RunMode::kRegister, RunOutcome::kSettingsUnreadable},
+      {"garanarabe.ini", false, RunMode::kMultiPoint, RunOutcome::kDetailsUnreadable},
+      {"sel.txt", false, RunMode::kTwoPoint, RunOutcome::kFigureUnreadable},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.name) + (c.link ? " link" : " folder"));
     TempDir dir;
     WriteDrawingFolder(dir);
     const std::string exchange = dir.Read("JWC_TEMP.TXT").value();
-    dir.Write("garanarabe.ini", "[1]\r\nalternate=sel.txt\r\n");
-    FaultFileSystem fs;
-    fs.unreadable = dir.File("garanarabe.ini");
-    ProgramRun run({fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))});
-    run.Prepare(mode);
-    EXPECT_TRUE(run.rowDetails().unreadable);
-    EXPECT_EQ(run.RunWindowless(mode), outcome) << static_cast<int>(mode);
-    EXPECT_EQ(dir.Read("garanarabe.ini"), "[1]\r\nalternate=sel.txt\r\n");
-    if (outcome == RunOutcome::kDetailsUnreadable) {
-      EXPECT_EQ(run.detail().file, dir.File("garanarabe.ini"));
-      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
-      EXPECT_EQ(FilesIn(dir), 3u);
+    const stdfs::path path = dir.path() / c.name;
+    stdfs::remove(path);
+    if (c.link) {
+      stdfs::create_symlink(c.name, path);
+    } else {
+      stdfs::create_directory(path);
     }
+    RealFileSystem fs;
+    EXPECT_EQ(RunWindowless(c.mode, {fs, ProgramPaths::FromProgramFile(dir.File("garanarabe"))}),
+              c.outcome);
+    EXPECT_EQ(c.link ? stdfs::is_symlink(path) : stdfs::is_directory(path), true);
+    EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), exchange);
   }
 }
 

@@ -162,18 +162,34 @@ TEST(ProgramRunsAtOnce, RegisterRunsEachLeaveTheFigureWithItsSettings) {
             (std::vector<std::string>{"JWC_TEMP.TXT", "garanarabe.dat", "sel.txt"}));
 }
 
-// A FIFO in place of an input is no file: the run neither waits for a writer nor fails.
-TEST(ProgramInputs, FifosCountAsMissing) {
+// A FIFO in place of an input never makes the run wait for a writer. In place of JWC_TEMP.TXT it
+// is no file, as after a Jw_cad that wrote none; in place of the settings or the figure it is
+// there and cannot be read: the run refuses and leaves it.
+TEST(ProgramInputs, FifosNeverWait) {
   if (kWindowsProgram) GTEST_SKIP() << "Linux program only";
 #ifndef _WIN32
-  TempDir dir;
-  for (const char* name : {"JWC_TEMP.TXT", "sel.txt", "garanarabe.dat"}) {
-    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  const struct {
+    const char* fifo;
+    int exitCode;
+  } cases[] = {{"JWC_TEMP.TXT", 0}, {"garanarabe.dat", 1}, {"sel.txt", 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fifo);
+    TempDir dir;
+    dir.Write("JWC_TEMP.TXT", CrLf({"hq", "hp1 0 0", "hp2 100 0"}));
+    dir.Write("sel.txt", kSelFigure);
+    std::filesystem::remove(dir.path() / c.fifo);
+    ASSERT_EQ(::mkfifo(dir.File(c.fifo).c_str(), 0600), 0);
+    for (const char* mode : {"2", "1"}) {
+      EXPECT_EQ(RunProgramIn(dir, {mode}).exitCode, c.exitCode) << mode;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.path() / c.fifo) == (c.exitCode != 0));
+    if (c.exitCode == 0) {
+      // Drawn at the reset points with the default pattern: nothing but the attributes.
+      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"lg0", "ly0", "lc1", "lt1"}));
+    } else {
+      EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"hq", "hp1 0 0", "hp2 100 0"}));
+    }
   }
-  EXPECT_EQ(RunProgramIn(dir, {"2"}).exitCode, 0);
-  EXPECT_EQ(RunProgramIn(dir, {"1"}).exitCode, 0);
-  // Drawn at the reset points with the default pattern: nothing but the attributes.
-  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), CrLf({"lg0", "ly0", "lc1", "lt1"}));
 #endif
 }
 

@@ -42,7 +42,7 @@ struct RefusalCase {
   const char* name;
   const char* mode;
   const std::string* exchange;    // nullptr: JWC_TEMP.TXT is a folder, which cannot be replaced
-  const std::string* figure;      // sel.txt; nullptr: none
+  const std::string* figure;      // sel.txt; nullptr: none; &kFolder: a folder in its place
   double width, height;           // of the pattern in row 1; a negative width: no settings file
   std::vector<const char*> said;  // each part of the message, Shift-JIS
   int exitCode;
@@ -53,6 +53,7 @@ struct RefusalCase {
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kEmpty;
+const std::string kFolder;
 
 std::vector<RefusalCase> Cases() {
   return {
@@ -89,6 +90,15 @@ std::vector<RefusalCase> Cases() {
        0,
        nullptr},
       {"unwritable", "1", nullptr, nullptr, -1, 0, {"JWC_TEMP.TXT を書き込めませんでした"}, 1, ""},
+      {"figure_unreadable",
+       "1",
+       &kTwoPoints,
+       &kFolder,
+       -1,
+       0,
+       {"選択図形のファイル sel.txt を読み込めないため、何も作図しませんでした"},
+       1,
+       nullptr},
       // Drawn, and told of the detail it drew without.
       {"alternate_not_there",
        "2",
@@ -109,7 +119,11 @@ void WriteInputs(const RefusalCase& c, TempDir& dir) {
   } else {
     std::filesystem::create_directory(dir.path() / "JWC_TEMP.TXT");
   }
-  if (c.figure) dir.Write("sel.txt", *c.figure);
+  if (c.figure == &kFolder) {
+    std::filesystem::create_directory(dir.path() / "sel.txt");
+  } else if (c.figure) {
+    dir.Write("sel.txt", *c.figure);
+  }
   if (c.details) dir.Write("garanarabe.ini", c.details);
   if (c.width >= 0) {
     Settings settings;

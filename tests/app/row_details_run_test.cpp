@@ -108,6 +108,50 @@ TEST(DetailsUnreadable, MessageNamesTheFileAndLeavesIt) {
             ExitStatus(RunOutcome::kSettingsUnreadable));
 }
 
+// A value is quoted in part however long, its characters whole, and what would hide in it (a NUL
+// ending the message box's text, a control byte) shown.
+TEST(DetailValue, QuotedInPart) {
+  const std::string a64(64, 'a');
+  std::string hyou70;  // 表 seventy times: its second byte is a backslash
+  for (int i = 0; i < 70; ++i) hyou70 += "\x95\x5C";
+  const struct {
+    std::string value;
+    std::string quoted;
+  } cases[] = {
+      {a64, a64},
+      {a64 + "b", a64 + "…"},
+      {std::string(100'000, 'x'), std::string(64, 'x') + "…"},
+      {"a" + hyou70, "a" + hyou70.substr(0, 126) + "…"},
+      {std::string("alt.txt\0x", 9), "alt.txt?x"},
+      {"a\tb\x7F\x81", "a?b??"},
+      {"\x81\x1F\x95\x5C", "??\x95\x5C"},  // a lead byte before a control byte stands alone
+  };
+  for (const auto& c : cases) {
+    RunDetail detail;
+    detail.refusedDetails.push_back({"/prog/garanarabe.ini", 3, "alternate", c.value});
+    const std::string message = OutcomeMessage(RunOutcome::kDrawn, detail);
+    EXPECT_EQ(message.rfind("garanarabe.ini の [3] の alternate=" + c.quoted + " は、", 0), 0u)
+        << message;
+  }
+}
+
+// A run whose figure file cannot be read draws nothing and names the file of its row's kind.
+TEST(FigureUnreadable, MessageNamesTheFigureFile) {
+  for (const FigureKind kind : {FigureKind::kSelected, FigureKind::kJws}) {
+    RunDetail detail;
+    detail.figureKind = kind;
+    detail.file = std::string("/prog/") + (kind == FigureKind::kJws ? "jws.txt" : "sel.txt");
+    const std::string message = OutcomeMessage(RunOutcome::kFigureUnreadable, detail);
+    EXPECT_EQ(message.find("/prog/"), std::string::npos);
+    EXPECT_NE(message.find((kind == FigureKind::kJws ? "JWS図形のファイル jws.txt"
+                                                     : "選択図形のファイル sel.txt") +
+                           std::string(" を読み込めないため、何も作図しませんでした。")),
+              std::string::npos)
+        << message;
+  }
+  EXPECT_EQ(ExitStatus(RunOutcome::kFigureUnreadable), ExitStatus(RunOutcome::kSettingsUnreadable));
+}
+
 namespace stdfs = std::filesystem;
 
 // What each run of a case leaves: its outcome, its message and every file but the details.
@@ -160,6 +204,43 @@ TEST(DetailsReadNothing, EveryCaseDrawsTheSameBytes) {
   }
   EXPECT_GE(cases, 29);
   EXPECT_GE(drawn, 25);
+}
+
+// The gallery's cases with details, their details file as Notepad saves it (UTF-8 with its mark)
+// with CR line ends, and their figure files under Japanese names: the same drawings.
+TEST(DetailsInUtf8, DrawTheSameAsInShiftJis) {
+  const stdfs::path gallery = stdfs::path(GARA_TEST_DATA_DIR) / "../../docs/gallery/cases";
+  RealFileSystem disk;
+  int cases = 0;
+  for (const stdfs::directory_entry& dir : stdfs::directory_iterator(gallery)) {
+    if (!stdfs::exists(dir.path() / "garanarabe.ini")) continue;
+    MemoryFileSystem shiftJis;
+    for (const stdfs::directory_entry& file : stdfs::directory_iterator(dir.path())) {
+      shiftJis.files[file.path().filename().string()] = disk.ReadFile(file.path().string()).value();
+    }
+    MemoryFileSystem utf8;
+    for (const auto& [name, bytes] : shiftJis.files) {
+      utf8.files[name.starts_with("row") ? "\x95\xBF" + name : name] = bytes;  // 柄
+    }
+    std::string& details = utf8.files[kPaths.RowDetailsPath()];
+    std::string converted = "\xEF\xBB\xBF";
+    for (size_t i = 0; i < details.size(); ++i) {
+      if (details[i] != '\n') converted += details[i];
+      if (details.compare(i, 4, "=row") == 0) converted += "\xE6\x9F\x84";  // 柄, UTF-8
+    }
+    details = converted;
+    for (const char mode : shiftJis.files.at("mode")) {
+      if (mode < '1' || mode > '4') continue;
+      const RunResult expected = gara::Run(shiftJis, ParseRunMode(std::string(1, mode)));
+      const RunResult got = gara::Run(utf8, ParseRunMode(std::string(1, mode)));
+      EXPECT_EQ(got.outcome, expected.outcome) << dir.path();
+      EXPECT_EQ(got.message(), expected.message()) << dir.path();
+      EXPECT_TRUE(got.files.at(kPaths.ExchangeFile()) == expected.files.at(kPaths.ExchangeFile()))
+          << dir.path();
+      ++cases;
+    }
+  }
+  EXPECT_GE(cases, 7);
 }
 
 // Mode "4" round a circle with row 3 bending its figures (20 x 10, 中): round one of radius 5

@@ -762,6 +762,55 @@ TEST_F(WriteOutputFileTest, StreamedFileReplacesTheOldOneOnlyWhenComplete) {
   EXPECT_EQ(Files(), std::vector<std::string>{});
 }
 
+// Some megabytes of lines built in place and of records appended.
+void FillSomeMegabytes(OutputBuffer& buffer) {
+  const DrawingState state;
+  CommandWriter writer(buffer, state);
+  for (int i = 0; i < 100000; ++i) {
+    writer.EmitLine(i * 1.25, -i / 3.0, i * 1.5, i / 7.0);
+    if (i % 4 == 0) writer.EmitText(0, "ABC", i, 0, 10, 0);
+  }
+}
+
+// A streamed file held to a limit: whole when it fits to the byte; otherwise no byte past the
+// limit ever reaches the file, no file remains, and the buffer says why.
+TEST_F(WriteOutputFileTest, StreamedFileHeldToItsLimit) {
+  OutputBuffer kept;
+  FillSomeMegabytes(kept);
+  const std::string image = kept.FileImage();
+  const uint64_t size = image.size();
+  for (const uint64_t limit : {size + 1, size, size - 1, size / 2, uint64_t{0}}) {
+    SCOPED_TRACE(limit);
+    RecordingFile file;
+    OutputBuffer streamed;
+    streamed.StreamTo(file, limit);
+    FillSomeMegabytes(streamed);
+    const bool fits = limit >= size;
+    EXPECT_EQ(streamed.FinishStream(), fits);
+    EXPECT_EQ(streamed.overLimit(), !fits);
+    EXPECT_LE(file.data.size(), limit);
+    EXPECT_TRUE(image.starts_with(file.data));
+
+    dir.Write("JWC_TEMP.TXT", "hq\r\nhp1 0 0\r\n");
+    RealFileSystem fs;
+    OutputBuffer buffer;
+    const bool written = WriteOutputFile(
+        fs, Path(), buffer,
+        [&] {
+          FillSomeMegabytes(buffer);
+          return true;
+        },
+        limit);
+    EXPECT_EQ(written, fits);
+    EXPECT_EQ(buffer.overLimit(), !fits);
+    if (fits) {
+      EXPECT_TRUE(dir.Read("JWC_TEMP.TXT") == image);
+    } else {
+      EXPECT_EQ(Files(), std::vector<std::string>{});
+    }
+  }
+}
+
 using Fault = testing::FaultFileSystem::Fault;
 
 INSTANTIATE_TEST_SUITE_P(Faults, WriteOutputFileFaultTest,

@@ -20,6 +20,11 @@ crlf '[1]' 'alternate=missing.txt' '[1]' 'alternate=../alt.txt' '[window]' 'left
 crlf '  [ 3 ]  ' $'\talternate = \x95\x5C.txt ' 'no equals' ';c' '[12]' 'alternate=CON' '[]' \
   '=' >"$out/details/edited"
 crlf '[1]' 'bend=1' 'alternate=alt.txt' '[2]' 'bend=yes' >"$out/details/bent"
+# As Notepad saves it: UTF-8 with its mark; and with CR line ends, names Shift-JIS cannot spell
+# and a NUL.
+printf '\xEF\xBB\xBF; \xE6\x9F\x84\r\n[1]\r\nalternate=\xE8\xA1\xA8.txt\r\n' >"$out/details/utf8"
+printf '\xEF\xBB\xBF[1]\ralternate=\xED\x95\x9C.txt\r\xC0\xAF=\xF0\x9F\x98\x80\r[2]\rend=a\0b\r' \
+  >"$out/details/utf8-odd"
 n=0
 # seed EXCHANGE SETTINGS FIGURE [DETAILS]
 seed() {

@@ -1,6 +1,7 @@
 // libFuzzer target: any bytes as the row details file garanarabe.ini, read, edited with the
-// rows, keys and values it holds, and written. What is written reads back to the same lines, a
-// key set reads back as its value and an erased one is gone. Built and run by the fuzz preset.
+// rows, keys and values it holds, and written. What is written reads back to the same lines (and
+// encoding), a key set reads back as its value, a refused value changes nothing and an erased
+// key is gone. Built and run by the fuzz preset.
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -9,6 +10,7 @@
 #include <string_view>
 
 #include "settings/row_details.h"
+#include "util/cp932.h"
 #include "util/lines.h"
 
 namespace {
@@ -23,9 +25,15 @@ std::string_view TrimBlanks(std::string_view text) {
 std::string ReadBack(std::string_view value) {
   std::string kept;
   for (const char c : value) {
-    if (c != '\r' && c != '\n' && c != '\0') kept += c;
+    if (c != '\r' && c != '\n') kept += c;
   }
   return std::string(TrimBlanks(kept));
+}
+
+// Set refuses a value holding a NUL, and one a UTF-8 file cannot hold exactly.
+bool Refused(const gara::RowDetails& details, std::string_view value) {
+  return value.find('\0') != std::string_view::npos ||
+         (details.utf8() && !gara::jws::Cp932ToUtf8Exact(ReadBack(value)));
 }
 
 void Require(bool condition) {
@@ -70,11 +78,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       details.Erase(row, key);
       Require(!details.Get(row, key));
     }
-    // A key of this program takes any value.
-    details.Set(row, gara::kAlternateKey, value);
+    // A key of this program takes any value but a refused one, which changes nothing.
+    const gara::RowDetails before = details;
+    const bool set = details.Set(row, gara::kAlternateKey, value);
     const bool isRow = row >= 1 && row <= 12;
-    Require(details.Get(row, gara::kAlternateKey) ==
-            (isRow ? std::optional<std::string>(ReadBack(value)) : std::nullopt));
+    if (Refused(details, value) || !isRow) {
+      Require(!set && details == before);
+    } else {
+      Require(set && details.Get(row, gara::kAlternateKey) == ReadBack(value));
+    }
     RequireStable(details);
     // A name let through has no way out of the program folder.
     const std::string name = ReadBack(value);

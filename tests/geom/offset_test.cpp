@@ -60,5 +60,52 @@ TEST(RailTest, ClosedRailsAreJoinedAllRoundTheirFirstCornerIncluded) {
   }
 }
 
+// Two lines turning by a given angle: their rails meet at the mitre up to a turn of about 160
+// degrees; nearer a reversal a bevel joins the offsets' ends, so that no rail runs off towards
+// where the nearly parallel offsets would cross; an exact reversal leaves them as they are. On
+// either side of the path, at any distance.
+TEST(RailTest, NearReversalsBevelPastTheMitreLimit) {
+  enum Join { kMitre, kBevel, kNone };
+  struct Case {
+    double turnDeg;
+    Join join;
+  };
+  const Case cases[] = {{90, kMitre},  {150, kMitre},        {160, kMitre}, {162, kBevel},
+                        {179, kBevel}, {180 - 1e-5, kBevel}, {180, kNone}};
+  for (const Case& c : cases) {
+    for (const double k : {3.0, -3.0, 0.5}) {
+      SCOPED_TRACE(testing::Message() << c.turnDeg << " degrees at " << k);
+      const double turn = c.turnDeg * kPi / 180;
+      const Point joint{100, 0};
+      const Point end{100 + 100 * std::cos(turn), 100 * std::sin(turn)};
+      const std::vector<PathPiece> rail =
+          OffsetRail({LinePiece({0, 0}, joint), LinePiece(joint, end)}, false, k);
+      ASSERT_EQ(rail.size(), c.join == kBevel ? 3u : 2u);
+      const Point n2{-std::sin(turn), std::cos(turn)};  // to the left of the second line
+      const Point squareEnd{100, k};
+      const Point squareStart{100 + k * n2.x, k * n2.y};
+      const auto at = [](Point p, Point q) { return std::hypot(p.x - q.x, p.y - q.y) < 1e-9; };
+      switch (c.join) {
+        case kMitre:
+          EXPECT_TRUE(at(rail[0].to, rail[1].from));
+          EXPECT_LE(std::hypot(rail[0].to.x - joint.x, rail[0].to.y - joint.y),
+                    kMitreLimit * std::fabs(k) + 2 * std::fabs(k));
+          break;
+        case kBevel:
+          EXPECT_TRUE(at(rail[0].to, squareEnd));
+          EXPECT_FALSE(rail[1].IsArc());
+          EXPECT_TRUE(at(rail[1].from, squareEnd));
+          EXPECT_TRUE(at(rail[1].to, squareStart));
+          EXPECT_TRUE(at(rail[2].from, squareStart));
+          break;
+        case kNone:
+          EXPECT_TRUE(at(rail[0].to, squareEnd));
+          EXPECT_TRUE(at(rail[1].from, squareStart));
+          break;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace gara

@@ -7,8 +7,13 @@
 
 #include <filesystem>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 #include "support/temp_dir.h"
@@ -77,6 +82,73 @@ TEST(RealFileSystem, IsFileOnlyForRegularFiles) {
   EXPECT_FALSE(fs.IsFile(dir.File("missing.txt")));
   EXPECT_FALSE(fs.IsFile(""));
 }
+
+// Only a path to nothing is missing: whatever else is there, or cannot be looked at, is not.
+TEST(RealFileSystem, StateTellsMissingFromAnythingElse) {
+  TempDir dir;
+  dir.Write("f.txt", "x");
+  std::filesystem::create_directory(dir.path() / "sub");
+  const struct {
+    std::string path;
+    FileState state;
+  } cases[] = {
+      {dir.File("f.txt"), FileState::kFile},
+      {dir.File("sub"), FileState::kNotAFile},
+      {dir.File("missing.txt"), FileState::kMissing},
+      {dir.File("missing") + "/f.txt", FileState::kMissing},
+      {dir.File("f.txt") + "/f.txt", FileState::kMissing},  // a file where a folder should be
+      {"", FileState::kMissing},
+  };
+  RealFileSystem fs;
+  for (const auto& c : cases) EXPECT_EQ(fs.StateOf(c.path), c.state) << c.path;
+#ifndef _WIN32
+  std::filesystem::create_symlink("f.txt", dir.path() / "link");
+  std::filesystem::create_symlink("nowhere", dir.path() / "dangling");
+  std::filesystem::create_symlink("loop", dir.path() / "loop");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+  EXPECT_EQ(fs.StateOf(dir.File("link")), FileState::kFile);
+  EXPECT_EQ(fs.StateOf(dir.File("dangling")), FileState::kMissing);
+  EXPECT_EQ(fs.StateOf(dir.File("loop")), FileState::kUnreachable);
+  EXPECT_EQ(fs.StateOf(dir.File("fifo")), FileState::kNotAFile);
+#endif
+}
+
+// The failures of a look at a path that say nothing is there, and the others.
+TEST(RealFileSystem, OnlyNoSuchFileOrFolderIsMissing) {
+#ifdef _WIN32
+  const unsigned long missing[] = {ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME};
+  const unsigned long unreachable[] = {ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION,
+                                       ERROR_BAD_NETPATH, ERROR_NOT_READY,
+                                       ERROR_CANT_RESOLVE_FILENAME};
+#else
+  const unsigned long missing[] = {ENOENT, ENOTDIR};
+  const unsigned long unreachable[] = {EACCES, ELOOP, EIO, ENAMETOOLONG, EOVERFLOW, ENOMEM};
+#endif
+  for (const unsigned long error : missing) {
+    EXPECT_EQ(StateOfLookupError(error), FileState::kMissing) << error;
+  }
+  for (const unsigned long error : unreachable) {
+    EXPECT_EQ(StateOfLookupError(error), FileState::kUnreachable) << error;
+  }
+}
+
+#ifndef _WIN32
+// A file inside a folder that may not be searched cannot be looked at, and is not missing. Root
+// searches any folder: the test means something only for another user.
+TEST(RealFileSystem, FileBehindAFolderThatMayNotBeSearchedIsUnreachable) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root searches any folder";
+  TempDir dir;
+  std::filesystem::create_directory(dir.path() / "closed");
+  dir.Write("closed/garanarabe.dat", "patterns");
+  ASSERT_EQ(::chmod(dir.File("closed").c_str(), 0), 0);
+  RealFileSystem fs;
+  const FileState state = fs.StateOf(dir.File("closed/garanarabe.dat"));
+  const bool read = fs.ReadFile(dir.File("closed/garanarabe.dat")).has_value();
+  ::chmod(dir.File("closed").c_str(), 0700);
+  EXPECT_EQ(state, FileState::kUnreachable);
+  EXPECT_FALSE(read);
+}
+#endif
 
 TEST(RealFileSystem, CreateWritesBytesUnchanged) {
   TempDir dir;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,31 @@ TEST(Preview, TheWritingColourSwitchColoursTheCopies) {
 }
 
 // Where nothing can be drawn, a short text says why, in the middle of the sample path.
+// Corner pieces and caps wider than the sample's sides would be left out of it, as from a
+// drawing: the sample grows until they fit, and shows them.
+TEST(Preview, TheSampleHoldsWideCornerPiecesAndCaps) {
+  // A circle as wide as given, centred on the origin.
+  const auto ring = [](int width) {
+    const std::string r = std::to_string(width / 2);
+    return CrLf({"-" + r + ",-" + r + "," + r + "," + r, "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
+                 "E,0,0,2,2,1,0,0,0,0," + r + ",1,0,6.28318530718,0,1", "BD,0"});
+  };
+  MemoryFileSystem fs = WithFigure();
+  fs.files["dir/corner.txt"] = ring(60);
+  fs.files["dir/start.txt"] = ring(120);
+  fs.files["dir/end.txt"] = ring(100);
+  const Preview p = BuildPreview(
+      {RowOne(FigureRow()), 1, {}, fs, "dir/", {"", "corner.txt", "start.txt", "end.txt"}});
+  for (const double radius : {30, 60, 50}) {
+    const auto curves = OfKind(p, ShapeKind::kCurve);
+    EXPECT_EQ(std::count_if(
+                  curves.begin(), curves.end(),
+                  [&](const Shape* s) { return s->as<scene::CurveShape>().ellipse.rx == radius; }),
+              1)
+        << radius;
+  }
+}
+
 TEST(Preview, ANoteStandsInForFiguresThatCannotBeShown) {
   std::string huge = "-10,-5,10,5\r\n1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1\r\nN,200000\r\n";
   for (int i = 0; i < 200000; ++i) huge += "L,0,0,2,1,1,0,0,-10,-5,10,5\r\n";

@@ -31,7 +31,8 @@ TEST(RowDetailsFile, WrittenBackByteForByteAndLfReadAsCrLf) {
   for (const std::string& input :
        {std::string(), std::string("\r\n"), kEdited,
         CrLf({"[1]", "a=1", "a=2", "=no key", "[1", "]", "[]", "a==b"}),
-        CrLf({"[12]", "alternate=x\ry", "lone CR\r", "\x81", std::string_view("nul\0byte", 8)})}) {
+        CrLf({"[12]", "alternate=x", "\x81", std::string_view("nul\0byte", 8)}),
+        "\xEF\xBB\xBF" + kEdited, std::string("\xEF\xBB\xBF")}) {
     EXPECT_EQ(RowDetails::Parse(input).Serialize(), input);
   }
   std::string lf;
@@ -40,6 +41,98 @@ TEST(RowDetailsFile, WrittenBackByteForByteAndLfReadAsCrLf) {
   }
   lf.pop_back();  // and no end to the last line
   EXPECT_EQ(RowDetails::Parse(lf).Serialize(), kEdited);
+}
+
+// A CR alone ends a line as CR LF and LF do; the file is written back with CR LF.
+TEST(RowDetailsFile, CrAloneEndsALine) {
+  const struct {
+    std::string input;
+    std::string written;
+  } cases[] = {
+      {"[1]\ralternate=a.txt\r", CrLf({"[1]", "alternate=a.txt"})},
+      {"[1]\ralternate=a.txt", CrLf({"[1]", "alternate=a.txt"})},
+      {"[1]\r\r\nalternate=a.txt\n\r", CrLf({"[1]", "", "alternate=a.txt", ""})},
+      {"\xEF\xBB\xBF[1]\ralternate=a.txt\r", "\xEF\xBB\xBF" + CrLf({"[1]", "alternate=a.txt"})},
+  };
+  for (const auto& c : cases) {
+    const RowDetails details = RowDetails::Parse(c.input);
+    EXPECT_EQ(details.Get(1, kAlternateKey), "a.txt") << c.written;
+    EXPECT_EQ(details.Serialize(), c.written);
+  }
+}
+
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+
+// A file saved as UTF-8 with its byte order mark: its values reach the program, and the file
+// system, in Shift-JIS; one that Shift-JIS cannot spell names no file, whatever is there.
+TEST(RowDetailsUtf8, ValuesReadInShiftJis) {
+  const struct {
+    std::string utf8;
+    std::string shiftJis;
+    bool exact;
+  } cases[] = {
+      {"plain.txt", "plain.txt", true},
+      {"\xE8\xA1\xA8.txt", "\x95\x5C.txt", true},                  // 表, whose second byte is "\"
+      {"\xEF\xBD\xB1\xE3\x81\x82.txt", "\xB1\x82\xA0.txt", true},  // ｱあ
+      {"\xED\x95\x9C.txt", "?.txt", false},                        // 한: no Shift-JIS character
+      {"\xF0\x9F\x98\x80.txt", "?.txt", false},                    // beyond the BMP
+      {"\xC0\xAF.txt", "??.txt", false},                           // an overlong "/"
+      {"\xED\xA0\x80.txt", "???.txt", false},                      // a surrogate
+      {"\xE8\xA1.txt", "??.txt", false},                           // cut short
+  };
+  testing::MemoryFileSystem fs;
+  for (const auto& c : cases) {
+    fs.files["prog/" + c.shiftJis] = "-1,-1,1,1\r\n";
+    const RowDetails details =
+        RowDetails::Parse(kUtf8Mark + CrLf({"; \xE6\x9F\x84", "[2]", "alternate=" + c.utf8}));
+    EXPECT_TRUE(details.utf8());
+    bool exact = true;
+    EXPECT_EQ(details.Get(2, kAlternateKey, &exact), c.shiftJis) << c.shiftJis;
+    EXPECT_EQ(exact, c.exact) << c.shiftJis;
+    const DetailFigure figure = CheckedDetailFigure(details, 2, kAlternateKey, fs, "prog/");
+    EXPECT_EQ(figure.file, c.exact ? c.shiftJis : "") << c.shiftJis;
+    EXPECT_EQ(figure.refused, c.exact ? "" : c.shiftJis) << c.shiftJis;
+  }
+}
+
+// The dialog's save keeps the file UTF-8, mark and all; what UTF-8 cannot give back as it was
+// is refused, not written changed.
+TEST(RowDetailsUtf8, SavedInItsOwnEncoding) {
+  const std::string path = "garanarabe.ini";
+  const std::string before = kUtf8Mark + CrLf({"; \xE6\x9F\x84", "[1]", "alternate=a.txt"});
+  const struct {
+    std::string key;
+    std::string value;  // Shift-JIS
+    bool set;
+    std::string line;  // as written, UTF-8
+  } cases[] = {
+      {"alternate_source", "C:\\\x95\x5C\\f.jws", true, "alternate_source=C:\\\xE8\xA1\xA8\\f.jws"},
+      {"alternate", "b.txt", true, ""},
+      {"corner", "\xED\x40.txt", false, ""},  // NEC-selected: Shift-JIS writes it FA 5C
+      {"corner", "\x81", false, ""},          // a lead byte alone
+      {"\x82\xA0", "x", true, "\xE3\x81\x82=x"},
+  };
+  for (const auto& c : cases) {
+    testing::MemoryFileSystem fs;
+    fs.files[path] = before;
+    RowDetails details = LoadRowDetails(fs, path).details;
+    EXPECT_EQ(details.Set(1, c.key, c.value), c.set) << c.key;
+    ASSERT_TRUE(SaveRowDetails(fs, path, details));
+    const std::string& after = fs.files[path];
+    EXPECT_TRUE(after.starts_with(kUtf8Mark + "; \xE6\x9F\x84\r\n"));
+    if (c.set) {
+      EXPECT_EQ(RowDetails::Parse(after).Get(1, c.key), c.value);
+    } else {
+      EXPECT_EQ(after, before);
+    }
+    if (!c.line.empty()) {
+      EXPECT_NE(after.find("\r\n" + c.line + "\r\n"), std::string::npos);
+    }
+  }
+  // A Shift-JIS file takes such bytes as they are.
+  RowDetails shiftJis = RowDetails::Parse(CrLf({"[1]"}));
+  EXPECT_TRUE(shiftJis.Set(1, kCornerKey, "\xED\x40.txt"));
+  EXPECT_EQ(shiftJis.Serialize(), CrLf({"[1]", "corner=\xED\x40.txt"}));
 }
 
 TEST(RowDetailsFile, GetTakesTheFirstOfTheRow) {
@@ -79,7 +172,10 @@ TEST(RowDetailsFile, SetAndEraseChangeOnlyTheKeyLines) {
       {{"[3]", "", "[4]"}, true, 3, "a", "x", {"[3]", "a=x", "", "[4]"}},
       {{}, true, 5, "alternate", "f.txt", {"[5]", "alternate=f.txt"}},
       {{"[1]", "b=1", "[1]", "a=1", "a=2"}, true, 1, "a", "x", {"[1]", "b=1", "[1]", "a=x", "a=2"}},
-      {{"[1]"}, true, 1, "a\r\n", std::string("x\ry\nz\0!", 7), {"[1]", "a=xyz!"}},
+      {{"[1]"}, true, 1, "a\r\n", "x\ry\nz!", {"[1]", "a=xyz!"}},
+      // A NUL is refused, not dropped: what is left of the value could name another file.
+      {{"[1]"}, true, 1, "a", std::string("x.txt\0!", 7), {"[1]"}},
+      {{"[1]"}, true, 1, std::string("a\0", 2), "x", {"[1]"}},
       {two, true, 1, "a=b", "x", two},
       {two, true, 1, ";a", "x", two},
       {two, true, 1, "[a", "]", two},
@@ -95,7 +191,11 @@ TEST(RowDetailsFile, SetAndEraseChangeOnlyTheKeyLines) {
   };
   for (const auto& c : cases) {
     RowDetails details = RowDetails::Parse(CrLf(c.before));
-    c.set ? details.Set(c.row, c.key, c.value) : details.Erase(c.row, c.key);
+    if (c.set) {
+      details.Set(c.row, c.key, c.value);
+    } else {
+      details.Erase(c.row, c.key);
+    }
     EXPECT_EQ(details.Serialize(), CrLf(c.after)) << c.key << " in row " << c.row;
   }
 }

@@ -24,12 +24,20 @@ class FaultFileSystem final : public FileSystem {
   // A file that is there but cannot be read (as without read permission, which the tests'
   // user may not be denied).
   std::string unreadable;
+  // A path that cannot even be looked at, as behind a folder that may not be searched (which
+  // the tests' user, often root, may not be denied either): neither read nor seen as a file.
+  std::string unreachable;
 
   std::optional<std::string> ReadFile(const std::string& path) override {
-    if (path == unreadable) return std::nullopt;
+    if (path == unreadable || path == unreachable) return std::nullopt;
     return real_.ReadFile(path);
   }
-  bool IsFile(const std::string& path) override { return real_.IsFile(path); }
+  bool IsFile(const std::string& path) override {
+    return path != unreachable && real_.IsFile(path);
+  }
+  FileState StateOf(const std::string& path) override {
+    return path == unreachable ? FileState::kUnreachable : real_.StateOf(path);
+  }
   bool Remove(const std::string& path) override { return real_.Remove(path); }
   std::unique_ptr<OutputFile> Create(const std::string& path) override;
   bool Rename(const std::string& from, const std::string& to) override {

@@ -139,9 +139,19 @@ bool RealFileSystem::ReadPieces(const std::string& path,
   return ok;
 }
 
-bool RealFileSystem::IsFile(const std::string& path) {
+bool RealFileSystem::IsFile(const std::string& path) { return StateOf(path) == FileState::kFile; }
+
+FileState RealFileSystem::StateOf(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (::stat(path.c_str(), &st) != 0) return StateOfLookupError(static_cast<unsigned long>(errno));
+  return S_ISREG(st.st_mode) ? FileState::kFile : FileState::kNotAFile;
+}
+
+FileState StateOfLookupError(unsigned long error) {
+  // ENOTDIR: a file stands where a folder of the path should be, so nothing is at the path.
+  // EACCES (a folder on the way that may not be searched), ELOOP, EIO and the like say nothing
+  // of whether the file is there.
+  return error == ENOENT || error == ENOTDIR ? FileState::kMissing : FileState::kUnreachable;
 }
 
 bool RealFileSystem::Remove(const std::string& path) {

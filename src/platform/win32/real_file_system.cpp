@@ -148,6 +148,31 @@ bool RealFileSystem::IsFile(const std::string& path) {
   return IsRegularFile(GetFileAttributesA(path.c_str()));
 }
 
+FileState RealFileSystem::StateOf(const std::string& path) {
+  // Opened for no access at all, as stat() looks: neither the file's own permissions nor another
+  // program holding it open stand in the way, and a link is followed to what it names. Backup
+  // semantics let a folder be opened too, to be told apart.
+  const HANDLE file =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return StateOfLookupError(GetLastError());
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool regular = GetFileInformationByHandle(file, &info) &&
+                       IsRegularFile(info.dwFileAttributes) && GetFileType(file) == FILE_TYPE_DISK;
+  CloseHandle(file);
+  return regular ? FileState::kFile : FileState::kNotAFile;
+}
+
+FileState StateOfLookupError(unsigned long error) {
+  // A name Windows cannot hold ("a?b.txt") names nothing either. Access denied (a folder on the
+  // way that may not be searched), a sharing violation, a network or disk error say nothing of
+  // whether the file is there.
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                 error == ERROR_INVALID_NAME
+             ? FileState::kMissing
+             : FileState::kUnreachable;
+}
+
 namespace {
 
 // Windows refuses to delete or replace a read-only file; Wine does not always, and the user's
