@@ -178,12 +178,34 @@ BoxCurve CurveOf(const FigureOp& op, const BoxOf& box) {
   return k;
 }
 
+// A figure curve from parameter ta to tb, by t = 0 ... 1.
+struct CurveSpan {
+  const BoxCurve& c;
+  double ta, tb;
+
+  Point operator()(double t) const { return c.At(ta + (tb - ta) * t); }
+  // The points at t = 1/n, 2/n, ... 1 in turn, each turned from the one before by the same
+  // angle rather than found afresh; the last exact, as the next part starts there.
+  template <typename Put>
+  void Even(double n, const Put& put) const {
+    const SineCosine step = QuickSinCos((tb - ta) / n);
+    SineCosine at = QuickSinCos(ta);
+    for (double k = 1; k < n; ++k) {
+      at = {at.sin * step.cos + at.cos * step.sin, at.cos * step.cos - at.sin * step.sin};
+      put({c.x0 + c.p * at.cos + c.q * at.sin, c.y0 + c.u * at.cos + c.w * at.sin});
+    }
+    put(c.At(tb));
+  }
+};
+
 bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
 
 // How far a step of a chain may stray from its image, and how far the next step aims, as parts of
 // the tolerance: the aim a little short so that few steps are taken twice.
 constexpr double kAcceptedError = 0.97;
 constexpr double kAimedError = 0.85;
+// A bound of the steps a chain needs is close when its steps stray this far at least.
+constexpr double kCloseBound = 0.75;
 
 // The farthest the image strays from the chord a ... b, from its points p and q a third and two
 // thirds of the way: the distances from the chord as a cubic u (1 - u) (al + be u) in u = 0 ... 1,
@@ -366,6 +388,26 @@ class BentWriter {
       Emit(a, image(1.0));
       return;
     }
+    // Where the bound is close, at the first step and the middle one, the curve bends about
+    // evenly as sharply as the bound says: its even steps are about as few as any, and cost a
+    // point each.
+    const double first = ChordError(a, image(1 / (3 * n)), image(2 / (3 * n)), image(1 / n));
+    const double half = std::floor(n / 2) / n;
+    if (first >= kCloseBound * tol_ &&
+        ChordError(image(half), image(half + 1 / (3 * n)), image(half + 2 / (3 * n)),
+                   image(half + 1 / n)) >= kCloseBound * tol_) {
+      const auto put = [&](Point box) {
+        const Point b = box_.MapOn(s, box.x, box.y);
+        Emit(a, b);
+        a = b;
+      };
+      if constexpr (requires { boxAt.Even(n, put); }) {
+        boxAt.Even(n, put);
+      } else {
+        for (double k = 1; k <= n; ++k) put(boxAt(k / n));
+      }
+      return;
+    }
     constexpr double kLeast = 1 / kMaxBendSteps;
     double t = 0;
     // The bound's step is seldom far too short: a little longer, to be measured.
@@ -406,9 +448,10 @@ class BentWriter {
     cuts.clear();
     cuts.push_back(c.t0);
     cuts.push_back(c.t1);
-    const double reach = PortableHypot(c.p, c.q);
-    const double phase = PortableAtan2(c.q, c.p);
     const std::vector<BentBox::Section>& sections = box_.sections();
+    const bool joints = sections.size() > 1;
+    const double reach = joints ? PortableHypot(c.p, c.q) : 0;
+    const double phase = joints ? PortableAtan2(c.q, c.p) : 0;
     for (size_t i = 0; i + 1 < sections.size(); ++i) {
       const double cosine = (sections[i].x1 - c.x0) / reach;
       if (!(std::fabs(cosine) < 1)) continue;
@@ -442,7 +485,7 @@ class BentWriter {
       const double tb = part.hi;
       const double n = Steps((tb - ta) * c.longAxis, c.Curvature(), dlo, dhi, BendOf(*s.piece),
                              tol_, /*sided=*/true);
-      Chain(s, n, [&](double t) { return c.At(ta + (tb - ta) * t); });
+      Chain(s, n, CurveSpan{c, ta, tb});
     }
     EmitJoinArcs();
   }
@@ -681,7 +724,8 @@ BentBox::BentBox(const LaidPath& laid, double begin, double width_, double heigh
     // A turn that opens no gap wider than rounding anywhere across the box is none.
     const double turn = PortableAtan2(cross, dot);
     const double across = std::max(std::fabs(height - reference), std::fabs(reference));
-    joints_.push_back({sections_[k + 1].piece->from, std::fabs(turn) * across > 1e-10 ? turn : 0.0});
+    joints_.push_back(
+        {sections_[k + 1].piece->from, std::fabs(turn) * across > 1e-10 ? turn : 0.0});
   }
 }
 
