@@ -521,8 +521,9 @@ class BentWriter {
     }
     double u = tc;
     double v = tc;
-    if (Meet(sa, sb, boxAt, first.lo, second.hi, std::fabs(d) * std::tan(std::fabs(joint.turn) / 2),
-             u, v)) {
+    // The overlap reaches |d| tan(turn / 2) each way; portable, as the root found starts there.
+    const SineCosine half = PortableSinCos(std::fabs(joint.turn) / 2);
+    if (Meet(sa, sb, boxAt, first.lo, second.hi, std::fabs(d) * half.sin / half.cos, u, v)) {
       first.hi = u;
       second.lo = v;
     }
