@@ -335,7 +335,9 @@ class BentWriter {
     }
     arcs_.clear();
     for (size_t k = 0; k + 1 < parts.size(); ++k) Join(parts[k], parts[k + 1], at);
-    for (const Part& part : parts) LinePart(sections[part.section], at(part.lo), at(part.hi));
+    for (const Part& part : parts) {
+      if (part.hi > part.lo) LinePart(sections[part.section], at(part.lo), at(part.hi));
+    }
     EmitJoinArcs();
   }
 
@@ -483,6 +485,7 @@ class BentWriter {
       const BentBox::Section& s = sections[part.section];
       const double ta = part.lo;
       const double tb = part.hi;
+      if (!(tb > ta)) continue;  // cut away at both ends by joints close together
       const double n = Steps((tb - ta) * c.longAxis, c.Curvature(), dlo, dhi, BendOf(*s.piece),
                              tol_, /*sided=*/true);
       Chain(s, n, CurveSpan{c, ta, tb});
