@@ -201,8 +201,7 @@ void BM_BentRun(benchmark::State& state) {
   const PathCourse course(ChainPieces(
       arg == 4 || arg == 5 || arg >= 8
           ? WindingRoad()
-          : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)},
-      1e-6));
+          : std::vector<PathPiece>{ArcPiece({0, 0}, 400000 / (2 * kPi), 1, 0, 0, 2 * kPi)}));
   size_t lines = 0;
   double bytes = 0;
   for (auto _ : state) {

@@ -63,7 +63,7 @@ void BM_PathOf20000Pieces(benchmark::State& state) {
   row.lineModes = {LineMode::kFullLength, LineMode::kGaps, LineMode::kFullLength};
   size_t items = 0;
   for (auto _ : state) {
-    const std::vector<Path> paths = ChainPieces(pieces, ChainTolerance(pieces));
+    const std::vector<Path> paths = ChainPieces(pieces);
     CountingSink sink;
     for (const Path& path : paths) LayoutPath(row, SplitRuns(path), sink);
     items = sink.items;
@@ -78,7 +78,7 @@ BENCHMARK(BM_PathOf20000Pieces)->Unit(benchmark::kMillisecond);
 // by arc length; items_per_second counts figures.
 void BM_FiguresAlongAnEllipse(benchmark::State& state) {
   const PathPiece arc = ArcPiece({0, 0}, 10000, 0.4, 0.3, 0.2, 5);
-  const LaidPath laid = SplitRuns(ChainPieces({arc}, 1e-6)[0]);
+  const LaidPath laid = SplitRuns(ChainPieces({arc})[0]);
   LayoutRow row;
   row.width = 3;
   row.height = 2;

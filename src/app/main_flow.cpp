@@ -178,6 +178,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
     detail_.file = env_.paths.programDir + std::string(FigureFileName(detail_.figureKind));
     return RunOutcome::kFigureUnreadable;
   }
+  // Copies of a figure no drawing can hold are never written, not even in part.
+  if (detail_.estimate.figureBeyondReach) return refuse(RunOutcome::kFigureTooBig);
   const DrawResult verdict = detail_.estimate.Verdict();
   if (verdict != DrawResult::kDrawn) return refuse(refusal(verdict));
 
@@ -259,6 +261,7 @@ RunOutcome ProgramRun::Register() {
     return failed(figurePath);
   }
   settings_ = updated;
+  if (size.beyondReach) return RunOutcome::kRegisteredTooBig;
   // An empty selection, or one that is a single point or a straight line, has nothing to place.
   if (!(size.width > kEpsilon && size.height > kEpsilon)) return RunOutcome::kRegisteredEmpty;
   return RunOutcome::kRegistered;

@@ -41,8 +41,10 @@ enum class RunOutcome {
   kTooLarge,            // the output would exceed the bytes one run may write: "hq" only
   kFigureSizeZero,      // the selected pattern's figure has no width or height: nothing placed
   kNoFigureFile,        // copies to place, but their figure file is missing or draws nothing
+  kFigureTooBig,        // copies to place, but their figure is beyond any drawing: "hq" only
   kRegistered,          // sel.txt written and the settings saved
   kRegisteredEmpty,     // as kRegistered, but the selection measures 0 wide or high
+  kRegisteredTooBig,    // as kRegistered, but the selection reaches beyond any drawing
   kWriteFailed,         // a file the run had to write could not be written
   kSettingsUnreadable,  // the settings file exists but cannot be read: nothing changed
   kDetailsUnreadable,   // the row details file exists but cannot be read: nothing drawn

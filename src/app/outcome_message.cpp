@@ -40,6 +40,8 @@ std::string_view RefusalReason(FigureFault fault) {
       return "図形の要素が書かれていないファイルのため、";
     case FigureFault::kNothingDrawable:
       return "作図できる要素のない図形のファイルのため、";
+    case FigureFault::kBeyondReach:
+      return "大きすぎる図形（幅、高さか座標が 1 兆 mm を超える）のため、";
   }
   return "プログラムのフォルダーにあるファイルの名前ではないため、";
 }
@@ -105,6 +107,19 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
       }
       return "選択図形のファイル sel.txt がないか空のため、図形を並べられませんでした。\n"
              "図形を範囲選択して登録してから、もう一度実行してください。";
+    case RunOutcome::kFigureTooBig:
+      if (detail.figureKind == FigureKind::kJws) {
+        return "JWS図形のファイル jws.txt の図形は大きすぎる（幅、高さか座標が 1 兆 mm を超える）"
+               "ため、何も作図しませんでした。\n"
+               "設定で JWS 図形（.jws ファイル）を選び直してください。";
+      }
+      return "選択図形のファイル sel.txt の図形は大きすぎる（幅、高さか座標が 1 兆 mm を超える）"
+             "ため、何も作図しませんでした。\n"
+             "柄にする図形を範囲選択して登録し直してから、もう一度実行してください。";
+    case RunOutcome::kRegisteredTooBig:
+      return "選択した図形は大きすぎる（幅か高さが 1 兆 mm を超える）ため、"
+             "柄の図形として並べられません。\n"
+             "図面の縮尺を確かめ、柄にする図形だけを範囲選択して、もう一度登録してください。";
     case RunOutcome::kRegisteredEmpty:
       return "選択した図形は幅か高さが 0 のため、柄の図形として並べられません。\n"
              "幅と高さのある図形を範囲選択して、もう一度登録してください。";

@@ -1,5 +1,7 @@
 #include "figure/figure_format.h"
 
+#include <cmath>
+
 #include "util/text.h"
 
 namespace gara {
@@ -18,6 +20,12 @@ constexpr int32_t kTextKindFlags[10] = {0, 32, 16400, 16656, 16912, 17424, 20496
 bool IsBlankOrControl(unsigned char b) { return b >= 0x01 && b <= 0x20; }
 
 }  // namespace
+
+bool HoldableExtents(double minX, double minY, double maxX, double maxY) {
+  const auto within = [](double v) { return std::fabs(v) <= kMaxFigureReach; };
+  return within(minX) && within(minY) && within(maxX) && within(maxY) && within(maxX - minX) &&
+         within(maxY - minY);
+}
 
 std::string_view FigureFileName(FigureKind kind) {
   switch (kind) {

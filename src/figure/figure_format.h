@@ -41,6 +41,15 @@ inline constexpr int kAngleDecimals = 12;
 inline constexpr int kScaleDecimals = 8;
 }  // namespace figure
 
+// The farthest a figure may reach, in millimetres: its width, its height and every value of its
+// extents line at most 1e12 (a million kilometres, beyond any drawing). Within it a placed
+// figure's coordinates keep thousandths of a millimetre in the 15 digits of the exchange file,
+// and the numbers of the drawing stay far from overflowing; a figure beyond it is one that no
+// drawing can hold.
+inline constexpr double kMaxFigureReach = 1e12;
+// Whether the extents line's values stay within kMaxFigureReach (not-a-number does not).
+bool HoldableExtents(double minX, double minY, double maxX, double maxY);
+
 // The two figure sources a pattern row chooses from, by their stored values: "選択図形" (the
 // registered selection) and "JWS 図形" (converted from a .jws file). A value passed on from a
 // settings row may lie outside the two; it stands for no figure.

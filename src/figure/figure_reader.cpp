@@ -144,9 +144,13 @@ FigureFault JudgeFigureFile(std::string_view bytes) {
     if (fields.empty() || fields[0] != "N") return FigureFault::kNotFigureFile;
   }
   FigureReader reader(bytes);
-  if (!reader.header().hasCount) return FigureFault::kNoRecords;
+  const FigureHeader& head = reader.header();
+  if (!HoldableExtents(head.minX, head.minY, head.maxX, head.maxY)) {
+    return FigureFault::kBeyondReach;
+  }
+  if (!head.hasCount) return FigureFault::kNoRecords;
   FigureRecord record;
-  if (reader.header().count > 0 && !reader.Next(record)) return FigureFault::kNoRecords;
+  if (head.count > 0 && !reader.Next(record)) return FigureFault::kNoRecords;
   return FigureFault::kNone;
 }
 

@@ -95,9 +95,10 @@ enum class FigureFault {
   kNotFigureFile,    // its head is not that of a figure file (JudgeFigureFile)
   kNoRecords,        // a figure file's head, but no record follows it
   kNothingDrawable,  // its records draw nothing: none by its count, or only unknown kinds
+  kBeyondReach,      // its extents leave what a drawing holds (HoldableExtents)
 };
-// What the head of a figure file's bytes shows: kEmpty, kNotFigureFile, kNoRecords, or kNone
-// for a head a record follows (or whose count promises none).
+// What the head of a figure file's bytes shows: kEmpty, kNotFigureFile, kBeyondReach,
+// kNoRecords, or kNone for a head a record follows (or whose count promises none).
 FigureFault JudgeFigureFile(std::string_view bytes);
 
 // Meanings of record fields that every user of the records shares.

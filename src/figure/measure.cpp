@@ -24,13 +24,14 @@ FigureSize MeasureFigureBytes(std::string_view bytes) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   const std::vector<std::string> fields = SplitFields(line);
   if (fields.size() < 4) return {};
-  // TextToReal never yields infinity, but the difference of two huge values can.
-  const auto span = [](double a, double b) {
-    const double d = std::fabs(b - a);
-    return std::isfinite(d) ? d : 0.0;
-  };
-  return {span(TextToReal(fields[0]), TextToReal(fields[2])),
-          span(TextToReal(fields[1]), TextToReal(fields[3]))};
+  const double minX = TextToReal(fields[0]);
+  const double minY = TextToReal(fields[1]);
+  const double maxX = TextToReal(fields[2]);
+  const double maxY = TextToReal(fields[3]);
+  // TextToReal never yields infinity, but the difference of two huge values can: such a figure,
+  // and any that reaches beyond what a drawing holds, measures nothing.
+  if (!HoldableExtents(minX, minY, maxX, maxY)) return {0.0, 0.0, true};
+  return {std::fabs(maxX - minX), std::fabs(maxY - minY)};
 }
 
 }  // namespace gara

@@ -11,9 +11,11 @@ namespace gara {
 struct FigureSize {
   double width = 0.0;
   double height = 0.0;
+  bool beyondReach = false;  // its extents leave kMaxFigureReach: no drawing can hold it
 };
 
-// (0, 0) when the file is missing or unreadable, or its first line has fewer than four fields.
+// (0, 0) when the file is missing or unreadable, its first line has fewer than four fields, or
+// its extents are beyond reach (HoldableExtents; then with `beyondReach`).
 FigureSize MeasureFigureFile(FileSystem& fs, const std::string& path);
 // The same for a figure file's bytes in memory.
 FigureSize MeasureFigureBytes(std::string_view bytes);

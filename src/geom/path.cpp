@@ -133,72 +133,180 @@ Point ArcTangentAt(const PathPiece& piece, double tau) {
   return Unit(px * tilt.cos - py * tilt.sin, px * tilt.sin + py * tilt.cos);
 }
 
-// Ends by the grid cell they fall in, for finding the ends near a point among thousands: one
-// sorted list of (cell, end) rather than a list per cell, a few bytes an end.
+// How far from a piece's end another end may be and still meet it, as far as the piece goes: a
+// millionth of its extent (no more than its length, and for an arc no more than its ellipse's
+// larger axis across), which allows for the digits a drawing is written with, or its precision.
+double PieceTolerance(const PathPiece& p) {
+  const double extent =
+      p.IsArc() ? std::min(p.length, 2 * p.radius * std::max(1.0, p.flatness)) : p.length;
+  return std::max(1e-6 * extent, PiecePrecision(p));
+}
+
+// The ends of the pieces in a tree of boxes, for finding among millions the earliest unused end
+// that meets a point. A joint's tolerance depends on both its pieces, so no one grid fits them
+// all; instead every box knows how far its ends may reach (the largest tolerance of their
+// pieces) and its earliest end still unused, and the search passes over the boxes too far away
+// and those whose ends are all used or later than one already found.
 class EndIndex {
  public:
-  explicit EndIndex(double tolerance)
-      : tolerance_(tolerance), cell_(tolerance > 0 ? tolerance : 1.0) {}
+  EndIndex(const std::vector<PathPiece>& pieces, const std::vector<bool>& used)
+      : pieces_(pieces), used_(used) {}
 
-  void Reserve(size_t ends) { entries_.reserve(ends); }
-  void Add(Point p, uint32_t end) { entries_.push_back({Key(Cell(p.x), Cell(p.y)), end}); }
+  void Reserve(size_t ends) { ends_.reserve(ends); }
+  // An end: 2 * piece + 0 for its start, + 1 for its end.
+  void Add(uint32_t end) { ends_.push_back({At(end), end}); }
   // After the last Add, before the first Earliest.
-  void Seal() { std::sort(entries_.begin(), entries_.end()); }
+  void Seal() {
+    if (!ends_.empty()) Build(1, 0, ends_.size(), Box(0, ends_.size()));
+  }
 
-  // The end (2 * piece + 0 for its start, + 1 for its end) of the earliest unused piece within
-  // the tolerance of p; -1 when there is none.
-  // Ends of used pieces are dropped on the way (their places at the end of their cell marked
-  // gone), so that a point where thousands of ends meet is not searched through again and again.
-  int64_t Earliest(Point p, const std::vector<PathPiece>& pieces, const std::vector<bool>& used) {
-    int64_t best = -1;
-    const int64_t cx = Cell(p.x);
-    const int64_t cy = Cell(p.y);
-    for (int64_t i = cx - 1; i <= cx + 1; ++i) {
-      for (int64_t j = cy - 1; j <= cy + 1; ++j) {
-        const uint64_t key = Key(i, j);
-        const auto first = std::lower_bound(entries_.begin(), entries_.end(), Entry{key, 0});
-        auto last = first;
-        while (last != entries_.end() && last->key == key && last->end != kGone) ++last;
-        if (first == last) continue;
-        const auto live =
-            std::remove_if(first, last, [&](const Entry& e) { return used[e.end / 2]; });
-        std::fill(live, last, Entry{key, kGone});
-        // The ends of a cell are in ascending order: the first near one is its earliest.
-        for (auto it = first; it != live && (best < 0 || it->end < best); ++it) {
-          const PathPiece& piece = pieces[it->end / 2];
-          const Point q = it->end % 2 == 0 ? piece.from : piece.to;
-          if (Distance(p.x, p.y, q.x, q.y) <= tolerance_) {
-            best = it->end;
-            break;
-          }
-        }
-      }
-    }
-    return best;
+  // The earliest end of an unused piece that meets `piece` at its end p; -1 when there is none.
+  int64_t Earliest(const PathPiece& piece, Point p) {
+    Query q{p, PieceTolerance(piece), kNone};
+    if (!ends_.empty()) Visit(q, 1, 0, ends_.size());
+    return q.best == kNone ? -1 : int64_t{q.best};
   }
 
  private:
-  struct Entry {
-    uint64_t key;
-    uint32_t end;
-    auto operator<=>(const Entry&) const = default;
+  static constexpr uint32_t kNone = UINT32_MAX;
+  static constexpr size_t kLeaf = 16;
+
+  struct Node {
+    double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
+    double tolerance = 0;       // the largest tolerance of its ends' pieces
+    uint32_t earliest = kNone;  // its earliest end, until that end's piece is used
   };
-  static constexpr uint32_t kGone = UINT32_MAX;
+  struct Query {
+    Point p;
+    double tolerance;
+    uint32_t best;
+  };
+  // An end with its point: a box's ends are gone over without a look at their pieces.
+  struct Placed {
+    Point at;
+    uint32_t end;
+  };
 
-  int64_t Cell(double v) const {
-    return static_cast<int64_t>(std::clamp(std::floor(v / cell_), -1e15, 1e15));
-  }
-  static uint64_t Key(int64_t i, int64_t j) {
-    return static_cast<uint64_t>(i) * 0x9E3779B97F4A7C15ull ^ static_cast<uint64_t>(j);
+  Point At(uint32_t end) const {
+    const PathPiece& piece = pieces_[end / 2];
+    return end % 2 == 0 ? piece.from : piece.to;
   }
 
-  double tolerance_;
-  double cell_;
-  std::vector<Entry> entries_;
+  // The box around the ends from lo to hi.
+  Node Box(size_t lo, size_t hi) const {
+    Node box;
+    for (size_t i = lo; i < hi; ++i) {
+      const Point q = ends_[i].at;
+      box.minX = std::min(box.minX, q.x);
+      box.minY = std::min(box.minY, q.y);
+      box.maxX = std::max(box.maxX, q.x);
+      box.maxY = std::max(box.maxY, q.y);
+    }
+    return box;
+  }
+
+  // Node k holds the ends from lo to hi, which lie in `cell`; its children 2k and 2k + 1 the two
+  // halves, split across the longer side of the cell. Each node's own box is the union of its
+  // children's, so that the ends are not gone over again at every level.
+  void Build(size_t k, size_t lo, size_t hi, Node cell) {
+    if (nodes_.size() <= k) nodes_.resize(2 * k + 2);
+    if (hi - lo <= kLeaf) {
+      Node node = Box(lo, hi);
+      for (size_t i = lo; i < hi; ++i) {
+        const PathPiece& piece = pieces_[ends_[i].end / 2];
+        node.tolerance = std::max(node.tolerance, PieceTolerance(piece));
+        node.earliest = std::min(node.earliest, ends_[i].end);
+      }
+      nodes_[k] = node;
+      return;
+    }
+    const bool alongX = cell.maxX - cell.minX >= cell.maxY - cell.minY;
+    const size_t mid = lo + (hi - lo) / 2;
+    std::nth_element(ends_.begin() + lo, ends_.begin() + mid, ends_.begin() + hi,
+                     [&](const Placed& a, const Placed& b) {
+                       return alongX ? a.at.x < b.at.x : a.at.y < b.at.y;
+                     });
+    const Point split = ends_[mid].at;
+    Node low = cell;
+    Node high = cell;
+    (alongX ? low.maxX : low.maxY) = alongX ? split.x : split.y;
+    (alongX ? high.minX : high.minY) = alongX ? split.x : split.y;
+    Build(2 * k, lo, mid, low);
+    Build(2 * k + 1, mid, hi, high);
+    const Node& left = nodes_[2 * k];
+    const Node& right = nodes_[2 * k + 1];
+    Node node;
+    node.minX = std::min(left.minX, right.minX);
+    node.minY = std::min(left.minY, right.minY);
+    node.maxX = std::max(left.maxX, right.maxX);
+    node.maxY = std::max(left.maxY, right.maxY);
+    node.tolerance = std::max(left.tolerance, right.tolerance);
+    node.earliest = std::min(left.earliest, right.earliest);
+    nodes_[k] = node;
+  }
+
+  // Node k with its earliest end brought up to date: once that end's piece is used, the next
+  // one is found below.
+  Node& Refreshed(size_t k, size_t lo, size_t hi) {
+    Node& node = nodes_[k];
+    if (node.earliest == kNone || !used_[node.earliest / 2]) return node;
+    if (hi - lo <= kLeaf) {
+      node.earliest = kNone;
+      for (size_t i = lo; i < hi; ++i) {
+        if (!used_[ends_[i].end / 2]) node.earliest = std::min(node.earliest, ends_[i].end);
+      }
+    } else {
+      const size_t mid = lo + (hi - lo) / 2;
+      node.earliest =
+          std::min(Refreshed(2 * k, lo, mid).earliest, Refreshed(2 * k + 1, mid, hi).earliest);
+    }
+    return node;
+  }
+
+  void Visit(Query& q, size_t k, size_t lo, size_t hi) {
+    // No end in the box meets p from farther than this; the margin covers the rounding of the
+    // box's distance against an end's own. The box is looked at before its earliest end is
+    // brought up to date: most boxes are too far away.
+    const Node& box = nodes_[k];
+    const double reach = std::max(q.tolerance, box.tolerance) * (1 + 1e-9);
+    const double dx = std::max({box.minX - q.p.x, q.p.x - box.maxX, 0.0});
+    const double dy = std::max({box.minY - q.p.y, q.p.y - box.maxY, 0.0});
+    if (!(dx <= reach && dy <= reach && std::sqrt(dx * dx + dy * dy) <= reach)) return;
+    if (Refreshed(k, lo, hi).earliest >= q.best) return;
+    if (hi - lo <= kLeaf) {
+      for (size_t i = lo; i < hi; ++i) {
+        const Placed& e = ends_[i];
+        if (e.end >= q.best || used_[e.end / 2]) continue;
+        const double d = Distance(q.p.x, q.p.y, e.at.x, e.at.y);
+        // The joint's tolerance (JointTolerance), the query's half of it taken once.
+        if (d <= reach && d <= std::max(q.tolerance, PieceTolerance(pieces_[e.end / 2]))) {
+          q.best = e.end;
+        }
+      }
+      return;
+    }
+    const size_t mid = lo + (hi - lo) / 2;
+    // The half that had the earlier end first: what it finds may spare the other half.
+    if (nodes_[2 * k].earliest <= nodes_[2 * k + 1].earliest) {
+      Visit(q, 2 * k, lo, mid);
+      Visit(q, 2 * k + 1, mid, hi);
+    } else {
+      Visit(q, 2 * k + 1, mid, hi);
+      Visit(q, 2 * k, lo, mid);
+    }
+  }
+
+  const std::vector<PathPiece>& pieces_;
+  const std::vector<bool>& used_;
+  std::vector<Placed> ends_;  // in the order of the tree's leaves
+  std::vector<Node> nodes_;   // node k at index k, from 1
 };
 
-bool Usable(const PathPiece& p, double tolerance) {
-  if (!(p.length > tolerance) || !std::isfinite(p.length)) return false;
+bool Finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+bool Usable(const PathPiece& p) {
+  if (!std::isfinite(p.length) || !(p.length > PiecePrecision(p))) return false;
+  if (!Finite(p.from) || !Finite(p.to)) return false;
   return !p.IsArc() || (p.radius > 0 && p.flatness > 0 && std::isfinite(p.start));
 }
 
@@ -293,46 +401,57 @@ PathPiece PieceSpan(const PathPiece& piece, double s0, double s1, ArcMark* mark)
   return p;
 }
 
-double ChainTolerance(const std::vector<PathPiece>& pieces) {
-  double minX = INFINITY, minY = INFINITY, maxX = -INFINITY, maxY = -INFINITY;
-  auto add = [&](double x, double y) {
-    if (!std::isfinite(x) || !std::isfinite(y)) return;
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-  };
-  for (const PathPiece& p : pieces) {
-    add(p.from.x, p.from.y);
-    add(p.to.x, p.to.y);
-    if (p.IsArc()) {
-      add(p.centre.x - p.radius, p.centre.y - p.radius);
-      add(p.centre.x + p.radius, p.centre.y + p.radius);
-    }
+double PiecePrecision(const PathPiece& piece) {
+  double size = std::max({std::fabs(piece.from.x), std::fabs(piece.from.y), std::fabs(piece.to.x),
+                          std::fabs(piece.to.y)});
+  if (piece.IsArc()) {
+    // The ends of an arc are worked out from its centre, radius and angles.
+    const double centre = std::max(std::fabs(piece.centre.x), std::fabs(piece.centre.y));
+    size = std::max(size, centre + std::fabs(piece.radius) * std::max(1.0, piece.flatness));
   }
-  if (!(maxX >= minX)) return 0;
-  return 1e-6 * std::max(maxX - minX, maxY - minY);
+  return std::max(kEpsilon, 1e-14 * size);
 }
 
-Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::move(pieces)) {
-  std::erase_if(pieces_, [&](const PathPiece& p) { return !Usable(p, tolerance); });
+double JointTolerance(const PathPiece& a, const PathPiece& b) {
+  return std::max(PieceTolerance(a), PieceTolerance(b));
+}
+
+Chains::Chains(std::vector<PathPiece> pieces) : pieces_(std::move(pieces)) {
+  std::erase_if(pieces_, [](const PathPiece& p) { return !Usable(p); });
+  // The index of ends is gone before the pieces are put in order and perhaps copied.
+  PutInPathOrder(pieces_, Chain());
+  // One path takes the list whole. Many are taken from the back of a deque, which gives back
+  // its blocks as they go: the pieces are held about once, not once in the list and once more
+  // in the paths.
+  if (closed_.size() > 1) {
+    rest_.assign(pieces_.begin(), pieces_.end());
+    pieces_ = std::vector<PathPiece>();
+  }
+}
+
+std::vector<uint32_t> Chains::Chain() {
   const size_t count = pieces_.size();
   std::vector<bool> used(count, false);
-  EndIndex index(tolerance);
-  auto meets = [&](Point a, Point b) { return Distance(a.x, a.y, b.x, b.y) <= tolerance; };
-  index.Reserve(2 * count);
-  for (uint32_t i = 0; i < count; ++i) {
-    if (meets(pieces_[i].from, pieces_[i].to)) continue;  // closed alone, never chained
-    index.Add(pieces_[i].from, 2 * i);
-    index.Add(pieces_[i].to, 2 * i + 1);
-  }
-  index.Seal();
-
+  EndIndex index(pieces_, used);
   // A step is 2 * piece, + 1 when the piece runs backwards.
   const auto from = [&](uint32_t step) {
     return step % 2 == 0 ? pieces_[step / 2].from : pieces_[step / 2].to;
   };
   const auto to = [&](uint32_t step) { return from(step ^ 1); };
+  // Whether the path closes from the end of step a to the start of step b.
+  const auto meets = [&](uint32_t a, uint32_t b) {
+    const Point p = to(a);
+    const Point q = from(b);
+    return Distance(p.x, p.y, q.x, q.y) <= JointTolerance(pieces_[a / 2], pieces_[b / 2]);
+  };
+  index.Reserve(2 * count);
+  for (uint32_t i = 0; i < count; ++i) {
+    if (meets(2 * i, 2 * i)) continue;  // closed alone, never chained
+    index.Add(2 * i);
+    index.Add(2 * i + 1);
+  }
+  index.Seal();
+
   std::vector<uint32_t> steps;  // the paths' pieces, each 2 * piece + 1 when reversed
   steps.reserve(count);
   std::vector<uint32_t> after;
@@ -342,18 +461,19 @@ Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::m
     used[i] = true;
     after.assign(1, 2 * i);
     before.clear();
-    bool closed = meets(pieces_[i].from, pieces_[i].to);
+    bool closed = meets(2 * i, 2 * i);
     // Forward from the end, then backward from the start.
     for (int side = 0; side < 2 && !closed; ++side) {
       for (;;) {
-        const Point head = side == 0        ? to(after.back())
-                           : before.empty() ? from(after.front())
-                                            : from(before.back());
-        if (side == 0 && after.size() > 1 && meets(head, from(after.front()))) {
+        // The step whose free end grows the chain: its end ahead, its start behind.
+        const uint32_t last = side == 0        ? after.back()
+                              : before.empty() ? after.front()
+                                               : before.back();
+        if (side == 0 && after.size() > 1 && meets(last, after.front())) {
           closed = true;
           break;
         }
-        const int64_t end = index.Earliest(head, pieces_, used);
+        const int64_t end = index.Earliest(pieces_[last / 2], side == 0 ? to(last) : from(last));
         if (end < 0) break;
         used[end / 2] = true;
         // Entered at its start, the piece runs its own way forward and backwards behind.
@@ -370,20 +490,12 @@ Chains::Chains(std::vector<PathPiece> pieces, double tolerance) : pieces_(std::m
     steps.insert(steps.end(), before.rbegin(), before.rend());
     steps.insert(steps.end(), after.begin(), after.end());
     if (!closed && steps.size() - starts_.back() > 1) {
-      closed = meets(to(steps.back()), from(steps[starts_.back()]));
+      closed = meets(steps.back(), steps[starts_.back()]);
     }
     closed_.push_back(closed);
   }
   starts_.push_back(static_cast<uint32_t>(steps.size()));
-
-  PutInPathOrder(pieces_, steps);
-  // One path takes the list whole. Many are taken from the back of a deque, which gives back
-  // its blocks as they go: the pieces are held about once, not once in the list and once more
-  // in the paths.
-  if (closed_.size() > 1) {
-    rest_.assign(pieces_.begin(), pieces_.end());
-    pieces_ = std::vector<PathPiece>();
-  }
+  return steps;
 }
 
 Path Chains::TakeLast() {
@@ -404,8 +516,8 @@ Path Chains::TakeLast() {
   return path;
 }
 
-std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance) {
-  Chains chains(std::move(pieces), tolerance);
+std::vector<Path> ChainPieces(std::vector<PathPiece> pieces) {
+  Chains chains(std::move(pieces));
   std::vector<Path> paths(chains.size());
   for (size_t i = paths.size(); i-- > 0;) paths[i] = chains.TakeLast();
   return paths;

@@ -63,28 +63,40 @@ struct Path {
   double length = 0;
 };
 
-// Ends closer than this meet: 1e-6 of the larger side of the box around all pieces.
-double ChainTolerance(const std::vector<PathPiece>& pieces);
+// How closely the points of a piece are known: to the writer's 1e-8, or to 1e-14 of the largest
+// of its numbers (coordinates, and an arc's radius beside its centre's), whichever is coarser.
+// A piece no longer than this is a point; an arc that keeps within it of its chord, a line.
+double PiecePrecision(const PathPiece& piece);
 
-// Chains the pieces into paths, dropping those no longer than `tolerance` (or with no usable
-// radius or flatness). A piece that closes on itself (a circle) is a path alone.
+// Where two ends meet: within a millionth of the extent of either of their pieces (its length,
+// an arc's no more than its ellipse's larger axis across), which allows for the digits a drawing
+// is written with, or within the precision of either. A joint is judged by its two pieces alone:
+// a huge piece elsewhere in the selection changes nothing.
+double JointTolerance(const PathPiece& a, const PathPiece& b);
+
+// Chains the pieces into paths, dropping those no longer than their precision (or with no usable
+// radius or flatness). A piece whose ends meet (a circle) is a path alone.
 // Otherwise the first unused piece in file order starts a chain, running its own way; the chain
 // grows at its end, then at its start, each time by the earliest unused piece in file order
 // with an end at that point (reversed when needed), so where more than two ends meet the
 // earliest pieces continue each other and the later ones start or join other paths. A chain
 // closes as soon as its end comes back to its start.
-std::vector<Path> ChainPieces(std::vector<PathPiece> pieces, double tolerance);
+std::vector<Path> ChainPieces(std::vector<PathPiece> pieces);
 
 // The paths of ChainPieces, chained first and made one by one as they are taken, from the last,
 // when the chaining's index is gone: the pieces are held about once, not once more in the paths.
 class Chains {
  public:
-  Chains(std::vector<PathPiece> pieces, double tolerance);
+  explicit Chains(std::vector<PathPiece> pieces);
   size_t size() const { return closed_.size(); }
   // The last path not yet taken, in the order of ChainPieces.
   Path TakeLast();
 
  private:
+  // Chains the pieces: the paths' steps in order, each 2 * piece, + 1 when the piece runs
+  // backwards; fills starts_ and closed_.
+  std::vector<uint32_t> Chain();
+
   // The usable pieces, once chained path after path, each turned the way its path runs: the
   // list of the one path, or else a deque.
   std::vector<PathPiece> pieces_;

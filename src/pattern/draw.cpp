@@ -67,6 +67,7 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   estimate.figureMissing = !model || !model->present || model->entityCommands == 0;
   estimate.figureUnreadable = model && model->unreadable;
   if (!model) return estimate;
+  estimate.figureBeyondReach = model->fault == FigureFault::kBeyondReach;
   OtherFigures models = others;
   models[0] = model;
   std::array<double, kFigureSlots> copies = count.others;

@@ -56,9 +56,10 @@ struct DrawEstimate {
   double entities = 0;  // entity commands of all copies
   double bytes = 0;     // size of the output file, about: copies measured where they stand
   double maxBytes = kMaxOutputBytesPerRun;  // the size limit of the run
-  bool sizeZero = false;          // the pattern's figure has no width or height: nothing is placed
-  bool figureMissing = false;     // copies to place, but their figure file is missing or empty
-  bool figureUnreadable = false;  // copies to place, but their figure file cannot be read
+  bool sizeZero = false;           // the pattern's figure has no width or height: nothing is placed
+  bool figureMissing = false;      // copies to place, but their figure file is missing or empty
+  bool figureUnreadable = false;   // copies to place, but their figure file cannot be read
+  bool figureBeyondReach = false;  // copies to place, but their figure is beyond any drawing
   double unbent = 0;  // copies of a row that bends its figures placed unbent: they would fold
   FigureFaults otherFaults{};  // the figures the run goes without: the user is told
   // Corner pieces and caps left out as they do not fit their runs, by slot.

@@ -37,6 +37,10 @@ const std::string kTwoPoints = CrLf({"hq", "lg0", "ly0", "hp1 0 0", "hp2 100 0"}
 const std::string kOnePoint = CrLf({"hq", "hp1 5 5"});
 const std::string kFarPoints = CrLf({"hq", "hp1 0 0", "hp2 40000000 0"});  // 40 km
 const std::string kNoSelection = CrLf({"hq"});
+const std::string kBeyondReach =
+    CrLf({"-1e300,-1e300,1e300,1e300", "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1", "N,1",
+          "L,0,0,2,1,1,0,0,-1e300,0,1e300,0", "BD,0"});
+const std::string kHugeSelection = CrLf({"hq", "-1e300 -1e300 1e300 1e300"});
 
 struct RefusalCase {
   const char* name;
@@ -87,6 +91,26 @@ std::vector<RefusalCase> Cases() {
        -1,
        0,
        {"幅か高さが 0 のため、柄の図形として並べられません"},
+       0,
+       nullptr},
+      // No drawing holds a figure that reaches 1e300 mm: neither registered nor drawn.
+      {"figure_beyond_reach",
+       "1",
+       &kTwoPoints,
+       &kBeyondReach,
+       20,
+       10,
+       {"sel.txt の図形は大きすぎる（幅、高さか座標が 1 兆 mm "
+        "を超える）ため、何も作図しませんでした"},
+       0,
+       "hq\r\n"},
+      {"register_beyond_reach",
+       "3",
+       &kHugeSelection,
+       nullptr,
+       -1,
+       0,
+       {"選択した図形は大きすぎる（幅か高さが 1 兆 mm を超える）ため、"},
        0,
        nullptr},
       {"unwritable", "1", nullptr, nullptr, -1, 0, {"JWC_TEMP.TXT を書き込めませんでした"}, 1, ""},

@@ -320,6 +320,10 @@ std::vector<FigureFaultCase> FigureFaultCases() {
        nothing},
       {"unknown kinds only", CrLf({"-10,-5,10,5", kScales, "N,2", "Q,0,0,2,1,1,0,0,1,2", "BD,0"}),
        FigureFault::kNothingDrawable, nothing},
+      {"extents beyond any drawing",
+       CrLf({"-1e300,-1e300,1e300,1e300", kScales, "N,1", "L,0,0,2,1,1,0,0,-1e300,0,1e300,0",
+             "BD,0"}),
+       FigureFault::kBeyondReach, "大きすぎる図形（幅、高さか座標が 1 兆 mm を超える）のため、"},
   };
 }
 

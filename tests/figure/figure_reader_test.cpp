@@ -138,6 +138,9 @@ TEST(JudgeFigureFileTest, TellsAFigureFileByItsHead) {
       {CrLf({"1,2,3,4", kScales}), FigureFault::kNoRecords},
       {CrLf({"1,2,3,4", kScales, "N"}), FigureFault::kNoRecords},
       {CrLf({"1,2,3,4", kScales, "N,2"}), FigureFault::kNoRecords},
+      {CrLf({"-1e300,-1e300,1e300,1e300", kScales, "N,1", "L,0,0,2,1,1,0,0,0,0,1,1"}),
+       FigureFault::kBeyondReach},
+      {CrLf({"1e12,0,1000000000001,1", kScales, "N,0"}), FigureFault::kBeyondReach},
   };
   for (const auto& [bytes, fault] : cases) {
     EXPECT_EQ(JudgeFigureFile(bytes), fault) << bytes;

@@ -94,7 +94,7 @@ TEST(AlternateTest, OpenRunBeginsAndEndsWithTheMainFigure) {
     const RunPlan plan = PlanRun(row, 100, RunEnds::kOpen);
     testing::FigureRecorder segment, path;
     LayoutSegment(row, ends, 1, segment, 1e6);
-    LayoutPath(row, SplitRuns(ChainPieces({LinePiece(p, q)}, 1e-6).at(0)), path);
+    LayoutPath(row, SplitRuns(ChainPieces({LinePiece(p, q)}).at(0)), path);
     for (const testing::FigureRecorder* rec : {&segment, &path}) {
       ASSERT_EQ(rec->figures.size(), static_cast<size_t>(plan.count));
       double start = plan.gap;
@@ -119,8 +119,7 @@ TEST(AlternateTest, ClosedCircleAlternatesAllTheWayRound) {
   for (int arrangement = 0; arrangement < 3; ++arrangement) {
     const LayoutRow row = AlternatingRow(7, 3, 2, arrangement == 1, arrangement == 2);
     testing::FigureRecorder rec;
-    LayoutPath(row, SplitRuns(ChainPieces({ArcPiece({0, 0}, 20, 1, 0, 0, 2 * kPi)}, 1e-6).at(0)),
-               rec);
+    LayoutPath(row, SplitRuns(ChainPieces({ArcPiece({0, 0}, 20, 1, 0, 0, 2 * kPi)}).at(0)), rec);
     // An even count, so the last copy is an alternate beside the first main one.
     ASSERT_EQ(rec.figures.size(),
               CountedOut(2 * kPi * 20, 7, 3, 2, arrangement == 2, RunEnds::kClosed));

@@ -61,7 +61,7 @@ Drawn DrawAlong(const std::vector<PathPiece>& pieces, const PatternRow& row,
   RowExtras extras;
   extras.bend = bend;
   const DrawInputs inputs{state, &row, run, fs, "/p/", kMaxOutputBytesPerRun, extras};
-  const PathCourse course(ChainPieces(pieces, 1e-9));
+  const PathCourse course(ChainPieces(pieces));
   OutputBuffer buffer;
   CommandWriter out(buffer, state);
   EXPECT_EQ(DrawPattern(inputs, out, course), DrawResult::kDrawn);
@@ -163,7 +163,7 @@ TEST(BendTest, ChainsFollowTheTrueImageWithinTheTolerance) {
   const FigureModel model = ParseFigure(kDiagonalAndCircle, RunContext(), fonts);
   for (const auto& [pieces, begin] : cases) {
     SCOPED_TRACE(begin);  // names the case
-    const LaidPath laid = SplitRuns(ChainPieces(pieces, 1e-9).at(0));
+    const LaidPath laid = SplitRuns(ChainPieces(pieces).at(0));
     const BentBox box(laid, begin, 12, h, ref, {0, 0}, 0);
     ASSERT_TRUE(box.Curved() && !box.Folds());
     OutputBuffer buffer;
@@ -262,7 +262,7 @@ TEST(BendTest, ChainsTakeFewLinesAndKeepWithinTheTolerance) {
   for (const double radius : {3.5, 4.0, 10.0, 100.0}) {
     for (const bool inside : {false, true}) {
       const LaidPath laid =
-          SplitRuns(ChainPieces({inside ? Circle(radius) : Reversed(Circle(radius))}, 1e-9).at(0));
+          SplitRuns(ChainPieces({inside ? Circle(radius) : Reversed(Circle(radius))}).at(0));
       const BentBox box(laid, 1, 6, h, ref, {0, 0}, 0);
       for (const FigureCurve& curve : curves) {
         SCOPED_TRACE(::testing::Message() << radius << (inside ? " left " : " right ") << curve.r);
@@ -345,7 +345,7 @@ TEST(BendTest, CopiesStayWholeThroughAJointWhereThePathTurns) {
         testing::Polyline({{0, 0}, {50, 0}, Along({50, 0}, 50, heading)})};
     for (const std::vector<PathPiece>& pieces : paths) {
       SCOPED_TRACE(::testing::Message() << side << " " << pieces[1].IsArc());
-      const LaidPath laid = SplitRuns(ChainPieces(pieces, 1e-9).at(0));
+      const LaidPath laid = SplitRuns(ChainPieces(pieces).at(0));
       ASSERT_NEAR(laid.path.pieces[1].from.x, 50, 1e-9);
       ASSERT_NEAR(laid.path.pieces[1].from.y, 0, 1e-9);
       const BentBox box(laid, 45, 10, 4, 2, {0, 0}, 0);

@@ -1,9 +1,14 @@
 // The built program drawing patterns in modes "1" and "2", its output compared byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "geom/geometry.h"
 #include "settings/settings.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -175,6 +180,80 @@ TEST_F(DrawProgramTest, PathAlongACircle) {
   }
   EXPECT_EQ(figures, 34u);
   EXPECT_NE(out.find("\r\nci 0 0 97\r\nci 0 0 103\r\n"), std::string::npos);
+}
+
+// An arc entity of radius r about (0, y0 - r) whose chord of length `chord` lies across the top,
+// from x = chord / 2 to x = -chord / 2, and the line of that chord.
+struct TopArc {
+  std::string arc, chord;
+};
+TopArc ArcAndChord(double r, double chord, double y0) {
+  const double half = std::asin(chord / 2 / r);
+  char arc[160];
+  std::snprintf(arc, sizeof arc, "ci 0 %.17g %.17g %.17g %.17g 1 0", y0 - r, r,
+                90 - half * 180 / kPi, 90 + half * 180 / kPi);
+  // The sagitta, worked out without the cancellation of y0 - r + r cos(half).
+  const double y = y0 - 2 * r * std::sin(half / 2) * std::sin(half / 2);
+  char line[160];
+  std::snprintf(line, sizeof line, "%.17g %.17g %.17g %.17g", chord / 2, y, -chord / 2, y);
+  return {arc, line};
+}
+
+// The same commands, their numbers within `tolerance` of each other.
+void ExpectNearDrawing(const std::string& a, const std::string& b, double tolerance) {
+  std::istringstream as(a);
+  std::istringstream bs(b);
+  std::string la;
+  std::string lb;
+  while (std::getline(as, la)) {
+    ASSERT_TRUE(std::getline(bs, lb)) << la;
+    std::istringstream wa(la);
+    std::istringstream wb(lb);
+    std::string x;
+    std::string y;
+    while (wa >> x) {
+      ASSERT_TRUE(wb >> y) << la << " | " << lb;
+      char* end = nullptr;
+      const double vx = std::strtod(x.c_str(), &end);
+      if (*end != '\0') {
+        EXPECT_EQ(x, y);
+      } else {
+        EXPECT_NEAR(vx, std::strtod(y.c_str(), nullptr), tolerance) << la << " | " << lb;
+      }
+    }
+    EXPECT_FALSE(wb >> y) << lb;
+  }
+  EXPECT_FALSE(std::getline(bs, lb)) << lb;
+}
+
+// An arc of radius 1e12 sweeping 100 mm is drawn along its 100 mm, as its chord is; one of radius
+// 1e8 sweeping less than 1e-4 degrees is drawn, its figures within its sagitta of its chord's.
+TEST_F(DrawProgramTest, PathAlongHugeArcsOfTinySweep) {
+  const Lines row = {"0", "10", "6", "0", "5", "1", "0", "0", "0"};
+  struct Case {
+    double radius, chord, tolerance;
+  };
+  for (const Case c : {Case{1e12, 100, 1e-3}, Case{1e8, 157, 1e-4}}) {
+    const TopArc arc = ArcAndChord(c.radius, c.chord, 0);
+    const std::string along = RunDrawing("4", {arc.arc}, row);
+    const std::string chord = RunDrawing("4", {arc.chord}, row);
+    EXPECT_NE(chord.find("ly2"), std::string::npos);
+    ExpectNearDrawing(along, chord, c.tolerance);
+  }
+}
+
+// A 100 mm square beside an arc of radius 1e8 is drawn as it is alone, all four sides.
+TEST_F(DrawProgramTest, SquareBesideAnArcOfHugeRadius) {
+  const Lines row = {"0", "10", "6", "0", "4", "2", "1", "0", "1"};
+  const Lines square = {"0 0 100 0", "100 0 100 100", "100 100 0 100", "0 100 0 0"};
+  Lines selection = square;
+  selection.push_back(ArcAndChord(1e8, 349, 300).arc);
+  const std::string alone = RunDrawing("4", square, row);
+  EXPECT_EQ(alone,
+            RunDrawing("2", {"hp1 0 0", "hp2 100 0", "hp3 100 100", "hp4 0 100", "hp5 0 0"}, row));
+  const std::string beside = RunDrawing("4", selection, row);
+  EXPECT_EQ(beside.substr(0, alone.size()), alone);
+  EXPECT_GT(beside.size(), alone.size());
 }
 
 // Stretched by 19/18 between (0, 0) and (50, 0) (W 12, D 6: three copies), a text of size kind 3

@@ -48,8 +48,8 @@ LayoutRow Row(double w, double h, double d, bool even, std::vector<int32_t> mode
   return row;
 }
 
-Path MakePath(std::vector<PathPiece> pieces, double tolerance = 1e-6) {
-  const std::vector<Path> paths = ChainPieces(pieces, tolerance);
+Path MakePath(std::vector<PathPiece> pieces) {
+  const std::vector<Path> paths = ChainPieces(pieces);
   EXPECT_EQ(paths.size(), 1u);
   return paths[0];
 }

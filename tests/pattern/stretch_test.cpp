@@ -111,7 +111,7 @@ struct Placed {
   double x, y, angle, stretch;
 };
 
-Path OnePath(PathPiece piece) { return ChainPieces({piece}, 1e-6).at(0); }
+Path OnePath(PathPiece piece) { return ChainPieces({piece}).at(0); }
 
 class Recorder final : public PathSink {
  public:
