@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -384,6 +385,53 @@ TEST(BendTest, CopiesStayWholeThroughAJointWhereThePathTurns) {
       EXPECT_EQ(alone, 2u);
       ExpectEstimateBounds(DrawAlong(pieces, {0, 10, 4, 0, 1.0, 1, 0, 0, 0}, figure, true));
     }
+  }
+}
+
+// Random figures of lines, arcs and ellipses bent along random paths of lines and arcs turning
+// at their joints, and along elliptic arcs: whatever is drawn is finite, and never more than
+// the estimate made before it.
+TEST(BendTest, RandomBentRunsStayWithinTheirEstimate) {
+  std::mt19937_64 random(7);
+  const auto r = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(random);
+  };
+  for (int run = 0; run < 100; ++run) {
+    std::string figure = "-5,-2,5,2\r\n1\r\nN,6\r\n";
+    char line[200];
+    for (int k = 0; k < 3; ++k) {
+      std::snprintf(line, sizeof line, "L,0,0,2,1,1,0,0,%.4f,%.4f,%.4f,%.4f\r\n", r(-5, 5),
+                    r(-2, 2), r(-5, 5), r(-2, 2));
+      figure += line;
+      std::snprintf(line, sizeof line, "E,0,0,2,1,1,0,0,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,%.4f,0\r\n",
+                    r(-3, 3), r(-1, 1), r(0.1, 2), r(0.2, 1.5), r(0, 6), r(0.5, 6), r(0, 3));
+      figure += line;
+    }
+    figure += "BD,0\r\n";
+    std::vector<PathPiece> pieces;
+    Point at{0, 0};
+    double heading = 0;
+    for (int k = 0; k < 4; ++k) {
+      heading += r(-0.5, 0.5);  // turns of up to 29 degrees, within a run
+      const Point h{std::cos(heading), std::sin(heading)};
+      if (r(0, 1) < 0.5) {
+        pieces.push_back(LinePiece(at, Along(at, r(3, 40), h)));
+      } else {
+        const double side = r(0, 1) < 0.5 ? 1 : -1, radius = r(4, 60), sweep = side * r(0.1, 1.5);
+        pieces.push_back(ArcPiece(Along(at, radius * side, LeftOf(h)), radius, 1, 0,
+                                  LineAngle(h.x, h.y) - side * kPi / 2, sweep));
+        heading += sweep;
+      }
+      at = pieces.back().to;
+    }
+    if (run % 4 == 0)
+      pieces = {ArcPiece({0, 0}, r(5, 60), r(0.1, 0.9), r(0, 3), r(0, 6), r(-6, 6))};
+    const PatternRow row{0, 10, r(1, 8), run % 3, r(0, 3), run % 3, 0, 0, 0};
+    const Drawn drawn = DrawAlong(pieces, row, figure, true);
+    for (const PathPiece& s : drawn.lines) {
+      ASSERT_TRUE(std::isfinite(s.from.x + s.from.y + s.to.x + s.to.y)) << run;
+    }
+    if (drawn.estimate.figures > 0) ExpectEstimateBounds(drawn);
   }
 }
 
