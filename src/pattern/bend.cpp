@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "util/portable_math.h"
 
@@ -377,8 +378,8 @@ class BentWriter {
 
   // Lines through the images of box(t), t = 0 ... 1, as few as keep the whole of each line
   // within the tolerance of the image; `n`, the steps a bound of the curvature allows, is one
-  // when a single line is surely close enough. Each step is measured where it lands, at a third
-  // and two thirds of the way, and sized from the step before.
+  // when a single line is surely close enough. Unless that bound proves close, each step is
+  // measured where it lands, at a third and two thirds of the way, and sized from the one before.
   template <typename BoxAt>
   void Chain(const BentBox::Section& s, double n, const BoxAt& boxAt) {
     const auto image = [&](double t) {
