@@ -364,9 +364,10 @@ class BentWriter {
     }
     const double length = std::sqrt((q.x - p.x) * (q.x - p.x) + (q.y - p.y) * (q.y - p.y));
     const Point u{(q.x - p.x) / length, (q.y - p.y) / length};
-    const double n = length > 0 ? Steps(length, 0, d, q.y - box_.reference, BendOf(piece), tol_,
-                                        /*sided=*/true, &u)
-                                : 1;
+    // On a straight piece the image of a line is a line.
+    const double n = length > 0 && piece.IsArc() ? Steps(length, 0, d, q.y - box_.reference,
+                                                         BendOf(piece), tol_, /*sided=*/true, &u)
+                                                 : 1;
     Chain(s, n, [&](double t) { return Point{p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t}; });
   }
 
