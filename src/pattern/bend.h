@@ -38,7 +38,8 @@ struct BendReach {
 // The curvature of one piece (none for a line).
 BendReach PieceReach(const PathPiece& piece);
 // Whether a box `height` high whose path runs `reference` above its base line reaches the
-// centre of curvature of the piece (any point of an ellipse's, to be safe).
+// centre of curvature of the piece (any point of an ellipse's: a copy may yet bend where it
+// curves less).
 bool PieceFolds(const PathPiece& piece, double height, double reference);
 
 // The lines and arcs one bent copy of the model takes at most in place of its lines and curves.
@@ -70,13 +71,26 @@ class BentBox {
 
   // Some piece under the box is an arc.
   bool Curved() const;
+  // The path turns at a joint under the box (by no more than a run's joints do).
+  bool Turns() const;
+  // Where section i meets the next: the joint point and the turn there (radians, left
+  // positive; nought where the pieces meet smoothly).
+  struct Joint {
+    Point at;
+    double turn = 0;
+  };
+  const Joint& JointAfter(size_t i) const { return joints_[i]; }
   // The box reaches the centre of curvature of a piece under it: it would fold.
   bool Folds() const;
+  // How sharply the pieces under the box curve there.
+  BendReach Reach() const;
   const std::vector<Section>& sections() const { return sections_; }
   // The section a box point at x belongs to (the first or the last beyond the box's ends).
   const Section& SectionAt(double x) const;
   // The image of the box point (x, y), and the direction of the path there (radians).
   Point Map(double x, double y) const;
+  // The image as the section maps it: past its ends it goes on as its piece does.
+  Point MapOn(const Section& section, double x, double y) const;
   double TurnAt(double x) const;
 
   double width;
@@ -91,8 +105,10 @@ class BentBox {
     Point tangent;
   };
   Frame FrameAt(const Section& section, double x) const;
+  double CurvatureUnder(const Section& section) const;
 
   std::vector<Section> sections_;
+  std::vector<Joint> joints_;
   mutable ArcMark mark_;  // points on an elliptic piece, measured from the last one
 };
 

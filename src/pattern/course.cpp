@@ -11,7 +11,8 @@ namespace {
 // The five writing attributes before the lines of a segment.
 constexpr double kAttributeBytes = 5 * 16;
 
-// Counts the copies a layout places unbent because they would fold.
+// Counts the copies a layout places unbent because they would fold, and how sharply the
+// pieces curve under those it bends.
 class FoldCounter final : public PathSink {
  public:
   void Attributes() override {}
@@ -19,10 +20,11 @@ class FoldCounter final : public PathSink {
   void Line(double, double, double, double) override {}
   void Arc(double, double, double, double, double) override {}
   void Circle(double, double, double) override {}
-  void BentFigure(FigureSlot, const BentBox&, double) override {}
+  void BentFigure(FigureSlot, const BentBox& box, double) override { reach.Add(box.Reach()); }
   void NotBent() override { ++count; }
 
   double count = 0;
+  BendReach reach;
 };
 
 // The stretch of the most stretched copies along the path.
@@ -39,7 +41,7 @@ double MostStretch(const LayoutRow& row, const LaidPath& laid) {
 
 // What the copies along one path add to the count of a row that bends them: every copy of a
 // path with a curve may bend (the corner pieces never do), as sharply as its sharpest curve that
-// does not fold bends it.
+// does not fold bends it, or as the part of an ellipse under it curves.
 void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copies,
                CourseCount& c) {
   BendReach reach;
@@ -56,7 +58,14 @@ void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copi
       reach.Add(PieceReach(p));
     }
   }
-  if (!curved) return;
+  // Or a copy may straddle a joint within a run where the path turns.
+  const size_t n = laid.path.pieces.size();
+  bool turns = false;
+  for (size_t i = 1; i < n + (laid.path.closed ? 1 : 0); ++i) {
+    const double turn = TurnAngle(laid.path.pieces[i - 1], laid.path.pieces[i % n]);
+    turns = turns || (turn > 0 && turn <= kCornerTurn);
+  }
+  if (!curved && !turns) return;
   reach.stretch = MostStretch(row, laid);
   double widest = std::max({row.width, row.alternates ? row.alternateWidth : 0.0,
                             row.startCap.on ? row.startCap.width : 0.0,
@@ -77,6 +86,8 @@ void CountBent(const LayoutRow& row, const LaidPath& laid, const CopyCount& copi
     FoldCounter counter;
     LayoutPath(row, laid, counter);
     c.unbent += counter.count;
+    // An ellipse that is too tight for copies at its ends may bend those along its flanks.
+    c.reach.Add(counter.reach);
   }
 }
 

@@ -384,11 +384,11 @@ class PathLayout {
     const Point mid{(p.x + q.x) / 2, (p.y + q.y) / 2};
     const Point centre = Along(mid, row_.height / 2 - row_.referenceOffset, LeftOf(u));
     const double angle = LineAngle(u.x, u.y);
-    // Bent only where the copy lies whole along the run and spans a curve: on straight pieces
-    // the chord is the path.
+    // Bent only where the copy lies whole along the run and spans a curve or a joint where the
+    // path turns: on one straight piece the chord is the path.
     if (row_.bend && slot != FigureSlot::kCorner && NearlyEqual(b - a, w)) {
       const BentBox box(laid_, a, w, row_.height, row_.referenceOffset, centre, angle);
-      if (box.Curved()) {
+      if (box.Curved() || box.Turns()) {
         if (!box.Folds()) {
           sink_.BentFigure(slot, box, stretch);
           sink_.Attributes();

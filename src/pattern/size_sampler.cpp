@@ -18,6 +18,8 @@ constexpr double kSampledCommands = 1 << 16;
 // The lines written besides the copies, at most: beyond them the estimate would take as long as
 // a selection of millions of pieces takes to write.
 constexpr double kSampledLines = 1 << 16;
+// The part of a bent copy's bytes added for the copies not measured.
+constexpr double kBentMargin = 1.0 / 32;
 
 }  // namespace
 
@@ -78,10 +80,11 @@ void SizeSampler::Circle(double cx, double cy, double r) {
   Written(before);
 }
 
-SizeSampler::Group* SizeSampler::Farther(FigureSlot slot, double far) {
+SizeSampler::Group* SizeSampler::Farther(FigureSlot slot, double far, bool bent) {
   Group& group = groups_[static_cast<size_t>(slot)];
-  if (!models_[static_cast<size_t>(slot)] || !(far > group.far)) return nullptr;
-  group.far = far;
+  double& farthest = bent ? group.bentFar : group.far;
+  if (!models_[static_cast<size_t>(slot)] || !(far > farthest)) return nullptr;
+  farthest = far;
   return &group;
 }
 
@@ -98,7 +101,7 @@ void SizeSampler::Taken(FigureSlot slot) {
 void SizeSampler::Figure(FigureSlot slot, double x, double y, double angle, double stretch) {
   // The drawing leaves such a copy out.
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(angle)) return;
-  if (Group* group = Farther(slot, std::max(std::fabs(x), std::fabs(y)))) {
+  if (Group* group = Farther(slot, std::max(std::fabs(x), std::fabs(y)), false)) {
     group->copy = {{x, y}, angle, stretch, std::nullopt};
   }
   Taken(slot);
@@ -106,14 +109,17 @@ void SizeSampler::Figure(FigureSlot slot, double x, double y, double angle, doub
 
 void SizeSampler::BentFigure(FigureSlot slot, const BentBox& box, double stretch) {
   const Point c = box.rigidCentre;
-  if (Group* group = Farther(slot, std::max(std::fabs(c.x), std::fabs(c.y)))) {
-    group->copy = {c, box.rigidAngle, stretch, box};
+  if (Group* group = Farther(slot, std::max(std::fabs(c.x), std::fabs(c.y)), true)) {
+    group->bentCopy = {c, box.rigidAngle, stretch, box};
   }
   Group& group = groups_[static_cast<size_t>(slot)];
+  if (models_[static_cast<size_t>(slot)]) ++group.bent;
   double turn = 0;
   for (const BentBox::Section& s : box.sections()) {
     turn += (s.x1 - s.x0) * PieceReach(*s.piece).curvature;
   }
+  // A copy joined round a joint takes the arcs and cut lines of its turn.
+  for (size_t k = 0; k + 1 < box.sections().size(); ++k) turn += std::fabs(box.JointAfter(k).turn);
   if (turn > group.turn && models_[static_cast<size_t>(slot)]) {
     group.turn = turn;
     group.turning = {c, box.rigidAngle, stretch, box};
@@ -122,13 +128,18 @@ void SizeSampler::BentFigure(FigureSlot slot, const BentBox& box, double stretch
 }
 
 void SizeSampler::Write(Group& group, const FigureModel& model) {
-  double bytes = group.far >= 0 ? CopyBytes(model, group.copy) : 0;
-  if (group.turning.box) bytes = std::max(bytes, CopyBytes(model, group.turning));
-  group.bytes += group.taken * bytes;
+  const double rigid = group.far >= 0 ? CopyBytes(model, group.copy) : 0;
+  double bent = group.bentFar >= 0 ? CopyBytes(model, group.bentCopy) : 0;
+  if (group.turning.box) bent = std::max(bent, CopyBytes(model, group.turning));
+  // Bent copies differ by a line or two where a joint or the end of a piece cuts their chains.
+  group.bytes += (group.taken - group.bent) * rigid + group.bent * bent * (1 + kBentMargin);
   ++group.groups;
   group.taken = 0;
+  group.bent = 0;
   group.far = -1;
-  group.copy.box.reset();
+  group.copy = {};
+  group.bentFar = -1;
+  group.bentCopy.box.reset();
   group.turn = -1;
   group.turning.box.reset();
 }

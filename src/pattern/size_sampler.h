@@ -55,8 +55,13 @@ class SizeSampler final : public PathSink {
   struct Group {
     double every = 1;  // copies a group takes
     double taken = 0;  // copies in the group so far
-    double far = -1;   // how far out its farthest copy stands
-    Copy copy;         // that copy
+    // Rigid and bent copies apart, so that a few bent copies among many rigid ones (those that
+    // straddle a joint where straight pieces turn) are not taken for all of them.
+    double bent = 0;      // of them bent
+    double far = -1;      // how far out its farthest rigid copy stands
+    Copy copy;            // that copy
+    double bentFar = -1;  // how far out its farthest bent copy stands
+    Copy bentCopy;        // that copy
     // A bent copy's lines are as many as its curves turn: of bent copies also the one whose
     // box turns most, and the larger of the two is written.
     double turn = -1;
@@ -64,9 +69,9 @@ class SizeSampler final : public PathSink {
     double groups = 0;  // groups written
     double bytes = 0;   // of the groups written
   };
-  // The slot's group when a copy `far` out stands farther than any of it so far (the caller
-  // then keeps that copy), otherwise nullptr.
-  Group* Farther(FigureSlot slot, double far);
+  // The slot's group when a rigid (or `bent`) copy `far` out stands farther than any such of
+  // it so far (the caller then keeps that copy), otherwise nullptr.
+  Group* Farther(FigureSlot slot, double far, bool bent);
   // A copy joins the slot's group; a full group is written.
   void Taken(FigureSlot slot);
   void Write(Group& group, const FigureModel& model);

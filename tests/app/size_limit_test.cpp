@@ -157,6 +157,25 @@ Folder BentWave() {
           RunMode::kPath};
 }
 
+// Mode 4, the figure bent: a zigzag of 60 lines 40 long turning 12 degrees left and right in
+// turn, the copies that straddle a joint joined round it.
+Folder BentJoints() {
+  std::string exchange = Header();
+  double x = 0, y = 0, heading = 0;
+  for (int k = 0; k < 60; ++k) {
+    heading += (k % 2 == 0 ? 1 : -1) * 12 * kPi / 180;
+    const double nx = x + 40 * std::cos(heading), ny = y + 40 * std::sin(heading);
+    char line[160];
+    std::snprintf(line, sizeof line, "%.10f %.10f %.10f %.10f", x, y, nx, ny);
+    exchange += CrLf({line});
+    x = nx;
+    y = ny;
+  }
+  Folder folder = BentWave();
+  folder.files["JWC_TEMP.TXT"] = exchange;
+  return folder;
+}
+
 struct Limited {
   RunOutcome outcome;
   DrawEstimate estimate;
@@ -237,6 +256,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"far_points_stretched",
                                 [] { return FarPoints(kLinesAndCircles, Spaced(2)); }, false},
                       LimitCase{"bent_wave", BentWave, false},
+                      LimitCase{"bent_joints", BentJoints, false},
                       LimitCase{"round_copies_far_out", RoundCopiesFarOut, true}));
 
 // A circle far out, under a limit of 5 MB: refused before anything is written.
