@@ -50,25 +50,7 @@ size_t RecordLines(RecordKind kind) {
   }
 }
 
-FigureReader::FigureReader(std::string_view bytes) : lines_(bytes) {
-  FigureLine line;
-  if (!NextLine(line) || !line.Has(3)) return;
-  header_.hasExtents = true;
-  header_.minX = line.Real(0);
-  header_.minY = line.Real(1);
-  header_.maxX = line.Real(2);
-  header_.maxY = line.Real(3);
-  if (!NextLine(line)) return;
-  header_.hasScales = true;
-  for (size_t k = 0; k < line.count && k < kScalesLine; ++k) header_.scales.push_back(line.Real(k));
-  if (!NextLine(line) || !line.Has(1)) return;
-  header_.hasCount = true;
-  header_.count = line.Int(1);
-}
-
-bool FigureReader::NextLine(FigureLine& line) {
-  std::string_view text;
-  if (!lines_.Next(text)) return false;
+void FigureRecordBuilder::Parse(std::string_view text, FigureLine& line) {
   SplitFields(text, fields_, kFigureFieldsUsed);
   line.count = fields_.size();
   line.kind = line.Has(0) ? RecordKindOf(fields_[0]) : RecordKind::kUnknown;
@@ -79,20 +61,83 @@ bool FigureReader::NextLine(FigureLine& line) {
   }
   line.font.assign(line.Has(16) ? std::string_view(fields_[16]) : std::string_view());
   line.text.assign(line.Has(17) ? std::string_view(fields_[17]) : std::string_view());
+}
+
+void FigureRecordBuilder::Header(const FigureLine& line) {
+  switch (stage_) {
+    case Stage::kExtents:
+      if (!line.Has(3)) break;
+      header_.hasExtents = true;
+      header_.minX = line.Real(0);
+      header_.minY = line.Real(1);
+      header_.maxX = line.Real(2);
+      header_.maxY = line.Real(3);
+      stage_ = Stage::kScales;
+      return;
+    case Stage::kScales:
+      header_.hasScales = true;
+      for (size_t k = 0; k < line.count && k < kScalesLine; ++k) {
+        header_.scales.push_back(line.Real(k));
+      }
+      stage_ = Stage::kCount;
+      return;
+    case Stage::kCount:
+      if (!line.Has(1)) break;
+      header_.hasCount = true;
+      header_.count = line.Int(1);
+      // A count of 0 or less means that no records follow.
+      stage_ = header_.count > 0 ? Stage::kRecords : Stage::kDone;
+      return;
+    case Stage::kRecords:
+    case Stage::kDone:
+      return;
+  }
+  stage_ = Stage::kDone;
+}
+
+bool FigureRecordBuilder::Add(std::string_view text) {
+  if (stage_ == Stage::kDone) return false;
+  if (stage_ != Stage::kRecords) {
+    Parse(text, record_.lines[0]);
+    Header(record_.lines[0]);
+    return false;
+  }
+  if (!begun_) {
+    begun_ = true;
+    ++read_;
+    record_.lineCount = 0;
+  }
+  Parse(text, record_.lines[record_.lineCount++]);
+  record_.kind = record_.lines[0].kind;
+  if (record_.lineCount < RecordLines(record_.kind)) return false;
+  begun_ = false;
+  // Each record takes at least one line, so a count beyond the lines present just ends with
+  // the file.
+  if (read_ >= header_.count) stage_ = Stage::kDone;
   return true;
 }
 
+bool FigureRecordBuilder::End() {
+  stage_ = Stage::kDone;
+  const bool cut = begun_;
+  begun_ = false;
+  return cut;
+}
+
+FigureReader::FigureReader(std::string_view bytes) : lines_(bytes) {
+  std::string_view line;
+  while (!builder_.HeaderRead() && lines_.Next(line)) builder_.Add(line);
+}
+
 bool FigureReader::Next(FigureRecord& record) {
-  // Each record takes at least one line, so a count beyond the lines present just ends with
-  // the file.
-  if (!header_.hasCount || read_ >= header_.count) return false;
-  ++read_;
-  if (!NextLine(record.lines[0])) return false;
-  record.kind = record.lines[0].kind;
-  record.lineCount = 1;
-  const size_t lines = RecordLines(record.kind);
-  while (record.lineCount < lines && NextLine(record.lines[record.lineCount])) ++record.lineCount;
-  return true;
+  std::string_view line;
+  while (!builder_.Done()) {
+    if (!lines_.Next(line) ? builder_.End() : builder_.Add(line)) {
+      record = builder_.record();
+      return true;
+    }
+  }
+  return false;
 }
 
 namespace {
@@ -129,9 +174,15 @@ bool IsNumberText(std::string_view text) {
 // row's detail may name in the program folder (the settings, the row details, the exchange file,
 // the program itself) have neither: their first line is one value, a section header, a command
 // word or binary bytes.
-FigureFault JudgeFigureFile(std::string_view bytes) {
-  if (bytes.find_first_not_of(" \t\r\n") == std::string_view::npos) return FigureFault::kEmpty;
-  LineReader lines(bytes);
+namespace {
+
+constexpr std::string_view kBlankBytes = " \t\r\n";
+
+// JudgeFigureFile from the first four lines of a file (`firstLines`, or more) and whether the whole
+// file holds nothing but blanks and line ends: no later line changes the verdict.
+FigureFault JudgeFigureHead(std::string_view firstLines, bool blank) {
+  if (blank) return FigureFault::kEmpty;
+  LineReader lines(firstLines);
   std::string_view line;
   std::vector<std::string> fields;
   lines.Next(line);
@@ -143,7 +194,7 @@ FigureFault JudgeFigureFile(std::string_view bytes) {
     SplitFields(line, fields, 1);
     if (fields.empty() || fields[0] != "N") return FigureFault::kNotFigureFile;
   }
-  FigureReader reader(bytes);
+  FigureReader reader(firstLines);
   const FigureHeader& head = reader.header();
   if (!HoldableExtents(head.minX, head.minY, head.maxX, head.maxY)) {
     return FigureFault::kBeyondReach;
@@ -152,6 +203,12 @@ FigureFault JudgeFigureFile(std::string_view bytes) {
   FigureRecord record;
   if (head.count > 0 && !reader.Next(record)) return FigureFault::kNoRecords;
   return FigureFault::kNone;
+}
+
+}  // namespace
+
+FigureFault JudgeFigureFile(std::string_view bytes) {
+  return JudgeFigureHead(bytes, bytes.find_first_not_of(kBlankBytes) == std::string_view::npos);
 }
 
 size_t FieldsNeeded(FigurePart part, const FigureLine& line, SolidColour solidColour) {
@@ -256,13 +313,71 @@ class RecordWalker {
 
 }  // namespace
 
-FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler, SolidColour solidColour) {
-  FigureReader reader(bytes);
-  RecordWalker walker(handler, solidColour);
-  FigureRecord record;
-  while (reader.Next(record) && walker.Walk(record)) {
+namespace {
+
+// Lines in, the parts of the records out to a handler, up to the first cut part.
+class FigureFeed {
+ public:
+  FigureFeed(FigureHandler& handler, SolidColour solidColour) : walker_(handler, solidColour) {}
+
+  // False once no later line can matter.
+  bool Line(std::string_view text) {
+    if (builder_.Add(text) && !walker_.Walk(builder_.record())) cut_ = true;
+    return !cut_ && !builder_.Done();
   }
-  return reader.header();
+  const FigureHeader& End() {
+    if (builder_.End() && !cut_) walker_.Walk(builder_.record());
+    return builder_.header();
+  }
+
+ private:
+  FigureRecordBuilder builder_;
+  RecordWalker walker_;
+  bool cut_ = false;
+};
+
+}  // namespace
+
+FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler, SolidColour solidColour) {
+  FigureFeed feed(handler, solidColour);
+  LineReader lines(bytes);
+  std::string_view line;
+  while (lines.Next(line) && feed.Line(line)) {
+  }
+  return feed.End();
+}
+
+FigureFileRead ReadFigureFile(FileSystem& fs, const std::string& path, FigureHandler& handler,
+                              SolidColour solidColour) {
+  FigureFeed feed(handler, solidColour);
+  PieceLines lines;
+  constexpr size_t kHeadLines = 4;
+  std::string head;  // the first lines, for JudgeFigureHead
+  size_t headLines = 0;
+  bool blank = true;
+  bool feeding = true;
+  const auto line = [&](std::string_view text) {
+    if (headLines < kHeadLines) {
+      head.append(text);
+      head += '\n';
+      ++headLines;
+    }
+    feeding = feed.Line(text);
+    return feeding;
+  };
+  const bool read = fs.ReadPieces(path, [&](std::string_view piece) {
+    blank = blank && piece.find_first_not_of(kBlankBytes) == std::string_view::npos;
+    if (feeding) lines.Add(piece, line);
+    // Blanks so far: a later byte still tells an empty file from one that is no figure file.
+    return feeding || blank;
+  });
+  // After a read error the last line is incomplete and left out.
+  if (read && feeding) lines.End(line);
+  FigureFileRead result;
+  result.header = feed.End();
+  result.read = read;
+  result.fault = read ? JudgeFigureHead(head, blank) : FigureFault::kUnreadable;
+  return result;
 }
 
 std::string ShownText(std::string_view text) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "figure/figure_format.h"
+#include "util/file_system.h"
 #include "util/lines.h"
 
 namespace gara {
@@ -66,6 +67,38 @@ struct FigureRecord {
 // The lines a record of `kind` takes.
 size_t RecordLines(RecordKind kind);
 
+// The header and the records of a figure file from its lines, handed over one at a time, so that
+// a file read in pieces is never held whole.
+class FigureRecordBuilder {
+ public:
+  // Takes the file's next line; true when it completes a record, which record() then holds
+  // until the next call.
+  bool Add(std::string_view text);
+  // At the end of the file: true when the file cuts a begun record short; record() then holds
+  // the lines present.
+  bool End();
+  // The header lines are read, or the file stopped short of them.
+  bool HeaderRead() const { return stage_ >= Stage::kRecords; }
+  // No later line can matter: the header stopped short, or every counted record is read.
+  bool Done() const { return stage_ == Stage::kDone; }
+
+  const FigureHeader& header() const { return header_; }
+  const FigureRecord& record() const { return record_; }
+
+ private:
+  enum class Stage { kExtents, kScales, kCount, kRecords, kDone };
+  void Header(const FigureLine& line);
+  void Parse(std::string_view text, FigureLine& line);
+
+  Stage stage_ = Stage::kExtents;
+  FigureHeader header_;
+  FigureRecord record_;
+  bool begun_ = false;  // record_ holds a record whose lines are still coming
+  int32_t read_ = 0;
+  std::vector<std::string> fields_;
+};
+
+// The records of bytes held whole, one at a time.
 class FigureReader {
  public:
   // Reads the header lines.
@@ -73,18 +106,14 @@ class FigureReader {
   // The reader reads the bytes in place: a temporary would be gone before the first line.
   explicit FigureReader(std::string&&) = delete;
 
-  const FigureHeader& header() const { return header_; }
-  // The next entity record, reusing the storage of `record`; false after the counted records or
-  // when the file ends before a record begins.
+  const FigureHeader& header() const { return builder_.header(); }
+  // The next entity record, copied into `record`; false after the counted records or when the
+  // file ends before a record begins.
   bool Next(FigureRecord& record);
 
  private:
-  bool NextLine(FigureLine& line);
-
   LineReader lines_;
-  FigureHeader header_;
-  int32_t read_ = 0;
-  std::vector<std::string> fields_;
+  FigureRecordBuilder builder_;
 };
 
 // Why a figure file draws nothing, for a figure a run goes on without and tells of.
@@ -200,5 +229,17 @@ class FigureHandler {
 // the first cut part; returns the head lines.
 FigureHeader ReadFigure(std::string_view bytes, FigureHandler& handler,
                         SolidColour solidColour = SolidColour::kOwn);
+
+// What ReadFigureFile found.
+struct FigureFileRead {
+  bool read = false;  // the file could be read
+  FigureHeader header;
+  // JudgeFigureFile of the file's bytes; kUnreadable when it could not be read.
+  FigureFault fault = FigureFault::kUnreadable;
+};
+// ReadFigure of the file at `path`, read in pieces and never held whole. The parts handed over
+// before a read error stay handed over.
+FigureFileRead ReadFigureFile(FileSystem& fs, const std::string& path, FigureHandler& handler,
+                              SolidColour solidColour);
 
 }  // namespace gara

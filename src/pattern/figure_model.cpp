@@ -1,9 +1,11 @@
 #include "pattern/figure_model.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cmath>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <utility>
@@ -33,10 +35,12 @@ class Compiler final : public FigureHandler {
   Compiler(const RunContext& run, LongFontTable& longFonts, FigureModel& model)
       : run_(run), longFonts_(longFonts), model_(model) {}
 
-  void Run(std::string_view bytes) {
-    // Under the writing colour a solid's own colour is never read.
-    const FigureHeader header = ReadFigure(
-        bytes, *this, run_.useWritingColour ? SolidColour::kReplaced : SolidColour::kOwn);
+  // Under the writing colour a solid's own colour is never read.
+  SolidColour solidColour() const {
+    return run_.useWritingColour ? SolidColour::kReplaced : SolidColour::kOwn;
+  }
+
+  void Centre(const FigureHeader& header) {
     if (!header.hasExtents) return;
     model_.centreX = header.CentreX();
     model_.centreY = header.CentreY();
@@ -54,32 +58,36 @@ class Compiler final : public FigureHandler {
     LineAttributes(line);
     PushMarks(FlagClass::kCurveOrPoint, line.Int(7));
     if (!c.arc) {
-      PushShape(FigureOpCode::kCircle, {c.cx, c.cy, c.r});
+      PushShape(Shape(FigureOpCode::kCircle, {c.cx, c.cy, c.r}));
     } else if (AllFinite({c.start, c.end, c.tilt})) {
       // An angle beyond the range of a double leaves nothing to draw.
-      PushShape(FigureOpCode::kArc, {c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt});
+      PushShape(Shape(FigureOpCode::kArc, {c.cx, c.cy, c.r, c.start, c.end, c.flatness, c.tilt}));
     }
   }
 
   void Point(const FigureLine& line, int32_t flags) override {
     PointAttributes(line, flags);
     if (line.Int(5) != figure::kRotatedPointCode) {
-      PushShape(FigureOpCode::kPoint, {line.Real(8), line.Real(9)});
+      PushShape(Shape(FigureOpCode::kPoint, {line.Real(8), line.Real(9)}));
       return;
     }
     const double angle = line.Real(12) * 180 / kPi;
     if (std::isfinite(angle)) {
-      PushShape(FigureOpCode::kRotatedPoint, {line.Real(8), line.Real(9), line.Real(13), angle}).i =
-          line.Int(11);
+      FigureOp op =
+          Shape(FigureOpCode::kRotatedPoint, {line.Real(8), line.Real(9), line.Real(13), angle});
+      op.i = line.Int(11);
+      PushShape(op);
     }
   }
 
   void Text(const FigureLine& line, const FigureText& t) override {
     TextAttributes(line);
-    FigureOp& op = PushShape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
+    FigureOp op = Shape(FigureOpCode::kText, {t.x, t.y, t.length, t.height, t.angle});
     op.i = t.type;
     op.i2 = TextAnchorOf(line);
-    SetText(op, ShownText(line.text));
+    const std::string shown = ShownText(line.text);
+    op.text = shown;
+    PushShape(op);
   }
 
   void Solid(const FigureLine& line, const FigureSolid& solid) override {
@@ -96,12 +104,13 @@ class Compiler final : public FigureHandler {
     TextSize(text);
     Font(text);
     const double* d = dimensionLine_;
-    FigureOp& op = PushShape(FigureOpCode::kDimension, {d[0], d[1], d[2], d[3], text.Real(8),
-                                                        text.Real(9), DimensionTextAngle(text)});
+    FigureOp op = Shape(FigureOpCode::kDimension, {d[0], d[1], d[2], d[3], text.Real(8),
+                                                   text.Real(9), DimensionTextAngle(text)});
     const std::string shown = ShownText(text.text);
     // A blank value text is replaced by the measured length, which must then be finite.
     op.i = IsBlankText(shown) ? 1 : 0;
-    SetText(op, shown);
+    op.text = shown;
+    PushShape(op);
   }
 
   void ExtensionLine(const FigureLine& line) override {
@@ -142,37 +151,79 @@ class Compiler final : public FigureHandler {
   }
 
  private:
-  FigureOp& Push(FigureOpCode code) {
-    FigureOp& op = model_.ops.emplace_back();
-    op.code = code;
-    return op;
+  // Keeps `op` unless it is an attribute command that the command cache would never write
+  // after the ops before it, whatever came before the copy: the cache's own rule decides,
+  // starting from nothing known, on the values as the writer receives them (equal values stay
+  // equal under the writer's corrections). Dropped here, it is never checked for a copy.
+  void Push(const FigureOp& op) {
+    bool writes = true;
+    switch (op.code) {
+      case FigureOpCode::kLayerGroup:
+        writes = cache_.TakeLayerGroup(op.i);
+        break;
+      case FigureOpCode::kLayer:
+        writes = cache_.TakeLayer(op.i);
+        break;
+      case FigureOpCode::kLineColour:
+        writes = cache_.TakeLineColour(op.i);
+        break;
+      case FigureOpCode::kRgbColour:
+        writes = cache_.TakeRgbColour(op.i);
+        break;
+      case FigureOpCode::kLineType:
+        writes = cache_.TakeLineType(op.i);
+        break;
+      case FigureOpCode::kLineWidth:
+        writes = cache_.TakeLineWidth(op.i);
+        break;
+      case FigureOpCode::kPointColour:
+        writes = cache_.TakePointColour(op.i);
+        break;
+      case FigureOpCode::kTextAnchor:
+        writes = cache_.TakeTextAnchor(op.i);
+        break;
+      case FigureOpCode::kTextSize:
+        writes = cache_.TakeTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
+        break;
+      case FigureOpCode::kFont:
+        writes = cache_.TakeFont(op.text);
+        break;
+      default:
+        break;
+    }
+    if (writes) model_.ops.Push(op);
   }
-  void PushValue(FigureOpCode code, int32_t value) { Push(code).i = value; }
-  FigureOp& PushShape(FigureOpCode code, std::initializer_list<double> values) {
-    FigureOp& op = Push(code);
+  void PushValue(FigureOpCode code, int32_t value) {
+    FigureOp op;
+    op.code = code;
+    op.i = value;
+    Push(op);
+  }
+  static FigureOp Shape(FigureOpCode code, std::initializer_list<double> values) {
+    FigureOp op;
+    op.code = code;
     assert(values.size() <= std::size(op.v));  // the replay reads v[0..7] by the op code
     size_t k = 0;
     for (double v : values) op.v[k++] = v;
-    ++model_.entityCommands;
     return op;
   }
-  FigureOp& PushShape(FigureOpCode code, const double (&values)[8]) {
-    FigureOp& op = Push(code);
-    for (size_t k = 0; k < 8; ++k) op.v[k] = values[k];
-    ++model_.entityCommands;
+  static FigureOp Shape(FigureOpCode code, const double (&values)[8]) {
+    FigureOp op;
+    op.code = code;
+    std::copy(values, values + 8, op.v);
     return op;
   }
-  void SetText(FigureOp& op, std::string_view text) {
-    op.textOffset = static_cast<uint32_t>(model_.texts.size());
-    op.textSize = static_cast<uint32_t>(text.size());
-    model_.texts.append(text);
+  void PushShape(const FigureOp& op) {
+    Push(op);
+    ++model_.entityCommands;
   }
   void PushMarks(FlagClass cls, int32_t flags) {
     const int32_t marks = EntityMarksFromFlags(cls, flags);
     if (marks != 0) PushValue(FigureOpCode::kMarks, marks);  // no marks write nothing
   }
   void PushLine(const FigureLine& line) {
-    PushShape(FigureOpCode::kLine, {line.Real(8), line.Real(9), line.Real(10), line.Real(11)});
+    PushShape(
+        Shape(FigureOpCode::kLine, {line.Real(8), line.Real(9), line.Real(10), line.Real(11)}));
   }
 
   // The attribute pushes of the parts: each stops (false) where the line lacks a field it uses.
@@ -228,7 +279,8 @@ class Compiler final : public FigureHandler {
   // Text size and font of a text line (a text record or the value text of a dimension).
   bool TextSize(const FigureLine& line) {
     if (!line.Has(15)) return false;
-    FigureOp& op = Push(FigureOpCode::kTextSize);
+    FigureOp op;
+    op.code = FigureOpCode::kTextSize;
     if (run_.useWritingColour) {
       op.i = 0;
       op.i2 = run_.writing.colour;
@@ -239,6 +291,7 @@ class Compiler final : public FigureHandler {
     op.v[0] = line.Real(13);
     op.v[1] = line.Real(14);
     op.v[2] = line.Real(15);
+    Push(op);
     return true;
   }
   bool Font(const FigureLine& line) {
@@ -255,7 +308,10 @@ class Compiler final : public FigureHandler {
       font += '\n';
       font += std::to_string(index);
     }
-    SetText(Push(FigureOpCode::kFont), font);
+    FigureOp op;
+    op.code = FigureOpCode::kFont;
+    op.text = font;
+    Push(op);
     return true;
   }
 
@@ -291,85 +347,185 @@ class Compiler final : public FigureHandler {
     const double* v = solid.v;
     switch (solid.kind) {
       case FigureSolidKind::kLine:
-        PushShape(FigureOpCode::kSolidLine, {v[0], v[1], v[2], v[3]});
-        break;
+        return PushShape(Shape(FigureOpCode::kSolidLine, {v[0], v[1], v[2], v[3]}));
       case FigureSolidKind::kTriangle:
-        PushShape(FigureOpCode::kSolidTriangle, {v[0], v[1], v[2], v[3], v[4], v[5]});
-        break;
+        return PushShape(Shape(FigureOpCode::kSolidTriangle, {v[0], v[1], v[2], v[3], v[4], v[5]}));
       case FigureSolidKind::kQuad:
-        PushShape(FigureOpCode::kSolidQuad, solid.v);
-        break;
+        return PushShape(Shape(FigureOpCode::kSolidQuad, solid.v));
       case FigureSolidKind::kSc:
-        PushShape(FigureOpCode::kSolidSc, solid.v).i = solid.arcKind;
-        break;
-      case FigureSolidKind::kSe:
-        PushShape(FigureOpCode::kSolidSe, solid.v).i = solid.arcKind;
-        break;
+      case FigureSolidKind::kSe: {
+        FigureOp op = Shape(
+            solid.kind == FigureSolidKind::kSc ? FigureOpCode::kSolidSc : FigureOpCode::kSolidSe,
+            solid.v);
+        op.i = solid.arcKind;
+        return PushShape(op);
+      }
       case FigureSolidKind::kSo:
-        PushShape(FigureOpCode::kSolidSo, solid.v);
-        break;
+        return PushShape(Shape(FigureOpCode::kSolidSo, solid.v));
       case FigureSolidKind::kSg:
-        PushShape(FigureOpCode::kSolidSg, solid.v);
-        break;
+        return PushShape(Shape(FigureOpCode::kSolidSg, solid.v));
     }
   }
 
   const RunContext& run_;
   LongFontTable& longFonts_;
   FigureModel& model_;
+  AttributeCache cache_ = AttributeCache::Unknown();
   double dimensionLine_[4] = {};  // of the dimension whose value text comes next
 };
 
-// Within one copy, an attribute command that the command cache would never write, whatever
-// came before the copy, is dropped once here instead of being checked for every copy. The
-// cache's own rule decides, starting from nothing known; the values are as the writer receives
-// them, and equal values stay equal under the writer's corrections.
-void DropRepeatedAttributes(FigureModel& model) {
-  AttributeCache cache = AttributeCache::Unknown();
-  std::vector<FigureOp> kept;
-  kept.reserve(model.ops.size());
-  for (const FigureOp& op : model.ops) {
-    bool writes = true;
-    switch (op.code) {
-      case FigureOpCode::kLayerGroup:
-        writes = cache.TakeLayerGroup(op.i);
-        break;
-      case FigureOpCode::kLayer:
-        writes = cache.TakeLayer(op.i);
-        break;
-      case FigureOpCode::kLineColour:
-        writes = cache.TakeLineColour(op.i);
-        break;
-      case FigureOpCode::kRgbColour:
-        writes = cache.TakeRgbColour(op.i);
-        break;
-      case FigureOpCode::kLineType:
-        writes = cache.TakeLineType(op.i);
-        break;
-      case FigureOpCode::kLineWidth:
-        writes = cache.TakeLineWidth(op.i);
-        break;
-      case FigureOpCode::kPointColour:
-        writes = cache.TakePointColour(op.i);
-        break;
-      case FigureOpCode::kTextAnchor:
-        writes = cache.TakeTextAnchor(op.i);
-        break;
-      case FigureOpCode::kTextSize:
-        writes = cache.TakeTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2]);
-        break;
-      case FigureOpCode::kFont:
-        writes = cache.TakeFont(model.Text(op));
-        break;
-      default:
-        break;
-    }
-    if (writes) kept.push_back(op);
+}  // namespace
+
+namespace {
+
+// What an op of each code keeps besides its code: its integers (i, then i2), its first values
+// of v and whether it has a text.
+struct OpLayout {
+  uint8_t ints = 0;
+  uint8_t reals = 0;
+  bool text = false;
+};
+
+constexpr OpLayout LayoutOf(FigureOpCode code) {
+  switch (code) {
+    case FigureOpCode::kLayerGroup:
+    case FigureOpCode::kLayer:
+    case FigureOpCode::kLineColour:
+    case FigureOpCode::kLineType:
+    case FigureOpCode::kLineWidth:
+    case FigureOpCode::kPointColour:
+    case FigureOpCode::kRgbColour:
+    case FigureOpCode::kTextAnchor:
+    case FigureOpCode::kMarks:
+      return {1, 0, false};
+    case FigureOpCode::kTextSize:
+      return {2, 3, false};
+    case FigureOpCode::kFont:
+      return {0, 0, true};
+    case FigureOpCode::kLine:
+    case FigureOpCode::kSolidLine:
+      return {0, 4, false};
+    case FigureOpCode::kCircle:
+      return {0, 3, false};
+    case FigureOpCode::kArc:
+      return {0, 7, false};
+    case FigureOpCode::kPoint:
+      return {0, 2, false};
+    case FigureOpCode::kRotatedPoint:
+      return {1, 4, false};
+    case FigureOpCode::kText:
+      return {2, 5, true};
+    case FigureOpCode::kDimension:
+      return {1, 7, true};
+    case FigureOpCode::kSolidTriangle:
+      return {0, 6, false};
+    case FigureOpCode::kSolidQuad:
+    case FigureOpCode::kSolidSo:
+    case FigureOpCode::kSolidSg:
+      return {0, 8, false};
+    case FigureOpCode::kSolidSc:
+    case FigureOpCode::kSolidSe:
+      return {1, 8, false};
   }
-  model.ops = std::move(kept);
+  return {};
 }
 
+constexpr size_t kOpCodes = size_t(FigureOpCode::kSolidSg) + 1;
+
+// The fixed part of an op's bytes: code, integers, values and the text's length.
+constexpr size_t FixedBytes(const OpLayout& l) {
+  return 1 + 4 * size_t{l.ints} + 8 * size_t{l.reals} + (l.text ? 4 : 0);
+}
+
+// Reads the op of code `Code` from its bytes after the code; returns the end of its bytes. The
+// sizes are constants, so each copy is a few loads.
+template <size_t Code>
+const unsigned char* DecodeAs(const unsigned char* at, FigureOp& op) {
+  constexpr OpLayout l = LayoutOf(FigureOpCode(Code));
+  op.code = FigureOpCode(Code);
+  if constexpr (l.ints > 0) std::memcpy(&op.i, at, 4);
+  if constexpr (l.ints > 1) std::memcpy(&op.i2, at + 4, 4);
+  at += 4 * l.ints;
+  std::memcpy(op.v, at, 8 * l.reals);
+  at += 8 * l.reals;
+  if constexpr (l.text) {
+    uint32_t size = 0;
+    std::memcpy(&size, at, 4);
+    at += 4;
+    op.text = std::string_view(reinterpret_cast<const char*>(at), size);
+    at += size;
+  }
+  return at;
+}
+
+using Decoder = const unsigned char* (*)(const unsigned char*, FigureOp&);
+template <size_t... Codes>
+constexpr std::array<Decoder, sizeof...(Codes)> Decoders(std::index_sequence<Codes...>) {
+  return {&DecodeAs<Codes>...};
+}
+constexpr std::array<Decoder, kOpCodes> kDecoders = Decoders(std::make_index_sequence<kOpCodes>());
+
+// Blocks grow from a few kilobytes (a figure of some hundred entities) to a megabyte.
+constexpr size_t kFirstBlockBytes = size_t{4} << 10;
+constexpr size_t kLargestBlockBytes = size_t{1} << 20;
+
 }  // namespace
+
+unsigned char* FigureOpList::Room(size_t size) {
+  if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < size) {
+    const size_t next = blocks_.empty() ? kFirstBlockBytes
+                                        : std::min(2 * blocks_.back().capacity, kLargestBlockBytes);
+    Block& block = blocks_.emplace_back();
+    block.capacity = std::max(next, size);
+    block.bytes = std::make_unique_for_overwrite<unsigned char[]>(block.capacity);
+  }
+  Block& block = blocks_.back();
+  unsigned char* room = block.bytes.get() + block.used;
+  block.used += size;
+  return room;
+}
+
+void FigureOpList::Push(const FigureOp& op) {
+  const OpLayout l = LayoutOf(op.code);
+  const size_t textSize = l.text ? op.text.size() : 0;
+  unsigned char* at = Room(FixedBytes(l) + textSize);
+  *at++ = static_cast<unsigned char>(op.code);
+  if (l.ints > 0) std::memcpy(at, &op.i, 4);
+  if (l.ints > 1) std::memcpy(at + 4, &op.i2, 4);
+  at += 4 * size_t{l.ints};
+  std::memcpy(at, op.v, 8 * size_t{l.reals});
+  at += 8 * size_t{l.reals};
+  if (l.text) {
+    const uint32_t size = static_cast<uint32_t>(textSize);
+    std::memcpy(at, &size, 4);
+    if (size > 0) std::memcpy(at + 4, op.text.data(), size);
+  }
+  ++count_;
+}
+
+size_t FigureOpList::BytesHeld() const {
+  size_t bytes = blocks_.capacity() * sizeof(Block);
+  for (const Block& block : blocks_) bytes += block.capacity;
+  return bytes;
+}
+
+FigureOpList::Iterator::Iterator(const FigureOpList& list, size_t left) : left_(left) {
+  if (left_ == 0) return;
+  block_ = list.blocks_.data();
+  at_ = block_->bytes.get();
+  end_ = at_ + block_->used;
+  Decode();
+}
+
+void FigureOpList::Iterator::Decode() {
+  if (at_ == end_) {
+    ++block_;
+    at_ = block_->bytes.get();
+    end_ = at_ + block_->used;
+  }
+  const unsigned char code = *at_;
+  at_ = kDecoders[code](at_ + 1, op_);
+}
 
 size_t LongFontTable::IndexOf(std::string_view font) {
   for (size_t k = 0; k < fonts_.size(); ++k) {
@@ -382,8 +538,24 @@ size_t LongFontTable::IndexOf(std::string_view font) {
 FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontTable& longFonts) {
   FigureModel model;
   model.present = true;
-  Compiler(run, longFonts, model).Run(bytes);
-  DropRepeatedAttributes(model);
+  Compiler compiler(run, longFonts, model);
+  compiler.Centre(ReadFigure(bytes, compiler, compiler.solidColour()));
+  return model;
+}
+
+FigureModel ParseFigureFile(FileSystem& fs, const std::string& path, const RunContext& run,
+                            LongFontTable& longFonts) {
+  FigureModel model;
+  Compiler compiler(run, longFonts, model);
+  const FigureFileRead read = ReadFigureFile(fs, path, compiler, compiler.solidColour());
+  if (!read.read) {
+    FigureModel unreadable;
+    unreadable.fault = FigureFault::kUnreadable;
+    return unreadable;
+  }
+  model.present = true;
+  model.fault = read.fault;
+  compiler.Centre(read.header);
   return model;
 }
 
@@ -421,8 +593,7 @@ namespace {
 
 // The attribute commands, whose values are final but for a text's character width and spacing,
 // which stretch with the copy; false for an entity command.
-bool ReplayAttribute(const FigureModel& model, const FigureOp& op, const Placement& p,
-                     CommandWriter& out) {
+bool ReplayAttribute(const FigureOp& op, const Placement& p, CommandWriter& out) {
   switch (op.code) {
     case FigureOpCode::kLayerGroup:
       out.EmitLayerGroup(op.i);
@@ -452,7 +623,7 @@ bool ReplayAttribute(const FigureModel& model, const FigureOp& op, const Placeme
       out.EmitStretchedTextSize(op.i, op.i2, op.v[0], op.v[1], op.v[2], p.stretch);
       return true;
     case FigureOpCode::kFont:
-      out.EmitFont(model.Text(op));
+      out.EmitFont(op.text);
       return true;
     case FigureOpCode::kMarks:
       out.EmitEntityMarks(op.i);
@@ -554,8 +725,7 @@ bool ReplayLineOrPoint(const FigureModel& model, const FigureOp& op, const Place
 }
 
 // Texts and dimensions of one copy; false for another command.
-bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p,
-                CommandWriter& out) {
+bool ReplayText(const FigureOp& op, const Placement& p, CommandWriter& out) {
   const double* v = op.v;
   if (op.code == FigureOpCode::kText) {
     const double phi = p.angle + v[4];
@@ -563,7 +733,7 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
     const Point at = ConvertTextAnchor(0, op.i2, a.x, a.y, v[2] * p.stretch, v[3], phi * 180 / kPi);
     if (AllFinite({at.x, at.y})) {
       const SineCosine turn = PortableSinCos(phi);
-      out.EmitText(op.i, model.Text(op), at.x, at.y, 10 * turn.cos, 10 * turn.sin);
+      out.EmitText(op.i, op.text, at.x, at.y, 10 * turn.cos, 10 * turn.sin);
     }
     return true;
   }
@@ -576,7 +746,7 @@ bool ReplayText(const FigureModel& model, const FigureOp& op, const Placement& p
   if (AllFinite({a.x, a.y, b.x, b.y, t.x, t.y}) &&
       (!measured || std::isfinite(Distance(a.x, a.y, b.x, b.y)))) {
     const SineCosine turn = PortableSinCos(phi);
-    out.EmitDimension(model.Text(op), a.x, a.y, b.x, b.y, t.x, t.y, 10 * turn.cos, 10 * turn.sin);
+    out.EmitDimension(op.text, a.x, a.y, b.x, b.y, t.x, t.y, 10 * turn.cos, 10 * turn.sin);
   }
   return true;
 }
@@ -649,8 +819,8 @@ void ReplaySolid(const FigureModel& model, const FigureOp& op, const Placement& 
 
 void ReplayOp(const FigureModel& model, const FigureOp& op, const Placement& p,
               CommandWriter& out) {
-  if (!ReplayAttribute(model, op, p, out) && !ReplayLineOrPoint(model, op, p, out) &&
-      !ReplayText(model, op, p, out)) {
+  if (!ReplayAttribute(op, p, out) && !ReplayLineOrPoint(model, op, p, out) &&
+      !ReplayText(op, p, out)) {
     ReplaySolid(model, op, p, out);
   }
 }

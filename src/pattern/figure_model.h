@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "figure/figure_reader.h"
 #include "geom/geometry.h"
 #include "pattern/run_context.h"
+#include "util/file_system.h"
 
 namespace gara {
 
@@ -50,13 +52,65 @@ enum class FigureOpCode : uint8_t {
   kSolidSg,        // as kSolidSo
 };
 
+// One op as the replay reads it. Only the values of its kind are set: v[k] past them, and i and
+// i2 where the kind has none, are left as an earlier op had them.
 struct FigureOp {
   FigureOpCode code = FigureOpCode::kLayerGroup;
   int32_t i = 0;
   int32_t i2 = 0;
-  uint32_t textOffset = 0;  // into FigureModel::texts
-  uint32_t textSize = 0;
+  std::string_view text;  // of kFont, kText and kDimension
   double v[8] = {};
+};
+
+// The ops of a figure, each kept as its code and only the values its kind has (a line takes 33
+// bytes, an attribute 5), in blocks that never move: growing copies nothing, and a 32-bit
+// process needs no contiguous range of the figure's size. Walking the list gives each op back
+// as a FigureOp, valid until the walk moves on.
+class FigureOpList {
+  struct Block {
+    std::unique_ptr<unsigned char[]> bytes;
+    size_t used = 0;
+    size_t capacity = 0;
+  };
+
+ public:
+  void Push(const FigureOp& op);
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  // The memory the list holds: its blocks whole and their index.
+  size_t BytesHeld() const;
+
+  class Iterator {
+   public:
+    using value_type = FigureOp;
+    using difference_type = std::ptrdiff_t;
+    const FigureOp& operator*() const { return op_; }
+    const FigureOp* operator->() const { return &op_; }
+    Iterator& operator++() {
+      if (--left_ > 0) Decode();
+      return *this;
+    }
+    bool operator==(const Iterator& other) const { return left_ == other.left_; }
+
+   private:
+    friend class FigureOpList;
+    Iterator(const FigureOpList& list, size_t left);
+    void Decode();
+
+    const Block* block_ = nullptr;
+    const unsigned char* at_ = nullptr;   // the next op's bytes
+    const unsigned char* end_ = nullptr;  // of the block's bytes in use
+    size_t left_;                         // ops from this one to the end
+    FigureOp op_;
+  };
+  Iterator begin() const { return Iterator(*this, count_); }
+  Iterator end() const { return Iterator(*this, 0); }
+
+ private:
+  unsigned char* Room(size_t size);
+
+  std::vector<Block> blocks_;
+  size_t count_ = 0;
 };
 
 // The stretched shapes of the curves worked out last, by their exact arguments: the copies
@@ -84,14 +138,12 @@ struct FigureModel {
   FigureFault fault = FigureFault::kNone;
   double centreX = 0.0;  // centre of the extents line
   double centreY = 0.0;
-  std::vector<FigureOp> ops;
-  std::string texts;                       // the bytes of every text and font, back to back
+  FigureOpList ops;
   size_t entityCommands = 0;               // ops that draw something, for the size limit of a run
   mutable StretchedEllipseMemo stretched;  // a cache of the replay, not part of the figure
 
-  std::string_view Text(const FigureOp& op) const {
-    return std::string_view(texts).substr(op.textOffset, op.textSize);
-  }
+  // The memory the figure holds, itself included.
+  size_t BytesHeld() const { return sizeof(FigureModel) + ops.BytesHeld(); }
 };
 
 // Fonts longer than an output record can show are kept short; equal long fonts must stay equal
@@ -110,6 +162,10 @@ class LongFontTable {
 // calls made before that point are kept, exactly as a reader emitting as it goes would leave
 // them in the output.
 FigureModel ParseFigure(std::string_view bytes, const RunContext& run, LongFontTable& longFonts);
+// The same for the file at `path`, read in pieces and never held whole, with `fault` as
+// JudgeFigureFile finds it; a file that cannot be read gives an empty model (kUnreadable).
+FigureModel ParseFigureFile(FileSystem& fs, const std::string& path, const RunContext& run,
+                            LongFontTable& longFonts);
 
 // Where one copy of the figure goes: its extents centre onto (x, y), stretched by `stretch`
 // along the figure's x axis about that centre, and turned by `angle` radians.

@@ -7,15 +7,25 @@
 namespace gara {
 
 FigureModel FigurePlacer::Read(std::string_view name) {
-  const ExistingFile file = ReadExistingFile(fs_, programDir_ + std::string(name));
-  if (!file.bytes) {
-    FigureModel none;
-    none.unreadable = file.unreadable;
-    none.fault = FigureFault::kUnreadable;
-    return none;
+  const std::string path = programDir_ + std::string(name);
+  FigureModel model = ParseFigureFile(fs_, path, run_, longFonts_);
+  if (!model.present) {
+    // Only a file that is not there is missing, as ReadExistingFile tells it; another run may
+    // have put the file in place just now, so one that is there is read once more.
+    switch (fs_.StateOf(path)) {
+      case FileState::kMissing:
+        break;
+      case FileState::kFile:
+        model = ParseFigureFile(fs_, path, run_, longFonts_);
+        model.unreadable = !model.present;
+        break;
+      case FileState::kNotAFile:
+      case FileState::kUnreachable:
+        model.unreadable = true;
+        break;
+    }
+    if (!model.present) return model;
   }
-  FigureModel model = ParseFigure(*file.bytes, run_, longFonts_);
-  model.fault = JudgeFigureFile(*file.bytes);
   if (model.fault == FigureFault::kNone && model.entityCommands == 0) {
     model.fault = FigureFault::kNothingDrawable;
   }
