@@ -168,6 +168,8 @@ RunOutcome ProgramRun::Draw(RunMode mode) {
         return RunOutcome::kTooMuchOutput;
       case DrawResult::kTooLarge:
         return RunOutcome::kTooLarge;
+      case DrawResult::kFiguresTooLarge:
+        return RunOutcome::kFiguresTooLarge;
       case DrawResult::kDrawn:
         break;
     }

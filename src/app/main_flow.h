@@ -39,6 +39,7 @@ enum class RunOutcome {
   kTooManyFigures,      // the layout asked for more figures than one run may place: "hq" only
   kTooMuchOutput,       // the copies together would hold too many entities: "hq" only
   kTooLarge,            // the output would exceed the bytes one run may write: "hq" only
+  kFiguresTooLarge,     // the figure files are too large to read: "hq" only
   kFigureSizeZero,      // the selected pattern's figure has no width or height: nothing placed
   kNoFigureFile,        // copies to place, but their figure file is missing or draws nothing
   kFigureTooBig,        // copies to place, but their figure is beyond any drawing: "hq" only

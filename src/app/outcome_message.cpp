@@ -98,6 +98,13 @@ std::string OutcomeText(RunOutcome outcome, const RunDetail& detail) {
              " MB）\n"
              "柄の図形の幅や間隔を大きくするか、指示する区間を短くしてください。"
              "図面の縮尺も確かめてください。";
+    case RunOutcome::kFiguresTooLarge:
+      return "柄の図形のファイルが大きすぎるため、何も作図しませんでした。\n"
+             "読み込む図形のファイル: 合わせて約 " +
+             CountText(std::ceil(static_cast<double>(detail.estimate.figureBytes) / 1e6)) +
+             " MB（上限 " + CountText(static_cast<double>(kMaxFigureBytesPerRun) / 1e6) +
+             " MB）\n"
+             "図形の要素を減らして登録し直すか、設定で別の柄を選んでください。";
     case RunOutcome::kFigureSizeZero:
       return "選択中の柄の図形は幅か高さが 0 のため、図形を並べられませんでした。\n"
              "図形を登録し直すか、設定で別の柄を選んでください。";

@@ -16,6 +16,11 @@ bool PendingFileSystem::ReadPieces(const std::string& path,
   return disk_.ReadPieces(path, consume);
 }
 
+std::optional<uint64_t> PendingFileSystem::FileSize(const std::string& path) {
+  if (const auto it = pending_.find(path); it != pending_.end()) return it->second.size();
+  return disk_.FileSize(path);
+}
+
 bool PendingFileSystem::IsFile(const std::string& path) {
   return pending_.contains(path) || disk_.IsFile(path);
 }

@@ -3,6 +3,7 @@
 // nothing on the disk changes before OK and nothing at all after Cancel.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -27,6 +28,7 @@ class PendingFileSystem final : public FileSystem {
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReadPieces(const std::string& path,
                   const std::function<bool(std::string_view)>& consume) override;
+  std::optional<uint64_t> FileSize(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   FileState StateOf(const std::string& path) override;
   // Writes go to the disk: only reads see the pending files.

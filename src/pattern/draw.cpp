@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "figure/measure.h"
 #include "pattern/bend.h"
@@ -100,9 +104,38 @@ DrawEstimate Estimate(const DrawInputs& inputs, const LayoutRow& row, const Cour
   return estimate;
 }
 
+// The bytes of the figure files a run reads, measured before any is read; 0 for a run that
+// reads none.
+uint64_t FigureFileBytes(const DrawInputs& inputs) {
+  const LayoutRow row = ResolveRow(inputs.row);
+  if (!row.Draws()) return 0;
+  const auto size = [&](std::string_view file) {
+    return inputs.fs.FileSize(inputs.programDir + std::string(file)).value_or(0);
+  };
+  uint64_t bytes = 0;
+  if (FigureKindOf(static_cast<int32_t>(row.figureKind))) {
+    bytes += size(FigureFileName(row.figureKind));
+  }
+  const RowExtras& extras = inputs.extras;
+  for (const std::string* file : {&extras.alternate, &extras.corner, &extras.start, &extras.end}) {
+    if (!file->empty()) bytes += size(*file);
+  }
+  return bytes;
+}
+
+// The estimate of a run whose figures are too large to hold, which refuses it before anything
+// of them is read; nullopt for figures that fit.
+std::optional<DrawEstimate> FiguresTooLarge(const DrawInputs& inputs) {
+  DrawEstimate refused;
+  refused.figureBytes = FigureFileBytes(inputs);
+  if (refused.Verdict() != DrawResult::kFiguresTooLarge) return std::nullopt;
+  return refused;
+}
+
 }  // namespace
 
 DrawEstimate EstimateDrawing(const DrawInputs& inputs, const Course& course) {
+  if (const std::optional<DrawEstimate> refused = FiguresTooLarge(inputs)) return *refused;
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   OtherFigures others;
   FigureFaults faults;
@@ -122,6 +155,10 @@ void EmitWritingAttributes(const RunContext& run, CommandWriter& out) {
 
 DrawResult DrawPattern(const DrawInputs& inputs, CommandWriter& out, const Course& course,
                        DrawEstimate* estimate) {
+  if (const std::optional<DrawEstimate> refused = FiguresTooLarge(inputs)) {
+    if (estimate) *estimate = *refused;
+    return DrawResult::kFiguresTooLarge;
+  }
   FigurePlacer placer(inputs.fs, inputs.programDir, inputs.run);
   OtherFigures others;
   FigureFaults faults;

@@ -27,6 +27,10 @@ inline constexpr int64_t kMaxFigureEntitiesPerRun = 20'000'000;
 // exchange file back and keeps every entity it draws; beyond this size it runs out of memory
 // long before the figure limits are reached (a copy of a text-heavy figure takes kilobytes).
 inline constexpr double kMaxOutputBytesPerRun = 1e9;
+// And for the figure files it reads, all of them together: a figure read into memory takes
+// about 35 bytes a line (a line record of some 50 bytes in the file), a file of the most crowded
+// records up to about four times its size, and the 32-bit program has 2 GB in all.
+inline constexpr uint64_t kMaxFigureBytesPerRun = 256'000'000;
 
 struct DrawInputs {
   const DrawingState& state;
@@ -39,10 +43,11 @@ struct DrawInputs {
 };
 
 enum class DrawResult {
-  kDrawn,           // the layout was emitted (possibly empty)
-  kTooManyFigures,  // more than kMaxFiguresPerRun copies: nothing emitted
-  kTooMuchOutput,   // more than kMaxFigureEntitiesPerRun entities: nothing emitted
-  kTooLarge,        // more bytes than the run may write: nothing emitted
+  kDrawn,            // the layout was emitted (possibly empty)
+  kTooManyFigures,   // more than kMaxFiguresPerRun copies: nothing emitted
+  kTooMuchOutput,    // more than kMaxFigureEntitiesPerRun entities: nothing emitted
+  kTooLarge,         // more bytes than the run may write: nothing emitted
+  kFiguresTooLarge,  // figure files of more than kMaxFigureBytesPerRun: none read, nothing emitted
 };
 
 // Why each figure of a run besides the row's own is left out, by slot; kNone for one drawn or
@@ -64,9 +69,11 @@ struct DrawEstimate {
   FigureFaults otherFaults{};  // the figures the run goes without: the user is told
   // Corner pieces and caps left out as they do not fit their runs, by slot.
   std::array<double, kFigureSlots> leftOut{};
+  uint64_t figureBytes = 0;  // of the figure files the run reads, when they are too large
 
   // kDrawn when the run stays within every limit; otherwise the first limit it passes.
   DrawResult Verdict() const {
+    if (figureBytes > kMaxFigureBytesPerRun) return DrawResult::kFiguresTooLarge;
     if (!(figures <= static_cast<double>(kMaxFiguresPerRun))) return DrawResult::kTooManyFigures;
     if (entities > static_cast<double>(kMaxFigureEntitiesPerRun)) {
       return DrawResult::kTooMuchOutput;

@@ -13,6 +13,7 @@ class RealFileSystem final : public FileSystem {
   std::optional<std::string> ReadFile(const std::string& path) override;
   bool ReadPieces(const std::string& path,
                   const std::function<bool(std::string_view)>& consume) override;
+  std::optional<uint64_t> FileSize(const std::string& path) override;
   bool IsFile(const std::string& path) override;
   FileState StateOf(const std::string& path) override;
   [[nodiscard]] bool Remove(const std::string& path) override;

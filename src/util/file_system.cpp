@@ -13,6 +13,16 @@ bool FileSystem::ReadPieces(const std::string& path,
   return true;
 }
 
+std::optional<uint64_t> FileSystem::FileSize(const std::string& path) {
+  uint64_t size = 0;
+  const bool read = ReadPieces(path, [&size](std::string_view piece) {
+    size += piece.size();
+    return true;
+  });
+  if (!read) return std::nullopt;
+  return size;
+}
+
 std::unique_ptr<OutputFile> FileSystem::CreateTemporary(const std::string& target,
                                                         std::string& temporaryPath) {
   // Anything already at a name (a leftover of a run that died, another run's file, a link or a

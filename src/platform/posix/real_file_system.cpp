@@ -139,6 +139,14 @@ bool RealFileSystem::ReadPieces(const std::string& path,
   return ok;
 }
 
+std::optional<uint64_t> RealFileSystem::FileSize(const std::string& path) {
+  struct stat st {};
+  const int fd = OpenRegularFile(path, st);
+  if (fd < 0) return std::nullopt;
+  ::close(fd);
+  return static_cast<uint64_t>(st.st_size);
+}
+
 bool RealFileSystem::IsFile(const std::string& path) { return StateOf(path) == FileState::kFile; }
 
 FileState RealFileSystem::StateOf(const std::string& path) {

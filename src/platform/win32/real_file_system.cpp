@@ -144,6 +144,14 @@ bool RealFileSystem::ReadPieces(const std::string& path,
   return ok;
 }
 
+std::optional<uint64_t> RealFileSystem::FileSize(const std::string& path) {
+  LARGE_INTEGER size{};
+  const HANDLE file = OpenRegularFile(path, size);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  CloseHandle(file);
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
 bool RealFileSystem::IsFile(const std::string& path) {
   return IsRegularFile(GetFileAttributesA(path.c_str()));
 }
