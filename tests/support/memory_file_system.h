@@ -1,6 +1,7 @@
 // Files held in memory: a run that touches no disk, each test or fuzz input starting afresh.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -22,6 +23,12 @@ class MemoryFileSystem final : public FileSystem {
     const auto it = files.find(path);
     if (it == files.end()) return std::nullopt;
     return it->second;
+  }
+  // Not a read: only the size is looked at.
+  std::optional<uint64_t> FileSize(const std::string& path) override {
+    const auto it = files.find(path);
+    if (it == files.end()) return std::nullopt;
+    return it->second.size();
   }
   bool IsFile(const std::string& path) override { return files.contains(path); }
   bool Remove(const std::string& path) override { return files.erase(path) == 1; }
