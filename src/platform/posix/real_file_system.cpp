@@ -124,7 +124,7 @@ bool RealFileSystem::ReadPieces(const std::string& path,
   struct stat st {};
   const int fd = OpenRegularFile(path, st);
   if (fd < 0) return false;
-  const auto buffer = std::make_unique<char[]>(kPieceSize);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPieceSize);
   bool ok = true;
   while (true) {
     const ssize_t n = ::read(fd, buffer.get(), kPieceSize);

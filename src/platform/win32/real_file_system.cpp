@@ -130,7 +130,7 @@ bool RealFileSystem::ReadPieces(const std::string& path,
   LARGE_INTEGER size{};
   const HANDLE file = OpenRegularFile(path, size);
   if (file == INVALID_HANDLE_VALUE) return false;
-  const auto buffer = std::make_unique<char[]>(kPieceSize);
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kPieceSize);
   bool ok = true;
   while (true) {
     DWORD n = 0;
