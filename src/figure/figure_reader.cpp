@@ -325,10 +325,12 @@ class FigureFeed {
     if (builder_.Add(text) && !walker_.Walk(builder_.record())) cut_ = true;
     return !cut_ && !builder_.Done();
   }
+  // At the end of the file: a record it cuts short is handed over as far as it goes.
   const FigureHeader& End() {
     if (builder_.End() && !cut_) walker_.Walk(builder_.record());
     return builder_.header();
   }
+  const FigureHeader& header() const { return builder_.header(); }
 
  private:
   FigureRecordBuilder builder_;
@@ -371,11 +373,11 @@ FigureFileRead ReadFigureFile(FileSystem& fs, const std::string& path, FigureHan
     // Blanks so far: a later byte still tells an empty file from one that is no figure file.
     return feeding || blank;
   });
-  // After a read error the last line is incomplete and left out.
-  if (read && feeding) lines.End(line);
   FigureFileRead result;
-  result.header = feed.End();
   result.read = read;
+  // After a read error the last line, and the record it is in, are incomplete and left out.
+  if (read && feeding) lines.End(line);
+  result.header = read ? feed.End() : feed.header();
   result.fault = read ? JudgeFigureHead(head, blank) : FigureFault::kUnreadable;
   return result;
 }

@@ -190,6 +190,26 @@ TEST_P(ProgramRefusal, SaysWhyOnceAndLeavesTheFilesAsTheyWere) {
 INSTANTIATE_TEST_SUITE_P(Reasons, ProgramRefusal, ::testing::ValuesIn(Cases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A figure file too large to hold is refused before it is read: the message gives its size and
+// the limit, and the file holds only "hq". The file is made by setting its size, not written.
+TEST(ProgramRefusal, FigureFileTooLargeToRead) {
+  TempDir dir;
+  dir.Write("JWC_TEMP.TXT", kTwoPoints);
+  dir.Write("sel.txt", kFigure);
+  std::filesystem::resize_file(dir.path() / "sel.txt", 300'000'000);
+  Settings settings;
+  settings.rows[0].width = 20;
+  settings.rows[0].height = 10;
+  dir.Write("garanarabe.dat", SerializeSettings(settings));
+  const auto result = RunProgramIn(dir, {"2"});
+  EXPECT_EQ(result.exitCode, 0);
+  for (const char* part : {"図形のファイルが大きすぎる", "約 300 MB（上限 256 MB）"}) {
+    EXPECT_NE(result.errorOutput.find(OnStandardError(part)), std::string::npos)
+        << result.errorOutput;
+  }
+  EXPECT_EQ(dir.Read("JWC_TEMP.TXT"), "hq\r\n");
+}
+
 #if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
 // Memory running out in the middle of a run ends it with a message, not a crash: the files
 // stay as they were and no temporary file is left. The address space is cut by the shell.

@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "app/test_files.h"
 #include "figure/figure_reader.h"
+#include "support/piece_file_system.h"
 
 namespace gara {
 namespace {
 
 using testing::CrLf;
+using testing::PieceFileSystem;
 using Events = std::vector<std::string>;
 
 // Each handler call as a word, with the field count of its line; "cut text 17" is a text part
@@ -113,6 +116,70 @@ INSTANTIATE_TEST_SUITE_P(
                  kOwn,
                  {"head 8", "head 12", "line 12"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Files read in pieces: lines across pieces, a last line without its end, CR before CR LF.
+const std::string kFilesInPieces[] = {
+    CrLf({"-1,-1,1,1", "1", "N,4", kLine, "D,0,4,5,1,1,0,8192,", kDimensionLine, kValueText,
+          "L,0,0,2"}),
+    CrLf({"-1,-3.5,1,2", "1", "N,3", kLine}) + "E,0,0,2,1,1,0,0,0,0,5,1,0,0,0,1",
+    "-1,-1,1,1\n2,3\nN,9\n" + kLine + "\r\r\n" + kEndPoint + "\n",
+    CrLf({"1,2,3,4", "1", "N,0", "garbage"}),
+    CrLf({"1,2,3,4", "1", "N,2"}),
+    CrLf({"1,2,3", "1", "N,2", kLine}),
+    // Blank, and blank lines before something.
+    " \r\n\t\n",
+    "\r\n\r\n  \r\n" + std::string(40, ' ') + "x",
+    "",
+};
+
+// Read in pieces, a file hands over the parts, head and verdict that its bytes held whole give.
+TEST(FigureFileInPiecesTest, ReadsAsTheWholeBytes) {
+  for (const std::string& file : kFilesInPieces) {
+    Recorder whole;
+    const FigureHeader expected = ReadFigure(file, whole, kOwn);
+    for (const size_t piece : {1, 2, 3, 5, 8, 13, 1000}) {
+      PieceFileSystem fs(file, piece);
+      Recorder pieces;
+      const FigureFileRead read = ReadFigureFile(fs, "f", pieces, kOwn);
+      EXPECT_TRUE(read.read);
+      EXPECT_EQ(pieces.events, whole.events) << file << piece;
+      const FigureHeader& h = read.header;
+      EXPECT_EQ(h.hasExtents, expected.hasExtents);
+      EXPECT_EQ(h.CentreY(), expected.CentreY());
+      EXPECT_EQ(h.scales, expected.scales);
+      EXPECT_EQ(h.hasCount, expected.hasCount);
+      EXPECT_EQ(h.count, expected.count);
+      EXPECT_EQ(read.fault, JudgeFigureFile(file)) << file << piece;
+    }
+  }
+}
+
+// A read error keeps the parts handed over before it and tells the file unreadable.
+TEST(FigureFileInPiecesTest, AReadErrorIsTold) {
+  const std::string& file = kFilesInPieces[0];
+  Recorder whole;
+  ReadFigure(file, whole, kOwn);
+  PieceFileSystem fs(file, 30);
+  fs.failAfter = 3;
+  Recorder pieces;
+  const FigureFileRead read = ReadFigureFile(fs, "f", pieces, kOwn);
+  EXPECT_FALSE(read.read);
+  EXPECT_EQ(read.fault, FigureFault::kUnreadable);
+  ASSERT_FALSE(pieces.events.empty());
+  EXPECT_LT(pieces.events.size(), whole.events.size());
+  EXPECT_TRUE(std::equal(pieces.events.begin(), pieces.events.end(), whole.events.begin()));
+}
+
+// Reading stops once the counted records are read.
+TEST(FigureFileInPiecesTest, StopsAfterTheCountedRecords) {
+  std::vector<std::string> lines = {"-1,-1,1,1", "1", "N,1", kLine};
+  lines.insert(lines.end(), 1000, kLine);
+  PieceFileSystem fs(CrLf(lines), 64);
+  Recorder recorder;
+  ReadFigureFile(fs, "f", recorder, kOwn);
+  EXPECT_EQ(recorder.events, (Events{"head 12", "line 12"}));
+  EXPECT_LE(fs.handed, 2u);
+}
 
 TEST(FigureWalkerTest, NoRecordsWithoutTheHeadLines) {
   Recorder recorder;

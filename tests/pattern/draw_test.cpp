@@ -25,6 +25,7 @@ struct DrawRun {
   RunContext run;
   MemoryFileSystem fs;
   OutputBuffer buffer;
+  RowExtras extras;
 
   void Points(const std::vector<Point>& points) {
     for (size_t i = 0; i < points.size(); ++i) {
@@ -40,8 +41,12 @@ struct DrawRun {
   bool Draw(int pointCount, bool skipCoincident) {
     CommandWriter out(buffer, state);
     out.ResetCommandCache();
-    return DrawPattern({state, &row, run, fs, kDir, kMaxOutputBytesPerRun, {}}, out, pointCount,
+    return DrawPattern({state, &row, run, fs, kDir, kMaxOutputBytesPerRun, extras}, out, pointCount,
                        skipCoincident) == DrawResult::kDrawn;
+  }
+  DrawEstimate Estimate(int pointCount) {
+    return EstimateDrawing({state, &row, run, fs, kDir, kMaxOutputBytesPerRun, extras}, pointCount,
+                           false);
   }
 };
 
@@ -77,6 +82,35 @@ TEST(DrawPatternTest, FigureFileReadOnlyWhenAFigureIsPlaced) {
   r.Points({{0, 0}, {500, 0}});
   ASSERT_TRUE(r.Draw(2, false));
   EXPECT_EQ(r.fs.reads, 1);
+}
+
+// The figure files of a run are measured before any is read: together past the limit, none is
+// read and nothing drawn.
+TEST(DrawPatternTest, FigureFilesTooLargeTogetherAreNotRead) {
+  struct Case {
+    uint64_t figure, alternate;  // reported sizes; 0: the file as it is
+    bool refused;
+  };
+  const Case cases[] = {{kMaxFigureBytesPerRun - 1000, 0, false},
+                        {kMaxFigureBytesPerRun + 1, 0, true},
+                        {kMaxFigureBytesPerRun / 2, kMaxFigureBytesPerRun / 2 + 1, true}};
+  for (const Case& c : cases) {
+    DrawRun r;
+    r.Points({{0, 0}, {500, 0}});
+    r.Figure(1);
+    r.fs.files[kDir + "alt.txt"] = r.fs.files[kDir + "sel.txt"];
+    r.extras.alternate = "alt.txt";
+    if (c.figure) r.fs.sizes[kDir + "sel.txt"] = c.figure;
+    if (c.alternate) r.fs.sizes[kDir + "alt.txt"] = c.alternate;
+    const DrawEstimate estimate = r.Estimate(2);
+    EXPECT_EQ(estimate.Verdict() == DrawResult::kFiguresTooLarge, c.refused) << c.figure;
+    EXPECT_EQ(r.fs.reads == 0, c.refused);
+    EXPECT_EQ(r.Draw(2, false), !c.refused);
+    EXPECT_EQ(r.buffer.empty(), c.refused);
+    if (c.refused) {
+      EXPECT_GE(estimate.figureBytes, c.figure + c.alternate);
+    }
+  }
 }
 
 TEST(DrawPatternTest, FewerThanTwoPointsDrawNothing) {

@@ -788,6 +788,18 @@ TEST(EquivalenceTest, ColourValueAfterALineColourTen) {
   EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run));
 }
 
+// A figure large enough to be kept in many blocks, with texts of hundreds of bytes among short
+// ops at their ends, replays as it reads.
+TEST(EquivalenceTest, AFigureOfManyBlocks) {
+  Lines records;
+  for (int i = 0; i < 300; ++i) {
+    records.insert(records.end(), kTrickyRecords.begin(), kTrickyRecords.end() - 1);
+  }
+  const std::string file = Figure("-12,-7,14,9", records, 300 * 22);
+  const RunContext run = Switches(false, false, false, false);
+  EXPECT_EQ(ModelImage(file, run), ReferenceImage(file, run));
+}
+
 TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
   const std::string file = TrickyFile(kTrickyRecords, "1e5,-3.5e-3,1.00001e5,7");
   const RunContext run = Switches(false, false, false, false);
@@ -799,6 +811,30 @@ TEST(EquivalenceTest, UncentredExtentsAndOddNumbers) {
 
 namespace gara {
 namespace {
+
+// A figure read into memory takes about what its records hold: at most 100 bytes for a line
+// whose every attribute differs from the line before, and less than the file for lines as the
+// selection export writes them.
+TEST(FigureFootprintTest, ALineTakesAtMostAHundredBytes) {
+  constexpr size_t kLines = 100000;
+  Lines varied;
+  Lines plain;
+  for (size_t i = 0; i < kLines; ++i) {
+    const std::string a = std::to_string(i % 2 + 1);
+    // Layer group, layer, colour, line type, width and the flags of z1 or z2, all changing.
+    varied.push_back("L,0," + a + "," + a + "," + a + "," + a + "," + a + "," +
+                     (i % 2 ? "32" : "2048") + ",-3.14159,2.71828,1.41421,-1.73205");
+    plain.push_back("L,0,0,2,1,1,0,0,-3.1416,2.7183,1.4142,-1.7321");
+  }
+  LongFontTable fonts;
+  const FigureModel model = ParseFigure(Figure("-5,-5,5,5", varied), RunContext(), fonts);
+  EXPECT_EQ(model.ops.size(), 7 * kLines);
+  EXPECT_LE(model.BytesHeld(), 100 * kLines);
+  const std::string file = Figure("-5,-5,5,5", plain);
+  const FigureModel plainModel = ParseFigure(file, RunContext(), fonts);
+  EXPECT_EQ(plainModel.entityCommands, kLines);
+  EXPECT_LE(plainModel.BytesHeld(), file.size());
+}
 
 // The memo gives what working the shape out gives, bit for bit, for any order of arguments:
 // repeated ones, more distinct ones than it holds, and the two zeros, which turn an ellipse

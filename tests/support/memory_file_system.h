@@ -16,6 +16,8 @@ namespace gara::testing {
 class MemoryFileSystem final : public FileSystem {
  public:
   std::map<std::string, std::string> files;
+  // Sizes FileSize tells in place of the bytes' (files too large to make in a test).
+  std::map<std::string, uint64_t> sizes;
   int reads = 0;  // ReadFile calls
 
   std::optional<std::string> ReadFile(const std::string& path) override {
@@ -26,6 +28,7 @@ class MemoryFileSystem final : public FileSystem {
   }
   // Not a read: only the size is looked at.
   std::optional<uint64_t> FileSize(const std::string& path) override {
+    if (const auto size = sizes.find(path); size != sizes.end()) return size->second;
     const auto it = files.find(path);
     if (it == files.end()) return std::nullopt;
     return it->second.size();
