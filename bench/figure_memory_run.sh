@@ -17,11 +17,11 @@
 #
 # Measured on 8 December 2026 on the shared 2-core build machine, Linux program, before (the
 # whole file held as text, 88-byte ops for every command, repeated attributes dropped into a
-# second list afterwards, a measured copy of the figure kept whole) and after:
-#   lines      104.5 MB   before peak 1512 MB, 7.9 s    after peak  66 MB, 2.8 s   (74 MB output)
-#   varied      85.5 MB   before peak 1848 MB, 8.0 s    after peak  96 MB, 2.9 s
-#   crowded    107.5 MB   before peak 2923 MB, 12.1 s   after peak 289 MB, 7.2 s
-#   too large  300.0 MB   before read, peak 1699 MB     after refused, peak 3.3 MB, 0.0 s
+# second list afterwards) and after:
+#   lines      104.5 MB   before peak 1512 MB, 5.4 s    after peak  67 MB, 2.7 s   (74 MB output)
+#   varied      85.5 MB   before peak 1849 MB, 7.3 s    after peak  98 MB, 2.7 s
+#   crowded    107.5 MB   before peak 2923 MB, 16.4 s   after peak 290 MB, 5.3 s
+#   too large  300.0 MB   before read, peak 1699 MB     after refused, peak 3.2 MB, 0.0 s
 # Every output the same byte for byte (lines 08898785..., varied c9fe19dc..., crowded b43fd38d...).
 set -euo pipefail
 
