@@ -963,10 +963,12 @@ case_typing_is_not_held_up_by_the_preview() {
 }
 
 # Every folder of tests/gui/message_cases/ is a program folder as Jw_cad leaves it for one
-# drawing run (its files, the run mode in `mode`, optional VAR=value lines in `env`) whose
-# message is checked for the words in `expect`, then shown in its box: messages-<case>.png.
+# drawing run (its files, the run mode in `mode`, optional VAR=value lines in `env`, optional
+# "FILE BYTES" lines in `sizes` that make a file that long, too long to keep in the source tree)
+# whose message is checked for the words in `expect`, then shown in its box:
+# messages-<case>.png.
 case_drawing_run_messages() {
-  local case_dir name dir mode box text
+  local case_dir name dir mode box text file bytes
   local -a vars
   for case_dir in "$source_dir"/tests/gui/message_cases/*/; do
     name="$(basename "$case_dir")"
@@ -975,6 +977,9 @@ case_drawing_run_messages() {
     cp -r "$case_dir". "$dir/"
     cp "$exe" "$dir/garanarabe.exe"
     mode="$(tr -d '\r\n' <"$dir/mode")"
+    if [[ -f "$dir/sizes" ]]; then
+      while read -r file bytes; do truncate -s "$bytes" "$dir/$file"; done <"$dir/sizes"
+    fi
     vars=()
     [[ -f "$dir/env" ]] && mapfile -t vars <"$dir/env"
     cp -r "$dir" "$dir.quiet"
