@@ -41,8 +41,8 @@ class FileSystem {
   // handed over before a read error stay consumed. The default reads the whole file at once.
   virtual bool ReadPieces(const std::string& path,
                           const std::function<bool(std::string_view)>& consume);
-  // The size of the file in bytes, without reading it; nullopt when ReadPieces would fail. The
-  // default counts the pieces.
+  // The size of the regular file at `path` in bytes, looked up without reading it; nullopt when
+  // there is none or it cannot be looked at. The default counts the pieces ReadPieces hands over.
   virtual std::optional<uint64_t> FileSize(const std::string& path);
   virtual bool IsFile(const std::string& path) = 0;
   // What is at `path`, a link followed. The default knows files and nothing else.

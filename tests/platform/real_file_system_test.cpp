@@ -60,6 +60,19 @@ TEST(RealFileSystem, MissingFileAndDirectoryAreNotReadable) {
   EXPECT_FALSE(fs.ReadFile(dir.dir()).has_value());
 }
 
+// The size of a regular file only, as the bytes a read gives: of none for anything else.
+TEST(RealFileSystem, FileSizeOfRegularFilesOnly) {
+  TempDir dir;
+  dir.Write("f.txt", AllBytes());
+  dir.Write("empty.txt", "");
+  std::filesystem::create_directory(dir.path() / "sub");
+  RealFileSystem fs;
+  EXPECT_EQ(fs.FileSize(dir.File("f.txt")), fs.ReadFile(dir.File("f.txt"))->size());
+  EXPECT_EQ(fs.FileSize(dir.File("empty.txt")), 0u);
+  EXPECT_FALSE(fs.FileSize(dir.File("missing.txt")).has_value());
+  EXPECT_FALSE(fs.FileSize(dir.File("sub")).has_value());
+}
+
 #ifndef _WIN32
 // A FIFO in place of an input is missing, and reading it does not wait for a writer.
 TEST(RealFileSystem, FifoIsNotAFileAndNeverBlocks) {

@@ -141,9 +141,7 @@ bool RealFileSystem::ReadPieces(const std::string& path,
 
 std::optional<uint64_t> RealFileSystem::FileSize(const std::string& path) {
   struct stat st {};
-  const int fd = OpenRegularFile(path, st);
-  if (fd < 0) return std::nullopt;
-  ::close(fd);
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
   return static_cast<uint64_t>(st.st_size);
 }
 

@@ -145,11 +145,13 @@ bool RealFileSystem::ReadPieces(const std::string& path,
 }
 
 std::optional<uint64_t> RealFileSystem::FileSize(const std::string& path) {
-  LARGE_INTEGER size{};
-  const HANDLE file = OpenRegularFile(path, size);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  CloseHandle(file);
-  return static_cast<uint64_t>(size.QuadPart);
+  // From the folder, without opening the file: a file another program holds open is no wait.
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      !IsRegularFile(data.dwFileAttributes)) {
+    return std::nullopt;
+  }
+  return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool RealFileSystem::IsFile(const std::string& path) {
