@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -147,19 +148,38 @@ TEST(RealFileSystem, OnlyNoSuchFileOrFolderIsMissing) {
 
 #ifndef _WIN32
 // A file inside a folder that may not be searched cannot be looked at, and is not missing. Root
-// searches any folder: the test means something only for another user.
+// searches any folder, so as root the look is taken as another user.
 TEST(RealFileSystem, FileBehindAFolderThatMayNotBeSearchedIsUnreachable) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root searches any folder";
   TempDir dir;
   std::filesystem::create_directory(dir.path() / "closed");
   dir.Write("closed/garanarabe.dat", "patterns");
   ASSERT_EQ(::chmod(dir.File("closed").c_str(), 0), 0);
-  RealFileSystem fs;
-  const FileState state = fs.StateOf(dir.File("closed/garanarabe.dat"));
-  const bool read = fs.ReadFile(dir.File("closed/garanarabe.dat")).has_value();
+  const auto look = [&] {
+    RealFileSystem fs;
+    const FileState state = fs.StateOf(dir.File("closed/garanarabe.dat"));
+    const bool read = fs.ReadFile(dir.File("closed/garanarabe.dat")).has_value();
+    return state == FileState::kUnreachable && !read;
+  };
+  bool unreachable = false;
+  if (::geteuid() != 0) {
+    unreachable = look();
+  } else {
+    // Root searches any folder: the look is taken by a child that has become nobody.
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+      ::_exit(look() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_NE(WEXITSTATUS(status), 2) << "could not become nobody";
+    unreachable = WEXITSTATUS(status) == 0;
+  }
   ::chmod(dir.File("closed").c_str(), 0700);
-  EXPECT_EQ(state, FileState::kUnreachable);
-  EXPECT_FALSE(read);
+  EXPECT_TRUE(unreachable);
 }
 #endif
 
