@@ -25,19 +25,7 @@
 # Every output the same byte for byte (lines 08898785..., varied c9fe19dc..., crowded b43fd38d...).
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/release}
-winbuild=${2:-$root/build/windows}
-program=$build/src/garanarabe
-winprogram=$winbuild/src/garanarabe.exe
-for tool in "$program" /usr/bin/time; do
-  [[ -x $tool ]] || { echo "missing $tool (cmake --preset release && cmake --build --preset release -j2)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/gara-figure-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-crlf() { sed 's/$/\r/'; }
+source "$(dirname "$0")/run_setup.sh" figure "$@"
 
 # The figures, made once.
 figure() {

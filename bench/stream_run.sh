@@ -24,19 +24,7 @@
 #   (3030.5 MB; limit raised)                        (the same size; limit raised)
 set -euo pipefail
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/release}
-winbuild=${2:-$root/build/windows}
-program=$build/src/garanarabe
-winprogram=$winbuild/src/garanarabe.exe
-for tool in "$program" /usr/bin/time; do
-  [[ -x $tool ]] || { echo "missing $tool (cmake --preset release && cmake --build --preset release -j2)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/gara-stream-XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-crlf() { sed 's/$/\r/'; }
+source "$(dirname "$0")/run_setup.sh" stream "$@"
 
 # One program folder: the program, the figure, the settings (row 1: 10 x 10, no lines) and an
 # exchange file whose two designated points are `length` apart.

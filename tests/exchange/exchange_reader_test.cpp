@@ -16,6 +16,7 @@
 
 #include "exchange/exchange_fields.h"
 #include "platform/real_file_system.h"
+#include "support/piece_file_system.h"
 #include "support/temp_dir.h"
 #include "util/text.h"
 
@@ -463,32 +464,7 @@ TEST(ExchangeFile, SkippedEntitiesLeaveTheRestOfTheStateAsItIs) {
   EXPECT_EQ(skipped.designatedPoints[2].y, 4);
 }
 
-// Hands a file's bytes over in pieces of a given size, and can fail after some of them.
-class PieceFileSystem final : public FileSystem {
- public:
-  PieceFileSystem(std::string bytes, size_t pieceSize)
-      : bytes_(std::move(bytes)), size_(pieceSize) {}
-  size_t failAfter = SIZE_MAX;  // pieces handed over before a read error
-
-  std::optional<std::string> ReadFile(const std::string&) override { return bytes_; }
-  bool ReadPieces(const std::string&,
-                  const std::function<bool(std::string_view)>& consume) override {
-    size_t pieces = 0;
-    for (size_t at = 0; at < bytes_.size(); at += size_) {
-      if (pieces++ == failAfter) return false;
-      if (!consume(std::string_view(bytes_).substr(at, size_))) break;
-    }
-    return true;
-  }
-  bool IsFile(const std::string&) override { return true; }
-  bool Remove(const std::string&) override { return false; }
-  std::unique_ptr<OutputFile> Create(const std::string&) override { return nullptr; }
-  bool Rename(const std::string&, const std::string&) override { return false; }
-
- private:
-  std::string bytes_;
-  size_t size_;
-};
+using testing::PieceFileSystem;
 
 TEST(ExchangeFile, LinesAcrossPiecesAreReadWhole) {
   std::string file = "hp1 1.5 2\r\nhp2 3 4\n\r\n  \nlgn";
