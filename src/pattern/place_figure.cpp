@@ -10,20 +10,10 @@ FigureModel FigurePlacer::Read(std::string_view name) {
   const std::string path = programDir_ + std::string(name);
   FigureModel model = ParseFigureFile(fs_, path, run_, longFonts_);
   if (!model.present) {
-    // Only a file that is not there is missing, as ReadExistingFile tells it; another run may
-    // have put the file in place just now, so one that is there is read once more.
-    switch (fs_.StateOf(path)) {
-      case FileState::kMissing:
-        break;
-      case FileState::kFile:
-        model = ParseFigureFile(fs_, path, run_, longFonts_);
-        model.unreadable = !model.present;
-        break;
-      case FileState::kNotAFile:
-      case FileState::kUnreachable:
-        model.unreadable = true;
-        break;
-    }
+    model.unreadable = UnreadableAfterFailedRead(fs_, path, [&] {
+      model = ParseFigureFile(fs_, path, run_, longFonts_);
+      return model.present;
+    });
     if (!model.present) return model;
   }
   if (model.fault == FigureFault::kNone && model.entityCommands == 0) {

@@ -68,22 +68,28 @@ void StagedFile::Discard() {
 
 ExistingFile ReadExistingFile(FileSystem& fs, const std::string& path) {
   ExistingFile file{fs.ReadFile(path)};
-  if (file.bytes) return file;
-  switch (fs.StateOf(path)) {
-    case FileState::kMissing:
-      break;
-    case FileState::kFile:
-      // Another run may have put the file in place just now: read what it wrote. Only a file
-      // that is there and still cannot be read is unreadable.
+  if (!file.bytes) {
+    file.unreadable = UnreadableAfterFailedRead(fs, path, [&] {
       file.bytes = fs.ReadFile(path);
-      file.unreadable = !file.bytes;
-      break;
-    case FileState::kNotAFile:
-    case FileState::kUnreachable:
-      file.unreadable = true;
-      break;
+      return file.bytes.has_value();
+    });
   }
   return file;
+}
+
+bool UnreadableAfterFailedRead(FileSystem& fs, const std::string& path,
+                               const std::function<bool()>& reread) {
+  switch (fs.StateOf(path)) {
+    case FileState::kMissing:
+      return false;
+    case FileState::kFile:
+      // Only a file that is there and still cannot be read is unreadable.
+      return !reread();
+    case FileState::kNotAFile:
+    case FileState::kUnreachable:
+      break;
+  }
+  return true;
 }
 
 bool ReplaceFile(FileSystem& fs, const std::string& path,

@@ -103,6 +103,11 @@ struct ExistingFile {
   bool unreadable = false;
 };
 ExistingFile ReadExistingFile(FileSystem& fs, const std::string& path);
+// After a read of `path` failed: whether the file is there and cannot be read (true) or missing
+// (false). A file that is there now is read once more by `reread` (another run may have put it
+// in place just now), which returns whether that read succeeded.
+bool UnreadableAfterFailedRead(FileSystem& fs, const std::string& path,
+                               const std::function<bool()>& reread);
 
 enum class OnWriteFailure {
   kKeepOld,    // the previous file stays as it was (the settings file)
